@@ -1,0 +1,374 @@
+#include "FileIo.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <cstdio>
+
+#include <cerrno>
+#include <unistd.h>
+
+#include "NumberText.h"
+
+namespace qern {
+
+namespace {
+
+QString withPath(const QString &description, const QString &path)
+{
+    return path.isEmpty() ? description
+                          : QStringLiteral("%1 (%2)").arg(description, QDir::toNativeSeparators(path));
+}
+
+FileError fromErrno(int err, const QString &path)
+{
+    switch (err) {
+    case ENOENT:
+        return FileError::notFound(path);
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return {70, withPath(QStringLiteral("Permission denied"), path)};
+    case ENOSPC:
+    case EDQUOT:
+        return {61, withPath(QStringLiteral("Disk full"), path)};
+    case EIO:
+        return FileError::ioError(path);
+    default:
+        return FileError::accessError(path);
+    }
+}
+
+} // namespace
+
+QString FileError::messageText() const
+{
+    return QStringLiteral("Error # %1: %2").arg(number).arg(description);
+}
+
+FileError FileError::fromQFile(const QFileDevice &file, int fallbackNumber)
+{
+    const QString path = file.fileName();
+    switch (file.error()) {
+    case QFileDevice::NoError:
+        return {fallbackNumber, withPath(QStringLiteral("Path/File access error"), path)};
+    case QFileDevice::PermissionsError:
+        return {70, withPath(QStringLiteral("Permission denied"), path)};
+    case QFileDevice::ResourceError:
+        return {61, withPath(QStringLiteral("Disk full"), path)};
+    case QFileDevice::ReadError:
+    case QFileDevice::WriteError:
+    case QFileDevice::FatalError:
+        return {57, withPath(QStringLiteral("Device I/O error"), path)};
+    case QFileDevice::OpenError: {
+        const QFileInfo info(path);
+        if (!info.dir().exists())
+            return pathNotFound(path);
+        if (info.exists() && !info.isFile())
+            return accessError(path);
+        return {70, withPath(QStringLiteral("Permission denied"), path)};
+    }
+    default:
+        return {fallbackNumber, withPath(file.errorString(), path)};
+    }
+}
+
+FileError FileError::notFound(const QString &path)
+{
+    return {53, withPath(QStringLiteral("File not found"), path)};
+}
+
+FileError FileError::pathNotFound(const QString &path)
+{
+    return {76, withPath(QStringLiteral("Path not found"), path)};
+}
+
+FileError FileError::accessError(const QString &path)
+{
+    return {75, withPath(QStringLiteral("Path/File access error"), path)};
+}
+
+FileError FileError::ioError(const QString &path)
+{
+    return {57, withPath(QStringLiteral("Device I/O error"), path)};
+}
+
+FileError FileError::refused(const QString &description)
+{
+    return {5, description}; // "Invalid procedure call or argument"
+}
+
+bool fileExists(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.exists() && info.isFile();
+}
+
+bool folderExists(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.exists() && info.isDir();
+}
+
+qint64 fileLength(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.isFile() ? info.size() : 0;
+}
+
+FileError readWholeFile(const QString &path, QByteArray *content)
+{
+    if (!fileExists(path))
+        return folderExists(QFileInfo(path).absolutePath()) ? FileError::notFound(path)
+                                                            : FileError::pathNotFound(path);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return FileError::fromQFile(file);
+    QByteArray data = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return FileError::fromQFile(file, 57);
+    *content = std::move(data);
+    return {};
+}
+
+QString temporaryPathFor(const QString &target)
+{
+    return target + QStringLiteral(".tmp");
+}
+
+namespace {
+
+// Writes a new file beside target with write(), syncs it and renames it over target.
+// The old target stays untouched until the new file is complete.
+FileError writeBesideAndRename(const QString &target, const std::function<FileError(QFile &)> &write)
+{
+    const QString temporary = temporaryPathFor(target);
+    const QFileInfo tempInfo(temporary);
+    if (tempInfo.exists() && !tempInfo.isFile())
+        return FileError::accessError(temporary);
+    if (!folderExists(tempInfo.absolutePath()))
+        return FileError::pathNotFound(target);
+    QFile out(temporary);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return FileError::fromQFile(out);
+    FileError err = write(out);
+    if (!err && !out.flush())
+        err = FileError::fromQFile(out, 61);
+    if (!err && ::fsync(out.handle()) != 0)
+        err = fromErrno(errno, temporary);
+    out.close();
+    if (!err && ::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(target).constData()) != 0)
+        err = fromErrno(errno, target);
+    if (err)
+        QFile::remove(temporary);
+    return err;
+}
+
+} // namespace
+
+FileError replaceFileContents(const QString &path, QByteArrayView content)
+{
+    return writeBesideAndRename(path, [&](QFile &out) -> FileError {
+        if (out.write(content.data(), content.size()) != content.size())
+            return FileError::fromQFile(out, 61);
+        return {};
+    });
+}
+
+FileError copyFileSafely(const QString &source, const QString &target)
+{
+    if (!fileExists(source))
+        return FileError::notFound(source);
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly))
+        return FileError::fromQFile(in);
+    return writeBesideAndRename(target, [&](QFile &out) -> FileError {
+        while (!in.atEnd()) {
+            const QByteArray block = in.read(1 << 20);
+            if (in.error() != QFileDevice::NoError)
+                return FileError::fromQFile(in, 57);
+            if (out.write(block) != block.size())
+                return FileError::fromQFile(out, 61);
+        }
+        return {};
+    });
+}
+
+FileError removeFileIfExists(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink())
+        return {};
+    if (info.isDir())
+        return FileError::accessError(path);
+    QFile file(path);
+    if (!file.remove())
+        return FileError::fromQFile(file, 70);
+    return {};
+}
+
+RecordFile::RecordFile(QString path, int recordLength)
+    : m_path(std::move(path)), m_recordLength(recordLength), m_file(m_path)
+{
+}
+
+RecordFile::~RecordFile()
+{
+    close();
+}
+
+FileError RecordFile::openForReading()
+{
+    if (m_file.isOpen())
+        return {};
+    if (!fileExists(m_path))
+        return folderExists(QFileInfo(m_path).absolutePath()) ? FileError::notFound(m_path)
+                                                              : FileError::pathNotFound(m_path);
+    if (!m_file.open(QIODevice::ReadOnly))
+        return FileError::fromQFile(m_file);
+    return {};
+}
+
+FileError RecordFile::openForWriting()
+{
+    if (m_file.isOpen()) {
+        if (m_file.isWritable())
+            return {};
+        m_file.close();
+    }
+    const QFileInfo info(m_path);
+    if (info.exists() && !info.isFile())
+        return FileError::accessError(m_path);
+    if (!folderExists(info.absolutePath()))
+        return FileError::pathNotFound(m_path);
+    if (!m_file.open(QIODevice::ReadWrite))
+        return FileError::fromQFile(m_file);
+    return {};
+}
+
+void RecordFile::close()
+{
+    if (m_file.isOpen())
+        m_file.close();
+}
+
+qint64 RecordFile::byteLength() const
+{
+    return m_file.isOpen() ? m_file.size() : fileLength(m_path);
+}
+
+qint64 RecordFile::count() const
+{
+    return recordCountForLength(byteLength(), m_recordLength);
+}
+
+bool RecordFile::holdsWholeRecords() const
+{
+    return byteLength() % m_recordLength == 0;
+}
+
+FileError RecordFile::read(qint64 number, QByteArray *record)
+{
+    if (!m_file.isOpen()) {
+        if (FileError err = openForReading())
+            return err;
+    }
+    const qint64 offset = (number - 1) * m_recordLength;
+    if (number < 1 || offset >= m_file.size())
+        return {62, withPath(QStringLiteral("Input past end of file"), m_path)};
+    if (!m_file.seek(offset))
+        return FileError::fromQFile(m_file, 57);
+    QByteArray data = m_file.read(m_recordLength);
+    if (m_file.error() != QFileDevice::NoError)
+        return FileError::fromQFile(m_file, 57);
+    if (data.size() < m_recordLength)
+        data.append(m_recordLength - data.size(), ' ');
+    *record = std::move(data);
+    return {};
+}
+
+FileError RecordFile::write(qint64 number, QByteArrayView record)
+{
+    if (record.size() != m_recordLength)
+        return FileError::refused(QStringLiteral("Bad record length"));
+    if (number < 1)
+        return {63, withPath(QStringLiteral("Bad record number"), m_path)};
+    if (FileError err = openForWriting())
+        return err;
+    const qint64 offset = (number - 1) * m_recordLength;
+    if (offset > m_file.size()) {
+        // A record beyond the end: the gap becomes blank records, not holes.
+        if (!m_file.seek(m_file.size()))
+            return FileError::fromQFile(m_file, 57);
+        const QByteArray gap(offset - m_file.size(), ' ');
+        if (m_file.write(gap) != gap.size())
+            return FileError::fromQFile(m_file, 61);
+    }
+    if (!m_file.seek(offset))
+        return FileError::fromQFile(m_file, 57);
+    if (m_file.write(record.data(), record.size()) != record.size() || !m_file.flush())
+        return FileError::fromQFile(m_file, 61);
+    return {};
+}
+
+FileError RecordFile::append(QByteArrayView record, qint64 *writtenAs)
+{
+    if (FileError err = openForWriting())
+        return err;
+    const qint64 number = count() + 1;
+    if (writtenAs)
+        *writtenAs = number;
+    return write(number, record);
+}
+
+FileError RecordFile::sync()
+{
+    if (!m_file.isOpen())
+        return {};
+    if (!m_file.flush())
+        return FileError::fromQFile(m_file, 61);
+    if (m_file.isWritable() && ::fsync(m_file.handle()) != 0)
+        return fromErrno(errno, m_path);
+    return {};
+}
+
+FileError forEachRecord(const QString &path, int recordLength,
+                        const std::function<bool(qint64, QByteArrayView)> &visit)
+{
+    RecordFile records(path, recordLength);
+    if (FileError err = records.openForReading())
+        return err;
+    const qint64 total = records.count();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return FileError::fromQFile(file);
+    const qint64 perBlock = std::max<qint64>(1, (1 << 18) / recordLength);
+    QByteArray block;
+    qint64 number = 0;
+    while (number < total) {
+        const qint64 want = std::min(perBlock, total - number) * recordLength;
+        block.resize(want);
+        const qint64 got = file.read(block.data(), want);
+        if (got < 0)
+            return FileError::fromQFile(file, 57);
+        if (got < want) {
+            // The last record may be cut short (the count rounds up past a half record).
+            block.resize(got);
+            const qint64 rest = got % recordLength;
+            if (rest)
+                block.append(recordLength - rest, ' ');
+        }
+        const qint64 inBlock = block.size() / recordLength;
+        if (inBlock == 0)
+            break;
+        for (qint64 k = 0; k < inBlock && number < total; ++k) {
+            ++number;
+            if (!visit(number, QByteArrayView(block).sliced(k * recordLength, recordLength)))
+                return {};
+        }
+        if (got < want)
+            break;
+    }
+    return {};
+}
+
+} // namespace qern

@@ -1,0 +1,80 @@
+#include "ProgramFolder.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace qern {
+
+ProgramFolder::ProgramFolder(QString root) : m_root(QDir::cleanPath(QDir(root).absolutePath())) {}
+
+QString resolveEntryName(const QString &folder, const QString &name)
+{
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+        return name;
+    const QDir dir(folder);
+    if (QFileInfo::exists(dir.filePath(name)))
+        return name;
+    if (!dir.exists())
+        return name;
+    const QStringList entries =
+        dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QString &entry : entries) {
+        if (entry.compare(name, Qt::CaseInsensitive) == 0)
+            return entry;
+    }
+    return name;
+}
+
+QString ProgramFolder::path(const QString &relative) const
+{
+    QString current = m_root;
+    const QStringList parts = QString(relative).replace(QLatin1Char('\\'), QLatin1Char('/'))
+                                  .split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    for (const QString &part : parts)
+        current = current + QLatin1Char('/') + resolveEntryName(current, part);
+    return current;
+}
+
+QString ProgramFolder::defaultLocation()
+{
+    QString base = qEnvironmentVariable("XDG_DATA_HOME");
+    if (base.isEmpty())
+        base = QDir::homePath() + QStringLiteral("/.local/share");
+    return base + QStringLiteral("/qern");
+}
+
+bool ProgramFolder::isEmptyOrMissing() const
+{
+    const QDir dir(m_root);
+    return !dir.exists() || dir.isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+}
+
+FileError ProgramFolder::seedFrom(const QString &dataDir, QStringList *copied) const
+{
+    if (!QDir().mkpath(m_root))
+        return FileError::pathNotFound(m_root);
+    const QDir source(dataDir);
+    if (!source.exists())
+        return FileError::pathNotFound(dataDir);
+    QDirIterator it(dataDir, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString from = it.next();
+        const QString relative = source.relativeFilePath(from);
+        if (relative.compare(QLatin1String("README.md"), Qt::CaseInsensitive) == 0)
+            continue;
+        const QString to = path(relative);
+        if (QFileInfo::exists(to))
+            continue;
+        if (!QDir().mkpath(QFileInfo(to).absolutePath()))
+            return FileError::pathNotFound(to);
+        if (FileError err = copyFileSafely(from, to))
+            return err;
+        if (copied)
+            copied->append(relative);
+    }
+    return {};
+}
+
+} // namespace qern

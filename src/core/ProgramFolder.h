@@ -1,0 +1,42 @@
+#pragma once
+// The program folder: where ndb.dat, the tables, Logs, AutoBackups and maps live.
+// Names inside it are matched without regard to case ("Logs/cle.dat" finds
+// "logs/Cle.dat"), because the files were always named several ways.
+
+#include <QString>
+#include <QStringList>
+
+#include "FileIo.h"
+
+namespace qern {
+
+class ProgramFolder {
+public:
+    ProgramFolder() = default;
+    explicit ProgramFolder(QString root);
+
+    const QString &root() const { return m_root; }
+    bool isValid() const { return !m_root.isEmpty(); }
+
+    // Resolves a relative path ("/" or "\" separated) component by component without
+    // regard to case. A component that exists in no spelling keeps the spelling
+    // given, so the result is also the name to create.
+    QString path(const QString &relative) const;
+
+    // ~/.local/share/qern (XDG_DATA_HOME honoured).
+    static QString defaultLocation();
+
+    // Seeds a missing or empty folder with the shipped files of dataDir (folders
+    // included). A file that exists is never overwritten. Returns the files copied.
+    FileError seedFrom(const QString &dataDir, QStringList *copied = nullptr) const;
+    bool isEmptyOrMissing() const;
+
+private:
+    QString m_root;
+};
+
+// Resolves one name in folder without regard to case: the exact spelling when it
+// exists, else the first entry (in name order) that matches, else name itself.
+QString resolveEntryName(const QString &folder, const QString &name);
+
+} // namespace qern

@@ -1,0 +1,27 @@
+#pragma once
+// Byte-text helpers. Files hold Windows-1252 bytes; core code works on bytes and
+// converts to QString only at the window edge.
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+namespace qern {
+
+// Removes blanks (code 32 only) at both ends, as the record readers do.
+QByteArray trimBlanks(QByteArrayView text);
+QByteArray trimLeftBlanks(QByteArrayView text);
+QByteArray trimRightBlanks(QByteArrayView text);
+
+// Left-aligned in width bytes: padded with blanks on the right, a longer value cut.
+QByteArray fitField(QByteArrayView text, int width);
+
+// Upper case in Windows-1252 (accented letters included).
+QByteArray upperCase(QByteArrayView text);
+
+// Windows-1252 <-> QString. Qt 6.4 has no converter for this code page.
+QString fromWindows1252(QByteArrayView bytes);
+// Characters that Windows-1252 cannot hold become '?'; *lossless tells whether any did.
+QByteArray toWindows1252(QStringView text, bool *lossless = nullptr);
+
+} // namespace qern

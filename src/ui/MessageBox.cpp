@@ -1,0 +1,81 @@
+#include "MessageBox.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace qern {
+
+namespace {
+
+MessageBox::Handler &handler()
+{
+    static MessageBox::Handler h;
+    return h;
+}
+
+MsgAnswer showReal(const MessageRequest &request)
+{
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(request.title);
+    QString text = request.text;
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    box.setText(text);
+    switch (request.icon) {
+    case MsgIcon::None:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
+    case MsgIcon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case MsgIcon::Warning:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MsgIcon::Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case MsgIcon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    }
+    switch (request.buttons) {
+    case MsgButtons::Ok:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    case MsgButtons::OkCancel:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        break;
+    case MsgButtons::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        break;
+    case MsgButtons::YesNoCancel:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        break;
+    }
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return MsgAnswer::Yes;
+    case QMessageBox::No:
+        return MsgAnswer::No;
+    case QMessageBox::Cancel:
+        return MsgAnswer::Cancel;
+    default:
+        return request.buttons == MsgButtons::YesNo ? MsgAnswer::No : MsgAnswer::Ok;
+    }
+}
+
+} // namespace
+
+MsgAnswer MessageBox::show(const QString &text, const QString &title, MsgButtons buttons, MsgIcon icon)
+{
+    const MessageRequest request{text, title.isEmpty() ? defaultTitle() : title, buttons, icon};
+    if (handler())
+        return handler()(request);
+    return showReal(request);
+}
+
+void MessageBox::setHandler(Handler h)
+{
+    handler() = std::move(h);
+}
+
+} // namespace qern

@@ -1,0 +1,80 @@
+#include <gtest/gtest.h>
+
+#include "NumberText.h"
+
+using namespace qern;
+
+TEST(NumericValue, TakesTheLongestLeadingNumberIgnoringBlanks)
+{
+    const struct {
+        const char *text;
+        double value;
+    } cases[] = {
+        {"", 0},          {"abc", 0},       {" 1", 1},          {"150 km", 150},    {"1.2.3", 1.2},
+        {"  -3.5x", -3.5}, {"1 5", 15},     {"4499.9", 4499.9}, {"4500", 4500},     {".5", 0.5},
+        {"-", 0},         {"1e3", 1000},    {"2e", 2},          {"283.50", 283.5},  {"+7", 7},
+        {"5.", 5},        {"0338", 338},    {"12:30", 12},      {"1D2", 100},
+    };
+    for (const auto &c : cases)
+        EXPECT_DOUBLE_EQ(numericValue(QByteArrayView(c.text)), c.value) << '"' << c.text << '"';
+}
+
+TEST(RoundHalfEven, SendsHalvesToTheEvenNeighbour)
+{
+    EXPECT_EQ(roundHalfEven(0.5), 0);
+    EXPECT_EQ(roundHalfEven(1.5), 2);
+    EXPECT_EQ(roundHalfEven(2.5), 2);
+    EXPECT_EQ(roundHalfEven(-2.5), -2);
+    EXPECT_EQ(roundHalfEven(-3.5), -4);
+    EXPECT_EQ(roundHalfEven(150.5), 150);
+    EXPECT_EQ(roundHalfEven(151.5), 152);
+    EXPECT_EQ(roundHalfEven(2.4999), 2);
+    EXPECT_EQ(roundToInteger(1e300), std::numeric_limits<qint64>::max());
+    EXPECT_DOUBLE_EQ(roundToDecimals(43.00005, 4), 43.0);
+    EXPECT_DOUBLE_EQ(roundToDecimals(45.508333333, 4), 45.5083);
+}
+
+TEST(RecordCount, RoundsTheQuotientToTheNearestWholeRecord)
+{
+    EXPECT_EQ(recordCountForLength(0, 213), 0);
+    EXPECT_EQ(recordCountForLength(2237, 213), 11); // 10 records and 107 bytes
+    EXPECT_EQ(recordCountForLength(2236, 213), 10); // 10 records and 106 bytes
+    EXPECT_EQ(recordCountForLength(830, 83), 10);
+    EXPECT_EQ(recordCountForLength(87 * 2 + 43, 87), 2);
+    EXPECT_EQ(recordCountForLength(83 * 2 + 41, 83), 2);
+    EXPECT_EQ(recordCountForLength(83 * 2 + 42, 83), 3);
+}
+
+TEST(NumberForms, SignedTextPutsABlankBeforeANonNegativeNumber)
+{
+    EXPECT_EQ(signedText(0), " 0");
+    EXPECT_EQ(signedText(9830), " 9830");
+    EXPECT_EQ(signedText(-1), "-1");
+    EXPECT_EQ(digitsText(32768), "32768");
+    EXPECT_EQ(decimalText(5.5), "5.5");
+    EXPECT_EQ(decimalText(-5), "-5");
+    EXPECT_EQ(decimalText(0), "0");
+    EXPECT_EQ(decimalText(-3.5), "-3.5");
+    EXPECT_EQ(decimalText(0.25), "0.25");
+}
+
+TEST(StrictConversion, AcceptsOnlyAWholeNumberInRange)
+{
+    EXPECT_EQ(strictToInt16(" 1").value, 1);
+    EXPECT_EQ(strictToInt16("-1").value, -1);
+    EXPECT_EQ(strictToInt16("2.5").value, 2);
+    EXPECT_EQ(strictToInt16("32767").value, 32767);
+    EXPECT_TRUE(strictToInt16("0").ok());
+
+    const auto empty = strictToInt16("");
+    ASSERT_FALSE(empty.ok());
+    EXPECT_EQ(empty.error->description, "Type mismatch");
+    EXPECT_FALSE(strictToInt16("12abc").ok());
+    EXPECT_FALSE(strictToInt16("abc").ok());
+
+    const auto big = strictToInt16("32768");
+    ASSERT_FALSE(big.ok());
+    EXPECT_EQ(big.error->number, 6);
+    EXPECT_EQ(big.error->description, "Overflow");
+    EXPECT_TRUE(strictToInt32("4294967295").error.has_value());
+}
