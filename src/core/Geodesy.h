@@ -1,0 +1,50 @@
+#pragma once
+// Distance, bearing and locator on a sphere, and the nearest weather station.
+// Angles: degrees unless a name says Rad; latitude north positive, longitude east
+// positive. Distances in kilometres.
+
+#include <QByteArray>
+#include <QByteArrayView>
+
+#include "ProgramFolder.h"
+
+namespace qern {
+
+constexpr double kDegreesPerRadian = 57.2957795130823;
+constexpr double kEarthRadiusKm = 6371.29;
+
+struct QthDegrees {
+    double latitude = 0;  // degrees, north positive
+    double longitude = 0; // degrees, east positive
+};
+
+// A listening location's texts: "430000N" (DDMMSS + N/S) and "0800000W" or the
+// first-run "08000000W" (DDDMMSS, extra digits ignored, + E/W). Only a capital
+// "S" or "W" negates.
+QthDegrees ComputeQTHDegrees(QByteArrayView locationLat, QByteArrayView locationLon);
+
+struct DistanceBearing {
+    double distanceKm = 0;
+    double bearingDeg = 0; // 0 to 360 from true north, clockwise
+};
+
+// Point 1 is the far point (beacon, station), point 2 the listener; all radians.
+// The bearing is the initial course from point 2 towards point 1. Never NaN or
+// infinite: identical points give 0 km at 0 degrees, antipodes and poles are clamped.
+DistanceBearing CalcDistanceBearing(double lat1Rad, double lon1Rad, double lat2Rad, double lon2Rad);
+
+// Six-character Maidenhead locator ("FN03aa") of a position in degrees.
+QByteArray MakeLocator(double latDeg, double lonDeg);
+
+// The beacon's coordinates from the trimmed record texts ("N453000" + "00",
+// "W0754210" + "00"): characters 2-3, 4-5, 6-7 (longitude 2-4, 5-6, 7-8), negated
+// for a leading "S"/"W", rounded to four decimals.
+double beaconLatitudeDegrees(QByteArrayView latitudeText);
+double beaconLongitudeDegrees(QByteArrayView longitudeText);
+
+// Caption of the nearest station in Metar.txt of the folder: "CODE, Name" for region
+// "XX", else "CODE, REGION, Name". Empty when the file is missing or holds no station
+// within 20000 km.
+QByteArray FindClosestMetar(const ProgramFolder &folder, double latDeg, double lonDeg);
+
+} // namespace qern
