@@ -1,0 +1,59 @@
+#pragma once
+// ndb.dat as a whole: where it lives, how many records it holds, one record read or
+// written in place, every record in order, and the integrity check's verdict.
+// Record numbers are 1-based and 64-bit: a database may outgrow 32767 records.
+
+#include <QString>
+
+#include <functional>
+
+#include "BeaconRecord.h"
+#include "FileIo.h"
+#include "ProgramFolder.h"
+
+namespace qern {
+
+inline constexpr const char *kDatabaseFileName = "ndb.dat";
+
+QString databasePath(const ProgramFolder &folder);
+
+// Length / 213, rounded half to even (2237 bytes count 11); 0 when ndb.dat is missing.
+qint64 databaseRecordCount(const ProgramFolder &folder);
+
+// Reads record number (1-based). A missing ndb.dat is error 53 and is not created;
+// a number outside 1..count is error 62.
+FileError readBeacon(const ProgramFolder &folder, qint64 number, BeaconRecord *record);
+
+// Writes one record in place at its offset, checked. A missing ndb.dat is error 53:
+// writing a single record never creates the database.
+FileError writeBeacon(const ProgramFolder &folder, qint64 number, const BeaconRecord &record);
+
+// Every record from 1 to the record count, in order; visit returns false to stop.
+// A missing ndb.dat is error 53.
+FileError forEachBeacon(const ProgramFolder &folder,
+                        const std::function<bool(qint64, const BeaconRecord &)> &visit);
+
+// A stored Frequency is valid when its numeric value is > 0 and < 4500 kHz.
+bool isValidFrequency(const BeaconRecord &record);
+
+enum class IntegrityVerdict { Ok, RecordsMismatched, ReadError };
+
+struct IntegrityResult {
+    IntegrityVerdict verdict = IntegrityVerdict::Ok;
+    qint64 recordCount = 0; // becomes RecordCount
+    qint64 validCount = 0;
+    FileError readError;    // what failed, for ReadError
+    // "" for Ok, else "Records mismatched. Database corrupted." or
+    // "Error reading database data. Database corrupted."
+    QString message() const;
+    bool ok() const { return verdict == IntegrityVerdict::Ok; }
+};
+
+// Counts the records whose Frequency is valid and compares with the record count.
+// A length that is not a whole number of records is a mismatch. A stored byte 0 or
+// 1 in Frequency, or a failed read, is ReadError. With ndb.dat missing nothing is
+// read: recordCount keeps recordCountBefore and validCount is 0, so a positive
+// recordCountBefore is a mismatch and 0 is Ok.
+IntegrityResult CheckDatabaseIntegrity(const ProgramFolder &folder, qint64 recordCountBefore);
+
+} // namespace qern
