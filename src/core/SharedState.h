@@ -63,6 +63,8 @@ struct SharedState {
     double Distance = 0.0; // km
     double Bearing = 0.0;  // degrees from true north
     QByteArray QTHLocator;
+    QByteArray CountryNameFound;
+    QByteArray StateNameFound;
 
     // Logbooks.
     QString LogFileName; // "Logs/log<N>.dat", relative to the program folder
