@@ -45,7 +45,9 @@ DEG_PER_RAD = 180.0 / math.pi
 
 def run_gmt(gmt, args):
     cmd = [gmt] + args
-    res = subprocess.run(cmd, capture_output=True, text=True)
+    # gmt leaves a gmt.history in its working folder: keep it out of the caller's.
+    with tempfile.TemporaryDirectory() as scratch:
+        res = subprocess.run(cmd, capture_output=True, text=True, cwd=scratch)
     if res.returncode != 0:
         sys.exit("%s failed:\n%s" % (" ".join(cmd), res.stderr))
     return res.stdout
