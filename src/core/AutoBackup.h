@@ -1,0 +1,22 @@
+#pragma once
+// The automatic backup taken before any command changes the database or a log:
+// exactly one previous copy of each file.
+//
+//   ndb.dat           -> ndb.bak               (program folder)
+//   Logs/cle.dat      -> AutoBackups/cle.bak
+//   Logs/log<N>.dat   -> AutoBackups/log<N>.bak  N = 0 .. 15
+//
+// Each copy is written to "<copy>.tmp" and renamed over the old copy, so an old copy
+// is only ever replaced by a complete new one. A missing source removes its old copy.
+// After a failure the remaining files are still copied (each one is either the new
+// complete copy or the old one), and the first failure is returned: the caller then
+// shows "Error # n: description" titled "Error" and changes nothing.
+
+#include "FileIo.h"
+#include "ProgramFolder.h"
+
+namespace qern {
+
+FileError AutoBackupFiles(const ProgramFolder &folder);
+
+} // namespace qern

@@ -1,0 +1,34 @@
+#pragma once
+// The settings text backup (Reg.bak): 88 lines "label" + value, CR LF, Windows-1252.
+// BackupRegistry writes it through a temporary file, so a failed backup keeps the
+// previous file. RestoreRegistry reads whole lines, checks and converts every line
+// first and writes only when all are good, as one store write: all or nothing.
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include "FileIo.h"
+#include "RegistryStore.h"
+
+namespace qern {
+
+inline constexpr int kRegistryBackupLines = 88;
+
+// The lines BackupRegistry would write now, without line ends.
+QList<QByteArray> registryBackupLines(const RegistryStore &store);
+
+// Returns the status line: "Registry Backed Up" or "Registry Backup Error" (the file
+// could not be written; *error, when given, says why).
+QString BackupRegistry(const RegistryStore &store, const QString &path, FileError *error = nullptr);
+
+struct RestoreResult {
+    QString statusLine;             // "Registry Restored" or "Registry Restore Error"
+    bool RegistryRestored = false;  // true only when every line was read and written
+    FileError error;                // why, when it failed: the file, a bad line, the store
+};
+
+// The file name is matched without regard to case ("reg.bak" finds "Reg.bak").
+RestoreResult RestoreRegistry(RegistryStore &store, const QString &path);
+
+} // namespace qern
