@@ -221,9 +221,17 @@ def pack(records):
 
 def build_layer(lines_by_cap, drop_below):
     records = []
+    # GMT gives some borders and rivers twice, once from each side and a
+    # little apart: a line whose every step is already in the layer is a repeat.
+    seen = set()
     for cap, lines in lines_by_cap:
         for line in lines:
-            records.extend(encode_polyline(to_minutes(line), drop_below, cap))
+            points = to_minutes(line)
+            steps = {frozenset(e) for e in zip(points, points[1:])}
+            if steps <= seen:
+                continue
+            seen |= steps
+            records.extend(encode_polyline(points, drop_below, cap))
     if len(records) > MAX_POINTS:
         sys.exit("layer has %d points, more than %d" % (len(records), MAX_POINTS))
     return records
