@@ -209,7 +209,8 @@ def build_metar(src, state_rows):
             regions[(region, owners[0][0])] = owners[0][1]
         # A quoted field cannot hold a double quote.
         name = " ".join(r["name"].replace('"', "'").split())
-        float(r["lat"]), float(r["lon"])
+        if not (-90 <= float(r["lat"]) <= 90 and -180 <= float(r["lon"]) <= 180):
+            sys.exit("Metar station %s: position out of range" % code)
         stations.append((code, name, r["lat"], r["lon"], region))
     return stations, regions
 
