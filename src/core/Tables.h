@@ -28,9 +28,11 @@ public:
     QByteArray next();
 
 private:
+    void skipBlanks();
     void skipSeparatorAfterItem();
     QByteArray m_content;
     qsizetype m_pos = 0;
+    bool m_itemPending = false; // a comma was read: one more item follows, empty or not
 };
 
 struct CountryEntry {
@@ -58,10 +60,13 @@ QByteArray FindCountryName(const CountryTable &table, QByteArrayView code);
 QByteArray FindStateName(const StateTable &table, QByteArrayView code,
                          QByteArrayView countryCode = {});
 
-// A look-up in the file itself, ignoring case. name is " " when no line matches;
-// fileMissing means the caller shows its message and keeps its previous result.
+// A look-up in the file itself, ignoring case. name is " " when no line matches.
+// fileMissing: the caller shows its message and keeps its previous result; so it does
+// for an empty file (fileEmpty). A file that cannot be read sets error.
 struct FileLookup {
     bool fileMissing = false;
+    bool fileEmpty = false;
+    FileError error;
     QByteArray name;
 };
 FileLookup LookupCountry(const ProgramFolder &folder, QByteArrayView code);
@@ -72,6 +77,7 @@ FileLookup LookupState(const ProgramFolder &folder, QByteArrayView code);
 // (the last matching line, whatever its country) when there is one.
 struct StateList {
     bool fileMissing = false;
+    FileError error;
     QList<QByteArray> names;
     std::optional<QByteArray> stateBoxText;
 };

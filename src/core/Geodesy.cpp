@@ -1,0 +1,183 @@
+#include "Geodesy.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "FileIo.h"
+#include "NumberText.h"
+#include "Tables.h"
+#include "Text.h"
+
+namespace qern {
+
+namespace {
+
+constexpr double kQuarterTurn = 1.5707963267949;
+// Keeps arc-cosine arguments off +-1, where the formulas divide by zero.
+constexpr double kCosineLimit = 0.99999999999;
+constexpr double kFarthestStationKm = 20000.0;
+
+// Characters first..first+count-1 (1-based); missing characters are simply absent.
+QByteArrayView characters(QByteArrayView text, qsizetype first, qsizetype count)
+{
+    const qsizetype start = first - 1;
+    if (start >= text.size())
+        return {};
+    return text.sliced(start, std::min(count, text.size() - start));
+}
+
+char lastCharacter(QByteArrayView text)
+{
+    return text.isEmpty() ? '\0' : text.back();
+}
+
+char firstCharacter(QByteArrayView text)
+{
+    return text.isEmpty() ? '\0' : text.front();
+}
+
+double sexagesimal(QByteArrayView degrees, QByteArrayView minutes, QByteArrayView seconds)
+{
+    return numericValue(degrees) + numericValue(minutes) / 60 + numericValue(seconds) / 3600;
+}
+
+// The arc cosine written the way the distance formulas always were, through the arc
+// tangent; valid for |x| < 1.
+double arcCosine(double x)
+{
+    return kQuarterTurn - std::atan(x / std::sqrt(1 - x * x));
+}
+
+// A character code 65 + Int(value) and the like; out-of-range positions stay bytes.
+char locatorCharacter(int base, double value)
+{
+    const double code = base + std::floor(value);
+    return static_cast<char>(static_cast<int>(std::clamp(code, 0.0, 255.0)));
+}
+
+} // namespace
+
+QthDegrees ComputeQTHDegrees(QByteArrayView locationLat, QByteArrayView locationLon)
+{
+    QthDegrees qth;
+    qth.latitude = sexagesimal(characters(locationLat, 1, 2), characters(locationLat, 3, 2),
+                               characters(locationLat, 5, 2));
+    if (lastCharacter(locationLat) == 'S')
+        qth.latitude = -qth.latitude;
+    qth.longitude = sexagesimal(characters(locationLon, 1, 3), characters(locationLon, 4, 2),
+                                characters(locationLon, 6, 2));
+    if (lastCharacter(locationLon) == 'W')
+        qth.longitude = -qth.longitude;
+    return qth;
+}
+
+DistanceBearing CalcDistanceBearing(double lat1Rad, double lon1Rad, double lat2Rad, double lon2Rad)
+{
+    DistanceBearing result;
+    if (lat1Rad == lat2Rad && lon1Rad == lon2Rad)
+        return result;
+
+    double x = std::sin(lat2Rad) * std::sin(lat1Rad)
+               + std::cos(lat2Rad) * std::cos(lat1Rad) * std::cos(lon1Rad - lon2Rad);
+    x = std::clamp(x, -kCosineLimit, kCosineLimit);
+    const double d = arcCosine(x);
+    result.distanceKm = kEarthRadiusKm * d;
+
+    // At a pole (or for a point on its antipode) the course is undefined; call it north.
+    const double divisor = std::cos(lat2Rad) * std::sin(d);
+    double bearingDeg = 0;
+    if (divisor != 0) {
+        const double c = (std::sin(lat1Rad) - std::sin(lat2Rad) * std::cos(d)) / divisor;
+        if (!std::isfinite(c) || c >= 1)
+            bearingDeg = 0;
+        else if (c <= -1)
+            bearingDeg = 180;
+        else
+            bearingDeg = (std::atan(-c / std::sqrt(1 - c * c)) + kQuarterTurn) * kDegreesPerRadian;
+    }
+    if (std::sin(lon2Rad - lon1Rad) > 0)
+        bearingDeg = 360 - bearingDeg;
+    result.bearingDeg = bearingDeg;
+    return result;
+}
+
+QByteArray MakeLocator(double latDeg, double lonDeg)
+{
+    // Multiply by 0.1 and divide by 20, never the other way round: on exact field
+    // boundaries the last bit decides the square.
+    double a = (latDeg + 90) * 0.1;
+    double b = (lonDeg + 180) / 20;
+    if (b >= 18)
+        b = b - 18;
+
+    QByteArray locator(6, ' ');
+    locator[0] = locatorCharacter(65, b);
+    locator[1] = locatorCharacter(65, a);
+    b = (b - std::floor(b)) * 10;
+    a = (a - std::floor(a)) * 10;
+    locator[2] = locatorCharacter(48, b);
+    locator[3] = locatorCharacter(48, a);
+    b = (b - std::floor(b)) * 24;
+    a = (a - std::floor(a)) * 24;
+    locator[4] = locatorCharacter(97, b);
+    locator[5] = locatorCharacter(97, a);
+    return locator;
+}
+
+double beaconLatitudeDegrees(QByteArrayView latitudeText)
+{
+    const double degrees = roundToDecimals(
+        sexagesimal(characters(latitudeText, 2, 2), characters(latitudeText, 4, 2),
+                    characters(latitudeText, 6, 2)),
+        4);
+    return firstCharacter(latitudeText) == 'S' ? -degrees : degrees;
+}
+
+double beaconLongitudeDegrees(QByteArrayView longitudeText)
+{
+    const double degrees = roundToDecimals(
+        sexagesimal(characters(longitudeText, 2, 3), characters(longitudeText, 5, 2),
+                    characters(longitudeText, 7, 2)),
+        4);
+    return firstCharacter(longitudeText) == 'W' ? -degrees : degrees;
+}
+
+QByteArray FindClosestMetar(const ProgramFolder &folder, double latDeg, double lonDeg)
+{
+    QByteArray content;
+    if (readWholeFile(folder.path(QStringLiteral("Metar.txt")), &content).failed())
+        return {};
+
+    double bestKm = kFarthestStationKm;
+    bool found = false;
+    QByteArray bestCode, bestName, bestRegion;
+    CsvFieldReader reader(std::move(content));
+    for (;;) {
+        // Code, an unused column, latitude, longitude, name, region. A station cut off
+        // by the end of the file is no station.
+        std::array<QByteArray, 6> field;
+        qsizetype fieldsRead = 0;
+        while (fieldsRead < qsizetype(field.size()) && !reader.atEnd())
+            field[fieldsRead++] = reader.next();
+        if (fieldsRead < qsizetype(field.size()))
+            break;
+        const DistanceBearing db = CalcDistanceBearing(
+            latDeg / kDegreesPerRadian, lonDeg / kDegreesPerRadian,
+            numericValue(field[2]) / kDegreesPerRadian, numericValue(field[3]) / kDegreesPerRadian);
+        if (db.distanceKm < bestKm) {
+            bestKm = roundToDecimals(db.distanceKm, 4);
+            bestCode = field[0];
+            bestName = field[4];
+            bestRegion = field[5];
+            found = true;
+        }
+    }
+    if (!found)
+        return {};
+    if (trimBlanks(bestRegion) == "XX")
+        return bestCode + ", " + bestName;
+    return bestCode + ", " + bestRegion + ", " + bestName;
+}
+
+} // namespace qern

@@ -1,0 +1,215 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "Geodesy.h"
+#include "TestFolder.h"
+
+using namespace qern;
+using qern::test::TestFolder;
+
+namespace {
+
+// Distance and bearing of a beacon seen from a listener, both in degrees.
+DistanceBearing seenFrom(double beaconLat, double beaconLon, double listenerLat, double listenerLon)
+{
+    return CalcDistanceBearing(beaconLat / kDegreesPerRadian, beaconLon / kDegreesPerRadian,
+                               listenerLat / kDegreesPerRadian, listenerLon / kDegreesPerRadian);
+}
+
+} // namespace
+
+TEST(CalcDistanceBearing, MatchesTheWorkedExamples)
+{
+    const struct {
+        double beaconLat, beaconLon, listenerLat, listenerLon, km, deg;
+    } cases[] = {
+        {45, -75, 43, -80, 457.5, 59.2},
+        {43, -85, 43, -80, 406.6, 271.7},
+    };
+    for (const auto &c : cases) {
+        const DistanceBearing db = seenFrom(c.beaconLat, c.beaconLon, c.listenerLat, c.listenerLon);
+        EXPECT_NEAR(db.distanceKm, c.km, 0.05) << c.beaconLat << ' ' << c.beaconLon;
+        EXPECT_NEAR(db.bearingDeg, c.deg, 0.05) << c.beaconLat << ' ' << c.beaconLon;
+    }
+}
+
+TEST(CalcDistanceBearing, SameMeridianPointsNorthOrSouth)
+{
+    // The arc-tangent form of the arc cosine leaves a few hundred-thousandths of a degree.
+    const DistanceBearing north = seenFrom(50, -80, 43, -80);
+    EXPECT_NEAR(north.bearingDeg, 0, 1e-4);
+    EXPECT_NEAR(north.distanceKm, 7 / kDegreesPerRadian * kEarthRadiusKm, 1e-6);
+    const DistanceBearing south = seenFrom(30, -80, 43, -80);
+    EXPECT_NEAR(south.bearingDeg, 180, 1e-4);
+}
+
+TEST(CalcDistanceBearing, IdenticalPointsGiveZeroDistanceAndZeroBearing)
+{
+    const DistanceBearing db = seenFrom(45.5, -75.7, 45.5, -75.7);
+    EXPECT_EQ(db.distanceKm, 0);
+    EXPECT_EQ(db.bearingDeg, 0);
+}
+
+TEST(CalcDistanceBearing, NearlyIdenticalPointsAreClampedTo285Metres)
+{
+    // cos of the tiny longitude difference rounds to exactly 1.
+    const DistanceBearing db = CalcDistanceBearing(0, 1e-9, 0, 0);
+    EXPECT_NEAR(db.distanceKm, 0.0285, 0.00005);
+    EXPECT_TRUE(std::isfinite(db.bearingDeg));
+}
+
+TEST(CalcDistanceBearing, AntipodesAndPolesStayFinite)
+{
+    const struct {
+        double beaconLat, beaconLon, listenerLat, listenerLon;
+    } cases[] = {
+        {0, 180, 0, 0}, {45, -75, -45, 105}, {-90, 0, 90, 0}, // antipodes
+        {45, 10, 90, 0}, {45, 10, -90, 0},                   // listener at a pole
+        {90, 0, 45, -80}, {-90, 0, 45, -80},                  // beacon at a pole
+    };
+    for (const auto &c : cases) {
+        const DistanceBearing db = seenFrom(c.beaconLat, c.beaconLon, c.listenerLat, c.listenerLon);
+        SCOPED_TRACE(testing::Message() << c.beaconLat << ',' << c.beaconLon << " from "
+                                        << c.listenerLat << ',' << c.listenerLon);
+        ASSERT_TRUE(std::isfinite(db.distanceKm));
+        ASSERT_TRUE(std::isfinite(db.bearingDeg));
+        EXPECT_GE(db.bearingDeg, 0);
+        EXPECT_LE(db.bearingDeg, 360);
+        EXPECT_LE(db.distanceKm, M_PI * kEarthRadiusKm);
+    }
+    EXPECT_NEAR(seenFrom(0, 180, 0, 0).distanceKm, M_PI * kEarthRadiusKm, 0.05);
+    EXPECT_NEAR(seenFrom(45, 10, 90, 0).distanceKm, 45 / kDegreesPerRadian * kEarthRadiusKm, 1e-6);
+}
+
+TEST(CalcDistanceBearing, ABeaconAtThePoleLiesNorthOrSouth)
+{
+    EXPECT_NEAR(seenFrom(90, 0, 45, -80).bearingDeg, 0, 1e-6);
+    EXPECT_NEAR(seenFrom(-90, 0, 45, -80).bearingDeg, 180, 1e-6);
+}
+
+TEST(CalcDistanceBearing, WestOfTheListenerMirrorsTheBearing)
+{
+    const struct {
+        double beaconLat, lonOffset;
+    } cases[] = {{43, 1}, {44, 1}, {42, 3}, {60, 40}, {-10, 120}};
+    for (const auto &c : cases) {
+        const DistanceBearing east = seenFrom(c.beaconLat, -80 + c.lonOffset, 43, -80);
+        const DistanceBearing west = seenFrom(c.beaconLat, -80 - c.lonOffset, 43, -80);
+        SCOPED_TRACE(testing::Message() << c.beaconLat << ' ' << c.lonOffset);
+        EXPECT_GT(east.bearingDeg, 0);
+        EXPECT_LT(east.bearingDeg, 180);
+        EXPECT_NEAR(west.bearingDeg, 360 - east.bearingDeg, 1e-9);
+        EXPECT_NEAR(west.distanceKm, east.distanceKm, 1e-9);
+    }
+}
+
+TEST(ComputeQTHDegrees, ReadsDegreesMinutesSecondsAndACapitalHemisphere)
+{
+    const struct {
+        const char *lat, *lon;
+        double latDeg, lonDeg;
+    } cases[] = {
+        {"430000N", "08000000W", 43, -80},     // first-run texts: extra digit ignored
+        {"430000N", "0800000W", 43, -80},
+        {"451500S", "0753036E", -45.25, 75.51},
+        {"430000s", "0800000w", 43, 80},       // lower case is no hemisphere letter
+        {"4330N", "0801W", 43.5, -80.0166666666667}, // "1W" reads as 1 minute
+        {"AB3000N", "XYZ3000W", 0.5, -0.5},    // a group that is no number counts 0
+        {"", "", 0, 0},
+    };
+    for (const auto &c : cases) {
+        const QthDegrees qth = ComputeQTHDegrees(c.lat, c.lon);
+        EXPECT_NEAR(qth.latitude, c.latDeg, 1e-9) << c.lat;
+        EXPECT_NEAR(qth.longitude, c.lonDeg, 1e-9) << c.lon;
+    }
+}
+
+TEST(BeaconDegrees, ReadTheRecordTextsRoundedToFourDecimals)
+{
+    const struct {
+        const char *text;
+        double deg;
+    } latitudes[] = {
+        {"N45300000", 45.5}, {"S45301500", -45.5042}, {"N00000000", 0}, {"s45300000", 45.5}, {"", 0},
+    };
+    for (const auto &c : latitudes)
+        EXPECT_DOUBLE_EQ(beaconLatitudeDegrees(c.text), c.deg) << c.text;
+
+    const struct {
+        const char *text;
+        double deg;
+    } longitudes[] = {
+        {"W075421000", -75.7028}, {"E075421000", 75.7028}, {"W000000000", 0}, {"W1800000", -180},
+    };
+    for (const auto &c : longitudes)
+        EXPECT_DOUBLE_EQ(beaconLongitudeDegrees(c.text), c.deg) << c.text;
+}
+
+TEST(MakeLocator, GivesTheSixCharacterSquare)
+{
+    const struct {
+        double lat, lon;
+        const char *locator;
+    } cases[] = {
+        {43, -80, "FN03aa"},
+        {51.5, -0.1, "IO91wm"},
+        {0, 0, "JJ00aa"},
+        {90, 180, "AS00aa"}, // longitude wraps, latitude goes one past R
+        {-90, -180, "AA00aa"},
+        {45.5083, -75.7028, "FN25dm"},
+        {-33.9, 151.2, "QF56oc"},
+        // Exact boundaries, where multiplying by 0.1 and dividing by 20 decide the square.
+        {-8, 0, "JI02aa"},
+        {-78.5, 0, "JB01am"},
+        {0, -156, "BJ10xa"},
+        {0, -159.5, "BJ00fa"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(MakeLocator(c.lat, c.lon), QByteArray(c.locator)) << c.lat << ' ' << c.lon;
+}
+
+class FindClosestMetarTest : public testing::Test {
+protected:
+    TestFolder dir;
+};
+
+TEST_F(FindClosestMetarTest, NamesTheNearestStationWithItsRegionUnlessXX)
+{
+    dir.write("Metar.txt", "\"AAAA\",\"\",45.0,-75.0,\"Alpha Field\",\"XX\"\r\n"
+                           "\"BBBB\",\"\",40.0,-70.0,\"Bravo Airport\",\"NY\"\r\n"
+                           "\"CCCC\",\"\",-33.9,151.2,\"Charlie, Sydney\",\" XX \"\r\n");
+    EXPECT_EQ(FindClosestMetar(dir.folder(), 45.1, -75.0), "AAAA, Alpha Field");
+    EXPECT_EQ(FindClosestMetar(dir.folder(), 40.1, -70.2), "BBBB, NY, Bravo Airport");
+    // The region is trimmed before it is compared; a quoted name keeps its comma.
+    EXPECT_EQ(FindClosestMetar(dir.folder(), -34, 151), "CCCC, Charlie, Sydney");
+}
+
+TEST_F(FindClosestMetarTest, OfEquallyDistantStationsTheFirstWins)
+{
+    dir.write("Metar.txt", "ZZZZ,x,10,10,First,XX\nYYYY,x,10,10,Second,XX\n");
+    EXPECT_EQ(FindClosestMetar(dir.folder(), 11, 11), "ZZZZ, First");
+}
+
+TEST_F(FindClosestMetarTest, MissingFileOrNoStationWithin20000KmLeavesTheCaptionEmpty)
+{
+    EXPECT_EQ(FindClosestMetar(dir.folder(), 45, -75), "");
+    dir.write("Metar.txt", "AAAA,,45.0,-75.0,Alpha,XX\n");
+    // The antipode is 20015.9 km away.
+    EXPECT_EQ(FindClosestMetar(dir.folder(), -45, 105), "");
+    dir.write("Metar.txt", "");
+    EXPECT_EQ(FindClosestMetar(dir.folder(), 45, -75), "");
+}
+
+TEST_F(FindClosestMetarTest, FindsTheFileWhateverItsCaseAndIgnoresACutOffStation)
+{
+    dir.write("METAR.TXT", "AAAA,,45.0,-75.0,Alpha,XX\r\nBBBB,,45.1,-75.0\r\n");
+    EXPECT_EQ(FindClosestMetar(dir.folder(), 45.1, -75.0), "AAAA, Alpha");
+}
+
+TEST_F(FindClosestMetarTest, KeepsTheBestDistanceToFourDecimals)
+{
+    // 1111.99988 km is kept as 1111.9999, so the next station at 1111.99989 km still wins.
+    dir.write("Metar.txt", "AAAA,,10.0000000,0,Nearer,XX\nBBBB,,10.0000001,0,Farther,XX\n");
+    EXPECT_EQ(FindClosestMetar(dir.folder(), 0, 0), "BBBB, Farther");
+}
