@@ -1,0 +1,142 @@
+#include "BeaconDatabase.h"
+
+#include <QFileInfo>
+
+#include "NumberText.h"
+#include "Text.h"
+
+namespace qern {
+
+namespace {
+
+constexpr double kHighestFrequencyKHz = 4500.0; // exclusive
+
+FileError missingDatabase(const QString &path)
+{
+    return folderExists(QFileInfo(path).absolutePath()) ? FileError::notFound(path)
+                                                        : FileError::pathNotFound(path);
+}
+
+FileError badRecordNumber(const QString &path)
+{
+    return {63, QStringLiteral("Bad record number (%1)").arg(path)};
+}
+
+// The decoded numeric Frequency of one stored record; *decodable turns false on a
+// byte that has no plain form.
+double storedFrequencyValue(QByteArrayView record, bool *decodable)
+{
+    const FieldLayout f = layoutOf(BeaconField::Frequency);
+    const QByteArray decoded = ShiftTextDown(trimBlanks(record.sliced(f.offset, f.width)), decodable);
+    return numericValue(decoded);
+}
+
+bool frequencyValueIsValid(double kHz)
+{
+    return kHz > 0.0 && kHz < kHighestFrequencyKHz;
+}
+
+} // namespace
+
+QString databasePath(const ProgramFolder &folder)
+{
+    return folder.path(QString::fromLatin1(kDatabaseFileName));
+}
+
+qint64 databaseRecordCount(const ProgramFolder &folder)
+{
+    return recordCountForLength(fileLength(databasePath(folder)), BeaconRecord::Length);
+}
+
+FileError readBeacon(const ProgramFolder &folder, qint64 number, BeaconRecord *record)
+{
+    const QString path = databasePath(folder);
+    RecordFile file(path, BeaconRecord::Length);
+    if (FileError err = file.openForReading())
+        return err;
+    if (number < 1 || number > file.count())
+        return {62, QStringLiteral("Input past end of file (%1)").arg(path)};
+    QByteArray bytes;
+    if (FileError err = file.read(number, &bytes))
+        return err;
+    *record = BeaconRecord::fromBytes(bytes);
+    return {};
+}
+
+FileError writeBeacon(const ProgramFolder &folder, qint64 number, const BeaconRecord &record)
+{
+    const QString path = databasePath(folder);
+    if (!fileExists(path))
+        return missingDatabase(path);
+    RecordFile file(path, BeaconRecord::Length);
+    if (FileError err = file.openForWriting())
+        return err;
+    // In place or as the next record; a gap of blank records would read as corruption.
+    if (number < 1 || number > file.count() + 1)
+        return badRecordNumber(path);
+    return file.write(number, QByteArrayView(record.bytes()));
+}
+
+FileError forEachBeacon(const ProgramFolder &folder,
+                        const std::function<bool(qint64, const BeaconRecord &)> &visit)
+{
+    return forEachRecord(databasePath(folder), BeaconRecord::Length,
+                         [&](qint64 number, QByteArrayView bytes) {
+                             return visit(number, BeaconRecord::fromBytes(bytes));
+                         });
+}
+
+bool isValidFrequency(const BeaconRecord &record)
+{
+    return frequencyValueIsValid(numericValue(record.trimmedText(BeaconField::Frequency)));
+}
+
+QString IntegrityResult::message() const
+{
+    switch (verdict) {
+    case IntegrityVerdict::Ok:
+        return {};
+    case IntegrityVerdict::RecordsMismatched:
+        return QStringLiteral("Records mismatched. Database corrupted.");
+    case IntegrityVerdict::ReadError:
+        return QStringLiteral("Error reading database data. Database corrupted.");
+    }
+    return {};
+}
+
+IntegrityResult CheckDatabaseIntegrity(const ProgramFolder &folder, qint64 recordCountBefore)
+{
+    IntegrityResult result;
+    const QString path = databasePath(folder);
+    if (!fileExists(path)) {
+        result.recordCount = recordCountBefore;
+        result.verdict = recordCountBefore == 0 ? IntegrityVerdict::Ok : IntegrityVerdict::RecordsMismatched;
+        return result;
+    }
+
+    const qint64 length = fileLength(path);
+    result.recordCount = recordCountForLength(length, BeaconRecord::Length);
+    bool undecodable = false;
+    const FileError err = forEachRecord(path, BeaconRecord::Length, [&](qint64, QByteArrayView record) {
+        bool decodable = true;
+        const double kHz = storedFrequencyValue(record, &decodable);
+        if (!decodable) {
+            undecodable = true;
+            return false;
+        }
+        if (frequencyValueIsValid(kHz))
+            ++result.validCount;
+        return true;
+    });
+    if (err || undecodable) {
+        result.verdict = IntegrityVerdict::ReadError;
+        result.readError = err;
+        return result;
+    }
+    const bool wholeRecords = length % BeaconRecord::Length == 0;
+    result.verdict = wholeRecords && result.validCount == result.recordCount ? IntegrityVerdict::Ok
+                                                                             : IntegrityVerdict::RecordsMismatched;
+    return result;
+}
+
+} // namespace qern
