@@ -2,6 +2,8 @@
 
 #include <QFileInfo>
 
+#include <array>
+
 #include "NumberText.h"
 #include "Text.h"
 
@@ -23,12 +25,25 @@ FileError badRecordNumber(const QString &path)
 }
 
 // The decoded numeric Frequency of one stored record; *decodable turns false on a
-// byte that has no plain form.
+// byte that has no plain form. Decoded on the stack: the check runs on every record.
 double storedFrequencyValue(QByteArrayView record, bool *decodable)
 {
-    const FieldLayout f = layoutOf(BeaconField::Frequency);
-    const QByteArray decoded = ShiftTextDown(trimBlanks(record.sliced(f.offset, f.width)), decodable);
-    return numericValue(decoded);
+    constexpr FieldLayout f = layoutOf(BeaconField::Frequency);
+    std::array<char, f.width> plain{};
+    QByteArrayView stored = record.sliced(f.offset, f.width);
+    while (!stored.isEmpty() && stored.front() == ' ')
+        stored = stored.sliced(1);
+    while (!stored.isEmpty() && stored.back() == ' ')
+        stored.chop(1);
+    for (qsizetype i = 0; i < stored.size(); ++i) {
+        const auto c = static_cast<unsigned char>(stored[i]);
+        if (c < 2) {
+            *decodable = false;
+            return 0.0;
+        }
+        plain[i] = static_cast<char>(c - 2);
+    }
+    return numericValue(QByteArrayView(plain.data(), stored.size()));
 }
 
 bool frequencyValueIsValid(double kHz)
