@@ -157,7 +157,7 @@ private:
     int ensureKey(QByteArrayView normalizedPath);
     const Value *findValue(QByteArrayView keyPath, QByteArrayView valueName) const;
     bool beginChange();
-    bool endChange();
+    FileError endChange();
     FileError writeFile() const;
     void report(const QString &text);
 

@@ -1,0 +1,132 @@
+#include <QDir>
+
+#include <gtest/gtest.h>
+
+#include "AutoBackup.h"
+#include "TestFolder.h"
+
+namespace qern {
+namespace {
+
+using test::TestFolder;
+
+struct Pair {
+    QString source;
+    QString copy;
+};
+
+QList<Pair> everyPair()
+{
+    QList<Pair> pairs = {{"ndb.dat", "ndb.bak"}, {"Logs/cle.dat", "AutoBackups/cle.bak"}};
+    for (int n = 0; n < 16; ++n)
+        pairs.append({QStringLiteral("Logs/log%1.dat").arg(n), QStringLiteral("AutoBackups/log%1.bak").arg(n)});
+    return pairs;
+}
+
+// Every source present, each with its own content.
+void writeEverySource(const TestFolder &dir, const QByteArray &tag)
+{
+    dir.mkdir("AutoBackups");
+    for (const Pair &p : everyPair())
+        dir.write(p.source, tag + " of " + p.source.toUtf8());
+}
+
+TEST(AutoBackup, CopiesEveryFileByteForByte)
+{
+    TestFolder dir;
+    writeEverySource(dir, "first");
+    const FileError err = AutoBackupFiles(dir.folder());
+    EXPECT_FALSE(err.failed()) << err.messageText().toStdString();
+    for (const Pair &p : everyPair())
+        EXPECT_EQ(dir.read(p.copy), dir.read(p.source)) << p.copy.toStdString();
+}
+
+TEST(AutoBackup, SecondCallReplacesTheCopiesOfTheFirst)
+{
+    TestFolder dir;
+    writeEverySource(dir, "first");
+    ASSERT_FALSE(AutoBackupFiles(dir.folder()).failed());
+    writeEverySource(dir, "second, and longer than the first");
+    ASSERT_FALSE(AutoBackupFiles(dir.folder()).failed());
+    for (const Pair &p : everyPair())
+        EXPECT_EQ(dir.read(p.copy), "second, and longer than the first of " + p.source.toUtf8());
+}
+
+TEST(AutoBackup, MissingSourceRemovesItsOldCopy)
+{
+    for (const Pair &missing : everyPair()) {
+        TestFolder dir;
+        writeEverySource(dir, "old");
+        ASSERT_FALSE(AutoBackupFiles(dir.folder()).failed());
+        QFile::remove(dir.path(missing.source));
+        EXPECT_FALSE(AutoBackupFiles(dir.folder()).failed());
+        EXPECT_FALSE(dir.exists(missing.copy)) << missing.copy.toStdString();
+        for (const Pair &p : everyPair()) {
+            if (p.source != missing.source) {
+                EXPECT_TRUE(dir.exists(p.copy)) << p.copy.toStdString();
+            }
+        }
+    }
+}
+
+TEST(AutoBackup, FailedCopyKeepsTheOldCopyAndTheOthersAreStillTaken)
+{
+    for (const QString failing : {"ndb.bak", "AutoBackups/cle.bak", "AutoBackups/log3.bak"}) {
+        TestFolder dir;
+        writeEverySource(dir, "old");
+        ASSERT_FALSE(AutoBackupFiles(dir.folder()).failed());
+        writeEverySource(dir, "new");
+        dir.mkdir(failing + ".tmp"); // the temporary copy cannot be written
+        const FileError err = AutoBackupFiles(dir.folder());
+        ASSERT_TRUE(err.failed()) << failing.toStdString();
+        EXPECT_TRUE(err.messageText().startsWith("Error # ")) << err.messageText().toStdString();
+        for (const Pair &p : everyPair()) {
+            const QByteArray expected = (p.copy == failing ? "old of " : "new of ") + p.source.toUtf8();
+            EXPECT_EQ(dir.read(p.copy), expected) << p.copy.toStdString();
+        }
+    }
+}
+
+TEST(AutoBackup, ReturnsTheFirstFailure)
+{
+    TestFolder dir;
+    writeEverySource(dir, "data");
+    dir.mkdir("AutoBackups/log2.bak.tmp");
+    dir.mkdir("AutoBackups/log9.bak.tmp");
+    const FileError err = AutoBackupFiles(dir.folder());
+    ASSERT_TRUE(err.failed());
+    EXPECT_TRUE(err.description.contains("log2.bak")) << err.description.toStdString();
+}
+
+TEST(AutoBackup, OldCopyThatCannotBeRemovedIsAFailure)
+{
+    TestFolder dir;
+    writeEverySource(dir, "data");
+    QFile::remove(dir.path("Logs/cle.dat"));
+    dir.mkdir("AutoBackups/cle.bak"); // not a file: it cannot be removed as one
+    EXPECT_TRUE(AutoBackupFiles(dir.folder()).failed());
+}
+
+TEST(AutoBackup, MissingBackupFolderIsCreated)
+{
+    TestFolder dir;
+    writeEverySource(dir, "data");
+    QDir(dir.path("AutoBackups")).removeRecursively();
+    EXPECT_FALSE(AutoBackupFiles(dir.folder()).failed());
+    EXPECT_EQ(dir.read("AutoBackups/log15.bak"), "data of Logs/log15.dat");
+}
+
+TEST(AutoBackup, NoSourcesLeaveNoCopies)
+{
+    TestFolder dir;
+    dir.mkdir("AutoBackups");
+    dir.write("ndb.bak", "stale");
+    dir.write("AutoBackups/log0.bak", "stale");
+    EXPECT_FALSE(AutoBackupFiles(dir.folder()).failed());
+    EXPECT_FALSE(dir.exists("ndb.bak"));
+    EXPECT_FALSE(dir.exists("AutoBackups/log0.bak"));
+    EXPECT_FALSE(dir.exists("ndb.dat")) << "a missing source is never created";
+}
+
+} // namespace
+} // namespace qern

@@ -1,0 +1,168 @@
+#include <gtest/gtest.h>
+
+#include "BeaconRecord.h"
+#include "Statistics.h"
+#include "TestFolder.h"
+#include "Text.h"
+
+namespace qern {
+namespace {
+
+using test::TestFolder;
+using Names = std::array<QByteArray, kStatisticsLocations>;
+
+QByteArray beacon(const QByteArray &mask, const QByteArray &cleMark)
+{
+    BeaconRecord record;
+    EXPECT_TRUE(record.setShifted(BeaconField::Ident, "ABC"));
+    EXPECT_TRUE(record.setShifted(BeaconField::Frequency, "338"));
+    record.setRaw(BeaconField::LoggedMask, fitField(mask, 5));
+    record.setRaw(BeaconField::CLEMark, cleMark);
+    return record.bytes();
+}
+
+Names defaultNames()
+{
+    Names names;
+    for (int i = 0; i < kStatisticsLocations; ++i)
+        names[i] = "Location " + QByteArray::number(i + 1);
+    return names;
+}
+
+TEST(Statistics, MaskBitsCountPerLocation)
+{
+    TestFolder dir;
+    dir.write("ndb.dat", beacon("9", "z") + beacon(" 5", " ") + beacon("32768", "\"") + beacon("0", "z")
+                             + beacon("", " ") + beacon("abc", " "));
+    const DatabaseStatistics s = GatherDatabaseStatistics(dir.folder(), defaultNames(), 0);
+    EXPECT_FALSE(s.databaseMissing);
+    EXPECT_FALSE(s.readError.failed());
+    EXPECT_EQ(s.RecordCount, 6);
+    const std::array<qint64, 16> expected = {2, 0, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
+    EXPECT_EQ(s.loggedCounts, expected);
+    EXPECT_EQ(s.loggedTotal, 5);
+    EXPECT_EQ(s.LoggedCountHere, 2);
+}
+
+TEST(Statistics, OnlyAZMarkIsInTheSession)
+{
+    TestFolder dir;
+    dir.write("ndb.dat", beacon("0", "z") + beacon("0", "\"") + beacon("0", " ") + beacon("0", "Z")
+                             + beacon("0", "y"));
+    const DatabaseStatistics s = GatherDatabaseStatistics(dir.folder(), defaultNames(), 0);
+    EXPECT_EQ(s.sessionCount, 1);
+    EXPECT_EQ(s.StatisticsText3, "Number of beacons in CLE log -  1");
+}
+
+TEST(Statistics, TextsUseSignedNumbersAndCarriageReturns)
+{
+    TestFolder dir;
+    dir.write("ndb.dat", beacon("1", "z") + beacon("3", " ") + beacon("2", " "));
+    Names names;
+    names.fill("Empty");
+    names[0] = "Home";
+    names[1] = "Cabin";
+    names[5] = "Boat";
+    const DatabaseStatistics s = GatherDatabaseStatistics(dir.folder(), names, 1);
+    EXPECT_EQ(s.StatisticsText1, "Number of beacons in main database -  3\r");
+    EXPECT_EQ(s.StatisticsText2, "Number of logged beacons \r\r"
+                                 "      Home -  2\r"
+                                 "      Cabin -  2\r"
+                                 "      Boat -  0\r");
+    EXPECT_EQ(s.StatisticsText3, "Number of beacons in CLE log -  1");
+    EXPECT_EQ(s.chklogCaptions[0], "Home -  2 entries");
+    EXPECT_EQ(s.chklogCaptions[2], "Empty -  0 entries") << "an unnamed slot still gets its caption";
+    EXPECT_TRUE(s.chklogVisible[0]);
+    EXPECT_TRUE(s.chklogVisible[1]);
+    EXPECT_FALSE(s.chklogVisible[2]);
+    EXPECT_FALSE(s.chklogVisible[5]);
+}
+
+TEST(Statistics, EnableStatesFollowTheCounts)
+{
+    const struct {
+        QByteArray records;
+        int current;
+        bool viewLog;
+        bool viewSession;
+        bool deleteLogs;
+    } cases[] = {
+        {beacon("2", " "), 1, true, false, true},
+        {beacon("2", " "), 0, false, false, true},
+        {beacon("0", "z"), 0, false, true, false},
+        {beacon("0", " "), 0, false, false, false},
+        {QByteArray(), 0, false, false, false},
+    };
+    for (const auto &c : cases) {
+        TestFolder dir;
+        dir.write("ndb.dat", c.records);
+        const DatabaseStatistics s = GatherDatabaseStatistics(dir.folder(), defaultNames(), c.current);
+        EXPECT_EQ(s.cmdViewLogEnabled, c.viewLog);
+        EXPECT_EQ(s.cmdViewSessionEnabled, c.viewSession);
+        EXPECT_EQ(s.cmdDeleteEnabled, c.deleteLogs);
+        EXPECT_TRUE(s.mnuMasterClearEnabled);
+    }
+}
+
+TEST(Statistics, MissingDatabaseCountsNothingAndLeavesTheCommandsAlone)
+{
+    TestFolder dir;
+    const DatabaseStatistics s = GatherDatabaseStatistics(dir.folder(), defaultNames(), 0);
+    EXPECT_TRUE(s.databaseMissing);
+    EXPECT_EQ(s.RecordCount, 0);
+    EXPECT_EQ(s.StatisticsText1, "Number of beacons in main database -  0\r");
+    for (int i = 0; i < kStatisticsLocations; ++i) {
+        EXPECT_TRUE(s.StatisticsText2.contains("Location " + QByteArray::number(i + 1) + " -  0\r"));
+        EXPECT_FALSE(s.chklogVisible[i]);
+    }
+    EXPECT_EQ(s.LoggedCountHere, std::nullopt);
+    EXPECT_EQ(s.cmdViewLogEnabled, std::nullopt);
+    EXPECT_EQ(s.cmdViewSessionEnabled, std::nullopt);
+    EXPECT_EQ(s.cmdDeleteEnabled, std::nullopt);
+    EXPECT_TRUE(s.mnuMasterClearEnabled);
+    EXPECT_FALSE(dir.exists("ndb.dat")) << "counting never creates the database";
+}
+
+TEST(Statistics, CountsAreNotBoundBy16Bits)
+{
+    TestFolder dir;
+    const int records = 40000;
+    const QByteArray one = beacon("65535", "z");
+    QByteArray all;
+    all.reserve(one.size() * records);
+    for (int i = 0; i < records; ++i)
+        all += one;
+    dir.write("ndb.dat", all);
+    int eventsLetRun = 0;
+    const DatabaseStatistics s =
+        GatherDatabaseStatistics(dir.folder(), defaultNames(), 15, [&eventsLetRun] { ++eventsLetRun; });
+    EXPECT_EQ(s.RecordCount, records);
+    EXPECT_EQ(s.loggedCounts[15], records);
+    EXPECT_EQ(s.loggedTotal, qint64(records) * 16);
+    EXPECT_EQ(s.sessionCount, records);
+    EXPECT_EQ(s.LoggedCountHere, records);
+    EXPECT_EQ(s.StatisticsText1, "Number of beacons in main database -  40000\r");
+    EXPECT_EQ(eventsLetRun, 1) << "events run once, at record 5000";
+}
+
+TEST(Statistics, RecordCountRoundsACutShortLastRecord)
+{
+    TestFolder dir;
+    dir.write("ndb.dat", beacon("1", " ") + beacon("1", " ").left(107));
+    const DatabaseStatistics s = GatherDatabaseStatistics(dir.folder(), defaultNames(), 0);
+    EXPECT_EQ(s.RecordCount, 2);
+    dir.write("ndb.dat", beacon("1", " ") + beacon("1", " ").left(106));
+    EXPECT_EQ(GatherDatabaseStatistics(dir.folder(), defaultNames(), 0).RecordCount, 1);
+}
+
+TEST(Statistics, FolderInPlaceOfTheDatabaseCountsAsMissing)
+{
+    TestFolder dir;
+    dir.mkdir("ndb.dat");
+    const DatabaseStatistics s = GatherDatabaseStatistics(dir.folder(), defaultNames(), 0);
+    EXPECT_TRUE(s.databaseMissing);
+    EXPECT_EQ(s.RecordCount, 0);
+}
+
+} // namespace
+} // namespace qern
