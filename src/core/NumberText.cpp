@@ -1,6 +1,8 @@
 #include "NumberText.h"
 
 #include <cmath>
+#include <cstdlib>
+#include <string>
 #include <limits>
 
 namespace qern {
@@ -21,14 +23,14 @@ bool isDigit(char c)
 // the position just past the last character that belonged to the number.
 double parseLeadingNumber(QByteArrayView text, qsizetype *endPos, bool *sawDigit)
 {
-    QByteArray compact; // the number without its blanks, for strtod
+    std::string compact; // the number without its blanks, for strtod (short: no allocation)
     qsizetype i = 0;
     const qsizetype n = text.size();
     auto skipBlanks = [&] {
         while (i < n && isIgnoredBlank(text[i]))
             ++i;
     };
-    auto takeDigits = [&](QByteArray &into) {
+    auto takeDigits = [&](std::string &into) {
         bool any = false;
         for (;;) {
             skipBlanks();
@@ -56,7 +58,7 @@ double parseLeadingNumber(QByteArrayView text, qsizetype *endPos, bool *sawDigit
         skipBlanks();
         bool exponentTaken = false;
         if (i < n && (text[i] == 'E' || text[i] == 'e' || text[i] == 'D' || text[i] == 'd')) {
-            QByteArray exponent = "e";
+            std::string exponent = "e";
             ++i;
             skipBlanks();
             if (i < n && (text[i] == '-' || text[i] == '+'))
@@ -75,7 +77,7 @@ double parseLeadingNumber(QByteArrayView text, qsizetype *endPos, bool *sawDigit
         *sawDigit = anyDigit;
     if (!anyDigit)
         return 0.0;
-    const double value = std::strtod(compact.constData(), nullptr);
+    const double value = std::strtod(compact.c_str(), nullptr);
     if (!std::isfinite(value))
         return value > 0 ? std::numeric_limits<double>::max() : std::numeric_limits<double>::lowest();
     return value;
@@ -115,7 +117,8 @@ qint64 roundToInteger(double value)
 
 double roundToDecimals(double value, int decimals)
 {
-    const double scale = std::pow(10.0, decimals);
+    static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8};
+    const double scale = decimals >= 0 && decimals <= 8 ? kPowers[decimals] : std::pow(10.0, decimals);
     const double scaled = value * scale;
     // Tiny representation errors (0.12345 stored as 0.1234499...) must not flip a half.
     const double nudged = std::round(scaled * 1e6) / 1e6;
