@@ -1,0 +1,149 @@
+// The files QERN ships in data/ must load through the program's own readers.
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QSet>
+
+#include "BeaconDatabase.h"
+#include "ClockTexts.h"
+#include "FileIo.h"
+#include "Geodesy.h"
+#include "NumberText.h"
+#include "Tables.h"
+
+using namespace qern;
+
+namespace {
+
+ProgramFolder shipped()
+{
+    return ProgramFolder(QStringLiteral(QERN_SOURCE_DATA_DIR));
+}
+
+
+} // namespace
+
+TEST(ShippedData, BeaconDatabasePassesTheIntegrityCheckAndDecodes)
+{
+    const ProgramFolder folder = shipped();
+    ASSERT_EQ(fileLength(databasePath(folder)) % BeaconRecord::Length, 0);
+    const IntegrityResult integrity = CheckDatabaseIntegrity(folder, 0);
+    EXPECT_EQ(integrity.verdict, IntegrityVerdict::Ok) << integrity.message().toStdString();
+    EXPECT_EQ(integrity.recordCount, 7085);
+    EXPECT_EQ(integrity.validCount, 7085);
+
+    CountryTable countries;
+    StateTable states;
+    ASSERT_FALSE(loadCountryTable(folder.path("Country.dat"), &countries));
+    ASSERT_FALSE(loadStateTable(folder.path("State.dat"), &states));
+
+    double lastFrequency = 0;
+    qint64 decoded = 0;
+    ASSERT_FALSE(forEachBeacon(folder, [&](qint64 n, const BeaconRecord &r) {
+        bool ok = true;
+        for (int f = 0; f < 15; ++f) {
+            bool fieldOk = true;
+            r.text(static_cast<BeaconField>(f), &fieldOk);
+            ok = ok && fieldOk;
+        }
+        EXPECT_TRUE(ok) << "record " << n;
+        const double frequency = numericValue(r.trimmedText(BeaconField::Frequency));
+        EXPECT_GE(frequency, lastFrequency) << "record " << n << " is out of frequency order";
+        lastFrequency = frequency;
+
+        const QByteArray country = r.trimmedText(BeaconField::CountryCode);
+        EXPECT_FALSE(FindCountryName(countries, country).isEmpty()) << "record " << n << " " << country.constData();
+        const QByteArray state = r.trimmedText(BeaconField::StateCode);
+        if (!state.isEmpty()) {
+            bool found = false;
+            for (const StateEntry &row : states.rows)
+                found = found || (row.Code == state && row.CountryCode == country);
+            EXPECT_TRUE(found) << "record " << n << " " << state.constData() << "/" << country.constData();
+        }
+        EXPECT_EQ(r.loggedMask(), 0u);
+        EXPECT_FALSE(r.inSession());
+        ++decoded;
+        return true;
+    }));
+    EXPECT_EQ(decoded, 7085);
+}
+
+TEST(ShippedData, KnownBeaconsReadAsTheSourceHasThem)
+{
+    const ProgramFolder folder = shipped();
+    BeaconRecord r;
+    ASSERT_FALSE(readBeacon(folder, 1, &r));
+    EXPECT_EQ(r.trimmedText(BeaconField::Ident), "LM");
+    EXPECT_EQ(r.trimmedText(BeaconField::Frequency), "126");
+    EXPECT_EQ(r.trimmedText(BeaconField::CountryCode), "USA");
+    EXPECT_EQ(r.trimmedText(BeaconField::StateCode), "MO");
+    EXPECT_EQ(r.trimmedText(BeaconField::Location), "Oblio");
+    EXPECT_EQ(r.trimmedText(BeaconField::Latitude), "N38480100");
+    EXPECT_EQ(r.trimmedText(BeaconField::Longitude), "W090382900");
+
+    ASSERT_FALSE(readBeacon(folder, 4179, &r));
+    EXPECT_EQ(r.trimmedText(BeaconField::Ident), "AK;2");
+    EXPECT_EQ(StripSemicolonSuffix(r.trimmedText(BeaconField::Ident)), "AK");
+
+    ASSERT_FALSE(readBeacon(folder, 6875, &r));
+    EXPECT_EQ(r.trimmedText(BeaconField::Ident), "\xc0\xce"); // a Windows-1252 ident
+}
+
+TEST(ShippedData, TablesHoldTheNamesTheProgramReliesOn)
+{
+    const ProgramFolder folder = shipped();
+    CountryTable countries;
+    StateTable states;
+    ASSERT_FALSE(loadCountryTable(folder.path("Country.dat"), &countries));
+    ASSERT_FALSE(loadStateTable(folder.path("State.dat"), &states));
+    EXPECT_LE(countries.rows.size(), kCountryTableRows);
+    EXPECT_LE(states.rows.size(), kStateTableRows);
+    EXPECT_EQ(FindCountryName(countries, "CAN"), "Canada");
+    EXPECT_EQ(FindCountryName(countries, "AUS"), "Australia");
+    EXPECT_EQ(FindCountryName(countries, "USA"), "USA");
+    EXPECT_EQ(FindCountryName(countries, "KOR"), "Korea, Republic of");
+    EXPECT_EQ(FindStateName(states, "ON"), "Ontario");
+    EXPECT_EQ(FindStateName(states, "WA", "USA"), "Washington");
+    EXPECT_EQ(FindStateName(states, "NT", "CAN"), "Northwest Territories");
+
+    for (const char *country : {"Canada", "Australia", "USA"}) {
+        const StateList list = LoadStateList(folder, "", country);
+        EXPECT_FALSE(list.fileMissing);
+        EXPECT_FALSE(list.names.isEmpty()) << country;
+    }
+    EXPECT_EQ(LoadStateList(folder, "", "USA").names.size(), 51);
+    EXPECT_TRUE(fileExists(folder.path("region.dat")));
+}
+
+TEST(ShippedData, MetarGivesTheNearestStation)
+{
+    const ProgramFolder folder = shipped();
+    EXPECT_EQ(FindClosestMetar(folder, 43, -80), "CYHM, ON, John C. Munro Hamilton International Air");
+    EXPECT_EQ(FindClosestMetar(folder, 51.5, -0.1), "EGLC, London City Airport");
+    EXPECT_EQ(FindClosestMetar(folder, 64.13, -21.9), "BIRK, Reykjavik Airport");
+}
+
+TEST(ShippedData, MapOutlinesAreWholeRecordsInRange)
+{
+    const ProgramFolder folder = shipped();
+    for (const char *name : {"coast.pnt", "lake.pnt", "island.pnt", "river.pnt", "mapper.pnt", "prov.pnt",
+                             "state.pnt", "country.pnt"}) {
+        QByteArray content;
+        ASSERT_FALSE(readWholeFile(folder.path(QStringLiteral("maps/") + QLatin1String(name)), &content)) << name;
+        ASSERT_GT(content.size(), 0) << name;
+        ASSERT_EQ(content.size() % 6, 0) << name;
+        auto value = [&](qsizetype at) {
+            return static_cast<qint16>(static_cast<quint8>(content[at]) | (static_cast<quint8>(content[at + 1]) << 8));
+        };
+        EXPECT_GT(value(0), 1000) << name << ": the first point must start a line";
+        for (qsizetype at = 0; at < content.size(); at += 6) {
+            const qint16 level = value(at);
+            const qint16 lat = value(at + 2);
+            const qint16 lon = value(at + 4);
+            ASSERT_TRUE(level > 1000 || (level >= 1 && level <= 10)) << name << " at " << at;
+            ASSERT_LE(std::abs(lat), 90 * 60) << name << " at " << at;
+            ASSERT_LE(std::abs(lon), 180 * 60) << name << " at " << at;
+        }
+    }
+}
