@@ -10,16 +10,30 @@ namespace {
 
 constexpr qint64 kEventsAtRecord = 5000;
 
+// The mask as BeaconRecord::loggedMask() reads it. A field of digits and blanks (what
+// the writers store) is read in place; anything else takes the record's own rule.
+quint32 maskOf(QByteArrayView bytes)
+{
+    const FieldLayout mask = layoutOf(BeaconField::LoggedMask);
+    quint32 value = 0;
+    for (char c : bytes.sliced(mask.offset, mask.width)) {
+        if (c >= '0' && c <= '9')
+            value = value * 10 + quint32(c - '0');
+        else if (c != ' ')
+            return BeaconRecord::fromBytes(bytes).loggedMask();
+    }
+    return value;
+}
+
 // Only the two plain fields are looked at; nothing is decoded.
 void countRecord(QByteArrayView bytes, DatabaseStatistics &stats)
 {
-    const BeaconRecord record = BeaconRecord::fromBytes(bytes);
-    const quint32 mask = record.loggedMask();
+    const quint32 mask = maskOf(bytes);
     for (int i = 0; i < kStatisticsLocations; ++i) {
         if (mask & (1u << i))
             ++stats.loggedCounts[i];
     }
-    if (record.inSession())
+    if (bytes[layoutOf(BeaconField::CLEMark).offset] == 'z')
         ++stats.sessionCount;
 }
 

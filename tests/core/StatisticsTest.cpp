@@ -44,6 +44,19 @@ TEST(Statistics, MaskBitsCountPerLocation)
     EXPECT_EQ(s.LoggedCountHere, 2);
 }
 
+TEST(Statistics, EveryMaskFormCountsAsTheRecordReadsIt)
+{
+    for (const QByteArray mask : {"1 2", " 5", "5.5", "2.5", "-1", "+4", "1e3", "0x10", "65535", "99999", "7abc"}) {
+        TestFolder dir;
+        const QByteArray bytes = beacon(mask, " ");
+        dir.write("ndb.dat", bytes);
+        const quint32 expected = BeaconRecord::fromBytes(bytes).loggedMask();
+        const DatabaseStatistics s = GatherDatabaseStatistics(dir.folder(), defaultNames(), 0);
+        for (int i = 0; i < kStatisticsLocations; ++i)
+            EXPECT_EQ(s.loggedCounts[i], (expected >> i) & 1u) << mask.constData() << " bit " << i;
+    }
+}
+
 TEST(Statistics, OnlyAZMarkIsInTheSession)
 {
     TestFolder dir;
