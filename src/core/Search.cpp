@@ -1,0 +1,258 @@
+#include "Search.h"
+
+#include <array>
+
+#include "BeaconDatabase.h"
+#include "BeaconRecord.h"
+#include "ClockTexts.h"
+#include "Geodesy.h"
+#include "LikePattern.h"
+#include "SharedState.h"
+#include "Text.h"
+
+namespace qern {
+
+namespace {
+
+constexpr double kKmPerMile = 1.609;
+
+// ShiftTextDown of every byte, so the scan decodes without allocating.
+const std::array<char, 256> &decodeTable()
+{
+    static const std::array<char, 256> table = [] {
+        QByteArray all(256, Qt::Uninitialized);
+        for (int b = 0; b < 256; ++b)
+            all[b] = static_cast<char>(b);
+        const QByteArray down = ShiftTextDown(all);
+        std::array<char, 256> t{};
+        for (int b = 0; b < 256; ++b)
+            t[b] = down[b];
+        return t;
+    }();
+    return table;
+}
+
+QByteArrayView trimmedView(QByteArrayView text)
+{
+    qsizetype start = 0;
+    qsizetype end = text.size();
+    while (start < end && text[start] == ' ')
+        ++start;
+    while (end > start && text[end - 1] == ' ')
+        --end;
+    return text.sliced(start, end - start);
+}
+
+// A shifted field as readers take it (padding trimmed, decoded, trimmed again),
+// decoded into buffer, which must hold the field's width.
+template <std::size_t N>
+QByteArrayView decodeField(QByteArrayView record, BeaconField field, std::array<char, N> &buffer)
+{
+    const FieldLayout f = layoutOf(field);
+    const QByteArrayView stored = trimmedView(record.sliced(f.offset, f.width));
+    const auto &table = decodeTable();
+    for (qsizetype i = 0; i < stored.size(); ++i)
+        buffer[i] = table[static_cast<unsigned char>(stored[i])];
+    return trimmedView(QByteArrayView(buffer.data(), stored.size()));
+}
+
+bool isFrequencyText(QByteArrayView text)
+{
+    for (const char c : text) {
+        if (!((c >= '0' && c <= '9') || c == '.'))
+            return false;
+    }
+    return true;
+}
+
+bool onlyQuestionMarks(QByteArrayView text)
+{
+    for (const char c : text) {
+        if (c != '?')
+            return false;
+    }
+    return true;
+}
+
+// Beacons at latitude or longitude 0 have no known position and always pass.
+bool passesDistanceFilter(QByteArrayView record, const QthDegrees &qth, const SearchContext &ctx)
+{
+    const BeaconRecord beacon = BeaconRecord::fromBytes(record);
+    const double latDeg = beaconLatitudeDegrees(beacon.trimmedText(BeaconField::Latitude));
+    const double lonDeg = beaconLongitudeDegrees(beacon.trimmedText(BeaconField::Longitude));
+    if (latDeg == 0 || lonDeg == 0)
+        return true;
+    const DistanceBearing db =
+        CalcDistanceBearing(latDeg / kDegreesPerRadian, lonDeg / kDegreesPerRadian,
+                            qth.latitude / kDegreesPerRadian, qth.longitude / kDegreesPerRadian);
+    const double distance = ctx.metric ? db.distanceKm : db.distanceKm / kKmPerMile;
+    return !(distance > ctx.distanceFilterValue);
+}
+
+} // namespace
+
+SearchContext SearchContext::fromState(const SharedState &state, bool metric)
+{
+    SearchContext ctx;
+    const int i = state.CurrentLocationIndex;
+    if (i >= 0 && i < kLocationCount) {
+        ctx.locationLat = state.LocationLat[i];
+        ctx.locationLon = state.LocationLon[i];
+    }
+    ctx.distanceFilterValue = state.DistanceFilterValue;
+    ctx.metric = metric;
+    return ctx;
+}
+
+std::optional<qint64> SearchResult::shownRecord() const
+{
+    if (!found() || !shownMatch || *shownMatch < 0 || *shownMatch >= matches.size())
+        return std::nullopt;
+    return matches[*shownMatch];
+}
+
+bool SearchResult::hasMessage() const
+{
+    return outcome != SearchOutcome::Found && outcome != SearchOutcome::FrequencyNotAmongMatches;
+}
+
+QString SearchResult::messageText() const
+{
+    switch (outcome) {
+    case SearchOutcome::EmptyText:
+        return QStringLiteral("Empty search field.");
+    case SearchOutcome::WildcardsOnly:
+        return QStringLiteral("Searching wildcards only is not allowed.");
+    case SearchOutcome::BadPattern:
+        return QStringLiteral("Invalid pattern.");
+    case SearchOutcome::NotFound:
+        return filterOn ? QStringLiteral(
+                              "Facility not found. Try turning Distance Filter OFF and search again.")
+                        : QStringLiteral("Facility not found.");
+    case SearchOutcome::ReadError:
+        return error.messageText();
+    case SearchOutcome::Found:
+    case SearchOutcome::FrequencyNotAmongMatches:
+        break;
+    }
+    return {};
+}
+
+QString SearchResult::messageTitle() const
+{
+    switch (outcome) {
+    case SearchOutcome::EmptyText:
+    case SearchOutcome::BadPattern:
+        return QStringLiteral("Huh?");
+    case SearchOutcome::WildcardsOnly:
+        return QStringLiteral("A big no, no.");
+    case SearchOutcome::NotFound:
+        return QStringLiteral("Not found");
+    case SearchOutcome::ReadError:
+        return QStringLiteral("Error");
+    case SearchOutcome::Found:
+    case SearchOutcome::FrequencyNotAmongMatches:
+        break;
+    }
+    return {};
+}
+
+SearchResult SearchBeacons(const ProgramFolder &folder, QByteArrayView text,
+                           QByteArrayView frequency, bool filterOn, const SearchContext &ctx)
+{
+    SearchResult result;
+    result.filterOn = filterOn;
+
+    // Both checks look at the text as typed, before trimming.
+    if (text.isEmpty()) {
+        result.outcome = SearchOutcome::EmptyText;
+        return result;
+    }
+    if (onlyQuestionMarks(text)) {
+        result.outcome = SearchOutcome::WildcardsOnly;
+        return result;
+    }
+
+    const QByteArray wanted = upperCase(trimBlanks(text));
+    result.frequencySearch = isFrequencyText(wanted);
+    std::optional<LikePattern> pattern;
+    if (wanted.contains('?')) {
+        pattern = LikePattern::compile(wanted);
+        if (!pattern) {
+            result.outcome = SearchOutcome::BadPattern;
+            return result;
+        }
+    }
+
+    const QString path = databasePath(folder);
+    result.outcome = SearchOutcome::NotFound;
+    if (!fileExists(path))
+        return result;
+
+    QthDegrees qth;
+    if (filterOn)
+        qth = ComputeQTHDegrees(ctx.locationLat, ctx.locationLon);
+
+    // The frequency of each match, kept only to pick the one to show.
+    QList<QByteArray> matchFrequencies;
+    const bool pickByFrequency = !frequency.isEmpty();
+
+    std::array<char, 7> identBuffer{};
+    std::array<char, 6> frequencyBuffer{};
+    const FileError err = forEachRecord(path, BeaconRecord::Length,
+                                        [&](qint64 number, QByteArrayView record) {
+        result.recordCount = number;
+        bool candidate;
+        if (result.frequencySearch) {
+            candidate = decodeField(record, BeaconField::Frequency, frequencyBuffer) == wanted;
+        } else {
+            QByteArrayView ident = decodeField(record, BeaconField::Ident, identBuffer);
+            QByteArray stripped;
+            if (ident.contains(';')) {
+                stripped = StripSemicolonSuffix(ident);
+                ident = stripped;
+            }
+            candidate = (pattern && pattern->matches(ident)) || ident == wanted;
+        }
+        if (!candidate)
+            return true;
+        if (filterOn && !passesDistanceFilter(record, qth, ctx))
+            return true;
+        result.matches.append(number);
+        if (pickByFrequency)
+            matchFrequencies.append(
+                decodeField(record, BeaconField::Frequency, frequencyBuffer).toByteArray());
+        return true;
+    });
+    if (err) {
+        if (err.number == FileError::notFound(path).number)
+            return result;
+        result.outcome = SearchOutcome::ReadError;
+        result.error = err;
+        result.matches.clear();
+        return result;
+    }
+
+    // A file that is not a whole number of records is not trusted, whatever matched.
+    if (result.matches.isEmpty() || fileLength(path) % BeaconRecord::Length != 0) {
+        result.matches.clear();
+        return result;
+    }
+
+    if (!pickByFrequency) {
+        result.outcome = SearchOutcome::Found;
+        result.shownMatch = 0;
+        return result;
+    }
+    for (qsizetype i = 0; i < matchFrequencies.size(); ++i) {
+        if (matchFrequencies[i] == frequency) {
+            result.outcome = SearchOutcome::Found;
+            result.shownMatch = i;
+            return result;
+        }
+    }
+    result.outcome = SearchOutcome::FrequencyNotAmongMatches;
+    return result;
+}
+
+} // namespace qern

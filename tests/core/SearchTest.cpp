@@ -1,0 +1,344 @@
+#include <gtest/gtest.h>
+
+#include "BeaconRecord.h"
+#include "Search.h"
+#include "SharedState.h"
+#include "TestFolder.h"
+
+using namespace qern;
+using qern::test::TestFolder;
+
+namespace {
+
+struct Beacon {
+    QByteArray ident;
+    QByteArray frequency = "338";
+    QByteArray latitude = "N45300000";
+    QByteArray longitude = "W075421000";
+};
+
+QByteArray record(const Beacon &b)
+{
+    BeaconRecord r;
+    EXPECT_TRUE(r.setShifted(BeaconField::Ident, b.ident));
+    EXPECT_TRUE(r.setShifted(BeaconField::CountryCode, "CAN"));
+    EXPECT_TRUE(r.setShifted(BeaconField::Location, "Port Eden"));
+    EXPECT_TRUE(r.setShifted(BeaconField::Frequency, b.frequency));
+    EXPECT_TRUE(r.setShifted(BeaconField::Latitude, b.latitude));
+    EXPECT_TRUE(r.setShifted(BeaconField::Longitude, b.longitude));
+    r.setLoggedMask(0);
+    return r.bytes();
+}
+
+QByteArray database(std::initializer_list<Beacon> beacons)
+{
+    QByteArray bytes;
+    for (const Beacon &b : beacons)
+        bytes += record(b);
+    return bytes;
+}
+
+// The listener at 43N 80W.
+SearchContext home(int filterValue = 0, bool metric = true)
+{
+    SearchContext ctx;
+    ctx.locationLat = "430000N";
+    ctx.locationLon = "0800000W";
+    ctx.distanceFilterValue = filterValue;
+    ctx.metric = metric;
+    return ctx;
+}
+
+class SearchTest : public ::testing::Test {
+protected:
+    SearchResult search(QByteArrayView text, QByteArrayView frequency = {})
+    {
+        return SearchBeacons(folder.folder(), text, frequency, false, home());
+    }
+
+    TestFolder folder;
+};
+
+} // namespace
+
+TEST_F(SearchTest, EmptyTextIsRefused)
+{
+    folder.write("ndb.dat", database({{"ABC"}}));
+    const SearchResult r = search("");
+    EXPECT_EQ(r.outcome, SearchOutcome::EmptyText);
+    EXPECT_TRUE(r.hasMessage());
+    EXPECT_EQ(r.messageText(), "Empty search field.");
+    EXPECT_EQ(r.messageTitle(), "Huh?");
+    EXPECT_EQ(r.searchMatchCount(), 0);
+}
+
+TEST_F(SearchTest, QuestionMarksOnlyAreRefused)
+{
+    folder.write("ndb.dat", database({{"ABC"}}));
+    for (const char *text : {"?", "???", "???????"}) {
+        const SearchResult r = search(text);
+        EXPECT_EQ(r.outcome, SearchOutcome::WildcardsOnly) << text;
+        EXPECT_EQ(r.messageText(), "Searching wildcards only is not allowed.");
+        EXPECT_EQ(r.messageTitle(), "A big no, no.");
+    }
+}
+
+TEST_F(SearchTest, ExactIdentSearchUpperCasesTheTextButNotTheStoredIdent)
+{
+    folder.write("ndb.dat", database({{"ABC"}, {"abd"}, {"AB"}, {"ABCD"}}));
+    const struct {
+        const char *text;
+        QList<qint64> matches;
+    } cases[] = {
+        {"abc", {1}},
+        {"  ABC ", {1}},
+        {"abd", {}}, // a stored lower-case ident is never found
+        {"ABD", {}},
+        {"AB", {3}},
+        {"ABCD", {4}},
+    };
+    for (const auto &c : cases) {
+        const SearchResult r = search(c.text);
+        EXPECT_EQ(r.matches, c.matches) << c.text;
+        EXPECT_FALSE(r.frequencySearch) << c.text;
+        EXPECT_EQ(r.outcome, c.matches.isEmpty() ? SearchOutcome::NotFound : SearchOutcome::Found)
+            << c.text;
+    }
+}
+
+TEST_F(SearchTest, DuplicateSuffixIsIgnoredSoBothEntriesMatch)
+{
+    folder.write("ndb.dat", database({{"XYZ"}, {"ABC"}, {"QQQ"}, {"ABC;2"}}));
+    const SearchResult r = search("ABC");
+    EXPECT_EQ(r.outcome, SearchOutcome::Found);
+    EXPECT_EQ(r.matches, (QList<qint64>{2, 4}));
+    EXPECT_EQ(r.shownRecord(), 2);
+    EXPECT_EQ(r.searchMatchCount(), 2);
+}
+
+TEST_F(SearchTest, FrequencySearchComparesTheTextExactly)
+{
+    folder.write("ndb.dat", database({{"A", "338"},
+                                      {"B", "338.0"},
+                                      {"C", "338.5"},
+                                      {"D", "1.2.3"},
+                                      {"E", "0338"},
+                                      {"F", "338"}}));
+    const struct {
+        const char *text;
+        QList<qint64> matches;
+    } cases[] = {
+        {"338", {1, 6}},
+        {"338.5", {3}},
+        {"338.0", {2}},
+        {"1.2.3", {4}},
+        {" 338 ", {1, 6}},
+        {"33", {}},
+    };
+    for (const auto &c : cases) {
+        const SearchResult r = search(c.text);
+        EXPECT_TRUE(r.frequencySearch) << c.text;
+        EXPECT_EQ(r.matches, c.matches) << c.text;
+    }
+}
+
+TEST_F(SearchTest, DigitOnlyIdentIsFoundOnlyAsAFrequency)
+{
+    // "338" is a frequency search, so a beacon whose ident reads 338 is not found by it.
+    folder.write("ndb.dat", database({{"338", "400"}}));
+    EXPECT_EQ(search("338").outcome, SearchOutcome::NotFound);
+    EXPECT_EQ(search("400").matches, QList<qint64>{1});
+}
+
+TEST_F(SearchTest, PatternFindsIdentsByTheOperatorRules)
+{
+    folder.write("ndb.dat", database({{"ABC"},
+                                      {"AB"},
+                                      {"ABCD"},
+                                      {"ABZ;2"},
+                                      {"#123"},
+                                      {"XB1"},
+                                      {"$NAV1"},
+                                      {"abc"}}));
+    const struct {
+        const char *text;
+        QList<qint64> matches;
+    } cases[] = {
+        {"AB?", {1, 4}},       // three characters beginning AB, the duplicate by its plain ident
+        {"ab?", {1, 4}},       // the text is upper-cased first
+        {"#12?", {}},          // "#" stands for a digit
+        {"?B#", {6}},
+        {"$NAV?", {7}},
+        {"[A-C]B?", {1, 4}},
+        {"[!A]B?", {6}},
+        {"?*", {1, 2, 3, 4, 5, 6, 7, 8}}, // any characters take the lower-case ident too
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(search(c.text).matches, c.matches) << c.text;
+}
+
+TEST_F(SearchTest, HashWithoutQuestionMarkIsAnExactIdent)
+{
+    folder.write("ndb.dat", database({{"#123"}, {"#124"}}));
+    EXPECT_EQ(search("#123").matches, QList<qint64>{1});
+}
+
+TEST_F(SearchTest, ListOrStarWithoutQuestionMarkIsAnExactIdent)
+{
+    folder.write("ndb.dat", database({{"ABC"}, {"[A-C]*"}, {"*"}}));
+    EXPECT_EQ(search("[A-C]*").matches, QList<qint64>{2});
+    EXPECT_EQ(search("*").matches, QList<qint64>{3});
+}
+
+TEST_F(SearchTest, IdentThatFailsThePatternIsStillComparedExactly)
+{
+    // "#?" asks for a digit first; the stored ident "#?" fails that but equals the text.
+    folder.write("ndb.dat", database({{"#?"}, {"1X"}}));
+    EXPECT_EQ(search("#?").matches, (QList<qint64>{1, 2}));
+}
+
+TEST_F(SearchTest, UnclosedListIsARefusedPattern)
+{
+    folder.write("ndb.dat", database({{"ABC"}}));
+    const SearchResult r = search("AB[?");
+    EXPECT_EQ(r.outcome, SearchOutcome::BadPattern);
+    EXPECT_EQ(r.messageText(), "Invalid pattern.");
+    EXPECT_EQ(r.messageTitle(), "Huh?");
+    EXPECT_TRUE(r.matches.isEmpty());
+}
+
+TEST_F(SearchTest, NotFoundMessageNamesTheFilterWhenItIsOn)
+{
+    folder.write("ndb.dat", database({{"ABC"}}));
+    const SearchResult off = SearchBeacons(folder.folder(), "XYZ", {}, false, home());
+    EXPECT_EQ(off.outcome, SearchOutcome::NotFound);
+    EXPECT_EQ(off.messageText(), "Facility not found.");
+    EXPECT_EQ(off.messageTitle(), "Not found");
+    const SearchResult on = SearchBeacons(folder.folder(), "XYZ", {}, true, home(100));
+    EXPECT_EQ(on.messageText(),
+              "Facility not found. Try turning Distance Filter OFF and search again.");
+    EXPECT_EQ(on.messageTitle(), "Not found");
+}
+
+TEST_F(SearchTest, MissingDatabaseIsEmptyAndIsNotCreated)
+{
+    const SearchResult r = search("ABC");
+    EXPECT_EQ(r.outcome, SearchOutcome::NotFound);
+    EXPECT_EQ(r.messageText(), "Facility not found.");
+    EXPECT_FALSE(folder.exists("ndb.dat"));
+}
+
+TEST_F(SearchTest, FileOfPartRecordsEndsInNotFound)
+{
+    const QByteArray whole = database({{"ABC"}, {"XYZ"}});
+    for (const qsizetype extra : {1, 106, 107, 212}) {
+        folder.write("ndb.dat", whole + QByteArray(extra, ' '));
+        const SearchResult r = search("ABC");
+        EXPECT_EQ(r.outcome, SearchOutcome::NotFound) << extra;
+        EXPECT_EQ(r.searchMatchCount(), 0) << extra;
+    }
+    folder.write("ndb.dat", whole.left(whole.size() - 1));
+    EXPECT_EQ(search("ABC").outcome, SearchOutcome::NotFound);
+}
+
+TEST_F(SearchTest, FrequencyPicksTheMatchToShow)
+{
+    folder.write("ndb.dat", database({{"ABC", "338"}, {"ABC;2", "339"}, {"ABC;3", "340"}}));
+    const SearchResult r = search("ABC", "339");
+    EXPECT_EQ(r.outcome, SearchOutcome::Found);
+    EXPECT_EQ(r.matches, (QList<qint64>{1, 2, 3}));
+    EXPECT_EQ(r.shownMatch, 1);
+    EXPECT_EQ(r.shownRecord(), 2);
+    EXPECT_EQ(r.searchMatchCount(), 3);
+    EXPECT_FALSE(r.hasMessage());
+}
+
+TEST_F(SearchTest, FrequencyThatNoMatchHasShowsNothingAndArmsNothing)
+{
+    folder.write("ndb.dat", database({{"ABC", "338"}, {"ABC;2", "339"}}));
+    const SearchResult r = search("ABC", "341");
+    EXPECT_EQ(r.outcome, SearchOutcome::FrequencyNotAmongMatches);
+    EXPECT_FALSE(r.found());
+    EXPECT_FALSE(r.shownRecord().has_value());
+    EXPECT_EQ(r.searchMatchCount(), 0);
+    EXPECT_FALSE(r.hasMessage());
+}
+
+TEST(SearchFilter, DropsOnlyCandidatesBeyondTheRadius)
+{
+    TestFolder folder;
+    // 43N 80W is the listener; 44N 80W lies 111.2 km (69.1 miles) north.
+    folder.write("ndb.dat", database({{"ABC", "338", "N43000000", "W080000000"},
+                                      {"ABC", "338", "N44000000", "W080000000"}}));
+    const struct {
+        int radius;
+        bool metric;
+        QList<qint64> matches;
+    } cases[] = {
+        {0, true, {1}},     // a distance equal to the radius passes
+        {111, true, {1}},
+        {112, true, {1, 2}},
+        {70, true, {1}},    // 111 km is more than 70 km
+        {69, false, {1}},   // 69.1 miles
+        {70, false, {1, 2}},
+    };
+    for (const auto &c : cases) {
+        const SearchResult r = SearchBeacons(folder.folder(), "ABC", {}, true, home(c.radius, c.metric));
+        EXPECT_EQ(r.matches, c.matches) << c.radius << (c.metric ? " km" : " miles");
+    }
+    // With the filter off the radius means nothing.
+    EXPECT_EQ(SearchBeacons(folder.folder(), "ABC", {}, false, home(0)).matches,
+              (QList<qint64>{1, 2}));
+}
+
+TEST(SearchFilter, ZeroLatitudeOrLongitudeAlwaysPasses)
+{
+    TestFolder folder;
+    folder.write("ndb.dat", database({{"ABC", "338", "N00000000", "E100000000"},
+                                      {"ABC", "338", "S50000000", "E000000000"},
+                                      {"ABC", "338", "N00000000", "W000000000"},
+                                      {"ABC", "338", "S50000000", "E100000000"}}));
+    const SearchResult r = SearchBeacons(folder.folder(), "ABC", {}, true, home(10));
+    EXPECT_EQ(r.matches, (QList<qint64>{1, 2, 3}));
+}
+
+TEST(SearchFilter, FrequencySearchIsFilteredToo)
+{
+    TestFolder folder;
+    folder.write("ndb.dat", database({{"AAA", "338", "N44000000", "W080000000"},
+                                      {"BBB", "338", "S40000000", "E150000000"}}));
+    EXPECT_EQ(SearchBeacons(folder.folder(), "338", {}, true, home(500)).matches,
+              QList<qint64>{1});
+}
+
+TEST(SearchContextTest, TakesTheCurrentLocationsTexts)
+{
+    SharedState state;
+    state.LocationLat[3] = "511500N";
+    state.LocationLon[3] = "0010000W";
+    state.CurrentLocationIndex = 3;
+    state.DistanceFilterValue = 250;
+    const SearchContext ctx = SearchContext::fromState(state, false);
+    EXPECT_EQ(ctx.locationLat, "511500N");
+    EXPECT_EQ(ctx.locationLon, "0010000W");
+    EXPECT_EQ(ctx.distanceFilterValue, 250);
+    EXPECT_FALSE(ctx.metric);
+}
+
+TEST(SearchLarge, AnyIdentPatternMatchesAll32767Records)
+{
+    TestFolder folder;
+    QByteArray bytes;
+    constexpr int kCount = 32767;
+    bytes.reserve(qsizetype(kCount) * BeaconRecord::Length);
+    for (int i = 1; i <= kCount; ++i)
+        bytes += record({"B" + QByteArray::number(i, 36).toUpper(), QByteArray::number(200 + i % 300)});
+    folder.write("ndb.dat", bytes);
+    const SearchResult r = SearchBeacons(folder.folder(), "?*", {}, false, home());
+    ASSERT_EQ(r.outcome, SearchOutcome::Found);
+    EXPECT_EQ(r.recordCount, kCount);
+    ASSERT_EQ(r.matches.size(), kCount);
+    EXPECT_EQ(r.matches.first(), 1);
+    EXPECT_EQ(r.matches.last(), kCount);
+    EXPECT_EQ(r.searchMatchCount(), kCount);
+}
