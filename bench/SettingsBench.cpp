@@ -5,11 +5,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
-#include <random>
-
 #include "AutoBackup.h"
+#include "BenchData.h"
 #include "BeaconDatabase.h"
 #include "LogRecords.h"
 #include "Preferences.h"
@@ -19,86 +19,13 @@ using namespace qern;
 
 namespace {
 
-constexpr int kSettingsBeacons = 32767;
-constexpr int kEntriesPerLogbook = 5000;
-constexpr int kSessionEntries = 1500;
-
-QByteArray record(std::mt19937 &random, int number)
-{
-    std::uniform_int_distribution<int> letter('A', 'Z');
-    BeaconRecord r;
-    QByteArray ident;
-    for (int k = 0; k < 2 + number % 2; ++k)
-        ident += char(letter(random));
-    bool ok = r.setShifted(BeaconField::Ident, ident);
-    ok = r.setShifted(BeaconField::CountryCode, "CAN") && ok;
-    ok = r.setShifted(BeaconField::Location, "Port Eden") && ok;
-    ok = r.setShifted(BeaconField::Frequency, QByteArray::number(190 + number % 1500)) && ok;
-    ok = r.setShifted(BeaconField::Latitude, "N45300000") && ok;
-    ok = r.setShifted(BeaconField::Longitude, "W075421000") && ok;
-    ok = r.setShifted(BeaconField::Comments, "Heard on the long wire at dusk") && ok;
-    if (!ok)
-        std::abort();
-    r.setLoggedMask(number % 7 == 0 ? quint32(random() & 0xFFFF) : 0u);
-    if (number % 20 == 0)
-        r.setSessionMark();
-    else
-        r.clearSessionMark();
-    return r.bytes();
-}
-
-QByteArray fixedRecords(int count, int length, char fill)
-{
-    QByteArray bytes(qsizetype(count) * length, fill);
-    for (int i = 0; i < count; ++i)
-        bytes[qsizetype(i) * length] = char('A' + i % 26);
-    return bytes;
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
-
-// One program folder shared by every benchmark of this file.
-const QTemporaryDir &settingsFolder()
-{
-    static QTemporaryDir dir;
-    static const bool made = [] {
-        QDir(dir.path()).mkpath("Logs");
-        QDir(dir.path()).mkpath("AutoBackups");
-        std::mt19937 random(4);
-        QByteArray database;
-        database.reserve(qsizetype(kSettingsBeacons) * BeaconRecord::Length);
-        for (int n = 1; n <= kSettingsBeacons; ++n)
-            database += record(random, n);
-        bool ok = writeFile(dir.filePath("ndb.dat"), database);
-        for (int n = 0; n < 16; ++n)
-            ok = writeFile(dir.filePath(QStringLiteral("Logs/log%1.dat").arg(n)),
-                           fixedRecords(kEntriesPerLogbook, LogRecord::Length, '1'))
-                 && ok;
-        ok = writeFile(dir.filePath("Logs/cle.dat"), fixedRecords(kSessionEntries, CLERecord::Length, '2')) && ok;
-        return ok;
-    }();
-    if (!made)
-        std::abort();
-    return dir;
-}
-
-QStringList sourceFiles()
-{
-    QStringList files = {"ndb.dat", "Logs/cle.dat"};
-    for (int n = 0; n < 16; ++n)
-        files.append(QStringLiteral("Logs/log%1.dat").arg(n));
-    return files;
-}
+using namespace qern::bench;
 
 qint64 totalBytes()
 {
     qint64 total = 0;
-    for (const QString &f : sourceFiles())
-        total += QFileInfo(settingsFolder().filePath(f)).size();
+    for (const QString &f : BenchFolder::dataFiles())
+        total += fileLength(benchFolder().path(f));
     return total;
 }
 
@@ -112,20 +39,13 @@ std::array<QByteArray, 16> locationNames()
 
 void BM_Statistics_PlainReadOfDatabase(benchmark::State &state)
 {
-    const QString path = settingsFolder().filePath("ndb.dat");
-    for (auto _ : state) {
-        QFile f(path);
-        if (!f.open(QIODevice::ReadOnly))
-            state.SkipWithError("open");
-        benchmark::DoNotOptimize(f.readAll());
-    }
-    state.SetBytesProcessed(state.iterations() * QFileInfo(path).size());
+    readDatabasePlainly(state);
 }
 BENCHMARK(BM_Statistics_PlainReadOfDatabase)->Unit(benchmark::kMillisecond);
 
 void BM_Statistics_WalkOnly(benchmark::State &state)
 {
-    const ProgramFolder folder(settingsFolder().path());
+    const ProgramFolder &folder = benchFolder().folder();
     const auto names = locationNames();
     for (auto _ : state)
         benchmark::DoNotOptimize(GatherDatabaseStatistics(folder, names, 0));
@@ -135,7 +55,7 @@ BENCHMARK(BM_Statistics_WalkOnly)->Unit(benchmark::kMillisecond);
 
 void BM_Statistics_IntegrityCheckThenWalk(benchmark::State &state)
 {
-    const ProgramFolder folder(settingsFolder().path());
+    const ProgramFolder &folder = benchFolder().folder();
     const auto names = locationNames();
     for (auto _ : state) {
         const IntegrityResult integrity = CheckDatabaseIntegrity(folder, 0);
@@ -149,14 +69,14 @@ BENCHMARK(BM_Statistics_IntegrityCheckThenWalk)->Unit(benchmark::kMillisecond);
 
 void BM_AutoBackup_PlainCopyOfEveryFile(benchmark::State &state)
 {
-    const QTemporaryDir &dir = settingsFolder();
-    QDir(dir.path()).mkpath("PlainCopies");
-    const QStringList files = sourceFiles();
+    const BenchFolder &bench = benchFolder();
+    QDir(bench.folder().root()).mkpath("PlainCopies");
+    const QStringList files = BenchFolder::dataFiles();
     for (auto _ : state) {
         for (const QString &f : files) {
-            const QString target = dir.filePath("PlainCopies/" + QFileInfo(f).fileName());
+            const QString target = bench.path("PlainCopies/" + QFileInfo(f).fileName());
             QFile::remove(target);
-            if (!QFile::copy(dir.filePath(f), target))
+            if (!QFile::copy(bench.path(f), target))
                 state.SkipWithError("copy");
         }
     }
@@ -166,7 +86,7 @@ BENCHMARK(BM_AutoBackup_PlainCopyOfEveryFile)->Unit(benchmark::kMillisecond);
 
 void BM_AutoBackup_AutoBackupFiles(benchmark::State &state)
 {
-    const ProgramFolder folder(settingsFolder().path());
+    const ProgramFolder &folder = benchFolder().folder();
     for (auto _ : state) {
         if (AutoBackupFiles(folder).failed())
             state.SkipWithError("backup");
