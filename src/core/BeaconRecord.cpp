@@ -77,21 +77,6 @@ void BeaconRecord::setRaw(BeaconField field, QByteArrayView stored)
     std::copy_n(fitted.constData(), f.width, m_bytes.data() + f.offset);
 }
 
-namespace {
-
-QByteArrayView trimmedView(QByteArrayView text)
-{
-    qsizetype start = 0;
-    qsizetype end = text.size();
-    while (start < end && text[start] == ' ')
-        ++start;
-    while (end > start && text[end - 1] == ' ')
-        --end;
-    return text.sliced(start, end - start);
-}
-
-} // namespace
-
 QByteArray BeaconRecord::text(BeaconField field, bool *ok) const
 {
     if (!layoutOf(field).shifted) {
@@ -99,13 +84,13 @@ QByteArray BeaconRecord::text(BeaconField field, bool *ok) const
             *ok = true;
         return raw(field).toByteArray();
     }
-    return ShiftTextDown(trimmedView(raw(field)), ok);
+    return ShiftTextDown(trimBlanksView(raw(field)), ok);
 }
 
 QByteArray BeaconRecord::trimmedText(BeaconField field, bool *ok) const
 {
     QByteArray decoded = text(field, ok);
-    const QByteArrayView kept = trimmedView(decoded);
+    const QByteArrayView kept = trimBlanksView(decoded);
     if (kept.size() == decoded.size())
         return decoded;
     return kept.toByteArray();

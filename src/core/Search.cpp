@@ -32,28 +32,17 @@ const std::array<char, 256> &decodeTable()
     return table;
 }
 
-QByteArrayView trimmedView(QByteArrayView text)
-{
-    qsizetype start = 0;
-    qsizetype end = text.size();
-    while (start < end && text[start] == ' ')
-        ++start;
-    while (end > start && text[end - 1] == ' ')
-        --end;
-    return text.sliced(start, end - start);
-}
-
 // A shifted field as readers take it (padding trimmed, decoded, trimmed again),
 // decoded into buffer, which must hold the field's width.
 template <std::size_t N>
 QByteArrayView decodeField(QByteArrayView record, BeaconField field, std::array<char, N> &buffer)
 {
     const FieldLayout f = layoutOf(field);
-    const QByteArrayView stored = trimmedView(record.sliced(f.offset, f.width));
+    const QByteArrayView stored = trimBlanksView(record.sliced(f.offset, f.width));
     const auto &table = decodeTable();
     for (qsizetype i = 0; i < stored.size(); ++i)
         buffer[i] = table[static_cast<unsigned char>(stored[i])];
-    return trimmedView(QByteArrayView(buffer.data(), stored.size()));
+    return trimBlanksView(QByteArrayView(buffer.data(), stored.size()));
 }
 
 bool isFrequencyText(QByteArrayView text)

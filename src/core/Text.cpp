@@ -41,7 +41,7 @@ QByteArray trimRightBlanks(QByteArrayView text)
     return text.first(end).toByteArray();
 }
 
-QByteArray trimBlanks(QByteArrayView text)
+QByteArrayView trimBlanksView(QByteArrayView text)
 {
     qsizetype start = 0;
     qsizetype end = text.size();
@@ -49,7 +49,12 @@ QByteArray trimBlanks(QByteArrayView text)
         ++start;
     while (end > start && text[end - 1] == ' ')
         --end;
-    return text.sliced(start, end - start).toByteArray();
+    return text.sliced(start, end - start);
+}
+
+QByteArray trimBlanks(QByteArrayView text)
+{
+    return trimBlanksView(text).toByteArray();
 }
 
 QByteArray fitField(QByteArrayView text, int width)

@@ -10,6 +10,8 @@ namespace qern {
 
 // Removes blanks (code 32 only) at both ends, as the record readers do.
 QByteArray trimBlanks(QByteArrayView text);
+// The same without a copy: a view into text.
+QByteArrayView trimBlanksView(QByteArrayView text);
 QByteArray trimLeftBlanks(QByteArrayView text);
 QByteArray trimRightBlanks(QByteArrayView text);
 
