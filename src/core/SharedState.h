@@ -10,6 +10,7 @@
 #include <array>
 
 #include "ProgramFolder.h"
+#include "Tables.h"
 
 namespace qern {
 
@@ -26,6 +27,10 @@ struct SharedState {
     QByteArray LocationLocator;
     double QTHLatitude = 0.0;  // degrees, north positive
     double QTHLongitude = 0.0; // degrees, east positive
+
+    // Country and state tables, loaded once at start-up.
+    CountryTable Countries;
+    StateTable States;
 
     // User identity, read at start-up (empty on the first run).
     QByteArray UserName;

@@ -1,0 +1,87 @@
+// QERN: starts the program on its folder and hands over to the start-up window.
+//
+//   qern [--folder DIR] [--settings FILE]
+//
+// The folder defaults to ~/.local/share/qern and is seeded with the shipped files
+// when it is missing or empty. The settings file defaults to
+// ~/.config/QERN6.1/registry.ini; QERN_SETTINGS_FILE overrides it as --settings does.
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
+
+#include "MessageBox.h"
+#include "ProgramFolder.h"
+#include "RegistryStore.h"
+#include "SharedState.h"
+#include "WindowSet.h"
+#include "preferences/SerialPorts.h"
+#include "startup/frmSplash.h"
+
+namespace {
+
+// Installed: <prefix>/bin/qern next to <prefix>/share/qern. From the build tree:
+// the source tree's data/.
+QString shippedDataFolder()
+{
+    const QString installed =
+        QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("../share/qern"));
+    if (QFileInfo(installed).isDir())
+        return QDir::cleanPath(installed);
+    return QStringLiteral(QERN_SOURCE_DATA_DIR);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("QERN"));
+    QApplication::setApplicationVersion(QStringLiteral("6.2"));
+    // Windows are hidden and shown again all the time; only the main window ends the run.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("QERN, the beacon hunter's logbook"));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption folderOption(QStringLiteral("folder"), QStringLiteral("Program folder to work in."),
+                                          QStringLiteral("DIR"), qern::ProgramFolder::defaultLocation());
+    const QCommandLineOption settingsOption(QStringLiteral("settings"), QStringLiteral("Settings file to use."),
+                                            QStringLiteral("FILE"));
+    parser.addOption(folderOption);
+    parser.addOption(settingsOption);
+    parser.process(app);
+
+    QString settingsPath = qEnvironmentVariable("QERN_SETTINGS_FILE");
+    if (parser.isSet(settingsOption))
+        settingsPath = parser.value(settingsOption);
+    if (settingsPath.isEmpty())
+        settingsPath = qern::RegistryStore::defaultPath();
+
+    qern::SharedState state;
+    state.folder = qern::ProgramFolder(parser.value(folderOption));
+    if (state.folder.isEmptyOrMissing()) {
+        if (const qern::FileError error = state.folder.seedFrom(shippedDataFolder())) {
+            qern::MessageBox::show(error.messageText(), QStringLiteral("Error"));
+            if (!QFileInfo(state.folder.root()).isDir())
+                return 1;
+        }
+    }
+    if (!QDir::setCurrent(state.folder.root())) {
+        qern::MessageBox::show(qern::FileError::pathNotFound(state.folder.root()).messageText(),
+                               QStringLiteral("Error"));
+        return 1;
+    }
+
+    qern::RegistryStore store(settingsPath);
+    qern::WindowSet windows(state, store, qern::availableSerialPorts);
+    qern::frmSplash *splash = windows.splash();
+    if (windows.hasEnded())
+        return windows.exitCode();
+    splash->showForm();
+    if (windows.hasEnded())
+        return windows.exitCode();
+    return app.exec();
+}

@@ -1,0 +1,776 @@
+#include "frmMain.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QComboBox>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QTimer>
+
+#include "BeaconDatabase.h"
+#include "BeaconDisplay.h"
+#include "Clock.h"
+#include "ClockTexts.h"
+#include "MessageBox.h"
+#include "NumberText.h"
+#include "Search.h"
+#include "SharedState.h"
+#include "Statistics.h"
+#include "Text.h"
+#include "WindowSet.h"
+#include "preferences/frmLocation.h"
+#include "radar/frmDistanceCircle.h"
+#include "reports/frmListeningReports.h"
+
+namespace qern {
+
+namespace {
+
+constexpr int kWindowWidth = 800;
+constexpr int kShortHeightTwips = 4992; // the nearby panel covered
+constexpr int kClockIntervalMs = 10000;
+
+const QString kTitlePrefix = QStringLiteral("QERN v6.2 - ");
+
+// The ident box selects its whole text whenever it gets the focus, so a new look-up
+// types over the last one.
+class IdentBox : public QLineEdit {
+public:
+    using QLineEdit::QLineEdit;
+
+protected:
+    void focusInEvent(QFocusEvent *event) override
+    {
+        QLineEdit::focusInEvent(event);
+        setSelection(0, text().size());
+    }
+};
+
+QString fromBytes(const QByteArray &bytes)
+{
+    return fromWindows1252(bytes);
+}
+
+} // namespace
+
+frmMain::frmMain(WindowSet &windows) : m_windows(windows), m_state(windows.state())
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    buildControls();
+    buildMenus();
+    markUnavailableCommands();
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::buildControls()
+{
+    auto *central = new QWidget(this);
+    central->setObjectName(QStringLiteral("centralWidget"));
+    central->setMouseTracking(true);
+    central->installEventFilter(this);
+    setCentralWidget(central);
+
+    auto name = [](QObject *object, const char *objectName) { object->setObjectName(QLatin1String(objectName)); };
+    auto label = [&](const char *objectName, const QString &text, int x, int y, int w, int h = 20) {
+        auto *l = new QLabel(text, central);
+        name(l, objectName);
+        l->setGeometry(x, y, w, h);
+        return l;
+    };
+    auto caption = [&](const QString &text, int x, int y, int w) {
+        auto *l = new QLabel(text, central);
+        l->setGeometry(x, y + 2, w, 20);
+        return l;
+    };
+    auto field = [&](const char *objectName, int x, int y, int w) {
+        auto *e = new QLineEdit(central);
+        name(e, objectName);
+        e->setReadOnly(true);
+        e->setGeometry(x, y, w, 22);
+        return e;
+    };
+    auto button = [&](const char *objectName, const QString &text, int x, int y, int w) {
+        auto *b = new QPushButton(text, central);
+        name(b, objectName);
+        b->setGeometry(x, y, w, 26);
+        b->setAutoDefault(false);
+        return b;
+    };
+
+    // Look-up line
+    caption(tr("Ident / kHz"), 8, 8, 70);
+    txtIdent = new IdentBox(central);
+    name(txtIdent, "txtIdent");
+    txtIdent->setGeometry(80, 8, 110, 24);
+    txtIdent->setToolTip(QStringLiteral("Use $ as prefix for NAVTEX, # for DGPS"));
+    cmdLookUp = button("cmdLookUp", tr("&Look Up"), 196, 7, 80);
+    lblDistanceFilter = label("lblDistanceFilter", QStringLiteral("Distance Filter"), 290, 10, 90);
+    cmdDistanceFilter = button("cmdDistanceFilter", QStringLiteral("OFF"), 382, 7, 48);
+
+    lblUTC = label("lblUTC", QString(), 560, 4, 232, 18);
+    lblLocal = label("lblLocal", QString(), 560, 22, 232, 18);
+
+    lblkHz = label("lblkHz", QString(), 8, 38, 300, 24);
+    lblkHz->setFont(namedFont(QStringLiteral("Tahoma"), 11, true));
+    lblDAID = label("lblDAID", QStringLiteral("DAID"), 312, 41, 40);
+    scrBeaconNumber = new QScrollBar(Qt::Horizontal, central);
+    name(scrBeaconNumber, "scrBeaconNumber");
+    scrBeaconNumber->setGeometry(360, 42, 200, 18);
+    scrBeaconNumber->setFocusPolicy(Qt::NoFocus); // its GotFocus only hands the focus back
+    lblEntryNumber = label("lblEntryNumber", QString(), 566, 41, 40);
+    lblEntryNumber->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    lblFound = label("lblFound", QString(), 610, 41, 70);
+
+    // Beacon details: two columns of six rows, then the comments.
+    const int top = 66;
+    const int step = 26;
+    caption(QStringLiteral("Country"), 8, top, 105);
+    txtCountry = field("txtCountry", 115, top, 265);
+    caption(QStringLiteral("Location"), 8, top + step, 105);
+    txtLocation = field("txtLocation", 115, top + step, 265);
+    caption(QStringLiteral("Power / TX Class"), 8, top + 2 * step, 105);
+    txtPower = field("txtPower", 115, top + 2 * step, 265);
+    caption(QStringLiteral("Latitude"), 8, top + 3 * step, 105);
+    txtLat = field("txtLat", 115, top + 3 * step, 265);
+    caption(QStringLiteral("Longitude"), 8, top + 4 * step, 105);
+    txtLon = field("txtLon", 115, top + 4 * step, 265);
+    caption(QStringLiteral("QTH Locator"), 8, top + 5 * step, 105);
+    txtLocator = field("txtLocator", 115, top + 5 * step, 265);
+
+    caption(QStringLiteral("Distance"), 392, top, 90);
+    txtDistance = field("txtDistance", 484, top, 306);
+    caption(QStringLiteral("Bearing"), 392, top + step, 90);
+    txtBearing = field("txtBearing", 484, top + step, 306);
+    caption(QStringLiteral("Data As Of"), 392, top + 2 * step, 90);
+    txtCurrent = field("txtCurrent", 484, top + 2 * step, 306);
+    caption(QStringLiteral("Ident Cycle"), 392, top + 3 * step, 90);
+    txtCycle = field("txtCycle", 484, top + 3 * step, 306);
+    caption(QStringLiteral("Mod Offset"), 392, top + 4 * step, 90);
+    txtUSB = field("txtUSB", 484, top + 4 * step, 150);
+    txtLSB = field("txtLSB", 640, top + 4 * step, 150);
+    caption(QStringLiteral("Comments"), 8, top + 6 * step, 105);
+    txtComments = field("txtComments", 115, top + 6 * step, 675);
+
+    // The coordinates switch to their dotted form when clicked.
+    txtLat->installEventFilter(this);
+    txtLon->installEventFilter(this);
+
+    // Where the beacon was logged.
+    lblLogged = label("lblLogged", QString(), 8, 248, 420, 18);
+    lblLogged->setMouseTracking(true);
+    lblLogged->installEventFilter(this);
+    lblGotLogged = label("lblGotLogged", tr("Logged at..."), 440, 248, 150, 18);
+    lblGotLogged->setMouseTracking(true);
+    lblGotLogged->installEventFilter(this);
+    lstGotLogged = new QListWidget(central);
+    name(lstGotLogged, "lstGotLogged");
+    lstGotLogged->setGeometry(392, 150, 398, 90);
+    lstGotLogged->setMouseTracking(true);
+    lstGotLogged->viewport()->setMouseTracking(true);
+    lstGotLogged->viewport()->installEventFilter(this);
+    lstGotLogged->setFocusPolicy(Qt::NoFocus);
+
+    // Commands on the beacon on display.
+    int x = 8;
+    auto next = [&](const char *objectName, const QString &text, int w) {
+        QPushButton *b = button(objectName, text, x, 270, w);
+        x += w + 5;
+        return b;
+    };
+    cmdAddToLog = next("cmdAddToLog", QStringLiteral("&Add To Log"), 70);
+    cmdQuickLog = next("cmdQuickLog", QStringLiteral("QLog"), 60);
+    cmdQuickLog->setToolTip(QStringLiteral("Quick Log"));
+    cmdUpdate = next("cmdUpdate", QStringLiteral("&New/Change"), 90);
+    cmdUpdate->setToolTip(QStringLiteral("Change Beacon Info"));
+    cmdViewLog = next("cmdViewLog", QStringLiteral("View &Log"), 80);
+    cmdViewSession = next("cmdViewSession", QStringLiteral("View &Session"), 95);
+    cmdMapIt = next("cmdMapIt", QStringLiteral("Show &Beacon on Map"), 140);
+    cmdMapIt->setToolTip(QStringLiteral("Show Beacon on Great Circle Map"));
+    cmdNearby = next("cmdNearby", QStringLiteral("S&how Nearby Beacons"), 150);
+    cmdExit = next("cmdExit", QStringLiteral("E&xit"), 60);
+    cmdExit->setToolTip(QStringLiteral("Exit Program"));
+
+    // The nearby panel, below the short height: uncovered when the window grows tall.
+    lblCoverage = label("lblCoverage", QString(), 8, 324, 400);
+    txtCoverage = new QLineEdit(central);
+    name(txtCoverage, "txtCoverage");
+    txtCoverage->setGeometry(410, 322, 60, 22);
+    cmdUpdateNearby = button("cmdUpdateNearby", QStringLiteral("Update"), 476, 320, 70);
+    Command1 = button("Command1", QStringLiteral("Hide"), 552, 320, 60);
+    lblSearch = label("lblSearch", QString(), 620, 324, 170);
+    lstNearbyBeacons = new QListWidget(central);
+    name(lstNearbyBeacons, "lstNearbyBeacons");
+    lstNearbyBeacons->setGeometry(8, 350, 782, 94);
+    lstNearbyBeacons->setFont(fixedListFont());
+    lblAlreadyLogged = label("lblAlreadyLogged", QStringLiteral("***  Beacons Already Logged"), 8, 448, 300);
+    picBeaconList = label("picBeaconList", QStringLiteral("Generating Beacon List"), 290, 380, 220, 30);
+    picBeaconList->setAlignment(Qt::AlignCenter);
+    picBeaconList->setFrameShape(QFrame::Box);
+    picBeaconList->setAutoFillBackground(true);
+    picBeaconList->hide();
+    picGeneratingImage = label("picGeneratingImage", QStringLiteral("Generating Image"), 290, 130, 220, 30);
+    picGeneratingImage->setAlignment(Qt::AlignCenter);
+    picGeneratingImage->setFrameShape(QFrame::Box);
+    picGeneratingImage->setAutoFillBackground(true);
+    picGeneratingImage->hide();
+    lstGotLogged->raise();
+
+    tmrTimeDate = new QTimer(this);
+    tmrTimeDate->setObjectName(QStringLiteral("tmrTimeDate"));
+    tmrTimeDate->setInterval(kClockIntervalMs);
+
+    connect(cmdLookUp, &QPushButton::clicked, this, &frmMain::cmdLookUp_Click);
+    connect(txtIdent, &QLineEdit::returnPressed, this, &frmMain::txtIdent_KeyPress_Enter);
+    connect(cmdDistanceFilter, &QPushButton::clicked, this, &frmMain::cmdDistanceFilter_Click);
+    connect(scrBeaconNumber, &QScrollBar::valueChanged, this, &frmMain::scrBeaconNumber_Change);
+    connect(tmrTimeDate, &QTimer::timeout, this, &frmMain::tmrTimeDate_Timer);
+    connect(cmdExit, &QPushButton::clicked, this, &frmMain::cmdExit_Click);
+
+    setFixedSize(kWindowWidth, twipsToPixels(kShortHeightTwips));
+}
+
+void frmMain::buildMenus()
+{
+    auto action = [](QMenu *menu, const char *objectName, const QString &text) {
+        QAction *a = menu->addAction(text);
+        a->setObjectName(QLatin1String(objectName));
+        return a;
+    };
+    auto submenu = [](QMenu *parent, const char *objectName, const QString &text) {
+        QMenu *m = parent->addMenu(text);
+        m->setObjectName(QLatin1String(objectName));
+        m->menuAction()->setObjectName(QLatin1String(objectName) + QStringLiteral("Action"));
+        return m;
+    };
+
+    QMenuBar *bar = menuBar();
+    mnuPreferences = bar->addAction(QStringLiteral("&Preferences"));
+    mnuPreferences->setObjectName(QStringLiteral("mnuPreferences"));
+
+    mnuTools = bar->addMenu(QStringLiteral("&Tools"));
+    mnuTools->setObjectName(QStringLiteral("mnuTools"));
+    mnuBeaconRadar = submenu(mnuTools, "mnuBeaconRadar", QStringLiteral("Beacon Radar"));
+    mnuDistanceCircle = action(mnuBeaconRadar, "mnuDistanceCircle", QStringLiteral("Static (Home Location)"));
+    mnuDynamic = action(mnuBeaconRadar, "mnuDynamic", QStringLiteral("Dynamic (GPS Required)"));
+    mnuDatabase = submenu(mnuTools, "mnuDatabase", QStringLiteral("Database"));
+    mnuDBBackup = action(mnuDatabase, "mnuDBBackup", QStringLiteral("Backup"));
+    mnuDBRestore = action(mnuDatabase, "mnuDBRestore", QStringLiteral("Restore"));
+    mnuComparison = action(mnuTools, "mnuComparison", QStringLiteral("Comparison Charts"));
+    mnuNAO = action(mnuTools, "mnuNAO", QStringLiteral("Auroral Oval Status"));
+    cmdListeningReports = action(mnuTools, "cmdListeningReports", QStringLiteral("Listening Reports"));
+
+    mnuLogFunctions = bar->addMenu(QStringLiteral("Log &Functions"));
+    mnuLogFunctions->setObjectName(QStringLiteral("mnuLogFunctions"));
+    mnuLogClear = submenu(mnuLogFunctions, "mnuLogClear", QStringLiteral("Log Clear"));
+    mnuSessionClr = action(mnuLogClear, "mnuSessionClr", QStringLiteral("Session Clear"));
+    mnuMasterClear = action(mnuLogClear, "mnuMasterClear", QStringLiteral("Master Log Clear"));
+    mnuWeblogImport = action(mnuLogFunctions, "mnuWeblogImport", QStringLiteral("NDB Weblog"));
+    mnuStatistics = action(mnuLogFunctions, "mnuStatistics", QStringLiteral("Log Statistics"));
+
+    mnuHelp = bar->addMenu(QStringLiteral("&Help"));
+    mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
+    mnuAbout = action(mnuHelp, "mnuAbout", QStringLiteral("About"));
+    mnuCnts = action(mnuHelp, "mnuCnts", QStringLiteral("Help Contents"));
+
+    connect(mnuPreferences, &QAction::triggered, this, &frmMain::mnuPreferences_Click);
+    connect(mnuDistanceCircle, &QAction::triggered, this, &frmMain::mnuDistanceCircle_Click);
+    connect(cmdListeningReports, &QAction::triggered, this, &frmMain::cmdListeningReports_Click);
+    connect(mnuStatistics, &QAction::triggered, this, &frmMain::mnuStatistics_Click);
+    connect(mnuAbout, &QAction::triggered, this, &frmMain::mnuAbout_Click);
+}
+
+// Commands whose window or procedure has not been built yet stay disabled, whatever
+// the search and the statistics ask of them.
+void frmMain::markUnavailableCommands()
+{
+    for (QObject *command : std::initializer_list<QObject *>{
+             cmdAddToLog, cmdQuickLog, cmdUpdate, cmdViewLog, cmdViewSession, cmdMapIt, cmdNearby,
+             cmdUpdateNearby, Command1, mnuDynamic, mnuDBBackup, mnuDBRestore, mnuComparison, mnuNAO,
+             mnuSessionClr, mnuMasterClear, mnuWeblogImport, mnuCnts})
+        m_commands.setAvailable(command, false);
+}
+
+void frmMain::showForm()
+{
+    show();
+    raise();
+    activateWindow();
+    Form_Activate();
+}
+
+// ---------------------------------------------------------------------------------
+// Loading and activation
+
+void frmMain::Form_Load()
+{
+    setFixedSize(kWindowWidth, twipsToPixels(kShortHeightTwips));
+    lblGotLogged->hide();
+    lstGotLogged->hide();
+    setWindowTitle(kTitlePrefix + m_windows.location()->cmbListeningLocation->currentText());
+    ClearBeaconDisplay();
+
+    m_commands.setArmed(cmdNearby, false);
+    lblDAID->hide();
+    m_state.CurrentDAID = 0;
+    m_state.LogRecordLength = 83;
+
+    m_commands.setArmed(cmdAddToLog, false);
+    m_commands.setArmed(cmdQuickLog, false);
+    cmdAddToLog->setText(QStringLiteral("Log It"));
+    lblLogged->hide();
+
+    m_commands.setArmed(cmdMapIt, false);
+    scrBeaconNumber->setEnabled(false);
+    scrBeaconNumber->hide();
+    lblEntryNumber->hide();
+
+    const ProgramFolder &folder = m_state.folder;
+    int tablesFound = 0;
+    for (const char *table : {"state.dat", "region.dat", "country.dat"})
+        tablesFound += fileExists(folder.path(QLatin1String(table))) ? 1 : 0;
+    if (tablesFound != 3) {
+        MessageBox::show(QStringLiteral("Country, State/Province and Region data missing."),
+                         QStringLiteral("Load Error"));
+        m_windows.endProgram(1);
+        return;
+    }
+
+    int mapsFound = 0;
+    for (const char *map : {"coast.pnt", "lake.pnt", "island.pnt", "river.pnt", "mapper.pnt", "prov.pnt",
+                            "state.pnt", "country.pnt"})
+        mapsFound += fileExists(folder.path(QStringLiteral("maps/") + QLatin1String(map))) ? 1 : 0;
+    if (mapsFound != 8) {
+        MessageBox::show(QStringLiteral("Map components missing. Your mapping options may be severely restricted."),
+                         QStringLiteral("Load Error"));
+    }
+
+    tmrTimeDate->start();
+}
+
+void frmMain::Form_Activate()
+{
+    if (m_windows.hasEnded())
+        return;
+    m_state.LogFileName = MakeLogFileName(m_state.CurrentLocationIndex);
+    cmdDistanceFilter->setText(m_state.DistanceFilterEnabled == 1 ? QStringLiteral("ON") : QStringLiteral("OFF"));
+    refreshTitle();
+    refreshClocks();
+
+    const bool positionUnknown =
+        numericValueOfText(txtLat->text()) == 0 && numericValueOfText(txtLon->text()) == 0;
+    m_commands.setArmed(cmdMapIt, !positionUnknown);
+    m_commands.setArmed(cmdNearby, !positionUnknown);
+
+    setEnabled(true);
+    focusIdent();
+}
+
+void frmMain::Form_GotFocus()
+{
+    m_state.RecordCount = databaseRecordCount(m_state.folder);
+    focusIdent();
+}
+
+void frmMain::refreshTitle()
+{
+    const int index = m_state.CurrentLocationIndex;
+    setWindowTitle(kTitlePrefix + m_windows.location()->cmbListeningLocation->itemText(index));
+}
+
+void frmMain::refreshClocks()
+{
+    const ClockTexts clock = GetUTCOffset(Clock::now());
+    m_state.UTCOffsetText = clock.UTCOffsetText;
+    m_state.UTCTimeText = clock.UTCTimeText;
+    m_state.UTCDateText = clock.UTCDateText;
+    m_state.LocalTimeText = clock.LocalTimeText;
+    m_state.LocalDateText = clock.LocalDateText;
+    lblUTC->setText(fromBytes("UTC " + clock.UTCDateText + "  " + clock.UTCTimeText));
+    lblLocal->setText(fromBytes("Local " + clock.LocalDateText + "   " + clock.LocalTimeText));
+}
+
+void frmMain::tmrTimeDate_Timer()
+{
+    refreshClocks();
+}
+
+void frmMain::focusIdent()
+{
+    if (txtIdent->isEnabled())
+        txtIdent->setFocus(Qt::OtherFocusReason);
+}
+
+// ---------------------------------------------------------------------------------
+// Look-up
+
+void frmMain::cmdLookUp_Click()
+{
+    m_commands.setArmed(cmdNearby, false);
+    SearchBeacons(txtIdent->text(), QByteArray(), m_state.DistanceFilterOn);
+}
+
+void frmMain::txtIdent_KeyPress_Enter()
+{
+    // The look-up button is disabled while the database is damaged; Enter obeys it.
+    if (!cmdLookUp->isEnabled())
+        return;
+    lblEntryNumber->hide();
+    lblFound->hide();
+    SearchBeacons(txtIdent->text(), QByteArray(), m_state.DistanceFilterOn);
+}
+
+void frmMain::cmdDistanceFilter_Click()
+{
+    // Any stored value other than 1 counts as off, so the button always turns it on.
+    m_state.DistanceFilterEnabled = m_state.DistanceFilterEnabled == 1 ? 0 : 1;
+    m_state.DistanceFilterOn = m_state.DistanceFilterEnabled == 1;
+    cmdDistanceFilter->setText(m_state.DistanceFilterOn ? QStringLiteral("ON") : QStringLiteral("OFF"));
+    focusIdent();
+}
+
+void frmMain::setMatchStepperVisible(bool visible)
+{
+    scrBeaconNumber->setEnabled(visible);
+    scrBeaconNumber->setVisible(visible);
+    lblEntryNumber->setVisible(visible);
+    lblFound->setVisible(visible);
+}
+
+void frmMain::SearchBeacons(const QString &text, const QByteArray &frequency, bool filterOn)
+{
+    ClearBeaconDisplay();
+    txtIdent->setEnabled(false);
+    cmdLookUp->setEnabled(false);
+    lblEntryNumber->hide();
+
+    const SearchContext context =
+        SearchContext::fromState(m_state, m_windows.location()->optMetric->isChecked());
+    const SearchResult result =
+        qern::SearchBeacons(m_state.folder, toWindows1252(text), frequency, filterOn, context);
+
+    m_state.SearchMatches = result.found() ? result.matches : QList<qint64>();
+    m_state.SearchMatchCount = result.searchMatchCount();
+
+    switch (result.outcome) {
+    case SearchOutcome::Found: {
+        const qint64 count = result.matches.size();
+        const int shownPosition = static_cast<int>(result.shownMatch.value_or(0)) + 1;
+        {
+            const QSignalBlocker blocker(scrBeaconNumber);
+            if (count > 1) {
+                lblFound->setText(fromBytes("/" + signedText(count)));
+                scrBeaconNumber->setRange(1, static_cast<int>(std::min<qint64>(count, INT_MAX)));
+                scrBeaconNumber->setValue(shownPosition);
+                lblEntryNumber->setText(QString::number(shownPosition));
+                m_commands.setArmed(cmdNearby, false);
+            }
+            setMatchStepperVisible(count > 1);
+        }
+        m_commands.setArmed(cmdAddToLog, true);
+        m_commands.setArmed(cmdQuickLog, true);
+        lblkHz->show();
+        if (const std::optional<qint64> record = result.shownRecord())
+            ShowBeacon(*record);
+        txtIdent->clear();
+        break;
+    }
+    case SearchOutcome::FrequencyNotAmongMatches:
+        // Nothing to show: the beacon that was on display is no longer armed for logging.
+        m_commands.setArmed(cmdAddToLog, false);
+        m_commands.setArmed(cmdQuickLog, false);
+        break;
+    case SearchOutcome::NotFound:
+        ClearBeaconDisplay();
+        lblFound->clear();
+        m_commands.setArmed(cmdAddToLog, false);
+        m_commands.setArmed(cmdQuickLog, false);
+        lblGotLogged->hide();
+        MessageBox::show(result.messageText(), result.messageTitle());
+        break;
+    case SearchOutcome::EmptyText:
+    case SearchOutcome::WildcardsOnly:
+    case SearchOutcome::BadPattern:
+    case SearchOutcome::ReadError:
+        MessageBox::show(result.messageText(), result.messageTitle());
+        break;
+    }
+
+    // A database the integrity check found damaged keeps the look-up disabled.
+    m_commands.setArmed(cmdLookUp, !m_integrityFailed);
+    txtIdent->setEnabled(true);
+    focusIdent();
+}
+
+void frmMain::scrBeaconNumber_Change(int value)
+{
+    lblEntryNumber->setText(QString::number(value));
+    if (value >= 1 && value <= m_state.SearchMatches.size() && value <= m_state.SearchMatchCount)
+        ShowBeacon(m_state.SearchMatches[value - 1]);
+}
+
+// ---------------------------------------------------------------------------------
+// Beacon display
+
+void frmMain::ShowBeacon(qint64 recNo)
+{
+    frmLocation *preferences = m_windows.location();
+    const DisplayContext context = DisplayContext::fromState(
+        m_state, &m_state.Countries, &m_state.States, preferences->optImperial->isChecked(),
+        preferences->locationNames(), preferences->dxLoggerSignature());
+    const BeaconDisplay display = qern::ShowBeacon(m_state.folder, recNo, context);
+
+    if (display.cleared) {
+        ClearBeaconDisplay();
+        if (display.error.failed())
+            MessageBox::show(display.error.messageText(), QStringLiteral("Error"));
+        return;
+    }
+    display.applyTo(m_state);
+
+    lblDAID->setVisible(display.lblDAIDVisible);
+    txtComments->setText(fromBytes(display.txtComments));
+    txtUSB->setText(fromBytes(display.txtUSB));
+    txtLSB->setText(fromBytes(display.txtLSB));
+    txtCycle->setText(fromBytes(display.txtCycle));
+    lblkHz->setText(fromBytes(display.lblkHz));
+    lblkHz->show();
+    txtCountry->setText(fromBytes(display.txtCountry));
+
+    lstGotLogged->clear();
+    for (const QByteArray &line : display.lstGotLogged)
+        lstGotLogged->addItem(fromBytes(line));
+    lblLogged->setText(fromBytes(display.lblLoggedCaption));
+    lblLogged->setVisible(display.lblLoggedVisible);
+    lblGotLogged->setVisible(display.lblGotLoggedVisible);
+
+    txtLocation->setText(fromBytes(display.txtLocation));
+    txtPower->setText(fromBytes(display.txtPower));
+    txtLat->setText(fromBytes(display.txtLat));
+    txtLon->setText(fromBytes(display.txtLon));
+    txtCurrent->setText(fromBytes(display.txtCurrent));
+    txtLocator->setText(fromBytes(display.txtLocator));
+    txtDistance->setText(fromBytes(display.txtDistance));
+    txtBearing->setText(fromBytes(display.txtBearing));
+    m_commands.setArmed(cmdMapIt, display.cmdMapItEnabled);
+    m_commands.setArmed(cmdNearby, display.cmdNearbyEnabled);
+
+    if (QClipboard *clipboard = QGuiApplication::clipboard()) {
+        clipboard->clear();
+        clipboard->setText(fromBytes(display.clipboardLine));
+    }
+    if (display.logbookError.failed())
+        MessageBox::show(display.logbookError.messageText(), QStringLiteral("Error"));
+}
+
+void frmMain::ClearBeaconDisplay()
+{
+    lblkHz->clear();
+    for (QLineEdit *box : {txtCountry, txtLocation, txtPower, txtLat, txtLon, txtLocator, txtDistance, txtBearing,
+                           txtCycle, txtUSB, txtLSB, txtCurrent, txtComments})
+        box->clear();
+    lblDAID->hide();
+    scrBeaconNumber->hide();
+    lblEntryNumber->hide();
+    lblFound->hide();
+    lblLogged->hide();
+    for (QObject *command : std::initializer_list<QObject *>{cmdAddToLog, cmdQuickLog, cmdMapIt, cmdNearby})
+        m_commands.setArmed(command, false);
+    clearBeaconState(m_state);
+    lblGotLogged->hide();
+}
+
+void frmMain::txtLat_Click()
+{
+    const QByteArray &t = m_state.BeaconLatitudeText;
+    if (txtLat->text().isEmpty())
+        return;
+    txtLat->setText(fromBytes(t.mid(1, 2) + "." + t.mid(3, 2) + "." + t.mid(5, 2) + "." + t.left(1)));
+}
+
+void frmMain::txtLon_Click()
+{
+    const QByteArray &t = m_state.BeaconLongitudeText;
+    if (txtLon->text().isEmpty())
+        return;
+    txtLon->setText(fromBytes(t.mid(1, 3) + "." + t.mid(4, 2) + "." + t.mid(6, 2) + "." + t.left(1)));
+}
+
+void frmMain::lblGotLogged_MouseMove()
+{
+    lstGotLogged->show();
+    lstGotLogged->raise();
+}
+
+void frmMain::hideLoggedList()
+{
+    lstGotLogged->hide();
+}
+
+// ---------------------------------------------------------------------------------
+// Integrity check and statistics
+
+void frmMain::disableAfterFailedCheck(bool touchBackupItems)
+{
+    if (touchBackupItems) {
+        m_commands.setArmed(mnuDBBackup, false);
+        m_commands.setArmed(mnuDBRestore, true);
+    }
+    for (QObject *command : std::initializer_list<QObject *>{cmdLookUp, cmdUpdate, mnuLogClear->menuAction(),
+                                                               mnuWeblogImport, mnuDistanceCircle})
+        m_commands.setArmed(command, false);
+    m_integrityFailed = true;
+}
+
+void frmMain::enableAfterPassedCheck()
+{
+    for (QObject *command : std::initializer_list<QObject *>{mnuDBBackup, cmdLookUp, cmdUpdate,
+                                                               mnuLogClear->menuAction(), mnuWeblogImport,
+                                                               mnuDistanceCircle})
+        m_commands.setArmed(command, true);
+    m_integrityFailed = false;
+}
+
+void frmMain::CheckDatabaseIntegrity()
+{
+    const IntegrityResult result = qern::CheckDatabaseIntegrity(m_state.folder, m_state.RecordCount);
+    m_state.RecordCount = result.recordCount;
+    if (result.ok()) {
+        if (m_integrityFailed)
+            enableAfterPassedCheck();
+        return;
+    }
+    MessageBox::show(result.message(), QStringLiteral("Error"));
+    disableAfterFailedCheck(result.verdict == IntegrityVerdict::RecordsMismatched);
+}
+
+void frmMain::GatherDatabaseStatistics(bool checkFirst)
+{
+    if (checkFirst)
+        CheckDatabaseIntegrity();
+
+    std::array<QByteArray, kStatisticsLocations> names;
+    const std::array<QByteArray, kLocationCount> listed = m_windows.location()->locationNames();
+    std::copy(listed.begin(), listed.end(), names.begin());
+    const DatabaseStatistics statistics =
+        qern::GatherDatabaseStatistics(m_state.folder, names, m_state.CurrentLocationIndex, letEventsRun);
+
+    m_state.RecordCount = statistics.RecordCount;
+    if (statistics.databaseMissing)
+        MessageBox::show(QStringLiteral("NDB Database not found. Try restoring from a backup."),
+                         QStringLiteral("Missing Database"));
+    else if (statistics.readError.failed())
+        MessageBox::show(statistics.readError.messageText(), QStringLiteral("Error"));
+
+    if (statistics.LoggedCountHere)
+        m_state.LoggedCountHere = *statistics.LoggedCountHere;
+    if (statistics.cmdViewLogEnabled)
+        m_commands.setArmed(cmdViewLog, *statistics.cmdViewLogEnabled);
+    if (statistics.cmdViewSessionEnabled) {
+        m_commands.setArmed(cmdViewSession, *statistics.cmdViewSessionEnabled);
+        m_commands.setArmed(mnuSessionClr, *statistics.cmdViewSessionEnabled);
+    }
+    m_state.StatisticsText1 = statistics.StatisticsText1;
+    m_state.StatisticsText2 = statistics.StatisticsText2;
+    m_state.StatisticsText3 = statistics.StatisticsText3;
+    m_commands.setArmed(mnuMasterClear, statistics.mnuMasterClearEnabled);
+}
+
+void frmMain::mnuStatistics_Click()
+{
+    GatherDatabaseStatistics(false);
+    const QByteArray text = m_state.StatisticsText1 + '\r' + m_state.StatisticsText2 + '\r' + m_state.StatisticsText3;
+    MessageBox::show(fromBytes(text), QStringLiteral("QERN Statistics               "));
+}
+
+void frmMain::mnuAbout_Click()
+{
+    MessageBox::show(QStringLiteral("QERN - the beacon hunter's logbook, version 6.2\r"
+                                    "Written by the QERN developers; write to them through the project's issue tracker\r"
+                                    "Visit the QERN project's web site for updates\r"
+                                    "Beacon data: X-Plane navigation data (2013.10) by Robin A. Peel, GPL\r"),
+                     QStringLiteral("About..."));
+}
+
+// ---------------------------------------------------------------------------------
+// Other windows
+
+void frmMain::SetEditorRequest()
+{
+    if (m_state.SearchMatchCount > 0) {
+        m_state.EditRecordNumber = m_state.CurrentRecordNumber;
+        m_state.NewRecordFlag = 0;
+    } else {
+        m_state.NewRecordFlag = 1;
+        m_state.EditRecordNumber = databaseRecordCount(m_state.folder) + 1;
+    }
+    m_state.EditorOpenedFromMain = true;
+}
+
+void frmMain::mnuPreferences_Click()
+{
+    setEnabled(false);
+    letEventsRun();
+    m_windows.location()->showForm();
+}
+
+void frmMain::mnuDistanceCircle_Click()
+{
+    m_windows.distanceCircle()->showForm();
+    setEnabled(false);
+}
+
+void frmMain::cmdListeningReports_Click()
+{
+    setEnabled(false);
+    m_windows.listeningReports()->showForm();
+}
+
+void frmMain::cmdExit_Click()
+{
+    m_windows.endProgram(0);
+}
+
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    // Form_Unload: closing the main window ends the program, nothing is saved.
+    event->accept();
+    m_windows.endProgram(0);
+}
+
+void frmMain::focusInEvent(QFocusEvent *event)
+{
+    QMainWindow::focusInEvent(event);
+    Form_GotFocus();
+}
+
+bool frmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonRelease) {
+        if (watched == txtLat)
+            txtLat_Click();
+        else if (watched == txtLon)
+            txtLon_Click();
+    } else if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter) {
+        if (watched == lblGotLogged) {
+            lblGotLogged_MouseMove();
+            return true; // unhandled, it would reach the window below and close the list again
+        }
+        if (watched == lblLogged || watched == centralWidget() || watched == lstGotLogged->viewport())
+            hideLoggedList();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+} // namespace qern

@@ -1,0 +1,182 @@
+#pragma once
+// The main window: the look-up line, the beacon on display, the commands that act
+// on it, the clocks and the menus. Every other window is reached from here, and
+// the program ends when this window is unloaded.
+
+#include <QMainWindow>
+
+#include "FormSupport.h"
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPushButton;
+class QScrollBar;
+class QTimer;
+
+namespace qern {
+
+class WindowSet;
+struct SharedState;
+
+class frmMain : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit frmMain(WindowSet &windows);
+    ~frmMain() override;
+
+    // Look-up
+    QLineEdit *txtIdent = nullptr;
+    QPushButton *cmdLookUp = nullptr;
+    QLabel *lblDistanceFilter = nullptr;
+    QPushButton *cmdDistanceFilter = nullptr;
+
+    // Beacon details
+    QLineEdit *txtCountry = nullptr;
+    QLineEdit *txtLocation = nullptr;
+    QLineEdit *txtPower = nullptr;
+    QLineEdit *txtLat = nullptr;
+    QLineEdit *txtLon = nullptr;
+    QLineEdit *txtLocator = nullptr;
+    QLineEdit *txtDistance = nullptr;
+    QLineEdit *txtBearing = nullptr;
+    QLineEdit *txtCurrent = nullptr;
+    QLineEdit *txtCycle = nullptr;
+    QLineEdit *txtUSB = nullptr;
+    QLineEdit *txtLSB = nullptr;
+    QLineEdit *txtComments = nullptr;
+    QLabel *lblkHz = nullptr;
+    QLabel *lblDAID = nullptr;
+
+    // Stepping through matches
+    QScrollBar *scrBeaconNumber = nullptr;
+    QLabel *lblEntryNumber = nullptr;
+    QLabel *lblFound = nullptr;
+
+    // Logged information
+    QLabel *lblLogged = nullptr;
+    QLabel *lblGotLogged = nullptr;
+    QListWidget *lstGotLogged = nullptr;
+    QLabel *lblAlreadyLogged = nullptr;
+
+    // Beacon actions
+    QPushButton *cmdAddToLog = nullptr;
+    QPushButton *cmdQuickLog = nullptr;
+    QPushButton *cmdUpdate = nullptr;
+    QPushButton *cmdViewLog = nullptr;
+    QPushButton *cmdViewSession = nullptr;
+    QPushButton *cmdMapIt = nullptr;
+    QPushButton *cmdNearby = nullptr;
+    QPushButton *cmdExit = nullptr;
+
+    // Nearby panel
+    QListWidget *lstNearbyBeacons = nullptr;
+    QLineEdit *txtCoverage = nullptr;
+    QLabel *lblCoverage = nullptr;
+    QLabel *lblSearch = nullptr;
+    QPushButton *cmdUpdateNearby = nullptr;
+    QPushButton *Command1 = nullptr;
+    QLabel *picBeaconList = nullptr;
+
+    // Map progress
+    QLabel *picGeneratingImage = nullptr;
+
+    // Clocks
+    QLabel *lblUTC = nullptr;
+    QLabel *lblLocal = nullptr;
+    QTimer *tmrTimeDate = nullptr;
+
+    // Menus
+    QAction *mnuPreferences = nullptr;
+    QMenu *mnuTools = nullptr;
+    QMenu *mnuBeaconRadar = nullptr;
+    QAction *mnuDistanceCircle = nullptr;
+    QAction *mnuDynamic = nullptr;
+    QMenu *mnuDatabase = nullptr;
+    QAction *mnuDBBackup = nullptr;
+    QAction *mnuDBRestore = nullptr;
+    QAction *mnuComparison = nullptr;
+    QAction *mnuNAO = nullptr;
+    QAction *cmdListeningReports = nullptr;
+    QMenu *mnuLogFunctions = nullptr;
+    QMenu *mnuLogClear = nullptr;
+    QAction *mnuSessionClr = nullptr;
+    QAction *mnuMasterClear = nullptr;
+    QAction *mnuWeblogImport = nullptr;
+    QAction *mnuStatistics = nullptr;
+    QMenu *mnuHelp = nullptr;
+    QAction *mnuAbout = nullptr;
+    QAction *mnuCnts = nullptr;
+
+    // What the program asks of each command, and whether what it opens exists yet.
+    CommandGate &commands() { return m_commands; }
+
+    // Shows the window and runs its activation, as when it first appears or a
+    // window of ours hands control back to it.
+    void showForm();
+
+    // The procedures of the beacon area. text: the look-up text as typed;
+    // frequency: empty, or the frequency of the match to show.
+    void SearchBeacons(const QString &text, const QByteArray &frequency, bool filterOn);
+    void ShowBeacon(qint64 recNo);
+    void ClearBeaconDisplay();
+
+    // The integrity check's window side: its message, and the commands it disables
+    // (enabled again when a later check passes).
+    void CheckDatabaseIntegrity();
+    // Counts the database (after the integrity check when checkFirst) and applies
+    // the counts to the commands whose data would be empty.
+    void GatherDatabaseStatistics(bool checkFirst);
+
+    // What "New/Change" hands the beacon editor: the beacon on display, or a new
+    // record after the last one.
+    void SetEditorRequest();
+
+public slots:
+    void Form_Load();
+    void Form_Activate();
+    void Form_GotFocus();
+
+    void cmdLookUp_Click();
+    void txtIdent_KeyPress_Enter();
+    void cmdDistanceFilter_Click();
+    void scrBeaconNumber_Change(int value);
+    void txtLat_Click();
+    void txtLon_Click();
+    void lblGotLogged_MouseMove();
+    void hideLoggedList();
+    void tmrTimeDate_Timer();
+    void cmdExit_Click();
+
+    void mnuPreferences_Click();
+    void mnuDistanceCircle_Click();
+    void cmdListeningReports_Click();
+    void mnuStatistics_Click();
+    void mnuAbout_Click();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    void markUnavailableCommands();
+    void refreshClocks();
+    void refreshTitle();
+    void setMatchStepperVisible(bool visible);
+    void disableAfterFailedCheck(bool touchBackupItems);
+    void enableAfterPassedCheck();
+    void focusIdent();
+
+    WindowSet &m_windows;
+    SharedState &m_state;
+    CommandGate m_commands;
+    bool m_integrityFailed = false;
+};
+
+} // namespace qern

@@ -1,0 +1,85 @@
+#include "frmListeningReports.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "NumberText.h"
+#include "RegistryStore.h"
+#include "SharedState.h"
+#include "Text.h"
+#include "WindowSet.h"
+
+namespace qern {
+
+frmListeningReports::frmListeningReports(WindowSet &windows) : m_windows(windows)
+{
+    setObjectName(QStringLiteral("frmListeningReports"));
+    setWindowTitle(QStringLiteral("Listening Reports"));
+
+    cmbListeningLocation = new QComboBox;
+    cmbListeningLocation->setObjectName(QStringLiteral("cmbListeningLocation"));
+    auto *form = new QFormLayout;
+    form->addRow(tr("Listening Location"), cmbListeningLocation);
+
+    cmdCreate = new QPushButton(tr("Create Report"));
+    cmdCreate->setObjectName(QStringLiteral("cmdCreate"));
+    cmdCreate->setEnabled(false); // the report view is not built yet
+    cmdExit = new QPushButton(tr("Exit"));
+    cmdExit->setObjectName(QStringLiteral("cmdExit"));
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdCreate);
+    buttons->addWidget(cmdExit);
+
+    auto *column = new QVBoxLayout(this);
+    column->addLayout(form);
+    column->addLayout(buttons);
+
+    connect(cmdExit, &QPushButton::clicked, this, &frmListeningReports::cmdExit_Click);
+}
+
+void frmListeningReports::showForm()
+{
+    show();
+    raise();
+    activateWindow();
+    Form_Activate();
+}
+
+void frmListeningReports::Form_Activate()
+{
+    const RegistryStore &store = m_windows.store();
+    cmbListeningLocation->clear();
+    for (int i = 0; i < kLocationCount; ++i) {
+        const QByteArray name =
+            store.GetRegistryValue(RegistryKeys::ListeningLocations, "Location(" + digitsText(i) + ")");
+        cmbListeningLocation->addItem(trimBlanks(name).isEmpty() ? QStringLiteral("Empty") : fromWindows1252(name));
+    }
+    // The location last reported on; the current one when none was stored.
+    const QByteArray stored = store.GetRegistryValue(RegistryKeys::ProgramPreferences, "ListeningReportDefaultLocation");
+    int index = m_windows.state().CurrentLocationIndex;
+    if (!trimBlanks(stored).isEmpty()) {
+        const qint64 value = roundToInteger(numericValue(stored));
+        if (value >= 0 && value < kLocationCount)
+            index = static_cast<int>(value);
+    }
+    cmbListeningLocation->setCurrentIndex(index);
+}
+
+void frmListeningReports::cmdExit_Click()
+{
+    hide();
+    m_windows.returnToMain();
+}
+
+void frmListeningReports::closeEvent(QCloseEvent *event)
+{
+    event->ignore();
+    cmdExit_Click();
+}
+
+} // namespace qern

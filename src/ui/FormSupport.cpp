@@ -1,0 +1,107 @@
+#include "FormSupport.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QWidget>
+
+namespace qern {
+
+void letEventsRun()
+{
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+QFont namedFont(const QString &family, int pointSize, bool bold)
+{
+    QFont font(family, pointSize);
+    font.setBold(bold);
+    return font;
+}
+
+QFont fixedListFont()
+{
+    QFont courier(QStringLiteral("Courier"));
+    courier.setStyleHint(QFont::TypeWriter);
+    if (QFontInfo(courier).fixedPitch())
+        return courier;
+    return QFontDatabase::systemFont(QFontDatabase::FixedFont);
+}
+
+int checkValue(const QCheckBox *box)
+{
+    switch (box->checkState()) {
+    case Qt::Checked:
+        return 1;
+    case Qt::PartiallyChecked:
+        return 2;
+    case Qt::Unchecked:
+        break;
+    }
+    return 0;
+}
+
+void setCheckValue(QCheckBox *box, int value)
+{
+    box->setCheckState(value == 1 ? Qt::Checked : value == 2 ? Qt::PartiallyChecked : Qt::Unchecked);
+}
+
+namespace {
+
+bool currentlyEnabled(QObject *command)
+{
+    if (auto *widget = qobject_cast<QWidget *>(command))
+        return widget->isEnabled();
+    if (auto *action = qobject_cast<QAction *>(command))
+        return action->isEnabled();
+    return false;
+}
+
+} // namespace
+
+void CommandGate::setAvailable(QObject *command, bool available)
+{
+    auto it = m_entries.find(command);
+    if (it == m_entries.end())
+        it = m_entries.insert(command, Entry{command, currentlyEnabled(command), true});
+    it->available = available;
+    apply(command);
+}
+
+bool CommandGate::isAvailable(QObject *command) const
+{
+    const auto it = m_entries.constFind(command);
+    return it == m_entries.constEnd() || it->available;
+}
+
+void CommandGate::setArmed(QObject *command, bool armed)
+{
+    auto it = m_entries.find(command);
+    if (it == m_entries.end())
+        it = m_entries.insert(command, Entry{command, armed, true});
+    it->armed = armed;
+    apply(command);
+}
+
+bool CommandGate::isArmed(QObject *command) const
+{
+    const auto it = m_entries.constFind(command);
+    return it == m_entries.constEnd() ? currentlyEnabled(command) : it->armed;
+}
+
+void CommandGate::apply(QObject *command)
+{
+    const Entry &entry = m_entries[command];
+    if (!entry.command)
+        return;
+    const bool enabled = entry.armed && entry.available;
+    if (auto *widget = qobject_cast<QWidget *>(command))
+        widget->setEnabled(enabled);
+    else if (auto *action = qobject_cast<QAction *>(command))
+        action->setEnabled(enabled);
+}
+
+} // namespace qern

@@ -1,0 +1,57 @@
+#pragma once
+// Small pieces every window of QERN shares: sizes in twips, letting events run
+// without taking user input, fonts asked for by name, and the gate that keeps a
+// command disabled until the window it opens exists.
+
+#include <QFont>
+#include <QHash>
+#include <QPointer>
+#include <QString>
+
+class QAction;
+class QCheckBox;
+class QObject;
+class QWidget;
+
+namespace qern {
+
+constexpr int kTwipsPerPixel = 15;
+constexpr int twipsToPixels(int twips)
+{
+    return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel;
+}
+
+// Lets pending paint and timer events run. User input waits, so no handler
+// re-enters through a click or a key while another one is under way.
+void letEventsRun();
+
+// A font asked for by name; fontconfig substitutes when it is absent.
+QFont namedFont(const QString &family, int pointSize = 9, bool bold = false);
+// The fixed-width font of lists ("Courier" when present).
+QFont fixedListFont();
+
+// A check box as a number: 0 clear, 1 ticked, 2 greyed.
+int checkValue(const QCheckBox *box);
+void setCheckValue(QCheckBox *box, int value);
+
+// The enabled state of a command is what the program asks for (armed) and whether
+// what it opens exists yet (available). A command shows enabled only when both hold;
+// the armed state is kept, so a later landing of the window starts consistent.
+class CommandGate {
+public:
+    void setAvailable(QObject *command, bool available);
+    bool isAvailable(QObject *command) const;
+    void setArmed(QObject *command, bool armed);
+    bool isArmed(QObject *command) const;
+
+private:
+    void apply(QObject *command);
+    struct Entry {
+        QPointer<QObject> command;
+        bool armed = true;
+        bool available = true;
+    };
+    QHash<QObject *, Entry> m_entries;
+};
+
+} // namespace qern

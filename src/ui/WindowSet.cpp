@@ -1,0 +1,109 @@
+#include "WindowSet.h"
+
+#include <QCoreApplication>
+#include <QWidget>
+
+#include "RegistryStore.h"
+#include "SharedState.h"
+#include "MessageBox.h"
+#include "main/frmMain.h"
+#include "preferences/frmLocation.h"
+#include "radar/frmDistanceCircle.h"
+#include "reports/frmListeningReports.h"
+#include "startup/frmSplash.h"
+
+namespace qern {
+
+// Creates a window on its first touch and runs its Form_Load then, as the windows
+// of the original were loaded by the first reference to one of their controls.
+template <typename Form>
+Form *WindowSet::touch(QPointer<Form> &slot)
+{
+    if (!slot) {
+        slot = new Form(*this);
+        m_loadOrder.append(slot.data());
+        if constexpr (requires(Form *form) { form->Form_Load(); })
+            slot->Form_Load();
+    }
+    return slot.data();
+}
+
+WindowSet::WindowSet(SharedState &state, RegistryStore &store, PortLister portLister)
+    : m_state(state), m_store(store), m_portLister(std::move(portLister))
+{
+    m_store.setMessageSink([](const QString &text) { MessageBox::show(text); });
+}
+
+WindowSet::~WindowSet()
+{
+    m_store.setMessageSink({});
+    for (qsizetype i = m_loadOrder.size() - 1; i >= 0; --i)
+        delete m_loadOrder[i].data();
+    m_loadOrder.clear();
+}
+
+QStringList WindowSet::serialPorts() const
+{
+    return m_portLister ? m_portLister() : QStringList();
+}
+
+frmSplash *WindowSet::splash()
+{
+    return touch(m_splash);
+}
+
+frmMain *WindowSet::main()
+{
+    return touch(m_main);
+}
+
+frmLocation *WindowSet::location()
+{
+    return touch(m_location);
+}
+
+frmDistanceCircle *WindowSet::distanceCircle()
+{
+    return touch(m_distanceCircle);
+}
+
+frmListeningReports *WindowSet::listeningReports()
+{
+    return touch(m_listeningReports);
+}
+
+void WindowSet::unloadSplash()
+{
+    if (m_splash) {
+        m_splash->hide();
+        m_splash->deleteLater();
+        m_splash.clear();
+    }
+}
+
+void WindowSet::returnToMain()
+{
+    if (m_ended || !m_main)
+        return;
+    m_main->setEnabled(true);
+    m_main->showForm();
+}
+
+void WindowSet::endProgram(int exitCode)
+{
+    if (m_ended)
+        return;
+    m_ended = true;
+    m_exitCode = exitCode;
+    // The handler that asked may still be running: windows go at the next turn of
+    // the event loop, hidden at once.
+    for (qsizetype i = m_loadOrder.size() - 1; i >= 0; --i) {
+        if (QWidget *window = m_loadOrder[i].data()) {
+            window->hide();
+            window->deleteLater();
+        }
+    }
+    QCoreApplication::exit(exitCode);
+}
+
+} // namespace qern

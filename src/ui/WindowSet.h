@@ -1,0 +1,79 @@
+#pragma once
+// The windows of one run of QERN. A window is created hidden the first time it is
+// touched, and its Form_Load runs then; it stays loaded until it is unloaded or the
+// program ends. The program ends only through the main window.
+
+#include <QList>
+#include <QPointer>
+#include <QStringList>
+
+#include <functional>
+
+class QWidget;
+
+namespace qern {
+
+struct SharedState;
+class RegistryStore;
+class frmSplash;
+class frmMain;
+class frmLocation;
+class frmDistanceCircle;
+class frmListeningReports;
+
+class WindowSet {
+public:
+    // The serial ports found, in the order ports 1 to 4 are numbered.
+    using PortLister = std::function<QStringList()>;
+
+    WindowSet(SharedState &state, RegistryStore &store, PortLister portLister = {});
+    ~WindowSet();
+    WindowSet(const WindowSet &) = delete;
+    WindowSet &operator=(const WindowSet &) = delete;
+
+    SharedState &state() { return m_state; }
+    RegistryStore &store() { return m_store; }
+    QStringList serialPorts() const;
+
+    // Touching a window creates it (hidden) and runs its Form_Load once.
+    frmSplash *splash();
+    frmMain *main();
+    frmLocation *location();
+    frmDistanceCircle *distanceCircle();
+    frmListeningReports *listeningReports();
+
+    bool isSplashLoaded() const { return !m_splash.isNull(); }
+    bool isMainLoaded() const { return !m_main.isNull(); }
+    bool isLocationLoaded() const { return !m_location.isNull(); }
+    bool isDistanceCircleLoaded() const { return !m_distanceCircle.isNull(); }
+    bool isListeningReportsLoaded() const { return !m_listeningReports.isNull(); }
+
+    void unloadSplash();
+
+    // A window of ours hands control back to the main window: it is enabled, shown
+    // and activated (its Form_Activate runs), the focus in the ident box.
+    void returnToMain();
+
+    // Ends the program: every loaded window is unloaded, last loaded first, and the
+    // event loop (when it runs) quits with exitCode.
+    void endProgram(int exitCode = 0);
+    bool hasEnded() const { return m_ended; }
+    int exitCode() const { return m_exitCode; }
+
+private:
+    SharedState &m_state;
+    RegistryStore &m_store;
+    PortLister m_portLister;
+    template <typename Form> Form *touch(QPointer<Form> &slot);
+
+    QList<QPointer<QWidget>> m_loadOrder; // first loaded first
+    QPointer<frmSplash> m_splash;
+    QPointer<frmMain> m_main;
+    QPointer<frmLocation> m_location;
+    QPointer<frmDistanceCircle> m_distanceCircle;
+    QPointer<frmListeningReports> m_listeningReports;
+    bool m_ended = false;
+    int m_exitCode = 0;
+};
+
+} // namespace qern
