@@ -71,6 +71,10 @@ struct SharedState {
     QByteArray CountryNameFound;
     QByteArray StateNameFound;
 
+    // Map view.
+    qint32 MapRange = 0;        // Map It's range, in the unit shown
+    int BeaconLabelsHidden = 0; // the radar's ident labels stay hidden across views
+
     // Logbooks.
     QString LogFileName; // "Logs/log<N>.dat", relative to the program folder
     int LogRecordLength = 83;

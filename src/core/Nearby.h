@@ -1,0 +1,93 @@
+#pragma once
+// The nearby list of the main window: every beacon of ndb.dat within a radius of a
+// centre, one fixed-layout line each, with its distance from the listening location.
+// Returns the lines and the counts; the window fills its list and labels from them.
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
+#include <QString>
+
+#include <functional>
+
+#include "FileIo.h"
+#include "ProgramFolder.h"
+
+namespace qern {
+
+struct CountryTable;
+struct StateTable;
+struct SharedState;
+
+// What the build reads from elsewhere.
+struct NearbyContext {
+    const CountryTable *countries = nullptr; // none: every country name is empty
+    const StateTable *states = nullptr;
+    int currentLocationIndex = 0; // whose logged bit gives the "***" mark
+    QByteArray locationLat;       // LocationLat(CurrentLocationIndex), "430000N"
+    QByteArray locationLon;
+    bool imperial = false;        // frmLocation.optImperial: miles
+
+    static NearbyContext fromState(const SharedState &state, const CountryTable *countries,
+                                   const StateTable *states, bool imperial);
+};
+
+struct NearbyCentre {
+    double latitude = 0;  // degrees, north positive
+    double longitude = 0; // degrees, east positive
+};
+
+// The centre from the main window's coordinate boxes: "45 30 20 N" (degrees,
+// minutes, seconds at characters 1-2, 4-5, 7-8, hemisphere at 10) and
+// "075 42 10 W" (1-3, 5-6, 8-9, hemisphere at 11). Not rounded.
+NearbyCentre nearbyCentreDegrees(QByteArrayView centreLat, QByteArrayView centreLon);
+
+struct NearbyLine {
+    qint64 recordNumber = 0; // in ndb.dat
+    qint64 lineNumber = 0;   // 1 for the first line of a build
+    QByteArray text;         // "***ABC     338 kHz  Port Eden, Eastland, Norland ( 523 km)"
+    bool logged = false;     // logged at the current location
+};
+
+enum class NearbyOutcome {
+    Done,
+    DatabaseMissing, // "Main database missing" / "Error"; nothing else changes
+    ReadError,       // ndb.dat could not be read to the end: error.messageText() / "Error"
+    Stopped,         // the line callback asked to stop
+};
+
+struct NearbyResult {
+    NearbyOutcome outcome = NearbyOutcome::Done;
+    QList<NearbyLine> lines; // record order
+    qint64 foundCount = 0;
+    bool loggedFlag = false; // shows lblAlreadyLogged
+    FileError error;
+
+    // "Search returned 12 beacons." (with the blank before the count)
+    QByteArray lblSearchCaption() const;
+    bool hasMessage() const { return outcome == NearbyOutcome::DatabaseMissing || outcome == NearbyOutcome::ReadError; }
+    QString messageText() const;
+    QString messageTitle() const { return QStringLiteral("Error"); }
+};
+
+// Called after each line is made, before the next record is read, so the window can
+// append it and let events run. Returning false ends the build there.
+using NearbyLineSink = std::function<bool(const NearbyLine &)>;
+
+// radius in miles when imperial, else km; centreLat and centreLon as
+// nearbyCentreDegrees takes them. Beacons at exactly the centre's coordinates are
+// neither listed nor counted. A missing ndb.dat is never created.
+NearbyResult FindNearbyBeacons(const ProgramFolder &folder, double radius, QByteArrayView centreLat,
+                               QByteArrayView centreLon, const NearbyContext &ctx,
+                               const NearbyLineSink &onLine = {});
+
+// "Search returned" + " N" + " beacons."
+QByteArray nearbySearchCaption(qint64 foundCount);
+
+// What cmdNearby_Click puts into lblCoverage and txtCoverage.
+// "Coverage radius from ABC-338 kHz (mi)" / "... (km)"
+QByteArray nearbyCoverageCaption(QByteArrayView shownIdent, QByteArrayView shownFrequency, bool imperial);
+// "100" miles or "160" km.
+QByteArray proposedNearbyRadius(bool imperial);
+
+} // namespace qern
