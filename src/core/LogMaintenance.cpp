@@ -1,0 +1,358 @@
+#include "LogMaintenance.h"
+
+#include <functional>
+
+#include "BeaconDatabase.h"
+#include "ClockTexts.h"
+#include "LogRecords.h"
+#include "NumberText.h"
+#include "SharedState.h"
+#include "Text.h"
+
+namespace qern {
+
+namespace {
+
+FileError noSuchLocation(int locationIndex)
+{
+    return FileError::refused(QStringLiteral("No listening location %1").arg(locationIndex));
+}
+
+FileError badRecordNumber(const QString &path)
+{
+    return {63, QStringLiteral("Bad record number (%1)").arg(path)};
+}
+
+FileError undecodable(qint64 recordNumber)
+{
+    return FileError::refused(
+        QStringLiteral("The beacon's record %1 holds characters that cannot be read").arg(recordNumber));
+}
+
+bool validLocation(int locationIndex)
+{
+    return locationIndex >= 0 && locationIndex < kLocationCount;
+}
+
+// The decoded key a beacon's logbook entries and session record carry.
+struct BeaconKey {
+    QByteArray ident; // duplicate suffix kept
+    QByteArray frequency;
+    QByteArray countryCode;
+};
+
+bool decodeKey(const BeaconRecord &beacon, BeaconKey *key)
+{
+    bool identOk = false;
+    bool frequencyOk = false;
+    bool countryOk = false;
+    key->ident = beacon.trimmedText(BeaconField::Ident, &identOk);
+    key->frequency = beacon.trimmedText(BeaconField::Frequency, &frequencyOk);
+    key->countryCode = beacon.trimmedText(BeaconField::CountryCode, &countryOk);
+    return identOk && frequencyOk && countryOk;
+}
+
+// Reads ndb.dat whole, lets change() alter each record the program counts (a short
+// last record only where it has bytes) and writes the file back in one replace when
+// anything changed. A missing ndb.dat is error 53 and is not created.
+FileError changeEveryBeacon(const ProgramFolder &folder, const std::function<bool(BeaconRecord &)> &change,
+                            qint64 *changed)
+{
+    *changed = 0;
+    const QString path = databasePath(folder);
+    QByteArray image;
+    if (FileError err = readWholeFile(path, &image))
+        return err;
+    const qint64 count = recordCountForLength(image.size(), BeaconRecord::Length);
+    for (qint64 r = 0; r < count; ++r) {
+        const qint64 offset = r * BeaconRecord::Length;
+        const qint64 present = std::min<qint64>(BeaconRecord::Length, image.size() - offset);
+        BeaconRecord record = BeaconRecord::fromBytes(QByteArrayView(image).sliced(offset, present));
+        if (!change(record))
+            continue;
+        const QByteArrayView written = QByteArrayView(record.bytes()).first(present);
+        if (written == QByteArrayView(image).sliced(offset, present))
+            continue;
+        std::copy_n(written.data(), present, image.data() + offset);
+        ++*changed;
+    }
+    if (*changed == 0)
+        return {};
+    return replaceFileContents(path, image);
+}
+
+QString logbookBackupPath(const ProgramFolder &folder, int locationIndex)
+{
+    return folder.path(QStringLiteral("AutoBackups/log%1.bak").arg(locationIndex));
+}
+
+FieldCheck red(FieldCheck check)
+{
+    check.colour = BoxColour::Red;
+    check.updateEnabled = false;
+    return check;
+}
+
+FieldCheck selecting(FieldCheck check, int start, int length)
+{
+    check.selectionStart = start;
+    check.selectionLength = length;
+    return check;
+}
+
+} // namespace
+
+SessionClearResult clearSession(const ProgramFolder &folder)
+{
+    SessionClearResult result;
+    result.error = changeEveryBeacon(
+        folder,
+        [](BeaconRecord &beacon) {
+            beacon.clearSessionMark();
+            return true;
+        },
+        &result.marksCleared);
+    if (result.error)
+        return result;
+    const QString sessionLog = sessionLogPath(folder);
+    const bool existed = fileExists(sessionLog);
+    if ((result.error = removeFileIfExists(sessionLog)))
+        return result;
+    result.sessionLogDeleted = existed;
+    return result;
+}
+
+MasterLogClearResult clearMasterLogs(const ProgramFolder &folder, quint16 selection)
+{
+    MasterLogClearResult result;
+    if (selection == 0)
+        return result;
+    const QString database = databasePath(folder);
+    if (!fileExists(database)) {
+        result.error = FileError::notFound(database);
+        return result;
+    }
+
+    QList<int> present;
+    for (int i = 0; i < kLocationCount; ++i) {
+        if ((selection & (1u << i)) == 0)
+            continue;
+        const QString logbook = logbookPath(folder, i);
+        if (!fileExists(logbook))
+            continue;
+        if ((result.error = copyFileSafely(logbook, logbookBackupPath(folder, i))))
+            return result;
+        present.append(i);
+    }
+
+    result.error = changeEveryBeacon(
+        folder,
+        [selection](BeaconRecord &beacon) {
+            const quint32 value = beacon.loggedMask();
+            const quint32 cleared = value & selection;
+            if (cleared == 0)
+                return false;
+            beacon.setLoggedMask(value - cleared);
+            return true;
+        },
+        &result.beaconsChanged);
+    if (result.error)
+        return result;
+
+    for (const int i : present) {
+        if ((result.error = replaceFileContents(logbookPath(folder, i), QByteArrayView())))
+            return result;
+        result.logbooksEmptied.append(i);
+    }
+    return result;
+}
+
+LogEditResult updateLogbookEntry(const ProgramFolder &folder, int locationIndex, qint64 beaconRecord,
+                                 qint64 entryRecord, const LogbookEntryEdit &edit)
+{
+    LogEditResult result;
+    if (!validLocation(locationIndex)) {
+        result.error = noSuchLocation(locationIndex);
+        return result;
+    }
+    BeaconRecord beacon;
+    if ((result.error = readBeacon(folder, beaconRecord, &beacon)))
+        return result;
+    BeaconKey key;
+    if (!decodeKey(beacon, &key)) {
+        result.error = undecodable(beaconRecord);
+        return result;
+    }
+    if (!beacon.setShifted(BeaconField::Comments, edit.beaconComments)) {
+        result.error = FileError::refused(
+            QStringLiteral("The beacon comments hold a character that cannot be stored"));
+        return result;
+    }
+
+    // The entry is looked for before anything is written; the comments are saved
+    // whether or not it is found.
+    const QString logbook = logbookPath(folder, locationIndex);
+    RecordFile entries(logbook, LogRecord::Length);
+    LogRecord entry;
+    bool found = false;
+    if (entryRecord >= 1 && fileExists(logbook)) {
+        if ((result.error = entries.openForReading()))
+            return result;
+        if (entryRecord <= entries.count()) {
+            QByteArray bytes;
+            if ((result.error = entries.read(entryRecord, &bytes)))
+                return result;
+            entry = LogRecord::fromBytes(bytes);
+            found = logEntryBelongsTo(entry, key.ident, key.frequency);
+        }
+    }
+
+    if ((result.error = writeBeacon(folder, beaconRecord, beacon)))
+        return result;
+    if (!found) {
+        result.beaconMissing = true;
+        return result;
+    }
+    entry.set(LogField::Comments, edit.receptionComments);
+    entry.set(LogField::Time, edit.time);
+    entry.set(LogField::Date, edit.date);
+    result.error = entries.write(entryRecord, QByteArrayView(entry.bytes()));
+    return result;
+}
+
+LogEditResult updateSessionRecords(const ProgramFolder &folder, qint64 beaconRecord, QByteArrayView time,
+                                   QByteArrayView date, QByteArrayView comments)
+{
+    LogEditResult result;
+    BeaconRecord beacon;
+    if ((result.error = readBeacon(folder, beaconRecord, &beacon)))
+        return result;
+    BeaconKey key;
+    if (!decodeKey(beacon, &key)) {
+        result.error = undecodable(beaconRecord);
+        return result;
+    }
+    const QString sessionLog = sessionLogPath(folder);
+    if (!fileExists(sessionLog))
+        return result;
+
+    QList<std::pair<qint64, CLERecord>> matches;
+    if ((result.error = forEachSessionRecord(sessionLog, [&](qint64 number, const CLERecord &record) {
+             if (sessionRecordBelongsTo(record, key.ident, key.frequency, key.countryCode))
+                 matches.append({number, record});
+             return true;
+         })))
+        return result;
+
+    RecordFile file(sessionLog, CLERecord::Length);
+    for (auto &[number, record] : matches) {
+        record.set(CLEField::Time, trimBlanks(time));
+        record.set(CLEField::Date, trimBlanks(date));
+        record.set(CLEField::Comments, trimBlanks(comments));
+        if ((result.error = file.write(number, QByteArrayView(record.bytes()))))
+            return result;
+        ++result.recordsWritten;
+    }
+    return result;
+}
+
+LogEditResult deleteLogbookEntry(const ProgramFolder &folder, int locationIndex, qint64 beaconRecord,
+                                 qint64 entryRecord)
+{
+    LogEditResult result;
+    if (!validLocation(locationIndex)) {
+        result.error = noSuchLocation(locationIndex);
+        return result;
+    }
+    BeaconRecord beacon;
+    if ((result.error = readBeacon(folder, beaconRecord, &beacon)))
+        return result;
+    BeaconKey key;
+    if (!decodeKey(beacon, &key)) {
+        result.error = undecodable(beaconRecord);
+        return result;
+    }
+
+    const QString logbook = logbookPath(folder, locationIndex);
+    QByteArray kept;
+    qint64 count = 0;
+    bool removedIsTheBeacons = false;
+    if (fileExists(logbook)) {
+        if ((result.error = forEachLogRecord(logbook, [&](qint64 number, const LogRecord &entry) {
+                 count = number;
+                 const bool belongs = logEntryBelongsTo(entry, key.ident, key.frequency);
+                 if (number == entryRecord) {
+                     removedIsTheBeacons = belongs;
+                     return true;
+                 }
+                 if (belongs)
+                     ++result.entriesLeft;
+                 kept += entry.bytes();
+                 return true;
+             })))
+            return result;
+    }
+    if (entryRecord != 0) {
+        if (entryRecord < 0 || entryRecord > count || !removedIsTheBeacons) {
+            result.error = badRecordNumber(logbook);
+            return result;
+        }
+        if ((result.error = replaceFileContents(logbook, kept)))
+            return result;
+    }
+
+    if (result.entriesLeft == 0 && beacon.isLoggedAt(locationIndex)) {
+        beacon.setLoggedMask(beacon.loggedMask() - (1u << locationIndex));
+        if ((result.error = writeBeacon(folder, beaconRecord, beacon)))
+            return result;
+        result.locationBitCleared = true;
+    }
+    return result;
+}
+
+LogEditResult removeFromSession(const ProgramFolder &folder, qint64 beaconRecord)
+{
+    LogEditResult result;
+    BeaconRecord beacon;
+    if ((result.error = readBeacon(folder, beaconRecord, &beacon)))
+        return result;
+    beacon.clearSessionMark();
+    result.error = writeBeacon(folder, beaconRecord, beacon);
+    return result;
+}
+
+FieldCheck checkLogTime(QByteArrayView text)
+{
+    if (text.size() > 4)
+        return selecting(checkLogTime(text.first(4)), 2, 2);
+
+    FieldCheck check;
+    check.text = text.toByteArray();
+    if (text.size() >= 2) {
+        const double hours = numericValue(text.first(2));
+        if (hours < 0 || hours > 23)
+            return text.size() == 2 ? selecting(red(check), 0, 2) : red(check);
+    }
+    if (text.size() == 4) {
+        const double minutes = numericValue(text.last(2));
+        if (minutes < 0 || minutes > 59)
+            return selecting(red(check), 2, 2);
+    }
+    return check;
+}
+
+QByteArray logTimeAfterFocusLoss(QByteArrayView text)
+{
+    if (text.size() == 2 || text.size() == 3)
+        return '0' + text.toByteArray();
+    return text.toByteArray();
+}
+
+FieldCheck checkLogDate(QByteArrayView text)
+{
+    FieldCheck check;
+    check.text = text.toByteArray();
+    return CheckDate(text) != 0 ? red(check) : check;
+}
+
+} // namespace qern

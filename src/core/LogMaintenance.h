@@ -1,0 +1,144 @@
+#pragma once
+// Clearing and correcting what receptions wrote: the session clear, the master log
+// clear, and the log viewer's Update and Delete of one logbook entry or session record.
+//
+// The automatic backup is the caller's: run AutoBackupFiles first and stop when it
+// fails. None of these operations runs it.
+//
+// Whole-file changes of ndb.dat and of a logbook go through replaceFileContents, so a
+// failure leaves the old file whole; single records are written in place, checked.
+// Nothing here shows a message: each result says what the window shows.
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
+
+#include "FileIo.h"
+#include "ProgramFolder.h"
+
+namespace qern {
+
+inline constexpr char kSessionClearQuestion[] =
+    "This action will delete your entire Session/CLE. Are you sure you want to do this?";
+inline constexpr char kSessionClearQuestionTitle[] = "Confirm Session/CLE Delete";
+inline constexpr char kSessionClearedText[] = "     Session/CLE deleted.     ";
+inline constexpr char kSessionNotClearedText[] = "Session/CLE not deleted.";
+
+inline constexpr char kMasterLogClearQuestion[] =
+    "This action will delete your selected logs. Are you sure you want to do this?";
+inline constexpr char kMasterLogClearQuestionTitle[] = "Confirm Log Delete";
+inline constexpr char kMasterLogsClearedText[] = "     Selected NDB Logs deleted.     ";
+inline constexpr char kMasterLogsNotClearedText[] = "Selected NDB Logs not deleted.";
+
+inline constexpr char kBeaconMissingTitle[] = "Beacon Missing";
+inline constexpr char kBeaconMissingText[] =
+    "Your log or CLE file appears to be out of sync with the master lookup database. \r"
+    "This condition occurs when the master lookup database has this beacon recorded as logged \r"
+    "yet the log file does not have a record of it. To remedy this condition go back to the main screen, \r"
+    "call up this beacon and log it again. You will then have the opportunity to change the logged time, date or \r"
+    "reception comments";
+
+// --- Session clear and master log clear -------------------------------------------
+
+struct SessionClearResult {
+    FileError error;                // shown as error.messageText() titled "Error"
+    qint64 marksCleared = 0;        // records whose CLEMark was not already the shifted blank
+    bool sessionLogDeleted = false; // false also when there was none
+};
+
+// Stores the shifted blank as every beacon's CLEMark (one rewrite of ndb.dat), then
+// deletes Logs/cle.dat. A missing ndb.dat is error 53 and nothing is changed. When the
+// rewrite fails nothing has changed; when only the delete fails the marks are off and
+// running the clear again finishes it.
+SessionClearResult clearSession(const ProgramFolder &folder);
+
+struct MasterLogClearResult {
+    FileError error;
+    QList<int> logbooksEmptied; // ticked locations whose logbook existed
+    qint64 beaconsChanged = 0;  // records that lost a selected bit
+};
+
+// selection: bit i set = location i ticked. Mask 0 does nothing.
+// Order: every existing selected logbook is copied to AutoBackups/log<i>.bak; ndb.dat
+// is rewritten with the selected bits cleared (value - (value AND selection)); then the
+// selected logbooks are emptied (length 0). A ticked location without a logbook gets no
+// copy and no file, but its bit is still cleared. A failed copy or rewrite leaves
+// ndb.dat and the logbooks as they were; a failed emptying leaves that logbook whole,
+// and running the clear again finishes it. A missing ndb.dat is error 53 and nothing
+// is changed.
+MasterLogClearResult clearMasterLogs(const ProgramFolder &folder, quint16 selection);
+
+// --- Log viewer: Update and Delete -------------------------------------------------
+
+struct LogEditResult {
+    FileError error; // shown as error.messageText() titled "Error"
+    // Update of an entry that is not in the logbook (the out-of-sync beacon): the
+    // window shows kBeaconMissingText titled kBeaconMissingTitle and ends the update
+    // there (the beacon comments are already saved).
+    bool beaconMissing = false;
+    qint64 recordsWritten = 0;      // session records updated
+    qint64 entriesLeft = 0;         // the beacon's logbook entries after a delete
+    bool locationBitCleared = false;
+};
+
+struct LogbookEntryEdit {
+    QByteArray beaconComments;    // txtLogComments: stored shifted in ndb.dat
+    QByteArray time;              // txtLogTime, as typed
+    QByteArray date;              // txtLogDate, as typed
+    QByteArray receptionComments; // txtReceptionComments, as typed
+};
+
+// Logbook mode. beaconRecord: RecNo(k + 1); entryRecord: EntryRecNo(i), 0 when the
+// beacon has no entry. Comments holding byte 254 or 255 are refused before anything
+// is written. An entry number that is 0, past the logbook's end or names another
+// beacon's entry is beaconMissing.
+LogEditResult updateLogbookEntry(const ProgramFolder &folder, int locationIndex, qint64 beaconRecord,
+                                 qint64 entryRecord, const LogbookEntryEdit &edit);
+
+// Session mode: every session record of the beacon (its decoded ident with the
+// duplicate suffix, frequency and country code) gets the trimmed time, date and
+// comments. ndb.dat and the logbooks are not touched. A missing session log updates
+// nothing.
+LogEditResult updateSessionRecords(const ProgramFolder &folder, qint64 beaconRecord, QByteArrayView time,
+                                   QByteArrayView date, QByteArrayView comments);
+
+// Logbook mode. Rewrites the logbook without entryRecord (0: the beacon has no entry,
+// nothing is removed); when the beacon has no entry left, clears its location bit.
+// An entry number past the end, or one that names another beacon's entry, is error 63
+// and nothing is changed.
+LogEditResult deleteLogbookEntry(const ProgramFolder &folder, int locationIndex, qint64 beaconRecord,
+                                 qint64 entryRecord);
+
+// Session mode: stores the shifted blank as the beacon's CLEMark. Logs/cle.dat stays
+// as it is.
+LogEditResult removeFromSession(const ProgramFolder &folder, qint64 beaconRecord);
+
+// --- Field checks of the log viewer -------------------------------------------------
+
+enum class BoxColour {
+    Red,   // RGB(255, 0, 0): invalid
+    Green, // &H80FF80: accepted
+};
+
+struct FieldCheck {
+    QByteArray text; // the box's text after the check
+    BoxColour colour = BoxColour::Green;
+    bool updateEnabled = true;
+    // Selection to set, or selectionStart -1 to leave it as it is.
+    int selectionStart = -1;
+    int selectionLength = 0;
+};
+
+// txtLogTime_Change. Longer than 4 characters: cut to 4 (checked again) and the last
+// two selected. Hours (first two) above 23 or below 0: red, and with 2 characters both
+// selected. With 4 characters, minutes (last two) above 59 or below 0: red with the
+// minutes selected. Characters are not checked to be digits.
+FieldCheck checkLogTime(QByteArrayView text);
+
+// txtLogTime_LostFocus: a time of 2 or 3 characters gets one "0" in front.
+QByteArray logTimeAfterFocusLoss(QByteArrayView text);
+
+// txtLogDate_Change: red with Update disabled when CheckDate counts an error.
+FieldCheck checkLogDate(QByteArrayView text);
+
+} // namespace qern

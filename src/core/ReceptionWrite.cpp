@@ -1,0 +1,155 @@
+#include "ReceptionWrite.h"
+
+#include "BeaconDatabase.h"
+#include "LogRecords.h"
+#include "NumberText.h"
+#include "SharedState.h"
+#include "Text.h"
+
+namespace qern {
+
+namespace {
+
+QByteArray withoutSeparators(QByteArrayView text, char separator)
+{
+    QByteArray out = text.toByteArray();
+    out.replace(QByteArray(1, separator), QByteArray());
+    return out;
+}
+
+// What a record file held before one record was appended to it, so that a later
+// failure can put it back. An append may overwrite a short last record (the count
+// rounds it down), so those bytes are kept too.
+class AppendUndo {
+public:
+    AppendUndo(QString path, int recordLength) : m_path(std::move(path))
+    {
+        m_existed = fileExists(m_path);
+        m_length = fileLength(m_path);
+        m_appendOffset = recordCountForLength(m_length, recordLength) * recordLength;
+    }
+
+    // Reads the bytes the append may overwrite; call before appending.
+    FileError keepOverwrittenTail()
+    {
+        if (m_appendOffset >= m_length)
+            return {};
+        QByteArray content;
+        if (FileError err = readWholeFile(m_path, &content))
+            return err;
+        m_tail = content.mid(m_appendOffset, m_length - m_appendOffset);
+        return {};
+    }
+
+    FileError undo() const
+    {
+        if (!m_existed)
+            return fileExists(m_path) ? removeFileIfExists(m_path) : FileError{};
+        QByteArray content;
+        if (FileError err = readWholeFile(m_path, &content))
+            return err;
+        if (content.size() == m_length && m_tail.isEmpty())
+            return {};
+        content.truncate(std::min<qsizetype>(content.size(), m_appendOffset));
+        content += m_tail;
+        return replaceFileContents(m_path, content);
+    }
+
+private:
+    QString m_path;
+    bool m_existed = false;
+    qint64 m_length = 0;
+    qint64 m_appendOffset = 0;
+    QByteArray m_tail;
+};
+
+FileError undecodable(qint64 recordNumber)
+{
+    return FileError::refused(
+        QStringLiteral("The beacon's record %1 holds characters that cannot be read").arg(recordNumber));
+}
+
+} // namespace
+
+ReceptionInput quickLogInput(QByteArrayView currentIdent, QByteArrayView currentFrequency,
+                             const ClockTexts &clock)
+{
+    ReceptionInput input;
+    input.ident = StripSemicolonSuffix(currentIdent);
+    input.frequency = currentFrequency.toByteArray();
+    input.time = withoutSeparators(clock.UTCTimeText, ':');
+    input.date = withoutSeparators(clock.UTCDateText, '-');
+    return input;
+}
+
+ReceptionResult writeReception(const ProgramFolder &folder, qint64 recordNumber, int locationIndex,
+                               const ReceptionInput &input)
+{
+    ReceptionResult result;
+    if (locationIndex < 0 || locationIndex >= kLocationCount) {
+        result.error = FileError::refused(QStringLiteral("No listening location %1").arg(locationIndex));
+        return result;
+    }
+
+    // The beacon first: a record number past the end must not leave a logbook entry.
+    BeaconRecord before;
+    if ((result.error = readBeacon(folder, recordNumber, &before)))
+        return result;
+    bool identOk = false;
+    bool countryOk = false;
+    bool frequencyOk = false;
+    const QByteArray ident = before.trimmedText(BeaconField::Ident, &identOk);
+    const QByteArray countryCode = before.trimmedText(BeaconField::CountryCode, &countryOk);
+    const QByteArray frequency = before.trimmedText(BeaconField::Frequency, &frequencyOk);
+    if (!identOk || !countryOk || !frequencyOk) {
+        result.error = undecodable(recordNumber);
+        return result;
+    }
+
+    const quint32 bit = 1u << locationIndex;
+    const quint32 mask = before.loggedMask();
+    result.firstAtLocation = (mask & bit) != bit;
+    result.loggedMask = result.firstAtLocation ? mask + bit : mask;
+    BeaconRecord after = before;
+    if (result.firstAtLocation)
+        after.setLoggedMask(result.loggedMask);
+    after.setSessionMark();
+
+    const LogRecord entry =
+        LogRecord::make(input.ident, input.frequency, input.time, input.date, input.receptionComments);
+    const CLERecord sessionRecord =
+        CLERecord::make(ident, countryCode, frequency, trimBlanks(input.time), trimBlanks(input.date),
+                        trimBlanks(input.sessionComments), result.firstAtLocation);
+
+    const QString logbook = logbookPath(folder, locationIndex);
+    AppendUndo logbookUndo(logbook, LogRecord::Length);
+    if ((result.error = logbookUndo.keepOverwrittenTail()))
+        return result;
+    const QString sessionLog = sessionLogPath(folder);
+    AppendUndo sessionUndo(sessionLog, CLERecord::Length);
+    if ((result.error = sessionUndo.keepOverwrittenTail()))
+        return result;
+
+    auto undoLogbook = [&] { result.undone = !logbookUndo.undo().failed() && result.undone; };
+    auto undoBeacon = [&] { result.undone = !writeBeacon(folder, recordNumber, before).failed() && result.undone; };
+
+    if ((result.error = appendLogRecord(logbook, entry, &result.logRecordNumber))) {
+        undoLogbook();
+        return result;
+    }
+    if ((result.error = writeBeacon(folder, recordNumber, after))) {
+        undoBeacon();
+        undoLogbook();
+        return result;
+    }
+    if ((result.error = writeSessionRecord(sessionLog, sessionRecord, &result.sessionRecordNumber,
+                                           &result.sessionRecordOverwritten))) {
+        result.undone = !sessionUndo.undo().failed();
+        undoBeacon();
+        undoLogbook();
+        return result;
+    }
+    return result;
+}
+
+} // namespace qern

@@ -1,0 +1,57 @@
+#pragma once
+// One reception written to its three places, for Quick Log and the reception dialog
+// alike: an entry appended to the location's logbook, the location bit and the session
+// mark "z" in the beacon's ndb.dat record, and the beacon's session record (overwritten
+// in place when the session log holds one, else appended).
+//
+// The automatic backup is the caller's: run AutoBackupFiles first and stop when it
+// fails. This write never runs it.
+//
+// Everything that can be checked is checked before the first byte is written (the
+// location, the beacon's record, its decoded key fields). When a write fails half-way,
+// the writes already made are put back, so the three files stay in step.
+
+#include <QByteArray>
+#include <QByteArrayView>
+
+#include "ClockTexts.h"
+#include "FileIo.h"
+#include "ProgramFolder.h"
+
+namespace qern {
+
+struct ReceptionInput {
+    // The logbook entry's ident and frequency: Quick Log passes the ident without its
+    // duplicate suffix, the dialog the decoded ident with it.
+    QByteArray ident;
+    QByteArray frequency;
+    // "hhmm" and "yyyymmdd", UTC. The logbook takes them as they stand, the session
+    // record trimmed.
+    QByteArray time;
+    QByteArray date;
+    QByteArray receptionComments; // logbook, as they stand
+    QByteArray sessionComments;   // session record, trimmed
+};
+
+// Quick Log's input: the beacon on display, the UTC clock texts ("hh:mm" -> "hhmm",
+// "yyyy-MM-dd" -> "yyyymmdd") and blank comments.
+ReceptionInput quickLogInput(QByteArrayView currentIdent, QByteArrayView currentFrequency,
+                             const ClockTexts &clock);
+
+struct ReceptionResult {
+    // On failure the caller shows error.messageText() titled "Error".
+    FileError error;
+    bool firstAtLocation = false; // the location bit was clear: NewFlag "1"
+    quint32 loggedMask = 0;       // the beacon's mask after the write
+    qint64 logRecordNumber = 0;
+    qint64 sessionRecordNumber = 0;
+    bool sessionRecordOverwritten = false;
+    // After a failure: false when a write made before it could not be put back.
+    bool undone = true;
+};
+
+// recordNumber: the beacon's 1-based ndb.dat record; locationIndex: 0 to 15.
+ReceptionResult writeReception(const ProgramFolder &folder, qint64 recordNumber, int locationIndex,
+                               const ReceptionInput &input);
+
+} // namespace qern
