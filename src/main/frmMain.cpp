@@ -31,6 +31,8 @@
 #include "preferences/frmLocation.h"
 #include "radar/frmDistanceCircle.h"
 #include "reports/frmListeningReports.h"
+#include "startup/frmBackup.h"
+#include "startup/frmRestore.h"
 
 namespace qern {
 
@@ -289,6 +291,8 @@ void frmMain::buildMenus()
     connect(cmdListeningReports, &QAction::triggered, this, &frmMain::cmdListeningReports_Click);
     connect(mnuStatistics, &QAction::triggered, this, &frmMain::mnuStatistics_Click);
     connect(mnuAbout, &QAction::triggered, this, &frmMain::mnuAbout_Click);
+    connect(mnuDBBackup, &QAction::triggered, this, &frmMain::mnuDBBackup_Click);
+    connect(mnuDBRestore, &QAction::triggered, this, &frmMain::mnuDBRestore_Click);
 }
 
 // Commands whose window or procedure has not been built yet stay disabled, whatever
@@ -297,7 +301,7 @@ void frmMain::markUnavailableCommands()
 {
     for (QObject *command : std::initializer_list<QObject *>{
              cmdAddToLog, cmdQuickLog, cmdUpdate, cmdViewLog, cmdViewSession, cmdMapIt, cmdNearby,
-             cmdUpdateNearby, Command1, mnuDynamic, mnuDBBackup, mnuDBRestore, mnuComparison, mnuNAO,
+             cmdUpdateNearby, Command1, mnuDynamic, mnuComparison, mnuNAO,
              mnuSessionClr, mnuMasterClear, mnuWeblogImport, mnuCnts})
         m_commands.setAvailable(command, false);
 }
@@ -729,6 +733,16 @@ void frmMain::mnuDistanceCircle_Click()
 {
     m_windows.distanceCircle()->showForm();
     setEnabled(false);
+}
+
+void frmMain::mnuDBBackup_Click()
+{
+    m_windows.backup()->exec();
+}
+
+void frmMain::mnuDBRestore_Click()
+{
+    m_windows.restore()->showForm();
 }
 
 void frmMain::cmdListeningReports_Click()

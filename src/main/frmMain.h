@@ -156,6 +156,8 @@ public slots:
     void cmdListeningReports_Click();
     void mnuStatistics_Click();
     void mnuAbout_Click();
+    void mnuDBBackup_Click();
+    void mnuDBRestore_Click();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

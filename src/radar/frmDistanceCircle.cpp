@@ -14,8 +14,10 @@
 #include "FormSupport.h"
 #include "NumberText.h"
 #include "RegistryStore.h"
+#include "SharedState.h"
 #include "Text.h"
 #include "WindowSet.h"
+#include "startup/frmFileOperation.h"
 
 namespace qern {
 
@@ -75,7 +77,6 @@ frmDistanceCircle::frmDistanceCircle(WindowSet &windows) : m_windows(windows)
     name(txtBeaconRadar, "txtBeaconRadar");
     cmdBeaconReport = new QPushButton(QStringLiteral("..."));
     name(cmdBeaconReport, "cmdBeaconReport");
-    cmdBeaconReport->setEnabled(false); // the path chooser is not built yet
     fileRow->addWidget(txtBeaconRadar, 1);
     fileRow->addWidget(cmdBeaconReport);
     form->addRow(tr("Radar text file"), fileRow);
@@ -99,6 +100,7 @@ frmDistanceCircle::frmDistanceCircle(WindowSet &windows) : m_windows(windows)
     column->addLayout(buttons);
 
     connect(cmdSavePrefs, &QPushButton::clicked, this, &frmDistanceCircle::cmdSavePrefs_Click);
+    connect(cmdBeaconReport, &QPushButton::clicked, this, &frmDistanceCircle::cmdBeaconReport_Click);
     connect(cmdExit, &QPushButton::clicked, this, &frmDistanceCircle::cmdExit_Click);
 }
 
@@ -130,6 +132,18 @@ void frmDistanceCircle::cmdSavePrefs_Click()
     store.SetRegistryValue(RegistryKeys::FilePath, kRegistryString, "BeaconRadarPath",
                            toWindows1252(txtBeaconRadar->text()));
     batch.finish();
+}
+
+void frmDistanceCircle::cmdBeaconReport_Click()
+{
+    SharedState &state = m_windows.state();
+    frmFileOperation *chooser = m_windows.fileOperation();
+    chooser->txtFileName->setText(fromWindows1252(state.BeaconRadarFile));
+    state.FileOperationMode = 4;
+    if (!chooser->presetFolder(fromWindows1252(state.BeaconRadarFolder)))
+        chooser->presetFolder(state.folder.root());
+    chooser->setTarget(txtBeaconRadar);
+    chooser->showForm();
 }
 
 void frmDistanceCircle::cmdExit_Click()

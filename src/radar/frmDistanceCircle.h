@@ -49,6 +49,7 @@ public:
 
 public slots:
     void cmdSavePrefs_Click();
+    void cmdBeaconReport_Click();
     void cmdExit_Click();
 
 protected:

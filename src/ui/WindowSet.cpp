@@ -10,6 +10,10 @@
 #include "preferences/frmLocation.h"
 #include "radar/frmDistanceCircle.h"
 #include "reports/frmListeningReports.h"
+#include "startup/frmBackup.h"
+#include "startup/frmFileOperation.h"
+#include "startup/frmRestore.h"
+#include "startup/frmSortProgress.h"
 #include "startup/frmSplash.h"
 
 namespace qern {
@@ -72,6 +76,26 @@ frmListeningReports *WindowSet::listeningReports()
     return touch(m_listeningReports);
 }
 
+frmFileOperation *WindowSet::fileOperation()
+{
+    return touch(m_fileOperation);
+}
+
+frmBackup *WindowSet::backup()
+{
+    return touch(m_backup);
+}
+
+frmRestore *WindowSet::restore()
+{
+    return touch(m_restore);
+}
+
+frmSortProgress *WindowSet::sortProgress()
+{
+    return touch(m_sortProgress);
+}
+
 void WindowSet::unloadSplash()
 {
     if (m_splash) {
@@ -79,6 +103,40 @@ void WindowSet::unloadSplash()
         m_splash->deleteLater();
         m_splash.clear();
     }
+}
+
+void WindowSet::unloadFileOperation()
+{
+    unload(m_fileOperation);
+}
+
+void WindowSet::unloadBackup()
+{
+    unload(m_backup);
+}
+
+void WindowSet::unloadRestore()
+{
+    unload(m_restore);
+}
+
+void WindowSet::unloadSortProgress()
+{
+    unload(m_sortProgress);
+}
+
+// The window may be running the handler that asked: it goes at the next turn of
+// the event loop, hidden and forgotten at once.
+template <typename Form>
+void WindowSet::unload(QPointer<Form> &slot)
+{
+    if (!slot)
+        return;
+    QWidget *window = slot.data();
+    m_loadOrder.removeAll(QPointer<QWidget>(window));
+    window->hide();
+    window->deleteLater();
+    slot.clear();
 }
 
 void WindowSet::returnToMain()

@@ -20,6 +20,10 @@ class frmMain;
 class frmLocation;
 class frmDistanceCircle;
 class frmListeningReports;
+class frmFileOperation;
+class frmBackup;
+class frmRestore;
+class frmSortProgress;
 
 class WindowSet {
 public:
@@ -41,14 +45,27 @@ public:
     frmLocation *location();
     frmDistanceCircle *distanceCircle();
     frmListeningReports *listeningReports();
+    frmFileOperation *fileOperation();
+    frmBackup *backup();
+    frmRestore *restore();
+    frmSortProgress *sortProgress();
 
     bool isSplashLoaded() const { return !m_splash.isNull(); }
     bool isMainLoaded() const { return !m_main.isNull(); }
     bool isLocationLoaded() const { return !m_location.isNull(); }
     bool isDistanceCircleLoaded() const { return !m_distanceCircle.isNull(); }
     bool isListeningReportsLoaded() const { return !m_listeningReports.isNull(); }
+    bool isFileOperationLoaded() const { return !m_fileOperation.isNull(); }
+    bool isBackupLoaded() const { return !m_backup.isNull(); }
+    bool isRestoreLoaded() const { return !m_restore.isNull(); }
+    bool isSortProgressLoaded() const { return !m_sortProgress.isNull(); }
 
     void unloadSplash();
+    // The next touch loads a fresh window.
+    void unloadFileOperation();
+    void unloadBackup();
+    void unloadRestore();
+    void unloadSortProgress();
 
     // A window of ours hands control back to the main window: it is enabled, shown
     // and activated (its Form_Activate runs), the focus in the ident box.
@@ -65,6 +82,7 @@ private:
     RegistryStore &m_store;
     PortLister m_portLister;
     template <typename Form> Form *touch(QPointer<Form> &slot);
+    template <typename Form> void unload(QPointer<Form> &slot);
 
     QList<QPointer<QWidget>> m_loadOrder; // first loaded first
     QPointer<frmSplash> m_splash;
@@ -72,6 +90,10 @@ private:
     QPointer<frmLocation> m_location;
     QPointer<frmDistanceCircle> m_distanceCircle;
     QPointer<frmListeningReports> m_listeningReports;
+    QPointer<frmFileOperation> m_fileOperation;
+    QPointer<frmBackup> m_backup;
+    QPointer<frmRestore> m_restore;
+    QPointer<frmSortProgress> m_sortProgress;
     bool m_ended = false;
     int m_exitCode = 0;
 };

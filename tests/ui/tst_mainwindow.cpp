@@ -85,11 +85,11 @@ private slots:
                                 static_cast<QWidget *>(main->cmdMapIt), static_cast<QWidget *>(main->cmdNearby),
                                 static_cast<QWidget *>(main->cmdUpdate)})
             QVERIFY2(!button->isEnabled(), qPrintable(button->objectName()));
-        for (QAction *item : {main->mnuDBBackup, main->mnuDBRestore, main->mnuWeblogImport, main->mnuCnts,
+        for (QAction *item : {main->mnuWeblogImport, main->mnuCnts,
                               main->mnuNAO, main->mnuComparison, main->mnuDynamic})
             QVERIFY2(!item->isEnabled(), qPrintable(item->objectName()));
         for (QAction *item : {main->mnuPreferences, main->mnuDistanceCircle, main->cmdListeningReports,
-                              main->mnuStatistics, main->mnuAbout})
+                              main->mnuStatistics, main->mnuAbout, main->mnuDBBackup, main->mnuDBRestore})
             QVERIFY2(item->isEnabled(), qPrintable(item->objectName()));
         QVERIFY(main->cmdLookUp->isEnabled());
         QVERIFY(main->cmdExit->isEnabled());

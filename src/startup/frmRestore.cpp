@@ -1,0 +1,156 @@
+#include "frmRestore.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "BackupSet.h"
+#include "FormSupport.h"
+#include "MessageBox.h"
+#include "SharedState.h"
+#include "WindowSet.h"
+#include "frmBackup.h"
+#include "main/frmMain.h"
+#include "preferences/frmLocation.h"
+
+namespace qern {
+
+frmRestore::frmRestore(WindowSet &windows) : m_windows(windows)
+{
+    setObjectName(QStringLiteral("frmRestore"));
+    setWindowTitle(QStringLiteral("Database Restore"));
+
+    auto name = [](QObject *object, const char *objectName) { object->setObjectName(QLatin1String(objectName)); };
+
+    drvDrive = new QComboBox(this);
+    name(drvDrive, "drvDrive");
+    cmdChooseFolder = new QPushButton(tr("Folder..."), this);
+    name(cmdChooseFolder, "cmdChooseFolder");
+    cmdChooseFolder->setToolTip(tr("Restore from a folder of your choice"));
+    chkLocation = new QCheckBox(QStringLiteral("All Listening Logs"), this);
+    name(chkLocation, "chkLocation");
+    chkCLE = new QCheckBox(QStringLiteral("CLE/Session"), this);
+    name(chkCLE, "chkCLE");
+    chkPreferences = new QCheckBox(QStringLiteral("Preferences"), this);
+    name(chkPreferences, "chkPreferences");
+    lstRestoreProgress = new QListWidget(this);
+    name(lstRestoreProgress, "lstRestoreProgress");
+    Command1 = new QPushButton(QStringLiteral("Restore"), this);
+    name(Command1, "Command1");
+    cmdExit = new QPushButton(QStringLiteral("Exit"), this);
+    name(cmdExit, "cmdExit");
+
+    auto *driveRow = new QHBoxLayout;
+    driveRow->addWidget(drvDrive, 1);
+    driveRow->addWidget(cmdChooseFolder);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(Command1);
+    buttons->addWidget(cmdExit);
+
+    auto *column = new QVBoxLayout(this);
+    column->addWidget(new QLabel(QStringLiteral("Restore from drive:"), this));
+    column->addLayout(driveRow);
+    column->addWidget(chkLocation);
+    column->addWidget(chkCLE);
+    column->addWidget(chkPreferences);
+    column->addWidget(lstRestoreProgress, 1);
+    column->addLayout(buttons);
+    resize(twipsToPixels(6000), twipsToPixels(6000));
+
+    connect(Command1, &QPushButton::clicked, this, &frmRestore::Command1_Click);
+    connect(cmdExit, &QPushButton::clicked, this, &frmRestore::cmdExit_Click);
+    connect(cmdChooseFolder, &QPushButton::clicked, this, &frmRestore::cmdChooseFolder_Click);
+}
+
+void frmRestore::Form_Load()
+{
+    fillBackupRoots(drvDrive);
+    m_windows.state().RegistryRestored = false;
+}
+
+void frmRestore::showForm()
+{
+    show();
+    raise();
+    activateWindow();
+}
+
+QString frmRestore::sourceRoot() const
+{
+    return chosenBackupRoot(drvDrive);
+}
+
+void frmRestore::setSourceRoot(const QString &folder)
+{
+    selectBackupRoot(drvDrive, folder);
+}
+
+void frmRestore::cmdChooseFolder_Click()
+{
+    const QString folder =
+        QFileDialog::getExistingDirectory(this, tr("Restore from folder"), sourceRoot(), QFileDialog::ShowDirsOnly);
+    if (!folder.isEmpty())
+        setSourceRoot(folder);
+}
+
+void frmRestore::Command1_Click()
+{
+    cmdExit->setEnabled(false);
+    lstRestoreProgress->clear();
+    SharedState &state = m_windows.state();
+    const BackupComponents components{checkValue(chkLocation) == 1, checkValue(chkCLE) == 1,
+                                      checkValue(chkPreferences) == 1};
+    const BackupSetRun run = RestoreFromFolder(state.folder, sourceRoot(), components,
+                                               m_windows.location()->locationNames(), m_windows.store());
+    if (run.RegistryRestored)
+        state.RegistryRestored = *run.RegistryRestored;
+    for (const QString &line : run.statusLines) {
+        auto *item = new QListWidgetItem(line, lstRestoreProgress);
+        if (run.registryError.failed() && line == QStringLiteral("Registry Restore Error"))
+            item->setToolTip(run.registryError.messageText());
+    }
+    if (run.failed()) {
+        MessageBox::show(restoreAbortedText(run.error), QStringLiteral("Error"));
+        cmdExit->setEnabled(true);
+        return;
+    }
+    // A restored database is checked too: the check is what enables the look-up
+    // again after a damaged database was replaced.
+    m_windows.main()->GatherDatabaseStatistics(run.databaseRestored);
+    cmdExit->setEnabled(true);
+}
+
+void frmRestore::cmdExit_Click()
+{
+    if (m_windows.state().RegistryRestored) {
+        MessageBox::show(QStringLiteral("Registry has been restored. QERN will now close for settings to take effect."),
+                         QStringLiteral("Registry Restore"));
+        m_windows.endProgram(0);
+        return;
+    }
+    unloadRestore();
+}
+
+void frmRestore::unloadRestore()
+{
+    if (m_unloading)
+        return;
+    m_unloading = true;
+    m_windows.unloadRestore();
+}
+
+void frmRestore::closeEvent(QCloseEvent *event)
+{
+    // Only "Exit" announces the restart; closed this way the program goes on.
+    event->accept();
+    unloadRestore();
+}
+
+} // namespace qern

@@ -1,0 +1,81 @@
+#include "frmSortProgress.h"
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+#include "AutoBackup.h"
+#include "BeaconDatabase.h"
+#include "DatabaseSort.h"
+#include "FormSupport.h"
+#include "MessageBox.h"
+#include "SharedState.h"
+#include "WindowSet.h"
+#include "main/frmMain.h"
+
+namespace qern {
+
+frmSortProgress::frmSortProgress(WindowSet &windows)
+{
+    Q_UNUSED(windows);
+    setObjectName(QStringLiteral("frmSortProgress"));
+    setWindowTitle(QStringLiteral("QERN"));
+    setWindowFlag(Qt::WindowCloseButtonHint, false);
+
+    lblSorting = new QLabel(QStringLiteral("Sorting Database"), this);
+    lblSorting->setObjectName(QStringLiteral("lblSorting"));
+    lblSorting->setFont(namedFont(QStringLiteral("Tahoma"), 10, true));
+    lblSorting->setAlignment(Qt::AlignCenter);
+    prgProgress = new QProgressBar(this);
+    prgProgress->setObjectName(QStringLiteral("prgProgress"));
+    prgProgress->setTextVisible(false);
+
+    auto *column = new QVBoxLayout(this);
+    column->addWidget(lblSorting);
+    column->addWidget(prgProgress);
+    setFixedSize(twipsToPixels(4800), twipsToPixels(1400));
+}
+
+void frmSortProgress::showForm()
+{
+    show();
+    raise();
+}
+
+bool SortBeaconDatabase(WindowSet &windows, SortBackup backup)
+{
+    SharedState &state = windows.state();
+    if (backup == SortBackup::TakeAutomaticBackup) {
+        if (const FileError err = AutoBackupFiles(state.folder)) {
+            MessageBox::show(err.messageText(), QStringLiteral("Error"));
+            return false;
+        }
+    }
+
+    frmSortProgress *progressWindow = windows.sortProgress();
+    QProgressBar *bar = progressWindow->prgProgress;
+    const qint64 records = databaseRecordCount(state.folder);
+    bar->setRange(0, int(std::clamp<qint64>(records, 1, kSortCapacity)));
+    bar->setValue(0);
+    progressWindow->showForm();
+    letEventsRun();
+
+    const SortResult result = SortBeaconDatabase(state.folder, [bar](qint64 value, qint64 maximum) {
+        bar->setRange(0, int(std::min<qint64>(maximum, kSortCapacity)));
+        bar->setValue(int(std::min<qint64>(value, maximum)));
+        letEventsRun();
+    });
+    const bool sorted = result.verdict == SortVerdict::Sorted;
+    if (!sorted)
+        MessageBox::show(result.message(), QStringLiteral("Error"));
+
+    windows.main()->GatherDatabaseStatistics(false);
+    progressWindow->setEnabled(false);
+    letEventsRun();
+    windows.unloadSortProgress();
+    return sorted;
+}
+
+} // namespace qern

@@ -1,0 +1,267 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+
+#include "PathChoice.h"
+#include "TestFolder.h"
+
+namespace qern {
+namespace {
+
+using test::TestFolder;
+
+const QStringList kVolumes = {QStringLiteral("/"), QStringLiteral("/boot"), QStringLiteral("/media/usb")};
+
+TEST(PathChoiceModeTest, EachModeHasItsPatternControlsAndRules)
+{
+    struct Case {
+        int mode;
+        QString pattern;
+        std::optional<bool> enabled;
+        bool fromOpener;
+        bool nameRequired;
+        QString extension;
+    };
+    const Case cases[] = {
+        {1, {}, std::nullopt, false, true, {}},
+        {2, {}, true, false, true, {}},
+        {3, "*.js", false, false, false, {}},
+        {4, {}, true, false, true, {}},
+        {5, "*.txt", true, true, true, "txt"},
+        {6, "*.csv", true, true, true, "csv"},
+        {7, "*.txt", true, true, true, "txt"},
+        {8, "*.csv", true, true, true, "csv"},
+        {0, {}, std::nullopt, false, true, {}},
+        {9, {}, std::nullopt, false, true, {}},
+    };
+    for (const Case &c : cases) {
+        const PathChoiceMode m = pathChoiceMode(c.mode);
+        EXPECT_EQ(m.pattern, c.pattern) << "mode " << c.mode;
+        EXPECT_EQ(m.fileControlsEnabled, c.enabled) << "mode " << c.mode;
+        EXPECT_EQ(m.startFolderFromOpener, c.fromOpener) << "mode " << c.mode;
+        EXPECT_EQ(m.nameRequired, c.nameRequired) << "mode " << c.mode;
+        EXPECT_EQ(m.forcedExtension, c.extension) << "mode " << c.mode;
+    }
+}
+
+TEST(PathChoiceTest, ForcedExtensionCutsAtTheFirstDot)
+{
+    const struct {
+        const char *name;
+        const char *extension;
+        const char *forced;
+    } cases[] = {
+        {"list", "txt", "list.txt"},   {"list", "csv", "list.csv"},  {"list.csv", "txt", "list.txt"},
+        {"a.b.c", "csv", "a.csv"},     {"week.1.csv", "txt", "week.txt"}, {"rep.", "txt", "rep.txt"},
+        {".hidden", "csv", ".csv"},    {"list.TXT", "txt", "list.txt"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(forceExtension(c.name, c.extension), QString::fromLatin1(c.forced)) << c.name;
+}
+
+TEST(PathChoiceTest, SetPathWithoutNameIsRefusedInEveryModeButThree)
+{
+    for (int mode : {1, 2, 4, 5, 6, 7, 8, 0, 12}) {
+        const SetPathResult r = SetPath(mode, QStringLiteral("/home/u"), QString());
+        EXPECT_TRUE(r.nameMissing) << "mode " << mode;
+        EXPECT_FALSE(r.openerText) << "mode " << mode;
+        EXPECT_FALSE(r.WeblogFolder) << "mode " << mode;
+        EXPECT_FALSE(r.BeaconRadarFolder) << "mode " << mode;
+    }
+    EXPECT_FALSE(SetPath(3, QStringLiteral("/home/u"), QString()).nameMissing);
+    EXPECT_STREQ(kMustSpecifyFileName, "Must specify file name.");
+}
+
+TEST(PathChoiceTest, ModeThreeWritesTheFolderWithOneSeparator)
+{
+    const struct {
+        const char *folder;
+        const char *written;
+    } cases[] = {
+        {"/", "/"},
+        {"/media/usb/", "/media/usb/"},
+        {"/home/u/weblog", "/home/u/weblog/"},
+    };
+    for (const auto &c : cases) {
+        const SetPathResult r = SetPath(3, QString::fromLatin1(c.folder), QStringLiteral("ignored.js"));
+        EXPECT_EQ(r.openerText, QString::fromLatin1(c.written)) << c.folder;
+        EXPECT_EQ(r.WeblogFolder, QString::fromLatin1(c.written)) << c.folder;
+        EXPECT_FALSE(r.BeaconRadarFolder);
+    }
+}
+
+TEST(PathChoiceTest, ModeFourJoinsFolderAndNameAndRecordsTheFolder)
+{
+    const struct {
+        const char *folder;
+        const char *path;
+    } cases[] = {
+        {"/", "/radar.txt"},
+        {"/media/usb/", "/media/usb/radar.txt"},
+        {"/home/u/data", "/home/u/data/radar.txt"},
+    };
+    for (const auto &c : cases) {
+        const SetPathResult r = SetPath(4, QString::fromLatin1(c.folder), QStringLiteral("radar.txt"));
+        EXPECT_EQ(r.openerText, QString::fromLatin1(c.path)) << c.folder;
+        EXPECT_EQ(r.BeaconRadarFolder, QString::fromLatin1(c.folder)) << c.folder;
+        EXPECT_EQ(r.txtFileName, QStringLiteral("radar.txt"));
+        EXPECT_FALSE(r.WeblogFolder);
+    }
+}
+
+TEST(PathChoiceTest, ReportModesForceTheExtensionAndWriteItBack)
+{
+    const struct {
+        int mode;
+        const char *name;
+        const char *box;
+        const char *path;
+    } cases[] = {
+        {5, "list", "list.txt", "/home/u/out/list.txt"},
+        {6, "list", "list.csv", "/home/u/out/list.csv"},
+        {5, "list.csv", "list.txt", "/home/u/out/list.txt"},
+        {6, "a.b.c", "a.csv", "/home/u/out/a.csv"},
+        {7, "week.1.csv", "week.txt", "/home/u/out/week.txt"},
+        {8, "cle", "cle.csv", "/home/u/out/cle.csv"},
+    };
+    for (const auto &c : cases) {
+        const SetPathResult r = SetPath(c.mode, QStringLiteral("/home/u/out"), QString::fromLatin1(c.name));
+        EXPECT_EQ(r.txtFileName, QString::fromLatin1(c.box)) << c.mode << " " << c.name;
+        EXPECT_EQ(r.openerText, QString::fromLatin1(c.path)) << c.mode << " " << c.name;
+        EXPECT_FALSE(r.WeblogFolder);
+        EXPECT_FALSE(r.BeaconRadarFolder);
+    }
+    EXPECT_EQ(SetPath(5, QStringLiteral("/"), QStringLiteral("r")).openerText, QStringLiteral("/r.txt"));
+}
+
+TEST(PathChoiceTest, ModesThatChooseNothingWriteNothing)
+{
+    for (int mode : {1, 2, 0, 9}) {
+        const SetPathResult r = SetPath(mode, QStringLiteral("/home/u"), QStringLiteral("ndb.dat"));
+        EXPECT_FALSE(r.nameMissing) << mode;
+        EXPECT_FALSE(r.openerText) << mode;
+        EXPECT_FALSE(r.WeblogFolder) << mode;
+        EXPECT_FALSE(r.BeaconRadarFolder) << mode;
+    }
+}
+
+TEST(PathChoiceTest, StartFolderComesFromTheOpenersFileBox)
+{
+    const QString home = QStringLiteral("/home/u");
+    EXPECT_EQ(startFolderFromText(QString(), home), home);
+    EXPECT_EQ(startFolderFromText(QStringLiteral("/media/usb/out/rep.txt"), home), QStringLiteral("/media/usb/out/"));
+    EXPECT_EQ(startFolderFromText(QStringLiteral("/rep.txt"), home), QStringLiteral("/"));
+    EXPECT_EQ(startFolderFromText(QStringLiteral("rep.txt"), home), std::nullopt);
+}
+
+TEST(PathChoiceTest, NewFolderRecordsTheFolderOfItsMode)
+{
+    const FolderRecord two = folderRecordedForNewFolder(2, QStringLiteral("/home/u/cle"));
+    EXPECT_EQ(two.CLEFolder, QStringLiteral("/home/u/cle"));
+    EXPECT_FALSE(two.WeblogFolder);
+    EXPECT_FALSE(two.BeaconRadarFolder);
+
+    EXPECT_EQ(folderRecordedForNewFolder(3, QStringLiteral("/home/u")).WeblogFolder, QStringLiteral("/home/u/"));
+    EXPECT_EQ(folderRecordedForNewFolder(3, QStringLiteral("/")).WeblogFolder, QStringLiteral("/"));
+    EXPECT_EQ(folderRecordedForNewFolder(4, QStringLiteral("/home/u")).BeaconRadarFolder, QStringLiteral("/home/u"));
+
+    for (int mode : {1, 5, 6, 7, 8}) {
+        const FolderRecord r = folderRecordedForNewFolder(mode, QStringLiteral("/home/u"));
+        EXPECT_FALSE(r.CLEFolder || r.WeblogFolder || r.BeaconRadarFolder) << mode;
+    }
+}
+
+TEST(PathChoiceTest, VolumeRootsKeepTheirTrailingSeparator)
+{
+    EXPECT_EQ(folderListPath(QStringLiteral("/"), kVolumes), QStringLiteral("/"));
+    EXPECT_EQ(folderListPath(QStringLiteral("/media/usb"), kVolumes), QStringLiteral("/media/usb/"));
+    EXPECT_EQ(folderListPath(QStringLiteral("/media/usb/"), kVolumes), QStringLiteral("/media/usb/"));
+    EXPECT_EQ(folderListPath(QStringLiteral("/media/usb/out/"), kVolumes), QStringLiteral("/media/usb/out"));
+    EXPECT_EQ(folderListPath(QStringLiteral("/home//u/./data/"), kVolumes), QStringLiteral("/home/u/data"));
+    EXPECT_EQ(folderListPath(QStringLiteral("/media"), kVolumes), QStringLiteral("/media"));
+
+    EXPECT_TRUE(isVolumeRoot(QStringLiteral("/"), {}));
+    EXPECT_TRUE(isVolumeRoot(QStringLiteral("/boot/"), kVolumes));
+    EXPECT_FALSE(isVolumeRoot(QStringLiteral("/bootstrap"), kVolumes));
+}
+
+TEST(PathChoiceTest, VolumeOfAFolderIsTheLongestRootHoldingIt)
+{
+    EXPECT_EQ(volumeRootOf(QStringLiteral("/media/usb/out"), kVolumes), QStringLiteral("/media/usb/"));
+    EXPECT_EQ(volumeRootOf(QStringLiteral("/media/usb"), kVolumes), QStringLiteral("/media/usb/"));
+    EXPECT_EQ(volumeRootOf(QStringLiteral("/media/usbstick"), kVolumes), QStringLiteral("/"));
+    EXPECT_EQ(volumeRootOf(QStringLiteral("/home/u"), kVolumes), QStringLiteral("/"));
+}
+
+TEST(PathChoiceTest, MountedVolumesIncludeTheRoot)
+{
+    const QStringList roots = mountedVolumeRoots();
+    EXPECT_TRUE(roots.contains(QStringLiteral("/")));
+    EXPECT_TRUE(std::is_sorted(roots.begin(), roots.end()));
+}
+
+TEST(PathChoiceTest, ListsShowFoldersAndMatchingFilesWithoutCaseOrHiddenEntries)
+{
+    TestFolder dir;
+    dir.mkdir("beta");
+    dir.mkdir("Alpha");
+    dir.mkdir(".cache");
+    dir.write("b.txt", "x");
+    dir.write("A.TXT", "x");
+    dir.write("c.csv", "x");
+    dir.write(".hidden.txt", "x");
+
+    EXPECT_EQ(subfolderNames(dir.root()), (QStringList{"Alpha", "beta"}));
+    EXPECT_EQ(fileNames(dir.root(), QStringLiteral("*.txt")), (QStringList{"A.TXT", "b.txt"}));
+    EXPECT_EQ(fileNames(dir.root(), QString()), (QStringList{"A.TXT", "b.txt", "c.csv"}));
+}
+
+TEST(PathChoiceTest, FolderThatCannotBeShownIsAnError)
+{
+    TestFolder dir;
+    dir.write("file", "x");
+    EXPECT_FALSE(checkFolderCanBeShown(dir.root()).failed());
+    EXPECT_EQ(checkFolderCanBeShown(dir.path("missing")).number, 76);
+    EXPECT_EQ(checkFolderCanBeShown(dir.path("file")).number, 76);
+    EXPECT_EQ(checkFolderCanBeShown(QString()).number, 76);
+}
+
+TEST(PathChoiceTest, NewFolderIsCreatedInsideTheFolderOnShow)
+{
+    TestFolder dir;
+    EXPECT_FALSE(createSubfolder(dir.root(), QStringLiteral("reports")).failed());
+    EXPECT_TRUE(QDir(dir.path("reports")).exists());
+}
+
+TEST(PathChoiceTest, NewFolderRefusalsCarryTheirNumbers)
+{
+    TestFolder dir;
+    dir.mkdir("exists");
+    dir.write("plain", "x");
+    const struct {
+        const char *parent;
+        const char *name;
+        int number;
+    } cases[] = {
+        {"", "", 52},
+        {"", ".", 52},
+        {"", "..", 52},
+        {"", "a/b", 52},
+        {"", "exists", 75},
+        {"", "plain", 75},
+        {"missing", "new", 76},
+        {"plain", "new", 76},
+    };
+    for (const auto &c : cases) {
+        const QString parent = *c.parent ? dir.path(c.parent) : dir.root();
+        const FileError err = createSubfolder(parent, QString::fromLatin1(c.name));
+        EXPECT_EQ(err.number, c.number) << c.parent << "/" << c.name;
+        EXPECT_TRUE(err.messageText().startsWith(QStringLiteral("Error # %1: ").arg(c.number)));
+    }
+    EXPECT_FALSE(QFileInfo::exists(dir.path("a")));
+    EXPECT_EQ(dir.read("plain"), "x");
+}
+
+} // namespace
+} // namespace qern
