@@ -74,6 +74,7 @@ struct SharedState {
     // Map view.
     qint32 MapRange = 0;        // Map It's range, in the unit shown
     int BeaconLabelsHidden = 0; // the radar's ident labels stay hidden across views
+    int RadarLabelCount = 0;    // lblNDB(1) to lblNDB(RadarLabelCount) are loaded on the map view
 
     // Logbooks.
     QString LogFileName; // "Logs/log<N>.dat", relative to the program folder
@@ -100,6 +101,8 @@ struct SharedState {
     bool EditorOpenedFromMain = false;
     int FileOperationMode = 0;
     bool RegistryRestored = false;
+    QString BrowserTitle; // the page viewer's title and the page it shows
+    QString BrowserURL;
 };
 
 } // namespace qern

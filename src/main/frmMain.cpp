@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -20,14 +21,19 @@
 #include "BeaconDatabase.h"
 #include "BeaconDisplay.h"
 #include "Clock.h"
+#include "Geodesy.h"
+#include "MapOutline.h"
 #include "ClockTexts.h"
 #include "MessageBox.h"
+#include "Nearby.h"
 #include "NumberText.h"
 #include "Search.h"
 #include "SharedState.h"
 #include "Statistics.h"
 #include "Text.h"
 #include "WindowSet.h"
+#include "frmBrowser.h"
+#include "frmDisplay.h"
 #include "preferences/frmLocation.h"
 #include "radar/frmDistanceCircle.h"
 #include "reports/frmListeningReports.h"
@@ -40,6 +46,7 @@ namespace {
 
 constexpr int kWindowWidth = 800;
 constexpr int kShortHeightTwips = 4992; // the nearby panel covered
+constexpr int kTallHeightTwips = 7404; // the nearby panel uncovered
 constexpr int kClockIntervalMs = 10000;
 
 const QString kTitlePrefix = QStringLiteral("QERN v6.2 - ");
@@ -63,6 +70,33 @@ QString fromBytes(const QByteArray &bytes)
     return fromWindows1252(bytes);
 }
 
+// Hands Enter in a text box to a KeyPress handler, which swallows the key by
+// setting its code to 0.
+class EnterKeyFilter : public QObject {
+public:
+    EnterKeyFilter(QObject *parent, std::function<void(int &)> keyPress)
+        : QObject(parent), m_keyPress(std::move(keyPress))
+    {
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent *>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                int keyAscii = 13;
+                m_keyPress(keyAscii);
+                return keyAscii == 0;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void(int &)> m_keyPress;
+};
+
 } // namespace
 
 frmMain::frmMain(WindowSet &windows) : m_windows(windows), m_state(windows.state())
@@ -72,6 +106,7 @@ frmMain::frmMain(WindowSet &windows) : m_windows(windows), m_state(windows.state
     buildControls();
     buildMenus();
     markUnavailableCommands();
+    connectNearbyMapAndHelp();
 }
 
 frmMain::~frmMain() = default;
@@ -300,9 +335,8 @@ void frmMain::buildMenus()
 void frmMain::markUnavailableCommands()
 {
     for (QObject *command : std::initializer_list<QObject *>{
-             cmdAddToLog, cmdQuickLog, cmdUpdate, cmdViewLog, cmdViewSession, cmdMapIt, cmdNearby,
-             cmdUpdateNearby, Command1, mnuDynamic, mnuComparison, mnuNAO,
-             mnuSessionClr, mnuMasterClear, mnuWeblogImport, mnuCnts})
+             cmdAddToLog, cmdQuickLog, cmdUpdate, cmdViewLog, cmdViewSession, mnuDynamic, mnuComparison, mnuNAO,
+             mnuSessionClr, mnuMasterClear, mnuWeblogImport})
         m_commands.setAvailable(command, false);
 }
 
@@ -785,6 +819,123 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
             hideLoggedList();
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------------------------
+// Nearby beacons, the map and the help page
+
+void frmMain::connectNearbyMapAndHelp()
+{
+    connect(cmdNearby, &QPushButton::clicked, this, &frmMain::cmdNearby_Click);
+    connect(cmdUpdateNearby, &QPushButton::clicked, this, &frmMain::cmdUpdateNearby_Click);
+    connect(Command1, &QPushButton::clicked, this, &frmMain::Command1_Click);
+    connect(cmdMapIt, &QPushButton::clicked, this, &frmMain::cmdMapIt_Click);
+    connect(mnuCnts, &QAction::triggered, this, &frmMain::mnuCnts_Click);
+    txtCoverage->installEventFilter(
+        new EnterKeyFilter(txtCoverage, [this](int &keyAscii) { txtCoverage_KeyPress(keyAscii); }));
+}
+
+void frmMain::cmdNearby_Click()
+{
+    lstNearbyBeacons->clear();
+    picBeaconList->show();
+    picBeaconList->raise();
+    NearbyCentreLat = toWindows1252(txtLat->text());
+    NearbyCentreLon = toWindows1252(txtLon->text());
+    setFixedSize(kWindowWidth, twipsToPixels(kTallHeightTwips));
+
+    const bool imperial = m_windows.location()->optImperial->isChecked();
+    lblCoverage->setText(fromBytes(nearbyCoverageCaption(m_state.ShownIdent, m_state.ShownFrequency, imperial)));
+    txtCoverage->setText(fromBytes(proposedNearbyRadius(imperial)));
+
+    letEventsRun();
+    FindNearbyBeacons(numericValueOfText(txtCoverage->text()), NearbyCentreLat, NearbyCentreLon);
+    focusIdent();
+}
+
+void frmMain::cmdUpdateNearby_Click()
+{
+    picBeaconList->show();
+    picBeaconList->raise();
+    m_commands.setArmed(cmdUpdateNearby, false);
+    lstNearbyBeacons->clear();
+    lblSearch->setText(QStringLiteral(" "));
+    letEventsRun();
+    FindNearbyBeacons(numericValueOfText(txtCoverage->text()), NearbyCentreLat, NearbyCentreLon);
+}
+
+void frmMain::txtCoverage_KeyPress(int &KeyAscii)
+{
+    if (KeyAscii != 13)
+        return;
+    KeyAscii = 0;
+    cmdUpdateNearby_Click();
+}
+
+void frmMain::Command1_Click()
+{
+    setFixedSize(kWindowWidth, twipsToPixels(kShortHeightTwips));
+    focusIdent();
+}
+
+void frmMain::FindNearbyBeacons(double radius, const QByteArray &centreLat, const QByteArray &centreLon)
+{
+    lblAlreadyLogged->hide();
+    lstNearbyBeacons->setEnabled(false);
+
+    const NearbyContext context = NearbyContext::fromState(m_state, &m_state.Countries, &m_state.States,
+                                                           m_windows.location()->optImperial->isChecked());
+    // The list grows line by line; the events that run meanwhile are never user input.
+    const NearbyResult result = qern::FindNearbyBeacons(
+        m_state.folder, radius, centreLat, centreLon, context, [this](const NearbyLine &line) {
+            if (line.lineNumber == 1)
+                lstNearbyBeacons->clear();
+            lstNearbyBeacons->addItem(fromBytes(line.text));
+            letEventsRun();
+            return !m_windows.hasEnded();
+        });
+    if (result.outcome == NearbyOutcome::Stopped)
+        return;
+
+    // After a failure the panel is usable again, so the user can retry.
+    m_commands.setArmed(cmdUpdateNearby, true);
+    lstNearbyBeacons->setEnabled(true);
+    picBeaconList->hide();
+    if (result.hasMessage()) {
+        MessageBox::show(result.messageText(), result.messageTitle());
+        return;
+    }
+    lblSearch->setText(fromBytes(result.lblSearchCaption()));
+    lblAlreadyLogged->setVisible(result.loggedFlag);
+    letEventsRun();
+}
+
+void frmMain::cmdMapIt_Click()
+{
+    const QWidget *client = centralWidget();
+    picGeneratingImage->move((client->width() - picGeneratingImage->width()) / 2,
+                             (client->height() - picGeneratingImage->height()) / 2);
+    picGeneratingImage->show();
+    picGeneratingImage->raise();
+    letEventsRun();
+
+    frmDisplay *display = m_windows.display(); // its Form_Load hides this window
+    display->setUse(frmDisplay::Use::MapIt);
+    display->shBlocker->show();
+    display->cmdToggle->hide();
+    m_commands.setArmed(cmdMapIt, false);
+
+    m_state.MapRange = mapRangeForDistance(toWindows1252(txtDistance->text()));
+    display->DrawMapDisplay(m_state.BeaconLatitudeDeg / kDegreesPerRadian, m_state.BeaconLongitudeDeg / kDegreesPerRadian,
+                            m_state.MapRange, m_state.ShownIdent, m_state.ShownFrequency);
+}
+
+void frmMain::mnuCnts_Click()
+{
+    hide();
+    m_state.BrowserTitle = QStringLiteral("QERN Help");
+    m_state.BrowserURL = m_state.folder.path(QStringLiteral("help.htm"));
+    m_windows.browser()->showForm();
 }
 
 } // namespace qern

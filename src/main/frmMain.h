@@ -135,6 +135,10 @@ public:
     // record after the last one.
     void SetEditorRequest();
 
+    // Lists the beacons within radius (in the unit shown) of the centre given as
+    // the coordinate boxes show it ("45 30 00 N", "075 42 10 W").
+    void FindNearbyBeacons(double radius, const QByteArray &centreLat, const QByteArray &centreLon);
+
 public slots:
     void Form_Load();
     void Form_Activate();
@@ -156,6 +160,14 @@ public slots:
     void cmdListeningReports_Click();
     void mnuStatistics_Click();
     void mnuAbout_Click();
+    void mnuCnts_Click();
+
+    void cmdNearby_Click();
+    void cmdUpdateNearby_Click();
+    // Enter (13) rebuilds the list and is swallowed (KeyAscii becomes 0).
+    void txtCoverage_KeyPress(int &KeyAscii);
+    void Command1_Click();
+    void cmdMapIt_Click();
     void mnuDBBackup_Click();
     void mnuDBRestore_Click();
 
@@ -174,11 +186,15 @@ private:
     void disableAfterFailedCheck(bool touchBackupItems);
     void enableAfterPassedCheck();
     void focusIdent();
+    void connectNearbyMapAndHelp();
 
     WindowSet &m_windows;
     SharedState &m_state;
     CommandGate m_commands;
     bool m_integrityFailed = false;
+    // The centre of the nearby list, taken at the last "Show Nearby Beacons".
+    QByteArray NearbyCentreLat;
+    QByteArray NearbyCentreLon;
 };
 
 } // namespace qern

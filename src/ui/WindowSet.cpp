@@ -6,6 +6,8 @@
 #include "RegistryStore.h"
 #include "SharedState.h"
 #include "MessageBox.h"
+#include "main/frmBrowser.h"
+#include "main/frmDisplay.h"
 #include "main/frmMain.h"
 #include "preferences/frmLocation.h"
 #include "radar/frmDistanceCircle.h"
@@ -76,6 +78,16 @@ frmListeningReports *WindowSet::listeningReports()
     return touch(m_listeningReports);
 }
 
+frmDisplay *WindowSet::display()
+{
+    return touch(m_display);
+}
+
+frmBrowser *WindowSet::browser()
+{
+    return touch(m_browser);
+}
+
 frmFileOperation *WindowSet::fileOperation()
 {
     return touch(m_fileOperation);
@@ -123,6 +135,16 @@ void WindowSet::unloadRestore()
 void WindowSet::unloadSortProgress()
 {
     unload(m_sortProgress);
+}
+
+void WindowSet::unloadDisplay()
+{
+    unload(m_display);
+}
+
+void WindowSet::unloadBrowser()
+{
+    unload(m_browser);
 }
 
 // The window may be running the handler that asked: it goes at the next turn of

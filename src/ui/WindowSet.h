@@ -20,6 +20,8 @@ class frmMain;
 class frmLocation;
 class frmDistanceCircle;
 class frmListeningReports;
+class frmDisplay;
+class frmBrowser;
 class frmFileOperation;
 class frmBackup;
 class frmRestore;
@@ -45,6 +47,8 @@ public:
     frmLocation *location();
     frmDistanceCircle *distanceCircle();
     frmListeningReports *listeningReports();
+    frmDisplay *display();
+    frmBrowser *browser();
     frmFileOperation *fileOperation();
     frmBackup *backup();
     frmRestore *restore();
@@ -55,6 +59,8 @@ public:
     bool isLocationLoaded() const { return !m_location.isNull(); }
     bool isDistanceCircleLoaded() const { return !m_distanceCircle.isNull(); }
     bool isListeningReportsLoaded() const { return !m_listeningReports.isNull(); }
+    bool isDisplayLoaded() const { return !m_display.isNull(); }
+    bool isBrowserLoaded() const { return !m_browser.isNull(); }
     bool isFileOperationLoaded() const { return !m_fileOperation.isNull(); }
     bool isBackupLoaded() const { return !m_backup.isNull(); }
     bool isRestoreLoaded() const { return !m_restore.isNull(); }
@@ -62,6 +68,8 @@ public:
 
     void unloadSplash();
     // The next touch loads a fresh window.
+    void unloadDisplay();
+    void unloadBrowser();
     void unloadFileOperation();
     void unloadBackup();
     void unloadRestore();
@@ -90,6 +98,8 @@ private:
     QPointer<frmLocation> m_location;
     QPointer<frmDistanceCircle> m_distanceCircle;
     QPointer<frmListeningReports> m_listeningReports;
+    QPointer<frmDisplay> m_display;
+    QPointer<frmBrowser> m_browser;
     QPointer<frmFileOperation> m_fileOperation;
     QPointer<frmBackup> m_backup;
     QPointer<frmRestore> m_restore;

@@ -82,15 +82,16 @@ private slots:
         typeAndEnter(main, QStringLiteral("ABC"));
 
         for (QWidget *button : {static_cast<QWidget *>(main->cmdAddToLog), static_cast<QWidget *>(main->cmdQuickLog),
-                                static_cast<QWidget *>(main->cmdMapIt), static_cast<QWidget *>(main->cmdNearby),
                                 static_cast<QWidget *>(main->cmdUpdate)})
             QVERIFY2(!button->isEnabled(), qPrintable(button->objectName()));
-        for (QAction *item : {main->mnuWeblogImport, main->mnuCnts,
+        for (QAction *item : {main->mnuWeblogImport,
                               main->mnuNAO, main->mnuComparison, main->mnuDynamic})
             QVERIFY2(!item->isEnabled(), qPrintable(item->objectName()));
         for (QAction *item : {main->mnuPreferences, main->mnuDistanceCircle, main->cmdListeningReports,
-                              main->mnuStatistics, main->mnuAbout, main->mnuDBBackup, main->mnuDBRestore})
+                              main->mnuStatistics, main->mnuAbout, main->mnuDBBackup, main->mnuDBRestore, main->mnuCnts})
             QVERIFY2(item->isEnabled(), qPrintable(item->objectName()));
+        QVERIFY(main->cmdMapIt->isEnabled());
+        QVERIFY(main->cmdNearby->isEnabled());
         QVERIFY(main->cmdLookUp->isEnabled());
         QVERIFY(main->cmdExit->isEnabled());
     }
