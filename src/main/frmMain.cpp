@@ -19,19 +19,24 @@
 #include <QTimer>
 
 #include "BeaconDatabase.h"
+#include "AutoBackup.h"
 #include "BeaconDisplay.h"
 #include "Clock.h"
 #include "Geodesy.h"
+#include "LogMaintenance.h"
 #include "MapOutline.h"
 #include "ClockTexts.h"
 #include "MessageBox.h"
 #include "Nearby.h"
+#include "ReceptionWrite.h"
 #include "NumberText.h"
 #include "Search.h"
 #include "SharedState.h"
 #include "Statistics.h"
 #include "Text.h"
 #include "WindowSet.h"
+#include "logbook/frmMasterLogClear.h"
+#include "logbook/frmReceptionComments.h"
 #include "frmBrowser.h"
 #include "frmDisplay.h"
 #include "preferences/frmLocation.h"
@@ -107,6 +112,7 @@ frmMain::frmMain(WindowSet &windows) : m_windows(windows), m_state(windows.state
     buildMenus();
     markUnavailableCommands();
     connectNearbyMapAndHelp();
+    connectLogging();
 }
 
 frmMain::~frmMain() = default;
@@ -335,8 +341,8 @@ void frmMain::buildMenus()
 void frmMain::markUnavailableCommands()
 {
     for (QObject *command : std::initializer_list<QObject *>{
-             cmdAddToLog, cmdQuickLog, cmdUpdate, cmdViewLog, cmdViewSession, mnuDynamic, mnuComparison, mnuNAO,
-             mnuSessionClr, mnuMasterClear, mnuWeblogImport})
+             cmdUpdate, cmdViewLog, cmdViewSession, mnuDynamic, mnuComparison, mnuNAO,
+             mnuWeblogImport})
         m_commands.setAvailable(command, false);
 }
 
@@ -723,6 +729,8 @@ void frmMain::GatherDatabaseStatistics(bool checkFirst)
     m_state.StatisticsText2 = statistics.StatisticsText2;
     m_state.StatisticsText3 = statistics.StatisticsText3;
     m_commands.setArmed(mnuMasterClear, statistics.mnuMasterClearEnabled);
+    if (m_windows.isMasterLogClearLoaded())
+        m_windows.masterLogClear()->applyStatistics(statistics);
 }
 
 void frmMain::mnuStatistics_Click()
@@ -801,6 +809,80 @@ void frmMain::focusInEvent(QFocusEvent *event)
 {
     QMainWindow::focusInEvent(event);
     Form_GotFocus();
+}
+
+// ---------------------------------------------------------------------------------
+// Logging and clearing logs
+
+void frmMain::connectLogging()
+{
+    connect(cmdQuickLog, &QPushButton::clicked, this, &frmMain::cmdQuickLog_Click);
+    connect(cmdAddToLog, &QPushButton::clicked, this, &frmMain::cmdAddToLog_Click);
+    connect(mnuSessionClr, &QAction::triggered, this, &frmMain::mnuSessionClr_Click);
+    connect(mnuMasterClear, &QAction::triggered, this, &frmMain::mnuMasterClear_Click);
+}
+
+void frmMain::cmdQuickLog_Click()
+{
+    if (const FileError backup = AutoBackupFiles(m_state.folder)) {
+        MessageBox::show(backup.messageText(), QStringLiteral("Error"));
+        focusIdent();
+        return;
+    }
+    refreshClocks();
+
+    ClockTexts clock;
+    clock.UTCTimeText = m_state.UTCTimeText;
+    clock.UTCDateText = m_state.UTCDateText;
+    const ReceptionResult result =
+        writeReception(m_state.folder, m_state.CurrentRecordNumber, m_state.CurrentLocationIndex,
+                       quickLogInput(m_state.CurrentIdent, m_state.CurrentFrequency, clock));
+    if (result.error) {
+        MessageBox::show(result.error.messageText(), QStringLiteral("Error"));
+        focusIdent();
+        return;
+    }
+
+    GatherDatabaseStatistics(true);
+    ShowBeacon(m_state.CurrentRecordNumber);
+    focusIdent();
+}
+
+void frmMain::cmdAddToLog_Click()
+{
+    setEnabled(false);
+    m_windows.receptionComments()->showForm();
+}
+
+void frmMain::mnuSessionClr_Click()
+{
+    const MsgAnswer answer =
+        MessageBox::show(QLatin1String(kSessionClearQuestion), QLatin1String(kSessionClearQuestionTitle),
+                         MsgButtons::YesNo, MsgIcon::Critical);
+    if (answer != MsgAnswer::Yes) {
+        MessageBox::show(QLatin1String(kSessionNotClearedText));
+        return;
+    }
+    if (const FileError backup = AutoBackupFiles(m_state.folder)) {
+        MessageBox::show(backup.messageText(), QStringLiteral("Error"));
+        return;
+    }
+    const SessionClearResult result = clearSession(m_state.folder);
+    // Recounted also after a failure: the marks may be off already.
+    GatherDatabaseStatistics(false);
+    if (result.error)
+        MessageBox::show(result.error.messageText(), QStringLiteral("Error"));
+    else
+        MessageBox::show(QLatin1String(kSessionClearedText));
+}
+
+void frmMain::mnuMasterClear_Click()
+{
+    // Loaded first, so that the statistics write its boxes.
+    frmMasterLogClear *window = m_windows.masterLogClear();
+    GatherDatabaseStatistics(true);
+    window->showModal();
+    m_windows.returnToMain();
 }
 
 bool frmMain::eventFilter(QObject *watched, QEvent *event)

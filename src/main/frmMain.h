@@ -168,6 +168,11 @@ public slots:
     void txtCoverage_KeyPress(int &KeyAscii);
     void Command1_Click();
     void cmdMapIt_Click();
+
+    void cmdQuickLog_Click();
+    void cmdAddToLog_Click();
+    void mnuSessionClr_Click();
+    void mnuMasterClear_Click();
     void mnuDBBackup_Click();
     void mnuDBRestore_Click();
 
@@ -187,6 +192,7 @@ private:
     void enableAfterPassedCheck();
     void focusIdent();
     void connectNearbyMapAndHelp();
+    void connectLogging();
 
     WindowSet &m_windows;
     SharedState &m_state;

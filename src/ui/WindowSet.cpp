@@ -8,6 +8,8 @@
 #include "MessageBox.h"
 #include "main/frmBrowser.h"
 #include "main/frmDisplay.h"
+#include "logbook/frmMasterLogClear.h"
+#include "logbook/frmReceptionComments.h"
 #include "main/frmMain.h"
 #include "preferences/frmLocation.h"
 #include "radar/frmDistanceCircle.h"
@@ -88,6 +90,16 @@ frmBrowser *WindowSet::browser()
     return touch(m_browser);
 }
 
+frmReceptionComments *WindowSet::receptionComments()
+{
+    return touch(m_receptionComments);
+}
+
+frmMasterLogClear *WindowSet::masterLogClear()
+{
+    return touch(m_masterLogClear);
+}
+
 frmFileOperation *WindowSet::fileOperation()
 {
     return touch(m_fileOperation);
@@ -145,6 +157,16 @@ void WindowSet::unloadDisplay()
 void WindowSet::unloadBrowser()
 {
     unload(m_browser);
+}
+
+void WindowSet::unloadReceptionComments()
+{
+    unload(m_receptionComments);
+}
+
+void WindowSet::unloadMasterLogClear()
+{
+    unload(m_masterLogClear);
 }
 
 // The window may be running the handler that asked: it goes at the next turn of

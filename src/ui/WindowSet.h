@@ -22,6 +22,8 @@ class frmDistanceCircle;
 class frmListeningReports;
 class frmDisplay;
 class frmBrowser;
+class frmReceptionComments;
+class frmMasterLogClear;
 class frmFileOperation;
 class frmBackup;
 class frmRestore;
@@ -49,6 +51,8 @@ public:
     frmListeningReports *listeningReports();
     frmDisplay *display();
     frmBrowser *browser();
+    frmReceptionComments *receptionComments();
+    frmMasterLogClear *masterLogClear();
     frmFileOperation *fileOperation();
     frmBackup *backup();
     frmRestore *restore();
@@ -61,6 +65,8 @@ public:
     bool isListeningReportsLoaded() const { return !m_listeningReports.isNull(); }
     bool isDisplayLoaded() const { return !m_display.isNull(); }
     bool isBrowserLoaded() const { return !m_browser.isNull(); }
+    bool isReceptionCommentsLoaded() const { return !m_receptionComments.isNull(); }
+    bool isMasterLogClearLoaded() const { return !m_masterLogClear.isNull(); }
     bool isFileOperationLoaded() const { return !m_fileOperation.isNull(); }
     bool isBackupLoaded() const { return !m_backup.isNull(); }
     bool isRestoreLoaded() const { return !m_restore.isNull(); }
@@ -70,6 +76,8 @@ public:
     // The next touch loads a fresh window.
     void unloadDisplay();
     void unloadBrowser();
+    void unloadReceptionComments();
+    void unloadMasterLogClear();
     void unloadFileOperation();
     void unloadBackup();
     void unloadRestore();
@@ -100,6 +108,8 @@ private:
     QPointer<frmListeningReports> m_listeningReports;
     QPointer<frmDisplay> m_display;
     QPointer<frmBrowser> m_browser;
+    QPointer<frmReceptionComments> m_receptionComments;
+    QPointer<frmMasterLogClear> m_masterLogClear;
     QPointer<frmFileOperation> m_fileOperation;
     QPointer<frmBackup> m_backup;
     QPointer<frmRestore> m_restore;

@@ -1,0 +1,130 @@
+#include "frmMasterLogClear.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+
+#include "AutoBackup.h"
+#include "FormSupport.h"
+#include "LogMaintenance.h"
+#include "MessageBox.h"
+#include "Statistics.h"
+#include "Text.h"
+#include "WindowSet.h"
+#include "main/frmMain.h"
+
+namespace qern {
+
+namespace {
+
+// A check box caption shows an ampersand of a location name as it is.
+QString literalCaption(const QByteArray &text)
+{
+    return fromWindows1252(text).replace(QLatin1Char('&'), QLatin1String("&&"));
+}
+
+} // namespace
+
+frmMasterLogClear::frmMasterLogClear(WindowSet &windows) : m_windows(windows), m_state(windows.state())
+{
+    setObjectName(QStringLiteral("frmMasterLogClear"));
+    setWindowTitle(QStringLiteral("Master Log Clear"));
+    setModal(true);
+    setFixedSize(520, 300);
+
+    Label1 = new QLabel(QStringLiteral("Select logs you want to erase"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setGeometry(12, 10, 496, 20);
+
+    for (int i = 0; i < kLocationCount; ++i) {
+        auto *box = new QCheckBox(this);
+        box->setObjectName(QStringLiteral("chklog(%1)").arg(i));
+        box->setGeometry(12 + (i / 8) * 252, 38 + (i % 8) * 26, 246, 22);
+        chklog[static_cast<size_t>(i)] = box;
+    }
+
+    cmdDelete = new QPushButton(QStringLiteral("Delete Selected Logs"), this);
+    cmdDelete->setObjectName(QStringLiteral("cmdDelete"));
+    cmdDelete->setGeometry(12, 256, 180, 30);
+    cmdDelete->setAutoDefault(false);
+    cmdExit = new QPushButton(QStringLiteral("Exit"), this);
+    cmdExit->setObjectName(QStringLiteral("cmdExit"));
+    cmdExit->setGeometry(408, 256, 100, 30);
+    cmdExit->setAutoDefault(false);
+
+    connect(cmdDelete, &QPushButton::clicked, this, &frmMasterLogClear::cmdDelete_Click);
+    connect(cmdExit, &QPushButton::clicked, this, &frmMasterLogClear::cmdExit_Click);
+}
+
+void frmMasterLogClear::applyStatistics(const DatabaseStatistics &statistics)
+{
+    for (int i = 0; i < kLocationCount; ++i) {
+        const auto at = static_cast<size_t>(i);
+        chklog[at]->setText(literalCaption(statistics.chklogCaptions[at]));
+        chklog[at]->setVisible(statistics.chklogVisible[at]);
+    }
+    if (statistics.cmdDeleteEnabled)
+        cmdDelete->setEnabled(*statistics.cmdDeleteEnabled);
+}
+
+quint16 frmMasterLogClear::selectionMask() const
+{
+    quint16 mask = 0;
+    for (int i = 0; i < kLocationCount; ++i) {
+        if (checkValue(chklog[static_cast<size_t>(i)]) == 1)
+            mask |= static_cast<quint16>(1u << i);
+    }
+    return mask;
+}
+
+void frmMasterLogClear::showModal()
+{
+    exec();
+    m_windows.unloadMasterLogClear();
+}
+
+void frmMasterLogClear::cmdDelete_Click()
+{
+    cmdDelete->setEnabled(false);
+    cmdExit->setEnabled(false);
+
+    const quint16 selection = selectionMask();
+    if (selection != 0) {
+        const MsgAnswer answer =
+            MessageBox::show(QLatin1String(kMasterLogClearQuestion), QLatin1String(kMasterLogClearQuestionTitle),
+                             MsgButtons::YesNo, MsgIcon::Critical);
+        if (answer != MsgAnswer::Yes) {
+            MessageBox::show(QLatin1String(kMasterLogsNotClearedText));
+        } else if (const FileError backup = AutoBackupFiles(m_state.folder)) {
+            MessageBox::show(backup.messageText(), QStringLiteral("Error"));
+        } else {
+            const MasterLogClearResult result = clearMasterLogs(m_state.folder, selection);
+            frmMain *main = m_windows.main();
+            // Recounted also after a failure: part of the clear may have been made.
+            main->GatherDatabaseStatistics(true);
+            main->ClearBeaconDisplay();
+            main->CheckDatabaseIntegrity();
+            if (result.error)
+                MessageBox::show(result.error.messageText(), QStringLiteral("Error"));
+            else
+                MessageBox::show(QLatin1String(kMasterLogsClearedText));
+        }
+    }
+
+    cmdDelete->setEnabled(true);
+    cmdExit->setEnabled(true);
+}
+
+void frmMasterLogClear::cmdExit_Click()
+{
+    done(QDialog::Rejected);
+}
+
+void frmMasterLogClear::reject()
+{
+    // Escape and the title bar do what "Exit" does, except while a clear runs.
+    if (cmdExit->isEnabled())
+        cmdExit_Click();
+}
+
+} // namespace qern

@@ -1,0 +1,438 @@
+#include "frmReceptionComments.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include "AutoBackup.h"
+#include "BeaconDatabase.h"
+#include "Clock.h"
+#include "ClockTexts.h"
+#include "DatePickerPanel.h"
+#include "MessageBox.h"
+#include "NumberText.h"
+#include "ReceptionWrite.h"
+#include "SharedState.h"
+#include "Text.h"
+#include "WindowSet.h"
+#include "main/frmMain.h"
+#include "preferences/frmLocation.h"
+
+namespace qern {
+
+namespace {
+
+constexpr int kClockIntervalMs = 10000;
+constexpr int kCommentLength = 60; // LogRecord.Comments and CLERecord.Comments
+
+const QColor kErrorRed(255, 0, 0);
+const QColor kAcceptGreen(128, 255, 128);
+
+QString withoutByte(const QByteArray &text, char removed)
+{
+    QByteArray out = text;
+    out.replace(QByteArray(1, removed), QByteArray());
+    return fromWindows1252(out);
+}
+
+// A button caption shows an ampersand of a location name as it is.
+QString literalCaption(const QString &text)
+{
+    QString escaped = text;
+    return escaped.replace(QLatin1Char('&'), QLatin1String("&&"));
+}
+
+} // namespace
+
+frmReceptionComments::frmReceptionComments(WindowSet &windows) : m_windows(windows), m_state(windows.state())
+{
+    setObjectName(QStringLiteral("frmReceptionComments"));
+    setWindowTitle(QStringLiteral("Time / Date / Comments"));
+    setFixedSize(560, 310);
+
+    auto label = [this](const char *objectName, const QString &text, int x, int y, int w, int h = 18) {
+        auto *l = new QLabel(text, this);
+        if (objectName)
+            l->setObjectName(QLatin1String(objectName));
+        l->setGeometry(x, y, w, h);
+        return l;
+    };
+    auto box = [this](const char *objectName, int x, int y, int w) {
+        auto *e = new QLineEdit(this);
+        e->setObjectName(QLatin1String(objectName));
+        e->setGeometry(x, y, w, 22);
+        return e;
+    };
+    auto button = [this](const char *objectName, const QString &text, int x, int y, int w) {
+        auto *b = new QPushButton(text, this);
+        b->setObjectName(QLatin1String(objectName));
+        b->setGeometry(x, y, w, 28);
+        b->setAutoDefault(false);
+        return b;
+    };
+
+    lblShowAddedBeacon = label("lblShowAddedBeacon", QString(), 10, 8, 320, 24);
+    lblShowAddedBeacon->setFont(namedFont(QStringLiteral("Tahoma"), 11, true));
+    lblLocation = label("lblLocation", QString(), 10, 36, 330);
+    lblCountry = label("lblCountry", QString(), 10, 54, 330);
+    lblUTC = label("lblUTC", QString(), 340, 8, 210);
+    lblLocal = label("lblLocal", QString(), 340, 26, 210);
+
+    label(nullptr, QStringLiteral("Time (HHMM)"), 10, 86, 118);
+    txtTime = box("txtTime", 130, 84, 70);
+    lblTimeError = label("lblTimeError", QString(), 210, 86, 220);
+    QPalette errorText = lblTimeError->palette();
+    errorText.setColor(QPalette::WindowText, kErrorRed);
+    lblTimeError->setPalette(errorText);
+    lblTimeError->hide();
+
+    label(nullptr, QStringLiteral("Date (YYYYMMDD)"), 10, 116, 118);
+    txtDate = box("txtDate", 130, 114, 90);
+    cmdDateSelect = button("cmdDateSelect", QStringLiteral("Select"), 226, 111, 62);
+
+    label(nullptr, QStringLiteral("Reception Comments"), 10, 146, 200);
+    txtReceptionComments = box("txtReceptionComments", 10, 164, 540);
+    label(nullptr, QStringLiteral("Session/CLE Comments"), 10, 194, 200);
+    txtSessionComments = box("txtSessionComments", 10, 212, 540);
+
+    cmdAddBeacon = button("cmdAddBeacon", QString(), 10, 256, 270);
+    cmdChangeBeacon = button("cmdChangeBeacon", QStringLiteral("Modify beacon data"), 286, 256, 150);
+    Command3 = button("Command3", QStringLiteral("Cancel"), 442, 256, 108);
+
+    picCalendar2 = new DatePickerPanel(this, txtDate, QPoint(4320, 840),
+                                       {QStringLiteral("Command1"), QStringLiteral("Select date"),
+                                        QStringLiteral("Command2"), QStringLiteral("Cancel")});
+    picCalendar2->setObjectName(QStringLiteral("picCalendar2"));
+    cdrCalendar2 = picCalendar2->cdrCalendar2;
+    cmbMonth = picCalendar2->cmbMonth;
+    cmbYear = picCalendar2->cmbYear;
+    Command1 = picCalendar2->confirmButton;
+    Command2 = picCalendar2->cancelButton;
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(kClockIntervalMs);
+
+    txtTime->installEventFilter(this);
+    txtReceptionComments->installEventFilter(this);
+    txtSessionComments->installEventFilter(this);
+
+    connect(Timer1, &QTimer::timeout, this, &frmReceptionComments::Timer1_Timer);
+    connect(txtTime, &QLineEdit::textChanged, this, &frmReceptionComments::txtTime_Change);
+    connect(txtDate, &QLineEdit::textChanged, this, &frmReceptionComments::txtDate_Change);
+    connect(txtReceptionComments, &QLineEdit::textChanged, this, [this] { capComment(txtReceptionComments); });
+    connect(txtSessionComments, &QLineEdit::textChanged, this, [this] { capComment(txtSessionComments); });
+    connect(cmdAddBeacon, &QPushButton::clicked, this, &frmReceptionComments::cmdAddBeacon_Click);
+    connect(cmdChangeBeacon, &QPushButton::clicked, this, &frmReceptionComments::cmdChangeBeacon_Click);
+    connect(Command3, &QPushButton::clicked, this, &frmReceptionComments::Command3_Click);
+    connect(cmdDateSelect, &QPushButton::clicked, this, &frmReceptionComments::cmdDateSelect_Click);
+
+    m_commands.setAvailable(cmdChangeBeacon, false);
+}
+
+void frmReceptionComments::showForm()
+{
+    show();
+    raise();
+    activateWindow();
+    Form_Activate();
+}
+
+// ---------------------------------------------------------------------------------
+// Loading and activation
+
+void frmReceptionComments::Form_Load()
+{
+    const QString location = m_windows.location()->cmbListeningLocation->currentText();
+    setWindowTitle(QStringLiteral("Entry to ") + location + QStringLiteral(" log."));
+    DisplayRequestedBeacon();
+    RefreshTime();
+    Timer1->start();
+}
+
+void frmReceptionComments::Form_Activate()
+{
+    picCalendar2->hide();
+    m_state.LogFileName = MakeLogFileName(m_state.CurrentLocationIndex);
+    DisplayRequestedBeacon();
+    RefreshTime();
+
+    txtTime->setText(withoutByte(m_state.UTCTimeText, ':'));
+    txtDate->setText(withoutByte(m_state.UTCDateText, '-'));
+
+    const QString location = m_windows.location()->cmbListeningLocation->itemText(m_state.CurrentLocationIndex);
+    cmdAddBeacon->setText(literalCaption(QStringLiteral("Add beacon to \"") + location + QStringLiteral("\" log.")));
+
+    frmMain *main = m_windows.main();
+    lblLocation->setText(main->txtLocation->text());
+    lblCountry->setText(main->txtCountry->text());
+
+    checkTime(false);
+}
+
+void frmReceptionComments::DisplayRequestedBeacon()
+{
+    BeaconRecord record;
+    const FileError error = readBeacon(m_state.folder, m_state.CurrentRecordNumber, &record);
+    bool identOk = false;
+    bool frequencyOk = false;
+    const QByteArray ident = error ? QByteArray() : record.trimmedText(BeaconField::Ident, &identOk);
+    const QByteArray frequency = error ? QByteArray() : record.trimmedText(BeaconField::Frequency, &frequencyOk);
+    const bool readable = !error && identOk && frequencyOk;
+
+    // A beacon that cannot be read cannot be logged: the write path would refuse it.
+    m_commands.setAvailable(cmdAddBeacon, readable);
+    if (!readable) {
+        lblShowAddedBeacon->clear();
+        if (isVisible()) {
+            const QString text = error ? error.messageText()
+                                       : QStringLiteral("The beacon's record %1 holds characters that cannot be read")
+                                             .arg(m_state.CurrentRecordNumber);
+            MessageBox::show(text, QStringLiteral("Error"));
+        }
+        return;
+    }
+    m_state.CurrentIdent = ident;
+    m_state.CurrentFrequency = frequency;
+    lblShowAddedBeacon->setText(fromWindows1252(StripSemicolonSuffix(ident) + " - " + frequency + " kHz"));
+}
+
+void frmReceptionComments::RefreshTime()
+{
+    const ClockTexts clock = GetUTCOffset(Clock::now());
+    m_state.UTCOffsetText = clock.UTCOffsetText;
+    m_state.UTCTimeText = clock.UTCTimeText;
+    m_state.UTCDateText = clock.UTCDateText;
+    m_state.LocalTimeText = clock.LocalTimeText;
+    m_state.LocalDateText = clock.LocalDateText;
+    lblUTC->setText(fromWindows1252("UTC " + clock.UTCDateText + "  " + clock.UTCTimeText));
+    lblLocal->setText(fromWindows1252("Local " + clock.LocalDateText + "   " + clock.LocalTimeText));
+}
+
+void frmReceptionComments::Timer1_Timer()
+{
+    RefreshTime();
+}
+
+// ---------------------------------------------------------------------------------
+// Checks while typing
+
+void frmReceptionComments::setLook(QLineEdit *box, Look look)
+{
+    QPalette palette = QApplication::palette(box);
+    if (look == Look::Red)
+        palette.setColor(QPalette::Base, kErrorRed);
+    else if (look == Look::Green)
+        palette.setColor(QPalette::Base, kAcceptGreen);
+    box->setPalette(palette);
+}
+
+void frmReceptionComments::showTimeError(const QString &text)
+{
+    lblTimeError->setText(text);
+    lblTimeError->show();
+}
+
+void frmReceptionComments::applyAddEnabled()
+{
+    m_commands.setArmed(cmdAddBeacon, m_timeValid && m_dateValid);
+}
+
+void frmReceptionComments::setTimeVerdict(bool valid)
+{
+    m_timeValid = valid;
+    applyAddEnabled();
+}
+
+void frmReceptionComments::setDateVerdict(bool valid)
+{
+    m_dateValid = valid;
+    applyAddEnabled();
+}
+
+void frmReceptionComments::txtTime_Change()
+{
+    checkTime(true);
+}
+
+void frmReceptionComments::checkTime(bool moveSelection)
+{
+    const QString text = txtTime->text();
+    if (text.size() >= 5) {
+        setLook(txtTime, Look::Red);
+        showTimeError(QStringLiteral("Invalid Time Entry"));
+        setTimeVerdict(false);
+        return;
+    }
+    setLook(txtTime, Look::Green);
+    setTimeVerdict(true);
+    lblTimeError->hide();
+
+    if (text.size() == 4) {
+        const double minutes = numericValueOfText(text.right(2));
+        if (minutes < 0 || minutes > 59) {
+            setLook(txtTime, Look::Red);
+            showTimeError(QStringLiteral("Invalid minutes"));
+            setTimeVerdict(false);
+            if (moveSelection)
+                txtTime->setSelection(2, 2);
+            return;
+        }
+        setLook(txtTime, Look::Neutral);
+        lblTimeError->hide();
+        setTimeVerdict(true);
+    }
+    if (text.size() >= 2) {
+        const double hours = numericValueOfText(text.left(2));
+        if (hours < 0 || hours > 23) {
+            setLook(txtTime, Look::Red);
+            showTimeError(QStringLiteral("Invalid hours"));
+            setTimeVerdict(false);
+            if (moveSelection && text.size() >= 3) {
+                txtTime->setText(text.left(2)); // checked again as it changes
+                txtTime->setSelection(0, 2);
+            }
+            return;
+        }
+        setLook(txtTime, Look::Neutral);
+        lblTimeError->hide();
+        setTimeVerdict(true);
+    }
+}
+
+void frmReceptionComments::txtTime_GotFocus()
+{
+    txtTime->selectAll();
+}
+
+void frmReceptionComments::txtTime_LostFocus()
+{
+    if (txtTime->text().size() == 3)
+        txtTime->setText(QLatin1Char('0') + txtTime->text());
+    if (txtTime->text().size() != 4) {
+        setLook(txtTime, Look::Red);
+        showTimeError(QStringLiteral("Invalid time"));
+        setTimeVerdict(false);
+        return;
+    }
+    // Four characters are a time only when their hours and minutes are: 1275 stays refused.
+    checkTime(false);
+}
+
+void frmReceptionComments::txtDate_Change()
+{
+    const bool valid = CheckDate(toWindows1252(txtDate->text())) == 0;
+    setLook(txtDate, valid ? Look::Green : Look::Red);
+    setDateVerdict(valid);
+}
+
+void frmReceptionComments::capComment(QLineEdit *box)
+{
+    if (box->text().size() <= kCommentLength)
+        return;
+    box->setText(box->text().left(kCommentLength));
+    box->setCursorPosition(kCommentLength);
+}
+
+bool frmReceptionComments::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == txtTime) {
+        if (event->type() == QEvent::FocusIn) {
+            txtTime_GotFocus();
+        } else if (event->type() == QEvent::FocusOut) {
+            // Leaving the window for another one is not leaving the box.
+            const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+                txtTime_LostFocus();
+        }
+    } else if ((watched == txtReceptionComments || watched == txtSessionComments) &&
+               event->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (key->text() == QLatin1String("\"")) {
+            static_cast<QLineEdit *>(watched)->insert(QStringLiteral("'"));
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------------------------
+// Commands
+
+void frmReceptionComments::cmdAddBeacon_Click()
+{
+    if (const FileError backup = AutoBackupFiles(m_state.folder)) {
+        MessageBox::show(backup.messageText(), QStringLiteral("Error"));
+        return;
+    }
+
+    ReceptionInput input;
+    input.ident = m_state.CurrentIdent;
+    input.frequency = m_state.CurrentFrequency;
+    input.time = toWindows1252(txtTime->text());
+    input.date = toWindows1252(txtDate->text());
+    input.receptionComments = toWindows1252(txtReceptionComments->text());
+    input.sessionComments = toWindows1252(txtSessionComments->text());
+    const ReceptionResult result =
+        writeReception(m_state.folder, m_state.CurrentRecordNumber, m_state.CurrentLocationIndex, input);
+    if (result.error) {
+        // Nothing was logged: the dialog stays open with what was typed.
+        MessageBox::show(result.error.messageText(), QStringLiteral("Error"));
+        return;
+    }
+
+    frmMain *main = m_windows.main();
+    main->GatherDatabaseStatistics(true);
+    unloadAndReturn();
+    main->ShowBeacon(m_state.CurrentRecordNumber);
+}
+
+void frmReceptionComments::cmdChangeBeacon_Click()
+{
+    // Kept disabled until the beacon editor is part of the program.
+}
+
+void frmReceptionComments::Command3_Click()
+{
+    unloadAndReturn();
+}
+
+void frmReceptionComments::unloadAndReturn()
+{
+    Timer1->stop();
+    hide();
+    m_windows.unloadReceptionComments();
+    m_windows.returnToMain();
+}
+
+void frmReceptionComments::closeEvent(QCloseEvent *event)
+{
+    event->ignore();
+    Command3_Click();
+}
+
+// ---------------------------------------------------------------------------------
+// Date picker
+
+void frmReceptionComments::cmdDateSelect_Click()
+{
+    picCalendar2->open();
+}
+
+void frmReceptionComments::Command1_Click()
+{
+    picCalendar2->confirm();
+}
+
+void frmReceptionComments::Command2_Click()
+{
+    picCalendar2->cancel();
+}
+
+} // namespace qern
