@@ -35,6 +35,11 @@
 #include "Statistics.h"
 #include "Text.h"
 #include "WindowSet.h"
+#include "editor/frmName.h"
+#include "preferences/frmGPSRadar.h"
+#include "radar/frmAuroralOval.h"
+#include "radar/frmBeaconsPerBearing.h"
+#include "weblog/frmWeblogImport.h"
 #include "logbook/frmMasterLogClear.h"
 #include "logbook/frmReceptionComments.h"
 #include "frmBrowser.h"
@@ -113,6 +118,7 @@ frmMain::frmMain(WindowSet &windows) : m_windows(windows), m_state(windows.state
     markUnavailableCommands();
     connectNearbyMapAndHelp();
     connectLogging();
+    connectEditorAndNeighbours();
 }
 
 frmMain::~frmMain() = default;
@@ -340,9 +346,7 @@ void frmMain::buildMenus()
 // the search and the statistics ask of them.
 void frmMain::markUnavailableCommands()
 {
-    for (QObject *command : std::initializer_list<QObject *>{
-             cmdUpdate, cmdViewLog, cmdViewSession, mnuDynamic, mnuComparison, mnuNAO,
-             mnuWeblogImport})
+    for (QObject *command : std::initializer_list<QObject *>{cmdViewLog, cmdViewSession})
         m_commands.setAvailable(command, false);
 }
 
@@ -1018,6 +1022,48 @@ void frmMain::mnuCnts_Click()
     m_state.BrowserTitle = QStringLiteral("QERN Help");
     m_state.BrowserURL = m_state.folder.path(QStringLiteral("help.htm"));
     m_windows.browser()->showForm();
+}
+
+// ---------------------------------------------------------------------------------
+// The beacon editor and the windows of the tools and weblog menus
+
+void frmMain::connectEditorAndNeighbours()
+{
+    connect(cmdUpdate, &QPushButton::clicked, this, &frmMain::cmdUpdate_Click);
+    connect(mnuDynamic, &QAction::triggered, this, &frmMain::mnuDynamic_Click);
+    connect(mnuComparison, &QAction::triggered, this, &frmMain::mnuComparison_Click);
+    connect(mnuNAO, &QAction::triggered, this, &frmMain::mnuNAO_Click);
+    connect(mnuWeblogImport, &QAction::triggered, this, &frmMain::mnuWeblogImport_Click);
+}
+
+void frmMain::cmdUpdate_Click()
+{
+    SetEditorRequest();
+    frmName *editor = m_windows.editor(); // its Form_Load reads the request
+    editor->Command1->setEnabled(true);
+    editor->showModal();
+}
+
+void frmMain::mnuDynamic_Click()
+{
+    m_windows.gpsRadar()->showForm();
+    hide();
+}
+
+void frmMain::mnuComparison_Click()
+{
+    m_windows.beaconsPerBearing()->showForm();
+}
+
+void frmMain::mnuNAO_Click()
+{
+    m_windows.auroralOval()->showForm();
+}
+
+void frmMain::mnuWeblogImport_Click()
+{
+    m_windows.weblogImport()->showForm();
+    setEnabled(false);
 }
 
 } // namespace qern

@@ -176,6 +176,12 @@ public slots:
     void mnuDBBackup_Click();
     void mnuDBRestore_Click();
 
+    void cmdUpdate_Click();
+    void mnuDynamic_Click();
+    void mnuComparison_Click();
+    void mnuNAO_Click();
+    void mnuWeblogImport_Click();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
@@ -193,6 +199,7 @@ private:
     void focusIdent();
     void connectNearbyMapAndHelp();
     void connectLogging();
+    void connectEditorAndNeighbours();
 
     WindowSet &m_windows;
     SharedState &m_state;

@@ -12,6 +12,7 @@
 #include "SharedState.h"
 #include "Text.h"
 #include "WindowSet.h"
+#include "reports/frmListeningReportView.h"
 
 namespace qern {
 
@@ -27,7 +28,6 @@ frmListeningReports::frmListeningReports(WindowSet &windows) : m_windows(windows
 
     cmdCreate = new QPushButton(tr("Create Report"));
     cmdCreate->setObjectName(QStringLiteral("cmdCreate"));
-    cmdCreate->setEnabled(false); // the report view is not built yet
     cmdExit = new QPushButton(tr("Exit"));
     cmdExit->setObjectName(QStringLiteral("cmdExit"));
     auto *buttons = new QHBoxLayout;
@@ -39,6 +39,7 @@ frmListeningReports::frmListeningReports(WindowSet &windows) : m_windows(windows
     column->addLayout(form);
     column->addLayout(buttons);
 
+    connect(cmdCreate, &QPushButton::clicked, this, &frmListeningReports::cmdCreate_Click);
     connect(cmdExit, &QPushButton::clicked, this, &frmListeningReports::cmdExit_Click);
 }
 
@@ -70,9 +71,18 @@ void frmListeningReports::Form_Activate()
     cmbListeningLocation->setCurrentIndex(index);
 }
 
+void frmListeningReports::cmdCreate_Click()
+{
+    const int index = std::max(cmbListeningLocation->currentIndex(), 0);
+    m_windows.store().SetRegistryValue(RegistryKeys::ProgramPreferences, kRegistryString,
+                                       "ListeningReportDefaultLocation", signedText(index));
+    m_windows.listeningReportView()->showForm();
+}
+
 void frmListeningReports::cmdExit_Click()
 {
     hide();
+    m_windows.unloadListeningReportView();
     m_windows.returnToMain();
 }
 

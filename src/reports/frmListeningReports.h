@@ -1,6 +1,7 @@
 #pragma once
-// The listening-report options window: the location to report on. Building and
-// showing the report come with the report view.
+// The listening-report options window: the location to report on, kept as the
+// setting ListeningReportDefaultLocation when a report is asked for. Building the
+// report itself is not part of this version (the report view says so).
 
 #include <QWidget>
 
@@ -26,6 +27,7 @@ public:
 
 public slots:
     void Form_Activate();
+    void cmdCreate_Click();
     void cmdExit_Click();
 
 protected:

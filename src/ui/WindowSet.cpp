@@ -14,6 +14,14 @@
 #include "preferences/frmLocation.h"
 #include "radar/frmDistanceCircle.h"
 #include "reports/frmListeningReports.h"
+#include "editor/frmName.h"
+#include "preferences/frmGPSRadar.h"
+#include "radar/frmBeaconsPerBearing.h"
+#include "radar/frmAuroralOval.h"
+#include "reports/frmListeningReportView.h"
+#include "reports/frmCLEReport.h"
+#include "reports/frmCLEReportView.h"
+#include "weblog/frmWeblogImport.h"
 #include "startup/frmBackup.h"
 #include "startup/frmFileOperation.h"
 #include "startup/frmRestore.h"
@@ -80,6 +88,46 @@ frmListeningReports *WindowSet::listeningReports()
     return touch(m_listeningReports);
 }
 
+frmName *WindowSet::editor()
+{
+    return touch(m_editor);
+}
+
+frmGPSRadar *WindowSet::gpsRadar()
+{
+    return touch(m_gpsRadar);
+}
+
+frmBeaconsPerBearing *WindowSet::beaconsPerBearing()
+{
+    return touch(m_beaconsPerBearing);
+}
+
+frmAuroralOval *WindowSet::auroralOval()
+{
+    return touch(m_auroralOval);
+}
+
+frmListeningReportView *WindowSet::listeningReportView()
+{
+    return touch(m_listeningReportView);
+}
+
+frmCLEReport *WindowSet::cleReport()
+{
+    return touch(m_cleReport);
+}
+
+frmCLEReportView *WindowSet::cleReportView()
+{
+    return touch(m_cleReportView);
+}
+
+frmWeblogImport *WindowSet::weblogImport()
+{
+    return touch(m_weblogImport);
+}
+
 frmDisplay *WindowSet::display()
 {
     return touch(m_display);
@@ -129,24 +177,44 @@ void WindowSet::unloadSplash()
     }
 }
 
-void WindowSet::unloadFileOperation()
+void WindowSet::unloadEditor()
 {
-    unload(m_fileOperation);
+    unload(m_editor);
 }
 
-void WindowSet::unloadBackup()
+void WindowSet::unloadGPSRadar()
 {
-    unload(m_backup);
+    unload(m_gpsRadar);
 }
 
-void WindowSet::unloadRestore()
+void WindowSet::unloadBeaconsPerBearing()
 {
-    unload(m_restore);
+    unload(m_beaconsPerBearing);
 }
 
-void WindowSet::unloadSortProgress()
+void WindowSet::unloadAuroralOval()
 {
-    unload(m_sortProgress);
+    unload(m_auroralOval);
+}
+
+void WindowSet::unloadListeningReportView()
+{
+    unload(m_listeningReportView);
+}
+
+void WindowSet::unloadCLEReport()
+{
+    unload(m_cleReport);
+}
+
+void WindowSet::unloadCLEReportView()
+{
+    unload(m_cleReportView);
+}
+
+void WindowSet::unloadWeblogImport()
+{
+    unload(m_weblogImport);
 }
 
 void WindowSet::unloadDisplay()
@@ -167,6 +235,26 @@ void WindowSet::unloadReceptionComments()
 void WindowSet::unloadMasterLogClear()
 {
     unload(m_masterLogClear);
+}
+
+void WindowSet::unloadFileOperation()
+{
+    unload(m_fileOperation);
+}
+
+void WindowSet::unloadBackup()
+{
+    unload(m_backup);
+}
+
+void WindowSet::unloadRestore()
+{
+    unload(m_restore);
+}
+
+void WindowSet::unloadSortProgress()
+{
+    unload(m_sortProgress);
 }
 
 // The window may be running the handler that asked: it goes at the next turn of

@@ -20,6 +20,14 @@ class frmMain;
 class frmLocation;
 class frmDistanceCircle;
 class frmListeningReports;
+class frmName;
+class frmGPSRadar;
+class frmBeaconsPerBearing;
+class frmAuroralOval;
+class frmListeningReportView;
+class frmCLEReport;
+class frmCLEReportView;
+class frmWeblogImport;
 class frmDisplay;
 class frmBrowser;
 class frmReceptionComments;
@@ -49,6 +57,14 @@ public:
     frmLocation *location();
     frmDistanceCircle *distanceCircle();
     frmListeningReports *listeningReports();
+    frmName *editor();
+    frmGPSRadar *gpsRadar();
+    frmBeaconsPerBearing *beaconsPerBearing();
+    frmAuroralOval *auroralOval();
+    frmListeningReportView *listeningReportView();
+    frmCLEReport *cleReport();
+    frmCLEReportView *cleReportView();
+    frmWeblogImport *weblogImport();
     frmDisplay *display();
     frmBrowser *browser();
     frmReceptionComments *receptionComments();
@@ -63,6 +79,14 @@ public:
     bool isLocationLoaded() const { return !m_location.isNull(); }
     bool isDistanceCircleLoaded() const { return !m_distanceCircle.isNull(); }
     bool isListeningReportsLoaded() const { return !m_listeningReports.isNull(); }
+    bool isEditorLoaded() const { return !m_editor.isNull(); }
+    bool isGPSRadarLoaded() const { return !m_gpsRadar.isNull(); }
+    bool isBeaconsPerBearingLoaded() const { return !m_beaconsPerBearing.isNull(); }
+    bool isAuroralOvalLoaded() const { return !m_auroralOval.isNull(); }
+    bool isListeningReportViewLoaded() const { return !m_listeningReportView.isNull(); }
+    bool isCLEReportLoaded() const { return !m_cleReport.isNull(); }
+    bool isCLEReportViewLoaded() const { return !m_cleReportView.isNull(); }
+    bool isWeblogImportLoaded() const { return !m_weblogImport.isNull(); }
     bool isDisplayLoaded() const { return !m_display.isNull(); }
     bool isBrowserLoaded() const { return !m_browser.isNull(); }
     bool isReceptionCommentsLoaded() const { return !m_receptionComments.isNull(); }
@@ -73,6 +97,14 @@ public:
     bool isSortProgressLoaded() const { return !m_sortProgress.isNull(); }
 
     void unloadSplash();
+    void unloadEditor();
+    void unloadGPSRadar();
+    void unloadBeaconsPerBearing();
+    void unloadAuroralOval();
+    void unloadListeningReportView();
+    void unloadCLEReport();
+    void unloadCLEReportView();
+    void unloadWeblogImport();
     // The next touch loads a fresh window.
     void unloadDisplay();
     void unloadBrowser();
@@ -106,6 +138,14 @@ private:
     QPointer<frmLocation> m_location;
     QPointer<frmDistanceCircle> m_distanceCircle;
     QPointer<frmListeningReports> m_listeningReports;
+    QPointer<frmName> m_editor;
+    QPointer<frmGPSRadar> m_gpsRadar;
+    QPointer<frmBeaconsPerBearing> m_beaconsPerBearing;
+    QPointer<frmAuroralOval> m_auroralOval;
+    QPointer<frmListeningReportView> m_listeningReportView;
+    QPointer<frmCLEReport> m_cleReport;
+    QPointer<frmCLEReportView> m_cleReportView;
+    QPointer<frmWeblogImport> m_weblogImport;
     QPointer<frmDisplay> m_display;
     QPointer<frmBrowser> m_browser;
     QPointer<frmReceptionComments> m_receptionComments;

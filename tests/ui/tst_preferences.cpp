@@ -283,7 +283,7 @@ private slots:
         QCOMPARE(reports->cmbListeningLocation->itemText(7), QStringLiteral("Empty"));
         QCOMPARE(reports->cmbListeningLocation->itemText(8), QStringLiteral("Location 9"));
         QCOMPARE(reports->cmbListeningLocation->currentIndex(), 4);
-        QVERIFY(!reports->cmdCreate->isEnabled());
+        QVERIFY(reports->cmdCreate->isEnabled());
 
         // Activated again: the list is filled afresh, not doubled.
         reports->cmdExit_Click();

@@ -1,0 +1,154 @@
+#include "frmWeblogImport.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "MessageBox.h"
+#include "NumberText.h"
+#include "RegistryStore.h"
+#include "SharedState.h"
+#include "Text.h"
+#include "WindowSet.h"
+#include "startup/frmFileOperation.h"
+
+namespace qern {
+
+namespace {
+
+QPushButton *namedButton(const char *objectName, const QString &caption)
+{
+    auto *b = new QPushButton(caption);
+    b->setObjectName(QLatin1String(objectName));
+    b->setAutoDefault(false);
+    return b;
+}
+
+} // namespace
+
+frmWeblogImport::frmWeblogImport(WindowSet &windows) : m_windows(windows)
+{
+    setObjectName(QStringLiteral("frmWeblogImport"));
+    setWindowTitle(QStringLiteral("NDB Weblog Import/Export"));
+
+    cmbListeningLocation = new QComboBox;
+    cmbListeningLocation->setObjectName(QStringLiteral("cmbListeningLocation"));
+    txtWeblog = new QLineEdit;
+    txtWeblog->setObjectName(QStringLiteral("txtWeblog"));
+    cmdWeblogImport = namedButton("cmdWeblogImport", QStringLiteral("Browse..."));
+    cmdSavePrefs = namedButton("cmdSavePrefs", QStringLiteral("Save as Default"));
+    auto *folderRow = new QHBoxLayout;
+    folderRow->addWidget(txtWeblog, 1);
+    folderRow->addWidget(cmdWeblogImport);
+    folderRow->addWidget(cmdSavePrefs);
+    auto *form = new QFormLayout;
+    form->addRow(QStringLiteral("Listening Location"), cmbListeningLocation);
+    form->addRow(QStringLiteral("Weblog Folder"), folderRow);
+
+    lblNotBuilt = new QLabel(QStringLiteral("Importing from and exporting to stations.js and log.js are not part "
+                                            "of this version of QERN."));
+    lblNotBuilt->setObjectName(QStringLiteral("lblNotBuilt"));
+    lblNotBuilt->setWordWrap(true);
+
+    cmdImportToQERN = namedButton("cmdImportToQERN", QStringLiteral("Import to QERN"));
+    Command1 = namedButton("Command1", QStringLiteral("Exit"));
+    auto *importPage = new QWidget;
+    auto *importRow = new QHBoxLayout(importPage);
+    importRow->addWidget(cmdImportToQERN);
+    importRow->addStretch();
+    importRow->addWidget(Command1);
+
+    cmdExportToWeblog = namedButton("cmdExportToWeblog", QStringLiteral("Export to Weblog"));
+    cmdExit = namedButton("cmdExit", QStringLiteral("Exit"));
+    auto *exportPage = new QWidget;
+    auto *exportRow = new QHBoxLayout(exportPage);
+    exportRow->addWidget(cmdExportToWeblog);
+    exportRow->addStretch();
+    exportRow->addWidget(cmdExit);
+
+    auto *tabs = new QTabWidget;
+    tabs->setObjectName(QStringLiteral("tabWeblog"));
+    tabs->addTab(importPage, QStringLiteral("Import"));
+    tabs->addTab(exportPage, QStringLiteral("Export"));
+
+    auto *column = new QVBoxLayout(this);
+    column->addLayout(form);
+    column->addWidget(lblNotBuilt);
+    column->addWidget(tabs);
+
+    cmdImportToQERN->setEnabled(false);
+    cmdExportToWeblog->setEnabled(false);
+
+    connect(cmdSavePrefs, &QPushButton::clicked, this, &frmWeblogImport::cmdSavePrefs_Click);
+    connect(cmdWeblogImport, &QPushButton::clicked, this, &frmWeblogImport::cmdWeblogImport_Click);
+    connect(Command1, &QPushButton::clicked, this, &frmWeblogImport::Command1_Click);
+    connect(cmdExit, &QPushButton::clicked, this, &frmWeblogImport::cmdExit_Click);
+}
+
+void frmWeblogImport::showForm()
+{
+    show();
+    raise();
+    activateWindow();
+}
+
+void frmWeblogImport::Form_Load()
+{
+    const RegistryStore &store = m_windows.store();
+    for (int i = 0; i < kLocationCount; ++i) {
+        const QByteArray name =
+            store.GetRegistryValue(RegistryKeys::ListeningLocations, "Location(" + digitsText(i) + ")");
+        cmbListeningLocation->addItem(trimBlanks(name).isEmpty() ? QStringLiteral("Empty") : fromWindows1252(name));
+    }
+    cmbListeningLocation->setCurrentIndex(m_windows.state().CurrentLocationIndex);
+    txtWeblog->setText(fromWindows1252(m_windows.state().WeblogFolder));
+}
+
+void frmWeblogImport::cmdSavePrefs_Click()
+{
+    bool lossless = true;
+    const QByteArray folder = toWindows1252(txtWeblog->text(), &lossless);
+    if (!lossless) {
+        MessageBox::show(QStringLiteral("The folder name holds characters that cannot be stored."),
+                         QStringLiteral("Error"));
+        return;
+    }
+    m_windows.store().SetRegistryValue(RegistryKeys::FilePath, kRegistryString, "WeblogPath", folder);
+}
+
+void frmWeblogImport::cmdWeblogImport_Click()
+{
+    SharedState &state = m_windows.state();
+    frmFileOperation *chooser = m_windows.fileOperation();
+    if (!chooser->presetFolder(fromWindows1252(state.WeblogFolder)))
+        chooser->presetFolder(state.folder.root());
+    chooser->setTarget(txtWeblog);
+    state.FileOperationMode = 3;
+    chooser->showForm();
+}
+
+void frmWeblogImport::Command1_Click()
+{
+    m_windows.returnToMain();
+    m_windows.unloadWeblogImport();
+}
+
+void frmWeblogImport::cmdExit_Click()
+{
+    m_windows.returnToMain();
+    m_windows.unloadWeblogImport();
+}
+
+void frmWeblogImport::closeEvent(QCloseEvent *event)
+{
+    event->ignore();
+    cmdExit_Click();
+}
+
+} // namespace qern
