@@ -21,6 +21,7 @@
 #include "SharedState.h"
 #include "Text.h"
 #include "WindowSet.h"
+#include "editor/frmName.h"
 #include "main/frmMain.h"
 #include "preferences/frmLocation.h"
 
@@ -132,8 +133,6 @@ frmReceptionComments::frmReceptionComments(WindowSet &windows) : m_windows(windo
     connect(cmdChangeBeacon, &QPushButton::clicked, this, &frmReceptionComments::cmdChangeBeacon_Click);
     connect(Command3, &QPushButton::clicked, this, &frmReceptionComments::Command3_Click);
     connect(cmdDateSelect, &QPushButton::clicked, this, &frmReceptionComments::cmdDateSelect_Click);
-
-    m_commands.setAvailable(cmdChangeBeacon, false);
 }
 
 void frmReceptionComments::showForm()
@@ -395,7 +394,15 @@ void frmReceptionComments::cmdAddBeacon_Click()
 
 void frmReceptionComments::cmdChangeBeacon_Click()
 {
-    // Kept disabled until the beacon editor is part of the program.
+    m_state.NewRecordFlag = 0;
+    m_state.EditRecordNumber = m_state.CurrentRecordNumber;
+    m_state.EditorOpenedFromMain = false;
+    hide();
+    // The editor reads the three values above when it loads; its exit shows this dialog again.
+    frmName *editor = m_windows.editor();
+    editor->showForm();
+    editor->cmdDelete->setEnabled(false);
+    editor->Command2->setEnabled(false);
 }
 
 void frmReceptionComments::Command3_Click()

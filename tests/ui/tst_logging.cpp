@@ -14,6 +14,7 @@
 
 #include "Clock.h"
 #include "LogMaintenance.h"
+#include "editor/frmName.h"
 #include "logbook/DatePickerPanel.h"
 #include "logbook/frmMasterLogClear.h"
 #include "logbook/frmReceptionComments.h"
@@ -250,6 +251,67 @@ private slots:
         QVERIFY(program.windows->isReceptionCommentsLoaded());
         QVERIFY(!main->isEnabled());
         QCOMPARE(program.read(QStringLiteral("Logs/log3.dat")), QByteArray());
+    }
+
+    void modifyBeaconDataOpensTheEditorAndComesBackToTheDialog()
+    {
+        QDateTime now = utc(2026, 3, 4, 17, 6);
+        const ScopedClock clock([&now] { return now; });
+        TestProgram program;
+        frmMain *main = startAtCabinShowing(program, {beacon("XYZ", "400"), beacon("ABC", "338")});
+        QVERIFY(main);
+        main->cmdAddToLog_Click();
+        frmReceptionComments *dialog = program.windows->receptionComments();
+        dialog->txtTime->setText(QStringLiteral("0101"));
+        dialog->txtReceptionComments->setText(QStringLiteral("kept"));
+
+        QTest::mouseClick(dialog->cmdChangeBeacon, Qt::LeftButton);
+
+        QVERIFY(program.windows->isEditorLoaded());
+        frmName *editor = program.windows->editor();
+        QVERIFY(editor->isVisible());
+        QVERIFY(!editor->isModal());
+        QVERIFY(!editor->cmdDelete->isEnabled());
+        QVERIFY(!editor->Command2->isEnabled());
+        QCOMPARE(program.state.NewRecordFlag, 0);
+        QCOMPARE(program.state.EditRecordNumber, qint64(2));
+        QVERIFY(!program.state.EditorOpenedFromMain);
+        QVERIFY(program.windows->isReceptionCommentsLoaded());
+        QVERIFY(dialog->isHidden());
+        QVERIFY(!main->isEnabled());
+
+        now = utc(2026, 3, 4, 17, 20);
+        editor->Command1_Click();
+
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(dialog->txtTime->text(), QStringLiteral("1720"));
+        QCOMPARE(dialog->txtReceptionComments->text(), QStringLiteral("kept"));
+        QCOMPARE(dialog->lblShowAddedBeacon->text(), QStringLiteral("ABC - 338 kHz"));
+        QVERIFY(!main->isEnabled());
+    }
+
+    void aFrequencyChangedInTheEditorIsTheOneLogged()
+    {
+        const ScopedClock clock(utc(2026, 3, 4, 17, 6));
+        TestProgram program;
+        frmMain *main = startAtCabinShowing(program, {beacon("ABC", "338"), beacon("XYZ", "400")});
+        QVERIFY(main);
+        main->cmdAddToLog_Click();
+        frmReceptionComments *dialog = program.windows->receptionComments();
+        dialog->cmdChangeBeacon_Click();
+        frmName *editor = program.windows->editor();
+
+        editor->txtFrequencyIn->setText(QStringLiteral("450"));
+        editor->cmdWrite_Click();
+        editor->Command1_Click();
+
+        // The sort moved the beacon after XYZ; the dialog follows it.
+        QCOMPARE(program.state.CurrentRecordNumber, qint64(2));
+        QCOMPARE(dialog->lblShowAddedBeacon->text(), QStringLiteral("ABC - 450 kHz"));
+        dialog->cmdAddBeacon_Click();
+        QCOMPARE(program.read(QStringLiteral("Logs/log3.dat")), logEntry("ABC", "450", "1706", "20260304"));
+        QCOMPARE(storedBeacon(program, 2).loggedMask(), 8u);
+        QCOMPARE(storedBeacon(program, 1).loggedMask(), 0u);
     }
 
     void typingTheTimeChecksIt_data()
