@@ -365,8 +365,9 @@ PrintedLogBody PrintedLogLines(const ProgramFolder &folder, const PrintedLogCont
         const DistanceBearing db = distanceFromListener(latDeg, lonDeg, qth);
         body.Distance = db.distanceKm;
         body.Bearing = db.bearingDeg;
-        parts.distanceText = latDeg == 0 && lonDeg == 0 ? QByteArray(" No Coordinates")
-                                                        : printedLogDistance(db.distanceKm, db.bearingDeg, ctx.imperial);
+        const bool positionUnknown = latDeg == 0 && lonDeg == 0;
+        parts.distanceText = positionUnknown ? QByteArray(" No Coordinates")
+                                             : printedLogDistance(db.distanceKm, db.bearingDeg, ctx.imperial);
         body.lines.append(printedLogLine(parts));
         return true;
     });

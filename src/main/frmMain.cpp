@@ -47,6 +47,7 @@
 #include "preferences/frmLocation.h"
 #include "radar/frmDistanceCircle.h"
 #include "reports/frmListeningReports.h"
+#include "logbook/frmLog.h"
 #include "startup/frmBackup.h"
 #include "startup/frmRestore.h"
 
@@ -338,6 +339,8 @@ void frmMain::buildMenus()
     connect(cmdListeningReports, &QAction::triggered, this, &frmMain::cmdListeningReports_Click);
     connect(mnuStatistics, &QAction::triggered, this, &frmMain::mnuStatistics_Click);
     connect(mnuAbout, &QAction::triggered, this, &frmMain::mnuAbout_Click);
+    connect(cmdViewLog, &QPushButton::clicked, this, &frmMain::cmdViewLog_Click);
+    connect(cmdViewSession, &QPushButton::clicked, this, &frmMain::cmdViewSession_Click);
     connect(mnuDBBackup, &QAction::triggered, this, &frmMain::mnuDBBackup_Click);
     connect(mnuDBRestore, &QAction::triggered, this, &frmMain::mnuDBRestore_Click);
 }
@@ -346,7 +349,7 @@ void frmMain::buildMenus()
 // the search and the statistics ask of them.
 void frmMain::markUnavailableCommands()
 {
-    for (QObject *command : std::initializer_list<QObject *>{cmdViewLog, cmdViewSession})
+    for (QObject *command : std::initializer_list<QObject *>{})
         m_commands.setAvailable(command, false);
 }
 
@@ -795,6 +798,21 @@ void frmMain::cmdListeningReports_Click()
 {
     setEnabled(false);
     m_windows.listeningReports()->showForm();
+}
+
+void frmMain::cmdViewLog_Click()
+{
+    m_state.LogSelectCurrent = !m_state.CurrentFrequency.isEmpty();
+    m_state.LogViewMode = kLogViewLogbook;
+    m_windows.log()->showForm();
+    hide();
+}
+
+void frmMain::cmdViewSession_Click()
+{
+    m_state.LogViewMode = kLogViewSession;
+    m_windows.log()->showForm();
+    hide();
 }
 
 void frmMain::cmdExit_Click()

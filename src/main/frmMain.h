@@ -160,6 +160,8 @@ public slots:
     void cmdListeningReports_Click();
     void mnuStatistics_Click();
     void mnuAbout_Click();
+    void cmdViewLog_Click();
+    void cmdViewSession_Click();
     void mnuCnts_Click();
 
     void cmdNearby_Click();

@@ -6,6 +6,7 @@
 #include "RegistryStore.h"
 #include "SharedState.h"
 #include "MessageBox.h"
+#include "logbook/frmLog.h"
 #include "main/frmBrowser.h"
 #include "main/frmDisplay.h"
 #include "logbook/frmMasterLogClear.h"
@@ -86,6 +87,11 @@ frmDistanceCircle *WindowSet::distanceCircle()
 frmListeningReports *WindowSet::listeningReports()
 {
     return touch(m_listeningReports);
+}
+
+frmLog *WindowSet::log()
+{
+    return touch(m_log);
 }
 
 frmName *WindowSet::editor()
@@ -175,6 +181,11 @@ void WindowSet::unloadSplash()
         m_splash->deleteLater();
         m_splash.clear();
     }
+}
+
+void WindowSet::unloadLog()
+{
+    unload(m_log);
 }
 
 void WindowSet::unloadEditor()

@@ -20,6 +20,7 @@ class frmMain;
 class frmLocation;
 class frmDistanceCircle;
 class frmListeningReports;
+class frmLog;
 class frmName;
 class frmGPSRadar;
 class frmBeaconsPerBearing;
@@ -57,6 +58,7 @@ public:
     frmLocation *location();
     frmDistanceCircle *distanceCircle();
     frmListeningReports *listeningReports();
+    frmLog *log();
     frmName *editor();
     frmGPSRadar *gpsRadar();
     frmBeaconsPerBearing *beaconsPerBearing();
@@ -79,6 +81,7 @@ public:
     bool isLocationLoaded() const { return !m_location.isNull(); }
     bool isDistanceCircleLoaded() const { return !m_distanceCircle.isNull(); }
     bool isListeningReportsLoaded() const { return !m_listeningReports.isNull(); }
+    bool isLogLoaded() const { return !m_log.isNull(); }
     bool isEditorLoaded() const { return !m_editor.isNull(); }
     bool isGPSRadarLoaded() const { return !m_gpsRadar.isNull(); }
     bool isBeaconsPerBearingLoaded() const { return !m_beaconsPerBearing.isNull(); }
@@ -97,6 +100,8 @@ public:
     bool isSortProgressLoaded() const { return !m_sortProgress.isNull(); }
 
     void unloadSplash();
+    // The next touch loads a fresh log viewer.
+    void unloadLog();
     void unloadEditor();
     void unloadGPSRadar();
     void unloadBeaconsPerBearing();
@@ -138,6 +143,7 @@ private:
     QPointer<frmLocation> m_location;
     QPointer<frmDistanceCircle> m_distanceCircle;
     QPointer<frmListeningReports> m_listeningReports;
+    QPointer<frmLog> m_log;
     QPointer<frmName> m_editor;
     QPointer<frmGPSRadar> m_gpsRadar;
     QPointer<frmBeaconsPerBearing> m_beaconsPerBearing;

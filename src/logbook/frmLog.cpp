@@ -1,0 +1,749 @@
+#include "frmLog.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QTimer>
+
+#include <climits>
+
+#include "AutoBackup.h"
+#include "Clock.h"
+#include "ClockTexts.h"
+#include "DatePickerPanel.h"
+#include "LogMaintenance.h"
+#include "LogRecords.h"
+#include "MessageBox.h"
+#include "PrintedLog.h"
+#include "SharedState.h"
+#include "Text.h"
+#include "WindowSet.h"
+#include "main/frmMain.h"
+#include "preferences/frmLocation.h"
+#include "reports/frmCLEReport.h"
+
+namespace qern {
+
+namespace {
+
+constexpr int kWindowWidth = 800;
+constexpr int kWindowHeight = 524;
+constexpr int kCommentsWidth = 60;      // LogRecord and CLERecord Comments
+constexpr int kBeaconCommentsWidth = 90; // BeaconRecord Comments
+
+const QColor kRed(255, 0, 0);
+const QColor kGreen(0x80, 0xFF, 0x80);    // accepted or incomplete
+const QColor kLightRed(0xFF, 0x80, 0x80); // a stored time or date of the wrong length
+
+const QString kErrorTitle = QStringLiteral("Error");
+
+void setBoxColour(QLineEdit *box, const QColor &colour)
+{
+    QPalette palette = box->palette();
+    palette.setColor(QPalette::Base, colour);
+    box->setPalette(palette);
+}
+
+// The text a typed key would insert, mapped; empty when the key is left alone.
+QString mappedKey(const QKeyEvent *key, bool quoteToApostrophe, bool commaToBlank)
+{
+    if (quoteToApostrophe && key->text() == QLatin1String("\""))
+        return QStringLiteral("'");
+    if (commaToBlank && key->text() == QLatin1String(","))
+        return QStringLiteral(" ");
+    return {};
+}
+
+} // namespace
+
+frmLog::frmLog(WindowSet &windows) : m_windows(windows), m_state(windows.state())
+{
+    setObjectName(QStringLiteral("frmLog"));
+    setWindowTitle(QStringLiteral("QERN Log"));
+    buildControls();
+}
+
+frmLog::~frmLog() = default;
+
+void frmLog::buildControls()
+{
+    setFixedSize(kWindowWidth, kWindowHeight);
+
+    auto name = [](QObject *object, const char *objectName) { object->setObjectName(QLatin1String(objectName)); };
+    auto label = [&](const char *objectName, const QString &text, int x, int y, int w, int h = 20) {
+        auto *l = new QLabel(text, this);
+        if (objectName)
+            name(l, objectName);
+        l->setGeometry(x, y, w, h);
+        return l;
+    };
+    auto box = [&](const char *objectName, int x, int y, int w, bool readOnly) {
+        auto *e = new QLineEdit(this);
+        name(e, objectName);
+        e->setGeometry(x, y, w, 22);
+        e->setReadOnly(readOnly);
+        return e;
+    };
+    auto shown = [&](const char *objectName, const QString &caption, int y, int x = 400, int captionWidth = 108,
+                     int w = 280) {
+        label(nullptr, caption, x, y + 2, captionWidth);
+        return box(objectName, x + captionWidth + 2, y, w, true);
+    };
+    auto button = [&](const char *objectName, const QString &text, int x, int y, int w) {
+        auto *b = new QPushButton(text, this);
+        name(b, objectName);
+        b->setGeometry(x, y, w, 28);
+        b->setAutoDefault(false);
+        return b;
+    };
+
+    lblTitle = label("lblTitle", QString(), 8, 6, 380, 24);
+    lblTitle->setFont(namedFont(QStringLiteral("Tahoma"), 12, true));
+    lblHeading = label("lblHeading", QStringLiteral("ID          FREQ      LOCATION"), 8, 34, 380, 18);
+    lblHeading->setFont(fixedListFont());
+    lstLog = new QListWidget(this);
+    name(lstLog, "lstLog");
+    lstLog->setGeometry(8, 52, 380, 400);
+    lstLog->setFont(fixedListFont());
+    lstLog->setSortingEnabled(false);
+    lblLog = label("lblLog", QString(), 8, 456, 380, 20);
+
+    txtLogIdent = shown("txtLogIdent", QStringLiteral("Beacon ident"), 8, 400, 108, 90);
+    txtLogFreq = shown("txtLogFreq", QStringLiteral("Frequency"), 8, 608, 70, 80);
+    lblDAID = label("lblDAID", QStringLiteral("DAID"), 762, 10, 36);
+    txtLogLocation = shown("txtLogLocation", QStringLiteral("Location"), 34);
+    txtLogProvince = shown("txtLogProvince", QStringLiteral("Province/State"), 60);
+    txtLogCountry = shown("txtLogCountry", QStringLiteral("Country"), 86);
+    txtLogCycle = shown("txtLogCycle", QStringLiteral("Ident Cycle"), 112, 400, 108, 90);
+    txtLogPower = shown("txtLogPower", QStringLiteral("Power/Class"), 112, 608, 80, 102);
+    label(nullptr, QStringLiteral("Mod Offset"), 400, 140, 108);
+    txtLogUSB = box("txtLogUSB", 510, 138, 90, true);
+    txtLogLSB = box("txtLogLSB", 606, 138, 90, true);
+    txtLogLatitude = shown("txtLogLatitude", QStringLiteral("Latitude"), 164, 400, 108, 90);
+    txtLogLongitude = shown("txtLogLongitude", QStringLiteral("Longitude"), 164, 608, 80, 102);
+    txtLogQTH = shown("txtLogQTH", QStringLiteral("QTH Locator"), 190, 400, 108, 90);
+    txtLogDistance = shown("txtLogDistance", QStringLiteral("Distance/Bearing"), 216);
+
+    label(nullptr, QStringLiteral("Beacon Comments"), 400, 242, 200);
+    txtLogComments = box("txtLogComments", 400, 260, 390, false);
+    txtLogComments->setMaxLength(kBeaconCommentsWidth);
+
+    label(nullptr, QStringLiteral("Time"), 400, 294, 40);
+    txtLogTime = box("txtLogTime", 440, 292, 60, false);
+    label(nullptr, QStringLiteral("Date"), 510, 294, 34);
+    txtLogDate = box("txtLogDate", 546, 292, 90, false);
+    cmdCalendar = button("cmdCalendar", QStringLiteral("Select"), 642, 289, 64);
+    lblOutOfSync = label("lblOutOfSync", QStringLiteral("!"), 714, 290, 20, 24);
+    lblOutOfSync->setFont(namedFont(QStringLiteral("Tahoma"), 14, true));
+    lblOutOfSync->setStyleSheet(QStringLiteral("color: rgb(255, 0, 0);"));
+    lblOutOfSync->setToolTip(QStringLiteral("Logged, but the logbook holds no entry of this beacon"));
+
+    HLogged = new QScrollBar(Qt::Horizontal, this);
+    name(HLogged, "HLogged");
+    HLogged->setGeometry(400, 324, 300, 18);
+    HLogged->setPageStep(1);
+    lblCount = label("lblCount", QString(), 706, 322, 84);
+
+    lblReceptionComments = label("lblReceptionComments", QStringLiteral("Reception Comments"), 400, 348, 200);
+    lblCLEComments = label("lblCLEComments", QStringLiteral("CLE/Session Comments"), 400, 348, 200);
+    lblNewBeacon = label("lblNewBeacon", QStringLiteral("NEW BEACON !"), 620, 348, 170);
+    lblNewBeacon->setFont(namedFont(QStringLiteral("Tahoma"), 10, true));
+    lblNewBeacon->setStyleSheet(QStringLiteral("color: rgb(255, 0, 0);"));
+    txtReceptionComments = box("txtReceptionComments", 400, 366, 390, false);
+    txtReceptionComments->setMaxLength(kCommentsWidth);
+    txtCLEComments = box("txtCLEComments", 400, 366, 390, false);
+    txtCLEComments->setMaxLength(kCommentsWidth);
+
+    cmdUpdate = button("cmdUpdate", QStringLiteral("Update"), 8, 486, 110);
+    cmdDelete = button("cmdDelete", QStringLiteral("Delete From Log"), 124, 486, 170);
+    cmdExport = button("cmdExport", QStringLiteral("Create CLE/Session Report"), 300, 486, 200);
+    cmdExit = button("cmdExit", QStringLiteral("Exit"), 700, 486, 92);
+
+    picCalendar2 = new DatePickerPanel(this, txtLogDate, QPoint(3960, 3600),
+                                       {QStringLiteral("cmdSelectDate"), QStringLiteral("Select Date"),
+                                        QStringLiteral("cmdCancel"), QStringLiteral("Cancel")});
+    picCalendar2->setObjectName(QStringLiteral("picCalendar2"));
+    picCalendar2->hide();
+    cdrCalendar2 = picCalendar2->cdrCalendar2;
+    cmbMonth = picCalendar2->cmbMonth;
+    cmbYear = picCalendar2->cmbYear;
+    cmdSelectDate = picCalendar2->confirmButton;
+    cmdCancel = picCalendar2->cancelButton;
+
+    for (QLineEdit *edited : {txtLogTime, txtLogComments, txtReceptionComments, txtCLEComments})
+        edited->installEventFilter(this);
+
+    connect(lstLog, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (!m_settingSelection && row >= 0)
+            lstLog_Click();
+    });
+    connect(HLogged, &QScrollBar::valueChanged, this, &frmLog::HLogged_Change);
+    connect(txtLogTime, &QLineEdit::textChanged, this, &frmLog::txtLogTime_Change);
+    connect(txtLogDate, &QLineEdit::textChanged, this, &frmLog::txtLogDate_Change);
+    connect(cmdUpdate, &QPushButton::clicked, this, &frmLog::cmdUpdate_Click);
+    connect(cmdDelete, &QPushButton::clicked, this, &frmLog::cmdDelete_Click);
+    connect(cmdExport, &QPushButton::clicked, this, &frmLog::cmdExport_Click);
+    connect(cmdExit, &QPushButton::clicked, this, &frmLog::cmdExit_Click);
+    connect(cmdCalendar, &QPushButton::clicked, this, &frmLog::cmdCalendar_Click);
+}
+
+void frmLog::showForm()
+{
+    show();
+    raise();
+    activateWindow();
+    Form_Activate();
+}
+
+void frmLog::showError(const QString &text)
+{
+    MessageBox::show(text, kErrorTitle);
+}
+
+// ---------------------------------------------------------------------------------
+// Loading, activation and leaving
+
+void frmLog::Form_Load()
+{
+    HLogged->hide();
+    HLogged->setEnabled(false);
+    lblNewBeacon->hide();
+    lblOutOfSync->hide();
+}
+
+void frmLog::Form_Activate()
+{
+    setEnabled(false);
+    lblOutOfSync->hide();
+    picCalendar2->hide();
+
+    const bool session = m_state.LogViewMode == kLogViewSession;
+    lblReceptionComments->setVisible(!session);
+    txtReceptionComments->setVisible(!session);
+    lblCLEComments->setVisible(session);
+    txtCLEComments->setVisible(session);
+    cmdExport->show();
+    if (session) {
+        lblTitle->setText(QStringLiteral("CLE Log"));
+        cmdDelete->setText(QStringLiteral("Delete From CLE/Session"));
+    } else {
+        m_state.LogFileName = MakeLogFileName(m_state.CurrentLocationIndex);
+        const QString location =
+            m_windows.location()->cmbListeningLocation->itemText(m_state.CurrentLocationIndex);
+        lblTitle->setText(location + QStringLiteral(" NDB Log"));
+        cmdExport->setText(QStringLiteral("Print Log"));
+        cmdDelete->setText(QStringLiteral("Delete From Log"));
+    }
+    m_commands.setArmed(cmdExport, true);
+
+    LoadTable();
+    setEnabled(true);
+}
+
+void frmLog::cmdExit_Click()
+{
+    close();
+}
+
+void frmLog::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+    if (m_unloading)
+        return;
+    m_unloading = true;
+    hide();
+    Form_Unload();
+    m_windows.unloadLog();
+}
+
+void frmLog::Form_Unload()
+{
+    if (m_windows.hasEnded())
+        return;
+    frmMain *main = m_windows.main();
+    m_windows.returnToMain();
+    // The main window shows the beacon last viewed here.
+    if (!txtLogIdent->text().isEmpty())
+        main->SearchBeacons(txtLogIdent->text(), toWindows1252(txtLogFreq->text()), false);
+    else
+        main->ClearBeaconDisplay();
+}
+
+// ---------------------------------------------------------------------------------
+// The list
+
+void frmLog::LoadTable()
+{
+    {
+        const QSignalBlocker blocker(lstLog);
+        lstLog->clear();
+    }
+    LogTableContext ctx;
+    ctx.mode = m_state.LogViewMode;
+    ctx.currentLocationIndex = m_state.CurrentLocationIndex;
+    ctx.currentIdent = m_state.CurrentIdent;
+    ctx.currentFrequency = m_state.CurrentFrequency;
+    ctx.countries = &m_state.Countries;
+    ctx.states = &m_state.States;
+    ctx.exactMatchSeen = ExactMatchSeen;
+    const LogTable table = qern::LoadTable(m_state.folder, ctx);
+
+    RecNo = table.RecNo;
+    LogListSelectRow = table.LogListSelectRow;
+    ExactMatchSeen = table.ExactMatchSeen;
+    lblLog->setText(fromWindows1252(table.lblLog()));
+    lstLog->setUpdatesEnabled(false);
+    for (const QByteArray &row : table.rows)
+        lstLog->addItem(fromWindows1252(row));
+    lstLog->setUpdatesEnabled(true);
+
+    if (table.error.failed())
+        showError(table.error.messageText());
+
+    if (table.rows.isEmpty()) {
+        selectRow(-1);
+        ClearEverything();
+        m_commands.setArmed(cmdExport, false);
+        cmdUpdate->setEnabled(false);
+        cmdDelete->setEnabled(false);
+        return;
+    }
+    const int row = table.rowToSelect();
+    selectRow(row);
+    // A list without a selection shows no beacon.
+    if (row < 0)
+        ClearEverything();
+    m_state.LogSelectCurrent = false;
+    m_commands.setArmed(cmdExport, true);
+    cmdUpdate->setEnabled(true);
+    cmdDelete->setEnabled(true);
+}
+
+void frmLog::selectRow(int row)
+{
+    {
+        m_settingSelection = true;
+        if (row < 0)
+            lstLog->clearSelection();
+        lstLog->setCurrentRow(row);
+        m_settingSelection = false;
+    }
+    // Setting the selection in code shows the beacon, as a click does.
+    if (row >= 0)
+        lstLog_Click();
+}
+
+int frmLog::selectedRow() const
+{
+    const int row = lstLog->currentRow();
+    if (row < 0 || row >= RecNo.size() || !lstLog->item(row)->isSelected())
+        return -1;
+    return row;
+}
+
+void frmLog::ClearEverything()
+{
+    for (QLineEdit *box : {txtLogIdent, txtLogFreq, txtLogLocation, txtLogComments, txtReceptionComments, txtLogCountry,
+                           txtLogProvince, txtLogCycle, txtLogPower, txtLogLatitude, txtLogLongitude, txtLogQTH,
+                           txtLogDistance, txtLogDate, txtLogTime})
+        box->clear();
+    lblDAID->hide();
+    lblNewBeacon->hide();
+    // Nothing is shown, so no entry either.
+    Entries.clear();
+    ShownCountryCode.clear();
+    HLogged->hide();
+    lblCount->clear();
+    lblOutOfSync->hide();
+}
+
+void frmLog::lstLog_Click()
+{
+    LoadAfterScrolling();
+}
+
+// ---------------------------------------------------------------------------------
+// One beacon
+
+void frmLog::LoadAfterScrolling()
+{
+    const int k = selectedRow();
+    if (k < 0)
+        return;
+
+    lblNewBeacon->hide();
+    Entries.clear();
+    for (QLineEdit *box : {txtLogTime, txtLogDate, txtLogIdent, txtLogFreq, txtLogQTH, txtLogDistance, txtLogCountry,
+                           txtLogProvince, txtLogPower, txtLogCycle, txtLogLatitude, txtLogLongitude, txtLogLSB,
+                           txtLogUSB, txtLogComments, txtCLEComments, txtReceptionComments})
+        box->clear();
+
+    frmLocation *preferences = m_windows.location();
+    LogDetailContext ctx;
+    ctx.mode = m_state.LogViewMode;
+    ctx.currentLocationIndex = m_state.CurrentLocationIndex;
+    if (m_state.CurrentLocationIndex >= 0 && m_state.CurrentLocationIndex < kLocationCount) {
+        ctx.locationLat = m_state.LocationLat[m_state.CurrentLocationIndex];
+        ctx.locationLon = m_state.LocationLon[m_state.CurrentLocationIndex];
+    }
+    ctx.imperial = preferences->optImperial->isChecked();
+    const LogDetail d = qern::LoadAfterScrolling(m_state.folder, RecNo[k], ctx);
+    if (d.error.failed()) {
+        showError(d.error.messageText());
+        checkTimeLength();
+        return;
+    }
+
+    txtLogIdent->setText(fromWindows1252(d.txtLogIdent));
+    txtLogFreq->setText(fromWindows1252(d.txtLogFreq));
+    txtLogLocation->setText(fromWindows1252(d.txtLogLocation));
+    txtLogUSB->setText(fromWindows1252(d.txtLogUSB));
+    txtLogLSB->setText(fromWindows1252(d.txtLogLSB));
+    txtLogComments->setText(fromWindows1252(d.txtLogComments));
+    ShownCountryCode = d.ShownCountryCode;
+    txtLogCountry->setText(fromWindows1252(d.txtLogCountry));
+    txtLogProvince->setText(fromWindows1252(d.txtLogProvince));
+    txtLogCycle->setText(fromWindows1252(d.txtLogCycle));
+    txtLogPower->setText(fromWindows1252(d.txtLogPower));
+    txtLogLatitude->setText(fromWindows1252(d.txtLogLatitude));
+    txtLogLongitude->setText(fromWindows1252(d.txtLogLongitude));
+    txtLogQTH->setText(fromWindows1252(d.txtLogQTH));
+    txtLogDistance->setText(fromWindows1252(d.txtLogDistance));
+    lblDAID->setVisible(d.lblDAIDVisible);
+    m_state.QTHLatitude = d.QTHLatitude;
+    m_state.QTHLongitude = d.QTHLongitude;
+    m_state.Distance = d.Distance;
+    m_state.Bearing = d.Bearing;
+    m_state.QTHLocator = d.QTHLocator;
+
+    if (d.countryTableMissing)
+        showError(QStringLiteral("Country lookup table missing."));
+    if (d.stateTableMissing)
+        showError(QStringLiteral("State, Province lookup table missing."));
+    if (d.lookupError.failed())
+        showError(d.lookupError.messageText());
+
+    if (m_state.LogViewMode == kLogViewSession) {
+        lblCount->hide();
+        if (d.sessionRecordFound) {
+            lblNewBeacon->setVisible(d.lblNewBeaconVisible);
+            txtLogTime->setText(fromWindows1252(d.sessionTime));
+            txtLogDate->setText(fromWindows1252(d.sessionDate));
+            txtCLEComments->setText(fromWindows1252(d.sessionComments));
+        }
+    } else {
+        Entries = d.entries;
+        lblOutOfSync->hide();
+        txtLogTime->setReadOnly(false);
+        txtLogDate->setReadOnly(false);
+        cmdCalendar->setEnabled(true);
+        lblCount->show();
+        if (Entries.isEmpty()) {
+            // Marked as logged here, yet the logbook holds no entry of it.
+            HLogged->hide();
+            lblCount->clear();
+            lblOutOfSync->show();
+            txtLogTime->setReadOnly(true);
+            txtLogDate->setReadOnly(true);
+            cmdCalendar->setEnabled(false);
+        } else if (Entries.size() == 1) {
+            HLogged->hide();
+            lblCount->clear();
+            showEntry(1);
+        } else {
+            {
+                const QSignalBlocker blocker(HLogged);
+                HLogged->setEnabled(true);
+                HLogged->setRange(1, static_cast<int>(std::min<qsizetype>(Entries.size(), INT_MAX)));
+                HLogged->setValue(1);
+            }
+            HLogged->show();
+            lblCount->setText(fromWindows1252(entryCountText(1, Entries.size())));
+            showEntry(1);
+        }
+    }
+    if (d.logError.failed())
+        showError(d.logError.messageText());
+    checkTimeLength();
+}
+
+void frmLog::showEntry(qsizetype position)
+{
+    if (position < 1 || position > Entries.size())
+        return;
+    const LogEntryView &entry = Entries[position - 1];
+    txtLogTime->setText(fromWindows1252(entry.time));
+    txtLogDate->setText(fromWindows1252(entry.date));
+    txtReceptionComments->setText(fromWindows1252(entry.comments));
+}
+
+void frmLog::HLogged_Change(int value)
+{
+    lblCount->setText(fromWindows1252(entryCountText(value, Entries.size())));
+    showEntry(value);
+    checkTimeLength();
+    checkDateLength();
+}
+
+qint64 frmLog::shownEntryRecord() const
+{
+    if (Entries.isEmpty())
+        return 0;
+    const qsizetype position = Entries.size() > 1 ? HLogged->value() : 1;
+    if (position < 1 || position > Entries.size())
+        return 0;
+    return Entries[position - 1].recordNumber;
+}
+
+void frmLog::checkTimeLength()
+{
+    const bool whole = txtLogTime->text().size() == 4;
+    setBoxColour(txtLogTime, whole ? kGreen : kLightRed);
+    cmdUpdate->setEnabled(whole);
+}
+
+void frmLog::checkDateLength()
+{
+    const bool whole = txtLogDate->text().size() == 8;
+    setBoxColour(txtLogDate, whole ? kGreen : kLightRed);
+    cmdUpdate->setEnabled(whole);
+}
+
+// ---------------------------------------------------------------------------------
+// The editable fields
+
+void frmLog::applyCheck(QLineEdit *box, const FieldCheck &check)
+{
+    const QString text = fromWindows1252(check.text);
+    if (box->text() != text) {
+        const QSignalBlocker blocker(box);
+        box->setText(text);
+    }
+    setBoxColour(box, check.colour == BoxColour::Red ? kRed : kGreen);
+    cmdUpdate->setEnabled(check.updateEnabled);
+    if (check.selectionStart >= 0)
+        box->setSelection(check.selectionStart, check.selectionLength);
+}
+
+void frmLog::txtLogTime_Change()
+{
+    applyCheck(txtLogTime, checkLogTime(toWindows1252(txtLogTime->text())));
+}
+
+void frmLog::txtLogDate_Change()
+{
+    applyCheck(txtLogDate, checkLogDate(toWindows1252(txtLogDate->text())));
+}
+
+void frmLog::txtLogTime_GotFocus()
+{
+    const ClockTexts clock = GetUTCOffset(Clock::now());
+    m_state.UTCOffsetText = clock.UTCOffsetText;
+    m_state.UTCTimeText = clock.UTCTimeText;
+    m_state.UTCDateText = clock.UTCDateText;
+    m_state.LocalTimeText = clock.LocalTimeText;
+    m_state.LocalDateText = clock.LocalDateText;
+    // A click places the cursor after the focus arrives: select once it has.
+    QTimer::singleShot(0, txtLogTime, [box = txtLogTime] { box->selectAll(); });
+}
+
+void frmLog::txtLogTime_LostFocus()
+{
+    const QString padded = fromWindows1252(logTimeAfterFocusLoss(toWindows1252(txtLogTime->text())));
+    if (padded != txtLogTime->text())
+        txtLogTime->setText(padded);
+}
+
+bool frmLog::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == txtLogTime && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) {
+        // Switching to another window and back neither leaves nor enters the box.
+        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+            if (event->type() == QEvent::FocusIn)
+                txtLogTime_GotFocus();
+            else
+                txtLogTime_LostFocus();
+        }
+    }
+    if (event->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        QString replacement;
+        if (watched == txtLogTime)
+            replacement = mappedKey(key, false, true);
+        else if (watched == txtLogComments)
+            replacement = mappedKey(key, true, true);
+        else if (watched == txtReceptionComments || watched == txtCLEComments)
+            replacement = mappedKey(key, true, false);
+        if (!replacement.isEmpty()) {
+            auto *box = static_cast<QLineEdit *>(watched);
+            if (!box->isReadOnly())
+                box->insert(replacement);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------------------------
+// The date picker
+
+void frmLog::cmdCalendar_Click()
+{
+    if (lstLog->currentRow() < 0 || selectedRow() < 0)
+        return;
+    picCalendar2->open();
+    picCalendar2->raise();
+}
+
+void frmLog::cmdSelectDate_Click()
+{
+    picCalendar2->confirm();
+}
+
+void frmLog::cmdCancel_Click()
+{
+    picCalendar2->cancel();
+}
+
+// ---------------------------------------------------------------------------------
+// Update and Delete
+
+void frmLog::cmdUpdate_Click()
+{
+    // Without a selected row there is no beacon to write back.
+    const int k = selectedRow();
+    if (k < 0)
+        return;
+    m_state.LogFileName = MakeLogFileName(m_state.CurrentLocationIndex);
+    if (const FileError backup = AutoBackupFiles(m_state.folder)) {
+        showError(backup.messageText());
+        return;
+    }
+
+    LogEditResult result;
+    if (m_state.LogViewMode == kLogViewSession) {
+        result = updateSessionRecords(m_state.folder, RecNo[k], toWindows1252(txtLogTime->text()),
+                                      toWindows1252(txtLogDate->text()), toWindows1252(txtCLEComments->text()));
+    } else {
+        LogbookEntryEdit edit;
+        edit.beaconComments = toWindows1252(txtLogComments->text());
+        edit.time = toWindows1252(txtLogTime->text());
+        edit.date = toWindows1252(txtLogDate->text());
+        edit.receptionComments = toWindows1252(txtReceptionComments->text());
+        result = updateLogbookEntry(m_state.folder, m_state.CurrentLocationIndex, RecNo[k], shownEntryRecord(), edit);
+    }
+    if (result.error.failed()) {
+        showError(result.error.messageText());
+        return;
+    }
+    if (result.beaconMissing) {
+        MessageBox::show(QLatin1String(kBeaconMissingText), QLatin1String(kBeaconMissingTitle));
+        return;
+    }
+
+    m_windows.main()->CheckDatabaseIntegrity();
+    LoadTable();
+    if (k < lstLog->count())
+        selectRow(k);
+}
+
+void frmLog::cmdDelete_Click()
+{
+    const int k = selectedRow();
+    if (k < 0)
+        return;
+    if (const FileError backup = AutoBackupFiles(m_state.folder)) {
+        showError(backup.messageText());
+        return;
+    }
+    cmdUpdate->setEnabled(false);
+    cmdDelete->setEnabled(false);
+    txtCLEComments->clear();
+
+    const LogEditResult result =
+        m_state.LogViewMode == kLogViewSession
+            ? removeFromSession(m_state.folder, RecNo[k])
+            : deleteLogbookEntry(m_state.folder, m_state.CurrentLocationIndex, RecNo[k], shownEntryRecord());
+    if (result.error.failed())
+        showError(result.error.messageText());
+
+    LoadTable();
+    const int rows = lstLog->count();
+    if (rows > 0)
+        selectRow(std::min(k, rows - 1));
+    m_windows.main()->CheckDatabaseIntegrity();
+}
+
+// ---------------------------------------------------------------------------------
+// The third button
+
+void frmLog::cmdExport_Click()
+{
+    if (m_state.LogViewMode == kLogViewSession) {
+        // The report window shows this one again when it closes.
+        hide();
+        m_windows.cleReport()->showForm();
+        return;
+    }
+    PrintLog();
+}
+
+void frmLog::PrintLog()
+{
+    frmPrintProgress progress(this);
+    progress.show();
+    letEventsRun();
+
+    const std::unique_ptr<QPrinter> printer = m_printerSource ? m_printerSource() : defaultPrinter();
+    if (!printer) {
+        progress.hide();
+        PrintOutcome none;
+        none.errorNumber = kPrinterError;
+        showError(none.messageText());
+        return;
+    }
+
+    PrintedLogContext ctx;
+    ctx.currentLocationIndex = m_state.CurrentLocationIndex;
+    if (m_state.CurrentLocationIndex >= 0 && m_state.CurrentLocationIndex < kLocationCount) {
+        ctx.locationLat = m_state.LocationLat[m_state.CurrentLocationIndex];
+        ctx.locationLon = m_state.LocationLon[m_state.CurrentLocationIndex];
+    }
+    ctx.imperial = m_windows.location()->optImperial->isChecked();
+    ctx.countries = &m_state.Countries;
+    m_state.LogFileName = MakeLogFileName(m_state.CurrentLocationIndex);
+    m_state.LogRecordLength = LogRecord::Length;
+    const PrintedLogBody body = PrintedLogLines(m_state.folder, ctx, letEventsRun);
+    if (body.error.failed()) {
+        progress.hide();
+        showError(body.error.messageText());
+        return;
+    }
+    m_state.Distance = body.Distance;
+    m_state.Bearing = body.Bearing;
+
+    PrintedLogPages pages;
+    pages.heading =
+        printedLogHeading(m_state.UserName, m_state.UserCallSign, m_state.LocationName, m_state.LocationLocator);
+    pages.lines = body.lines;
+    pages.closing = printedLogClosing(m_state.LoggedCountHere);
+    LogPrinter logPrinter(*printer);
+    const PrintOutcome outcome = logPrinter.print(pages, letEventsRun);
+    progress.hide();
+    if (outcome.failed()) {
+        showError(outcome.messageText());
+        return;
+    }
+    LoadTable();
+}
+
+} // namespace qern
