@@ -93,7 +93,7 @@ QString fromWindows1252(QByteArrayView bytes)
     return text;
 }
 
-QByteArray toWindows1252(QStringView text, bool *lossless)
+QByteArray toWindows1252(QStringView text, bool *lossless, char replacement)
 {
     QByteArray out;
     out.reserve(text.size());
@@ -114,7 +114,7 @@ QByteArray toWindows1252(QStringView text, bool *lossless)
         if (found >= 0) {
             out += static_cast<char>(0x80 + found);
         } else {
-            out += '?';
+            out += replacement;
             allMapped = false;
         }
     }

@@ -23,7 +23,8 @@ QByteArray upperCase(QByteArrayView text);
 
 // Windows-1252 <-> QString. Qt 6.4 has no converter for this code page.
 QString fromWindows1252(QByteArrayView bytes);
-// Characters that Windows-1252 cannot hold become '?'; *lossless tells whether any did.
-QByteArray toWindows1252(QStringView text, bool *lossless = nullptr);
+// Characters that Windows-1252 cannot hold become replacement ('?' by default);
+// *lossless tells whether any did.
+QByteArray toWindows1252(QStringView text, bool *lossless = nullptr, char replacement = '?');
 
 } // namespace qern

@@ -499,6 +499,10 @@ void frmMain::setMatchStepperVisible(bool visible)
     lblFound->setVisible(visible);
 }
 
+// A typed character that no ident can hold (outside Windows-1252) stands for this
+// byte, so it matches nothing instead of turning into the "?" wildcard.
+static constexpr char kUnmatchableByte = '\x01';
+
 void frmMain::SearchBeacons(const QString &text, const QByteArray &frequency, bool filterOn)
 {
     ClearBeaconDisplay();
@@ -509,7 +513,8 @@ void frmMain::SearchBeacons(const QString &text, const QByteArray &frequency, bo
     const SearchContext context =
         SearchContext::fromState(m_state, m_windows.location()->optMetric->isChecked());
     const SearchResult result =
-        qern::SearchBeacons(m_state.folder, toWindows1252(text), frequency, filterOn, context);
+        qern::SearchBeacons(m_state.folder, toWindows1252(text, nullptr, kUnmatchableByte), frequency, filterOn,
+                            context);
 
     m_state.SearchMatches = result.found() ? result.matches : QList<qint64>();
     m_state.SearchMatchCount = result.searchMatchCount();

@@ -51,6 +51,20 @@ MsgAnswer showReal(const MessageRequest &request)
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         break;
     }
+    switch (request.defaultAnswer) {
+    case MsgAnswer::Yes:
+        box.setDefaultButton(QMessageBox::Yes);
+        break;
+    case MsgAnswer::No:
+        box.setDefaultButton(QMessageBox::No);
+        break;
+    case MsgAnswer::Cancel:
+        box.setDefaultButton(QMessageBox::Cancel);
+        break;
+    case MsgAnswer::Ok:
+        box.setDefaultButton(QMessageBox::Ok);
+        break;
+    }
     switch (box.exec()) {
     case QMessageBox::Yes:
         return MsgAnswer::Yes;
@@ -67,7 +81,9 @@ MsgAnswer showReal(const MessageRequest &request)
 
 MsgAnswer MessageBox::show(const QString &text, const QString &title, MsgButtons buttons, MsgIcon icon)
 {
-    const MessageRequest request{text, title.isEmpty() ? defaultTitle() : title, buttons, icon};
+    const bool question = buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoCancel;
+    const MessageRequest request{text, title.isEmpty() ? defaultTitle() : title, buttons, icon,
+                                 question ? MsgAnswer::No : MsgAnswer::Ok};
     if (handler())
         return handler()(request);
     return showReal(request);

@@ -17,6 +17,9 @@ struct MessageRequest {
     QString title;
     MsgButtons buttons = MsgButtons::Ok;
     MsgIcon icon = MsgIcon::None;
+    // The button Enter presses: No for a Yes/No question, so a destructive action
+    // never happens by a stray key.
+    MsgAnswer defaultAnswer = MsgAnswer::Ok;
 };
 
 class MessageBox {

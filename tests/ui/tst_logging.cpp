@@ -607,6 +607,7 @@ private slots:
         QCOMPARE(program.boxes.shown[0].title, QStringLiteral("Confirm Session/CLE Delete"));
         QCOMPARE(program.boxes.shown[0].buttons, MsgButtons::YesNo);
         QCOMPARE(program.boxes.shown[0].icon, MsgIcon::Critical);
+        QCOMPARE(program.boxes.shown[0].defaultAnswer, MsgAnswer::No);
         QCOMPARE(program.boxes.shown[1].text, QStringLiteral("     Session/CLE deleted.     "));
         QCOMPARE(program.boxes.shown[1].title, QStringLiteral("QERN"));
         QVERIFY(!QFile::exists(program.path(QStringLiteral("Logs/cle.dat"))));

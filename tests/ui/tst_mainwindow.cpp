@@ -35,7 +35,11 @@ Beacon beacon(const QByteArray &ident, const QByteArray &frequency)
 void typeAndEnter(frmMain *main, const QString &text)
 {
     main->txtIdent->clear();
-    QTest::keyClicks(main->txtIdent, text);
+    // Qt Test types Latin-1 only; other letters arrive as a paste would.
+    if (text.toLatin1() == text.toUtf8())
+        QTest::keyClicks(main->txtIdent, text);
+    else
+        main->txtIdent->insert(text);
     QTest::keyClick(main->txtIdent, Qt::Key_Return);
 }
 
@@ -128,6 +132,9 @@ private slots:
                                         << QStringLiteral("Searching wildcards only is not allowed.")
                                         << QStringLiteral("A big no, no.");
         QTest::newRow("empty") << QString() << QStringLiteral("Empty search field.") << QStringLiteral("Huh?");
+        // Letters no ident can hold are not wildcards.
+        QTest::newRow("outside Windows-1252") << QString::fromUtf8("\u0410\u0411") << QStringLiteral("Facility not found.")
+                                              << QStringLiteral("Not found");
     }
     void refusedTextsGiveTheirMessageAndClearTheDisplay()
     {
