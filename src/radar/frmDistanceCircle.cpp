@@ -136,14 +136,9 @@ void frmDistanceCircle::cmdSavePrefs_Click()
 
 void frmDistanceCircle::cmdBeaconReport_Click()
 {
-    SharedState &state = m_windows.state();
-    frmFileOperation *chooser = m_windows.fileOperation();
-    chooser->txtFileName->setText(fromWindows1252(state.BeaconRadarFile));
-    state.FileOperationMode = 4;
-    if (!chooser->presetFolder(fromWindows1252(state.BeaconRadarFolder)))
-        chooser->presetFolder(state.folder.root());
-    chooser->setTarget(txtBeaconRadar);
-    chooser->showForm();
+    const SharedState &state = m_windows.state();
+    openPathChooser(m_windows, txtBeaconRadar, 4, fromWindows1252(state.BeaconRadarFolder),
+                    fromWindows1252(state.BeaconRadarFile));
 }
 
 void frmDistanceCircle::cmdExit_Click()

@@ -1,167 +1,40 @@
 #include "frmCLEReportView.h"
 
-#include <QCloseEvent>
-#include <QGridLayout>
-#include <QGroupBox>
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
-#include <QRadioButton>
-#include <QVBoxLayout>
 
-#include "MessageBox.h"
-#include "ReportSettings.h"
-#include "SharedState.h"
-#include "Text.h"
 #include "WindowSet.h"
-#include "startup/frmFileOperation.h"
 
 namespace qern {
 
-namespace {
-
-QPushButton *namedButton(const char *objectName, const QString &caption)
+frmCLEReportView::frmCLEReportView(WindowSet &windows)
+    : ReportView(windows, {"frmCLEReportView", QStringLiteral("CLE/Session Report"),
+                           QStringLiteral("Session reports are not part of this version of QERN: no report is "
+                                          "built, sorted, printed or saved. The sort order and the file name "
+                                          "below are kept for later."),
+                           QStringLiteral("No report file was written: session reports are not part of this "
+                                          "version of QERN."),
+                           "cmdSort", "cmdSaveAs", "cmdSave", QStringLiteral("Save"), kCLEReportSort,
+                           kCLEReportFiles, 7, 8, &WindowSet::unloadCLEReportView}),
+      cmdSort(sortButton()), cmdSaveAs(saveAsButton()), cmdSave(saveButton())
 {
-    auto *b = new QPushButton(caption);
-    b->setObjectName(QLatin1String(objectName));
-    b->setAutoDefault(false);
-    return b;
-}
-
-QRadioButton *namedOption(const char *objectName, const QString &caption)
-{
-    auto *o = new QRadioButton(caption);
-    o->setObjectName(QLatin1String(objectName));
-    return o;
-}
-
-} // namespace
-
-frmCLEReportView::frmCLEReportView(WindowSet &windows) : m_windows(windows)
-{
-    setObjectName(QStringLiteral("frmCLEReportView"));
-    setWindowTitle(QStringLiteral("CLE/Session Report"));
-
-    lblNotBuilt = new QLabel(QStringLiteral("Session reports are not part of this version of QERN: no report is "
-                                            "built, sorted, printed or saved. The sort order and the file name "
-                                            "below are kept for later."));
-    lblNotBuilt->setObjectName(QStringLiteral("lblNotBuilt"));
-    lblNotBuilt->setWordWrap(true);
-
-    lstSortBy = new QListWidget;
-    lstSortBy->setObjectName(QStringLiteral("lstSortBy"));
-    for (const char *key : kReportSortKeys)
-        lstSortBy->addItem(QLatin1String(key));
-    lstSortBy->setMaximumHeight(110);
-    optAscending = namedOption("optAscending", QStringLiteral("Ascending"));
-    optDescending = namedOption("optDescending", QStringLiteral("Descending"));
-    cmdSort = namedButton("cmdSort", QStringLiteral("Sort"));
-    auto *sortBox = new QGroupBox(QStringLiteral("Sort By"));
-    auto *sortLayout = new QGridLayout(sortBox);
-    sortLayout->addWidget(lstSortBy, 0, 0, 3, 1);
-    sortLayout->addWidget(optAscending, 0, 1);
-    sortLayout->addWidget(optDescending, 1, 1);
-    sortLayout->addWidget(cmdSort, 2, 1);
-
-    optText = namedOption("optText", QStringLiteral("Text (.txt)"));
-    optExcel = namedOption("optExcel", QStringLiteral("Comma-separated (.csv)"));
-    txtFileName = new QLineEdit;
-    txtFileName->setObjectName(QStringLiteral("txtFileName"));
-    Command3 = namedButton("Command3", QStringLiteral("Browse..."));
-    cmdSaveAs = namedButton("cmdSaveAs", QStringLiteral("Save As..."));
-    cmdSave = namedButton("cmdSave", QStringLiteral("Save"));
-    auto *saveBox = new QGroupBox(QStringLiteral("Save Report"));
-    auto *saveLayout = new QGridLayout(saveBox);
-    saveLayout->addWidget(optText, 0, 0);
-    saveLayout->addWidget(optExcel, 0, 1);
-    saveLayout->addWidget(txtFileName, 1, 0, 1, 2);
-    saveLayout->addWidget(Command3, 1, 2);
-    saveLayout->addWidget(cmdSaveAs, 2, 1);
-    saveLayout->addWidget(cmdSave, 2, 2);
-    optText->setChecked(true);
-
-    cmdClose = namedButton("cmdClose", QStringLiteral("Close"));
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdClose);
-
-    auto *column = new QVBoxLayout(this);
-    column->addWidget(lblNotBuilt);
-    column->addWidget(sortBox);
-    column->addWidget(saveBox);
-    column->addLayout(buttons);
-
     connect(cmdSort, &QPushButton::clicked, this, &frmCLEReportView::cmdSort_Click);
     connect(cmdSaveAs, &QPushButton::clicked, this, &frmCLEReportView::cmdSaveAs_Click);
     connect(cmdSave, &QPushButton::clicked, this, &frmCLEReportView::cmdSave_Click);
-    connect(Command3, &QPushButton::clicked, this, &frmCLEReportView::Command3_Click);
-    connect(cmdClose, &QPushButton::clicked, this, &frmCLEReportView::cmdClose_Click);
-}
-
-void frmCLEReportView::showForm()
-{
-    show();
-    raise();
-    activateWindow();
-}
-
-void frmCLEReportView::Form_Load()
-{
-    const ReportSort sort = readReportSort(m_windows.store(), kCLEReportSort);
-    lstSortBy->setCurrentRow(sort.index);
-    (sort.descending ? optDescending : optAscending)->setChecked(true);
 }
 
 void frmCLEReportView::cmdSort_Click()
 {
-    storeReportSort(m_windows.store(), kCLEReportSort,
-                    {std::max(lstSortBy->currentRow(), 0), optDescending->isChecked()});
+    storeSortOrder();
 }
 
 void frmCLEReportView::cmdSaveAs_Click()
 {
-    const RegistryStore &store = m_windows.store();
-    const QByteArray text = readReportFileName(store, kCLEReportFiles, true);
-    const QByteArray excel = readReportFileName(store, kCLEReportFiles, false);
-    txtFileName->setText(fromWindows1252(optText->isChecked() ? text : excel));
-    txtFileName->setFocus();
+    presetLastFileName();
 }
 
 void frmCLEReportView::cmdSave_Click()
 {
-    bool lossless = true;
-    const QByteArray fileName = toWindows1252(txtFileName->text(), &lossless);
-    if (!lossless) {
-        MessageBox::show(QStringLiteral("The file name holds characters that cannot be stored."),
-                         QStringLiteral("Error"));
-        return;
-    }
-    storeReportFileName(m_windows.store(), kCLEReportFiles, optText->isChecked(), fileName);
-    MessageBox::show(QStringLiteral("No report file was written: session reports are not part of this version "
-                                    "of QERN."));
-}
-
-// The chooser starts in the folder of the file this box names and writes its choice
-// back into it.
-void frmCLEReportView::Command3_Click()
-{
-    frmFileOperation *chooser = m_windows.fileOperation();
-    chooser->setTarget(txtFileName);
-    m_windows.state().FileOperationMode = optText->isChecked() ? 7 : 8;
-    chooser->showForm();
-}
-
-void frmCLEReportView::cmdClose_Click()
-{
-    m_windows.unloadCLEReportView();
-}
-
-void frmCLEReportView::closeEvent(QCloseEvent *event)
-{
-    event->ignore();
-    cmdClose_Click();
+    storeFileName();
 }
 
 } // namespace qern

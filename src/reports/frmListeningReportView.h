@@ -1,55 +1,25 @@
 #pragma once
 // The listening report view: its sort key and order, and the output file the report
-// would be saved to, each kept as a setting. Building, sorting, printing and saving
-// the report itself are not part of this version: the window says so.
+// would be saved to (see ReportView).
 
-#include <QWidget>
-
-class QLabel;
-class QLineEdit;
-class QListWidget;
-class QPushButton;
-class QRadioButton;
+#include "ReportView.h"
 
 namespace qern {
 
-class WindowSet;
-
-class frmListeningReportView : public QWidget {
+class frmListeningReportView : public ReportView {
     Q_OBJECT
 
 public:
     explicit frmListeningReportView(WindowSet &windows);
 
-    QLabel *lblNotBuilt = nullptr;
-    QListWidget *lstSortBy = nullptr;
-    QRadioButton *optAscending = nullptr;
-    QRadioButton *optDescending = nullptr;
     QPushButton *Command1 = nullptr; // "Sort"
-
-    QRadioButton *optText = nullptr;
-    QRadioButton *optExcel = nullptr;
-    QLineEdit *txtFileName = nullptr;
-    QPushButton *Command3 = nullptr; // the path chooser
     QPushButton *cmdExcel = nullptr; // "Save As..."
     QPushButton *cmdOK = nullptr;
-    QPushButton *cmdClose = nullptr;
-
-    void showForm();
 
 public slots:
-    void Form_Load();
     void Command1_Click();
     void cmdExcel_Click();
     void cmdOK_Click();
-    void Command3_Click();
-    void cmdClose_Click();
-
-protected:
-    void closeEvent(QCloseEvent *event) override;
-
-private:
-    WindowSet &m_windows;
 };
 
 } // namespace qern

@@ -41,6 +41,20 @@ QStringList ancestorsOf(const QString &folder)
 
 } // namespace
 
+void openPathChooser(WindowSet &windows, QLineEdit *target, int mode, const std::optional<QString> &startFolder,
+                     const std::optional<QString> &fileName)
+{
+    SharedState &state = windows.state();
+    frmFileOperation *chooser = windows.fileOperation();
+    if (fileName)
+        chooser->txtFileName->setText(*fileName);
+    state.FileOperationMode = mode;
+    if (startFolder && !chooser->presetFolder(*startFolder))
+        chooser->presetFolder(state.folder.root());
+    chooser->setTarget(target);
+    chooser->showForm();
+}
+
 frmFileOperation::frmFileOperation(WindowSet &windows) : m_windows(windows), m_state(windows.state())
 {
     setObjectName(QStringLiteral("frmFileOperation"));

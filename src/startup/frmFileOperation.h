@@ -4,16 +4,8 @@
 // folder or an output file. It is modeless; "Set Path" writes the result into the
 // asking window's text box and closes, "Exit" closes with no result.
 //
-// How a window asks for a path (the opener goes on running; the result arrives
-// later in its box):
-//
-//     frmFileOperation *chooser = windows.fileOperation();  // loads it
-//     if (!chooser->presetFolder(folder))                   // optional
-//         chooser->presetFolder(windows.state().folder.root());
-//     chooser->txtFileName->setText(name);                  // optional
-//     chooser->setTarget(myTextBox);
-//     windows.state().FileOperationMode = mode;             // 1 .. 8
-//     chooser->showForm();
+// A window asks for a path through openPathChooser (below); the opener goes on
+// running and the result arrives later in its box.
 //
 // The target box receives what "Set Path" writes in modes 3 to 8 (mode 3 also sets
 // WeblogFolder, mode 4 BeaconRadarFolder); in modes 5 to 8 the chooser also reads it
@@ -24,6 +16,8 @@
 #include <QPointer>
 #include <QStringList>
 #include <QWidget>
+
+#include <optional>
 
 #include "FileIo.h"
 
@@ -37,6 +31,13 @@ namespace qern {
 
 class WindowSet;
 struct SharedState;
+
+// Loads the chooser and shows it for target, the box "Set Path" writes into, in mode
+// (FileOperationMode, 1 .. 8). It starts in startFolder (the program folder when
+// that cannot be shown) and with fileName in its file box, when given.
+void openPathChooser(WindowSet &windows, QLineEdit *target, int mode,
+                     const std::optional<QString> &startFolder = std::nullopt,
+                     const std::optional<QString> &fileName = std::nullopt);
 
 class frmFileOperation : public QWidget {
     Q_OBJECT

@@ -6,6 +6,8 @@
 #include <QEventLoop>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QWidget>
 
 namespace qern {
@@ -29,6 +31,28 @@ QFont fixedListFont()
     if (QFontInfo(courier).fixedPitch())
         return courier;
     return QFontDatabase::systemFont(QFontDatabase::FixedFont);
+}
+
+QPushButton *namedButton(const char *objectName, const QString &caption)
+{
+    auto *button = new QPushButton(caption);
+    button->setObjectName(QLatin1String(objectName));
+    button->setAutoDefault(false);
+    return button;
+}
+
+QRadioButton *namedOption(const char *objectName, const QString &caption)
+{
+    auto *option = new QRadioButton(caption);
+    option->setObjectName(QLatin1String(objectName));
+    return option;
+}
+
+void bringToFront(QWidget *window)
+{
+    window->show();
+    window->raise();
+    window->activateWindow();
 }
 
 int checkValue(const QCheckBox *box)

@@ -11,6 +11,8 @@
 class QAction;
 class QCheckBox;
 class QObject;
+class QPushButton;
+class QRadioButton;
 class QWidget;
 
 namespace qern {
@@ -29,6 +31,14 @@ void letEventsRun();
 QFont namedFont(const QString &family, int pointSize = 9, bool bold = false);
 // The fixed-width font of lists ("Courier" when present).
 QFont fixedListFont();
+
+// Controls of the windows laid out by layouts. A button never takes Enter for itself:
+// the windows give Enter its own meaning.
+QPushButton *namedButton(const char *objectName, const QString &caption);
+QRadioButton *namedOption(const char *objectName, const QString &caption);
+
+// Shows a modeless window in front and gives it the focus.
+void bringToFront(QWidget *window);
 
 // A check box as a number: 0 clear, 1 ticked, 2 greyed.
 int checkValue(const QCheckBox *box);

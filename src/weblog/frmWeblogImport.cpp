@@ -10,6 +10,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "FormSupport.h"
 #include "MessageBox.h"
 #include "NumberText.h"
 #include "RegistryStore.h"
@@ -19,18 +20,6 @@
 #include "startup/frmFileOperation.h"
 
 namespace qern {
-
-namespace {
-
-QPushButton *namedButton(const char *objectName, const QString &caption)
-{
-    auto *b = new QPushButton(caption);
-    b->setObjectName(QLatin1String(objectName));
-    b->setAutoDefault(false);
-    return b;
-}
-
-} // namespace
 
 frmWeblogImport::frmWeblogImport(WindowSet &windows) : m_windows(windows)
 {
@@ -93,9 +82,7 @@ frmWeblogImport::frmWeblogImport(WindowSet &windows) : m_windows(windows)
 
 void frmWeblogImport::showForm()
 {
-    show();
-    raise();
-    activateWindow();
+    bringToFront(this);
 }
 
 void frmWeblogImport::Form_Load()
@@ -124,19 +111,13 @@ void frmWeblogImport::cmdSavePrefs_Click()
 
 void frmWeblogImport::cmdWeblogImport_Click()
 {
-    SharedState &state = m_windows.state();
-    frmFileOperation *chooser = m_windows.fileOperation();
-    if (!chooser->presetFolder(fromWindows1252(state.WeblogFolder)))
-        chooser->presetFolder(state.folder.root());
-    chooser->setTarget(txtWeblog);
-    state.FileOperationMode = 3;
-    chooser->showForm();
+    openPathChooser(m_windows, txtWeblog, 3, fromWindows1252(m_windows.state().WeblogFolder));
 }
 
+// The import side's "Exit" is the export side's.
 void frmWeblogImport::Command1_Click()
 {
-    m_windows.returnToMain();
-    m_windows.unloadWeblogImport();
+    cmdExit_Click();
 }
 
 void frmWeblogImport::cmdExit_Click()
