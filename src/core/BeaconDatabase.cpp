@@ -28,22 +28,14 @@ FileError badRecordNumber(const QString &path)
 // byte that has no plain form. Decoded on the stack: the check runs on every record.
 double storedFrequencyValue(QByteArrayView record, bool *decodable)
 {
-    constexpr FieldLayout f = layoutOf(BeaconField::Frequency);
-    std::array<char, f.width> plain{};
-    QByteArrayView stored = record.sliced(f.offset, f.width);
-    while (!stored.isEmpty() && stored.front() == ' ')
-        stored = stored.sliced(1);
-    while (!stored.isEmpty() && stored.back() == ' ')
-        stored.chop(1);
-    for (qsizetype i = 0; i < stored.size(); ++i) {
-        const auto c = static_cast<unsigned char>(stored[i]);
-        if (c < 2) {
-            *decodable = false;
-            return 0.0;
-        }
-        plain[i] = static_cast<char>(c - 2);
+    std::array<char, layoutOf(BeaconField::Frequency).width> plain{};
+    bool ok = true;
+    const QByteArrayView text = decodeFieldInto(record, BeaconField::Frequency, plain, &ok);
+    if (!ok) {
+        *decodable = false;
+        return 0.0;
     }
-    return numericValue(QByteArrayView(plain.data(), stored.size()));
+    return numericValue(text);
 }
 
 bool frequencyValueIsValid(double kHz)

@@ -18,18 +18,7 @@ namespace qern {
 
 namespace {
 
-constexpr double kKmPerMile = 1.609;
-constexpr char kDegreeSign = '\xB0'; // Windows-1252
 constexpr quint32 kLocationBits = (1u << kLocationCount) - 1;
-
-// Characters start..start+length-1 (1-based) of text, as far as text reaches.
-QByteArrayView mid(QByteArrayView text, qsizetype start, qsizetype length)
-{
-    const qsizetype from = start - 1;
-    if (from >= text.size())
-        return {};
-    return text.sliced(from, std::min(length, text.size() - from));
-}
 
 QByteArray joinedWithBlanks(std::initializer_list<QByteArrayView> parts)
 {
@@ -184,13 +173,13 @@ BeaconDisplay ShowBeacon(const ProgramFolder &folder, qint64 recNo, const Displa
     d.BeaconLongitudeText = field(BeaconField::Longitude);
     const QByteArrayView lat = d.BeaconLatitudeText;
     const QByteArrayView lon = d.BeaconLongitudeText;
-    d.txtLat = joinedWithBlanks({mid(lat, 2, 2), mid(lat, 4, 2), mid(lat, 6, 2), mid(lat, 1, 1)});
-    d.txtLon = joinedWithBlanks({mid(lon, 2, 3), mid(lon, 5, 2), mid(lon, 7, 2), mid(lon, 1, 1)});
+    d.txtLat = joinedWithBlanks({characters(lat, 2, 2), characters(lat, 4, 2), characters(lat, 6, 2), characters(lat, 1, 1)});
+    d.txtLon = joinedWithBlanks({characters(lon, 2, 3), characters(lon, 5, 2), characters(lon, 7, 2), characters(lon, 1, 1)});
     d.BeaconLatitudeDeg = beaconLatitudeDegrees(lat);
     d.BeaconLongitudeDeg = beaconLongitudeDegrees(lon);
 
     const QByteArray current = field(BeaconField::Current);
-    d.txtCurrent = mid(current, 1, 4).toByteArray() + ' ' + mid(current, 5, 2).toByteArray();
+    d.txtCurrent = characters(current, 1, 4).toByteArray() + ' ' + characters(current, 5, 2).toByteArray();
 
     const QthDegrees qth = ComputeQTHDegrees(ctx.locationLat, ctx.locationLon);
     d.QTHLatitude = qth.latitude;

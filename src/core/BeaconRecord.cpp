@@ -45,6 +45,21 @@ QByteArray ShiftTextDown(QByteArrayView text, bool *ok)
     return out;
 }
 
+const std::array<char, 256> &shiftDownTable()
+{
+    static const std::array<char, 256> table = [] {
+        QByteArray all(256, Qt::Uninitialized);
+        for (int b = 0; b < 256; ++b)
+            all[b] = static_cast<char>(b);
+        const QByteArray down = ShiftTextDown(all);
+        std::array<char, 256> t{};
+        for (int b = 0; b < 256; ++b)
+            t[b] = down[b];
+        return t;
+    }();
+    return table;
+}
+
 bool canShiftUp(QByteArrayView text)
 {
     for (const char c : text) {

@@ -9,6 +9,8 @@
 #include <array>
 #include <cstdint>
 
+#include "Text.h"
+
 namespace qern {
 
 enum class BeaconField : int {
@@ -76,6 +78,32 @@ QByteArray ShiftTextUp(QByteArrayView text, bool *ok = nullptr);
 QByteArray ShiftTextDown(QByteArrayView text, bool *ok = nullptr);
 // True when text holds a byte that ShiftTextUp cannot store.
 bool canShiftUp(QByteArrayView text);
+
+// ShiftTextDown of each byte value, for readers that look at every record and
+// decode without allocating.
+const std::array<char, 256> &shiftDownTable();
+
+// A shifted field as readers take it (padding trimmed, decoded, trimmed again; see
+// BeaconRecord::text), decoded into buffer, which holds at least the field's width.
+// *ok turns false on a byte that cannot be decoded.
+template <std::size_t N>
+QByteArrayView decodeFieldInto(QByteArrayView record, BeaconField field, std::array<char, N> &buffer,
+                               bool *ok = nullptr)
+{
+    const FieldLayout f = layoutOf(field);
+    Q_ASSERT(std::size_t(f.width) <= N);
+    const QByteArrayView stored = trimBlanksView(record.sliced(f.offset, f.width));
+    const std::array<char, 256> &table = shiftDownTable();
+    bool decodable = true;
+    for (qsizetype i = 0; i < stored.size(); ++i) {
+        const auto c = static_cast<unsigned char>(stored[i]);
+        decodable = decodable && c >= 2;
+        buffer[i] = table[c];
+    }
+    if (ok)
+        *ok = decodable;
+    return trimBlanksView(QByteArrayView(buffer.data(), stored.size()));
+}
 
 class BeaconRecord {
 public:

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "NumberText.h"
+#include "Text.h"
 
 namespace qern {
 
@@ -51,14 +52,6 @@ int daysInMonth(double month, double year)
     default:
         return 0;
     }
-}
-
-QByteArrayView characters(QByteArrayView text, qsizetype first, qsizetype count)
-{
-    const qsizetype start = first - 1;
-    if (start >= text.size())
-        return {};
-    return text.sliced(start, std::min(count, text.size() - start));
 }
 
 } // namespace

@@ -18,15 +18,6 @@ constexpr double kQuarterTurn = 1.5707963267949;
 constexpr double kCosineLimit = 0.99999999999;
 constexpr double kFarthestStationKm = 20000.0;
 
-// Characters first..first+count-1 (1-based); missing characters are simply absent.
-QByteArrayView characters(QByteArrayView text, qsizetype first, qsizetype count)
-{
-    const qsizetype start = first - 1;
-    if (start >= text.size())
-        return {};
-    return text.sliced(start, std::min(count, text.size() - start));
-}
-
 char lastCharacter(QByteArrayView text)
 {
     return text.isEmpty() ? '\0' : text.back();

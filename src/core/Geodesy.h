@@ -12,6 +12,7 @@ namespace qern {
 
 constexpr double kDegreesPerRadian = 57.2957795130823;
 constexpr double kEarthRadiusKm = 6371.29;
+constexpr double kKmPerMile = 1.609; // the program's statute mile
 
 struct QthDegrees {
     double latitude = 0;  // degrees, north positive

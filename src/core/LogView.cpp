@@ -18,18 +18,6 @@ namespace qern {
 
 namespace {
 
-constexpr double kKmPerMile = 1.609;
-constexpr char kDegreeSign = '\xB0';
-
-// Characters first..first+count-1 (1-based); characters past the end are absent.
-QByteArray characters(QByteArrayView text, qsizetype first, qsizetype count)
-{
-    const qsizetype start = first - 1;
-    if (start < 0 || start >= text.size())
-        return {};
-    return text.sliced(start, std::min(count, text.size() - start)).toByteArray();
-}
-
 // The whole part of value + 0.5: how every distance and bearing here is rounded.
 qint64 roundedUp(double value)
 {
@@ -151,14 +139,32 @@ LogTable LoadTable(const ProgramFolder &folder, const LogTableContext &ctx)
 
 // --- One beacon ------------------------------------------------------------------------
 
+namespace {
+
+// "DD.MM.SS H" from "HDDMMSS..." (latitude, 2 digits of degrees) or "HDDDMMSS..."
+// (longitude, 3).
+QByteArray dottedCoordinate(QByteArrayView t, qsizetype degreeDigits)
+{
+    QByteArray out = characters(t, 2, degreeDigits).toByteArray();
+    out += '.';
+    out += characters(t, 2 + degreeDigits, 2);
+    out += '.';
+    out += characters(t, 4 + degreeDigits, 2);
+    out += ' ';
+    out += characters(t, 1, 1);
+    return out;
+}
+
+} // namespace
+
 QByteArray dottedLatitude(QByteArrayView t)
 {
-    return characters(t, 2, 2) + '.' + characters(t, 4, 2) + '.' + characters(t, 6, 2) + ' ' + characters(t, 1, 1);
+    return dottedCoordinate(t, 2);
 }
 
 QByteArray dottedLongitude(QByteArrayView t)
 {
-    return characters(t, 2, 3) + '.' + characters(t, 5, 2) + '.' + characters(t, 7, 2) + ' ' + characters(t, 1, 1);
+    return dottedCoordinate(t, 3);
 }
 
 double logLatitudeDegrees(QByteArrayView t)

@@ -8,14 +8,13 @@
 
 #include "Geodesy.h"
 #include "NumberText.h"
+#include "Text.h"
 
 namespace qern {
 
 namespace {
 
-constexpr double kKmPerMile = 1.609;
 constexpr double kPlotCentre = 4000.0;
-constexpr char kDegreeSign = '\xB0'; // Windows-1252
 // The read-out's own value of pi, kept so bearings round as they always did.
 constexpr double kPi = 3.14159265358979;
 constexpr double kFarthestKm = 20000.0;

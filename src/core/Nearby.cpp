@@ -16,17 +16,6 @@ namespace qern {
 
 namespace {
 
-constexpr double kKmPerMile = 1.609;
-
-// Characters first..first+count-1 (1-based), as far as text reaches.
-QByteArrayView characters(QByteArrayView text, qsizetype first, qsizetype count)
-{
-    const qsizetype start = first - 1;
-    if (start >= text.size())
-        return {};
-    return text.sliced(start, std::min(count, text.size() - start));
-}
-
 char characterAt(QByteArrayView text, qsizetype position)
 {
     return position <= text.size() ? text[position - 1] : '\0';
@@ -55,40 +44,12 @@ double sexagesimal(QByteArrayView degrees, QByteArrayView minutes, QByteArrayVie
     return negative ? -value : value;
 }
 
-const std::array<char, 256> &decodeTable()
-{
-    static const std::array<char, 256> table = [] {
-        QByteArray all(256, Qt::Uninitialized);
-        for (int b = 0; b < 256; ++b)
-            all[b] = static_cast<char>(b);
-        const QByteArray down = ShiftTextDown(all);
-        std::array<char, 256> t{};
-        for (int b = 0; b < 256; ++b)
-            t[b] = down[b];
-        return t;
-    }();
-    return table;
-}
-
-// A shifted field trimmed and decoded into buffer, without allocating: every record
-// is looked at, few are listed.
-template <std::size_t N>
-QByteArrayView decodeField(QByteArrayView record, BeaconField field, std::array<char, N> &buffer)
-{
-    const FieldLayout f = layoutOf(field);
-    const QByteArrayView stored = trimBlanksView(record.sliced(f.offset, f.width));
-    const auto &table = decodeTable();
-    for (qsizetype i = 0; i < stored.size(); ++i)
-        buffer[i] = table[static_cast<unsigned char>(stored[i])];
-    return trimBlanksView(QByteArrayView(buffer.data(), stored.size()));
-}
-
 NearbyCentre beaconDegrees(QByteArrayView record)
 {
     std::array<char, 9> latBuffer{};
     std::array<char, 10> lonBuffer{};
-    const QByteArrayView lat = decodeField(record, BeaconField::Latitude, latBuffer);
-    const QByteArrayView lon = decodeField(record, BeaconField::Longitude, lonBuffer);
+    const QByteArrayView lat = decodeFieldInto(record, BeaconField::Latitude, latBuffer);
+    const QByteArrayView lon = decodeFieldInto(record, BeaconField::Longitude, lonBuffer);
     return {sexagesimal(characters(lat, 2, 2), characters(lat, 4, 2), characters(lat, 6, 2),
                         characterAt(lat, 1) == 'S'),
             sexagesimal(characters(lon, 2, 3), characters(lon, 5, 2), characters(lon, 7, 2),

@@ -14,37 +14,6 @@ namespace qern {
 
 namespace {
 
-constexpr double kKmPerMile = 1.609;
-
-// ShiftTextDown of every byte, so the scan decodes without allocating.
-const std::array<char, 256> &decodeTable()
-{
-    static const std::array<char, 256> table = [] {
-        QByteArray all(256, Qt::Uninitialized);
-        for (int b = 0; b < 256; ++b)
-            all[b] = static_cast<char>(b);
-        const QByteArray down = ShiftTextDown(all);
-        std::array<char, 256> t{};
-        for (int b = 0; b < 256; ++b)
-            t[b] = down[b];
-        return t;
-    }();
-    return table;
-}
-
-// A shifted field as readers take it (padding trimmed, decoded, trimmed again),
-// decoded into buffer, which must hold the field's width.
-template <std::size_t N>
-QByteArrayView decodeField(QByteArrayView record, BeaconField field, std::array<char, N> &buffer)
-{
-    const FieldLayout f = layoutOf(field);
-    const QByteArrayView stored = trimBlanksView(record.sliced(f.offset, f.width));
-    const auto &table = decodeTable();
-    for (qsizetype i = 0; i < stored.size(); ++i)
-        buffer[i] = table[static_cast<unsigned char>(stored[i])];
-    return trimBlanksView(QByteArrayView(buffer.data(), stored.size()));
-}
-
 bool isFrequencyText(QByteArrayView text)
 {
     for (const char c : text) {
@@ -193,9 +162,9 @@ SearchResult SearchBeacons(const ProgramFolder &folder, QByteArrayView text,
         result.recordCount = number;
         bool candidate;
         if (result.frequencySearch) {
-            candidate = decodeField(record, BeaconField::Frequency, frequencyBuffer) == wanted;
+            candidate = decodeFieldInto(record, BeaconField::Frequency, frequencyBuffer) == wanted;
         } else {
-            QByteArrayView ident = decodeField(record, BeaconField::Ident, identBuffer);
+            QByteArrayView ident = decodeFieldInto(record, BeaconField::Ident, identBuffer);
             QByteArray stripped;
             if (ident.contains(';')) {
                 stripped = StripSemicolonSuffix(ident);
@@ -210,7 +179,7 @@ SearchResult SearchBeacons(const ProgramFolder &folder, QByteArrayView text,
         result.matches.append(number);
         if (pickByFrequency)
             matchFrequencies.append(
-                decodeField(record, BeaconField::Frequency, frequencyBuffer).toByteArray());
+                decodeFieldInto(record, BeaconField::Frequency, frequencyBuffer).toByteArray());
         return true;
     });
     if (err) {

@@ -57,6 +57,14 @@ QByteArray trimBlanks(QByteArrayView text)
     return trimBlanksView(text).toByteArray();
 }
 
+QByteArrayView characters(QByteArrayView text, qsizetype first, qsizetype count)
+{
+    const qsizetype start = first - 1;
+    if (start < 0 || start >= text.size())
+        return {};
+    return text.sliced(start, std::min(count, text.size() - start));
+}
+
 QByteArray fitField(QByteArrayView text, int width)
 {
     QByteArray field = text.first(std::min<qsizetype>(text.size(), width)).toByteArray();

@@ -8,12 +8,18 @@
 
 namespace qern {
 
+constexpr char kDegreeSign = '\xB0'; // Windows-1252
+
 // Removes blanks (code 32 only) at both ends, as the record readers do.
 QByteArray trimBlanks(QByteArrayView text);
 // The same without a copy: a view into text.
 QByteArrayView trimBlanksView(QByteArrayView text);
 QByteArray trimLeftBlanks(QByteArrayView text);
 QByteArray trimRightBlanks(QByteArrayView text);
+
+// Characters first..first+count-1 (1-based, as the record texts are described), as far
+// as text reaches: characters past its end are simply absent.
+QByteArrayView characters(QByteArrayView text, qsizetype first, qsizetype count);
 
 // Left-aligned in width bytes: padded with blanks on the right, a longer value cut.
 QByteArray fitField(QByteArrayView text, int width);
