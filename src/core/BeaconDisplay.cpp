@@ -56,18 +56,7 @@ DisplayContext DisplayContext::fromState(const SharedState &state, const Country
                                          const std::array<QByteArray, kLocationCount> &locationNames,
                                          const QByteArray &dxLogger)
 {
-    DisplayContext ctx;
-    ctx.countries = countries;
-    ctx.states = states;
-    ctx.currentLocationIndex = state.CurrentLocationIndex;
-    if (state.CurrentLocationIndex >= 0 && state.CurrentLocationIndex < kLocationCount) {
-        ctx.locationLat = state.LocationLat[state.CurrentLocationIndex];
-        ctx.locationLon = state.LocationLon[state.CurrentLocationIndex];
-    }
-    ctx.imperial = imperial;
-    ctx.locationNames = locationNames;
-    ctx.dxLogger = dxLogger;
-    return ctx;
+    return {ListenerContext::fromState(state, countries, states, imperial), locationNames, dxLogger};
 }
 
 QByteArray loggedDateText(QByteArrayView logDate)

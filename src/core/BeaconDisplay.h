@@ -11,24 +11,16 @@
 #include <array>
 
 #include "FileIo.h"
+#include "ListenerContext.h"
 #include "ProgramFolder.h"
 #include "SharedState.h"
 
 namespace qern {
 
-struct CountryTable;
-struct StateTable;
-
 // What ShowBeacon reads from elsewhere.
-struct DisplayContext {
-    const CountryTable *countries = nullptr; // none: every country name is empty
-    const StateTable *states = nullptr;
-    int currentLocationIndex = 0;            // 0 to 15
-    QByteArray locationLat;                  // LocationLat(CurrentLocationIndex)
-    QByteArray locationLon;                  // LocationLon(CurrentLocationIndex)
-    bool imperial = false;                   // frmLocation.optImperial: miles
+struct DisplayContext : ListenerContext {
     std::array<QByteArray, kLocationCount> locationNames; // cmbListeningLocation.List(i)
-    QByteArray dxLogger;                     // frmLocation.txtDXLogger
+    QByteArray dxLogger;                                  // frmLocation.txtDXLogger
 
     static DisplayContext fromState(const SharedState &state, const CountryTable *countries,
                                     const StateTable *states, bool imperial,

@@ -85,21 +85,6 @@ QByteArray lineText(const BeaconRecord &beacon, bool logged, qint64 distance, co
 
 } // namespace
 
-NearbyContext NearbyContext::fromState(const SharedState &state, const CountryTable *countries,
-                                       const StateTable *states, bool imperial)
-{
-    NearbyContext ctx;
-    ctx.countries = countries;
-    ctx.states = states;
-    ctx.currentLocationIndex = state.CurrentLocationIndex;
-    if (state.CurrentLocationIndex >= 0 && state.CurrentLocationIndex < kLocationCount) {
-        ctx.locationLat = state.LocationLat[state.CurrentLocationIndex];
-        ctx.locationLon = state.LocationLon[state.CurrentLocationIndex];
-    }
-    ctx.imperial = imperial;
-    return ctx;
-}
-
 NearbyCentre nearbyCentreDegrees(QByteArrayView centreLat, QByteArrayView centreLon)
 {
     return {sexagesimal(characters(centreLat, 1, 2), characters(centreLat, 4, 2), characters(centreLat, 7, 2),

@@ -11,26 +11,14 @@
 #include <functional>
 
 #include "FileIo.h"
+#include "ListenerContext.h"
 #include "ProgramFolder.h"
 
 namespace qern {
 
-struct CountryTable;
-struct StateTable;
-struct SharedState;
-
-// What the build reads from elsewhere.
-struct NearbyContext {
-    const CountryTable *countries = nullptr; // none: every country name is empty
-    const StateTable *states = nullptr;
-    int currentLocationIndex = 0; // whose logged bit gives the "***" mark
-    QByteArray locationLat;       // LocationLat(CurrentLocationIndex), "430000N"
-    QByteArray locationLon;
-    bool imperial = false;        // frmLocation.optImperial: miles
-
-    static NearbyContext fromState(const SharedState &state, const CountryTable *countries,
-                                   const StateTable *states, bool imperial);
-};
+// What the build reads from elsewhere; the current location's logged bit gives the
+// "***" mark.
+using NearbyContext = ListenerContext;
 
 struct NearbyCentre {
     double latitude = 0;  // degrees, north positive
