@@ -1,41 +1,28 @@
 #include <gtest/gtest.h>
 
-#include "BeaconRecord.h"
+#include "Fixtures.h"
 #include "Search.h"
 #include "SharedState.h"
-#include "TestFolder.h"
 
 using namespace qern;
-using qern::test::TestFolder;
+using namespace qern::test;
 
 namespace {
 
-struct Beacon {
+struct Found {
     QByteArray ident;
     QByteArray frequency = "338";
     QByteArray latitude = "N45300000";
     QByteArray longitude = "W075421000";
 };
 
-QByteArray record(const Beacon &b)
+QByteArray database(std::initializer_list<Found> beacons)
 {
-    BeaconRecord r;
-    EXPECT_TRUE(r.setShifted(BeaconField::Ident, b.ident));
-    EXPECT_TRUE(r.setShifted(BeaconField::CountryCode, "CAN"));
-    EXPECT_TRUE(r.setShifted(BeaconField::Location, "Port Eden"));
-    EXPECT_TRUE(r.setShifted(BeaconField::Frequency, b.frequency));
-    EXPECT_TRUE(r.setShifted(BeaconField::Latitude, b.latitude));
-    EXPECT_TRUE(r.setShifted(BeaconField::Longitude, b.longitude));
-    r.setLoggedMask(0);
-    return r.bytes();
-}
-
-QByteArray database(std::initializer_list<Beacon> beacons)
-{
-    QByteArray bytes;
-    for (const Beacon &b : beacons)
-        bytes += record(b);
-    return bytes;
+    QList<BeaconRecord> records;
+    for (const Found &b : beacons)
+        records.append(beacon({.ident = b.ident, .frequency = b.frequency, .latitude = b.latitude,
+                               .longitude = b.longitude}));
+    return bytesOf(records);
 }
 
 // The listener at 43N 80W.
@@ -61,25 +48,28 @@ protected:
 
 } // namespace
 
-TEST_F(SearchTest, EmptyTextIsRefused)
+TEST_F(SearchTest, RefusedTextsSayWhy)
 {
     folder.write("ndb.dat", database({{"ABC"}}));
-    const SearchResult r = search("");
-    EXPECT_EQ(r.outcome, SearchOutcome::EmptyText);
-    EXPECT_TRUE(r.hasMessage());
-    EXPECT_EQ(r.messageText(), "Empty search field.");
-    EXPECT_EQ(r.messageTitle(), "Huh?");
-    EXPECT_EQ(r.searchMatchCount(), 0);
-}
-
-TEST_F(SearchTest, QuestionMarksOnlyAreRefused)
-{
-    folder.write("ndb.dat", database({{"ABC"}}));
-    for (const char *text : {"?", "???", "???????"}) {
-        const SearchResult r = search(text);
-        EXPECT_EQ(r.outcome, SearchOutcome::WildcardsOnly) << text;
-        EXPECT_EQ(r.messageText(), "Searching wildcards only is not allowed.");
-        EXPECT_EQ(r.messageTitle(), "A big no, no.");
+    const struct {
+        const char *text;
+        SearchOutcome outcome;
+        const char *message, *title;
+    } cases[] = {
+        {"", SearchOutcome::EmptyText, "Empty search field.", "Huh?"},
+        {"?", SearchOutcome::WildcardsOnly, "Searching wildcards only is not allowed.", "A big no, no."},
+        {"???", SearchOutcome::WildcardsOnly, "Searching wildcards only is not allowed.", "A big no, no."},
+        {"???????", SearchOutcome::WildcardsOnly, "Searching wildcards only is not allowed.", "A big no, no."},
+        {"AB[?", SearchOutcome::BadPattern, "Invalid pattern.", "Huh?"},
+    };
+    for (const auto &c : cases) {
+        const SearchResult r = search(c.text);
+        EXPECT_EQ(r.outcome, c.outcome) << c.text;
+        EXPECT_TRUE(r.hasMessage()) << c.text;
+        EXPECT_EQ(r.messageText(), c.message) << c.text;
+        EXPECT_EQ(r.messageTitle(), c.title) << c.text;
+        EXPECT_TRUE(r.matches.isEmpty()) << c.text;
+        EXPECT_EQ(r.searchMatchCount(), 0) << c.text;
     }
 }
 
@@ -90,19 +80,15 @@ TEST_F(SearchTest, ExactIdentSearchUpperCasesTheTextButNotTheStoredIdent)
         const char *text;
         QList<qint64> matches;
     } cases[] = {
-        {"abc", {1}},
-        {"  ABC ", {1}},
+        {"abc", {1}}, {"  ABC ", {1}},
         {"abd", {}}, // a stored lower-case ident is never found
-        {"ABD", {}},
-        {"AB", {3}},
-        {"ABCD", {4}},
+        {"ABD", {}}, {"AB", {3}},      {"ABCD", {4}},
     };
     for (const auto &c : cases) {
         const SearchResult r = search(c.text);
         EXPECT_EQ(r.matches, c.matches) << c.text;
         EXPECT_FALSE(r.frequencySearch) << c.text;
-        EXPECT_EQ(r.outcome, c.matches.isEmpty() ? SearchOutcome::NotFound : SearchOutcome::Found)
-            << c.text;
+        EXPECT_EQ(r.outcome, c.matches.isEmpty() ? SearchOutcome::NotFound : SearchOutcome::Found) << c.text;
     }
 }
 
@@ -118,114 +104,65 @@ TEST_F(SearchTest, DuplicateSuffixIsIgnoredSoBothEntriesMatch)
 
 TEST_F(SearchTest, FrequencySearchComparesTheTextExactly)
 {
-    folder.write("ndb.dat", database({{"A", "338"},
-                                      {"B", "338.0"},
-                                      {"C", "338.5"},
-                                      {"D", "1.2.3"},
-                                      {"E", "0338"},
-                                      {"F", "338"}}));
+    // "338" is a frequency search, so a beacon whose ident reads 338 is not found by it.
+    folder.write("ndb.dat", database({{"A", "338"}, {"B", "338.0"}, {"C", "338.5"}, {"D", "1.2.3"}, {"E", "0338"},
+                                      {"F", "338"}, {"338", "400"}}));
     const struct {
         const char *text;
         QList<qint64> matches;
     } cases[] = {
-        {"338", {1, 6}},
-        {"338.5", {3}},
-        {"338.0", {2}},
-        {"1.2.3", {4}},
-        {" 338 ", {1, 6}},
-        {"33", {}},
+        {"338", {1, 6}}, {"338.5", {3}}, {"338.0", {2}}, {"1.2.3", {4}}, {" 338 ", {1, 6}}, {"33", {}}, {"400", {7}},
     };
     for (const auto &c : cases) {
         const SearchResult r = search(c.text);
         EXPECT_TRUE(r.frequencySearch) << c.text;
         EXPECT_EQ(r.matches, c.matches) << c.text;
+        EXPECT_EQ(r.outcome, c.matches.isEmpty() ? SearchOutcome::NotFound : SearchOutcome::Found) << c.text;
     }
-}
-
-TEST_F(SearchTest, DigitOnlyIdentIsFoundOnlyAsAFrequency)
-{
-    // "338" is a frequency search, so a beacon whose ident reads 338 is not found by it.
-    folder.write("ndb.dat", database({{"338", "400"}}));
-    EXPECT_EQ(search("338").outcome, SearchOutcome::NotFound);
-    EXPECT_EQ(search("400").matches, QList<qint64>{1});
 }
 
 TEST_F(SearchTest, PatternFindsIdentsByTheOperatorRules)
 {
-    folder.write("ndb.dat", database({{"ABC"},
-                                      {"AB"},
-                                      {"ABCD"},
-                                      {"ABZ;2"},
-                                      {"#123"},
-                                      {"XB1"},
-                                      {"$NAV1"},
-                                      {"abc"}}));
+    folder.write("ndb.dat", database({{"ABC"}, {"AB"}, {"ABCD"}, {"ABZ;2"}, {"#123"}, {"XB1"}, {"$NAV1"}, {"abc"},
+                                      {"#124"}, {"[A-C]*"}, {"*"}, {"#?"}, {"1X"}}));
     const struct {
         const char *text;
         QList<qint64> matches;
     } cases[] = {
-        {"AB?", {1, 4}},       // three characters beginning AB, the duplicate by its plain ident
-        {"ab?", {1, 4}},       // the text is upper-cased first
-        {"#12?", {}},          // "#" stands for a digit
+        {"AB?", {1, 4}},     // three characters beginning AB, the duplicate by its plain ident
+        {"ab?", {1, 4}},     // the text is upper-cased first
+        {"#12?", {}},        // "#" stands for a digit
         {"?B#", {6}},
         {"$NAV?", {7}},
         {"[A-C]B?", {1, 4}},
         {"[!A]B?", {6}},
-        {"?*", {1, 2, 3, 4, 5, 6, 7, 8}}, // any characters take the lower-case ident too
+        {"?*", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13}}, // any characters take the lower-case ident too
+        // Without "?" the text is an exact ident, whatever operators it holds.
+        {"#123", {5}},
+        {"[A-C]*", {10}},
+        {"*", {11}},
+        // "#?" asks for a digit first; the stored ident "#?" fails that but equals the text.
+        {"#?", {12, 13}},
     };
     for (const auto &c : cases)
         EXPECT_EQ(search(c.text).matches, c.matches) << c.text;
 }
 
-TEST_F(SearchTest, HashWithoutQuestionMarkIsAnExactIdent)
-{
-    folder.write("ndb.dat", database({{"#123"}, {"#124"}}));
-    EXPECT_EQ(search("#123").matches, QList<qint64>{1});
-}
-
-TEST_F(SearchTest, ListOrStarWithoutQuestionMarkIsAnExactIdent)
-{
-    folder.write("ndb.dat", database({{"ABC"}, {"[A-C]*"}, {"*"}}));
-    EXPECT_EQ(search("[A-C]*").matches, QList<qint64>{2});
-    EXPECT_EQ(search("*").matches, QList<qint64>{3});
-}
-
-TEST_F(SearchTest, IdentThatFailsThePatternIsStillComparedExactly)
-{
-    // "#?" asks for a digit first; the stored ident "#?" fails that but equals the text.
-    folder.write("ndb.dat", database({{"#?"}, {"1X"}}));
-    EXPECT_EQ(search("#?").matches, (QList<qint64>{1, 2}));
-}
-
-TEST_F(SearchTest, UnclosedListIsARefusedPattern)
-{
-    folder.write("ndb.dat", database({{"ABC"}}));
-    const SearchResult r = search("AB[?");
-    EXPECT_EQ(r.outcome, SearchOutcome::BadPattern);
-    EXPECT_EQ(r.messageText(), "Invalid pattern.");
-    EXPECT_EQ(r.messageTitle(), "Huh?");
-    EXPECT_TRUE(r.matches.isEmpty());
-}
-
 TEST_F(SearchTest, NotFoundMessageNamesTheFilterWhenItIsOn)
 {
+    const SearchResult missing = search("ABC"); // a missing database is empty and is not created
+    EXPECT_EQ(missing.outcome, SearchOutcome::NotFound);
+    EXPECT_EQ(missing.messageText(), "Facility not found.");
+    EXPECT_EQ(missing.messageTitle(), "Not found");
+    EXPECT_FALSE(folder.exists("ndb.dat"));
+
     folder.write("ndb.dat", database({{"ABC"}}));
     const SearchResult off = SearchBeacons(folder.folder(), "XYZ", {}, false, home());
     EXPECT_EQ(off.outcome, SearchOutcome::NotFound);
     EXPECT_EQ(off.messageText(), "Facility not found.");
-    EXPECT_EQ(off.messageTitle(), "Not found");
     const SearchResult on = SearchBeacons(folder.folder(), "XYZ", {}, true, home(100));
-    EXPECT_EQ(on.messageText(),
-              "Facility not found. Try turning Distance Filter OFF and search again.");
+    EXPECT_EQ(on.messageText(), "Facility not found. Try turning Distance Filter OFF and search again.");
     EXPECT_EQ(on.messageTitle(), "Not found");
-}
-
-TEST_F(SearchTest, MissingDatabaseIsEmptyAndIsNotCreated)
-{
-    const SearchResult r = search("ABC");
-    EXPECT_EQ(r.outcome, SearchOutcome::NotFound);
-    EXPECT_EQ(r.messageText(), "Facility not found.");
-    EXPECT_FALSE(folder.exists("ndb.dat"));
 }
 
 TEST_F(SearchTest, FileOfPartRecordsEndsInNotFound)
@@ -332,7 +269,8 @@ TEST(SearchLarge, AnyIdentPatternMatchesAll32767Records)
     constexpr int kCount = 32767;
     bytes.reserve(qsizetype(kCount) * BeaconRecord::Length);
     for (int i = 1; i <= kCount; ++i)
-        bytes += record({"B" + QByteArray::number(i, 36).toUpper(), QByteArray::number(200 + i % 300)});
+        bytes += beacon({.ident = "B" + QByteArray::number(i, 36).toUpper(), .frequency = QByteArray::number(200 + i % 300)})
+                     .bytes();
     folder.write("ndb.dat", bytes);
     const SearchResult r = SearchBeacons(folder.folder(), "?*", {}, false, home());
     ASSERT_EQ(r.outcome, SearchOutcome::Found);
