@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "Clock.h"
 #include "NumberText.h"
+#include "SharedState.h"
 #include "Text.h"
 
 namespace qern {
@@ -72,6 +74,17 @@ ClockTexts GetUTCOffset(const QDateTime &now)
     texts.LocalDateText = dateText(now.date());
     texts.LocalTimeText = time12Text(now.time());
     return texts;
+}
+
+ClockTexts RefreshClockTexts(SharedState &state)
+{
+    const ClockTexts clock = GetUTCOffset(Clock::now());
+    state.UTCOffsetText = clock.UTCOffsetText;
+    state.UTCTimeText = clock.UTCTimeText;
+    state.UTCDateText = clock.UTCDateText;
+    state.LocalTimeText = clock.LocalTimeText;
+    state.LocalDateText = clock.LocalDateText;
+    return clock;
 }
 
 int CheckDate(QByteArrayView date)

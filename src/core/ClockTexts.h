@@ -9,6 +9,8 @@
 
 namespace qern {
 
+struct SharedState;
+
 struct ClockTexts {
     double offsetHours = 0;   // hours to add to local time to get UTC (5 for UTC-5)
     QByteArray UTCOffsetText; // local minus UTC in hours: "-5", "5.5", "0"
@@ -20,6 +22,9 @@ struct ClockTexts {
 
 // Callers pass Clock::now(); the zone's offset at that moment, daylight time included.
 ClockTexts GetUTCOffset(const QDateTime &now);
+// GetUTCOffset at Clock::now(), its texts kept in the shared clock texts
+// (UTCOffsetText to LocalDateText).
+ClockTexts RefreshClockTexts(SharedState &state);
 
 // Number of rules a typed "yyyymmdd" date breaks; 0 = valid.
 int CheckDate(QByteArrayView date);

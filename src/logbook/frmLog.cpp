@@ -16,7 +16,6 @@
 #include <climits>
 
 #include "AutoBackup.h"
-#include "Clock.h"
 #include "ClockTexts.h"
 #include "DatePickerPanel.h"
 #include "LogMaintenance.h"
@@ -545,12 +544,7 @@ void frmLog::txtLogDate_Change()
 
 void frmLog::txtLogTime_GotFocus()
 {
-    const ClockTexts clock = GetUTCOffset(Clock::now());
-    m_state.UTCOffsetText = clock.UTCOffsetText;
-    m_state.UTCTimeText = clock.UTCTimeText;
-    m_state.UTCDateText = clock.UTCDateText;
-    m_state.LocalTimeText = clock.LocalTimeText;
-    m_state.LocalDateText = clock.LocalDateText;
+    RefreshClockTexts(m_state);
     // A click places the cursor after the focus arrives: select once it has.
     QTimer::singleShot(0, txtLogTime, [box = txtLogTime] { box->selectAll(); });
 }

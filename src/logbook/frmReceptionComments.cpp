@@ -12,7 +12,6 @@
 
 #include "AutoBackup.h"
 #include "BeaconDatabase.h"
-#include "Clock.h"
 #include "ClockTexts.h"
 #include "DatePickerPanel.h"
 #include "MessageBox.h"
@@ -204,14 +203,7 @@ void frmReceptionComments::DisplayRequestedBeacon()
 
 void frmReceptionComments::RefreshTime()
 {
-    const ClockTexts clock = GetUTCOffset(Clock::now());
-    m_state.UTCOffsetText = clock.UTCOffsetText;
-    m_state.UTCTimeText = clock.UTCTimeText;
-    m_state.UTCDateText = clock.UTCDateText;
-    m_state.LocalTimeText = clock.LocalTimeText;
-    m_state.LocalDateText = clock.LocalDateText;
-    lblUTC->setText(fromWindows1252("UTC " + clock.UTCDateText + "  " + clock.UTCTimeText));
-    lblLocal->setText(fromWindows1252("Local " + clock.LocalDateText + "   " + clock.LocalTimeText));
+    refreshClockLabels(m_state, lblUTC, lblLocal);
 }
 
 void frmReceptionComments::Timer1_Timer()

@@ -7,7 +7,6 @@
 #include <QScrollBar>
 #include <QTabWidget>
 
-#include "Clock.h"
 #include "ClockTexts.h"
 #include "FormSupport.h"
 #include "MessageBox.h"
@@ -154,12 +153,7 @@ void LoadPreferences(WindowSet &windows)
         state.BeaconRadarFile = *loaded.BeaconRadarFile;
     radar->txtBeaconRadar->setText(fromWindows1252(loaded.txtBeaconRadar));
 
-    const ClockTexts clock = GetUTCOffset(Clock::now());
-    state.UTCOffsetText = clock.UTCOffsetText;
-    state.UTCTimeText = clock.UTCTimeText;
-    state.UTCDateText = clock.UTCDateText;
-    state.LocalTimeText = clock.LocalTimeText;
-    state.LocalDateText = clock.LocalDateText;
+    RefreshClockTexts(state);
 
     // A store that cannot be read was reported once at start-up; every setting
     // failing after it would only repeat that.

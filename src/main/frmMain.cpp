@@ -21,7 +21,6 @@
 #include "BeaconDatabase.h"
 #include "AutoBackup.h"
 #include "BeaconDisplay.h"
-#include "Clock.h"
 #include "Geodesy.h"
 #include "LogMaintenance.h"
 #include "MapOutline.h"
@@ -442,14 +441,7 @@ void frmMain::refreshTitle()
 
 void frmMain::refreshClocks()
 {
-    const ClockTexts clock = GetUTCOffset(Clock::now());
-    m_state.UTCOffsetText = clock.UTCOffsetText;
-    m_state.UTCTimeText = clock.UTCTimeText;
-    m_state.UTCDateText = clock.UTCDateText;
-    m_state.LocalTimeText = clock.LocalTimeText;
-    m_state.LocalDateText = clock.LocalDateText;
-    lblUTC->setText(fromBytes("UTC " + clock.UTCDateText + "  " + clock.UTCTimeText));
-    lblLocal->setText(fromBytes("Local " + clock.LocalDateText + "   " + clock.LocalTimeText));
+    refreshClockLabels(m_state, lblUTC, lblLocal);
 }
 
 void frmMain::tmrTimeDate_Timer()

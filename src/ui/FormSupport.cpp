@@ -6,9 +6,13 @@
 #include <QEventLoop>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QWidget>
+
+#include "ClockTexts.h"
+#include "Text.h"
 
 namespace qern {
 
@@ -53,6 +57,13 @@ void bringToFront(QWidget *window)
     window->show();
     window->raise();
     window->activateWindow();
+}
+
+void refreshClockLabels(SharedState &state, QLabel *utc, QLabel *local)
+{
+    const ClockTexts clock = RefreshClockTexts(state);
+    utc->setText(fromWindows1252("UTC " + clock.UTCDateText + "  " + clock.UTCTimeText));
+    local->setText(fromWindows1252("Local " + clock.LocalDateText + "   " + clock.LocalTimeText));
 }
 
 int checkValue(const QCheckBox *box)

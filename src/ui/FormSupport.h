@@ -10,12 +10,15 @@
 
 class QAction;
 class QCheckBox;
+class QLabel;
 class QObject;
 class QPushButton;
 class QRadioButton;
 class QWidget;
 
 namespace qern {
+
+struct SharedState;
 
 constexpr int kTwipsPerPixel = 15;
 constexpr int twipsToPixels(int twips)
@@ -39,6 +42,10 @@ QRadioButton *namedOption(const char *objectName, const QString &caption);
 
 // Shows a modeless window in front and gives it the focus.
 void bringToFront(QWidget *window);
+
+// Refreshes the shared clock texts and shows them in a window's clock labels:
+// "UTC " + date, two blanks, time; "Local " + date, three blanks, time.
+void refreshClockLabels(SharedState &state, QLabel *utc, QLabel *local);
 
 // A check box as a number: 0 clear, 1 ticked, 2 greyed.
 int checkValue(const QCheckBox *box);
