@@ -1,40 +1,24 @@
 #include <gtest/gtest.h>
 
-#include "BeaconDatabase.h"
-#include "TestFolder.h"
+#include "Fixtures.h"
 
 using namespace qern;
-using qern::test::TestFolder;
+using namespace qern::test;
 
 namespace {
 
-BeaconRecord beacon(const QByteArray &ident, const QByteArray &frequency)
+BeaconRecord tuned(const QByteArray &ident, const QByteArray &frequency)
 {
-    BeaconRecord r;
-    EXPECT_TRUE(r.setShifted(BeaconField::Ident, ident));
-    EXPECT_TRUE(r.setShifted(BeaconField::CountryCode, "NOR"));
-    EXPECT_TRUE(r.setShifted(BeaconField::Location, "Port Eden"));
-    EXPECT_TRUE(r.setShiftedOrBlank(BeaconField::Frequency, frequency));
-    EXPECT_TRUE(r.setShifted(BeaconField::Latitude, "N59300000"));
-    EXPECT_TRUE(r.setShifted(BeaconField::Longitude, "E010150000"));
-    r.setLoggedMask(0);
-    return r;
+    return beacon({.ident = ident, .frequency = frequency});
 }
 
-QByteArray database(const QList<BeaconRecord> &records)
-{
-    QByteArray bytes;
-    for (const BeaconRecord &r : records)
-        bytes += r.bytes();
-    return bytes;
-}
-
+// B0 on 200 kHz, B1 on 201 kHz, ...
 QByteArray goodDatabase(int count)
 {
     QList<BeaconRecord> records;
     for (int i = 0; i < count; ++i)
-        records.append(beacon("B" + QByteArray::number(i), QByteArray::number(200 + i)));
-    return database(records);
+        records.append(tuned("B" + QByteArray::number(i), QByteArray::number(200 + i)));
+    return bytesOf(records);
 }
 
 } // namespace
@@ -42,16 +26,11 @@ QByteArray goodDatabase(int count)
 TEST(BeaconDatabase, RecordCountRoundsTheQuotientHalfToEven)
 {
     const struct {
-        qint64 length;
-        qint64 count;
+        qint64 length, count;
     } cases[] = {
-        {0, 0},
-        {106, 0},  // under half a record
-        {107, 1},  // over half a record
-        {213, 1},
+        {0, 0}, {106, 0}, {107, 1}, {213, 1}, {2130, 10},
         {2236, 10}, // 10 records and 106 bytes
         {2237, 11}, // 10 records and 107 bytes
-        {2130, 10},
     };
     for (const auto &c : cases) {
         TestFolder t;
@@ -66,7 +45,7 @@ TEST(BeaconDatabase, MissingDatabaseCountsZeroAndStaysMissing)
     EXPECT_EQ(databaseRecordCount(t.folder()), 0);
     BeaconRecord r;
     EXPECT_EQ(readBeacon(t.folder(), 1, &r).number, 53);
-    EXPECT_EQ(writeBeacon(t.folder(), 1, beacon("ABC", "338")).number, 53);
+    EXPECT_EQ(writeBeacon(t.folder(), 1, tuned("ABC", "338")).number, 53);
     EXPECT_EQ(forEachBeacon(t.folder(), [](qint64, const BeaconRecord &) { return true; }).number, 53);
     EXPECT_FALSE(t.exists("ndb.dat"));
 }
@@ -81,67 +60,42 @@ TEST(BeaconDatabase, FindsTheFileWhateverTheCaseOfItsName)
     EXPECT_EQ(r.trimmedText(BeaconField::Ident), "B1");
 }
 
-TEST(BeaconDatabase, ReadsEachRecordAtItsOffset)
-{
-    TestFolder t;
-    t.write("ndb.dat", database({beacon("AAA", "300"), beacon("BBB", "301"), beacon("CCC", "302")}));
-    const struct {
-        qint64 number;
-        const char *ident;
-        const char *frequency;
-    } cases[] = {{1, "AAA", "300"}, {2, "BBB", "301"}, {3, "CCC", "302"}};
-    for (const auto &c : cases) {
-        BeaconRecord r;
-        ASSERT_FALSE(readBeacon(t.folder(), c.number, &r)) << c.number;
-        EXPECT_EQ(r.trimmedText(BeaconField::Ident), c.ident);
-        EXPECT_EQ(r.trimmedText(BeaconField::Frequency), c.frequency);
-    }
-}
-
-TEST(BeaconDatabase, ReadOutsideTheRecordsIsAnError)
+TEST(BeaconDatabase, ReadsEachRecordAtItsOffsetAndNoneOutside)
 {
     TestFolder t;
     t.write("ndb.dat", goodDatabase(3));
+    for (const qint64 number : {1, 2, 3}) {
+        BeaconRecord r;
+        ASSERT_FALSE(readBeacon(t.folder(), number, &r)) << number;
+        EXPECT_EQ(r.trimmedText(BeaconField::Ident), "B" + QByteArray::number(number - 1));
+        EXPECT_EQ(r.trimmedText(BeaconField::Frequency), QByteArray::number(199 + number));
+    }
     for (const qint64 number : {qint64(0), qint64(-1), qint64(4), qint64(100000)}) {
-        BeaconRecord r = beacon("KEEP", "1");
+        BeaconRecord r = tuned("KEEP", "1");
         EXPECT_EQ(readBeacon(t.folder(), number, &r).number, 62) << number;
         EXPECT_EQ(r.trimmedText(BeaconField::Ident), "KEEP"); // untouched on failure
     }
 }
 
-TEST(BeaconDatabase, WritesOneRecordInPlaceLeavingTheOthersByteForByte)
+TEST(BeaconDatabase, WritesOneRecordInPlaceOrAppendsTheNextAndRefusesOthers)
 {
-    TestFolder t;
+    const BeaconRecord changed = tuned("NEW", "412");
     const QByteArray before = goodDatabase(5);
-    t.write("ndb.dat", before);
-    const BeaconRecord changed = beacon("NEW", "412");
-    ASSERT_FALSE(writeBeacon(t.folder(), 3, changed));
-
-    const QByteArray after = t.read("ndb.dat");
-    ASSERT_EQ(after.size(), before.size());
-    EXPECT_EQ(after.left(2 * 213), before.left(2 * 213));
-    EXPECT_EQ(after.mid(2 * 213, 213), changed.bytes());
-    EXPECT_EQ(after.mid(3 * 213), before.mid(3 * 213));
-}
-
-TEST(BeaconDatabase, WritingTheNextNumberAppends)
-{
+    for (const qint64 number : {3, 6}) {
+        TestFolder t;
+        t.write("ndb.dat", before);
+        ASSERT_FALSE(writeBeacon(t.folder(), number, changed)) << number;
+        const QByteArray after = t.read("ndb.dat");
+        const qint64 at = (number - 1) * 213;
+        EXPECT_EQ(after.size(), std::max<qint64>(before.size(), at + 213)) << number;
+        EXPECT_EQ(after.left(at), before.left(at)) << number;
+        EXPECT_EQ(after.mid(at, 213), changed.bytes()) << number;
+        EXPECT_EQ(after.mid(at + 213), before.mid(at + 213)) << number;
+    }
     TestFolder t;
-    t.write("ndb.dat", goodDatabase(2));
-    ASSERT_FALSE(writeBeacon(t.folder(), 3, beacon("NEW", "412")));
-    EXPECT_EQ(databaseRecordCount(t.folder()), 3);
-    BeaconRecord r;
-    ASSERT_FALSE(readBeacon(t.folder(), 3, &r));
-    EXPECT_EQ(r.trimmedText(BeaconField::Ident), "NEW");
-}
-
-TEST(BeaconDatabase, WriteBeyondTheNextRecordIsRefusedAndChangesNothing)
-{
-    TestFolder t;
-    const QByteArray before = goodDatabase(2);
     t.write("ndb.dat", before);
-    for (const qint64 number : {qint64(0), qint64(-3), qint64(4), qint64(40000)}) {
-        EXPECT_TRUE(writeBeacon(t.folder(), number, beacon("NEW", "412")).failed()) << number;
+    for (const qint64 number : {qint64(0), qint64(-3), qint64(7), qint64(40000)}) {
+        EXPECT_TRUE(writeBeacon(t.folder(), number, changed).failed()) << number;
         EXPECT_EQ(t.read("ndb.dat"), before) << number;
     }
 }
@@ -172,12 +126,11 @@ TEST(BeaconDatabase, ValidFrequencyIsAboveZeroAndBelow4500)
         const char *frequency;
         bool valid;
     } cases[] = {
-        {"338", true},   {"4499.9", true}, {"0.1", true},  {"1", true},
-        {"0", false},    {"", false},      {"ABC", false}, {"4500", false},
-        {"4500.1", false}, {"9999", false}, {"-5", false},  {"338kHz", true},
+        {"338", true},     {"4499.9", true}, {"0.1", true},  {"1", true},  {"0", false},     {"", false},
+        {"ABC", false},    {"4500", false},  {"4500.1", false}, {"9999", false}, {"-5", false}, {"338kHz", true},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(isValidFrequency(beacon("ABC", c.frequency)), c.valid) << c.frequency;
+        EXPECT_EQ(isValidFrequency(tuned("ABC", c.frequency)), c.valid) << c.frequency;
 }
 
 TEST(IntegrityCheck, AllValidRecordsPassSilently)
@@ -195,58 +148,43 @@ TEST(IntegrityCheck, OneBadFrequencyIsARecordMismatch)
 {
     const struct {
         const char *frequency;
+        bool ok;
+    } cases[] = {{"0", false}, {"", false},      {"NDB", false}, {"4500", false},
+                 {"12000", false}, {"4499.9", true}, {" 338", true}};
+    for (const auto &c : cases) {
+        TestFolder t;
+        t.write("ndb.dat", bytesOf({tuned("AAA", "300"), tuned("BBB", c.frequency), tuned("CCC", "302")}));
+        const IntegrityResult r = CheckDatabaseIntegrity(t.folder(), 0);
+        EXPECT_EQ(r.verdict, c.ok ? IntegrityVerdict::Ok : IntegrityVerdict::RecordsMismatched) << c.frequency;
+        EXPECT_EQ(r.message(), c.ok ? "" : "Records mismatched. Database corrupted.") << c.frequency;
+        EXPECT_EQ(r.recordCount, 3);
+        EXPECT_EQ(r.validCount, c.ok ? 3 : 2) << c.frequency;
+    }
+}
+
+TEST(IntegrityCheck, MissingOrEmptyDatabaseIsConsistentOnlyWhenNothingWasCountedBefore)
+{
+    const struct {
+        bool empty; // else missing
+        qint64 before;
         IntegrityVerdict verdict;
+        qint64 count;
     } cases[] = {
-        {"0", IntegrityVerdict::RecordsMismatched},
-        {"", IntegrityVerdict::RecordsMismatched},
-        {"NDB", IntegrityVerdict::RecordsMismatched},
-        {"4500", IntegrityVerdict::RecordsMismatched},
-        {"12000", IntegrityVerdict::RecordsMismatched},
-        {"4499.9", IntegrityVerdict::Ok},
-        {" 338", IntegrityVerdict::Ok},
+        {false, 0, IntegrityVerdict::Ok, 0},
+        {false, 1, IntegrityVerdict::RecordsMismatched, 1},
+        {false, 40000, IntegrityVerdict::RecordsMismatched, 40000}, // the earlier count is kept
+        {true, 7, IntegrityVerdict::Ok, 0},
     };
     for (const auto &c : cases) {
         TestFolder t;
-        t.write("ndb.dat", database({beacon("AAA", "300"), beacon("BBB", c.frequency), beacon("CCC", "302")}));
-        const IntegrityResult r = CheckDatabaseIntegrity(t.folder(), 0);
-        EXPECT_EQ(r.verdict, c.verdict) << c.frequency;
-        EXPECT_EQ(r.recordCount, 3);
-        EXPECT_EQ(r.validCount, c.verdict == IntegrityVerdict::Ok ? 3 : 2) << c.frequency;
-    }
-}
-
-TEST(IntegrityCheck, MismatchHasItsMessage)
-{
-    IntegrityResult r;
-    r.verdict = IntegrityVerdict::RecordsMismatched;
-    EXPECT_EQ(r.message(), "Records mismatched. Database corrupted.");
-    r.verdict = IntegrityVerdict::ReadError;
-    EXPECT_EQ(r.message(), "Error reading database data. Database corrupted.");
-}
-
-TEST(IntegrityCheck, MissingDatabaseKeepsTheEarlierCount)
-{
-    const struct {
-        qint64 before;
-        IntegrityVerdict verdict;
-    } cases[] = {{0, IntegrityVerdict::Ok}, {1, IntegrityVerdict::RecordsMismatched}, {40000, IntegrityVerdict::RecordsMismatched}};
-    for (const auto &c : cases) {
-        TestFolder t;
+        if (c.empty)
+            t.write("ndb.dat", "");
         const IntegrityResult r = CheckDatabaseIntegrity(t.folder(), c.before);
         EXPECT_EQ(r.verdict, c.verdict) << c.before;
-        EXPECT_EQ(r.recordCount, c.before);
+        EXPECT_EQ(r.recordCount, c.count) << c.before;
         EXPECT_EQ(r.validCount, 0);
-        EXPECT_FALSE(t.exists("ndb.dat"));
+        EXPECT_EQ(t.exists("ndb.dat"), c.empty);
     }
-}
-
-TEST(IntegrityCheck, EmptyDatabaseIsConsistent)
-{
-    TestFolder t;
-    t.write("ndb.dat", "");
-    const IntegrityResult r = CheckDatabaseIntegrity(t.folder(), 7);
-    EXPECT_EQ(r.verdict, IntegrityVerdict::Ok);
-    EXPECT_EQ(r.recordCount, 0);
 }
 
 TEST(IntegrityCheck, LengthNotAWholeNumberOfRecordsIsAMismatch)
@@ -254,7 +192,7 @@ TEST(IntegrityCheck, LengthNotAWholeNumberOfRecordsIsAMismatch)
     // Stray bytes that round down (50) and a valid-looking part record that rounds up (150).
     for (const int extra : {1, 50, 106, 107, 150, 212}) {
         TestFolder t;
-        t.write("ndb.dat", goodDatabase(3) + beacon("XYZ", "300").bytes().left(extra));
+        t.write("ndb.dat", goodDatabase(3) + tuned("XYZ", "300").bytes().left(extra));
         const IntegrityResult r = CheckDatabaseIntegrity(t.folder(), 0);
         EXPECT_EQ(r.verdict, IntegrityVerdict::RecordsMismatched) << extra;
         EXPECT_EQ(r.recordCount, extra >= 107 ? 4 : 3) << extra;
@@ -265,31 +203,25 @@ TEST(IntegrityCheck, StoredByteZeroOrOneInFrequencyIsAReadError)
 {
     for (const char stored : {char(0), char(1)}) {
         TestFolder t;
-        BeaconRecord bad = beacon("BBB", "300");
+        BeaconRecord bad = tuned("BBB", "300");
         bad.setRaw(BeaconField::Frequency, QByteArray("55") + stored);
-        t.write("ndb.dat", database({beacon("AAA", "300"), bad, beacon("CCC", "302")}));
+        t.write("ndb.dat", bytesOf({tuned("AAA", "300"), bad, tuned("CCC", "302")}));
         const IntegrityResult r = CheckDatabaseIntegrity(t.folder(), 0);
         EXPECT_EQ(r.verdict, IntegrityVerdict::ReadError) << int(stored);
         EXPECT_EQ(r.message(), "Error reading database data. Database corrupted.");
         EXPECT_EQ(r.recordCount, 3);
+        // A length mismatch as well does not hide it.
+        t.write("ndb.dat", bad.bytes() + "stray");
+        EXPECT_EQ(CheckDatabaseIntegrity(t.folder(), 0).verdict, IntegrityVerdict::ReadError);
     }
-}
-
-TEST(IntegrityCheck, ReadErrorWinsOverALengthMismatch)
-{
-    TestFolder t;
-    BeaconRecord bad = beacon("BBB", "300");
-    bad.setRaw(BeaconField::Frequency, QByteArray(1, char(0)));
-    t.write("ndb.dat", database({bad}) + "stray");
-    EXPECT_EQ(CheckDatabaseIntegrity(t.folder(), 0).verdict, IntegrityVerdict::ReadError);
 }
 
 TEST(IntegrityCheck, OnlyFrequencyIsDecoded)
 {
     TestFolder t;
-    BeaconRecord odd = beacon("BBB", "300");
+    BeaconRecord odd = tuned("BBB", "300");
     odd.setRaw(BeaconField::Comments, QByteArray(1, char(0)) + QByteArray(1, char(1)));
-    t.write("ndb.dat", database({odd}));
+    t.write("ndb.dat", odd.bytes());
     EXPECT_EQ(CheckDatabaseIntegrity(t.folder(), 0).verdict, IntegrityVerdict::Ok);
 }
 
@@ -297,7 +229,7 @@ TEST(IntegrityCheck, EveryStoredByteInFrequencyGivesAVerdict)
 {
     for (int b = 0; b < 256; ++b) {
         TestFolder t;
-        BeaconRecord r = beacon("AAA", "300");
+        BeaconRecord r = tuned("AAA", "300");
         r.setRaw(BeaconField::Frequency, QByteArray(1, static_cast<char>(b)) + "5:");
         t.write("ndb.dat", r.bytes());
         const IntegrityResult result = CheckDatabaseIntegrity(t.folder(), 0);
@@ -316,8 +248,7 @@ TEST(IntegrityCheck, EveryStoredByteInFrequencyGivesAVerdict)
 TEST(IntegrityCheck, CountsBeyondSixteenBits)
 {
     TestFolder t;
-    const QByteArray one = beacon("ABC", "338").bytes();
-    t.write("ndb.dat", one.repeated(40000));
+    t.write("ndb.dat", tuned("ABC", "338").bytes().repeated(40000));
     const IntegrityResult r = CheckDatabaseIntegrity(t.folder(), 0);
     EXPECT_EQ(r.verdict, IntegrityVerdict::Ok);
     EXPECT_EQ(r.recordCount, 40000);

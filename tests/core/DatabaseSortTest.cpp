@@ -3,48 +3,25 @@
 #include <algorithm>
 #include <random>
 
-#include "BeaconDatabase.h"
 #include "DatabaseSort.h"
 #include "NumberText.h"
-#include "TestFolder.h"
+#include "Fixtures.h"
 
 using namespace qern;
-using qern::test::TestFolder;
+using namespace qern::test;
 
 namespace {
 
-BeaconRecord beacon(const QByteArray &ident, const QByteArray &frequency, const QByteArray &location = "Somewhere")
+BeaconRecord tuned(const QByteArray &ident, const QByteArray &frequency, const QByteArray &location = "Somewhere")
 {
-    BeaconRecord r;
-    EXPECT_TRUE(r.setShifted(BeaconField::Ident, ident));
-    EXPECT_TRUE(r.setShifted(BeaconField::CountryCode, "CAN"));
-    EXPECT_TRUE(r.setShifted(BeaconField::Location, location));
-    EXPECT_TRUE(r.setShifted(BeaconField::Frequency, frequency));
-    r.setLoggedMask(0);
-    return r;
-}
-
-QByteArray bytesOf(const QList<BeaconRecord> &records)
-{
-    QByteArray bytes;
-    for (const BeaconRecord &r : records)
-        bytes += r.bytes();
-    return bytes;
-}
-
-QList<BeaconRecord> recordsOf(const QByteArray &bytes)
-{
-    QList<BeaconRecord> records;
-    for (qsizetype at = 0; at + BeaconRecord::Length <= bytes.size(); at += BeaconRecord::Length)
-        records.append(BeaconRecord::fromBytes(bytes.mid(at, BeaconRecord::Length)));
-    return records;
+    return beacon({.ident = ident, .location = location, .frequency = frequency});
 }
 
 // "ident@location" of each record in file order.
 QList<QByteArray> labels(const QByteArray &bytes)
 {
     QList<QByteArray> out;
-    for (const BeaconRecord &r : recordsOf(bytes))
+    for (const BeaconRecord &r : recordsOf<BeaconRecord>(bytes))
         out.append(r.trimmedText(BeaconField::Ident) + "@" + r.trimmedText(BeaconField::Location));
     return out;
 }
@@ -61,7 +38,7 @@ QByteArray generatedDatabase(int count, unsigned seed)
         QByteArray frequency = QByteArray::number(200 + random() % 40);
         if (random() % 3 == 0)
             frequency += random() % 2 ? ".5" : ".50";
-        BeaconRecord r = beacon(ident, frequency, "Place " + QByteArray::number(i));
+        BeaconRecord r = tuned(ident, frequency, "Place " + QByteArray::number(i));
         r.setLoggedMask(random() % 65536);
         r.setRaw(BeaconField::Spare, QByteArray(1, char('a' + i % 26)));
         bytes += r.bytes();
@@ -78,13 +55,6 @@ protected:
         return r;
     }
 
-    QList<QByteArray> sortedLabels(const QList<BeaconRecord> &records)
-    {
-        t.write("ndb.dat", bytesOf(records));
-        sort();
-        return labels(t.read("ndb.dat"));
-    }
-
     TestFolder t;
 };
 
@@ -92,7 +62,7 @@ protected:
 
 TEST_F(Sort, DatabaseOfNoneOrOneRecordIsUnchanged)
 {
-    for (const QByteArray &database : {QByteArray(""), beacon("AB", "338").bytes()}) {
+    for (const QByteArray &database : {QByteArray(""), tuned("AB", "338").bytes()}) {
         t.write("ndb.dat", database);
         const SortResult r = sort();
         EXPECT_EQ(r.recordCount, database.size() / BeaconRecord::Length);
@@ -101,39 +71,34 @@ TEST_F(Sort, DatabaseOfNoneOrOneRecordIsUnchanged)
     }
 }
 
-TEST_F(Sort, FiveThreeThreeSharingTheFirstCharacterEndFirstThreeSecondThreeFive)
+TEST_F(Sort, FrequencyOrdersByValueThenTheFirstIdentCharacter)
 {
-    EXPECT_EQ(sortedLabels({beacon("AX", "5", "first"), beacon("AY", "3", "second"), beacon("AZ", "3", "third")}),
-              (QList<QByteArray>{"AY@second", "AZ@third", "AX@first"}));
-}
-
-TEST_F(Sort, EqualFrequenciesEndInOrderOfTheFirstIdentCharacter)
-{
-    EXPECT_EQ(sortedLabels({beacon("XA", "5"), beacon("MB", "3"), beacon("BC", "3")}),
-              (QList<QByteArray>{"BC@Somewhere", "MB@Somewhere", "XA@Somewhere"}));
-    for (const auto &order : {QList<QByteArray>{"B", "A"}, QList<QByteArray>{"A", "B"}}) {
-        EXPECT_EQ(sortedLabels({beacon(order[0], "338"), beacon(order[1], "338")}),
-                  (QList<QByteArray>{"A@Somewhere", "B@Somewhere"}));
+    const struct {
+        const char *name;
+        QList<BeaconRecord> records;
+        QList<QByteArray> sorted;
+    } cases[] = {
+        {"five, three, three sharing the first character",
+         {tuned("AX", "5", "first"), tuned("AY", "3", "second"), tuned("AZ", "3", "third")},
+         {"AY@second", "AZ@third", "AX@first"}},
+        {"equal frequencies", {tuned("XA", "5"), tuned("MB", "3"), tuned("BC", "3")},
+         {"BC@Somewhere", "MB@Somewhere", "XA@Somewhere"}},
+        {"B before A", {tuned("B", "338"), tuned("A", "338")}, {"A@Somewhere", "B@Somewhere"}},
+        {"A before B", {tuned("A", "338"), tuned("B", "338")}, {"A@Somewhere", "B@Somewhere"}},
+        // Equal frequencies show the first pass turned round: the lowest codes end first.
+        {"DGPS and Navtex idents", {tuned("AB", "300"), tuned("#12", "300"), tuned("9Z", "300"), tuned("$A", "300")},
+         {"#12@Somewhere", "$A@Somewhere", "9Z@Somewhere", "AB@Somewhere"}},
+        // 283.5 and 283.50 are one value: the smaller first character comes first.
+        {"one value, two texts", {tuned("A", "283.50"), tuned("B", "283.5")}, {"A@Somewhere", "B@Somewhere"}},
+        {"one value, two texts, turned", {tuned("B", "283.5"), tuned("A", "283.50")}, {"A@Somewhere", "B@Somewhere"}},
+        {"values, not texts", {tuned("A", "1000"), tuned("B", "99.5"), tuned("C", "283")},
+         {"B@Somewhere", "C@Somewhere", "A@Somewhere"}},
+    };
+    for (const auto &c : cases) {
+        t.write("ndb.dat", bytesOf(c.records));
+        sort();
+        EXPECT_EQ(labels(t.read("ndb.dat")), c.sorted) << c.name;
     }
-}
-
-TEST_F(Sort, DgpsAndNavtexIdentsComeAfterLettersAndDigitsInTheFirstPass)
-{
-    // Equal frequencies show the first pass turned round: the lowest codes end first.
-    EXPECT_EQ(sortedLabels({beacon("AB", "300"), beacon("#12", "300"), beacon("9Z", "300"), beacon("$A", "300")}),
-              (QList<QByteArray>{"#12@Somewhere", "$A@Somewhere", "9Z@Somewhere", "AB@Somewhere"}));
-}
-
-TEST_F(Sort, FrequenciesCompareByValue)
-{
-    // 283.5 and 283.50 are one value: the smaller first character comes first.
-    for (const auto &order : {QList<int>{0, 1}, QList<int>{1, 0}}) {
-        const QList<BeaconRecord> records = {beacon("A", "283.50"), beacon("B", "283.5")};
-        EXPECT_EQ(sortedLabels({records[order[0]], records[order[1]]}),
-                  (QList<QByteArray>{"A@Somewhere", "B@Somewhere"}));
-    }
-    EXPECT_EQ(sortedLabels({beacon("A", "1000"), beacon("B", "99.5"), beacon("C", "283")}),
-              (QList<QByteArray>{"B@Somewhere", "C@Somewhere", "A@Somewhere"}));
 }
 
 TEST_F(Sort, EveryRecordKeepsItsBytesAndTheResultAscends)
@@ -146,11 +111,11 @@ TEST_F(Sort, EveryRecordKeepsItsBytesAndTheResultAscends)
     const QByteArray after = t.read("ndb.dat");
     ASSERT_EQ(after.size(), database.size());
     QList<QByteArray> before;
-    for (const BeaconRecord &r : recordsOf(database))
+    for (const BeaconRecord &r : recordsOf<BeaconRecord>(database))
         before.append(r.bytes());
     QList<QByteArray> sorted;
     double previous = -1;
-    for (const BeaconRecord &r : recordsOf(after)) {
+    for (const BeaconRecord &r : recordsOf<BeaconRecord>(after)) {
         sorted.append(r.bytes());
         const double kHz = numericValue(r.trimmedText(BeaconField::Frequency));
         EXPECT_GE(kHz, previous);
