@@ -10,7 +10,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "AutoBackup.h"
 #include "BeaconDatabase.h"
 #include "BeaconEditor.h"
 #include "Clock.h"
@@ -266,15 +265,6 @@ void frmName::lstStateIn_Click()
 // ---------------------------------------------------------------------------------
 // Writing and sorting
 
-bool frmName::backUpFirst()
-{
-    if (const FileError err = AutoBackupFiles(m_state.folder)) {
-        MessageBox::show(err.messageText(), kErrorTitle);
-        return false;
-    }
-    return true;
-}
-
 // The sort moves records: the editor goes on with its beacon wherever it went, so a
 // second "Update" changes the same beacon and never the one now at the old number.
 void frmName::followRecord(const QByteArray &recordBytes)
@@ -306,7 +296,7 @@ void frmName::cmdWrite_Click()
         MessageBox::show(prepared.refusal, kErrorTitle);
         return;
     }
-    if (!backUpFirst())
+    if (!backUpBeforeChange(m_state.folder))
         return;
     if (const FileError err = writeBeacon(m_state.folder, prepared.number, prepared.record)) {
         MessageBox::show(err.messageText(), kErrorTitle);

@@ -75,7 +75,6 @@ protected:
 private:
     void showEntries(const BeaconEntries &entries);
     bool readEntries(BeaconEntries *entries);
-    bool backUpFirst();
     void followRecord(const QByteArray &recordBytes);
     QByteArray stateCodeShown() const;
 

@@ -15,7 +15,6 @@
 
 #include <climits>
 
-#include "AutoBackup.h"
 #include "ClockTexts.h"
 #include "DatePickerPanel.h"
 #include "LogMaintenance.h"
@@ -618,10 +617,8 @@ void frmLog::cmdUpdate_Click()
     if (k < 0)
         return;
     m_state.LogFileName = MakeLogFileName(m_state.CurrentLocationIndex);
-    if (const FileError backup = AutoBackupFiles(m_state.folder)) {
-        showError(backup.messageText());
+    if (!backUpBeforeChange(m_state.folder))
         return;
-    }
 
     LogEditResult result;
     if (m_state.LogViewMode == kLogViewSession) {
@@ -655,10 +652,8 @@ void frmLog::cmdDelete_Click()
     const int k = selectedRow();
     if (k < 0)
         return;
-    if (const FileError backup = AutoBackupFiles(m_state.folder)) {
-        showError(backup.messageText());
+    if (!backUpBeforeChange(m_state.folder))
         return;
-    }
     cmdUpdate->setEnabled(false);
     cmdDelete->setEnabled(false);
     txtCLEComments->clear();

@@ -4,7 +4,6 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "AutoBackup.h"
 #include "FormSupport.h"
 #include "LogMaintenance.h"
 #include "MessageBox.h"
@@ -95,9 +94,7 @@ void frmMasterLogClear::cmdDelete_Click()
                              MsgButtons::YesNo, MsgIcon::Critical);
         if (answer != MsgAnswer::Yes) {
             MessageBox::show(QLatin1String(kMasterLogsNotClearedText));
-        } else if (const FileError backup = AutoBackupFiles(m_state.folder)) {
-            MessageBox::show(backup.messageText(), QStringLiteral("Error"));
-        } else {
+        } else if (backUpBeforeChange(m_state.folder)) {
             const MasterLogClearResult result = clearMasterLogs(m_state.folder, selection);
             frmMain *main = m_windows.main();
             // Recounted also after a failure: part of the clear may have been made.

@@ -10,7 +10,6 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "AutoBackup.h"
 #include "BeaconDatabase.h"
 #include "ClockTexts.h"
 #include "DatePickerPanel.h"
@@ -358,10 +357,8 @@ bool frmReceptionComments::eventFilter(QObject *watched, QEvent *event)
 
 void frmReceptionComments::cmdAddBeacon_Click()
 {
-    if (const FileError backup = AutoBackupFiles(m_state.folder)) {
-        MessageBox::show(backup.messageText(), QStringLiteral("Error"));
+    if (!backUpBeforeChange(m_state.folder))
         return;
-    }
 
     ReceptionInput input;
     input.ident = m_state.CurrentIdent;

@@ -19,7 +19,6 @@
 #include <QTimer>
 
 #include "BeaconDatabase.h"
-#include "AutoBackup.h"
 #include "BeaconDisplay.h"
 #include "Geodesy.h"
 #include "LogMaintenance.h"
@@ -843,8 +842,7 @@ void frmMain::connectLogging()
 
 void frmMain::cmdQuickLog_Click()
 {
-    if (const FileError backup = AutoBackupFiles(m_state.folder)) {
-        MessageBox::show(backup.messageText(), QStringLiteral("Error"));
+    if (!backUpBeforeChange(m_state.folder)) {
         focusIdent();
         return;
     }
@@ -882,10 +880,8 @@ void frmMain::mnuSessionClr_Click()
         MessageBox::show(QLatin1String(kSessionNotClearedText));
         return;
     }
-    if (const FileError backup = AutoBackupFiles(m_state.folder)) {
-        MessageBox::show(backup.messageText(), QStringLiteral("Error"));
+    if (!backUpBeforeChange(m_state.folder))
         return;
-    }
     const SessionClearResult result = clearSession(m_state.folder);
     // Recounted also after a failure: the marks may be off already.
     GatherDatabaseStatistics(false);

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 
-#include "AutoBackup.h"
 #include "BeaconDatabase.h"
 #include "DatabaseSort.h"
 #include "FormSupport.h"
@@ -47,12 +46,8 @@ void frmSortProgress::showForm()
 bool SortBeaconDatabase(WindowSet &windows, SortBackup backup)
 {
     SharedState &state = windows.state();
-    if (backup == SortBackup::TakeAutomaticBackup) {
-        if (const FileError err = AutoBackupFiles(state.folder)) {
-            MessageBox::show(err.messageText(), QStringLiteral("Error"));
-            return false;
-        }
-    }
+    if (backup == SortBackup::TakeAutomaticBackup && !backUpBeforeChange(state.folder))
+        return false;
 
     frmSortProgress *progressWindow = windows.sortProgress();
     QProgressBar *bar = progressWindow->prgProgress;

@@ -11,7 +11,9 @@
 #include <QRadioButton>
 #include <QWidget>
 
+#include "AutoBackup.h"
 #include "ClockTexts.h"
+#include "MessageBox.h"
 #include "Text.h"
 
 namespace qern {
@@ -64,6 +66,15 @@ void refreshClockLabels(SharedState &state, QLabel *utc, QLabel *local)
     const ClockTexts clock = RefreshClockTexts(state);
     utc->setText(fromWindows1252("UTC " + clock.UTCDateText + "  " + clock.UTCTimeText));
     local->setText(fromWindows1252("Local " + clock.LocalDateText + "   " + clock.LocalTimeText));
+}
+
+bool backUpBeforeChange(const ProgramFolder &folder)
+{
+    if (const FileError err = AutoBackupFiles(folder)) {
+        MessageBox::show(err.messageText(), QStringLiteral("Error"));
+        return false;
+    }
+    return true;
 }
 
 int checkValue(const QCheckBox *box)

@@ -18,6 +18,7 @@ class QWidget;
 
 namespace qern {
 
+class ProgramFolder;
 struct SharedState;
 
 constexpr int kTwipsPerPixel = 15;
@@ -46,6 +47,10 @@ void bringToFront(QWidget *window);
 // Refreshes the shared clock texts and shows them in a window's clock labels:
 // "UTC " + date, two blanks, time; "Local " + date, three blanks, time.
 void refreshClockLabels(SharedState &state, QLabel *utc, QLabel *local);
+
+// The automatic backup that comes before a change to the user's files. A failure is
+// shown, titled "Error", and the change must not go ahead: false.
+bool backUpBeforeChange(const ProgramFolder &folder);
 
 // A check box as a number: 0 clear, 1 ticked, 2 greyed.
 int checkValue(const QCheckBox *box);
