@@ -120,9 +120,7 @@ frmName::frmName(WindowSet &windows) : m_windows(windows), m_state(windows.state
 
 void frmName::showForm()
 {
-    show();
-    raise();
-    activateWindow();
+    bringToFront(this);
 }
 
 void frmName::showModal()

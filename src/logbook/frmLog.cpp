@@ -195,9 +195,7 @@ void frmLog::buildControls()
 
 void frmLog::showForm()
 {
-    show();
-    raise();
-    activateWindow();
+    bringToFront(this);
     Form_Activate();
 }
 

@@ -135,9 +135,7 @@ frmReceptionComments::frmReceptionComments(WindowSet &windows) : m_windows(windo
 
 void frmReceptionComments::showForm()
 {
-    show();
-    raise();
-    activateWindow();
+    bringToFront(this);
     Form_Activate();
 }
 

@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "FileIo.h"
+#include "FormSupport.h"
 #include "SharedState.h"
 #include "WindowSet.h"
 
@@ -40,9 +41,7 @@ frmBrowser::frmBrowser(WindowSet &windows) : m_windows(windows), m_state(windows
 
 void frmBrowser::showForm()
 {
-    show();
-    raise();
-    activateWindow();
+    bringToFront(this);
 }
 
 void frmBrowser::Form_Load()

@@ -164,9 +164,7 @@ QLabel *frmDisplay::loadBeaconLabel()
 
 void frmDisplay::showForm()
 {
-    show();
-    raise();
-    activateWindow();
+    bringToFront(this);
     Form_Activate();
 }
 

@@ -353,9 +353,7 @@ void frmMain::markUnavailableCommands()
 
 void frmMain::showForm()
 {
-    show();
-    raise();
-    activateWindow();
+    bringToFront(this);
     Form_Activate();
 }
 

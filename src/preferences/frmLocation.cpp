@@ -16,6 +16,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "FormSupport.h"
 #include "Geodesy.h"
 #include "NumberText.h"
 #include "Preferences.h"
@@ -242,9 +243,7 @@ void frmLocation::showForm()
     const int index = cmbListeningLocation->currentIndex() >= 0 ? cmbListeningLocation->currentIndex()
                                                                  : m_state.CurrentLocationIndex;
     showCoordinatesOf(index);
-    show();
-    raise();
-    activateWindow();
+    bringToFront(this);
 }
 
 std::array<QByteArray, kLocationCount> frmLocation::locationNames() const

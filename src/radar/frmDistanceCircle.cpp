@@ -106,9 +106,7 @@ frmDistanceCircle::frmDistanceCircle(WindowSet &windows) : m_windows(windows)
 
 void frmDistanceCircle::showForm()
 {
-    show();
-    raise();
-    activateWindow();
+    bringToFront(this);
 }
 
 void frmDistanceCircle::cmdSavePrefs_Click()

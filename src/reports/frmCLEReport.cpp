@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "FormSupport.h"
 #include "RegistryStore.h"
 #include "ReportSettings.h"
 #include "WindowSet.h"
@@ -71,9 +72,7 @@ frmCLEReport::frmCLEReport(WindowSet &windows) : m_windows(windows)
 
 void frmCLEReport::showForm()
 {
-    show();
-    raise();
-    activateWindow();
+    bringToFront(this);
 }
 
 void frmCLEReport::Form_Load()

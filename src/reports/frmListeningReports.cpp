@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "FormSupport.h"
 #include "NumberText.h"
 #include "RegistryStore.h"
 #include "SharedState.h"
@@ -45,9 +46,7 @@ frmListeningReports::frmListeningReports(WindowSet &windows) : m_windows(windows
 
 void frmListeningReports::showForm()
 {
-    show();
-    raise();
-    activateWindow();
+    bringToFront(this);
     Form_Activate();
 }
 

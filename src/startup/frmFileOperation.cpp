@@ -204,9 +204,7 @@ void frmFileOperation::openFolderItem(QListWidgetItem *item)
 void frmFileOperation::showForm()
 {
     m_leftForOtherWindow = false;
-    show();
-    raise();
-    activateWindow();
+    bringToFront(this);
     Form_Activate();
 }
 

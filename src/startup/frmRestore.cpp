@@ -77,9 +77,7 @@ void frmRestore::Form_Load()
 
 void frmRestore::showForm()
 {
-    show();
-    raise();
-    activateWindow();
+    bringToFront(this);
 }
 
 QString frmRestore::sourceRoot() const

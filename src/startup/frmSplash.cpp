@@ -133,9 +133,7 @@ void frmSplash::Form_Load()
 
 void frmSplash::showForm()
 {
-    show();
-    raise();
-    activateWindow();
+    bringToFront(this);
     letEventsRun();
     Form_Activate();
 }
