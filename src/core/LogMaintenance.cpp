@@ -29,9 +29,11 @@ FileError undecodable(qint64 recordNumber)
         QStringLiteral("The beacon's record %1 holds characters that cannot be read").arg(recordNumber));
 }
 
-bool validLocation(int locationIndex)
+FileError checkLocation(int locationIndex)
 {
-    return locationIndex >= 0 && locationIndex < kLocationCount;
+    if (locationIndex < 0 || locationIndex >= kLocationCount)
+        return noSuchLocation(locationIndex);
+    return {};
 }
 
 // The decoded key a beacon's logbook entries and session record carry.
@@ -50,6 +52,17 @@ bool decodeKey(const BeaconRecord &beacon, BeaconKey *key)
     key->frequency = beacon.trimmedText(BeaconField::Frequency, &frequencyOk);
     key->countryCode = beacon.trimmedText(BeaconField::CountryCode, &countryOk);
     return identOk && frequencyOk && countryOk;
+}
+
+// The beacon at recordNumber with its key: nothing can be matched to a beacon that
+// cannot be read or decoded.
+FileError readKeyedBeacon(const ProgramFolder &folder, qint64 recordNumber, BeaconRecord *beacon, BeaconKey *key)
+{
+    if (FileError err = readBeacon(folder, recordNumber, beacon))
+        return err;
+    if (!decodeKey(*beacon, key))
+        return undecodable(recordNumber);
+    return {};
 }
 
 // Reads ndb.dat whole, lets change() alter each record the program counts (a short
@@ -171,18 +184,11 @@ LogEditResult updateLogbookEntry(const ProgramFolder &folder, int locationIndex,
                                  qint64 entryRecord, const LogbookEntryEdit &edit)
 {
     LogEditResult result;
-    if (!validLocation(locationIndex)) {
-        result.error = noSuchLocation(locationIndex);
-        return result;
-    }
     BeaconRecord beacon;
-    if ((result.error = readBeacon(folder, beaconRecord, &beacon)))
-        return result;
     BeaconKey key;
-    if (!decodeKey(beacon, &key)) {
-        result.error = undecodable(beaconRecord);
+    if ((result.error = checkLocation(locationIndex)) ||
+        (result.error = readKeyedBeacon(folder, beaconRecord, &beacon, &key)))
         return result;
-    }
     if (!beacon.setShifted(BeaconField::Comments, edit.beaconComments)) {
         result.error = FileError::refused(
             QStringLiteral("The beacon comments hold a character that cannot be stored"));
@@ -225,13 +231,9 @@ LogEditResult updateSessionRecords(const ProgramFolder &folder, qint64 beaconRec
 {
     LogEditResult result;
     BeaconRecord beacon;
-    if ((result.error = readBeacon(folder, beaconRecord, &beacon)))
-        return result;
     BeaconKey key;
-    if (!decodeKey(beacon, &key)) {
-        result.error = undecodable(beaconRecord);
+    if ((result.error = readKeyedBeacon(folder, beaconRecord, &beacon, &key)))
         return result;
-    }
     const QString sessionLog = sessionLogPath(folder);
     if (!fileExists(sessionLog))
         return result;
@@ -260,18 +262,11 @@ LogEditResult deleteLogbookEntry(const ProgramFolder &folder, int locationIndex,
                                  qint64 entryRecord)
 {
     LogEditResult result;
-    if (!validLocation(locationIndex)) {
-        result.error = noSuchLocation(locationIndex);
-        return result;
-    }
     BeaconRecord beacon;
-    if ((result.error = readBeacon(folder, beaconRecord, &beacon)))
-        return result;
     BeaconKey key;
-    if (!decodeKey(beacon, &key)) {
-        result.error = undecodable(beaconRecord);
+    if ((result.error = checkLocation(locationIndex)) ||
+        (result.error = readKeyedBeacon(folder, beaconRecord, &beacon, &key)))
         return result;
-    }
 
     const QString logbook = logbookPath(folder, locationIndex);
     QByteArray kept;
