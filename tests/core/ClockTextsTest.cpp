@@ -17,18 +17,6 @@ struct ClockCase {
     const char *offsetText, *utcTime, *utcDate, *localTime, *localDate;
 };
 
-void expectClockTexts(const ClockCase &c)
-{
-    SCOPED_TRACE(c.now.toString(Qt::ISODate).toStdString());
-    const ClockTexts texts = GetUTCOffset(c.now);
-    EXPECT_DOUBLE_EQ(texts.offsetHours, c.offsetHours);
-    EXPECT_EQ(texts.UTCOffsetText, c.offsetText);
-    EXPECT_EQ(texts.UTCTimeText, c.utcTime);
-    EXPECT_EQ(texts.UTCDateText, c.utcDate);
-    EXPECT_EQ(texts.LocalTimeText, c.localTime);
-    EXPECT_EQ(texts.LocalDateText, c.localDate);
-}
-
 // Sets TZ for the process and restores it afterwards.
 class ScopedTimeZone {
 public:
@@ -53,40 +41,27 @@ private:
 
 } // namespace
 
-TEST(GetUTCOffset, HalfHourZoneEastOfGreenwich)
+TEST(GetUTCOffset, TextsFollowTheOffsetOfTheMoment)
 {
     const QTimeZone kolkata("Asia/Kolkata");
-    ASSERT_TRUE(kolkata.isValid());
-    const ClockCase cases[] = {
-        {QDateTime(QDate(2024, 3, 10), QTime(15, 45), kolkata), -5.5, "5.5", "10:15", "2024-03-10",
-         "03:45 PM", "2024-03-10"},
-        {QDateTime(QDate(2024, 3, 10), QTime(2, 0), kolkata), -5.5, "5.5", "20:30", "2024-03-09",
-         "02:00 AM", "2024-03-10"},
-    };
-    for (const ClockCase &c : cases)
-        expectClockTexts(c);
-}
-
-TEST(GetUTCOffset, FiveHoursWestOfGreenwich)
-{
-    const QTimeZone minusFive(-5 * 3600);
-    const ClockCase cases[] = {
-        {QDateTime(QDate(2024, 1, 1), QTime(0, 5), minusFive), 5, "-5", "05:05", "2024-01-01",
-         "12:05 AM", "2024-01-01"},
-        {QDateTime(QDate(2023, 12, 31), QTime(21, 30), minusFive), 5, "-5", "02:30", "2024-01-01",
-         "09:30 PM", "2023-12-31"},
-        {QDateTime(QDate(2024, 2, 29), QTime(12, 0), minusFive), 5, "-5", "17:00", "2024-02-29",
-         "12:00 PM", "2024-02-29"},
-    };
-    for (const ClockCase &c : cases)
-        expectClockTexts(c);
-}
-
-TEST(GetUTCOffset, UtcAndDaylightTime)
-{
     const QTimeZone newYork("America/New_York");
+    const QTimeZone minusFive(-5 * 3600);
+    ASSERT_TRUE(kolkata.isValid());
     ASSERT_TRUE(newYork.isValid());
     const ClockCase cases[] = {
+        // Half an hour east of Greenwich.
+        {QDateTime(QDate(2024, 3, 10), QTime(15, 45), kolkata), -5.5, "5.5", "10:15", "2024-03-10", "03:45 PM",
+         "2024-03-10"},
+        {QDateTime(QDate(2024, 3, 10), QTime(2, 0), kolkata), -5.5, "5.5", "20:30", "2024-03-09", "02:00 AM",
+         "2024-03-10"},
+        // Five hours west.
+        {QDateTime(QDate(2024, 1, 1), QTime(0, 5), minusFive), 5, "-5", "05:05", "2024-01-01", "12:05 AM",
+         "2024-01-01"},
+        {QDateTime(QDate(2023, 12, 31), QTime(21, 30), minusFive), 5, "-5", "02:30", "2024-01-01", "09:30 PM",
+         "2023-12-31"},
+        {QDateTime(QDate(2024, 2, 29), QTime(12, 0), minusFive), 5, "-5", "17:00", "2024-02-29", "12:00 PM",
+         "2024-02-29"},
+        // UTC itself, and daylight time.
         {QDateTime(QDate(2024, 6, 1), QTime(23, 59), Qt::UTC), 0, "0", "23:59", "2024-06-01", "11:59 PM",
          "2024-06-01"},
         {QDateTime(QDate(2024, 7, 4), QTime(13, 0), newYork), 4, "-4", "17:00", "2024-07-04", "01:00 PM",
@@ -94,8 +69,16 @@ TEST(GetUTCOffset, UtcAndDaylightTime)
         {QDateTime(QDate(2024, 1, 4), QTime(13, 0), newYork), 5, "-5", "18:00", "2024-01-04", "01:00 PM",
          "2024-01-04"},
     };
-    for (const ClockCase &c : cases)
-        expectClockTexts(c);
+    for (const ClockCase &c : cases) {
+        SCOPED_TRACE(c.now.toString(Qt::ISODate).toStdString());
+        const ClockTexts texts = GetUTCOffset(c.now);
+        EXPECT_DOUBLE_EQ(texts.offsetHours, c.offsetHours);
+        EXPECT_EQ(texts.UTCOffsetText, c.offsetText);
+        EXPECT_EQ(texts.UTCTimeText, c.utcTime);
+        EXPECT_EQ(texts.UTCDateText, c.utcDate);
+        EXPECT_EQ(texts.LocalTimeText, c.localTime);
+        EXPECT_EQ(texts.LocalDateText, c.localDate);
+    }
 }
 
 TEST(GetUTCOffset, FollowsTheTZEnvironmentThroughTheClock)
@@ -117,27 +100,16 @@ TEST(CheckDate, CountsTheRulesADateBreaks)
         const char *date;
         int errors;
     } cases[] = {
-        {"20061231", 0},
-        {"20060229", 1}, // not a leap year
-        {"20040229", 0},
-        {"20040230", 1},
-        {"20000229", 0}, // divisible by 400
-        {"21000229", 1}, // divisible by 100 only
-        {"20061131", 1},
-        {"20060431", 1},
-        {"20060430", 0},
-        {"19491231", 1}, // the year
-        {"19500101", 0},
-        {"2006131", 2},  // the length and the month
-        {"20061301", 1},
-        {"20060001", 1},
-        {"200601", 1},   // the length; the day is read from the month's digits
-        {"20060100", 1}, // no day 00
-        {"", 4},         // length, year, month and day
+        {"20061231", 0}, {"20060229", 1}, // not a leap year
+        {"20040229", 0}, {"20040230", 1}, {"20000229", 0}, // divisible by 400
+        {"21000229", 1},                                     // divisible by 100 only
+        {"20061131", 1}, {"20060431", 1}, {"20060430", 0}, {"19491231", 1}, // the year
+        {"19500101", 0}, {"2006131", 2},                                     // the length and the month
+        {"20061301", 1}, {"20060001", 1}, {"200601", 1}, // the length; the day is read from the month's digits
+        {"20060100", 1},                                 // no day 00
+        {"", 4},                                         // length, year, month and day
         {"2006-1-1", 3}, // a character that is no digit, the month and the day
-        {"2006 101", 1},
-        {"abcdefgh", 4},
-        {"200601011", 1},
+        {"2006 101", 1}, {"abcdefgh", 4}, {"200601011", 1},
     };
     for (const auto &c : cases)
         EXPECT_EQ(CheckDate(c.date), c.errors) << '"' << c.date << '"';

@@ -48,6 +48,15 @@ double kmForMinutes(int minutes)
     return minutes / 60.0 * kKmPerDegree;
 }
 
+using Triple = std::tuple<int, int, int>;
+QList<Triple> triples(const QList<MapPoint> &points)
+{
+    QList<Triple> out;
+    for (const MapPoint &p : points)
+        out.append({p.Level, p.Latitude, p.Longitude});
+    return out;
+}
+
 void expectPoint(QPointF actual, QPointF expected)
 {
     EXPECT_NEAR(actual.x(), expected.x(), 1e-3);
@@ -59,14 +68,7 @@ void expectPoint(QPointF actual, QPointF expected)
 TEST(MapPointFormat, ReadsSignedLittleEndianTriples)
 {
     const QByteArray bytes = pointBytes(1001, 2700, -4800) + pointBytes(3, -2700, 10799);
-    const QList<MapPoint> points = parseMapPoints(bytes);
-    ASSERT_EQ(points.size(), 2);
-    EXPECT_EQ(points[0].Level, 1001);
-    EXPECT_EQ(points[0].Latitude, 2700);
-    EXPECT_EQ(points[0].Longitude, -4800);
-    EXPECT_EQ(points[1].Level, 3);
-    EXPECT_EQ(points[1].Latitude, -2700);
-    EXPECT_EQ(points[1].Longitude, 10799);
+    EXPECT_EQ(triples(parseMapPoints(bytes)), (QList<Triple>{{1001, 2700, -4800}, {3, -2700, 10799}}));
 }
 
 TEST(MapPointFormat, IncompleteLastRecordIsLeftOutAndCounted)
@@ -99,20 +101,6 @@ TEST(MapPointFormat, ReadsBeyondEightyThousandPoints)
     EXPECT_EQ(outline.points.last().Latitude, 80009 % 5000);
 }
 
-TEST(MapPointFormat, ShippedOutlinesAreWholeRecordsStartingALine)
-{
-    const ProgramFolder shipped(QStringLiteral(QERN_SOURCE_DATA_DIR));
-    for (const MapLayer &layer : kMapLayers) {
-        const QString path = shipped.path(QString::fromLatin1(layer.fileName));
-        const MapOutlineFile outline = readMapOutline(path);
-        SCOPED_TRACE(layer.fileName);
-        ASSERT_FALSE(outline.missing);
-        EXPECT_EQ(outline.ignoredBytes, 0);
-        ASSERT_FALSE(outline.points.isEmpty());
-        EXPECT_GT(outline.points.first().Level, kNewLineLevel);
-    }
-}
-
 // ---- colours and layers ----
 
 TEST(MapColours, HexLiteralsReadAsNumbers)
@@ -131,14 +119,12 @@ TEST(MapColours, HexLiteralsReadAsNumbers)
 
 TEST(MapColours, ValuesAreBlueGreenRed)
 {
-    const ColourParts teal = colourParts(colourFromHexLiteral("&H00808000&"));
-    EXPECT_EQ(teal.red, 0);
-    EXPECT_EQ(teal.green, 128);
-    EXPECT_EQ(teal.blue, 128);
-    const ColourParts red = colourParts(kRed);
-    EXPECT_EQ(red.red, 255);
-    EXPECT_EQ(red.green, 0);
-    EXPECT_EQ(red.blue, 0);
+    const auto rgb = [](quint32 colour) {
+        const ColourParts parts = colourParts(colour);
+        return std::tuple(parts.red, parts.green, parts.blue);
+    };
+    EXPECT_EQ(rgb(colourFromHexLiteral("&H00808000&")), std::tuple(0, 128, 128)); // teal
+    EXPECT_EQ(rgb(kRed), std::tuple(255, 0, 0));
 }
 
 TEST(MapLayers, SwitchesChooseLayersAndCoastIsAlwaysDrawn)
@@ -198,101 +184,70 @@ TEST(MapProjection, CornerDistanceIsOnThePlot)
 
 // ---- outline polylines ----
 
-class OutlineTracerTest : public ::testing::Test {
-protected:
-    static constexpr double kRange = 1000; // km
-    MapProjection projection{kRange};
-    OutlineTracer tracer{projection, 0, 0, false};
-};
-
-TEST_F(OutlineTracerTest, FirstPointWithoutLineStartJoinsFromTheCentre)
+TEST(OutlineTracer, JoinsThePointsOfEachLayerIntoLines)
 {
-    tracer.traceLayer({{5, 0, 300}}, 1, kOutlineGreen);
-    ASSERT_EQ(tracer.polylines().size(), 1);
-    const Polyline &line = tracer.polylines()[0];
-    ASSERT_EQ(line.points.size(), 2);
-    expectPoint(line.points[0], {4000, 4000});
-    expectPoint(line.points[1], eastOfCentre(kmForMinutes(300), kRange));
-    EXPECT_EQ(line.colour, kOutlineGreen);
+    constexpr double kRange = 1000; // km
+    const QPointF centre{4000, 4000};
+    const auto east = [](int minutes) { return eastOfCentre(kmForMinutes(minutes), kRange); };
+    const auto north = [](int minutes) { return northOfCentre(kmForMinutes(minutes), kRange); };
+    struct Layer {
+        QList<MapPoint> points;
+        int detail = 1;
+        quint32 colour = kOutlineGreen;
+    };
+    const struct {
+        const char *name;
+        QList<Layer> layers;
+        qint64 drawn;
+        QList<Polyline> lines;
+    } cases[] = {
+        {"a first point without line start joins from the centre", {{{{5, 0, 300}}}}, 1,
+         {{{centre, east(300)}, kOutlineGreen}}},
+        {"a line start sets a point and the points after it join it", {{{{1001, 0, 60}, {5, 0, 120}, {7, 60, 0}}}}, 3,
+         {{{east(60), east(120), north(60)}, kOutlineGreen}}},
+        {"a lone line start is a dot", {{{{1001, 0, 60}, {1001, 0, 120}}}}, 2,
+         {{{east(60)}, kOutlineGreen}, {{east(120)}, kOutlineGreen}}},
+        {"level 1000 does not start a line", {{{{1001, 0, 60}, {1000, 0, 120}}}}, 2,
+         {{{east(60), east(120)}, kOutlineGreen}}},
+        {"a level equal to the detail is not drawn", {{{{1001, 0, 60}, {5, 0, 120}, {6, 0, 180}}, 5}}, 2,
+         {{{east(60), east(180)}, kOutlineGreen}}},
+        // Detail above 1001 leaves out every point, line starts included.
+        {"a line start below the detail is no line start", {{{{1001, 0, 60}, {5, 0, 120}}, 1001}}, 0, {}},
+        // 60 degrees east is far beyond the corners of a 1000 km plot.
+        {"a line start off the plot starts the line at the next drawn point",
+         {{{{5, 0, 60}, {1001, 0, 3600}, {5, 0, 120}, {5, 0, 180}}}}, 3,
+         {{{centre, east(60)}, kOutlineGreen}, {{east(120), east(180)}, kOutlineGreen}}},
+        {"a pending line start carries into the next layer",
+         {{{{1001, 0, 60}, {1001, 0, 3600}}}, {{{5, 0, 120}}, 1, kOutlineTeal}}, 2,
+         {{{east(60)}, kOutlineGreen}, {{east(120)}, kOutlineTeal}}},
+        {"the next layer joins from where the previous ended",
+         {{{{1001, 0, 60}, {5, 0, 120}}}, {{{5, 60, 0}}, 1, kOutlineTeal}}, 3,
+         {{{east(60), east(120)}, kOutlineGreen}, {{east(120), north(60)}, kOutlineTeal}}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        OutlineTracer tracer(MapProjection(kRange), 0, 0, false);
+        qint64 drawn = 0;
+        for (const Layer &layer : c.layers)
+            drawn += tracer.traceLayer(layer.points, layer.detail, layer.colour);
+        EXPECT_EQ(drawn, c.drawn);
+        EXPECT_FALSE(tracer.newLinePending());
+        ASSERT_EQ(tracer.polylines().size(), c.lines.size());
+        for (qsizetype i = 0; i < c.lines.size(); ++i) {
+            const Polyline &line = tracer.polylines()[i];
+            EXPECT_EQ(line.colour, c.lines[i].colour) << "line " << i;
+            ASSERT_EQ(line.points.size(), c.lines[i].points.size()) << "line " << i;
+            for (qsizetype k = 0; k < line.points.size(); ++k)
+                expectPoint(line.points[k], c.lines[i].points[k]);
+        }
+    }
 }
 
-TEST_F(OutlineTracerTest, LineStartSetsAPointAndFollowingPointsJoinIt)
+TEST(OutlineTracer, LineStartOffThePlotStaysPending)
 {
-    tracer.traceLayer({{1001, 0, 60}, {5, 0, 120}, {7, 60, 0}}, 1, kOutlineGreen);
-    ASSERT_EQ(tracer.polylines().size(), 1);
-    const Polyline &line = tracer.polylines()[0];
-    ASSERT_EQ(line.points.size(), 3);
-    expectPoint(line.points[0], eastOfCentre(kmForMinutes(60), kRange));
-    expectPoint(line.points[1], eastOfCentre(kmForMinutes(120), kRange));
-    expectPoint(line.points[2], northOfCentre(kmForMinutes(60), kRange));
-}
-
-TEST_F(OutlineTracerTest, LoneLineStartIsADot)
-{
-    tracer.traceLayer({{1001, 0, 60}, {1001, 0, 120}}, 1, kOutlineGreen);
-    ASSERT_EQ(tracer.polylines().size(), 2);
-    EXPECT_EQ(tracer.polylines()[0].points.size(), 1);
-    EXPECT_EQ(tracer.polylines()[1].points.size(), 1);
-}
-
-TEST_F(OutlineTracerTest, LevelThousandDoesNotStartALine)
-{
-    tracer.traceLayer({{1001, 0, 60}, {1000, 0, 120}}, 1, kOutlineGreen);
-    ASSERT_EQ(tracer.polylines().size(), 1);
-    EXPECT_EQ(tracer.polylines()[0].points.size(), 2);
-}
-
-TEST_F(OutlineTracerTest, LevelEqualToDetailIsNotDrawn)
-{
-    const qint64 drawn = tracer.traceLayer({{1001, 0, 60}, {5, 0, 120}, {6, 0, 180}}, 5, kOutlineGreen);
-    EXPECT_EQ(drawn, 2);
-    ASSERT_EQ(tracer.polylines().size(), 1);
-    const Polyline &line = tracer.polylines()[0];
-    ASSERT_EQ(line.points.size(), 2);
-    expectPoint(line.points[1], eastOfCentre(kmForMinutes(180), kRange));
-}
-
-TEST_F(OutlineTracerTest, LineStartBelowTheDetailIsNotALineStart)
-{
-    // Detail above 1001 leaves out every point, line starts included.
-    EXPECT_EQ(tracer.traceLayer({{1001, 0, 60}, {5, 0, 120}}, 1001, kOutlineGreen), 0);
-    EXPECT_TRUE(tracer.polylines().isEmpty());
-    EXPECT_FALSE(tracer.newLinePending());
-}
-
-TEST_F(OutlineTracerTest, LineStartOffThePlotStartsTheLineAtTheNextDrawnPoint)
-{
-    // 60 degrees east is far beyond the corners of a 1000 km plot.
-    tracer.traceLayer({{5, 0, 60}, {1001, 0, 3600}, {5, 0, 120}, {5, 0, 180}}, 1, kOutlineGreen);
-    ASSERT_EQ(tracer.polylines().size(), 2);
-    EXPECT_EQ(tracer.polylines()[0].points.size(), 2); // centre to the first point
-    const Polyline &second = tracer.polylines()[1];
-    ASSERT_EQ(second.points.size(), 2);
-    expectPoint(second.points[0], eastOfCentre(kmForMinutes(120), kRange));
-}
-
-TEST_F(OutlineTracerTest, PendingLineStartCarriesIntoTheNextLayer)
-{
+    OutlineTracer tracer(MapProjection(1000), 0, 0, false);
     tracer.traceLayer({{1001, 0, 60}, {1001, 0, 3600}}, 1, kOutlineGreen);
     EXPECT_TRUE(tracer.newLinePending());
-    tracer.traceLayer({{5, 0, 120}}, 1, kOutlineTeal);
-    ASSERT_EQ(tracer.polylines().size(), 2);
-    const Polyline &teal = tracer.polylines()[1];
-    EXPECT_EQ(teal.colour, kOutlineTeal);
-    ASSERT_EQ(teal.points.size(), 1);
-    expectPoint(teal.points[0], eastOfCentre(kmForMinutes(120), kRange));
-}
-
-TEST_F(OutlineTracerTest, NextLayerJoinsFromWhereThePreviousEnded)
-{
-    tracer.traceLayer({{1001, 0, 60}, {5, 0, 120}}, 1, kOutlineGreen);
-    tracer.traceLayer({{5, 60, 0}}, 1, kOutlineTeal);
-    ASSERT_EQ(tracer.polylines().size(), 2);
-    const Polyline &teal = tracer.polylines()[1];
-    EXPECT_EQ(teal.colour, kOutlineTeal);
-    ASSERT_EQ(teal.points.size(), 2);
-    expectPoint(teal.points[0], eastOfCentre(kmForMinutes(120), kRange));
-    expectPoint(teal.points[1], northOfCentre(kmForMinutes(60), kRange));
 }
 
 TEST(OutlineTracerCorner, PointAtTheCornerDistanceIsDrawnAndFartherIsSkipped)

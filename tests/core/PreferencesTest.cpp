@@ -82,26 +82,20 @@ TEST_F(PreferencesTest, FirstRunLoadsEveryDefaultWithoutErrors)
     EXPECT_EQ(p.txtBeaconRadar, home + "radar.txt");
 }
 
-TEST_F(PreferencesTest, WithoutPortsNoPortSettingIsLoaded)
+TEST_F(PreferencesTest, PortsFoundAreNumberedAtMostFourAndWithoutThemNoPortSettingIsLoaded)
 {
-    m_store.SetRegistryValue(kProg, "String", "ComPort", "junk"); // would be an error if it were read
-    const LoadedPreferences p = load();
-    EXPECT_FALSE(p.GpsPortFound);
-    EXPECT_TRUE(p.portItems.isEmpty());
-    EXPECT_EQ(p.ComPortIndex, std::nullopt);
-    EXPECT_EQ(p.ComSpeedIndex, std::nullopt);
-    EXPECT_EQ(p.ComParityIndex, std::nullopt);
-    EXPECT_TRUE(p.errors.isEmpty());
-}
+    const LoadedPreferences five = load({"ttyS0", "ttyS1", "ttyUSB0", "ttyUSB1", "ttyUSB2"});
+    EXPECT_TRUE(five.GpsPortFound);
+    EXPECT_EQ(five.portItems, (QList<QByteArray>{"1", "2", "3", "4"}));
+    EXPECT_EQ(std::tuple(five.ComPortIndex, five.ComSpeedIndex, five.ComParityIndex), std::tuple(0, 0, 0));
 
-TEST_F(PreferencesTest, PortsFoundAreNumberedAndAtMostFour)
-{
-    const LoadedPreferences p = load({"ttyS0", "ttyS1", "ttyUSB0", "ttyUSB1", "ttyUSB2"});
-    EXPECT_TRUE(p.GpsPortFound);
-    EXPECT_EQ(p.portItems, (QList<QByteArray>{"1", "2", "3", "4"}));
-    EXPECT_EQ(p.ComPortIndex, 0);
-    EXPECT_EQ(p.ComSpeedIndex, 0);
-    EXPECT_EQ(p.ComParityIndex, 0);
+    m_store.SetRegistryValue(kProg, "String", "ComPort", "junk"); // an error only if it were read
+    const LoadedPreferences none = load();
+    EXPECT_FALSE(none.GpsPortFound);
+    EXPECT_TRUE(none.portItems.isEmpty());
+    EXPECT_EQ(std::tuple(none.ComPortIndex, none.ComSpeedIndex, none.ComParityIndex),
+              std::tuple(std::nullopt, std::nullopt, std::nullopt));
+    EXPECT_TRUE(none.errors.isEmpty());
 }
 
 TEST_F(PreferencesTest, PortIndexesOutsideTheirListsSelectNothingSilently)
@@ -143,28 +137,26 @@ TEST_F(PreferencesTest, CurrentLocationGivesNameDegreesAndLocator)
     m_store.SetRegistryValue(kLoc, "String", "Location(2)", "Cabin");
     m_store.SetRegistryValue(kLoc, "String", "Lat(2)", "513000N");
     m_store.SetRegistryValue(kLoc, "String", "Lon(2)", "0000600W");
-    m_store.SetRegistryValue(kLoc, "String", "Lat(3)", "451530S");
-    m_store.SetRegistryValue(kLoc, "String", "Lon(3)", "0754500E");
-    LoadedPreferences p = load();
+    const LoadedPreferences p = load();
     EXPECT_EQ(p.CurrentLocationIndex, 2);
     EXPECT_EQ(p.LocationName, "Cabin");
-    EXPECT_DOUBLE_EQ(p.BeaconLatitudeDeg, 51.5);
-    EXPECT_DOUBLE_EQ(p.BeaconLongitudeDeg, -0.1);
     EXPECT_EQ(p.LocationLocator, "IO91wm");
 
-    m_store.SetRegistryValue(kLoc, "Number", "ListeningLocation", "3");
-    p = load();
-    EXPECT_DOUBLE_EQ(p.BeaconLatitudeDeg, -45.2583) << "rounded to four decimals";
-    EXPECT_DOUBLE_EQ(p.BeaconLongitudeDeg, 75.75);
-}
-
-TEST_F(PreferencesTest, LowerCaseHemisphereLettersStayPositive)
-{
-    m_store.SetRegistryValue(kLoc, "String", "Lat(0)", "430000s");
-    m_store.SetRegistryValue(kLoc, "String", "Lon(0)", "0800000w");
-    const LoadedPreferences p = load();
-    EXPECT_DOUBLE_EQ(p.BeaconLatitudeDeg, 43.0);
-    EXPECT_DOUBLE_EQ(p.BeaconLongitudeDeg, 80.0);
+    const struct {
+        const char *lat, *lon;
+        double latitude, longitude;
+    } cases[] = {
+        {"513000N", "0000600W", 51.5, -0.1},
+        {"451530S", "0754500E", -45.2583, 75.75}, // rounded to four decimals
+        {"430000s", "0800000w", 43.0, 80.0},      // lower-case hemisphere letters stay positive
+    };
+    for (const auto &c : cases) {
+        m_store.SetRegistryValue(kLoc, "String", "Lat(2)", c.lat);
+        m_store.SetRegistryValue(kLoc, "String", "Lon(2)", c.lon);
+        const LoadedPreferences q = load();
+        EXPECT_DOUBLE_EQ(q.BeaconLatitudeDeg, c.latitude) << c.lat;
+        EXPECT_DOUBLE_EQ(q.BeaconLongitudeDeg, c.longitude) << c.lon;
+    }
 }
 
 TEST_F(PreferencesTest, EachFailingSettingIsTrappedAndTheNextStillLoads)

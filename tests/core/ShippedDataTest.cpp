@@ -9,6 +9,7 @@
 #include "ClockTexts.h"
 #include "FileIo.h"
 #include "Geodesy.h"
+#include "MapOutline.h"
 #include "NumberText.h"
 #include "Tables.h"
 
@@ -20,7 +21,6 @@ ProgramFolder shipped()
 {
     return ProgramFolder(QStringLiteral(QERN_SOURCE_DATA_DIR));
 }
-
 
 } // namespace
 
@@ -124,26 +124,23 @@ TEST(ShippedData, MetarGivesTheNearestStation)
     EXPECT_EQ(FindClosestMetar(folder, 64.13, -21.9), "BIRK, Reykjavik Airport");
 }
 
-TEST(ShippedData, MapOutlinesAreWholeRecordsInRange)
+TEST(ShippedData, MapOutlinesAreWholeRecordsInRangeStartingALine)
 {
-    const ProgramFolder folder = shipped();
-    for (const char *name : {"coast.pnt", "lake.pnt", "island.pnt", "river.pnt", "mapper.pnt", "prov.pnt",
-                             "state.pnt", "country.pnt"}) {
-        QByteArray content;
-        ASSERT_FALSE(readWholeFile(folder.path(QStringLiteral("maps/") + QLatin1String(name)), &content)) << name;
-        ASSERT_GT(content.size(), 0) << name;
-        ASSERT_EQ(content.size() % 6, 0) << name;
-        auto value = [&](qsizetype at) {
-            return static_cast<qint16>(static_cast<quint8>(content[at]) | (static_cast<quint8>(content[at + 1]) << 8));
-        };
-        EXPECT_GT(value(0), 1000) << name << ": the first point must start a line";
-        for (qsizetype at = 0; at < content.size(); at += 6) {
-            const qint16 level = value(at);
-            const qint16 lat = value(at + 2);
-            const qint16 lon = value(at + 4);
-            ASSERT_TRUE(level > 1000 || (level >= 1 && level <= 10)) << name << " at " << at;
-            ASSERT_LE(std::abs(lat), 90 * 60) << name << " at " << at;
-            ASSERT_LE(std::abs(lon), 180 * 60) << name << " at " << at;
+    QStringList names = {QStringLiteral("maps/mapper.pnt")};
+    for (const MapLayer &layer : kMapLayers)
+        names.append(QString::fromLatin1(layer.fileName));
+    for (const QString &name : names) {
+        SCOPED_TRACE(name.toStdString());
+        const MapOutlineFile outline = readMapOutline(shipped().path(name));
+        ASSERT_FALSE(outline.missing);
+        ASSERT_FALSE(outline.error.failed());
+        EXPECT_EQ(outline.ignoredBytes, 0);
+        ASSERT_FALSE(outline.points.isEmpty());
+        EXPECT_GT(outline.points.first().Level, kNewLineLevel);
+        for (const MapPoint &p : outline.points) {
+            ASSERT_TRUE(p.Level > kNewLineLevel || (p.Level >= 1 && p.Level <= 10)) << p.Level;
+            ASSERT_LE(std::abs(p.Latitude), 90 * 60);
+            ASSERT_LE(std::abs(p.Longitude), 180 * 60);
         }
     }
 }
