@@ -61,6 +61,29 @@ QString chosenBackupRoot(const QComboBox *list)
     return list->currentData().toString();
 }
 
+void chooseBackupFolder(QWidget *parent, const QString &caption, QComboBox *list)
+{
+    const QString folder =
+        QFileDialog::getExistingDirectory(parent, caption, chosenBackupRoot(list), QFileDialog::ShowDirsOnly);
+    if (!folder.isEmpty())
+        selectBackupRoot(list, folder);
+}
+
+BackupComponents checkedComponents(const QCheckBox *logbooks, const QCheckBox *session,
+                                   const QCheckBox *preferences)
+{
+    return {checkValue(logbooks) == 1, checkValue(session) == 1, checkValue(preferences) == 1};
+}
+
+void listRunStatus(QListWidget *list, const BackupSetRun &run, const QString &registryErrorLine)
+{
+    for (const QString &line : run.statusLines) {
+        auto *item = new QListWidgetItem(line, list);
+        if (run.registryError.failed() && line == registryErrorLine)
+            item->setToolTip(run.registryError.messageText());
+    }
+}
+
 frmBackup::frmBackup(WindowSet &windows) : m_windows(windows)
 {
     setObjectName(QStringLiteral("frmBackup"));
@@ -131,25 +154,17 @@ void frmBackup::setTargetRoot(const QString &folder)
 
 void frmBackup::cmdChooseFolder_Click()
 {
-    const QString folder =
-        QFileDialog::getExistingDirectory(this, tr("Backup to folder"), targetRoot(), QFileDialog::ShowDirsOnly);
-    if (!folder.isEmpty())
-        setTargetRoot(folder);
+    chooseBackupFolder(this, tr("Backup to folder"), drvBackup);
 }
 
 void frmBackup::cmdOK_Click()
 {
     lstBackupStatus->clear();
     SharedState &state = m_windows.state();
-    const BackupComponents components{checkValue(chkLocation) == 1, checkValue(chkCLE) == 1,
-                                      checkValue(chkPreferences) == 1};
-    const BackupSetRun run = BackupToFolder(state.folder, targetRoot(), components,
-                                            m_windows.location()->locationNames(), m_windows.store());
-    for (const QString &line : run.statusLines) {
-        auto *item = new QListWidgetItem(line, lstBackupStatus);
-        if (run.registryError.failed() && line == QStringLiteral("Registry Backup Error"))
-            item->setToolTip(run.registryError.messageText());
-    }
+    const BackupSetRun run =
+        BackupToFolder(state.folder, targetRoot(), checkedComponents(chkLocation, chkCLE, chkPreferences),
+                       m_windows.location()->locationNames(), m_windows.store());
+    listRunStatus(lstBackupStatus, run, QStringLiteral("Registry Backup Error"));
     if (run.failed())
         MessageBox::show(backupAbortedText(run.error), QStringLiteral("Error"));
 }

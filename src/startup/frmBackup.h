@@ -5,6 +5,8 @@
 
 #include <QDialog>
 
+#include "BackupSet.h"
+
 class QCheckBox;
 class QComboBox;
 class QListWidget;
@@ -21,6 +23,14 @@ void fillBackupRoots(QComboBox *list);
 // Adds folder (when it is not listed yet) and selects it.
 void selectBackupRoot(QComboBox *list, const QString &folder);
 QString chosenBackupRoot(const QComboBox *list);
+// The "Folder..." button: any folder the user picks becomes the list's choice.
+void chooseBackupFolder(QWidget *parent, const QString &caption, QComboBox *list);
+
+// What the three component boxes of either window ask for.
+BackupComponents checkedComponents(const QCheckBox *logbooks, const QCheckBox *session,
+                                   const QCheckBox *preferences);
+// A run's status lines; the settings step's failure line carries its reason as a tip.
+void listRunStatus(QListWidget *list, const BackupSetRun &run, const QString &registryErrorLine);
 
 class frmBackup : public QDialog {
     Q_OBJECT

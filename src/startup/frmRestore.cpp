@@ -3,7 +3,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -92,10 +91,7 @@ void frmRestore::setSourceRoot(const QString &folder)
 
 void frmRestore::cmdChooseFolder_Click()
 {
-    const QString folder =
-        QFileDialog::getExistingDirectory(this, tr("Restore from folder"), sourceRoot(), QFileDialog::ShowDirsOnly);
-    if (!folder.isEmpty())
-        setSourceRoot(folder);
+    chooseBackupFolder(this, tr("Restore from folder"), drvDrive);
 }
 
 void frmRestore::Command1_Click()
@@ -103,17 +99,12 @@ void frmRestore::Command1_Click()
     cmdExit->setEnabled(false);
     lstRestoreProgress->clear();
     SharedState &state = m_windows.state();
-    const BackupComponents components{checkValue(chkLocation) == 1, checkValue(chkCLE) == 1,
-                                      checkValue(chkPreferences) == 1};
-    const BackupSetRun run = RestoreFromFolder(state.folder, sourceRoot(), components,
-                                               m_windows.location()->locationNames(), m_windows.store());
+    const BackupSetRun run =
+        RestoreFromFolder(state.folder, sourceRoot(), checkedComponents(chkLocation, chkCLE, chkPreferences),
+                          m_windows.location()->locationNames(), m_windows.store());
     if (run.RegistryRestored)
         state.RegistryRestored = *run.RegistryRestored;
-    for (const QString &line : run.statusLines) {
-        auto *item = new QListWidgetItem(line, lstRestoreProgress);
-        if (run.registryError.failed() && line == QStringLiteral("Registry Restore Error"))
-            item->setToolTip(run.registryError.messageText());
-    }
+    listRunStatus(lstRestoreProgress, run, QStringLiteral("Registry Restore Error"));
     if (run.failed()) {
         MessageBox::show(restoreAbortedText(run.error), QStringLiteral("Error"));
         cmdExit->setEnabled(true);
