@@ -156,6 +156,15 @@ void frmMain::buildControls()
         b->setAutoDefault(false);
         return b;
     };
+    // A framed notice over the window while something long runs; hidden until then.
+    auto notice = [&](const char *objectName, const QString &text, int x, int y) {
+        QLabel *l = label(objectName, text, x, y, 220, 30);
+        l->setAlignment(Qt::AlignCenter);
+        l->setFrameShape(QFrame::Box);
+        l->setAutoFillBackground(true);
+        l->hide();
+        return l;
+    };
 
     // Look-up line
     caption(tr("Ident / kHz"), 8, 8, 70);
@@ -263,16 +272,8 @@ void frmMain::buildControls()
     lstNearbyBeacons->setGeometry(8, 350, 782, 94);
     lstNearbyBeacons->setFont(fixedListFont());
     lblAlreadyLogged = label("lblAlreadyLogged", QStringLiteral("***  Beacons Already Logged"), 8, 448, 300);
-    picBeaconList = label("picBeaconList", QStringLiteral("Generating Beacon List"), 290, 380, 220, 30);
-    picBeaconList->setAlignment(Qt::AlignCenter);
-    picBeaconList->setFrameShape(QFrame::Box);
-    picBeaconList->setAutoFillBackground(true);
-    picBeaconList->hide();
-    picGeneratingImage = label("picGeneratingImage", QStringLiteral("Generating Image"), 290, 130, 220, 30);
-    picGeneratingImage->setAlignment(Qt::AlignCenter);
-    picGeneratingImage->setFrameShape(QFrame::Box);
-    picGeneratingImage->setAutoFillBackground(true);
-    picGeneratingImage->hide();
+    picBeaconList = notice("picBeaconList", QStringLiteral("Generating Beacon List"), 290, 380);
+    picGeneratingImage = notice("picGeneratingImage", QStringLiteral("Generating Image"), 290, 130);
     lstGotLogged->raise();
 
     tmrTimeDate = new QTimer(this);
