@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "BeaconRecord.h"
+#include "Fixtures.h"
 
 using namespace qern;
 
@@ -33,40 +34,28 @@ TEST(FieldShift, RaisesAndLowersEveryByteByTwo)
     }
 }
 
-TEST(BeaconRecord, LayoutCoversTheRecordWithoutGaps)
+TEST(BeaconRecord, EveryFieldLandsAtItsOffsetShiftedAndPaddedPlain)
 {
-    int next = 0;
-    for (const FieldLayout &f : kBeaconLayout) {
-        EXPECT_EQ(f.offset, next);
-        next += f.width;
-    }
-    EXPECT_EQ(next, BeaconRecord::Length);
-}
+    // Fields 1 to 15 raised by 2 ("ABC" is "CDE", a blank '"', "." '0'), then padded with
+    // plain blanks; LoggedMask, CLEMark and Spare plain.
+    const QByteArray expected = QByteArray("CDE").leftJustified(7) + "ECP" + "QP"
+                                + QByteArray("Rqtv\"Gfgp").leftJustified(30) + "55:   " + "PFD    " + "47   "
+                                + "P69646222" + "Y2:2232222" + "424834" + QByteArray(":02").leftJustified(20)
+                                + "622  " + "3242 " + "3" + QByteArray("Jgctf\"cv\"fwum").leftJustified(90)
+                                + "0    " + " " + "s";
+    ASSERT_EQ(expected.size(), 213);
+    EXPECT_EQ(qern::test::beacon().bytes(), expected);
 
-TEST(BeaconRecord, FieldsLandAtTheirOffsetsShiftedAndPaddedPlain)
-{
     BeaconRecord r;
-    ASSERT_TRUE(r.setShifted(BeaconField::Ident, "ABC"));
-    ASSERT_TRUE(r.setShifted(BeaconField::Frequency, "338"));
-    ASSERT_TRUE(r.setShifted(BeaconField::Latitude, "N45300000"));
     ASSERT_TRUE(r.setShifted(BeaconField::Comments, ""));
     r.setLoggedMask(5);
     r.setSessionMark();
-
-    const QByteArray b = r.bytes();
-    ASSERT_EQ(b.size(), 213);
-    EXPECT_EQ(b.mid(0, 7), "CDE    ");        // shifted, then padded with plain blanks
-    EXPECT_EQ(b.mid(42, 6), "55:   ");
-    EXPECT_EQ(b.mid(60, 9), "P67522222");
-    EXPECT_EQ(b.mid(116, 90), "\"" + QByteArray(89, ' ')); // the shifted blank
-    EXPECT_EQ(b.mid(206, 5), "5    ");
-    EXPECT_EQ(b.mid(211, 1), "z");
-    EXPECT_EQ(b.mid(212, 1), " ");
-
-    EXPECT_EQ(r.text(BeaconField::Ident), "ABC");
+    EXPECT_EQ(r.raw(BeaconField::Comments), "\"" + QByteArray(89, ' ')); // the shifted blank
+    EXPECT_EQ(r.bytes().mid(206), "5    z ");
     EXPECT_EQ(r.text(BeaconField::Comments), " ");
     EXPECT_EQ(r.trimmedText(BeaconField::Comments), "");
     EXPECT_EQ(r.text(BeaconField::CountryCode), ""); // all blanks reads as empty
+    EXPECT_EQ(qern::test::beacon().text(BeaconField::Ident), "ABC");
 }
 
 TEST(BeaconRecord, LongValuesAreCutAfterShifting)

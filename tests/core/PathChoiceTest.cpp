@@ -65,84 +65,54 @@ TEST(PathChoiceTest, SetPathWithoutNameIsRefusedInEveryModeButThree)
     for (int mode : {1, 2, 4, 5, 6, 7, 8, 0, 12}) {
         const SetPathResult r = SetPath(mode, QStringLiteral("/home/u"), QString());
         EXPECT_TRUE(r.nameMissing) << "mode " << mode;
-        EXPECT_FALSE(r.openerText) << "mode " << mode;
-        EXPECT_FALSE(r.WeblogFolder) << "mode " << mode;
-        EXPECT_FALSE(r.BeaconRadarFolder) << "mode " << mode;
+        EXPECT_FALSE(r.openerText || r.WeblogFolder || r.BeaconRadarFolder) << "mode " << mode;
     }
     EXPECT_FALSE(SetPath(3, QStringLiteral("/home/u"), QString()).nameMissing);
-    EXPECT_STREQ(kMustSpecifyFileName, "Must specify file name.");
 }
 
-TEST(PathChoiceTest, ModeThreeWritesTheFolderWithOneSeparator)
+TEST(PathChoiceTest, SetPathWritesWhatItsModeChoosesBack)
 {
-    const struct {
-        const char *folder;
-        const char *written;
-    } cases[] = {
-        {"/", "/"},
-        {"/media/usb/", "/media/usb/"},
-        {"/home/u/weblog", "/home/u/weblog/"},
-    };
-    for (const auto &c : cases) {
-        const SetPathResult r = SetPath(3, QString::fromLatin1(c.folder), QStringLiteral("ignored.js"));
-        EXPECT_EQ(r.openerText, QString::fromLatin1(c.written)) << c.folder;
-        EXPECT_EQ(r.WeblogFolder, QString::fromLatin1(c.written)) << c.folder;
-        EXPECT_FALSE(r.BeaconRadarFolder);
-    }
-}
-
-TEST(PathChoiceTest, ModeFourJoinsFolderAndNameAndRecordsTheFolder)
-{
-    const struct {
-        const char *folder;
-        const char *path;
-    } cases[] = {
-        {"/", "/radar.txt"},
-        {"/media/usb/", "/media/usb/radar.txt"},
-        {"/home/u/data", "/home/u/data/radar.txt"},
-    };
-    for (const auto &c : cases) {
-        const SetPathResult r = SetPath(4, QString::fromLatin1(c.folder), QStringLiteral("radar.txt"));
-        EXPECT_EQ(r.openerText, QString::fromLatin1(c.path)) << c.folder;
-        EXPECT_EQ(r.BeaconRadarFolder, QString::fromLatin1(c.folder)) << c.folder;
-        EXPECT_EQ(r.txtFileName, QStringLiteral("radar.txt"));
-        EXPECT_FALSE(r.WeblogFolder);
-    }
-}
-
-TEST(PathChoiceTest, ReportModesForceTheExtensionAndWriteItBack)
-{
+    using Text = std::optional<QString>;
+    const Text none;
+    const auto text = [](const char *t) { return Text(QString::fromLatin1(t)); };
     const struct {
         int mode;
-        const char *name;
-        const char *box;
-        const char *path;
+        const char *folder, *name;
+        Text opener, weblog, radar;
+        const char *box; // the file box afterwards; null: not the mode's business
     } cases[] = {
-        {5, "list", "list.txt", "/home/u/out/list.txt"},
-        {6, "list", "list.csv", "/home/u/out/list.csv"},
-        {5, "list.csv", "list.txt", "/home/u/out/list.txt"},
-        {6, "a.b.c", "a.csv", "/home/u/out/a.csv"},
-        {7, "week.1.csv", "week.txt", "/home/u/out/week.txt"},
-        {8, "cle", "cle.csv", "/home/u/out/cle.csv"},
+        // Mode 3 writes the folder with one separator.
+        {3, "/", "ignored.js", text("/"), text("/"), none, nullptr},
+        {3, "/media/usb/", "ignored.js", text("/media/usb/"), text("/media/usb/"), none, nullptr},
+        {3, "/home/u/weblog", "ignored.js", text("/home/u/weblog/"), text("/home/u/weblog/"), none, nullptr},
+        // Mode 4 joins folder and name and records the folder.
+        {4, "/", "radar.txt", text("/radar.txt"), none, text("/"), "radar.txt"},
+        {4, "/media/usb/", "radar.txt", text("/media/usb/radar.txt"), none, text("/media/usb/"), "radar.txt"},
+        {4, "/home/u/data", "radar.txt", text("/home/u/data/radar.txt"), none, text("/home/u/data"), "radar.txt"},
+        // The report modes force their extension and write it back.
+        {5, "/home/u/out", "list", text("/home/u/out/list.txt"), none, none, "list.txt"},
+        {6, "/home/u/out", "list", text("/home/u/out/list.csv"), none, none, "list.csv"},
+        {5, "/home/u/out", "list.csv", text("/home/u/out/list.txt"), none, none, "list.txt"},
+        {6, "/home/u/out", "a.b.c", text("/home/u/out/a.csv"), none, none, "a.csv"},
+        {7, "/home/u/out", "week.1.csv", text("/home/u/out/week.txt"), none, none, "week.txt"},
+        {8, "/home/u/out", "cle", text("/home/u/out/cle.csv"), none, none, "cle.csv"},
+        {5, "/", "r", text("/r.txt"), none, none, "r.txt"},
+        // Modes that choose nothing write nothing.
+        {1, "/home/u", "ndb.dat", none, none, none, nullptr},
+        {2, "/home/u", "ndb.dat", none, none, none, nullptr},
+        {0, "/home/u", "ndb.dat", none, none, none, nullptr},
+        {9, "/home/u", "ndb.dat", none, none, none, nullptr},
     };
     for (const auto &c : cases) {
-        const SetPathResult r = SetPath(c.mode, QStringLiteral("/home/u/out"), QString::fromLatin1(c.name));
-        EXPECT_EQ(r.txtFileName, QString::fromLatin1(c.box)) << c.mode << " " << c.name;
-        EXPECT_EQ(r.openerText, QString::fromLatin1(c.path)) << c.mode << " " << c.name;
-        EXPECT_FALSE(r.WeblogFolder);
-        EXPECT_FALSE(r.BeaconRadarFolder);
-    }
-    EXPECT_EQ(SetPath(5, QStringLiteral("/"), QStringLiteral("r")).openerText, QStringLiteral("/r.txt"));
-}
-
-TEST(PathChoiceTest, ModesThatChooseNothingWriteNothing)
-{
-    for (int mode : {1, 2, 0, 9}) {
-        const SetPathResult r = SetPath(mode, QStringLiteral("/home/u"), QStringLiteral("ndb.dat"));
-        EXPECT_FALSE(r.nameMissing) << mode;
-        EXPECT_FALSE(r.openerText) << mode;
-        EXPECT_FALSE(r.WeblogFolder) << mode;
-        EXPECT_FALSE(r.BeaconRadarFolder) << mode;
+        const SetPathResult r = SetPath(c.mode, QString::fromLatin1(c.folder), QString::fromLatin1(c.name));
+        SCOPED_TRACE(testing::Message() << "mode " << c.mode << " " << c.folder << " " << c.name);
+        EXPECT_FALSE(r.nameMissing);
+        EXPECT_EQ(r.openerText, c.opener);
+        EXPECT_EQ(r.WeblogFolder, c.weblog);
+        EXPECT_EQ(r.BeaconRadarFolder, c.radar);
+        if (c.box) {
+            EXPECT_EQ(r.txtFileName, QString::fromLatin1(c.box));
+        }
     }
 }
 

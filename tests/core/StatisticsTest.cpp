@@ -119,33 +119,33 @@ TEST(Statistics, EnableStatesFollowTheCounts)
 
 TEST(Statistics, MissingDatabaseCountsNothingAndLeavesTheCommandsAlone)
 {
-    TestFolder dir;
-    const DatabaseStatistics s = GatherDatabaseStatistics(dir.folder(), defaultNames(), 0);
-    EXPECT_TRUE(s.databaseMissing);
-    EXPECT_EQ(s.RecordCount, 0);
-    EXPECT_EQ(s.StatisticsText1, "Number of beacons in main database -  0\r");
-    for (int i = 0; i < kStatisticsLocations; ++i) {
-        EXPECT_TRUE(s.StatisticsText2.contains("Location " + QByteArray::number(i + 1) + " -  0\r"));
-        EXPECT_FALSE(s.chklogVisible[i]);
+    for (const bool folderInItsPlace : {false, true}) {
+        SCOPED_TRACE(folderInItsPlace ? "a folder named ndb.dat" : "no ndb.dat");
+        TestFolder dir;
+        if (folderInItsPlace)
+            dir.mkdir("ndb.dat");
+        const DatabaseStatistics s = GatherDatabaseStatistics(dir.folder(), defaultNames(), 0);
+        EXPECT_TRUE(s.databaseMissing);
+        EXPECT_EQ(s.RecordCount, 0);
+        EXPECT_EQ(s.StatisticsText1, "Number of beacons in main database -  0\r");
+        for (int i = 0; i < kStatisticsLocations; ++i) {
+            EXPECT_TRUE(s.StatisticsText2.contains("Location " + QByteArray::number(i + 1) + " -  0\r"));
+            EXPECT_FALSE(s.chklogVisible[i]);
+        }
+        EXPECT_EQ(s.LoggedCountHere, std::nullopt);
+        EXPECT_EQ(s.cmdViewLogEnabled, std::nullopt);
+        EXPECT_EQ(s.cmdViewSessionEnabled, std::nullopt);
+        EXPECT_EQ(s.cmdDeleteEnabled, std::nullopt);
+        EXPECT_TRUE(s.mnuMasterClearEnabled);
+        EXPECT_EQ(dir.exists("ndb.dat"), folderInItsPlace) << "counting never creates the database";
     }
-    EXPECT_EQ(s.LoggedCountHere, std::nullopt);
-    EXPECT_EQ(s.cmdViewLogEnabled, std::nullopt);
-    EXPECT_EQ(s.cmdViewSessionEnabled, std::nullopt);
-    EXPECT_EQ(s.cmdDeleteEnabled, std::nullopt);
-    EXPECT_TRUE(s.mnuMasterClearEnabled);
-    EXPECT_FALSE(dir.exists("ndb.dat")) << "counting never creates the database";
 }
 
 TEST(Statistics, CountsAreNotBoundBy16Bits)
 {
     TestFolder dir;
     const int records = 40000;
-    const QByteArray one = beacon("65535", "z");
-    QByteArray all;
-    all.reserve(one.size() * records);
-    for (int i = 0; i < records; ++i)
-        all += one;
-    dir.write("ndb.dat", all);
+    dir.write("ndb.dat", beacon("65535", "z").repeated(records));
     int eventsLetRun = 0;
     const DatabaseStatistics s =
         GatherDatabaseStatistics(dir.folder(), defaultNames(), 15, [&eventsLetRun] { ++eventsLetRun; });
@@ -166,15 +166,6 @@ TEST(Statistics, RecordCountRoundsACutShortLastRecord)
     EXPECT_EQ(s.RecordCount, 2);
     dir.write("ndb.dat", beacon("1", " ") + beacon("1", " ").left(106));
     EXPECT_EQ(GatherDatabaseStatistics(dir.folder(), defaultNames(), 0).RecordCount, 1);
-}
-
-TEST(Statistics, FolderInPlaceOfTheDatabaseCountsAsMissing)
-{
-    TestFolder dir;
-    dir.mkdir("ndb.dat");
-    const DatabaseStatistics s = GatherDatabaseStatistics(dir.folder(), defaultNames(), 0);
-    EXPECT_TRUE(s.databaseMissing);
-    EXPECT_EQ(s.RecordCount, 0);
 }
 
 } // namespace
