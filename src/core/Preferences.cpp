@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "Geodesy.h"
+#include "Text.h"
 
 namespace qern {
 
@@ -173,6 +174,16 @@ LoadedPreferences LoadPreferences(const RegistryStore &store, const PreferencesC
         p.txtBeaconRadar = radarPath;
     }
     return p;
+}
+
+std::array<QByteArray, kPreferenceLocations> storedLocationNames(const RegistryStore &store)
+{
+    std::array<QByteArray, kPreferenceLocations> names;
+    for (int i = 0; i < kPreferenceLocations; ++i) {
+        const QByteArray name = store.GetRegistryValue(RegistryKeys::ListeningLocations, indexedName("Location", i));
+        names[i] = trimBlanks(name).isEmpty() ? QByteArray(kEmptyLocationName) : name;
+    }
+    return names;
 }
 
 qint32 distanceFilterToStore(QByteArrayView text)

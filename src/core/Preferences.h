@@ -93,6 +93,10 @@ struct LoadedPreferences {
 
 LoadedPreferences LoadPreferences(const RegistryStore &store, const PreferencesContext &context);
 
+// The stored names of the listening locations as the report and weblog windows list
+// them: kEmptyLocationName for a name that is blank.
+std::array<QByteArray, kPreferenceLocations> storedLocationNames(const RegistryStore &store);
+
 // What frmLocation holds when "Set as default" is pressed.
 struct PreferencesToSave {
     std::array<QByteArray, kPreferenceLocations> LocationLat;

@@ -9,6 +9,7 @@
 
 #include "FormSupport.h"
 #include "NumberText.h"
+#include "Preferences.h"
 #include "RegistryStore.h"
 #include "SharedState.h"
 #include "Text.h"
@@ -54,11 +55,8 @@ void frmListeningReports::Form_Activate()
 {
     const RegistryStore &store = m_windows.store();
     cmbListeningLocation->clear();
-    for (int i = 0; i < kLocationCount; ++i) {
-        const QByteArray name =
-            store.GetRegistryValue(RegistryKeys::ListeningLocations, "Location(" + digitsText(i) + ")");
-        cmbListeningLocation->addItem(trimBlanks(name).isEmpty() ? QStringLiteral("Empty") : fromWindows1252(name));
-    }
+    for (const QByteArray &name : storedLocationNames(store))
+        cmbListeningLocation->addItem(fromWindows1252(name));
     // The location last reported on; the current one when none was stored.
     const QByteArray stored = store.GetRegistryValue(RegistryKeys::ProgramPreferences, "ListeningReportDefaultLocation");
     int index = m_windows.state().CurrentLocationIndex;

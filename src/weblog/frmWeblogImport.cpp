@@ -12,7 +12,7 @@
 
 #include "FormSupport.h"
 #include "MessageBox.h"
-#include "NumberText.h"
+#include "Preferences.h"
 #include "RegistryStore.h"
 #include "SharedState.h"
 #include "Text.h"
@@ -87,12 +87,8 @@ void frmWeblogImport::showForm()
 
 void frmWeblogImport::Form_Load()
 {
-    const RegistryStore &store = m_windows.store();
-    for (int i = 0; i < kLocationCount; ++i) {
-        const QByteArray name =
-            store.GetRegistryValue(RegistryKeys::ListeningLocations, "Location(" + digitsText(i) + ")");
-        cmbListeningLocation->addItem(trimBlanks(name).isEmpty() ? QStringLiteral("Empty") : fromWindows1252(name));
-    }
+    for (const QByteArray &name : storedLocationNames(m_windows.store()))
+        cmbListeningLocation->addItem(fromWindows1252(name));
     cmbListeningLocation->setCurrentIndex(m_windows.state().CurrentLocationIndex);
     txtWeblog->setText(fromWindows1252(m_windows.state().WeblogFolder));
 }
