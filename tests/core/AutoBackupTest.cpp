@@ -31,25 +31,16 @@ void writeEverySource(const TestFolder &dir, const QByteArray &tag)
         dir.write(p.source, tag + " of " + p.source.toUtf8());
 }
 
-TEST(AutoBackup, CopiesEveryFileByteForByte)
+TEST(AutoBackup, EachCallCopiesEveryFileByteForByteOverTheLastCopies)
 {
     TestFolder dir;
-    writeEverySource(dir, "first");
-    const FileError err = AutoBackupFiles(dir.folder());
-    EXPECT_FALSE(err.failed()) << err.messageText().toStdString();
-    for (const Pair &p : everyPair())
-        EXPECT_EQ(dir.read(p.copy), dir.read(p.source)) << p.copy.toStdString();
-}
-
-TEST(AutoBackup, SecondCallReplacesTheCopiesOfTheFirst)
-{
-    TestFolder dir;
-    writeEverySource(dir, "first");
-    ASSERT_FALSE(AutoBackupFiles(dir.folder()).failed());
-    writeEverySource(dir, "second, and longer than the first");
-    ASSERT_FALSE(AutoBackupFiles(dir.folder()).failed());
-    for (const Pair &p : everyPair())
-        EXPECT_EQ(dir.read(p.copy), "second, and longer than the first of " + p.source.toUtf8());
+    for (const QByteArray tag : {"first", "second, and longer than the first"}) {
+        writeEverySource(dir, tag);
+        const FileError err = AutoBackupFiles(dir.folder());
+        EXPECT_FALSE(err.failed()) << err.messageText().toStdString();
+        for (const Pair &p : everyPair())
+            EXPECT_EQ(dir.read(p.copy), tag + " of " + p.source.toUtf8()) << p.copy.toStdString();
+    }
 }
 
 TEST(AutoBackup, MissingSourceRemovesItsOldCopy)

@@ -73,23 +73,29 @@ protected:
 // ---------------------------------------------------------------------------------
 // Backup
 
-TEST_F(BackupSetTest, PreferencesAloneWriteOnlyRegBak)
+TEST_F(BackupSetTest, EachChoiceWritesItsCopiesAndItsLines)
 {
     writeData("now");
-    const BackupSetRun run = backup(false, false, true);
-    EXPECT_FALSE(run.failed());
-    EXPECT_EQ(run.statusLines, QStringList{"Registry Backed Up"});
-    EXPECT_EQ(entriesOf(m_drive.root()), QStringList{"Reg.bak"});
-    EXPECT_EQ(m_drive.read("Reg.bak").count("\r\n"), kRegistryBackupLines);
+    const struct { bool logbooks, session, preferences; QStringList lines, copies; } cases[] = {
+        {false, false, false, {}, {}},
+        {false, false, true, {"Registry Backed Up"}, {"Reg.bak"}},
+        {false, true, false, {"CLE/Session File - Backed Up", "Master Database - Backed Up"}, {"cle.bak", "ndb.bak"}},
+    };
+    for (const auto &c : cases) {
+        TestFolder drive;
+        const BackupSetRun run = BackupToFolder(m_program.folder(), drive.root(),
+                                                {c.logbooks, c.session, c.preferences}, someNames(), m_store);
+        EXPECT_FALSE(run.failed());
+        EXPECT_EQ(run.statusLines, c.lines);
+        EXPECT_EQ(entriesOf(drive.root()), c.copies);
+    }
 }
 
-TEST_F(BackupSetTest, SessionAloneWritesCleBakAndNdbBak)
+TEST_F(BackupSetTest, CopiesHoldTheFilesAndTheSettings)
 {
     writeData("now");
-    const BackupSetRun run = backup(false, true, false);
-    EXPECT_FALSE(run.failed());
-    EXPECT_EQ(run.statusLines, (QStringList{"CLE/Session File - Backed Up", "Master Database - Backed Up"}));
-    EXPECT_EQ(entriesOf(m_drive.root()), (QStringList{"cle.bak", "ndb.bak"}));
+    ASSERT_FALSE(backup(false, true, true).failed());
+    EXPECT_EQ(m_drive.read("Reg.bak").count("\r\n"), kRegistryBackupLines);
     EXPECT_EQ(m_drive.read("cle.bak"), "now session");
     EXPECT_EQ(m_drive.read("ndb.bak"), "now database");
 }
@@ -187,15 +193,6 @@ TEST_F(BackupSetTest, CopyOnTheTargetIsReplacedInTheSpellingItHas)
     EXPECT_EQ(entriesOf(m_drive.root()), (QStringList{"Cle.Bak", "NDB.BAK"}));
     EXPECT_EQ(m_drive.read("NDB.BAK"), "new database");
     EXPECT_EQ(m_drive.read("Cle.Bak"), "new session");
-}
-
-TEST_F(BackupSetTest, NothingChosenDoesNothing)
-{
-    writeData("now");
-    const BackupSetRun run = backup(false, false, false);
-    EXPECT_FALSE(run.failed());
-    EXPECT_TRUE(run.statusLines.isEmpty());
-    EXPECT_TRUE(entriesOf(m_drive.root()).isEmpty());
 }
 
 TEST_F(BackupSetTest, MissingTargetFolderAbortsBeforeAnyStep)

@@ -25,9 +25,7 @@ QByteArray goodDatabase(int count)
 
 TEST(BeaconDatabase, RecordCountRoundsTheQuotientHalfToEven)
 {
-    const struct {
-        qint64 length, count;
-    } cases[] = {
+    const struct { qint64 length, count; } cases[] = {
         {0, 0}, {106, 0}, {107, 1}, {213, 1}, {2130, 10},
         {2236, 10}, // 10 records and 106 bytes
         {2237, 11}, // 10 records and 107 bytes
@@ -122,10 +120,7 @@ TEST(BeaconDatabase, WalksEveryRecordInOrderAndStopsWhenAsked)
 
 TEST(BeaconDatabase, ValidFrequencyIsAboveZeroAndBelow4500)
 {
-    const struct {
-        const char *frequency;
-        bool valid;
-    } cases[] = {
+    const struct { const char *frequency; bool valid; } cases[] = {
         {"338", true},     {"4499.9", true}, {"0.1", true},  {"1", true},  {"0", false},     {"", false},
         {"ABC", false},    {"4500", false},  {"4500.1", false}, {"9999", false}, {"-5", false}, {"338kHz", true},
     };
@@ -146,11 +141,10 @@ TEST(IntegrityCheck, AllValidRecordsPassSilently)
 
 TEST(IntegrityCheck, OneBadFrequencyIsARecordMismatch)
 {
-    const struct {
-        const char *frequency;
-        bool ok;
-    } cases[] = {{"0", false}, {"", false},      {"NDB", false}, {"4500", false},
-                 {"12000", false}, {"4499.9", true}, {" 338", true}};
+    const struct { const char *frequency; bool ok; } cases[] = {
+        {"0", false}, {"", false}, {"NDB", false}, {"4500", false}, {"12000", false}, {"4499.9", true},
+        {" 338", true},
+    };
     for (const auto &c : cases) {
         TestFolder t;
         t.write("ndb.dat", bytesOf({tuned("AAA", "300"), tuned("BBB", c.frequency), tuned("CCC", "302")}));

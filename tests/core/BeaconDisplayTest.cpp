@@ -73,9 +73,7 @@ TEST_F(BeaconDisplayTest, DistanceIsItsWholePartInTheChosenUnit)
 
 TEST_F(BeaconDisplayTest, BearingIsRoundedWithTheDegreeSign)
 {
-    const struct {
-        QByteArray longitude, shown;
-    } cases[] = {
+    const struct { QByteArray longitude, shown; } cases[] = {
         {"W080010000", " 360\xB0"}, // 359.86 degrees
         {"W080000000", " 0\xB0"},   // due north
         {"W090000000", " 307\xB0"}, // 307.33
@@ -87,10 +85,7 @@ TEST_F(BeaconDisplayTest, BearingIsRoundedWithTheDegreeSign)
 
 TEST_F(BeaconDisplayTest, PositionIsUnknownOnlyWhenBothCoordinatesAreZero)
 {
-    const struct {
-        QByteArray latitude, longitude, txtLat, txtLon;
-        bool known;
-    } cases[] = {
+    const struct { QByteArray latitude, longitude, txtLat, txtLon; bool known; } cases[] = {
         {"N00000000", "W000000000", "00 00 00 N", "000 00 00 W", false},
         {"N00000000", "W075000000", "00 00 00 N", "075 00 00 W", true},
         {"N45000000", "E000000000", "45 00 00 N", "000 00 00 E", true},
@@ -110,10 +105,7 @@ TEST_F(BeaconDisplayTest, PositionIsUnknownOnlyWhenBothCoordinatesAreZero)
 
 TEST_F(BeaconDisplayTest, DaidMarkShowsOnlyForOne)
 {
-    const struct {
-        QByteArray daid;
-        bool visible;
-    } cases[] = {{"1", true}, {"0", false}, {"", false}, {"2", false}};
+    const struct { QByteArray daid; bool visible; } cases[] = {{"1", true}, {"0", false}, {"", false}, {"2", false}};
     for (const auto &c : cases) {
         const BeaconDisplay d = show({.daid = c.daid});
         EXPECT_EQ(d.lblDAIDVisible, c.visible) << c.daid.toStdString();
@@ -123,9 +115,7 @@ TEST_F(BeaconDisplayTest, DaidMarkShowsOnlyForOne)
 
 TEST_F(BeaconDisplayTest, StateNameIsLookedUpInUpperCaseForTheBeaconsCountry)
 {
-    const struct {
-        QByteArray country, state, location;
-    } cases[] = {
+    const struct { QByteArray country, state, location; } cases[] = {
         {"CAN", "ON", "Port Eden, Ontario"}, {"CAN", "on", "Port Eden, Ontario"}, {"CAN", "", "Port Eden"},
         {"CAN", "ZZ", "Port Eden"},          {"USA", "WA", "Port Eden, Washington"},
     };
@@ -135,9 +125,7 @@ TEST_F(BeaconDisplayTest, StateNameIsLookedUpInUpperCaseForTheBeaconsCountry)
 
 TEST_F(BeaconDisplayTest, ClipboardLineJoinsIdentFrequencySidebandsPlaceAndSignature)
 {
-    const struct {
-        QByteArray usb, lsb, logger, line;
-    } cases[] = {
+    const struct { QByteArray usb, lsb, logger, line; } cases[] = {
         {"400", "1020", "XYZ", "ABC:338, +400 -1020 Port Eden, Ontario, Canada XYZ"},
         {"400", "", "XYZ", "ABC:338, +400 Port Eden, Ontario, Canada XYZ"},
         {"", "1020", "XYZ", "ABC:338, -1020 Port Eden, Ontario, Canada XYZ"},
@@ -190,9 +178,7 @@ TEST_F(BeaconDisplayTest, LoggedHereShowsTheEntryNearestTheEndOfTheLogbook)
 
 TEST_F(BeaconDisplayTest, LogEntriesBelongByIdentAndFrequency)
 {
-    const struct {
-        QByteArray ident, entryIdent, entryFrequency, caption;
-    } cases[] = {
+    const struct { QByteArray ident, entryIdent, entryFrequency, caption; } cases[] = {
         {"ABC", "abc", "338", " *** Last logged on 07-Dec-2026 ***"},
         {"ABC", "ABC", "339", " *** Logged *** "},                          // another beacon of the same ident
         {"ABCDE;2", "ABCDE", "338", " *** Last logged on 07-Dec-2026 ***"}, // five characters kept
@@ -297,9 +283,7 @@ TEST_F(BeaconDisplayTest, ClearingResetsOnlyTheMatchCountAndDaid)
 
 TEST(LoggedDateText, FormatsValidDatesAndShowsOthersAsStored)
 {
-    const struct {
-        QByteArray date, shown;
-    } cases[] = {
+    const struct { QByteArray date, shown; } cases[] = {
         {"20261207", "07-Dec-2026"}, {"20240229", "29-Feb-2024"}, {"19990101", "01-Jan-1999"},
         {" 20260515 ", "15-May-2026"}, {"20230229", "20230229"}, // no such day
         {"20261301", "20261301"},    {"2026120", "2026120"},     {"2026-12-07", "2026-12-07"},

@@ -74,10 +74,7 @@ TEST(BeaconEditor, LoadNotesAByteThatCannotBeDecoded)
 
 TEST(BeaconEditor, CountryBoxStandsForACode)
 {
-    const struct {
-        QByteArray text;
-        std::optional<QByteArray> code;
-    } cases[] = {
+    const struct { QByteArray text; std::optional<QByteArray> code; } cases[] = {
         {"Canada", QByteArray("CAN")}, {"canada", QByteArray("CAN")}, {" Canada ", QByteArray("CAN")},
         {"can", QByteArray("CAN")},    {"USA", QByteArray("USA")},    {"", QByteArray("")},
         {"  ", QByteArray("")},        {"ZZ", QByteArray("ZZ")}, // unknown, but a code: kept as typed
@@ -89,11 +86,7 @@ TEST(BeaconEditor, CountryBoxStandsForACode)
 
 TEST(BeaconEditor, StateBoxStandsForACodeOfTheBeaconsCountryFirst)
 {
-    const struct {
-        QByteArray text;
-        QByteArray country;
-        std::optional<QByteArray> code;
-    } cases[] = {
+    const struct { QByteArray text; QByteArray country; std::optional<QByteArray> code; } cases[] = {
         {"Ontario", "CAN", QByteArray("ON")},
         {"ontario", "USA", QByteArray("ON")}, // a name of another country still names its code
         {"on", "CAN", QByteArray("ON")},       {"Washington", "USA", QByteArray("WA")},
@@ -151,10 +144,7 @@ TEST(BeaconEditor, FrequencyMustPassTheIntegrityCheckAsStored)
 {
     DataFolder t;
     t.writeDatabase({stored("AAA", "200")});
-    const struct {
-        QByteArray frequency;
-        bool accepted;
-    } cases[] = {
+    const struct { QByteArray frequency; bool accepted; } cases[] = {
         {"338", true},     {"4499.9", true}, {"0.5", true},  {"0", false},        {"", false},
         {"abc", false},    {"4500", false},  {"-3", false},  {"1234567", false}, // cut to 123456
         {"4499.999", true}, // cut to 4499.9
@@ -174,11 +164,7 @@ TEST(BeaconEditor, EntriesThatCannotBeStoredAreRefused)
 {
     DataFolder t;
     t.writeDatabase({stored("AAA", "200")});
-    const struct {
-        QByteArray BeaconEntries::*field;
-        QByteArray value;
-        QString startsWith;
-    } cases[] = {
+    const struct { QByteArray BeaconEntries::*field; QByteArray value; QString startsWith; } cases[] = {
         {&BeaconEntries::comments, QByteArray("note \xfe", 6), QStringLiteral("The Comments entry")},
         {&BeaconEntries::country, "Atlantis", QStringLiteral("Country not found")},
         {&BeaconEntries::state, "Nowhere", QStringLiteral("State/Province not found")},

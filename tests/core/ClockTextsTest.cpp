@@ -96,10 +96,7 @@ TEST(GetUTCOffset, FollowsTheTZEnvironmentThroughTheClock)
 
 TEST(CheckDate, CountsTheRulesADateBreaks)
 {
-    const struct {
-        const char *date;
-        int errors;
-    } cases[] = {
+    const struct { const char *date; int errors; } cases[] = {
         {"20061231", 0}, {"20060229", 1}, // not a leap year
         {"20040229", 0}, {"20040230", 1}, {"20000229", 0}, // divisible by 400
         {"21000229", 1},                                     // divisible by 100 only
@@ -124,9 +121,7 @@ TEST(MakeLogFileName, NamesTheLogbookOfALocation)
 
 TEST(StripSemicolonSuffix, RemovesTheDuplicateMarker)
 {
-    const struct {
-        const char *ident, *stripped;
-    } cases[] = {
+    const struct { const char *ident, *stripped; } cases[] = {
         {"NDB;2", "NDB"}, {"AB;12", "AB"}, {";", ""},       {"AB;", "AB"},      {"ABC", "ABC"},
         {"", ""},         {"A;B;3", "A;B"}, {"AB;X", "AB;X"}, {"AB;1X", "AB;1X"},
     };

@@ -73,11 +73,7 @@ TEST_F(Sort, DatabaseOfNoneOrOneRecordIsUnchanged)
 
 TEST_F(Sort, FrequencyOrdersByValueThenTheFirstIdentCharacter)
 {
-    const struct {
-        const char *name;
-        QList<BeaconRecord> records;
-        QList<QByteArray> sorted;
-    } cases[] = {
+    const struct { const char *name; QList<BeaconRecord> records; QList<QByteArray> sorted; } cases[] = {
         {"five, three, three sharing the first character",
          {tuned("AX", "5", "first"), tuned("AY", "3", "second"), tuned("AZ", "3", "third")},
          {"AY@second", "AZ@third", "AX@first"}},
@@ -190,10 +186,7 @@ TEST_F(Sort, MissingOrDamagedDatabaseIsNotSorted)
 
 TEST_F(Sort, ProgressIsReportedAtEveryTenthPercentOfEachPass)
 {
-    const struct {
-        int records;
-        QList<qint64> perPass;
-    } cases[] = {
+    const struct { int records; QList<qint64> perPass; } cases[] = {
         {20, {2, 4, 6, 8, 10, 12, 14, 16, 18}},
         // 1/7 rounds to 14 %, 3/7 to 43 %, 5/7 to 71 %: none is a multiple of 10.
         {7, {}},

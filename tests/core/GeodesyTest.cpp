@@ -51,9 +51,7 @@ TEST(CalcDistanceBearing, NearlyIdenticalPointsAreClampedTo285Metres)
 
 TEST(CalcDistanceBearing, AntipodesAndPolesStayFinite)
 {
-    const struct {
-        double beaconLat, beaconLon, listenerLat, listenerLon;
-    } cases[] = {
+    const struct { double beaconLat, beaconLon, listenerLat, listenerLon; } cases[] = {
         {0, 180, 0, 0}, {45, -75, -45, 105}, {-90, 0, 90, 0}, // antipodes
         {45, 10, 90, 0}, {45, 10, -90, 0},                   // listener at a pole
         {90, 0, 45, -80}, {-90, 0, 45, -80},                  // beacon at a pole
@@ -74,9 +72,7 @@ TEST(CalcDistanceBearing, AntipodesAndPolesStayFinite)
 
 TEST(CalcDistanceBearing, WestOfTheListenerMirrorsTheBearing)
 {
-    const struct {
-        double beaconLat, lonOffset;
-    } cases[] = {{43, 1}, {44, 1}, {42, 3}, {60, 40}, {-10, 120}};
+    const struct { double beaconLat, lonOffset; } cases[] = {{43, 1}, {44, 1}, {42, 3}, {60, 40}, {-10, 120}};
     for (const auto &c : cases) {
         const DistanceBearing east = seenFrom(c.beaconLat, -80 + c.lonOffset, 43, -80);
         const DistanceBearing west = seenFrom(c.beaconLat, -80 - c.lonOffset, 43, -80);
@@ -90,10 +86,7 @@ TEST(CalcDistanceBearing, WestOfTheListenerMirrorsTheBearing)
 
 TEST(ComputeQTHDegrees, ReadsDegreesMinutesSecondsAndACapitalHemisphere)
 {
-    const struct {
-        const char *lat, *lon;
-        double latDeg, lonDeg;
-    } cases[] = {
+    const struct { const char *lat, *lon; double latDeg, lonDeg; } cases[] = {
         {"430000N", "08000000W", 43, -80},     // first-run texts: extra digit ignored
         {"430000N", "0800000W", 43, -80},
         {"451500S", "0753036E", -45.25, 75.51},
@@ -111,19 +104,13 @@ TEST(ComputeQTHDegrees, ReadsDegreesMinutesSecondsAndACapitalHemisphere)
 
 TEST(BeaconDegrees, ReadTheRecordTextsRoundedToFourDecimals)
 {
-    const struct {
-        const char *text;
-        double deg;
-    } latitudes[] = {
+    const struct { const char *text; double deg; } latitudes[] = {
         {"N45300000", 45.5}, {"S45301500", -45.5042}, {"N00000000", 0}, {"s45300000", 45.5}, {"", 0},
     };
     for (const auto &c : latitudes)
         EXPECT_DOUBLE_EQ(beaconLatitudeDegrees(c.text), c.deg) << c.text;
 
-    const struct {
-        const char *text;
-        double deg;
-    } longitudes[] = {
+    const struct { const char *text; double deg; } longitudes[] = {
         {"W075421000", -75.7028}, {"E075421000", 75.7028}, {"W000000000", 0}, {"W1800000", -180},
     };
     for (const auto &c : longitudes)
@@ -132,10 +119,7 @@ TEST(BeaconDegrees, ReadTheRecordTextsRoundedToFourDecimals)
 
 TEST(MakeLocator, GivesTheSixCharacterSquare)
 {
-    const struct {
-        double lat, lon;
-        const char *locator;
-    } cases[] = {
+    const struct { double lat, lon; const char *locator; } cases[] = {
         {43, -80, "FN03aa"},
         {51.5, -0.1, "IO91wm"},
         {0, 0, "JJ00aa"},

@@ -142,11 +142,7 @@ TEST_F(Maintenance, ClearThatCannotFinishChangesNothing)
 
 TEST_F(Maintenance, MasterClearTakesTheSelectedBitsOffEveryMask)
 {
-    const struct {
-        quint32 mask;
-        quint16 selection;
-        quint32 expected;
-    } cases[] = {
+    const struct { quint32 mask; quint16 selection; quint32 expected; } cases[] = {
         {13, 0x0009, 4},    // locations 0, 2, 3; clear 0 and 3
         {32769, 0x8000, 1}, // locations 0 and 15; clear 15
         {4, 0x0009, 4},     // none of the selected bits
@@ -309,9 +305,9 @@ TEST_F(Maintenance, SessionUpdateRewritesEveryRecordOfTheBeaconTrimmed)
 
     expectOk(r.error);
     EXPECT_EQ(r.recordsWritten, 2);
-    EXPECT_EQ(t.sessionLog(), (QList<CLERecord>{CLERecord::make("AAA", "NOR", "300", "2200", "20240102", "late", true),
-                                                other,
-                                                CLERecord::make(" aaa", "nor", "300", "2200", "20240102", "late", false)}));
+    EXPECT_EQ(t.sessionLog(),
+              (QList<CLERecord>{CLERecord::make("AAA", "NOR", "300", "2200", "20240102", "late", true), other,
+                                CLERecord::make(" aaa", "nor", "300", "2200", "20240102", "late", false)}));
     EXPECT_EQ(t.read("ndb.dat"), database);
     EXPECT_EQ(t.read("Logs/log0.dat"), logbook);
 }
@@ -487,10 +483,7 @@ TEST(LogTimeCheck, TableOfTypedTimes)
 
 TEST(LogTimeCheck, FocusLossPutsAZeroBeforeTwoOrThreeCharacters)
 {
-    const struct {
-        QByteArray typed;
-        QByteArray after;
-    } cases[] = {
+    const struct { QByteArray typed; QByteArray after; } cases[] = {
         {"930", "0930"}, {"93", "093"}, {"9", "9"}, {"", ""}, {"1234", "1234"},
     };
     for (const auto &c : cases)
@@ -500,11 +493,10 @@ TEST(LogTimeCheck, FocusLossPutsAZeroBeforeTwoOrThreeCharacters)
 
 TEST(LogDateCheck, RedWithUpdateDisabledExactlyWhenTheDateBreaksARule)
 {
-    const struct {
-        QByteArray date;
-        BoxColour colour;
-    } cases[] = {{"20040229", BoxColour::Green}, {"20060229", BoxColour::Red}, {"19491231", BoxColour::Red},
-                 {"2024011", BoxColour::Red},    {"", BoxColour::Red}};
+    const struct { QByteArray date; BoxColour colour; } cases[] = {
+        {"20040229", BoxColour::Green}, {"20060229", BoxColour::Red}, {"19491231", BoxColour::Red},
+        {"2024011", BoxColour::Red}, {"", BoxColour::Red},
+    };
     for (const auto &c : cases) {
         const FieldCheck check = checkLogDate(c.date);
         EXPECT_EQ(check.colour, c.colour) << c.date.constData();

@@ -26,10 +26,7 @@ QList<CLERecord> tenOtherBeacons()
 TEST(LogRecord, FieldsLandAtTheirOffsetsPaddedWithBlanksAndCutToTheirWidths)
 {
     const QByteArray sixty = QByteArray("0123456789").repeated(6);
-    const struct {
-        LogRecord record;
-        QByteArray bytes;
-    } cases[] = {
+    const struct { LogRecord record; QByteArray bytes; } cases[] = {
         {LogRecord::make("ABC", "338", "1234", "20240115", "Good signal"),
          "ABC  338   123420240115" + QByteArray("Good signal").leftJustified(60, ' ')},
         {LogRecord::make("ABCDE;2", "1234.56", "123456", "2024011599", QByteArray(70, 'c')),
@@ -87,10 +84,7 @@ TEST(CLERecord, AccessorsTrimAndRawKeepsPadding)
 
 TEST(IdentMatch, ComparesFiveTrimmedUpperCasedCharacters)
 {
-    const struct {
-        const char *recordIdent, *beaconIdent;
-        bool match;
-    } cases[] = {
+    const struct { const char *recordIdent, *beaconIdent; bool match; } cases[] = {
         {"ABC", "ABC", true},     {"abc", "ABC", true},     {" ABC ", "ABC", true},  {"ABC", "  abc", true},
         {"ABCDE", "ABCDE;2", true}, // the record keeps 5 characters of the suffixed ident
         {"ABCDE", "abcdef", true},  {"ABC;2", "ABC;2", true},
@@ -107,10 +101,7 @@ TEST(IdentMatch, ComparesFiveTrimmedUpperCasedCharacters)
 TEST(LogEntryMatch, NeedsIdentAndFrequency)
 {
     const LogRecord entry = LogRecord::make("abc", " 338", "1200", "20240101", "");
-    const struct {
-        const char *ident, *frequency;
-        bool match;
-    } cases[] = {
+    const struct { const char *ident, *frequency; bool match; } cases[] = {
         {"ABC", "338", true},    {"ABC ", "338 ", true}, {"ABC", "338.0", false}, // texts compared, not numbers
         {"ABC", "339", false},   {"ABD", "338", false},  {"ABC;2", "338", false},
     };
@@ -121,10 +112,7 @@ TEST(LogEntryMatch, NeedsIdentAndFrequency)
 TEST(SessionRecordMatch, NeedsIdentFrequencyAndCountry)
 {
     const CLERecord record = CLERecord::make("ABCDE", "nor", "338", "1200", "20240101", "", true);
-    const struct {
-        const char *ident, *frequency, *country;
-        bool match;
-    } cases[] = {
+    const struct { const char *ident, *frequency, *country; bool match; } cases[] = {
         {"ABCDE", "338", "NOR", true},   {" abcde ", " 338", "Nor ", true}, {"ABCDE;2", "338", "NOR", true},
         {"ABCDE", "338", "SWE", false},  {"ABCDE", "339", "NOR", false},    {"ABCDX", "338", "NOR", false},
     };

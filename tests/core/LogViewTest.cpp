@@ -76,11 +76,7 @@ TEST_F(LogViewTest, ListHoldsTheBeaconsOfTheLocationOrOfTheSessionInDatabaseOrde
 {
     t.writeDatabase({logged("AAA", "300", 0b101, true), logged("BBB", "310", 0b010, true),
                      logged("CCC", "320", 0b100), logged("DDD", "330", 0b001)});
-    const struct {
-        int mode, location;
-        QList<qint64> recNo;
-        QByteArray label;
-    } cases[] = {
+    const struct { int mode, location; QList<qint64> recNo; QByteArray label; } cases[] = {
         {kLogViewLogbook, 0, {1, 4}, "There are  2 records in your log."},
         {kLogViewLogbook, 2, {1, 3}, "There are  2 records in your log."},
         {kLogViewLogbook, 3, {}, "There are  0 records in your log."},
@@ -119,12 +115,7 @@ TEST_F(LogViewTest, RowSelectedFollowsTheMainWindowsBeacon)
 {
     // Rows stand in database order: 300, 320, 340.
     t.writeDatabase({logged("AAA", "300"), logged("BBB", "320"), logged("CCC", "340")});
-    const struct {
-        const char *name;
-        QByteArray ident, frequency;
-        int expectedRow;
-        bool exactSeen;
-    } cases[] = {
+    const struct { const char *name; QByteArray ident, frequency; int expectedRow; bool exactSeen; } cases[] = {
         {"the beacon itself", "bbb", "320", 1, true},
         {"not listed, between two rows", "ZZZ", "330", 2, false},
         {"not listed, above every row", "ZZZ", "400", 2, false},

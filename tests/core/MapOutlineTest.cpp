@@ -105,10 +105,7 @@ TEST(MapPointFormat, ReadsBeyondEightyThousandPoints)
 
 TEST(MapColours, HexLiteralsReadAsNumbers)
 {
-    const struct {
-        const char *text;
-        quint32 value;
-    } cases[] = {
+    const struct { const char *text; quint32 value; } cases[] = {
         {"&H0000C000&", 49152}, {"&H00808000&", 8421376}, {"&HFFFF80", 0xFFFF80},
         {"&h404040&", 0x404040}, {"C000", 0},             {"&H12G4&", 0},
         {"&H&", 0},             {"", 0},
@@ -147,10 +144,7 @@ TEST(MapLayers, SwitchesChooseLayersAndCoastIsAlwaysDrawn)
 
 TEST(MapRange, GrowsByStepsOfTheDistance)
 {
-    const struct {
-        const char *txtDistance;
-        qint32 range;
-    } cases[] = {
+    const struct { const char *txtDistance; qint32 range; } cases[] = {
         {" 100 km", 110},   {" 101 km", 201},     {" 1000 km", 1100},  {" 1001 km", 2001},
         {" 10000 km", 11000}, {" 10001 km", 11501}, {" 0 km", 10},       {"", 10},
         {" 325 miles", 425}, {"100.5", 110},       {"101.5", 202},      {" 20015 km", 21515},
@@ -163,10 +157,7 @@ TEST(MapProjection, RangeLiesAtTheMiddleOfEachEdge)
 {
     const MapProjection projection(1000);
     EXPECT_DOUBLE_EQ(projection.scale(), 4.0);
-    const struct {
-        double distance, bearing;
-        QPointF point;
-    } cases[] = {
+    const struct { double distance, bearing; QPointF point; } cases[] = {
         {1000, 0, {4000, 0}}, {1000, 90, {8000, 4000}}, {500, 180, {4000, 6000}},
         {1000, 270, {0, 4000}}, {0, 123, {4000, 4000}},
     };
@@ -195,12 +186,7 @@ TEST(OutlineTracer, JoinsThePointsOfEachLayerIntoLines)
         int detail = 1;
         quint32 colour = kOutlineGreen;
     };
-    const struct {
-        const char *name;
-        QList<Layer> layers;
-        qint64 drawn;
-        QList<Polyline> lines;
-    } cases[] = {
+    const struct { const char *name; QList<Layer> layers; qint64 drawn; QList<Polyline> lines; } cases[] = {
         {"a first point without line start joins from the centre", {{{{5, 0, 300}}}}, 1,
          {{{centre, east(300)}, kOutlineGreen}}},
         {"a line start sets a point and the points after it join it", {{{{1001, 0, 60}, {5, 0, 120}, {7, 60, 0}}}}, 3,
@@ -434,10 +420,7 @@ TEST_F(MapViewTest, DetailLeavesOutLowerLevels)
 
 TEST(DisplayPointer, BearingFollowsTheAxesAndQuadrants)
 {
-    const struct {
-        double x, y;
-        qint64 bearing;
-    } cases[] = {
+    const struct { double x, y; qint64 bearing; } cases[] = {
         {6000, 4000, 90},  {2000, 4000, 270}, {4000, 2000, 0},   {4000, 6000, 180},
         {6000, 2000, 45},  {6000, 6000, 135}, {2000, 6000, 225}, {2000, 2000, 315},
         {4000, 4000, 0},

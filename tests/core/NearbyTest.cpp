@@ -55,10 +55,7 @@ protected:
 
 TEST(NearbyCentre, ReadsTheDisplayedCoordinateTexts)
 {
-    const struct {
-        const char *lat, *lon;
-        double latitude, longitude;
-    } cases[] = {
+    const struct { const char *lat, *lon; double latitude, longitude; } cases[] = {
         {"45 30 20 N", "075 42 10 W", 45 + 30 / 60.0 + 20 / 3600.0, -(75 + 42 / 60.0 + 10 / 3600.0)},
         {"12 00 36 S", "140 06 00 E", -(12 + 36 / 3600.0), 140.1},
         {"12 00 36 s", "140 06 00 w", 12 + 36 / 3600.0, 140.1}, // only capitals negate
@@ -110,10 +107,7 @@ TEST_F(NearbyTest, MilesAreShownWithTheirUnit)
 
 TEST_F(NearbyTest, BeaconsExactlyAtTheCentreAreNeitherListedNorCounted)
 {
-    const struct {
-        const char *lat, *lon;
-        QList<BeaconRecord> beacons;
-    } cases[] = {
+    const struct { const char *lat, *lon; QList<BeaconRecord> beacons; } cases[] = {
         {kCentreLat, kCentreLon,
          {at("CTR", "N45000000", "W075000000"), at("TWN", "N45000000", "W075000000"),
           at("NBR", "N45100000", "W075000000")}},

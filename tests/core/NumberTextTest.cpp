@@ -6,10 +6,7 @@ using namespace qern;
 
 TEST(NumericValue, TakesTheLongestLeadingNumberIgnoringBlanks)
 {
-    const struct {
-        const char *text;
-        double value;
-    } cases[] = {
+    const struct { const char *text; double value; } cases[] = {
         {"", 0},          {"abc", 0},       {" 1", 1},          {"150 km", 150},    {"1.2.3", 1.2},
         {"  -3.5x", -3.5}, {"1 5", 15},     {"4499.9", 4499.9}, {"4500", 4500},     {".5", 0.5},
         {"-", 0},         {"1e3", 1000},    {"2e", 2},          {"283.50", 283.5},  {"+7", 7},

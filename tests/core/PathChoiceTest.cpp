@@ -47,11 +47,7 @@ TEST(PathChoiceModeTest, EachModeHasItsPatternControlsAndRules)
 
 TEST(PathChoiceTest, ForcedExtensionCutsAtTheFirstDot)
 {
-    const struct {
-        const char *name;
-        const char *extension;
-        const char *forced;
-    } cases[] = {
+    const struct { const char *name; const char *extension; const char *forced; } cases[] = {
         {"list", "txt", "list.txt"},   {"list", "csv", "list.csv"},  {"list.csv", "txt", "list.txt"},
         {"a.b.c", "csv", "a.csv"},     {"week.1.csv", "txt", "week.txt"}, {"rep.", "txt", "rep.txt"},
         {".hidden", "csv", ".csv"},    {"list.TXT", "txt", "list.txt"},
@@ -209,11 +205,7 @@ TEST(PathChoiceTest, NewFolderRefusalsCarryTheirNumbers)
     TestFolder dir;
     dir.mkdir("exists");
     dir.write("plain", "x");
-    const struct {
-        const char *parent;
-        const char *name;
-        int number;
-    } cases[] = {
+    const struct { const char *parent; const char *name; int number; } cases[] = {
         {"", "", 52},
         {"", ".", 52},
         {"", "..", 52},

@@ -100,11 +100,7 @@ TEST_F(PreferencesTest, PortsFoundAreNumberedAtMostFourAndWithoutThemNoPortSetti
 
 TEST_F(PreferencesTest, PortIndexesOutsideTheirListsSelectNothingSilently)
 {
-    const struct {
-        const char *name;
-        const char *stored;
-        int expected;
-    } cases[] = {
+    const struct { const char *name; const char *stored; int expected; } cases[] = {
         {"ComPort", "1", 1},   {"ComPort", "2", -1},   {"ComPort", "-1", -1}, {"ComPort", "-2", -1},
         {"ComSpeed", "6", 6},  {"ComSpeed", "7", -1},  {"ComParity", "3", 3}, {"ComParity", "4", -1},
     };
@@ -142,10 +138,7 @@ TEST_F(PreferencesTest, CurrentLocationGivesNameDegreesAndLocator)
     EXPECT_EQ(p.LocationName, "Cabin");
     EXPECT_EQ(p.LocationLocator, "IO91wm");
 
-    const struct {
-        const char *lat, *lon;
-        double latitude, longitude;
-    } cases[] = {
+    const struct { const char *lat, *lon; double latitude, longitude; } cases[] = {
         {"513000N", "0000600W", 51.5, -0.1},
         {"451530S", "0754500E", -45.2583, 75.75}, // rounded to four decimals
         {"430000s", "0800000w", 43.0, 80.0},      // lower-case hemisphere letters stay positive
@@ -209,10 +202,9 @@ TEST_F(PreferencesTest, DetailOutsideItsScrollBarIsInvalidPropertyValue)
 
 TEST_F(PreferencesTest, MetricOnlyForExactlyTrue)
 {
-    const struct {
-        const char *stored;
-        bool metric;
-    } cases[] = {{"True", true}, {"true", false}, {"TRUE", false}, {"False", false}, {" True", false}};
+    const struct { const char *stored; bool metric; } cases[] = {
+        {"True", true}, {"true", false}, {"TRUE", false}, {"False", false}, {" True", false},
+    };
     for (const auto &c : cases) {
         m_store.SetRegistryValue(kProg, "String", "Metric", c.stored);
         EXPECT_EQ(load().Metric, c.metric) << c.stored;
@@ -223,12 +215,9 @@ TEST_F(PreferencesTest, MetricOnlyForExactlyTrue)
 
 TEST_F(PreferencesTest, DistanceFilterEnableOfOneTurnsTheFilterOn)
 {
-    const struct {
-        const char *stored;
-        int enabled;
-        bool on;
-    } cases[] = {{" 1", 1, true}, {"1", 1, true}, {" 0", 0, false}, {"2", 2, false}, {"0.5", 0, false},
-                 {"1.5", 2, false}};
+    const struct { const char *stored; int enabled; bool on; } cases[] = {
+        {" 1", 1, true}, {"1", 1, true}, {" 0", 0, false}, {"2", 2, false}, {"0.5", 0, false}, {"1.5", 2, false},
+    };
     for (const auto &c : cases) {
         m_store.SetRegistryValue(kProg, "String", "DistanceFilterEnable", c.stored);
         const LoadedPreferences p = load();
@@ -257,11 +246,7 @@ TEST_F(PreferencesTest, EmptyRadarPathShowsTheHomeFolderAndSplitsNothing)
 
 TEST(PreferencesPath, SplitsAtTheLastSlashOrBackslash)
 {
-    const struct {
-        QByteArray path;
-        QByteArray folder;
-        QByteArray file;
-    } cases[] = {
+    const struct { QByteArray path; QByteArray folder; QByteArray file; } cases[] = {
         {"D:\\radar\\out.txt", "D:\\radar", "out.txt"},
         {"D:\\", "D:", ""},
         {"/home/ann/radar.txt", "/home/ann", "radar.txt"},
@@ -280,10 +265,7 @@ TEST(PreferencesPath, SplitsAtTheLastSlashOrBackslash)
 
 TEST(PreferencesDistanceFilter, RoundsHalfToEvenAndClampsToTheFilterRange)
 {
-    const struct {
-        QByteArray text;
-        qint32 stored;
-    } cases[] = {
+    const struct { QByteArray text; qint32 stored; } cases[] = {
         {"150.5", 150}, {"151.5", 152}, {"", 0},         {"abc", 0},          {"150 km", 150},
         {"-5", 0},      {"32767", 32767}, {"32768", 32767}, {"99999999999", 32767}, {"1e300", 32767},
     };
@@ -312,11 +294,7 @@ TEST_F(PreferencesTest, SaveWritesWhatTheWindowHolds)
     ASSERT_TRUE(SavePreferences(m_store, s));
 
     RegistryStore reopened(m_dir.path("registry.ini"));
-    const struct {
-        const char *key;
-        const char *name;
-        QByteArray expected;
-    } cases[] = {
+    const struct { const char *key; const char *name; QByteArray expected; } cases[] = {
         {kLoc, "Lat(1)", "451500N"},          {kLoc, "Lon(1)", "0753000W"},
         {kLoc, "Location(1)", "Cottage"},     {kLoc, "Location(2)", "Empty"},
         {kLoc, "ListeningLocation", "1"},     {kProg, "DXLoggerSignature", "K1ABC"},

@@ -101,12 +101,7 @@ TEST_F(Reception, LaterReceptionAtAnotherLocationAddsItsBitAndIsNewThere)
 
 TEST_F(Reception, MaskTextKeepsEveryDigit)
 {
-    const struct {
-        quint32 mask;
-        int location;
-        QByteArray stored;
-        bool first;
-    } cases[] = {
+    const struct { quint32 mask; int location; QByteArray stored; bool first; } cases[] = {
         {16383, 14, "32767", true}, {0, 15, "32768", true}, {32767, 15, "65535", true},
         {32768, 15, "32768", false}, {5, 0, "5    ", false},
     };
@@ -153,7 +148,8 @@ TEST_F(Reception, RecordsGoWhereTheLengthsAndTheSessionLogSay)
         EXPECT_EQ(r.sessionRecordOverwritten, c.overwritten);
         const QList<CLERecord> session = f.sessionLog();
         ASSERT_EQ(session.size(), c.sessionRecord);
-        EXPECT_EQ(f.read("Logs/cle.dat").first(87 * (c.sessionRecord - 1)), c.session.first(87 * (c.sessionRecord - 1)));
+        const qsizetype before = 87 * (c.sessionRecord - 1); // the records ahead of the beacon's stay
+        EXPECT_EQ(f.read("Logs/cle.dat").first(before), c.session.first(before));
         EXPECT_EQ(session.last().ident(), "ABC");
         EXPECT_EQ(session.last().time(), "1405");
     }
@@ -258,7 +254,8 @@ TEST_F(Reception, RefusedOrFailedReceptionWritesNothing)
         const bool hadDatabase = f.exists("ndb.dat");
         const QByteArray database = f.read("ndb.dat");
 
-        const ReceptionResult r = writeReception(f.folder(), c.record, c.location, dialog("ABC", "338", "1405", "20060408"));
+        const ReceptionResult r =
+            writeReception(f.folder(), c.record, c.location, dialog("ABC", "338", "1405", "20060408"));
 
         EXPECT_TRUE(r.error.failed());
         EXPECT_FALSE(r.error.messageText().isEmpty());

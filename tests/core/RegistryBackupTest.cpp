@@ -77,24 +77,19 @@ TEST_F(RegistryBackupTest, FirstRunBackupIsTheGolden88Lines)
     }
 }
 
-TEST_F(RegistryBackupTest, MissingNumberIsWrittenAsAnEmptyValue)
+TEST_F(RegistryBackupTest, NumbersAreWrittenInTheNumberFormOrEmptyWhenMissing)
 {
     m_store.DeleteRegistryValue(kProg, "ComSpeed");
     m_store.DeleteRegistryValue(kRadar, "RadarDetail");
-    EXPECT_EQ(BackupRegistry(m_store, backupPath()), "Registry Backed Up");
-    const QList<QByteArray> lines = registryBackupLines(m_store);
-    EXPECT_EQ(lines[50], "Com Speed = ");
-    EXPECT_EQ(lines[68], "Radar Detail = ");
-    EXPECT_EQ(lines[51], "Com Parity =  0");
-}
-
-TEST_F(RegistryBackupTest, NegativeNumbersHaveNoLeadingBlank)
-{
     m_store.SetRegistryValue(kProg, "Number", "ComPort", "-1");
     m_store.SetRegistryValue(kProg, "Number", "ShowDetail", "-3");
+    EXPECT_EQ(BackupRegistry(m_store, backupPath()), "Registry Backed Up");
     const QList<QByteArray> lines = registryBackupLines(m_store);
-    EXPECT_EQ(lines[49], "Com Port = -1");
+    EXPECT_EQ(lines[49], "Com Port = -1"); // no leading blank before a negative number
+    EXPECT_EQ(lines[50], "Com Speed = ");
+    EXPECT_EQ(lines[51], "Com Parity =  0");
     EXPECT_EQ(lines[57], "Show Detail = -3");
+    EXPECT_EQ(lines[68], "Radar Detail = ");
 }
 
 TEST_F(RegistryBackupTest, FailedBackupKeepsThePreviousFile)
@@ -105,10 +100,6 @@ TEST_F(RegistryBackupTest, FailedBackupKeepsThePreviousFile)
     EXPECT_EQ(BackupRegistry(m_store, backupPath(), &error), "Registry Backup Error");
     EXPECT_TRUE(error.failed());
     EXPECT_EQ(m_dir.read("Reg.bak"), "previous backup\r\n");
-}
-
-TEST_F(RegistryBackupTest, BackupIntoAMissingFolderIsAnError)
-{
     EXPECT_EQ(BackupRegistry(m_store, m_dir.path("nowhere/Reg.bak")), "Registry Backup Error");
 }
 
@@ -142,11 +133,7 @@ TEST_F(RegistryBackupTest, BackupThenRestoreLeavesValuesAsTheyWere)
     EXPECT_EQ(result.statusLine, "Registry Restored");
     EXPECT_TRUE(result.RegistryRestored);
 
-    const struct {
-        const char *key;
-        const char *name;
-        QByteArray expected;
-    } cases[] = {
+    const struct { const char *key; const char *name; QByteArray expected; } cases[] = {
         {kLoc, "Location(3)", "Home, sweet home"},   // a comma no longer cuts the value
         {kLoc, "Lat(3)", "451500N"},
         {kLoc, "ListeningLocation", "3"},
@@ -192,7 +179,8 @@ TEST_F(RegistryBackupTest, RestoreDoesNotTouchTheUtcValues)
 
 TEST_F(RegistryBackupTest, LocationLabelsMatchOnlyTheirOwnNumber)
 {
-    ASSERT_TRUE(restore({"Location 1 Name =X", "Location 10 Name =Y", "Location 3 Latitude =451500N"}).RegistryRestored);
+    ASSERT_TRUE(
+        restore({"Location 1 Name =X", "Location 10 Name =Y", "Location 3 Latitude =451500N"}).RegistryRestored);
     EXPECT_EQ(m_store.GetRegistryValue(kLoc, "Location(1)"), "X");
     EXPECT_EQ(m_store.GetRegistryValue(kLoc, "Location(10)"), "Y");
     EXPECT_EQ(m_store.GetRegistryValue(kLoc, "Location(0)"), "Location 1");
@@ -201,12 +189,7 @@ TEST_F(RegistryBackupTest, LocationLabelsMatchOnlyTheirOwnNumber)
 
 TEST_F(RegistryBackupTest, RestoreConvertsEachRowByItsKind)
 {
-    const struct {
-        QByteArray line;
-        const char *key;
-        const char *name;
-        QByteArray expected;
-    } cases[] = {
+    const struct { QByteArray line; const char *key; const char *name; QByteArray expected; } cases[] = {
         {"Show Detail = 2.5", kProg, "ShowDetail", "2"},
         {"Show Detail = 3.5", kProg, "ShowDetail", "4"},
         {"Radar Detail = 3", kRadar, "RadarDetail", "3"},

@@ -24,21 +24,17 @@ protected:
     TestFolder m_dir;
 };
 
-TEST_F(RegistryStoreTest, MissingFileIsTheFirstRunAndIsNotCreatedByReading)
+TEST_F(RegistryStoreTest, MissingOrEmptyFileIsTheFirstRunAndReadingCreatesNone)
 {
-    RegistryStore store(storePath());
-    EXPECT_TRUE(store.isReadable());
-    EXPECT_FALSE(store.baseKeyExists());
-    EXPECT_EQ(store.GetRegistryValue(kProg, "Metric"), "");
-    EXPECT_FALSE(QFile::exists(storePath()));
-}
-
-TEST_F(RegistryStoreTest, EmptyFileIsTheFirstRun)
-{
-    writeFile("");
-    RegistryStore store(storePath());
-    EXPECT_TRUE(store.isReadable());
-    EXPECT_FALSE(store.baseKeyExists());
+    for (const bool empty : {false, true}) {
+        if (empty)
+            writeFile("");
+        RegistryStore store(storePath());
+        EXPECT_TRUE(store.isReadable()) << empty;
+        EXPECT_FALSE(store.baseKeyExists()) << empty;
+        EXPECT_EQ(store.GetRegistryValue(kProg, "Metric"), "") << empty;
+        EXPECT_EQ(QFile::exists(storePath()), empty);
+    }
 }
 
 TEST_F(RegistryStoreTest, FirstRunDefaultsReadBackAndSurviveReopening)
@@ -52,11 +48,7 @@ TEST_F(RegistryStoreTest, FirstRunDefaultsReadBackAndSurviveReopening)
     ASSERT_TRUE(store.isReadable()) << store.loadError().messageText().toStdString();
     EXPECT_TRUE(store.baseKeyExists());
     const QByteArray home = defaultHomeFolder();
-    const struct {
-        const char *key;
-        QByteArray name;
-        QByteArray expected;
-    } cases[] = {
+    const struct { const char *key; QByteArray name; QByteArray expected; } cases[] = {
         {kLoc, "Lon(15)", "08000000W"},
         {kLoc, "Lat(0)", "430000N"},
         {kLoc, "Lat(9)", "430000N"},
@@ -136,11 +128,7 @@ TEST_F(RegistryStoreTest, DefaultsAreWrittenInTheProgramsOrder)
 TEST_F(RegistryStoreTest, SetRegistryValueConvertsNumbersAsTheProgramAlwaysDid)
 {
     RegistryStore store(storePath());
-    const struct {
-        QByteArray type;
-        QByteArray value;
-        QByteArray readBack;
-    } cases[] = {
+    const struct { QByteArray type; QByteArray value; QByteArray readBack; } cases[] = {
         {"Number", "150.5", "150"},      {"Number", "151.5", "152"},   {"Number", "-2.5", "-2"},
         {"Number", " 1", "1"},           {"Number", "0", "0"},         {"Number", "-1", "-1"},
         {"Number", "abc", "0"},          {"Number", "150 km", "150"},  {"Number", "2147483647", "2147483647"},
@@ -199,10 +187,7 @@ TEST_F(RegistryStoreTest, HandWrittenValuesReadByTheirKind)
               "  Indented  =String:x\n");
     RegistryStore store(storePath());
     ASSERT_TRUE(store.isReadable()) << store.loadError().messageText().toStdString();
-    const struct {
-        QByteArray name;
-        QByteArray expected;
-    } cases[] = {
+    const struct { QByteArray name; QByteArray expected; } cases[] = {
         {"ComPort", "-1"},      {"ComSpeed", "-2"},           {"ComParity", "12"},
         {"ShowDetail", "-7"},   {"Expanded", ""},             {"Blob", ""},
         {"Metric", "True"},     {"Signature", " K1ABC  "},    {"Indented", "x"},
@@ -366,10 +351,7 @@ TEST_F(RegistryStoreTest, FolderAtTheStorePathIsNotAFirstRun)
 
 TEST_F(RegistryStoreTest, DamagedFileIsNotAFirstRunAndIsNeverOverwritten)
 {
-    const struct {
-        QByteArray content;
-        int badLine;
-    } cases[] = {
+    const struct { QByteArray content; int badLine; } cases[] = {
         {"\xff\xfe\x00garbage", 1},
         {"[SOFTWARE\\QERN6.1\\UserInfo]\nUser Name=String:Ann\njust some text\n", 3},
         {"Metric=String:True\n", 1},                                      // a value before any key

@@ -38,12 +38,7 @@ TEST_F(ReportSettingsTest, SortIsStoredAsTheIndexWithALeadingBlankAndTheOrderWor
 
 TEST_F(ReportSettingsTest, SortReadBackFallsToTheFirstKeyAscending)
 {
-    const struct {
-        QByteArray sortBy;
-        QByteArray order;
-        int index;
-        bool descending;
-    } cases[] = {
+    const struct { QByteArray sortBy; QByteArray order; int index; bool descending; } cases[] = {
         {"", "", 0, false},          // never saved
         {" 4", "Descending", 4, true},
         {"2", "descending", 2, false}, // the order word is compared exactly

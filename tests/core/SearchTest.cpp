@@ -51,11 +51,7 @@ protected:
 TEST_F(SearchTest, RefusedTextsSayWhy)
 {
     folder.write("ndb.dat", database({{"ABC"}}));
-    const struct {
-        const char *text;
-        SearchOutcome outcome;
-        const char *message, *title;
-    } cases[] = {
+    const struct { const char *text; SearchOutcome outcome; const char *message, *title; } cases[] = {
         {"", SearchOutcome::EmptyText, "Empty search field.", "Huh?"},
         {"?", SearchOutcome::WildcardsOnly, "Searching wildcards only is not allowed.", "A big no, no."},
         {"???", SearchOutcome::WildcardsOnly, "Searching wildcards only is not allowed.", "A big no, no."},
@@ -76,10 +72,7 @@ TEST_F(SearchTest, RefusedTextsSayWhy)
 TEST_F(SearchTest, ExactIdentSearchUpperCasesTheTextButNotTheStoredIdent)
 {
     folder.write("ndb.dat", database({{"ABC"}, {"abd"}, {"AB"}, {"ABCD"}}));
-    const struct {
-        const char *text;
-        QList<qint64> matches;
-    } cases[] = {
+    const struct { const char *text; QList<qint64> matches; } cases[] = {
         {"abc", {1}}, {"  ABC ", {1}},
         {"abd", {}}, // a stored lower-case ident is never found
         {"ABD", {}}, {"AB", {3}},      {"ABCD", {4}},
@@ -107,10 +100,7 @@ TEST_F(SearchTest, FrequencySearchComparesTheTextExactly)
     // "338" is a frequency search, so a beacon whose ident reads 338 is not found by it.
     folder.write("ndb.dat", database({{"A", "338"}, {"B", "338.0"}, {"C", "338.5"}, {"D", "1.2.3"}, {"E", "0338"},
                                       {"F", "338"}, {"338", "400"}}));
-    const struct {
-        const char *text;
-        QList<qint64> matches;
-    } cases[] = {
+    const struct { const char *text; QList<qint64> matches; } cases[] = {
         {"338", {1, 6}}, {"338.5", {3}}, {"338.0", {2}}, {"1.2.3", {4}}, {" 338 ", {1, 6}}, {"33", {}}, {"400", {7}},
     };
     for (const auto &c : cases) {
@@ -125,10 +115,7 @@ TEST_F(SearchTest, PatternFindsIdentsByTheOperatorRules)
 {
     folder.write("ndb.dat", database({{"ABC"}, {"AB"}, {"ABCD"}, {"ABZ;2"}, {"#123"}, {"XB1"}, {"$NAV1"}, {"abc"},
                                       {"#124"}, {"[A-C]*"}, {"*"}, {"#?"}, {"1X"}}));
-    const struct {
-        const char *text;
-        QList<qint64> matches;
-    } cases[] = {
+    const struct { const char *text; QList<qint64> matches; } cases[] = {
         {"AB?", {1, 4}},     // three characters beginning AB, the duplicate by its plain ident
         {"ab?", {1, 4}},     // the text is upper-cased first
         {"#12?", {}},        // "#" stands for a digit
@@ -207,11 +194,7 @@ TEST(SearchFilter, DropsOnlyCandidatesBeyondTheRadius)
     // 43N 80W is the listener; 44N 80W lies 111.2 km (69.1 miles) north.
     folder.write("ndb.dat", database({{"ABC", "338", "N43000000", "W080000000"},
                                       {"ABC", "338", "N44000000", "W080000000"}}));
-    const struct {
-        int radius;
-        bool metric;
-        QList<qint64> matches;
-    } cases[] = {
+    const struct { int radius; bool metric; QList<qint64> matches; } cases[] = {
         {0, true, {1}},     // a distance equal to the radius passes
         {111, true, {1}},
         {112, true, {1, 2}},
@@ -269,7 +252,8 @@ TEST(SearchLarge, AnyIdentPatternMatchesAll32767Records)
     constexpr int kCount = 32767;
     bytes.reserve(qsizetype(kCount) * BeaconRecord::Length);
     for (int i = 1; i <= kCount; ++i)
-        bytes += beacon({.ident = "B" + QByteArray::number(i, 36).toUpper(), .frequency = QByteArray::number(200 + i % 300)})
+        bytes += beacon({.ident = "B" + QByteArray::number(i, 36).toUpper(),
+                         .frequency = QByteArray::number(200 + i % 300)})
                      .bytes();
     folder.write("ndb.dat", bytes);
     const SearchResult r = SearchBeacons(folder.folder(), "?*", {}, false, home());

@@ -93,13 +93,7 @@ TEST(Statistics, TextsUseSignedNumbersAndCarriageReturns)
 
 TEST(Statistics, EnableStatesFollowTheCounts)
 {
-    const struct {
-        QByteArray records;
-        int current;
-        bool viewLog;
-        bool viewSession;
-        bool deleteLogs;
-    } cases[] = {
+    const struct { QByteArray records; int current; bool viewLog; bool viewSession; bool deleteLogs; } cases[] = {
         {beacon("2", " "), 1, true, false, true},
         {beacon("2", " "), 0, false, false, true},
         {beacon("0", "z"), 0, false, true, false},

@@ -38,10 +38,7 @@ const QByteArray kStates = "\"WA\",\"Western Australia\",\"AUS\"\r\n"
 
 TEST(CsvFieldReader, SplitsItemsByTheQuotingRules)
 {
-    const struct {
-        QByteArray content;
-        QList<QByteArray> items;
-    } cases[] = {
+    const struct { QByteArray content; QList<QByteArray> items; } cases[] = {
         {"\"a,b\",c", {"a,b", "c"}},                // quotes keep commas
         {" x , y ", {"x", "y"}},                    // unquoted items lose outer blanks
         {"\" x \",y", {" x ", "y"}},                // quoted items keep them
@@ -59,10 +56,7 @@ TEST(CsvFieldReader, SplitsItemsByTheQuotingRules)
 
 TEST(CsvFieldReader, ReadsItemsAcrossLineBreaks)
 {
-    const struct {
-        QByteArray content;
-        QList<QByteArray> items;
-    } cases[] = {
+    const struct { QByteArray content; QList<QByteArray> items; } cases[] = {
         {"a,b\r\nc,d\r\n", {"a", "b", "c", "d"}},
         {"a\nb\rc", {"a", "b", "c"}},
         {"a,\r\nb", {"a", "", "b"}},                // a line break after a comma ends an empty item
@@ -145,9 +139,7 @@ TEST(FindCountryName, ComparesCodesExactly)
 {
     CountryTable table;
     table.rows = {{"CAN", "Canada", "CA"}, {"USA", "United States", "US"}};
-    const struct {
-        const char *code, *name;
-    } cases[] = {
+    const struct { const char *code, *name; } cases[] = {
         {"USA", "United States"}, {"CAN", "Canada"}, {"usa", ""}, {" USA", ""}, {"XYZ", ""}, {"", ""},
     };
     for (const auto &c : cases)
@@ -159,9 +151,7 @@ TEST(FindStateName, PrefersTheRowOfTheBeaconsOwnCountry)
     StateTable table;
     table.rows = {{"WA", "Western Australia", "AUS"}, {"NT", "Northern Territory", "AUS"},
                   {"NT", "Northwest Territories", "CAN"}, {"WA", "Washington", "USA"}};
-    const struct {
-        const char *code, *country, *name;
-    } cases[] = {
+    const struct { const char *code, *country, *name; } cases[] = {
         {"WA", "", "Western Australia"},   // no country: the first row
         {"WA", "AUS", "Western Australia"},
         {"WA", "USA", "Washington"},
@@ -177,9 +167,9 @@ TEST(FindStateName, PrefersTheRowOfTheBeaconsOwnCountry)
 TEST_F(TablesTest, LookupCountryIgnoresCaseAndGivesABlankWhenNothingMatches)
 {
     dir.write("country.dat", "\"CAN\",\"Canada\",\"CA\"\r\n\"USA\",\"United States\",\"US\"\r\n");
-    const struct {
-        const char *code, *name;
-    } cases[] = {{"usa", "United States"}, {"USA", "United States"}, {"Can", "Canada"}, {"XYZ", " "}};
+    const struct { const char *code, *name; } cases[] = {
+        {"usa", "United States"}, {"USA", "United States"}, {"Can", "Canada"}, {"XYZ", " "},
+    };
     for (const auto &c : cases) {
         const FileLookup found = LookupCountry(dir.folder(), c.code);
         EXPECT_FALSE(found.fileMissing);
@@ -214,10 +204,7 @@ TEST_F(TablesTest, FileLookupsReportAMissingOrEmptyFile)
 TEST_F(TablesTest, LoadStateListListsTheStatesOfTheThreeCountries)
 {
     dir.write("State.dat", kStates);
-    const struct {
-        const char *country;
-        QList<QByteArray> names;
-    } cases[] = {
+    const struct { const char *country; QList<QByteArray> names; } cases[] = {
         {"Canada", {"Alberta", "Northwest Territories", "British Columbia"}},
         {"Australia", {"Western Australia", "Northern Territory"}},
         {"USA", {"Washington", "Maine"}},
@@ -234,10 +221,7 @@ TEST_F(TablesTest, LoadStateListListsTheStatesOfTheThreeCountries)
 TEST_F(TablesTest, LoadStateListSetsTheStateBoxFromTheLastMatchingLine)
 {
     dir.write("State.dat", kStates);
-    const struct {
-        const char *code, *country;
-        std::optional<QByteArray> box;
-    } cases[] = {
+    const struct { const char *code, *country; std::optional<QByteArray> box; } cases[] = {
         {"WA", "Canada", QByteArray("Washington")}, // the later line wins, whatever its country
         {"AB", "France", QByteArray("Alberta")},    // set even when nothing is listed
         {"ab", "Canada", std::nullopt},
