@@ -2,6 +2,7 @@
 // Test double of the message box service: records every box shown and answers from
 // a script (the first button when the script is empty).
 
+#include <QDebug>
 #include <QList>
 #include <QQueue>
 
@@ -33,6 +34,23 @@ public:
         for (const MessageRequest &r : shown)
             list << r.text;
         return list;
+    }
+    // Every box shown as "title: text", one a line.
+    QString summary() const
+    {
+        QStringList lines;
+        for (const MessageRequest &r : shown)
+            lines << r.title + QStringLiteral(": ") + r.text;
+        return lines.join(QLatin1Char('\n'));
+    }
+    // One box only, titled "Error", its text "Error # n: description" with the given end.
+    bool onlyError(const QString &end = {}) const
+    {
+        const bool one = shown.size() == 1 && shown[0].title == QLatin1String("Error") &&
+                         shown[0].text.startsWith(QLatin1String("Error # ")) && shown[0].text.endsWith(end);
+        if (!one)
+            qWarning().noquote() << "boxes shown:" << summary();
+        return one;
     }
 
     QList<MessageRequest> shown;

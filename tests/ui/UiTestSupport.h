@@ -3,11 +3,16 @@
 // settings file, the message box double, a fixed list of serial ports, and helpers
 // that write ndb.dat and logbooks byte by byte.
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QByteArray>
-#include <QCoreApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -57,37 +62,124 @@ inline QByteArray beaconBytes(const Beacon &b)
     return r.bytes();
 }
 
-class TestProgram {
-public:
-    enum Settings { FirstRun, DefaultsWritten };
+inline Beacon beacon(const QByteArray &ident, const QByteArray &frequency = "338", quint32 loggedMask = 0)
+{
+    Beacon b;
+    b.ident = ident;
+    b.frequency = frequency;
+    b.loggedMask = loggedMask;
+    return b;
+}
 
-    // DefaultsWritten: the settings of an earlier run are there, so no greeting.
-    explicit TestProgram(Settings settings = DefaultsWritten)
+// The beacon's record in the session: it carries "z".
+inline QByteArray inSession(const Beacon &b)
+{
+    BeaconRecord r = BeaconRecord::fromBytes(beaconBytes(b));
+    r.setSessionMark();
+    return r.bytes();
+}
+
+inline QByteArray logEntry(const QByteArray &ident, const QByteArray &frequency, const QByteArray &time,
+                           const QByteArray &date, const QByteArray &comments = {})
+{
+    return LogRecord::make(ident, frequency, time, date, comments).bytes();
+}
+
+// A session record of a Canadian beacon.
+inline QByteArray sessionEntry(const QByteArray &ident, const QByteArray &frequency, const QByteArray &time,
+                               const QByteArray &date, const QByteArray &comments, bool firstReception)
+{
+    return CLERecord::make(ident, "CAN", frequency, time, date, comments, firstReception).bytes();
+}
+
+// Typed key by key, as the user would; letters Qt Test cannot type arrive as a paste would.
+inline void typeAndEnter(frmMain *main, const QString &text)
+{
+    main->txtIdent->clear();
+    if (text.toLatin1() == text.toUtf8())
+        QTest::keyClicks(main->txtIdent, text);
+    else
+        main->txtIdent->insert(text);
+    QTest::keyClick(main->txtIdent, Qt::Key_Return);
+}
+
+inline QStringList listTexts(const QListWidget *list)
+{
+    QStringList texts;
+    for (int i = 0; i < list->count(); ++i)
+        texts << list->item(i)->text();
+    return texts;
+}
+
+// What labels, boxes, buttons and lists show, to compare a window's face in one go.
+inline QStringList textsOf(std::initializer_list<const QWidget *> widgets)
+{
+    QStringList texts;
+    for (const QWidget *w : widgets) {
+        if (auto *label = qobject_cast<const QLabel *>(w))
+            texts << label->text();
+        else if (auto *box = qobject_cast<const QLineEdit *>(w))
+            texts << box->text();
+        else if (auto *button = qobject_cast<const QAbstractButton *>(w))
+            texts << button->text();
+        else if (auto *list = qobject_cast<const QComboBox *>(w))
+            texts << list->currentText();
+        else
+            texts << QStringLiteral("(no text: %1)").arg(w ? w->objectName() : QStringLiteral("null"));
+    }
+    return texts;
+}
+
+inline QColor baseColour(const QLineEdit *box)
+{
+    return box->palette().color(QPalette::Base);
+}
+
+inline QColor neutralColour(const QLineEdit *box)
+{
+    return QApplication::palette(box).color(QPalette::Base);
+}
+
+const QColor kRed(255, 0, 0);
+const QColor kGreen(128, 255, 128);
+const QColor kLightRed(255, 128, 128);
+
+// Rows for the tests of a window that closes the same way by its button and by its title bar.
+inline void closingRows()
+{
+    QTest::addColumn<bool>("byTitleBar");
+    QTest::newRow("button") << false;
+    QTest::newRow("title bar") << true;
+}
+
+inline void closeWindow(QWidget *window, QWidget *button, bool byTitleBar)
+{
+    if (byTitleBar)
+        window->close();
+    else
+        QTest::mouseClick(button, Qt::LeftButton);
+}
+
+// Windows unloaded with deleteLater are gone after this.
+inline void deleteUnloadedWindows()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// A temporary folder (or a folder inside one) with byte-level helpers.
+class TempFolder {
+public:
+    explicit TempFolder(const QString &inside = {})
     {
         QVERIFY2(m_dir.isValid(), "no temporary folder");
-        m_folder = m_dir.filePath(QStringLiteral("folder"));
-        m_settings = m_dir.filePath(QStringLiteral("registry.ini"));
-        seed();
-        if (settings == DefaultsWritten) {
-            RegistryStore earlier(m_settings);
-            WriteDefaultPreferences(earlier);
-        }
-        state.folder = ProgramFolder(m_folder);
-        QDir::setCurrent(m_folder);
+        m_root = QDir::cleanPath(inside.isEmpty() ? m_dir.path() : m_dir.filePath(inside));
+        QDir().mkpath(m_root);
     }
-    ~TestProgram()
-    {
-        windows.reset();
-        store.reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QDir::setCurrent(QDir::tempPath());
-    }
-    TestProgram(const TestProgram &) = delete;
-    TestProgram &operator=(const TestProgram &) = delete;
+    TempFolder(const TempFolder &) = delete;
+    TempFolder &operator=(const TempFolder &) = delete;
 
-    QString path(const QString &relative) const { return m_folder + QLatin1Char('/') + relative; }
-    const QString &settingsPath() const { return m_settings; }
-
+    const QString &root() const { return m_root; }
+    QString path(const QString &relative) const { return m_root + QLatin1Char('/') + relative; }
     void write(const QString &relative, const QByteArray &content) const
     {
         const QString p = path(relative);
@@ -102,6 +194,45 @@ public:
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
     void remove(const QString &relative) const { QFile::remove(path(relative)); }
+    bool exists(const QString &relative) const { return QFileInfo::exists(path(relative)); }
+    void mkdir(const QString &relative) const { QDir().mkpath(path(relative)); }
+    QStringList files() const { return QDir(m_root).entryList(QDir::Files, QDir::Name); }
+
+protected:
+    QTemporaryDir m_dir;
+    QString m_root;
+};
+
+class TestProgram : public TempFolder {
+public:
+    enum Settings { FirstRun, DefaultsWritten };
+
+    // DefaultsWritten: the settings of an earlier run are there, so no greeting.
+    explicit TestProgram(Settings settings = DefaultsWritten) : TempFolder(QStringLiteral("folder"))
+    {
+        m_settings = m_dir.filePath(QStringLiteral("registry.ini"));
+        seed();
+        if (settings == DefaultsWritten) {
+            RegistryStore earlier(m_settings);
+            WriteDefaultPreferences(earlier);
+        }
+        state.folder = ProgramFolder(m_root);
+        QDir::setCurrent(m_root);
+    }
+    ~TestProgram()
+    {
+        windows.reset();
+        store.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QDir::setCurrent(QDir::tempPath());
+    }
+    const QString &settingsPath() const { return m_settings; }
+
+    BeaconRecord storedBeacon(qint64 number) const
+    {
+        return BeaconRecord::fromBytes(read("ndb.dat").mid((number - 1) * BeaconRecord::Length, BeaconRecord::Length));
+    }
+    qint64 storedCount() const { return read("ndb.dat").size() / BeaconRecord::Length; }
 
     void writeBeacons(const QList<Beacon> &beacons) const
     {
@@ -118,6 +249,18 @@ public:
         if (!preset.baseKeyExists())
             WriteDefaultPreferences(preset);
         preset.SetRegistryValue(key, type, name, value);
+    }
+    void presetRemoved(const char *key, const char *name)
+    {
+        RegistryStore preset(m_settings);
+        if (!preset.baseKeyExists())
+            WriteDefaultPreferences(preset);
+        QVERIFY(preset.DeleteRegistryValue(key, name));
+    }
+    // What the settings file holds now.
+    QByteArray stored(const char *key, const char *name) const
+    {
+        return RegistryStore(m_settings).GetRegistryValue(key, name);
     }
 
     // The start-up window loads and becomes active; the main window is loaded hidden.
@@ -139,6 +282,19 @@ public:
         windows->splash()->cmdContinue_Click();
         return windows->hasEnded() ? nullptr : windows->main();
     }
+    frmMain *startWith(const QList<Beacon> &beacons)
+    {
+        writeBeacons(beacons);
+        return startToMain();
+    }
+    // startWith(), then ident typed into the main window's look-up.
+    frmMain *startShowing(const QList<Beacon> &beacons, const QString &ident = QStringLiteral("ABC"))
+    {
+        frmMain *main = startWith(beacons);
+        if (main)
+            typeAndEnter(main, ident);
+        return main;
+    }
 
     ScriptedMessageBox boxes;
     SharedState state;
@@ -151,7 +307,6 @@ private:
     void seed() const
     {
         const QDir data(QStringLiteral(QERN_SOURCE_DATA_DIR));
-        QDir().mkpath(m_folder);
         bool tables = true;
         for (const char *name : {"State.dat", "Country.dat", "region.dat", "Metar.txt"})
             tables = tables && data.exists(QLatin1String(name));
@@ -174,8 +329,6 @@ private:
         }
     }
 
-    QTemporaryDir m_dir;
-    QString m_folder;
     QString m_settings;
 };
 

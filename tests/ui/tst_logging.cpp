@@ -2,7 +2,6 @@
 // checks and date picker, the session clear and the master log clear.
 
 #include <QAction>
-#include <QApplication>
 #include <QCalendarWidget>
 #include <QCheckBox>
 #include <QComboBox>
@@ -26,64 +25,27 @@ using namespace qern::test;
 
 namespace {
 
-const QColor kRed(255, 0, 0);
-const QColor kGreen(128, 255, 128);
-
 QDateTime utc(int year, int month, int day, int hour, int minute)
 {
     return QDateTime(QDate(year, month, day), QTime(hour, minute), QTimeZone::utc());
 }
 
-Beacon beacon(const QByteArray &ident, const QByteArray &frequency, quint32 mask = 0)
-{
-    Beacon b;
-    b.ident = ident;
-    b.frequency = frequency;
-    b.loggedMask = mask;
-    return b;
-}
-
-QByteArray inSession(const Beacon &b)
-{
-    BeaconRecord record = BeaconRecord::fromBytes(beaconBytes(b));
-    record.setSessionMark();
-    return record.bytes();
-}
-
-BeaconRecord storedBeacon(const TestProgram &program, int number)
-{
-    return BeaconRecord::fromBytes(program.read(QStringLiteral("ndb.dat")).mid((number - 1) * BeaconRecord::Length,
-                                                                              BeaconRecord::Length));
-}
-
-QByteArray logEntry(const QByteArray &ident, const QByteArray &frequency, const QByteArray &time,
-                    const QByteArray &date, const QByteArray &comments = {})
-{
-    return LogRecord::make(ident, frequency, time, date, comments).bytes();
-}
-
-// The program at listening location 3 ("Cabin"), the beacons written, ABC on display.
+// The program at listening location 3 ("Cabin"), the beacons written, ident on display.
 frmMain *startAtCabinShowing(TestProgram &program, const QList<Beacon> &beacons, const QString &ident = "ABC")
 {
     program.presetSetting(RegistryKeys::ListeningLocations, kRegistryNumber, "ListeningLocation", "3");
     program.presetSetting(RegistryKeys::ListeningLocations, kRegistryString, "Location(3)", "Cabin");
-    program.writeBeacons(beacons);
-    frmMain *main = program.startToMain();
+    return program.startShowing(beacons, ident);
+}
+
+// "Log It" at the cabin for ABC on 338 kHz.
+frmReceptionComments *openDialog(TestProgram &program)
+{
+    frmMain *main = startAtCabinShowing(program, {beacon("ABC")});
     if (!main)
         return nullptr;
-    main->txtIdent->setText(ident);
-    main->cmdLookUp_Click();
-    return main;
-}
-
-QColor baseColour(const QLineEdit *box)
-{
-    return box->palette().color(QPalette::Base);
-}
-
-QColor neutralColour(const QLineEdit *box)
-{
-    return QApplication::palette(box).color(QPalette::Base);
+    main->cmdAddToLog_Click();
+    return program.windows->receptionComments();
 }
 
 } // namespace
@@ -98,22 +60,21 @@ private slots:
     {
         const ScopedClock clock(utc(2026, 3, 4, 17, 6));
         TestProgram program;
-        frmMain *main = startAtCabinShowing(program, {beacon("XYZ", "400"), beacon("ABC", "338")});
+        frmMain *main = startAtCabinShowing(program, {beacon("XYZ", "400"), beacon("ABC")});
         QVERIFY(main);
-        const QByteArray before = program.read(QStringLiteral("ndb.dat"));
+        const QByteArray before = program.read("ndb.dat");
         QVERIFY(main->cmdQuickLog->isEnabled());
 
         QTest::mouseClick(main->cmdQuickLog, Qt::LeftButton);
 
-        QCOMPARE(program.read(QStringLiteral("Logs/log3.dat")), logEntry("ABC", "338", "1706", "20260304"));
-        const BeaconRecord logged = storedBeacon(program, 2);
+        QCOMPARE(program.read("Logs/log3.dat"), logEntry("ABC", "338", "1706", "20260304"));
+        const BeaconRecord logged = program.storedBeacon(2);
         QCOMPARE(logged.loggedMask(), 8u);
-        QCOMPARE(logged.text(BeaconField::LoggedMask), QByteArray("8    "));
+        QCOMPARE(logged.text(BeaconField::LoggedMask), "8    ");
         QVERIFY(logged.inSession());
-        QCOMPARE(program.read(QStringLiteral("Logs/cle.dat")),
-                 CLERecord::make("ABC", "CAN", "338", "1706", "20260304", "", true).bytes());
-        QCOMPARE(program.read(QStringLiteral("ndb.bak")), before);
-        QCOMPARE(main->lblLogged->text(), QStringLiteral(" *** Last logged on 04-Mar-2026 ***"));
+        QCOMPARE(program.read("Logs/cle.dat"), sessionEntry("ABC", "338", "1706", "20260304", "", true));
+        QCOMPARE(program.read("ndb.bak"), before);
+        QCOMPARE(main->lblLogged->text(), " *** Last logged on 04-Mar-2026 ***");
         QVERIFY(program.boxes.shown.isEmpty());
     }
 
@@ -122,39 +83,50 @@ private slots:
         QDateTime now = utc(2026, 3, 4, 17, 6);
         const ScopedClock clock([&now] { return now; });
         TestProgram program;
-        frmMain *main = startAtCabinShowing(program, {beacon("ABC", "338")});
+        frmMain *main = startAtCabinShowing(program, {beacon("ABC")});
         QVERIFY(main);
         main->cmdQuickLog_Click();
         now = utc(2026, 3, 5, 2, 40);
 
         main->cmdQuickLog_Click();
 
-        QCOMPARE(program.read(QStringLiteral("Logs/log3.dat")),
+        QCOMPARE(program.read("Logs/log3.dat"),
                  logEntry("ABC", "338", "1706", "20260304") + logEntry("ABC", "338", "0240", "20260305"));
-        QCOMPARE(storedBeacon(program, 1).loggedMask(), 8u);
-        QCOMPARE(program.read(QStringLiteral("Logs/cle.dat")),
-                 CLERecord::make("ABC", "CAN", "338", "0240", "20260305", "", false).bytes());
+        QCOMPARE(program.storedBeacon(1).loggedMask(), 8u);
+        QCOMPARE(program.read("Logs/cle.dat"), sessionEntry("ABC", "338", "0240", "20260305", "", false));
     }
 
-    void quickLogStopsWithTheMessageWhenTheBackupFails()
+    void aFailingBackupStopsTheWriteWithTheMessage_data()
     {
+        QTest::addColumn<bool>("byDialog");
+        QTest::newRow("Quick Log") << false;
+        QTest::newRow("Log It dialog") << true;
+    }
+    void aFailingBackupStopsTheWriteWithTheMessage()
+    {
+        QFETCH(bool, byDialog);
         const ScopedClock clock(utc(2026, 3, 4, 17, 6));
         TestProgram program;
-        frmMain *main = startAtCabinShowing(program, {beacon("ABC", "338")});
+        frmMain *main = startAtCabinShowing(program, {beacon("ABC")});
         QVERIFY(main);
-        const QByteArray before = program.read(QStringLiteral("ndb.dat"));
+        const QByteArray before = program.read("ndb.dat");
+        if (byDialog)
+            main->cmdAddToLog_Click();
         // A folder where the database's copy belongs: the copy cannot be made.
-        QVERIFY(QDir().mkpath(program.path(QStringLiteral("ndb.bak"))));
+        QVERIFY(QDir().mkpath(program.path("ndb.bak")));
 
-        main->cmdQuickLog_Click();
+        if (byDialog)
+            program.windows->receptionComments()->cmdAddBeacon_Click();
+        else
+            main->cmdQuickLog_Click();
 
-        QCOMPARE(program.boxes.shown.size(), 1);
-        QVERIFY2(program.boxes.shown[0].text.startsWith(QStringLiteral("Error # ")),
-                 qPrintable(program.boxes.shown[0].text));
-        QCOMPARE(program.boxes.shown[0].title, QStringLiteral("Error"));
-        QCOMPARE(program.read(QStringLiteral("ndb.dat")), before);
-        QCOMPARE(program.read(QStringLiteral("Logs/log3.dat")), QByteArray());
-        QVERIFY(!QFile::exists(program.path(QStringLiteral("Logs/cle.dat"))));
+        QVERIFY(program.boxes.onlyError());
+        QCOMPARE(program.read("ndb.dat"), before);
+        QCOMPARE(program.read("Logs/log3.dat"), "");
+        QVERIFY(!program.exists("Logs/cle.dat"));
+        // The dialog stays open over the main window.
+        QCOMPARE(program.windows->isReceptionCommentsLoaded(), byDialog);
+        QCOMPARE(main->isEnabled(), !byDialog);
     }
 
     // --- Reception dialog ---------------------------------------------------------
@@ -163,7 +135,7 @@ private slots:
     {
         const ScopedClock clock(utc(2006, 4, 8, 14, 5));
         TestProgram program;
-        frmMain *main = startAtCabinShowing(program, {beacon("ABC", "338")});
+        frmMain *main = startAtCabinShowing(program, {beacon("ABC")});
         QVERIFY(main);
 
         QTest::mouseClick(main->cmdAddToLog, Qt::LeftButton);
@@ -172,14 +144,11 @@ private slots:
         frmReceptionComments *dialog = program.windows->receptionComments();
         QVERIFY(dialog->isVisible());
         QVERIFY(!main->isEnabled());
-        QCOMPARE(dialog->windowTitle(), QStringLiteral("Entry to Cabin log."));
-        QCOMPARE(dialog->lblShowAddedBeacon->text(), QStringLiteral("ABC - 338 kHz"));
-        QCOMPARE(dialog->lblLocation->text(), main->txtLocation->text());
-        QCOMPARE(dialog->lblCountry->text(), QStringLiteral("Canada"));
-        QCOMPARE(dialog->lblUTC->text(), QStringLiteral("UTC 2006-04-08  14:05"));
-        QCOMPARE(dialog->txtTime->text(), QStringLiteral("1405"));
-        QCOMPARE(dialog->txtDate->text(), QStringLiteral("20060408"));
-        QCOMPARE(dialog->cmdAddBeacon->text(), QStringLiteral("Add beacon to \"Cabin\" log."));
+        QCOMPARE(dialog->windowTitle(), "Entry to Cabin log.");
+        QCOMPARE(textsOf({dialog->lblShowAddedBeacon, dialog->lblLocation, dialog->lblCountry, dialog->lblUTC,
+                          dialog->txtTime, dialog->txtDate, dialog->cmdAddBeacon}),
+                 QStringList({"ABC - 338 kHz", main->txtLocation->text(), "Canada", "UTC 2006-04-08  14:05", "1405",
+                              "20060408", "Add beacon to \"Cabin\" log."}));
         QVERIFY(dialog->cmdAddBeacon->isEnabled());
         QCOMPARE(baseColour(dialog->txtTime), neutralColour(dialog->txtTime));
         QCOMPARE(baseColour(dialog->txtDate), kGreen);
@@ -191,66 +160,43 @@ private slots:
     {
         const ScopedClock clock(utc(2026, 3, 4, 17, 6));
         TestProgram program;
-        frmMain *main = startAtCabinShowing(program, {beacon("XYZ", "400"), beacon("ABC;2", "338")}, "ABC");
+        frmMain *main = startAtCabinShowing(program, {beacon("XYZ", "400"), beacon("ABC;2")});
         QVERIFY(main);
         main->cmdAddToLog_Click();
         frmReceptionComments *dialog = program.windows->receptionComments();
-        QCOMPARE(dialog->lblShowAddedBeacon->text(), QStringLiteral("ABC - 338 kHz"));
+        QCOMPARE(dialog->lblShowAddedBeacon->text(), "ABC - 338 kHz");
 
-        dialog->txtTime->setText(QStringLiteral("0930"));
-        dialog->txtDate->setText(QStringLiteral("20260301"));
-        QTest::keyClicks(dialog->txtReceptionComments, QStringLiteral("Loud \"id\""));
-        QTest::keyClicks(dialog->txtSessionComments, QStringLiteral("  CLE 12  "));
+        dialog->txtTime->setText("0930");
+        dialog->txtDate->setText("20260301");
+        QTest::keyClicks(dialog->txtReceptionComments, "Loud \"id\"");
+        QTest::keyClicks(dialog->txtSessionComments, "  CLE 12  ");
         QTest::mouseClick(dialog->cmdAddBeacon, Qt::LeftButton);
 
         // The dialog's entry keeps the duplicate suffix (cut to five characters).
-        QCOMPARE(program.read(QStringLiteral("Logs/log3.dat")),
-                 logEntry("ABC;2", "338", "0930", "20260301", "Loud 'id'"));
-        QCOMPARE(program.read(QStringLiteral("Logs/cle.dat")),
-                 CLERecord::make("ABC;2", "CAN", "338", "0930", "20260301", "CLE 12", true).bytes());
-        QCOMPARE(storedBeacon(program, 2).loggedMask(), 8u);
-        QVERIFY(storedBeacon(program, 2).inSession());
+        QCOMPARE(program.read("Logs/log3.dat"), logEntry("ABC;2", "338", "0930", "20260301", "Loud 'id'"));
+        QCOMPARE(program.read("Logs/cle.dat"), sessionEntry("ABC;2", "338", "0930", "20260301", "CLE 12", true));
+        QCOMPARE(program.storedBeacon(2).loggedMask(), 8u);
+        QVERIFY(program.storedBeacon(2).inSession());
         QVERIFY(!program.windows->isReceptionCommentsLoaded());
         QVERIFY(main->isEnabled());
-        QCOMPARE(main->lblkHz->text(), QStringLiteral("ABC  338 kHz"));
+        QCOMPARE(main->lblkHz->text(), "ABC  338 kHz");
         QVERIFY(program.boxes.shown.isEmpty());
     }
 
     void cancelWritesNothingAndGivesTheMainWindowBack()
     {
         TestProgram program;
-        frmMain *main = startAtCabinShowing(program, {beacon("ABC", "338")});
-        QVERIFY(main);
-        const QByteArray before = program.read(QStringLiteral("ndb.dat"));
-        main->cmdAddToLog_Click();
-        frmReceptionComments *dialog = program.windows->receptionComments();
+        frmReceptionComments *dialog = openDialog(program);
+        QVERIFY(dialog);
+        const QByteArray before = program.read("ndb.dat");
 
         QTest::mouseClick(dialog->Command3, Qt::LeftButton);
 
         QVERIFY(!program.windows->isReceptionCommentsLoaded());
-        QVERIFY(main->isEnabled());
-        QCOMPARE(program.read(QStringLiteral("ndb.dat")), before);
-        QCOMPARE(program.read(QStringLiteral("Logs/log3.dat")), QByteArray());
-        QVERIFY(!QFile::exists(program.path(QStringLiteral("Logs/cle.dat"))));
-    }
-
-    void aFailingBackupKeepsTheDialogOpenAndWritesNothing()
-    {
-        TestProgram program;
-        frmMain *main = startAtCabinShowing(program, {beacon("ABC", "338")});
-        QVERIFY(main);
-        main->cmdAddToLog_Click();
-        frmReceptionComments *dialog = program.windows->receptionComments();
-        QVERIFY(QDir().mkpath(program.path(QStringLiteral("ndb.bak"))));
-
-        dialog->cmdAddBeacon_Click();
-
-        QCOMPARE(program.boxes.shown.size(), 1);
-        QVERIFY(program.boxes.shown[0].text.startsWith(QStringLiteral("Error # ")));
-        QCOMPARE(program.boxes.shown[0].title, QStringLiteral("Error"));
-        QVERIFY(program.windows->isReceptionCommentsLoaded());
-        QVERIFY(!main->isEnabled());
-        QCOMPARE(program.read(QStringLiteral("Logs/log3.dat")), QByteArray());
+        QVERIFY(program.windows->main()->isEnabled());
+        QCOMPARE(program.read("ndb.dat"), before);
+        QCOMPARE(program.read("Logs/log3.dat"), "");
+        QVERIFY(!program.exists("Logs/cle.dat"));
     }
 
     void modifyBeaconDataOpensTheEditorAndComesBackToTheDialog()
@@ -258,12 +204,12 @@ private slots:
         QDateTime now = utc(2026, 3, 4, 17, 6);
         const ScopedClock clock([&now] { return now; });
         TestProgram program;
-        frmMain *main = startAtCabinShowing(program, {beacon("XYZ", "400"), beacon("ABC", "338")});
+        frmMain *main = startAtCabinShowing(program, {beacon("XYZ", "400"), beacon("ABC")});
         QVERIFY(main);
         main->cmdAddToLog_Click();
         frmReceptionComments *dialog = program.windows->receptionComments();
-        dialog->txtTime->setText(QStringLiteral("0101"));
-        dialog->txtReceptionComments->setText(QStringLiteral("kept"));
+        dialog->txtTime->setText("0101");
+        dialog->txtReceptionComments->setText("kept");
 
         QTest::mouseClick(dialog->cmdChangeBeacon, Qt::LeftButton);
 
@@ -274,7 +220,7 @@ private slots:
         QVERIFY(!editor->cmdDelete->isEnabled());
         QVERIFY(!editor->Command2->isEnabled());
         QCOMPARE(program.state.NewRecordFlag, 0);
-        QCOMPARE(program.state.EditRecordNumber, qint64(2));
+        QCOMPARE(program.state.EditRecordNumber, 2);
         QVERIFY(!program.state.EditorOpenedFromMain);
         QVERIFY(program.windows->isReceptionCommentsLoaded());
         QVERIFY(dialog->isHidden());
@@ -284,9 +230,9 @@ private slots:
         editor->Command1_Click();
 
         QVERIFY(dialog->isVisible());
-        QCOMPARE(dialog->txtTime->text(), QStringLiteral("1720"));
-        QCOMPARE(dialog->txtReceptionComments->text(), QStringLiteral("kept"));
-        QCOMPARE(dialog->lblShowAddedBeacon->text(), QStringLiteral("ABC - 338 kHz"));
+        QCOMPARE(dialog->txtTime->text(), "1720");
+        QCOMPARE(dialog->txtReceptionComments->text(), "kept");
+        QCOMPARE(dialog->lblShowAddedBeacon->text(), "ABC - 338 kHz");
         QVERIFY(!main->isEnabled());
     }
 
@@ -294,24 +240,28 @@ private slots:
     {
         const ScopedClock clock(utc(2026, 3, 4, 17, 6));
         TestProgram program;
-        frmMain *main = startAtCabinShowing(program, {beacon("ABC", "338"), beacon("XYZ", "400")});
+        frmMain *main = startAtCabinShowing(program, {beacon("ABC"), beacon("XYZ", "400")});
         QVERIFY(main);
         main->cmdAddToLog_Click();
         frmReceptionComments *dialog = program.windows->receptionComments();
         dialog->cmdChangeBeacon_Click();
         frmName *editor = program.windows->editor();
 
-        editor->txtFrequencyIn->setText(QStringLiteral("450"));
+        editor->txtFrequencyIn->setText("450");
         editor->cmdWrite_Click();
+        QCOMPARE(main->lblkHz->text(), "ABC  338 kHz"); // not shown again in the main window
         editor->Command1_Click();
 
         // The sort moved the beacon after XYZ; the dialog follows it.
-        QCOMPARE(program.state.CurrentRecordNumber, qint64(2));
-        QCOMPARE(dialog->lblShowAddedBeacon->text(), QStringLiteral("ABC - 450 kHz"));
+        QVERIFY(!program.windows->isEditorLoaded());
+        QVERIFY(dialog->isVisible());
+        QVERIFY(!main->isEnabled());
+        QCOMPARE(program.state.CurrentRecordNumber, 2);
+        QCOMPARE(dialog->lblShowAddedBeacon->text(), "ABC - 450 kHz");
         dialog->cmdAddBeacon_Click();
-        QCOMPARE(program.read(QStringLiteral("Logs/log3.dat")), logEntry("ABC", "450", "1706", "20260304"));
-        QCOMPARE(storedBeacon(program, 2).loggedMask(), 8u);
-        QCOMPARE(storedBeacon(program, 1).loggedMask(), 0u);
+        QCOMPARE(program.read("Logs/log3.dat"), logEntry("ABC", "450", "1706", "20260304"));
+        QCOMPARE(program.storedBeacon(2).loggedMask(), 8u);
+        QCOMPARE(program.storedBeacon(1).loggedMask(), 0u);
     }
 
     void typingTheTimeChecksIt_data()
@@ -340,17 +290,14 @@ private slots:
         QFETCH(QString, selected);
         QFETCH(bool, addEnabled);
         TestProgram program;
-        frmMain *main = startAtCabinShowing(program, {beacon("ABC", "338")});
-        QVERIFY(main);
-        main->cmdAddToLog_Click();
-        frmReceptionComments *dialog = program.windows->receptionComments();
+        frmReceptionComments *dialog = openDialog(program);
+        QVERIFY(dialog);
         dialog->txtTime->clear();
 
         QTest::keyClicks(dialog->txtTime, typed);
 
         QCOMPARE(dialog->txtTime->text(), text);
-        const QColor expected =
-            look == "red" ? kRed : look == "green" ? kGreen : neutralColour(dialog->txtTime);
+        const QColor expected = look == "red" ? kRed : look == "green" ? kGreen : neutralColour(dialog->txtTime);
         QCOMPARE(baseColour(dialog->txtTime), expected);
         QCOMPARE(dialog->lblTimeError->isHidden(), error.isEmpty());
         if (!error.isEmpty())
@@ -380,10 +327,8 @@ private slots:
         QFETCH(QString, error);
         QFETCH(bool, addEnabled);
         TestProgram program;
-        frmMain *main = startAtCabinShowing(program, {beacon("ABC", "338")});
-        QVERIFY(main);
-        main->cmdAddToLog_Click();
-        frmReceptionComments *dialog = program.windows->receptionComments();
+        frmReceptionComments *dialog = openDialog(program);
+        QVERIFY(dialog);
         dialog->txtTime->clear();
         QTest::keyClicks(dialog->txtTime, typed);
 
@@ -391,12 +336,8 @@ private slots:
 
         QCOMPARE(dialog->txtTime->text(), text);
         QCOMPARE(dialog->lblTimeError->isHidden(), error.isEmpty());
-        if (!error.isEmpty()) {
-            QCOMPARE(dialog->lblTimeError->text(), error);
-            QCOMPARE(baseColour(dialog->txtTime), kRed);
-        } else {
-            QCOMPARE(baseColour(dialog->txtTime), neutralColour(dialog->txtTime));
-        }
+        QCOMPARE(dialog->lblTimeError->isHidden() ? QString() : dialog->lblTimeError->text(), error);
+        QCOMPARE(baseColour(dialog->txtTime), error.isEmpty() ? neutralColour(dialog->txtTime) : kRed);
         QCOMPARE(dialog->cmdAddBeacon->isEnabled(), addEnabled);
     }
 
@@ -415,10 +356,8 @@ private slots:
         QFETCH(QString, date);
         QFETCH(bool, valid);
         TestProgram program;
-        frmMain *main = startAtCabinShowing(program, {beacon("ABC", "338")});
-        QVERIFY(main);
-        main->cmdAddToLog_Click();
-        frmReceptionComments *dialog = program.windows->receptionComments();
+        frmReceptionComments *dialog = openDialog(program);
+        QVERIFY(dialog);
 
         dialog->txtDate->setText(date);
 
@@ -430,109 +369,89 @@ private slots:
     void theAddButtonWaitsForBothBoxesToBeValid()
     {
         TestProgram program;
-        frmMain *main = startAtCabinShowing(program, {beacon("ABC", "338")});
-        QVERIFY(main);
-        main->cmdAddToLog_Click();
-        frmReceptionComments *dialog = program.windows->receptionComments();
+        frmReceptionComments *dialog = openDialog(program);
+        QVERIFY(dialog);
 
-        dialog->txtTime->setText(QStringLiteral("2500"));
-        dialog->txtDate->setText(QStringLiteral("20260101"));
+        dialog->txtTime->setText("2500");
+        dialog->txtDate->setText("20260101");
         QVERIFY(!dialog->cmdAddBeacon->isEnabled());
 
-        dialog->txtDate->setText(QStringLiteral("20261301"));
-        dialog->txtTime->setText(QStringLiteral("1200"));
+        dialog->txtDate->setText("20261301");
+        dialog->txtTime->setText("1200");
         QVERIFY(!dialog->cmdAddBeacon->isEnabled());
 
-        dialog->txtDate->setText(QStringLiteral("20261201"));
+        dialog->txtDate->setText("20261201");
         QVERIFY(dialog->cmdAddBeacon->isEnabled());
     }
 
     void commentBoxesKeepSixtyCharactersAndTurnQuotesIntoApostrophes()
     {
         TestProgram program;
-        frmMain *main = startAtCabinShowing(program, {beacon("ABC", "338")});
-        QVERIFY(main);
-        main->cmdAddToLog_Click();
-        frmReceptionComments *dialog = program.windows->receptionComments();
+        frmReceptionComments *dialog = openDialog(program);
+        QVERIFY(dialog);
 
         for (QLineEdit *box : {dialog->txtReceptionComments, dialog->txtSessionComments}) {
             box->setText(QString(70, QLatin1Char('x')));
             QCOMPARE(box->text(), QString(60, QLatin1Char('x')));
             QCOMPARE(box->cursorPosition(), 60);
             box->clear();
-            QTest::keyClicks(box, QStringLiteral("a\"b"));
-            QCOMPARE(box->text(), QStringLiteral("a'b"));
+            QTest::keyClicks(box, "a\"b");
+            QCOMPARE(box->text(), "a'b");
         }
     }
 
     // --- Date picker ----------------------------------------------------------------
 
-    void openingThePickerPresetsItFromTheDateBox()
+    void openingThePickerPresetsItFromTheDateBoxOrToday_data()
     {
+        QTest::addColumn<QString>("dateBox");
+        QTest::addColumn<QDate>("shown");
+        QTest::addColumn<QString>("month");
+        const QDate today(2006, 6, 20);
+        QTest::newRow("a date") << "20060408" << QDate(2006, 4, 8) << "April";
+        QTest::newRow("empty") << "" << today << "June";
+        QTest::newRow("month 13") << "20061308" << today << "June";
+        QTest::newRow("day 31 of April") << "20060431" << today << "June";
+        QTest::newRow("letters") << "abcdefgh" << today << "June";
+    }
+    void openingThePickerPresetsItFromTheDateBoxOrToday()
+    {
+        QFETCH(QString, dateBox);
+        QFETCH(QDate, shown);
+        QFETCH(QString, month);
         const ScopedClock clock(utc(2006, 6, 20, 12, 0));
         TestProgram program;
-        frmMain *main = startAtCabinShowing(program, {beacon("ABC", "338")});
-        QVERIFY(main);
-        main->cmdAddToLog_Click();
-        frmReceptionComments *dialog = program.windows->receptionComments();
-        dialog->txtDate->setText(QStringLiteral("20060408"));
+        frmReceptionComments *dialog = openDialog(program);
+        QVERIFY(dialog);
+        dialog->txtDate->setText(dateBox);
 
         QTest::mouseClick(dialog->cmdDateSelect, Qt::LeftButton);
 
         QVERIFY(dialog->picCalendar2->isVisible());
         QCOMPARE(dialog->picCalendar2->pos(), QPoint(288, 56));
+        QCOMPARE(dialog->cdrCalendar2->selectedDate(), shown);
         QCOMPARE(dialog->cmbMonth->count(), 12);
-        QCOMPARE(dialog->cmbMonth->currentText(), QStringLiteral("April"));
-        QCOMPARE(dialog->cmbYear->currentText(), QStringLiteral("2006"));
+        QCOMPARE(dialog->cmbMonth->currentText(), month);
+        QCOMPARE(dialog->cmbYear->currentText(), "2006");
         QCOMPARE(dialog->cmbYear->count(), 42);
-        QCOMPARE(dialog->cmbYear->itemText(0), QStringLiteral("1965"));
-        QCOMPARE(dialog->cdrCalendar2->selectedDate(), QDate(2006, 4, 8));
-    }
-
-    void aDateBoxWithoutADateOpensThePickerAtToday_data()
-    {
-        QTest::addColumn<QString>("target");
-        QTest::newRow("empty") << "";
-        QTest::newRow("month 13") << "20061308";
-        QTest::newRow("day 31 of April") << "20060431";
-        QTest::newRow("letters") << "abcdefgh";
-    }
-    void aDateBoxWithoutADateOpensThePickerAtToday()
-    {
-        QFETCH(QString, target);
-        const ScopedClock clock(QDateTime(QDate(2006, 6, 20), QTime(12, 0)));
-        TestProgram program;
-        frmMain *main = startAtCabinShowing(program, {beacon("ABC", "338")});
-        QVERIFY(main);
-        main->cmdAddToLog_Click();
-        frmReceptionComments *dialog = program.windows->receptionComments();
-        dialog->txtDate->setText(target);
-
-        dialog->cmdDateSelect_Click();
-
-        QCOMPARE(dialog->cdrCalendar2->selectedDate(), QDate(2006, 6, 20));
-        QCOMPARE(dialog->cmbMonth->currentText(), QStringLiteral("June"));
-        QCOMPARE(dialog->cmbYear->currentText(), QStringLiteral("2006"));
-        QCOMPARE(dialog->cmbYear->count(), 42);
-        QCOMPARE(dialog->txtDate->text(), target);
+        QCOMPARE(dialog->cmbYear->itemText(0), "1965");
+        QCOMPARE(dialog->txtDate->text(), dateBox);
     }
 
     void theListsMoveTheCalendar()
     {
         const ScopedClock clock(utc(2006, 6, 20, 12, 0));
         TestProgram program;
-        frmMain *main = startAtCabinShowing(program, {beacon("ABC", "338")});
-        QVERIFY(main);
-        main->cmdAddToLog_Click();
-        frmReceptionComments *dialog = program.windows->receptionComments();
-        dialog->txtDate->setText(QStringLiteral("20060331"));
+        frmReceptionComments *dialog = openDialog(program);
+        QVERIFY(dialog);
+        dialog->txtDate->setText("20060331");
         dialog->cmdDateSelect_Click();
 
         dialog->cmbMonth->setCurrentIndex(11);
         emit dialog->cmbMonth->activated(11);
         QCOMPARE(dialog->cdrCalendar2->selectedDate(), QDate(2006, 12, 31));
 
-        const int at = dialog->cmbYear->findText(QStringLiteral("1999"));
+        const int at = dialog->cmbYear->findText("1999");
         dialog->cmbYear->setCurrentIndex(at);
         emit dialog->cmbYear->activated(at);
         QCOMPARE(dialog->cdrCalendar2->selectedDate(), QDate(1999, 12, 31));
@@ -547,40 +466,36 @@ private slots:
     {
         const ScopedClock clock(utc(2006, 6, 20, 12, 0));
         TestProgram program;
-        frmMain *main = startAtCabinShowing(program, {beacon("ABC", "338")});
-        QVERIFY(main);
-        main->cmdAddToLog_Click();
-        frmReceptionComments *dialog = program.windows->receptionComments();
-        dialog->txtDate->setText(QStringLiteral("19650115"));
+        frmReceptionComments *dialog = openDialog(program);
+        QVERIFY(dialog);
+        dialog->txtDate->setText("19650115");
         dialog->cmdDateSelect_Click();
 
         dialog->cdrCalendar2->showPreviousMonth();
 
         QCOMPARE(dialog->cdrCalendar2->selectedDate(), QDate(1965, 1, 15));
-        QCOMPARE(dialog->cmbMonth->currentText(), QStringLiteral("January"));
-        QCOMPARE(dialog->cmbYear->currentText(), QStringLiteral("1965"));
+        QCOMPARE(dialog->cmbMonth->currentText(), "January");
+        QCOMPARE(dialog->cmbYear->currentText(), "1965");
     }
 
     void confirmWritesTheZeroPaddedDateAndCancelKeepsTheBox()
     {
         const ScopedClock clock(utc(2006, 6, 20, 12, 0));
         TestProgram program;
-        frmMain *main = startAtCabinShowing(program, {beacon("ABC", "338")});
-        QVERIFY(main);
-        main->cmdAddToLog_Click();
-        frmReceptionComments *dialog = program.windows->receptionComments();
+        frmReceptionComments *dialog = openDialog(program);
+        QVERIFY(dialog);
 
         dialog->cmdDateSelect_Click();
         dialog->cdrCalendar2->setSelectedDate(QDate(2006, 3, 5));
         QTest::mouseClick(dialog->Command2, Qt::LeftButton);
-        QCOMPARE(dialog->txtDate->text(), QStringLiteral("20060620"));
+        QCOMPARE(dialog->txtDate->text(), "20060620");
         QVERIFY(dialog->picCalendar2->isHidden());
 
         dialog->cmdDateSelect_Click();
         dialog->cdrCalendar2->setSelectedDate(QDate(2006, 3, 5));
-        QCOMPARE(dialog->cmbMonth->currentText(), QStringLiteral("March"));
+        QCOMPARE(dialog->cmbMonth->currentText(), "March");
         QTest::mouseClick(dialog->Command1, Qt::LeftButton);
-        QCOMPARE(dialog->txtDate->text(), QStringLiteral("20060305"));
+        QCOMPARE(dialog->txtDate->text(), "20060305");
         QVERIFY(dialog->picCalendar2->isHidden());
         QCOMPARE(baseColour(dialog->txtDate), kGreen);
     }
@@ -590,9 +505,9 @@ private slots:
     void sessionClearAnsweredYesDeletesTheSessionAndEveryMark()
     {
         TestProgram program;
-        program.write(QStringLiteral("ndb.dat"), inSession(beacon("ABC", "338")) + beaconBytes(beacon("DEF", "290")));
-        const QByteArray session = CLERecord::make("ABC", "CAN", "338", "1200", "20260101", "", true).bytes();
-        program.write(QStringLiteral("Logs/cle.dat"), session);
+        program.write("ndb.dat", inSession(beacon("ABC")) + beaconBytes(beacon("DEF", "290")));
+        const QByteArray session = sessionEntry("ABC", "338", "1200", "20260101", "", true);
+        program.write("Logs/cle.dat", session);
         frmMain *main = program.startToMain();
         QVERIFY(main);
         QVERIFY(main->mnuSessionClr->isEnabled());
@@ -601,19 +516,16 @@ private slots:
 
         main->mnuSessionClr->trigger();
 
-        QCOMPARE(program.boxes.shown.size(), 2);
-        QCOMPARE(program.boxes.shown[0].text,
-                 QStringLiteral("This action will delete your entire Session/CLE. Are you sure you want to do this?"));
-        QCOMPARE(program.boxes.shown[0].title, QStringLiteral("Confirm Session/CLE Delete"));
+        QCOMPARE(program.boxes.summary(), "Confirm Session/CLE Delete: This action will delete your entire "
+                                          "Session/CLE. Are you sure you want to do this?\n"
+                                          "QERN:      Session/CLE deleted.     ");
         QCOMPARE(program.boxes.shown[0].buttons, MsgButtons::YesNo);
         QCOMPARE(program.boxes.shown[0].icon, MsgIcon::Critical);
         QCOMPARE(program.boxes.shown[0].defaultAnswer, MsgAnswer::No);
-        QCOMPARE(program.boxes.shown[1].text, QStringLiteral("     Session/CLE deleted.     "));
-        QCOMPARE(program.boxes.shown[1].title, QStringLiteral("QERN"));
-        QVERIFY(!QFile::exists(program.path(QStringLiteral("Logs/cle.dat"))));
-        QCOMPARE(program.read(QStringLiteral("AutoBackups/cle.bak")), session);
+        QVERIFY(!program.exists("Logs/cle.dat"));
+        QCOMPARE(program.read("AutoBackups/cle.bak"), session);
         for (int n : {1, 2}) {
-            const BeaconRecord record = storedBeacon(program, n);
+            const BeaconRecord record = program.storedBeacon(n);
             QVERIFY(!record.inSession());
             QCOMPARE(record.bytes().at(BeaconRecord::Length - 2), '"');
         }
@@ -624,25 +536,24 @@ private slots:
     void sessionClearAnsweredNoChangesNothing()
     {
         TestProgram program;
-        program.write(QStringLiteral("ndb.dat"), inSession(beacon("ABC", "338")));
-        const QByteArray session = CLERecord::make("ABC", "CAN", "338", "1200", "20260101", "", true).bytes();
-        program.write(QStringLiteral("Logs/cle.dat"), session);
+        program.write("ndb.dat", inSession(beacon("ABC")));
+        const QByteArray session = sessionEntry("ABC", "338", "1200", "20260101", "", true);
+        program.write("Logs/cle.dat", session);
         frmMain *main = program.startToMain();
         QVERIFY(main);
-        const QByteArray before = program.read(QStringLiteral("ndb.dat"));
+        const QByteArray before = program.read("ndb.dat");
         program.boxes.shown.clear();
         program.boxes.answerNext(MsgAnswer::No);
 
         main->mnuSessionClr_Click();
 
         QCOMPARE(program.boxes.texts(),
-                 QStringList({QStringLiteral("This action will delete your entire Session/CLE. Are you sure you want "
-                                             "to do this?"),
-                              QStringLiteral("Session/CLE not deleted.")}));
-        QCOMPARE(program.read(QStringLiteral("ndb.dat")), before);
-        QCOMPARE(program.read(QStringLiteral("Logs/cle.dat")), session);
-        QVERIFY(!QFile::exists(program.path(QStringLiteral("AutoBackups/cle.bak"))));
-        QVERIFY(!QFile::exists(program.path(QStringLiteral("ndb.bak"))));
+                 QStringList({"This action will delete your entire Session/CLE. Are you sure you want to do this?",
+                              "Session/CLE not deleted."}));
+        QCOMPARE(program.read("ndb.dat"), before);
+        QCOMPARE(program.read("Logs/cle.dat"), session);
+        QVERIFY(!program.exists("AutoBackups/cle.bak"));
+        QVERIFY(!program.exists("ndb.bak"));
     }
 
     // --- Master log clear ---------------------------------------------------------
@@ -650,18 +561,15 @@ private slots:
     void masterClearOfTwoTickedLocationsEmptiesTheirLogbooksAndBits()
     {
         TestProgram program;
-        // Locations 0, 2 and 3, and location 2 only.
-        program.writeBeacons({beacon("ABC", "338", 13), beacon("DEF", "290", 4)});
         const QByteArray log0 = logEntry("ABC", "338", "1200", "20260101");
         const QByteArray log2 = logEntry("ABC", "338", "1300", "20260102") + logEntry("DEF", "290", "1310", "20260102");
         const QByteArray log3 = logEntry("ABC", "338", "1400", "20260103");
-        program.write(QStringLiteral("Logs/log0.dat"), log0);
-        program.write(QStringLiteral("Logs/log2.dat"), log2);
-        program.write(QStringLiteral("Logs/log3.dat"), log3);
-        frmMain *main = program.startToMain();
+        program.write("Logs/log0.dat", log0);
+        program.write("Logs/log2.dat", log2);
+        program.write("Logs/log3.dat", log3);
+        // Locations 0, 2 and 3, and location 2 only.
+        frmMain *main = program.startShowing({beacon("ABC", "338", 13), beacon("DEF", "290", 4)});
         QVERIFY(main);
-        main->txtIdent->setText(QStringLiteral("ABC"));
-        main->cmdLookUp_Click();
         QVERIFY(!main->lblkHz->text().isEmpty());
         program.boxes.shown.clear();
 
@@ -685,73 +593,61 @@ private slots:
         main->mnuMasterClear->trigger();
 
         QVERIFY(modal);
-        QCOMPARE(captions.value(0), QStringLiteral("Location 1 -  1 entries"));
-        QCOMPARE(captions.value(2), QStringLiteral("Location 3 -  2 entries"));
+        QCOMPARE(captions.value(0), "Location 1 -  1 entries");
+        QCOMPARE(captions.value(2), "Location 3 -  2 entries");
         QCOMPARE(visible, QList<bool>({true, false, true, true, false, false, false, false, false, false, false,
                                        false, false, false, false, false}));
         QCOMPARE(program.boxes.texts(),
-                 QStringList({QStringLiteral("This action will delete your selected logs. Are you sure you want to "
-                                             "do this?"),
-                              QStringLiteral("     Selected NDB Logs deleted.     ")}));
-        QCOMPARE(program.boxes.shown[0].title, QStringLiteral("Confirm Log Delete"));
+                 QStringList({"This action will delete your selected logs. Are you sure you want to do this?",
+                              "     Selected NDB Logs deleted.     "}));
+        QCOMPARE(program.boxes.shown[0].title, "Confirm Log Delete");
         QCOMPARE(program.boxes.shown[0].icon, MsgIcon::Critical);
-        QCOMPARE(storedBeacon(program, 1).loggedMask(), 4u);
-        QCOMPARE(storedBeacon(program, 2).loggedMask(), 4u);
-        QCOMPARE(program.read(QStringLiteral("Logs/log0.dat")), QByteArray());
-        QCOMPARE(program.read(QStringLiteral("Logs/log3.dat")), QByteArray());
-        QVERIFY(QFile::exists(program.path(QStringLiteral("Logs/log3.dat"))));
-        QCOMPARE(program.read(QStringLiteral("Logs/log2.dat")), log2);
-        QCOMPARE(program.read(QStringLiteral("AutoBackups/log0.bak")), log0);
-        QCOMPARE(program.read(QStringLiteral("AutoBackups/log3.bak")), log3);
-        QCOMPARE(main->lblkHz->text(), QString());
+        QCOMPARE(program.storedBeacon(1).loggedMask(), 4u);
+        QCOMPARE(program.storedBeacon(2).loggedMask(), 4u);
+        QCOMPARE(program.read("Logs/log0.dat"), "");
+        QCOMPARE(program.read("Logs/log3.dat"), "");
+        QVERIFY(program.exists("Logs/log3.dat"));
+        QCOMPARE(program.read("Logs/log2.dat"), log2);
+        QCOMPARE(program.read("AutoBackups/log0.bak"), log0);
+        QCOMPARE(program.read("AutoBackups/log3.bak"), log3);
+        QCOMPARE(main->lblkHz->text(), "");
         QVERIFY(!program.windows->isMasterLogClearLoaded());
         QVERIFY(main->isEnabled());
     }
 
-    void masterClearWithNothingTickedAsksAndChangesNothing()
+    void masterClearChangesNothingWithNothingTickedOrAnsweredNo_data()
     {
+        QTest::addColumn<bool>("ticked");
+        QTest::addColumn<QString>("secondBox");
+        QTest::newRow("nothing ticked: no question") << false << QString();
+        QTest::newRow("answered No") << true << "Selected NDB Logs not deleted.";
+    }
+    void masterClearChangesNothingWithNothingTickedOrAnsweredNo()
+    {
+        QFETCH(bool, ticked);
+        QFETCH(QString, secondBox);
         TestProgram program;
-        program.writeBeacons({beacon("ABC", "338", 1)});
         const QByteArray log0 = logEntry("ABC", "338", "1200", "20260101");
-        program.write(QStringLiteral("Logs/log0.dat"), log0);
-        frmMain *main = program.startToMain();
+        program.write("Logs/log0.dat", log0);
+        frmMain *main = program.startWith({beacon("ABC", "338", 1)});
         QVERIFY(main);
-        const QByteArray before = program.read(QStringLiteral("ndb.dat"));
+        const QByteArray before = program.read("ndb.dat");
         frmMasterLogClear *window = program.windows->masterLogClear();
         main->GatherDatabaseStatistics(true);
+        window->chklog[0]->setChecked(ticked);
         program.boxes.shown.clear();
+        if (ticked)
+            program.boxes.answerNext(MsgAnswer::No);
 
         window->cmdDelete_Click();
 
-        QVERIFY(program.boxes.shown.isEmpty());
+        QCOMPARE(program.boxes.shown.size(), ticked ? 2 : 0);
+        QCOMPARE(program.boxes.texts().value(1), secondBox);
         QVERIFY(window->cmdDelete->isEnabled());
         QVERIFY(window->cmdExit->isEnabled());
-        QCOMPARE(program.read(QStringLiteral("ndb.dat")), before);
-        QCOMPARE(program.read(QStringLiteral("Logs/log0.dat")), log0);
-        QVERIFY(!QFile::exists(program.path(QStringLiteral("ndb.bak"))));
-    }
-
-    void masterClearAnsweredNoChangesNothing()
-    {
-        TestProgram program;
-        program.writeBeacons({beacon("ABC", "338", 1)});
-        const QByteArray log0 = logEntry("ABC", "338", "1200", "20260101");
-        program.write(QStringLiteral("Logs/log0.dat"), log0);
-        frmMain *main = program.startToMain();
-        QVERIFY(main);
-        const QByteArray before = program.read(QStringLiteral("ndb.dat"));
-        frmMasterLogClear *window = program.windows->masterLogClear();
-        window->chklog[0]->setChecked(true);
-        program.boxes.shown.clear();
-        program.boxes.answerNext(MsgAnswer::No);
-
-        window->cmdDelete_Click();
-
-        QCOMPARE(program.boxes.texts().value(1), QStringLiteral("Selected NDB Logs not deleted."));
-        QCOMPARE(program.read(QStringLiteral("ndb.dat")), before);
-        QCOMPARE(program.read(QStringLiteral("Logs/log0.dat")), log0);
-        QVERIFY(!QFile::exists(program.path(QStringLiteral("ndb.bak"))));
-        QVERIFY(window->cmdDelete->isEnabled());
+        QCOMPARE(program.read("ndb.dat"), before);
+        QCOMPARE(program.read("Logs/log0.dat"), log0);
+        QVERIFY(!program.exists("ndb.bak"));
     }
 };
 

@@ -2,22 +2,13 @@
 // and Delete, the edit boxes' checks, the printed log and the way back to the main
 // window.
 
-#include <QApplication>
 #include <QCalendarWidget>
-#include <QComboBox>
-#include <QDir>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTemporaryDir>
 
-#include "BeaconRecord.h"
 #include "LogMaintenance.h"
-#include "LogRecords.h"
 #include "logbook/DatePickerPanel.h"
 #include "logbook/frmLog.h"
 #include "preferences/frmLocation.h"
@@ -29,67 +20,44 @@ using namespace qern::test;
 
 namespace {
 
-Beacon beacon(const QByteArray &ident, const QByteArray &frequency, quint32 mask = 1)
+// A beacon logged at the current location, the first.
+Beacon logged(const QByteArray &ident, const QByteArray &frequency = "338")
 {
-    Beacon b;
-    b.ident = ident;
-    b.frequency = frequency;
-    b.loggedMask = mask;
-    return b;
+    return beacon(ident, frequency, 1);
 }
 
-// A beacon in the session: its record carries "z".
-QByteArray withSessionMark(const Beacon &b)
+// The viewer opened from the main window (started when it is not yet), with row selected.
+frmLog *openViewer(TestProgram &program, bool session, int row)
 {
-    BeaconRecord r = BeaconRecord::fromBytes(beaconBytes(b));
-    r.setSessionMark();
-    return r.bytes();
+    if (!program.windows && !program.startToMain())
+        return nullptr;
+    frmMain *main = program.windows->main();
+    if (session)
+        main->cmdViewSession_Click();
+    else
+        main->cmdViewLog_Click();
+    if (!program.windows->isLogLoaded())
+        return nullptr;
+    if (row >= 0)
+        program.windows->log()->lstLog->setCurrentRow(row);
+    return program.windows->log();
 }
 
-QByteArray entry(const QByteArray &ident, const QByteArray &frequency, const QByteArray &time,
-                 const QByteArray &date, const QByteArray &comments = {})
+frmLog *viewLog(TestProgram &program, int row = -1)
 {
-    return LogRecord::make(ident, frequency, time, date, comments).bytes();
+    return openViewer(program, false, row);
 }
 
-BeaconRecord storedBeacon(const TestProgram &program, int number)
+frmLog *viewSession(TestProgram &program, int row = -1)
 {
-    return BeaconRecord::fromBytes(program.read(QStringLiteral("ndb.dat")).mid((number - 1) * 213, 213));
+    return openViewer(program, true, row);
 }
-
-void typeAndEnter(frmMain *main, const QString &text)
-{
-    main->txtIdent->clear();
-    QTest::keyClicks(main->txtIdent, text);
-    QTest::keyClick(main->txtIdent, Qt::Key_Return);
-}
-
-frmLog *viewLog(TestProgram &program)
-{
-    program.windows->main()->cmdViewLog_Click();
-    return program.windows->isLogLoaded() ? program.windows->log() : nullptr;
-}
-
-frmLog *viewSession(TestProgram &program)
-{
-    program.windows->main()->cmdViewSession_Click();
-    return program.windows->isLogLoaded() ? program.windows->log() : nullptr;
-}
-
-QColor baseColour(const QLineEdit *box)
-{
-    return box->palette().color(QPalette::Base);
-}
-
-const QColor kRed(255, 0, 0);
-const QColor kGreen(0x80, 0xFF, 0x80);
-const QColor kLightRed(0xFF, 0x80, 0x80);
 
 // The pages of a PDF as pdftotext lays them out.
 QStringList pdfPages(const QString &pdf)
 {
     QProcess pdftotext;
-    pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    pdftotext.start("pdftotext", {"-layout", pdf, "-"});
     if (!pdftotext.waitForFinished(30000) || pdftotext.exitCode() != 0)
         return {};
     QStringList pages = QString::fromUtf8(pdftotext.readAllStandardOutput()).split(QLatin1Char('\f'));
@@ -109,8 +77,7 @@ private slots:
     void logbookModeListsTheBeaconsLoggedHere()
     {
         TestProgram program;
-        program.writeBeacons({beacon("AAA", "300", 1), beacon("BBB", "310", 2), beacon("CCC", "320", 3)});
-        QVERIFY(program.startToMain());
+        QVERIFY(program.startWith({beacon("AAA", "300", 1), beacon("BBB", "310", 2), beacon("CCC", "320", 3)}));
 
         QVERIFY(program.windows->main()->cmdViewLog->isEnabled());
         QTest::mouseClick(program.windows->main()->cmdViewLog, Qt::LeftButton);
@@ -118,14 +85,13 @@ private slots:
         frmLog *log = program.windows->log();
 
         QCOMPARE(log->lstLog->count(), 2);
-        QCOMPARE(log->lstLog->item(0)->text(), QStringLiteral("AAA   300    Port Eden, Ontario, CANADA"));
-        QVERIFY(log->lstLog->item(1)->text().startsWith(QStringLiteral("CCC   320    ")));
+        QCOMPARE(log->lstLog->item(0)->text(), "AAA   300    Port Eden, Ontario, CANADA");
+        QVERIFY(log->lstLog->item(1)->text().startsWith("CCC   320    "));
         QCOMPARE(log->RecNo, (QList<qint64>{1, 3}));
-        QCOMPARE(log->lblLog->text(), QStringLiteral("There are  2 records in your log."));
         const QString location = program.windows->location()->cmbListeningLocation->itemText(0);
-        QCOMPARE(log->lblTitle->text(), location + QStringLiteral(" NDB Log"));
-        QCOMPARE(log->cmdExport->text(), QStringLiteral("Print Log"));
-        QCOMPARE(log->cmdDelete->text(), QStringLiteral("Delete From Log"));
+        QCOMPARE(textsOf({log->lblLog, log->lblTitle, log->cmdExport, log->cmdDelete}),
+                 QStringList({"There are  2 records in your log.", location + " NDB Log", "Print Log",
+                              "Delete From Log"}));
         QVERIFY(log->cmdExport->isEnabled());
         QVERIFY(!log->txtReceptionComments->isHidden());
         QVERIFY(log->txtCLEComments->isHidden());
@@ -136,28 +102,22 @@ private slots:
     void sessionModeListsTheBeaconsInTheSession()
     {
         TestProgram program;
-        program.write(QStringLiteral("ndb.dat"), withSessionMark(beacon("AAA", "300", 0)) +
-                                                     beaconBytes(beacon("BBB", "310", 1)) +
-                                                     withSessionMark(beacon("CCC", "320", 4)));
-        program.write(QStringLiteral("Logs/cle.dat"),
-                      CLERecord::make("CCC", "CAN", "320", "1015", "20260301", "heard well", true).bytes());
-        QVERIFY(program.startToMain());
+        program.write("ndb.dat", inSession(beacon("AAA", "300", 0)) + beaconBytes(beacon("BBB", "310", 1)) +
+                                     inSession(beacon("CCC", "320", 4)));
+        program.write("Logs/cle.dat", sessionEntry("CCC", "320", "1015", "20260301", "heard well", true));
 
         frmLog *log = viewSession(program);
         QVERIFY(log);
 
         QCOMPARE(log->RecNo, (QList<qint64>{1, 3}));
-        QCOMPARE(log->lblTitle->text(), QStringLiteral("CLE Log"));
-        QCOMPARE(log->cmdDelete->text(), QStringLiteral("Delete From CLE/Session"));
-        QCOMPARE(log->cmdExport->text(), QStringLiteral("Create CLE/Session Report"));
+        QCOMPARE(textsOf({log->lblTitle, log->cmdDelete, log->cmdExport}),
+                 QStringList({"CLE Log", "Delete From CLE/Session", "Create CLE/Session Report"}));
         QVERIFY(log->txtReceptionComments->isHidden());
         QVERIFY(!log->txtCLEComments->isHidden());
 
         log->lstLog->setCurrentRow(1);
-        QCOMPARE(log->txtLogIdent->text(), QStringLiteral("CCC"));
-        QCOMPARE(log->txtLogTime->text(), QStringLiteral("1015"));
-        QCOMPARE(log->txtLogDate->text(), QStringLiteral("20260301"));
-        QCOMPARE(log->txtCLEComments->text(), QStringLiteral("heard well"));
+        QCOMPARE(textsOf({log->txtLogIdent, log->txtLogTime, log->txtLogDate, log->txtCLEComments}),
+                 QStringList({"CCC", "1015", "20260301", "heard well"}));
         QVERIFY(!log->lblNewBeacon->isHidden());
         QVERIFY(log->cmdUpdate->isEnabled());
     }
@@ -166,13 +126,12 @@ private slots:
     {
         TestProgram program;
         program.writeBeacons({beacon("AAA", "300", 0)});
-        QVERIFY(program.startToMain());
 
         frmLog *log = viewLog(program);
         QVERIFY(log);
 
         QCOMPARE(log->lstLog->count(), 0);
-        QCOMPARE(log->lblLog->text(), QStringLiteral("There are  0 records in your log."));
+        QCOMPARE(log->lblLog->text(), "There are  0 records in your log.");
         QVERIFY(!log->cmdExport->isEnabled());
         QVERIFY(!log->cmdUpdate->isEnabled());
         QVERIFY(!log->cmdDelete->isEnabled());
@@ -182,58 +141,50 @@ private slots:
     void theMainWindowsBeaconIsSelectedAndShown()
     {
         TestProgram program;
-        program.writeBeacons({beacon("AAA", "300"), beacon("BBB", "320"), beacon("CCC", "340")});
-        program.write(QStringLiteral("Logs/log0.dat"), entry("BBB", "320", "0930", "20260301", "evening"));
-        frmMain *main = program.startToMain();
-        QVERIFY(main);
-        typeAndEnter(main, QStringLiteral("BBB"));
+        program.write("Logs/log0.dat", logEntry("BBB", "320", "0930", "20260301", "evening"));
+        QVERIFY(program.startShowing({logged("AAA", "300"), logged("BBB", "320"), logged("CCC", "340")}, "BBB"));
 
         frmLog *log = viewLog(program);
         QVERIFY(log);
 
         QCOMPARE(log->lstLog->currentRow(), 1);
-        QCOMPARE(log->txtLogIdent->text(), QStringLiteral("BBB"));
-        QCOMPARE(log->txtLogFreq->text(), QStringLiteral("320"));
-        QCOMPARE(log->txtLogCountry->text(), QStringLiteral("Canada"));
-        QCOMPARE(log->txtLogProvince->text(), QStringLiteral("Ontario"));
-        QCOMPARE(log->txtLogLatitude->text(), QStringLiteral("45.30.00 N"));
-        QCOMPARE(log->txtLogLongitude->text(), QStringLiteral("075.42.10 W"));
-        QVERIFY(log->txtLogDistance->text().endsWith(QStringLiteral(" deg")));
-        QCOMPARE(log->txtLogTime->text(), QStringLiteral("0930"));
-        QCOMPARE(log->txtLogDate->text(), QStringLiteral("20260301"));
-        QCOMPARE(log->txtReceptionComments->text(), QStringLiteral("evening"));
+        QCOMPARE(textsOf({log->txtLogIdent, log->txtLogFreq, log->txtLogCountry, log->txtLogProvince,
+                          log->txtLogLatitude, log->txtLogLongitude, log->txtLogTime, log->txtLogDate,
+                          log->txtReceptionComments}),
+                 QStringList({"BBB", "320", "Canada", "Ontario", "45.30.00 N", "075.42.10 W", "0930", "20260301",
+                              "evening"}));
+        QVERIFY(log->txtLogDistance->text().endsWith(" deg"));
         QVERIFY(log->HLogged->isHidden());
         QCOMPARE(baseColour(log->txtLogTime), kGreen);
         QVERIFY(log->cmdUpdate->isEnabled());
     }
 
-    void aBeaconNotInTheLogSelectsTheRowAfterTheLastLowerFrequency()
+    void otherwiseTheRowAfterTheLastLowerFrequencyOrNoneIsSelected_data()
     {
-        TestProgram program;
-        program.writeBeacons({beacon("AAA", "300"), beacon("CCC", "340"), beacon("BBB", "320", 0)});
-        frmMain *main = program.startToMain();
-        QVERIFY(main);
-        typeAndEnter(main, QStringLiteral("BBB"));
-
-        frmLog *log = viewLog(program);
-        QVERIFY(log);
-
-        QCOMPARE(log->lstLog->currentRow(), 1);
-        QCOMPARE(log->txtLogIdent->text(), QStringLiteral("CCC"));
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("ident");
+        QTest::newRow("a beacon not in the log") << "BBB" << 1 << "CCC";
+        QTest::newRow("no beacon shown") << "" << -1 << "";
     }
-
-    void withoutABeaconInTheMainWindowNoRowIsSelected()
+    void otherwiseTheRowAfterTheLastLowerFrequencyOrNoneIsSelected()
     {
+        QFETCH(QString, shown);
+        QFETCH(int, row);
+        QFETCH(QString, ident);
         TestProgram program;
-        program.writeBeacons({beacon("AAA", "300"), beacon("BBB", "320")});
-        QVERIFY(program.startToMain());
+        frmMain *main = program.startWith({logged("AAA", "300"), logged("CCC", "340"), beacon("BBB", "320")});
+        QVERIFY(main);
+        if (!shown.isEmpty())
+            typeAndEnter(main, shown);
 
         frmLog *log = viewLog(program);
         QVERIFY(log);
 
-        QCOMPARE(log->lstLog->selectedItems().size(), 0);
-        QVERIFY(log->txtLogIdent->text().isEmpty());
         QCOMPARE(log->lstLog->count(), 2);
+        QCOMPARE(log->lstLog->currentRow(), row);
+        QCOMPARE(log->lstLog->selectedItems().size(), row >= 0 ? 1 : 0);
+        QCOMPARE(log->txtLogIdent->text(), ident);
     }
 
     // --- One beacon ----------------------------------------------------------------
@@ -241,42 +192,36 @@ private slots:
     void theScrollBarStepsThroughTheEntries()
     {
         TestProgram program;
-        program.writeBeacons({beacon("ABC", "338"), beacon("XYZ", "400")});
-        program.write(QStringLiteral("Logs/log0.dat"), entry("ABC", "338", "0100", "20260101", "one") +
-                                                           entry("XYZ", "400", "0200", "20260102", "other") +
-                                                           entry("ABC", "338", "0300", "20260103", "two") +
-                                                           entry("ABC", "338", "0400", "20260104", "three"));
-        QVERIFY(program.startToMain());
-        frmLog *log = viewLog(program);
+        program.writeBeacons({logged("ABC"), logged("XYZ", "400")});
+        program.write("Logs/log0.dat", logEntry("ABC", "338", "0100", "20260101", "one") +
+                                           logEntry("XYZ", "400", "0200", "20260102", "other") +
+                                           logEntry("ABC", "338", "0300", "20260103", "two") +
+                                           logEntry("ABC", "338", "0400", "20260104", "three"));
+        frmLog *log = viewLog(program, 0);
         QVERIFY(log);
 
-        log->lstLog->setCurrentRow(0);
         QVERIFY(!log->HLogged->isHidden());
         QCOMPARE(log->HLogged->minimum(), 1);
         QCOMPARE(log->HLogged->maximum(), 3);
-        QCOMPARE(log->lblCount->text(), QStringLiteral(" 1/ 3"));
-        QCOMPARE(log->txtReceptionComments->text(), QStringLiteral("one"));
+        QCOMPARE(log->lblCount->text(), " 1/ 3");
+        QCOMPARE(log->txtReceptionComments->text(), "one");
 
         log->HLogged->setValue(3);
-        QCOMPARE(log->lblCount->text(), QStringLiteral(" 3/ 3"));
-        QCOMPARE(log->txtLogTime->text(), QStringLiteral("0400"));
-        QCOMPARE(log->txtLogDate->text(), QStringLiteral("20260104"));
-        QCOMPARE(log->txtReceptionComments->text(), QStringLiteral("three"));
-        QCOMPARE(log->Entries[2].recordNumber, qint64(4));
+        QCOMPARE(textsOf({log->lblCount, log->txtLogTime, log->txtLogDate, log->txtReceptionComments}),
+                 QStringList({" 3/ 3", "0400", "20260104", "three"}));
+        QCOMPARE(log->Entries[2].recordNumber, 4);
     }
 
     void aStoredTimeOfThreeCharactersIsLightRedAndDisablesUpdate()
     {
         TestProgram program;
-        program.writeBeacons({beacon("ABC", "338")});
-        program.write(QStringLiteral("Logs/log0.dat"), entry("ABC", "338", "930", "20260101"));
-        QVERIFY(program.startToMain());
-        frmLog *log = viewLog(program);
+        program.writeBeacons({logged("ABC")});
+        program.write("Logs/log0.dat", logEntry("ABC", "338", "930", "20260101"));
+
+        frmLog *log = viewLog(program, 0);
         QVERIFY(log);
 
-        log->lstLog->setCurrentRow(0);
-
-        QCOMPARE(log->txtLogTime->text(), QStringLiteral("930"));
+        QCOMPARE(log->txtLogTime->text(), "930");
         QCOMPARE(baseColour(log->txtLogTime), kLightRed);
         QVERIFY(!log->cmdUpdate->isEnabled());
     }
@@ -284,19 +229,17 @@ private slots:
     void aLoggedBeaconWithoutEntriesIsShownOutOfSync()
     {
         TestProgram program;
-        program.writeBeacons({beacon("ABC", "338")});
-        QVERIFY(program.startToMain());
-        frmLog *log = viewLog(program);
-        QVERIFY(log);
+        program.writeBeacons({logged("ABC")});
 
-        log->lstLog->setCurrentRow(0);
+        frmLog *log = viewLog(program, 0);
+        QVERIFY(log);
 
         QVERIFY(!log->lblOutOfSync->isHidden());
         QVERIFY(log->txtLogTime->isReadOnly());
         QVERIFY(log->txtLogDate->isReadOnly());
         QVERIFY(!log->cmdCalendar->isEnabled());
         QVERIFY(log->HLogged->isHidden());
-        QCOMPARE(log->lblCount->text(), QString());
+        QCOMPARE(log->lblCount->text(), "");
     }
 
     // --- Update --------------------------------------------------------------------
@@ -304,108 +247,91 @@ private slots:
     void updateInLogbookModeWritesTheCommentsAndTheEntryShown()
     {
         TestProgram program;
-        program.writeBeacons({beacon("ABC", "338")});
-        const QByteArray session = CLERecord::make("ABC", "CAN", "338", "0100", "20260101", "session", true).bytes();
-        program.write(QStringLiteral("Logs/cle.dat"), session);
-        program.write(QStringLiteral("Logs/log0.dat"), entry("ABC", "338", "0100", "20260101", "one") +
-                                                           entry("ABC", "338", "0200", "20260102", "two"));
-        QVERIFY(program.startToMain());
-        frmLog *log = viewLog(program);
+        program.writeBeacons({logged("ABC")});
+        const QByteArray session = sessionEntry("ABC", "338", "0100", "20260101", "session", true);
+        program.write("Logs/cle.dat", session);
+        program.write("Logs/log0.dat", logEntry("ABC", "338", "0100", "20260101", "one") +
+                                           logEntry("ABC", "338", "0200", "20260102", "two"));
+        frmLog *log = viewLog(program, 0);
         QVERIFY(log);
-        log->lstLog->setCurrentRow(0);
         log->HLogged->setValue(2);
 
-        log->txtLogComments->setText(QStringLiteral("new beacon notes"));
-        log->txtLogTime->setText(QStringLiteral("2215"));
-        log->txtLogDate->setText(QStringLiteral("20260105"));
-        log->txtReceptionComments->setText(QStringLiteral("faded at dusk"));
+        log->txtLogComments->setText("new beacon notes");
+        log->txtLogTime->setText("2215");
+        log->txtLogDate->setText("20260105");
+        log->txtReceptionComments->setText("faded at dusk");
         QVERIFY(log->cmdUpdate->isEnabled());
         QTest::mouseClick(log->cmdUpdate, Qt::LeftButton);
 
-        QVERIFY2(program.boxes.shown.isEmpty(), qPrintable(program.boxes.texts().join(QLatin1Char('|'))));
-        const BeaconRecord stored = storedBeacon(program, 1);
-        QCOMPARE(stored.raw(BeaconField::Comments).first(16).toByteArray(), QByteArray("pgy\"dgceqp\"pqvgu"));
-        QCOMPARE(stored.trimmedText(BeaconField::Comments), QByteArray("new beacon notes"));
-        QCOMPARE(program.read(QStringLiteral("Logs/log0.dat")),
-                 entry("ABC", "338", "0100", "20260101", "one") +
-                     entry("ABC", "338", "2215", "20260105", "faded at dusk"));
-        QCOMPARE(program.read(QStringLiteral("Logs/cle.dat")), session);
-        QVERIFY(QFile::exists(program.path(QStringLiteral("ndb.bak"))));
-        QCOMPARE(log->txtLogComments->text(), QStringLiteral("new beacon notes"));
+        QCOMPARE(program.boxes.summary(), "");
+        const BeaconRecord stored = program.storedBeacon(1);
+        QCOMPARE(stored.raw(BeaconField::Comments).first(16).toByteArray(), "pgy\"dgceqp\"pqvgu");
+        QCOMPARE(stored.trimmedText(BeaconField::Comments), "new beacon notes");
+        QCOMPARE(program.read("Logs/log0.dat"), logEntry("ABC", "338", "0100", "20260101", "one") +
+                                                    logEntry("ABC", "338", "2215", "20260105", "faded at dusk"));
+        QCOMPARE(program.read("Logs/cle.dat"), session);
+        QVERIFY(program.exists("ndb.bak"));
+        QCOMPARE(log->txtLogComments->text(), "new beacon notes");
     }
 
     void updateInSessionModeWritesTheSessionRecordOnly()
     {
         TestProgram program;
-        program.write(QStringLiteral("ndb.dat"), withSessionMark(beacon("ABC", "338")));
-        program.write(QStringLiteral("Logs/cle.dat"),
-                      CLERecord::make("ABC", "CAN", "338", "0100", "20260101", "session", true).bytes());
-        const QByteArray logbook = entry("ABC", "338", "0100", "20260101", "one");
-        program.write(QStringLiteral("Logs/log0.dat"), logbook);
-        QVERIFY(program.startToMain());
-        const QByteArray database = program.read(QStringLiteral("ndb.dat"));
-        frmLog *log = viewSession(program);
+        program.write("ndb.dat", inSession(logged("ABC")));
+        program.write("Logs/cle.dat", sessionEntry("ABC", "338", "0100", "20260101", "session", true));
+        const QByteArray logbook = logEntry("ABC", "338", "0100", "20260101", "one");
+        program.write("Logs/log0.dat", logbook);
+        const QByteArray database = program.read("ndb.dat");
+        frmLog *log = viewSession(program, 0);
         QVERIFY(log);
-        log->lstLog->setCurrentRow(0);
 
-        log->txtLogTime->setText(QStringLiteral("1830"));
-        log->txtCLEComments->setText(QStringLiteral("  strong  "));
-        log->txtLogComments->setText(QStringLiteral("not saved in this mode"));
+        log->txtLogTime->setText("1830");
+        log->txtCLEComments->setText("  strong  ");
+        log->txtLogComments->setText("not saved in this mode");
         log->cmdUpdate_Click();
 
-        QCOMPARE(program.read(QStringLiteral("Logs/cle.dat")),
-                 CLERecord::make("ABC", "CAN", "338", "1830", "20260101", "strong", true).bytes());
-        QCOMPARE(program.read(QStringLiteral("ndb.dat")), database);
-        QCOMPARE(program.read(QStringLiteral("Logs/log0.dat")), logbook);
+        QCOMPARE(program.read("Logs/cle.dat"), sessionEntry("ABC", "338", "1830", "20260101", "strong", true));
+        QCOMPARE(program.read("ndb.dat"), database);
+        QCOMPARE(program.read("Logs/log0.dat"), logbook);
     }
 
     void updateOfABeaconWithoutEntrySavesItsCommentsAndSaysBeaconMissing()
     {
         TestProgram program;
-        program.writeBeacons({beacon("ABC", "338")});
-        frmMain *main = program.startToMain();
-        QVERIFY(main);
-        typeAndEnter(main, QStringLiteral("ABC"));
+        QVERIFY(program.startShowing({logged("ABC")}));
         frmLog *log = viewLog(program);
         QVERIFY(log);
         QVERIFY(log->cmdUpdate->isEnabled());
 
-        log->txtLogComments->setText(QStringLiteral("kept anyway"));
+        log->txtLogComments->setText("kept anyway");
         log->cmdUpdate_Click();
 
-        QCOMPARE(program.boxes.shown.size(), 1);
-        QCOMPARE(program.boxes.shown[0].title, QStringLiteral("Beacon Missing"));
-        QCOMPARE(program.boxes.shown[0].text, QLatin1String(kBeaconMissingText));
-        QVERIFY(program.boxes.shown[0].text.contains(QLatin1String("master lookup database. \rThis condition")));
-        QCOMPARE(storedBeacon(program, 1).trimmedText(BeaconField::Comments), QByteArray("kept anyway"));
-        QVERIFY(!QFile::exists(program.path(QStringLiteral("Logs/log0.dat"))) ||
-                program.read(QStringLiteral("Logs/log0.dat")).isEmpty());
+        QCOMPARE(program.boxes.summary(), "Beacon Missing: " + QLatin1String(kBeaconMissingText));
+        QVERIFY(program.boxes.shown[0].text.contains("master lookup database. \rThis condition"));
+        QCOMPARE(program.storedBeacon(1).trimmedText(BeaconField::Comments), "kept anyway");
+        QCOMPARE(program.read("Logs/log0.dat"), "");
     }
 
-    void aFailingBackupStopsUpdateBeforeAnythingChanges()
+    void aFailingBackupStopsUpdateAndDeleteBeforeAnythingChanges()
     {
         TestProgram program;
-        program.writeBeacons({beacon("ABC", "338")});
-        program.write(QStringLiteral("Logs/log0.dat"), entry("ABC", "338", "0100", "20260101", "one"));
-        QVERIFY(program.startToMain());
-        frmLog *log = viewLog(program);
+        program.writeBeacons({logged("ABC")});
+        program.write("Logs/log0.dat", logEntry("ABC", "338", "0100", "20260101", "one"));
+        frmLog *log = viewLog(program, 0);
         QVERIFY(log);
-        log->lstLog->setCurrentRow(0);
-        const QByteArray database = program.read(QStringLiteral("ndb.dat"));
+        const QByteArray database = program.read("ndb.dat");
         // A folder where the database's copy belongs: the copy cannot be made.
-        QVERIFY(QDir().mkpath(program.path(QStringLiteral("ndb.bak"))));
+        QVERIFY(QDir().mkpath(program.path("ndb.bak")));
 
-        log->txtLogComments->setText(QStringLiteral("changed"));
+        log->txtLogComments->setText("changed");
         log->cmdUpdate_Click();
+        QVERIFY(program.boxes.onlyError());
+        program.boxes.shown.clear();
         log->cmdDelete_Click();
+        QVERIFY(program.boxes.onlyError());
 
-        QCOMPARE(program.boxes.shown.size(), 2);
-        for (const MessageRequest &box : program.boxes.shown) {
-            QVERIFY2(box.text.startsWith(QStringLiteral("Error # ")), qPrintable(box.text));
-            QCOMPARE(box.title, QStringLiteral("Error"));
-        }
-        QCOMPARE(program.read(QStringLiteral("ndb.dat")), database);
-        QCOMPARE(program.read(QStringLiteral("Logs/log0.dat")), entry("ABC", "338", "0100", "20260101", "one"));
+        QCOMPARE(program.read("ndb.dat"), database);
+        QCOMPARE(program.read("Logs/log0.dat"), logEntry("ABC", "338", "0100", "20260101", "one"));
     }
 
     // --- Delete --------------------------------------------------------------------
@@ -413,27 +339,25 @@ private slots:
     void deletingTheSecondOfThreeEntriesKeepsTheOthersInOrder()
     {
         TestProgram program;
-        program.writeBeacons({beacon("ABC", "338"), beacon("XYZ", "400")});
-        const QByteArray first = entry("ABC", "338", "0100", "20260101", "one");
-        const QByteArray other = entry("XYZ", "400", "0200", "20260102", "other");
-        const QByteArray second = entry("ABC", "338", "0300", "20260103", "two");
-        const QByteArray third = entry("ABC", "338", "0400", "20260104", "three");
-        program.write(QStringLiteral("Logs/log0.dat"), first + other + second + third);
-        QVERIFY(program.startToMain());
-        frmLog *log = viewLog(program);
+        program.writeBeacons({logged("ABC"), logged("XYZ", "400")});
+        const QByteArray first = logEntry("ABC", "338", "0100", "20260101", "one");
+        const QByteArray other = logEntry("XYZ", "400", "0200", "20260102", "other");
+        const QByteArray second = logEntry("ABC", "338", "0300", "20260103", "two");
+        const QByteArray third = logEntry("ABC", "338", "0400", "20260104", "three");
+        program.write("Logs/log0.dat", first + other + second + third);
+        frmLog *log = viewLog(program, 0);
         QVERIFY(log);
-        log->lstLog->setCurrentRow(0);
         log->HLogged->setValue(2);
-        QCOMPARE(log->txtReceptionComments->text(), QStringLiteral("two"));
+        QCOMPARE(log->txtReceptionComments->text(), "two");
 
         QTest::mouseClick(log->cmdDelete, Qt::LeftButton);
 
         QVERIFY(program.boxes.shown.isEmpty());
-        QCOMPARE(program.read(QStringLiteral("Logs/log0.dat")), first + other + third);
-        QCOMPARE(storedBeacon(program, 1).loggedMask(), 1u);
+        QCOMPARE(program.read("Logs/log0.dat"), first + other + third);
+        QCOMPARE(program.storedBeacon(1).loggedMask(), 1u);
         QCOMPARE(log->lstLog->count(), 2);
         QCOMPARE(log->lstLog->currentRow(), 0);
-        QCOMPARE(log->lblCount->text(), QStringLiteral(" 1/ 2"));
+        QCOMPARE(log->lblCount->text(), " 1/ 2");
         QVERIFY(log->cmdDelete->isEnabled());
     }
 
@@ -441,8 +365,8 @@ private slots:
     {
         QTest::addColumn<int>("row");
         QTest::addColumn<QString>("selectedAfter");
-        QTest::newRow("a middle row: the next one takes its place") << 1 << QStringLiteral("CCC");
-        QTest::newRow("the last row: the new last row") << 2 << QStringLiteral("BBB");
+        QTest::newRow("a middle row: the next one takes its place") << 1 << "CCC";
+        QTest::newRow("the last row: the new last row") << 2 << "BBB";
     }
     void deletingTheOnlyEntryClearsTheBitAndMovesTheSelection()
     {
@@ -450,66 +374,60 @@ private slots:
         QFETCH(QString, selectedAfter);
         TestProgram program;
         program.writeBeacons({beacon("AAA", "300", 1), beacon("BBB", "310", 3), beacon("CCC", "320", 3)});
-        program.write(QStringLiteral("Logs/log0.dat"), entry("AAA", "300", "0100", "20260101") +
-                                                           entry("BBB", "310", "0200", "20260102") +
-                                                           entry("CCC", "320", "0300", "20260103"));
-        QVERIFY(program.startToMain());
-        frmLog *log = viewLog(program);
+        program.write("Logs/log0.dat", logEntry("AAA", "300", "0100", "20260101") +
+                                           logEntry("BBB", "310", "0200", "20260102") +
+                                           logEntry("CCC", "320", "0300", "20260103"));
+        frmLog *log = viewLog(program, row);
         QVERIFY(log);
-        log->lstLog->setCurrentRow(row);
 
         log->cmdDelete_Click();
 
         const int removed = row + 1; // BBB or CCC, record 2 or 3
-        QCOMPARE(storedBeacon(program, removed).loggedMask(), 2u);
+        QCOMPARE(program.storedBeacon(removed).loggedMask(), 2u);
         QCOMPARE(log->lstLog->count(), 2);
         QCOMPARE(log->txtLogIdent->text(), selectedAfter);
-        QCOMPARE(program.read(QStringLiteral("Logs/log0.dat")).size(), 2 * 83);
-        QCOMPARE(log->lblLog->text(), QStringLiteral("There are  2 records in your log."));
+        QCOMPARE(program.read("Logs/log0.dat").size(), 2 * 83);
+        QCOMPARE(log->lblLog->text(), "There are  2 records in your log.");
     }
 
     void deletingInSessionModeUnmarksTheBeaconAndKeepsTheSessionLog()
     {
         TestProgram program;
-        program.write(QStringLiteral("ndb.dat"),
-                      withSessionMark(beacon("AAA", "300")) + withSessionMark(beacon("BBB", "310")));
-        const QByteArray session = CLERecord::make("AAA", "CAN", "300", "0100", "20260101", "a", true).bytes() +
-                                   CLERecord::make("BBB", "CAN", "310", "0200", "20260102", "b", false).bytes();
-        program.write(QStringLiteral("Logs/cle.dat"), session);
-        QVERIFY(program.startToMain());
-        frmLog *log = viewSession(program);
+        program.write("ndb.dat", inSession(logged("AAA", "300")) + inSession(logged("BBB", "310")));
+        const QByteArray session = sessionEntry("AAA", "300", "0100", "20260101", "a", true) +
+                                   sessionEntry("BBB", "310", "0200", "20260102", "b", false);
+        program.write("Logs/cle.dat", session);
+        frmLog *log = viewSession(program, 0);
         QVERIFY(log);
-        log->lstLog->setCurrentRow(0);
 
         log->cmdDelete_Click();
 
-        QCOMPARE(program.read(QStringLiteral("Logs/cle.dat")), session);
-        QCOMPARE(storedBeacon(program, 1).raw(BeaconField::CLEMark).toByteArray(), QByteArray("\""));
-        QVERIFY(storedBeacon(program, 2).inSession());
+        QCOMPARE(program.read("Logs/cle.dat"), session);
+        QCOMPARE(program.storedBeacon(1).raw(BeaconField::CLEMark).toByteArray(), "\"");
+        QVERIFY(program.storedBeacon(2).inSession());
         QCOMPARE(log->lstLog->count(), 1);
-        QCOMPARE(log->txtLogIdent->text(), QStringLiteral("BBB"));
-        QCOMPARE(log->txtCLEComments->text(), QStringLiteral("b"));
+        QCOMPARE(log->txtLogIdent->text(), "BBB");
+        QCOMPARE(log->txtCLEComments->text(), "b");
     }
 
     void withNoRowSelectedUpdateAndDeleteChangeNothing()
     {
         TestProgram program;
-        program.writeBeacons({beacon("AAA", "300")});
-        program.write(QStringLiteral("Logs/log0.dat"), entry("AAA", "300", "0100", "20260101"));
-        QVERIFY(program.startToMain());
+        program.writeBeacons({logged("AAA", "300")});
+        program.write("Logs/log0.dat", logEntry("AAA", "300", "0100", "20260101"));
         frmLog *log = viewLog(program);
         QVERIFY(log);
         QCOMPARE(log->lstLog->selectedItems().size(), 0);
         QVERIFY(log->cmdDelete->isEnabled());
-        const QByteArray database = program.read(QStringLiteral("ndb.dat"));
+        const QByteArray database = program.read("ndb.dat");
 
         log->cmdDelete_Click();
         log->cmdUpdate_Click();
 
         QVERIFY(program.boxes.shown.isEmpty());
-        QCOMPARE(program.read(QStringLiteral("ndb.dat")), database);
-        QCOMPARE(program.read(QStringLiteral("Logs/log0.dat")), entry("AAA", "300", "0100", "20260101"));
-        QVERIFY(!QFile::exists(program.path(QStringLiteral("ndb.bak"))));
+        QCOMPARE(program.read("ndb.dat"), database);
+        QCOMPARE(program.read("Logs/log0.dat"), logEntry("AAA", "300", "0100", "20260101"));
+        QVERIFY(!program.exists("ndb.bak"));
     }
 
     // --- The edit boxes ------------------------------------------------------------
@@ -520,11 +438,10 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("red");
         QTest::addColumn<QString>("selected");
-        QTest::newRow("minutes 60") << QStringLiteral("2360") << QStringLiteral("2360") << true << QStringLiteral("60");
-        QTest::newRow("hours 25") << QStringLiteral("25") << QStringLiteral("25") << true << QStringLiteral("25");
-        QTest::newRow("five digits") << QStringLiteral("12345") << QStringLiteral("1234") << false
-                                     << QStringLiteral("34");
-        QTest::newRow("a valid time") << QStringLiteral("2359") << QStringLiteral("2359") << false << QString();
+        QTest::newRow("minutes 60") << "2360" << "2360" << true << "60";
+        QTest::newRow("hours 25") << "25" << "25" << true << "25";
+        QTest::newRow("five digits") << "12345" << "1234" << false << "34";
+        QTest::newRow("a valid time") << "2359" << "2359" << false << "";
     }
     void typedTimesAreCheckedAsTheyAreTyped()
     {
@@ -533,12 +450,10 @@ private slots:
         QFETCH(bool, red);
         QFETCH(QString, selected);
         TestProgram program;
-        program.writeBeacons({beacon("ABC", "338")});
-        program.write(QStringLiteral("Logs/log0.dat"), entry("ABC", "338", "0100", "20260101"));
-        QVERIFY(program.startToMain());
-        frmLog *log = viewLog(program);
+        program.writeBeacons({logged("ABC")});
+        program.write("Logs/log0.dat", logEntry("ABC", "338", "0100", "20260101"));
+        frmLog *log = viewLog(program, 0);
         QVERIFY(log);
-        log->lstLog->setCurrentRow(0);
 
         log->txtLogTime->clear();
         QTest::keyClicks(log->txtLogTime, typed);
@@ -552,18 +467,16 @@ private slots:
     void aDateThatBreaksARuleTurnsRedAndDisablesUpdate()
     {
         TestProgram program;
-        program.writeBeacons({beacon("ABC", "338")});
-        program.write(QStringLiteral("Logs/log0.dat"), entry("ABC", "338", "0100", "20260101"));
-        QVERIFY(program.startToMain());
-        frmLog *log = viewLog(program);
+        program.writeBeacons({logged("ABC")});
+        program.write("Logs/log0.dat", logEntry("ABC", "338", "0100", "20260101"));
+        frmLog *log = viewLog(program, 0);
         QVERIFY(log);
-        log->lstLog->setCurrentRow(0);
 
-        log->txtLogDate->setText(QStringLiteral("20060229"));
+        log->txtLogDate->setText("20060229");
         QCOMPARE(baseColour(log->txtLogDate), kRed);
         QVERIFY(!log->cmdUpdate->isEnabled());
 
-        log->txtLogDate->setText(QStringLiteral("20040229"));
+        log->txtLogDate->setText("20040229");
         QCOMPARE(baseColour(log->txtLogDate), kGreen);
         QVERIFY(log->cmdUpdate->isEnabled());
     }
@@ -571,75 +484,69 @@ private slots:
     void aTimeOfThreeDigitsGetsALeadingZeroWhenTheBoxIsLeft()
     {
         TestProgram program;
-        program.writeBeacons({beacon("ABC", "338")});
-        program.write(QStringLiteral("Logs/log0.dat"), entry("ABC", "338", "0100", "20260101"));
-        QVERIFY(program.startToMain());
-        frmLog *log = viewLog(program);
+        program.writeBeacons({logged("ABC")});
+        program.write("Logs/log0.dat", logEntry("ABC", "338", "0100", "20260101"));
+        frmLog *log = viewLog(program, 0);
         QVERIFY(log);
-        log->lstLog->setCurrentRow(0);
         QApplication::setActiveWindow(log);
         QVERIFY(QTest::qWaitForWindowActive(log));
 
         log->txtLogTime->setFocus(Qt::MouseFocusReason);
         QCoreApplication::processEvents();
-        QCOMPARE(log->txtLogTime->selectedText(), QStringLiteral("0100"));
+        QCOMPARE(log->txtLogTime->selectedText(), "0100");
         // Typed key by key, "93" would be refused as hours: the time arrives whole.
         log->txtLogTime->selectAll();
-        log->txtLogTime->insert(QStringLiteral("930"));
+        log->txtLogTime->insert("930");
         QCOMPARE(baseColour(log->txtLogTime), kRed);
         log->txtLogDate->setFocus(Qt::TabFocusReason);
 
-        QCOMPARE(log->txtLogTime->text(), QStringLiteral("0930"));
+        QCOMPARE(log->txtLogTime->text(), "0930");
         QCOMPARE(baseColour(log->txtLogTime), kGreen);
         QVERIFY(!program.state.UTCTimeText.isEmpty());
     }
 
+    void typedCommasAndQuotesArriveAsBlanksAndApostrophes_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("fieldLength"); // 0: not a comment field
+        QTest::newRow("beacon comments") << "txtLogComments" << "a,b \"c\"" << "a b 'c'" << 90;
+        QTest::newRow("reception comments") << "txtReceptionComments" << "say \"hi\", then" << "say 'hi', then"
+                                            << 60;
+        QTest::newRow("session comments") << "txtCLEComments" << "\"q\"" << "'q'" << 60;
+        QTest::newRow("time") << "txtLogTime" << "12,3" << "12 3" << 0;
+    }
     void typedCommasAndQuotesArriveAsBlanksAndApostrophes()
     {
+        QFETCH(QString, box);
+        QFETCH(QString, typed);
+        QFETCH(QString, text);
+        QFETCH(int, fieldLength);
         TestProgram program;
-        program.write(QStringLiteral("ndb.dat"), withSessionMark(beacon("ABC", "338")));
-        program.write(QStringLiteral("Logs/log0.dat"), entry("ABC", "338", "0100", "20260101"));
-        QVERIFY(program.startToMain());
-        frmLog *log = viewLog(program);
+        program.write("ndb.dat", inSession(logged("ABC")));
+        program.write("Logs/log0.dat", logEntry("ABC", "338", "0100", "20260101"));
+        frmLog *log = viewLog(program, 0);
         QVERIFY(log);
-        log->lstLog->setCurrentRow(0);
+        QLineEdit *edit = log->findChild<QLineEdit *>(box);
+        QVERIFY(edit);
 
-        log->txtLogComments->clear();
-        QTest::keyClicks(log->txtLogComments, QStringLiteral("a,b \"c\""));
-        QCOMPARE(log->txtLogComments->text(), QStringLiteral("a b 'c'"));
+        edit->clear();
+        QTest::keyClicks(edit, typed);
+        QCOMPARE(edit->text(), text);
 
-        log->txtReceptionComments->clear();
-        QTest::keyClicks(log->txtReceptionComments, QStringLiteral("say \"hi\", then"));
-        QCOMPARE(log->txtReceptionComments->text(), QStringLiteral("say 'hi', then"));
-
-        log->txtCLEComments->clear();
-        QTest::keyClicks(log->txtCLEComments, QStringLiteral("\"q\""));
-        QCOMPARE(log->txtCLEComments->text(), QStringLiteral("'q'"));
-
-        log->txtLogTime->clear();
-        QTest::keyClicks(log->txtLogTime, QStringLiteral("12,3"));
-        QCOMPARE(log->txtLogTime->text(), QStringLiteral("12 3"));
-    }
-
-    void commentBoxesKeepAsManyCharactersAsTheirField()
-    {
-        TestProgram program;
-        program.writeBeacons({beacon("ABC", "338")});
-        QVERIFY(program.startToMain());
-        frmLog *log = viewLog(program);
-        QVERIFY(log);
-
-        QCOMPARE(log->txtReceptionComments->maxLength(), 60);
-        QCOMPARE(log->txtCLEComments->maxLength(), 60);
-        QCOMPARE(log->txtLogComments->maxLength(), 90);
+        // A comment box keeps no more than its field holds.
+        if (fieldLength > 0) {
+            edit->setText(QString(fieldLength + 10, QLatin1Char('x')));
+            QCOMPARE(edit->text(), QString(fieldLength, QLatin1Char('x')));
+        }
     }
 
     void theDatePickerWritesTheChosenDateIntoTheDateBox()
     {
         TestProgram program;
-        program.writeBeacons({beacon("ABC", "338")});
-        program.write(QStringLiteral("Logs/log0.dat"), entry("ABC", "338", "0100", "20060408"));
-        QVERIFY(program.startToMain());
+        program.writeBeacons({logged("ABC")});
+        program.write("Logs/log0.dat", logEntry("ABC", "338", "0100", "20060408"));
         frmLog *log = viewLog(program);
         QVERIFY(log);
 
@@ -649,12 +556,12 @@ private slots:
         log->lstLog->setCurrentRow(0);
         log->cmdCalendar_Click();
         QVERIFY(!log->picCalendar2->isHidden());
-        QCOMPARE(log->cmbMonth->currentText(), QStringLiteral("April"));
-        QCOMPARE(log->cmbYear->currentText(), QStringLiteral("2006"));
+        QCOMPARE(log->cmbMonth->currentText(), "April");
+        QCOMPARE(log->cmbYear->currentText(), "2006");
         log->cdrCalendar2->setSelectedDate(QDate(2006, 3, 5));
         QTest::mouseClick(log->cmdSelectDate, Qt::LeftButton);
 
-        QCOMPARE(log->txtLogDate->text(), QStringLiteral("20060305"));
+        QCOMPARE(log->txtLogDate->text(), "20060305");
         QVERIFY(log->picCalendar2->isHidden());
     }
 
@@ -668,16 +575,15 @@ private slots:
         for (int i = 1; i <= 150; ++i) {
             const QByteArray ident = "B" + QByteArray::number(i).rightJustified(3, '0');
             const QByteArray frequency = QByteArray::number(200 + i);
-            beacons.append(beacon(ident, frequency));
-            logbook += entry(ident, frequency, "0930", "20261207");
+            beacons.append(logged(ident, frequency));
+            logbook += logEntry(ident, frequency, "0930", "20261207");
         }
         program.writeBeacons(beacons);
-        program.write(QStringLiteral("Logs/log0.dat"), logbook);
-        QVERIFY(program.startToMain());
+        program.write("Logs/log0.dat", logbook);
         frmLog *log = viewLog(program);
         QVERIFY(log);
         QTemporaryDir output;
-        const QString pdf = output.filePath(QStringLiteral("log.pdf"));
+        const QString pdf = output.filePath("log.pdf");
         log->setPrinterSource([pdf] {
             auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
             printer->setOutputFormat(QPrinter::PdfFormat);
@@ -687,52 +593,43 @@ private slots:
 
         QTest::mouseClick(log->cmdExport, Qt::LeftButton);
 
-        QVERIFY2(program.boxes.shown.isEmpty(), qPrintable(program.boxes.texts().join(QLatin1Char('|'))));
+        QCOMPARE(program.boxes.summary(), "");
         const QStringList pages = pdfPages(pdf);
         QVERIFY2(pages.size() >= 2, qPrintable(QString::number(pages.size())));
         for (int p = 0; p < pages.size(); ++p) {
             const QString &page = pages[p];
-            QVERIFY2(page.contains(QStringLiteral("NDB LOG for")), qPrintable(page.left(300)));
-            QVERIFY(page.contains(QStringLiteral("Most recent entries")));
-            QVERIFY(page.contains(QStringLiteral("Dist/Bearing")));
-            const QString footer = QStringLiteral("Page - %1").arg(p + 1);
+            QVERIFY2(page.contains("NDB LOG for"), qPrintable(page.left(300)));
+            QVERIFY(page.contains("Most recent entries"));
+            QVERIFY(page.contains("Dist/Bearing"));
             // Every page that fills gets its number; the last one ends without.
-            QCOMPARE(page.contains(footer), p + 1 < pages.size());
+            QCOMPARE(page.contains(QStringLiteral("Page - %1").arg(p + 1)), p + 1 < pages.size());
         }
         const QString all = pages.join(QLatin1Char('\n'));
-        QVERIFY(all.contains(QStringLiteral("2026/12/07")));
-        QVERIFY(all.contains(QStringLiteral("09:30")));
-        QVERIFY(all.contains(QStringLiteral("B001")));
-        QVERIFY(all.contains(QStringLiteral("B150")));
-        QVERIFY(pages.last().contains(QStringLiteral("Beacons logged at this location:")));
+        for (const char *text : {"2026/12/07", "09:30", "B001", "B150"})
+            QVERIFY2(all.contains(QLatin1String(text)), text);
+        QVERIFY(pages.last().contains("Beacons logged at this location:"));
         QCOMPARE(log->lstLog->count(), 150);
     }
 
     void printingWithoutAPrinterSaysPrinterNotFound()
     {
         TestProgram program;
-        program.writeBeacons({beacon("ABC", "338")});
-        QVERIFY(program.startToMain());
+        program.writeBeacons({logged("ABC")});
         frmLog *log = viewLog(program);
         QVERIFY(log);
         log->setPrinterSource([] { return std::unique_ptr<QPrinter>(); });
 
         log->cmdExport_Click();
 
-        QCOMPARE(program.boxes.shown.size(), 1);
-        QCOMPARE(program.boxes.shown[0].text, QStringLiteral("482 Printer not found."));
-        QCOMPARE(program.boxes.shown[0].title, QStringLiteral("Error"));
-        const QWidgetList top = QApplication::topLevelWidgets();
-        for (QWidget *window : top)
+        QCOMPARE(program.boxes.summary(), "Error: 482 Printer not found.");
+        for (QWidget *window : QApplication::topLevelWidgets())
             QVERIFY(window->objectName() != QLatin1String("frmPrintProgress") || window->isHidden());
     }
 
     void theSessionReportButtonHidesTheViewerUntilTheReportWindowCloses()
     {
         TestProgram program;
-        program.write(QStringLiteral("ndb.dat"),
-                      withSessionMark(beacon("AAA", "300")) + beaconBytes(beacon("BBB", "310")));
-        QVERIFY(program.startToMain());
+        program.write("ndb.dat", inSession(logged("AAA", "300")) + beaconBytes(logged("BBB", "310")));
         frmLog *log = viewSession(program);
         QVERIFY(log);
         QCOMPARE(log->lstLog->count(), 1);
@@ -745,8 +642,7 @@ private slots:
         QVERIFY(!log->cmdExport->isEnabled());
 
         // A beacon that joined the session meanwhile is listed on the way back.
-        program.write(QStringLiteral("ndb.dat"),
-                      withSessionMark(beacon("AAA", "300")) + withSessionMark(beacon("BBB", "310")));
+        program.write("ndb.dat", inSession(logged("AAA", "300")) + inSession(logged("BBB", "310")));
         program.windows->cleReport()->Command2_Click();
 
         QVERIFY(!log->isHidden());
@@ -754,56 +650,45 @@ private slots:
         QVERIFY(log->cmdExport->isEnabled());
         QCOMPARE(log->lstLog->count(), 2);
         QVERIFY(program.windows->main()->isHidden());
+        QVERIFY(program.boxes.shown.isEmpty());
     }
 
     // --- Leaving -------------------------------------------------------------------
 
-    void exitShowsTheMainWindowWithTheBeaconLastViewed_data()
+    void leavingShowsTheMainWindowWithTheBeaconLastViewed_data()
     {
         QTest::addColumn<bool>("byTitleBar");
-        QTest::newRow("Exit button") << false;
-        QTest::newRow("title bar") << true;
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<qint64>("record");
+        QTest::newRow("Exit button") << false << 0 << "ABC  338 kHz" << qint64(2);
+        QTest::newRow("title bar") << true << 0 << "ABC  338 kHz" << qint64(2);
+        // The beacon shown before is not in the log: nothing is viewed, nothing is shown.
+        QTest::newRow("nothing viewed") << false << -1 << "" << qint64(0);
     }
-    void exitShowsTheMainWindowWithTheBeaconLastViewed()
+    void leavingShowsTheMainWindowWithTheBeaconLastViewed()
     {
         QFETCH(bool, byTitleBar);
+        QFETCH(int, row);
+        QFETCH(QString, shown);
+        QFETCH(qint64, record);
         TestProgram program;
-        program.writeBeacons({beacon("AAA", "300"), beacon("ABC;2", "338"), beacon("ABC", "415")});
-        frmMain *main = program.startToMain();
+        frmMain *main = program.startShowing({beacon("AAA", "300", 0), logged("ABC;2"), logged("ABC", "415")}, "AAA");
         QVERIFY(main);
-        typeAndEnter(main, QStringLiteral("AAA"));
-        frmLog *log = viewLog(program);
+        frmLog *log = viewLog(program, row);
         QVERIFY(log);
-        log->lstLog->setCurrentRow(1);
-        QCOMPARE(log->txtLogIdent->text(), QStringLiteral("ABC"));
+        if (row >= 0)
+            QCOMPARE(log->txtLogIdent->text(), "ABC");
 
-        if (byTitleBar)
-            log->close();
-        else
-            QTest::mouseClick(log->cmdExit, Qt::LeftButton);
+        closeWindow(log, log->cmdExit, byTitleBar);
 
         QVERIFY(!program.windows->isLogLoaded());
         QVERIFY(!main->isHidden());
         QVERIFY(main->isEnabled());
-        QCOMPARE(main->lblkHz->text(), QStringLiteral("ABC  338 kHz"));
-        QCOMPARE(program.state.CurrentRecordNumber, qint64(2));
-    }
-
-    void exitWithNothingShownClearsTheMainWindow()
-    {
-        TestProgram program;
-        program.writeBeacons({beacon("AAA", "300", 0)});
-        frmMain *main = program.startToMain();
-        QVERIFY(main);
-        typeAndEnter(main, QStringLiteral("AAA"));
-        frmLog *log = viewLog(program);
-        QVERIFY(log);
-
-        log->cmdExit_Click();
-
-        QVERIFY(!main->isHidden());
-        QCOMPARE(main->lblkHz->text(), QString());
-        QVERIFY(!main->cmdQuickLog->isEnabled());
+        QCOMPARE(main->lblkHz->text(), shown);
+        QCOMPARE(main->cmdQuickLog->isEnabled(), !shown.isEmpty());
+        if (record > 0)
+            QCOMPARE(program.state.CurrentRecordNumber, record);
     }
 };
 

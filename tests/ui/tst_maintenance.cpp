@@ -2,15 +2,9 @@
 // and restore windows, and the database sort with its progress window.
 
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <functional>
@@ -30,46 +24,19 @@ using namespace qern::test;
 
 namespace {
 
-Beacon beacon(const QByteArray &ident, const QByteArray &frequency)
+// Two beacons out of frequency order, the boxes of the start-up cleared.
+frmMain *start(TestProgram &program)
 {
-    Beacon b;
-    b.ident = ident;
-    b.frequency = frequency;
-    return b;
+    frmMain *main = program.startWith({beacon("XYZ", "400"), beacon("ABC")});
+    program.boxes.shown.clear();
+    return main;
 }
 
-// A folder outside the program folder: the "drive" of a backup set, or a place to
-// choose paths in.
-class Drive {
-public:
-    Drive() { QVERIFY(m_dir.isValid()); }
-    QString root() const { return QDir::cleanPath(m_dir.path()); }
-    QString path(const QString &relative) const { return root() + QLatin1Char('/') + relative; }
-    void write(const QString &relative, const QByteArray &content) const
-    {
-        QDir().mkpath(QFileInfo(path(relative)).absolutePath());
-        QFile f(path(relative));
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        QCOMPARE(f.write(content), content.size());
-    }
-    QByteArray read(const QString &relative) const
-    {
-        QFile f(path(relative));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-    bool exists(const QString &relative) const { return QFileInfo::exists(path(relative)); }
-    void mkdir(const QString &relative) const { QDir().mkpath(path(relative)); }
-    QStringList files() const { return QDir(root()).entryList(QDir::Files, QDir::Name); }
-
-private:
-    QTemporaryDir m_dir;
-};
-
-QStringList listTexts(const QListWidget *list)
+QStringList trimmedTexts(const QListWidget *list)
 {
-    QStringList texts;
-    for (int i = 0; i < list->count(); ++i)
-        texts << list->item(i)->text().trimmed();
+    QStringList texts = listTexts(list);
+    for (QString &text : texts)
+        text = text.trimmed();
     return texts;
 }
 
@@ -88,31 +55,55 @@ QString homeFolder()
     return folderListPath(QDir::homePath(), mountedVolumeRoots());
 }
 
+// The chooser opened for an opener's box, in mode.
+frmFileOperation *openChooser(TestProgram &program, QLineEdit *box, int mode, const QString &folder = {})
+{
+    frmFileOperation *chooser = program.windows->fileOperation();
+    if (!folder.isEmpty())
+        chooser->presetFolder(folder);
+    chooser->setTarget(box);
+    program.state.FileOperationMode = mode;
+    chooser->showForm();
+    return chooser;
+}
+
+struct NewFolderDialog {
+    QString title;
+    bool stayedOpen = false;
+};
+
+// "New Folder" with name typed and OK (or Cancel) clicked; a dialog that stays open is cancelled.
+NewFolderDialog newFolder(frmFileOperation *chooser, const QString &name, bool ok = true)
+{
+    NewFolderDialog seen;
+    whenModal([&](QWidget *modal) {
+        auto *dialog = qobject_cast<frmNewDirectory *>(modal);
+        QVERIFY(dialog);
+        seen.title = dialog->windowTitle();
+        dialog->txtNewDir->setText(name);
+        QTest::mouseClick(ok ? dialog->Command2 : dialog->Command1, Qt::LeftButton);
+        seen.stayedOpen = dialog->isVisible();
+        if (seen.stayedOpen)
+            dialog->Command1_Click();
+    });
+    QTest::mouseClick(chooser->cmdNewDir, Qt::LeftButton);
+    return seen;
+}
+
+// A settings backup on drive, for the restore to find.
+void backUpSettings(TestProgram &program, const TempFolder &drive)
+{
+    frmBackup *backup = program.windows->backup();
+    backup->setTargetRoot(drive.root());
+    backup->chkPreferences->setChecked(true);
+    backup->cmdOK_Click();
+    backup->cmdExit_Click();
+}
+
 } // namespace
 
 class MaintenanceTest : public QObject {
     Q_OBJECT
-
-private:
-    // The chooser opened for an opener's box, in mode.
-    frmFileOperation *openChooser(TestProgram &program, QLineEdit *box, int mode, const QString &folder = {})
-    {
-        frmFileOperation *chooser = program.windows->fileOperation();
-        if (!folder.isEmpty())
-            chooser->presetFolder(folder);
-        chooser->setTarget(box);
-        program.state.FileOperationMode = mode;
-        chooser->showForm();
-        return chooser;
-    }
-
-    frmMain *startWithBeacons(TestProgram &program)
-    {
-        program.writeBeacons({beacon("XYZ", "400"), beacon("ABC", "338")});
-        frmMain *main = program.startToMain();
-        program.boxes.shown.clear();
-        return main;
-    }
 
 private slots:
     // -----------------------------------------------------------------------------
@@ -121,9 +112,9 @@ private slots:
     void radarReportOpensTheChooserOnItsFolderAndFile()
     {
         TestProgram program;
-        Drive drive;
+        TempFolder drive;
         drive.mkdir("data");
-        QVERIFY(startWithBeacons(program));
+        QVERIFY(start(program));
         frmDistanceCircle *radar = program.windows->distanceCircle();
         program.state.BeaconRadarFolder = drive.path("data").toUtf8();
         program.state.BeaconRadarFile = "radar.txt";
@@ -134,10 +125,10 @@ private slots:
         QVERIFY(program.windows->isFileOperationLoaded());
         frmFileOperation *chooser = program.windows->fileOperation();
         QVERIFY(chooser->isVisible());
-        QCOMPARE(chooser->windowTitle(), QStringLiteral("Path Setting"));
+        QCOMPARE(chooser->windowTitle(), "Path Setting");
         QCOMPARE(program.state.FileOperationMode, 4);
         QCOMPARE(chooser->directoryPath(), drive.path("data"));
-        QCOMPARE(chooser->txtFileName->text(), QStringLiteral("radar.txt"));
+        QCOMPARE(chooser->txtFileName->text(), "radar.txt");
         QVERIFY(chooser->lstFile->isEnabled());
         QVERIFY(chooser->txtFileName->isEnabled());
 
@@ -152,23 +143,23 @@ private slots:
     void radarFolderThatCannotBeShownStartsInTheProgramFolder()
     {
         TestProgram program;
-        QVERIFY(startWithBeacons(program));
+        QVERIFY(start(program));
         program.state.BeaconRadarFolder = "/no/such/folder";
         program.windows->distanceCircle()->cmdBeaconReport_Click();
-        QCOMPARE(program.windows->fileOperation()->directoryPath(), QDir::cleanPath(program.path(QString())));
+        QCOMPARE(program.windows->fileOperation()->directoryPath(), program.root());
         QVERIFY(program.boxes.shown.isEmpty());
     }
 
     void setPathAtARootWritesOneSeparator()
     {
         TestProgram program;
-        QVERIFY(startWithBeacons(program));
+        QVERIFY(start(program));
         QLineEdit box;
-        frmFileOperation *chooser = openChooser(program, &box, 4, QStringLiteral("/"));
-        chooser->txtFileName->setText(QStringLiteral("radar.txt"));
+        frmFileOperation *chooser = openChooser(program, &box, 4, "/");
+        chooser->txtFileName->setText("radar.txt");
         chooser->Command1_Click();
-        QCOMPARE(box.text(), QStringLiteral("/radar.txt"));
-        QCOMPARE(program.state.BeaconRadarFolder, QByteArray("/"));
+        QCOMPARE(box.text(), "/radar.txt");
+        QCOMPARE(program.state.BeaconRadarFolder, "/");
     }
 
     void missingFileNameKeepsTheChooserOpen_data()
@@ -181,35 +172,33 @@ private slots:
     {
         QFETCH(int, mode);
         TestProgram program;
-        Drive drive;
-        QVERIFY(startWithBeacons(program));
-        QLineEdit box(QStringLiteral("before"));
+        TempFolder drive;
+        QVERIFY(start(program));
+        QLineEdit box("before");
         frmFileOperation *chooser = openChooser(program, &box, mode, drive.root());
         const QString folder = chooser->directoryPath();
 
         QTest::mouseClick(chooser->Command1, Qt::LeftButton);
 
-        QCOMPARE(program.boxes.texts(), QStringList{QStringLiteral("Must specify file name.")});
-        QCOMPARE(program.boxes.shown[0].title, QStringLiteral("Error"));
+        QCOMPARE(program.boxes.summary(), "Error: Must specify file name.");
         QVERIFY(program.windows->isFileOperationLoaded());
         QVERIFY(chooser->isVisible());
         QCOMPARE(chooser->directoryPath(), folder);
-        QCOMPARE(box.text(), QStringLiteral("before"));
+        QCOMPARE(box.text(), "before");
     }
 
     void weblogModeWritesOnlyTheFolder()
     {
         TestProgram program;
-        Drive drive;
-        drive.write("weblog/Stations.js", "x");
-        drive.write("weblog/log.js", "x");
-        drive.write("weblog/notes.txt", "x");
-        QVERIFY(startWithBeacons(program));
-        QLineEdit box(QStringLiteral("old"));
+        TempFolder drive;
+        for (const char *file : {"weblog/Stations.js", "weblog/log.js", "weblog/notes.txt"})
+            drive.write(file, "x");
+        QVERIFY(start(program));
+        QLineEdit box("old");
         frmFileOperation *chooser = openChooser(program, &box, 3, drive.path("weblog"));
 
-        QCOMPARE(chooser->filePattern(), QStringLiteral("*.js"));
-        QCOMPARE(listTexts(chooser->lstFile), (QStringList{"log.js", "Stations.js"}));
+        QCOMPARE(chooser->filePattern(), "*.js");
+        QCOMPARE(trimmedTexts(chooser->lstFile), QStringList({"log.js", "Stations.js"}));
         QVERIFY(!chooser->lstFile->isEnabled());
         QVERIFY(!chooser->txtFileName->isEnabled());
 
@@ -241,10 +230,10 @@ private slots:
         QFETCH(QString, forced);
         QFETCH(QString, pattern);
         TestProgram program;
-        Drive drive;
+        TempFolder drive;
         drive.write("out/old.txt", "x");
         drive.write("out/old.csv", "x");
-        QVERIFY(startWithBeacons(program));
+        QVERIFY(start(program));
         QLineEdit box(drive.path("out/rep.txt"));
         frmFileOperation *chooser = openChooser(program, &box, mode);
 
@@ -261,19 +250,19 @@ private slots:
     void reportStartFolderFollowsTheOpenersBox()
     {
         TestProgram program;
-        Drive drive;
+        TempFolder drive;
         drive.mkdir("elsewhere");
-        QVERIFY(startWithBeacons(program));
+        QVERIFY(start(program));
 
         QLineEdit empty;
         QCOMPARE(openChooser(program, &empty, 5, drive.root())->directoryPath(), homeFolder());
         program.windows->fileOperation()->Command2_Click();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        deleteUnloadedWindows();
 
-        QLineEdit bare(QStringLiteral("rep.txt"));
+        QLineEdit bare("rep.txt");
         QCOMPARE(openChooser(program, &bare, 6, drive.path("elsewhere"))->directoryPath(), drive.path("elsewhere"));
         program.windows->fileOperation()->Command2_Click();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        deleteUnloadedWindows();
 
         QLineEdit gone(drive.path("vanished/rep.txt"));
         QCOMPARE(openChooser(program, &gone, 7, drive.path("elsewhere"))->directoryPath(), drive.path("elsewhere"));
@@ -283,9 +272,9 @@ private slots:
     void comingBackFromAnotherWindowRunsTheActivationAgain()
     {
         TestProgram program;
-        Drive drive;
+        TempFolder drive;
         drive.mkdir("out");
-        QVERIFY(startWithBeacons(program));
+        QVERIFY(start(program));
         QLineEdit box(drive.path("out/rep.txt"));
         frmFileOperation *chooser = openChooser(program, &box, 7);
         QVERIFY(!chooser->setDirectoryPath(drive.root()).failed());
@@ -303,105 +292,86 @@ private slots:
     void clickingAFileCopiesItsName()
     {
         TestProgram program;
-        Drive drive;
+        TempFolder drive;
         drive.write("radar-old.txt", "x");
-        QVERIFY(startWithBeacons(program));
+        QVERIFY(start(program));
         QLineEdit box;
         frmFileOperation *chooser = openChooser(program, &box, 4, drive.root());
         QCOMPARE(chooser->lstFile->count(), 1);
 
         chooser->lstFile_Click(chooser->lstFile->item(0));
 
-        QCOMPARE(chooser->txtFileName->text(), QStringLiteral("radar-old.txt"));
+        QCOMPARE(chooser->txtFileName->text(), "radar-old.txt");
     }
 
     void doubleClickingAFolderEntersIt()
     {
         TestProgram program;
-        Drive drive;
+        TempFolder drive;
         drive.write("sub/inside.txt", "x");
-        QVERIFY(startWithBeacons(program));
+        QVERIFY(start(program));
         QLineEdit box;
         frmFileOperation *chooser = openChooser(program, &box, 4, drive.root());
-        const QList<QListWidgetItem *> found = chooser->lstDirectory->findItems(QStringLiteral("sub"), Qt::MatchEndsWith);
+        const QList<QListWidgetItem *> found = chooser->lstDirectory->findItems("sub", Qt::MatchEndsWith);
         QCOMPARE(found.size(), 1);
 
         emit chooser->lstDirectory->itemActivated(found[0]);
 
         QCOMPARE(chooser->directoryPath(), drive.path("sub"));
-        QCOMPARE(listTexts(chooser->lstFile), QStringList{"inside.txt"});
+        QCOMPARE(trimmedTexts(chooser->lstFile), QStringList{"inside.txt"});
     }
 
-    void exitAndTheTitleBarWriteNothing_data()
-    {
-        QTest::addColumn<bool>("byTitleBar");
-        QTest::newRow("Exit") << false;
-        QTest::newRow("title bar") << true;
-    }
+    void exitAndTheTitleBarWriteNothing_data() { closingRows(); }
     void exitAndTheTitleBarWriteNothing()
     {
         QFETCH(bool, byTitleBar);
         TestProgram program;
-        Drive drive;
-        QVERIFY(startWithBeacons(program));
-        QLineEdit box(QStringLiteral("kept"));
+        TempFolder drive;
+        QVERIFY(start(program));
+        QLineEdit box("kept");
         program.state.WeblogFolder = "kept/";
         frmFileOperation *chooser = openChooser(program, &box, 3, drive.root());
 
-        if (byTitleBar)
-            chooser->close();
-        else
-            QTest::mouseClick(chooser->Command2, Qt::LeftButton);
+        closeWindow(chooser, chooser->Command2, byTitleBar);
 
         QVERIFY(!program.windows->isFileOperationLoaded());
-        QCOMPARE(box.text(), QStringLiteral("kept"));
-        QCOMPARE(program.state.WeblogFolder, QByteArray("kept/"));
+        QCOMPARE(box.text(), "kept");
+        QCOMPARE(program.state.WeblogFolder, "kept/");
     }
 
     void newFolderShowsAtOnceAndIsRecordedForItsMode()
     {
         TestProgram program;
-        Drive drive;
-        QVERIFY(startWithBeacons(program));
-        QLineEdit box(QStringLiteral("kept"));
+        TempFolder drive;
+        QVERIFY(start(program));
+        QLineEdit box("kept");
         frmFileOperation *chooser = openChooser(program, &box, 3, drive.root());
 
-        whenModal([](QWidget *modal) {
-            auto *dialog = qobject_cast<frmNewDirectory *>(modal);
-            QVERIFY(dialog);
-            QCOMPARE(dialog->windowTitle(), QStringLiteral("New Directory"));
-            dialog->txtNewDir->setText(QStringLiteral("weblog"));
-            QTest::mouseClick(dialog->Command2, Qt::LeftButton);
-        });
-        QTest::mouseClick(chooser->cmdNewDir, Qt::LeftButton);
+        const NewFolderDialog seen = newFolder(chooser, "weblog");
 
+        QCOMPARE(seen.title, "New Directory");
+        QVERIFY(!seen.stayedOpen);
         QVERIFY(QFileInfo(drive.path("weblog")).isDir());
-        QCOMPARE(chooser->lstDirectory->findItems(QStringLiteral("weblog"), Qt::MatchEndsWith).size(), 1);
-        QCOMPARE(program.state.WeblogFolder, drive.path(QString()).toUtf8());
+        QCOMPARE(chooser->lstDirectory->findItems("weblog", Qt::MatchEndsWith).size(), 1);
+        QCOMPARE(program.state.WeblogFolder, drive.path("").toUtf8());
         QVERIFY(program.boxes.shown.isEmpty());
 
         chooser->Command2_Click();
-        QCOMPARE(box.text(), QStringLiteral("kept"));
-        QCOMPARE(program.state.WeblogFolder, drive.path(QString()).toUtf8());
+        QCOMPARE(box.text(), "kept");
+        QCOMPARE(program.state.WeblogFolder, drive.path("").toUtf8());
     }
 
     void newFolderInAReportModeReturnsToTheStartFolder()
     {
         TestProgram program;
-        Drive drive;
+        TempFolder drive;
         drive.mkdir("out");
-        QVERIFY(startWithBeacons(program));
+        QVERIFY(start(program));
         QLineEdit box(drive.path("out/rep.txt"));
         frmFileOperation *chooser = openChooser(program, &box, 5);
-        QVERIFY(chooser->setDirectoryPath(drive.root()).number == 0);
+        QCOMPARE(chooser->setDirectoryPath(drive.root()).number, 0);
 
-        whenModal([](QWidget *modal) {
-            auto *dialog = qobject_cast<frmNewDirectory *>(modal);
-            QVERIFY(dialog);
-            dialog->txtNewDir->setText(QStringLiteral("made"));
-            dialog->Command2_Click();
-        });
-        chooser->cmdNewDir_Click();
+        newFolder(chooser, "made");
 
         QVERIFY(QFileInfo(drive.path("made")).isDir());
         QCOMPARE(chooser->directoryPath(), drive.path("out"));
@@ -410,45 +380,28 @@ private slots:
     void folderThatCannotBeMadeKeepsTheDialogOpen()
     {
         TestProgram program;
-        Drive drive;
+        TempFolder drive;
         drive.mkdir("exists");
-        QVERIFY(startWithBeacons(program));
+        QVERIFY(start(program));
         QLineEdit box;
         frmFileOperation *chooser = openChooser(program, &box, 4, drive.root());
-        bool stayedOpen = false;
 
-        whenModal([&stayedOpen](QWidget *modal) {
-            auto *dialog = qobject_cast<frmNewDirectory *>(modal);
-            QVERIFY(dialog);
-            dialog->txtNewDir->setText(QStringLiteral("exists"));
-            dialog->Command2_Click();
-            stayedOpen = dialog->isVisible();
-            dialog->Command1_Click();
-        });
-        chooser->cmdNewDir_Click();
+        QVERIFY(newFolder(chooser, "exists").stayedOpen);
 
-        QVERIFY(stayedOpen);
-        QCOMPARE(program.boxes.shown.size(), 1);
-        QVERIFY(program.boxes.shown[0].text.startsWith(QStringLiteral("Error # 75: ")));
-        QCOMPARE(program.boxes.shown[0].title, QStringLiteral("Error"));
+        QVERIFY(program.boxes.onlyError());
+        QVERIFY(program.boxes.shown[0].text.startsWith("Error # 75: "));
         QCOMPARE(program.state.BeaconRadarFolder, drive.root().toUtf8());
     }
 
     void cancelCreatesNothing()
     {
         TestProgram program;
-        Drive drive;
-        QVERIFY(startWithBeacons(program));
+        TempFolder drive;
+        QVERIFY(start(program));
         QLineEdit box;
         frmFileOperation *chooser = openChooser(program, &box, 4, drive.root());
 
-        whenModal([](QWidget *modal) {
-            auto *dialog = qobject_cast<frmNewDirectory *>(modal);
-            QVERIFY(dialog);
-            dialog->txtNewDir->setText(QStringLiteral("never"));
-            QTest::mouseClick(dialog->Command1, Qt::LeftButton);
-        });
-        chooser->cmdNewDir_Click();
+        QVERIFY(!newFolder(chooser, "never", false).stayedOpen);
 
         QVERIFY(!drive.exists("never"));
         QVERIFY(program.windows->isFileOperationLoaded());
@@ -457,23 +410,22 @@ private slots:
     void driveThatCannotBeOpenedReportsAndGoesBack()
     {
         TestProgram program;
-        Drive drive;
-        QVERIFY(startWithBeacons(program));
+        TempFolder drive;
+        QVERIFY(start(program));
         QLineEdit box;
         frmFileOperation *chooser = openChooser(program, &box, 4, drive.root());
         const QString missing = drive.path("unmounted");
-        chooser->setVolumeRoots({QStringLiteral("/"), missing});
+        chooser->setVolumeRoots({"/", missing});
         const int index = chooser->lstDrive->findData(missing + QLatin1Char('/'));
         QVERIFY(index >= 0);
 
         chooser->lstDrive->setCurrentIndex(index);
         chooser->lstDrive_Change(index);
 
-        QCOMPARE(program.boxes.shown.size(), 1);
-        QCOMPARE(program.boxes.shown[0].title, QStringLiteral("Error"));
-        QVERIFY(program.boxes.shown[0].text.startsWith(QStringLiteral("Error # 76: ")));
+        QVERIFY(program.boxes.onlyError());
+        QVERIFY(program.boxes.shown[0].text.startsWith("Error # 76: "));
         QCOMPARE(chooser->directoryPath(), drive.root());
-        QCOMPARE(chooser->lstDrive->currentData().toString(), QStringLiteral("/"));
+        QCOMPARE(chooser->lstDrive->currentData().toString(), "/");
     }
 
     // -----------------------------------------------------------------------------
@@ -482,8 +434,8 @@ private slots:
     void backupMenuShowsTheWindowModal()
     {
         TestProgram program;
-        Drive drive;
-        frmMain *main = startWithBeacons(program);
+        TempFolder drive;
+        frmMain *main = start(program);
         QVERIFY(main);
         QVERIFY(main->mnuDBBackup->isEnabled());
         QStringList listed;
@@ -491,11 +443,11 @@ private slots:
         whenModal([&](QWidget *modal) {
             auto *backup = qobject_cast<frmBackup *>(modal);
             QVERIFY(backup);
-            QCOMPARE(backup->windowTitle(), QStringLiteral("Backup"));
+            QCOMPARE(backup->windowTitle(), "Backup");
             backup->setTargetRoot(drive.root());
             backup->chkPreferences->setChecked(true);
             QTest::mouseClick(backup->cmdOK, Qt::LeftButton);
-            listed = listTexts(backup->lstBackupStatus);
+            listed = trimmedTexts(backup->lstBackupStatus);
             QTest::mouseClick(backup->cmdExit, Qt::LeftButton);
         });
         main->mnuDBBackup->trigger();
@@ -503,62 +455,59 @@ private slots:
         QCOMPARE(listed, QStringList{"Registry Backed Up"});
         QCOMPARE(drive.files(), QStringList{"Reg.bak"});
         QCOMPARE(program.state.RegistryRestored, false);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        deleteUnloadedWindows();
         QVERIFY(!program.windows->isBackupLoaded());
     }
 
     void backupListsEachLogbookByItsLocation()
     {
         TestProgram program;
-        Drive drive;
-        QVERIFY(startWithBeacons(program));
-        program.remove(QStringLiteral("Logs/log2.dat"));
+        TempFolder drive;
+        QVERIFY(start(program));
+        program.remove("Logs/log2.dat");
         frmBackup *backup = program.windows->backup();
         backup->setTargetRoot(drive.root());
         backup->chkLocation->setChecked(true);
 
         backup->cmdOK_Click();
 
-        const QStringList lines = listTexts(backup->lstBackupStatus);
+        const QStringList lines = trimmedTexts(backup->lstBackupStatus);
         QCOMPARE(lines.size(), 17);
-        QCOMPARE(lines[0], QStringLiteral("Location 1 Log File - Backed Up"));
-        QCOMPARE(lines[2], QStringLiteral("Location 3 Log File - NOT Backed Up"));
-        QCOMPARE(lines[16], QStringLiteral("Master Database - Backed Up"));
+        QCOMPARE(lines[0], "Location 1 Log File - Backed Up");
+        QCOMPARE(lines[2], "Location 3 Log File - NOT Backed Up");
+        QCOMPARE(lines[16], "Master Database - Backed Up");
         QVERIFY(!drive.exists("log2.bak"));
-        QCOMPARE(drive.read("ndb.bak"), program.read(QStringLiteral("ndb.dat")));
+        QCOMPARE(drive.read("ndb.bak"), program.read("ndb.dat"));
         QVERIFY(program.boxes.shown.isEmpty());
     }
 
     void failingBackupCopyAbortsAndKeepsTheTargetFile()
     {
         TestProgram program;
-        Drive drive;
-        QVERIFY(startWithBeacons(program));
+        TempFolder drive;
+        QVERIFY(start(program));
         drive.write("cle.bak", "older session");
         drive.mkdir("cle.bak.tmp");
-        program.write(QStringLiteral("Logs/cle.dat"), QByteArray(87, 'x'));
+        program.write("Logs/cle.dat", QByteArray(87, 'x'));
         frmBackup *backup = program.windows->backup();
         backup->setTargetRoot(drive.root());
         backup->chkCLE->setChecked(true);
 
         backup->cmdOK_Click();
 
-        QCOMPARE(program.boxes.shown.size(), 1);
-        QCOMPARE(program.boxes.shown[0].title, QStringLiteral("Error"));
-        QVERIFY(program.boxes.shown[0].text.startsWith(QStringLiteral("Error # ")));
-        QVERIFY(program.boxes.shown[0].text.endsWith(QStringLiteral(". Backup aborted.")));
-        QCOMPARE(drive.read("cle.bak"), QByteArray("older session"));
+        QVERIFY(program.boxes.onlyError(". Backup aborted."));
+        QCOMPARE(drive.read("cle.bak"), "older session");
         QVERIFY(!drive.exists("ndb.bak"));
-        QVERIFY(listTexts(backup->lstBackupStatus).isEmpty());
+        QVERIFY(trimmedTexts(backup->lstBackupStatus).isEmpty());
     }
 
     void backupTargetListOffersHomeAndVolumes()
     {
         TestProgram program;
-        QVERIFY(startWithBeacons(program));
+        QVERIFY(start(program));
         frmBackup *backup = program.windows->backup();
         QCOMPARE(backup->targetRoot(), QDir::cleanPath(QDir::homePath()));
-        QVERIFY(backup->drvBackup->findData(QStringLiteral("/")) >= 0);
+        QVERIFY(backup->drvBackup->findData("/") >= 0);
         for (QCheckBox *box : {backup->chkLocation, backup->chkCLE, backup->chkPreferences})
             QVERIFY(!box->isChecked());
     }
@@ -569,7 +518,7 @@ private slots:
     void restoreMenuShowsTheWindowModeless()
     {
         TestProgram program;
-        frmMain *main = startWithBeacons(program);
+        frmMain *main = start(program);
         QVERIFY(main);
         QVERIFY(main->mnuDBRestore->isEnabled());
 
@@ -577,7 +526,7 @@ private slots:
 
         frmRestore *restore = program.windows->restore();
         QVERIFY(restore->isVisible());
-        QCOMPARE(restore->windowTitle(), QStringLiteral("Database Restore"));
+        QCOMPARE(restore->windowTitle(), "Database Restore");
         QVERIFY(main->isEnabled());
         QVERIFY(!restore->isModal());
     }
@@ -585,9 +534,9 @@ private slots:
     void restoreFromAPartialSetNamesWhatIsMissing()
     {
         TestProgram program;
-        Drive drive;
-        QVERIFY(startWithBeacons(program));
-        program.write(QStringLiteral("Logs/log1.dat"), QByteArray(83, 'c'));
+        TempFolder drive;
+        QVERIFY(start(program));
+        program.write("Logs/log1.dat", QByteArray(83, 'c'));
         drive.write("log0.bak", QByteArray(83, 's'));
         drive.write("log1.bak", QByteArray(166, 's'));
         frmRestore *restore = program.windows->restore();
@@ -596,153 +545,105 @@ private slots:
 
         QTest::mouseClick(restore->Command1, Qt::LeftButton);
 
-        const QStringList lines = listTexts(restore->lstRestoreProgress);
+        const QStringList lines = trimmedTexts(restore->lstRestoreProgress);
         QCOMPARE(lines.size(), 17);
-        QCOMPARE(lines[0], QStringLiteral("Restored Location 1 log."));
-        QCOMPARE(lines[1], QStringLiteral("Restored Location 2 log."));
-        QCOMPARE(lines[2], QStringLiteral("Unable to restore Location 3 log."));
-        QCOMPARE(lines[15], QStringLiteral("Unable to restore Location 16 log."));
-        QCOMPARE(lines[16], QStringLiteral("Master Database not found."));
-        QCOMPARE(program.read(QStringLiteral("Logs/log1.dat")), QByteArray(166, 's'));
-        QCOMPARE(program.read(QStringLiteral("AutoBackups/log1.bak")), QByteArray(83, 'c'));
-        QCOMPARE(program.read(QStringLiteral("Logs/log2.dat")), QByteArray());
+        QCOMPARE(lines[0], "Restored Location 1 log.");
+        QCOMPARE(lines[1], "Restored Location 2 log.");
+        QCOMPARE(lines[2], "Unable to restore Location 3 log.");
+        QCOMPARE(lines[15], "Unable to restore Location 16 log.");
+        QCOMPARE(lines[16], "Master Database not found.");
+        QCOMPARE(program.read("Logs/log1.dat"), QByteArray(166, 's'));
+        QCOMPARE(program.read("AutoBackups/log1.bak"), QByteArray(83, 'c'));
+        QCOMPARE(program.read("Logs/log2.dat"), "");
         QVERIFY(restore->cmdExit->isEnabled());
         QVERIFY(program.boxes.shown.isEmpty());
     }
 
-    void restoredDatabaseIsCountedAgain()
+    void aRestoredDatabaseIsCheckedAndCountedAgain()
     {
         TestProgram program;
-        Drive drive;
-        QVERIFY(startWithBeacons(program));
-        QCOMPARE(program.state.RecordCount, qint64(2));
-        drive.write("cle.bak", QByteArray());
-        drive.write("ndb.bak", beaconBytes(beacon("A", "300")) + beaconBytes(beacon("B", "301")) +
-                                   beaconBytes(beacon("C", "302")));
-        frmRestore *restore = program.windows->restore();
-        restore->setSourceRoot(drive.root());
-        restore->chkCLE->setChecked(true);
-
-        restore->Command1_Click();
-
-        QCOMPARE(listTexts(restore->lstRestoreProgress),
-                 (QStringList{"Restored CLE/Session file.", "Master Database restored."}));
-        QCOMPARE(program.state.RecordCount, qint64(3));
-        QVERIFY(program.state.StatisticsText1.contains(" 3"));
-    }
-
-    void restoringADamagedDatabaseEnablesTheLookUpAgain()
-    {
-        TestProgram program;
-        Drive drive;
-        const QByteArray good = beaconBytes(beacon("ABC", "338")) + beaconBytes(beacon("XYZ", "400"));
-        program.write(QStringLiteral("ndb.dat"), good + QByteArray(100, ' '));
+        TempFolder drive;
+        const QByteArray good = beaconBytes(beacon("ABC")) + beaconBytes(beacon("XYZ", "400"));
+        program.write("ndb.dat", good + QByteArray(100, ' '));
         frmMain *main = program.startToMain();
         QVERIFY(main);
-        QVERIFY(program.boxes.texts().contains(QStringLiteral("Records mismatched. Database corrupted.")));
+        QVERIFY(program.boxes.texts().contains("Records mismatched. Database corrupted."));
         QVERIFY(!main->cmdLookUp->isEnabled());
         program.boxes.shown.clear();
-        drive.write("ndb.bak", good);
-        drive.write("cle.bak", QByteArray());
+        drive.write("ndb.bak", good + beaconBytes(beacon("DEF", "290")));
+        drive.write("cle.bak", "");
         frmRestore *restore = program.windows->restore();
         restore->setSourceRoot(drive.root());
         restore->chkCLE->setChecked(true);
 
         restore->Command1_Click();
 
+        QCOMPARE(trimmedTexts(restore->lstRestoreProgress),
+                 QStringList({"Restored CLE/Session file.", "Master Database restored."}));
         QVERIFY(program.boxes.shown.isEmpty());
+        QCOMPARE(program.state.RecordCount, 3);
+        QVERIFY(program.state.StatisticsText1.contains(" 3"));
         QVERIFY(main->cmdLookUp->isEnabled());
         QVERIFY(main->mnuDBBackup->isEnabled());
-        QCOMPARE(program.state.RecordCount, qint64(2));
     }
 
-    void preferencesRestoreEndsTheProgramOnExit()
+    void leavingTheRestoreWindowEndsTheProgramOnlyAfterASettingsRestoreAndExit_data()
     {
+        QTest::addColumn<bool>("backedUp");
+        QTest::addColumn<bool>("byTitleBar");
+        QTest::newRow("restored, Exit") << true << false;
+        QTest::newRow("restored, title bar") << true << true;
+        QTest::newRow("nothing to restore, Exit") << false << false;
+    }
+    void leavingTheRestoreWindowEndsTheProgramOnlyAfterASettingsRestoreAndExit()
+    {
+        QFETCH(bool, backedUp);
+        QFETCH(bool, byTitleBar);
         TestProgram program;
-        Drive drive;
-        QVERIFY(startWithBeacons(program));
-        const QByteArray database = program.read(QStringLiteral("ndb.dat"));
-        frmBackup *backup = program.windows->backup();
-        backup->setTargetRoot(drive.root());
-        backup->chkPreferences->setChecked(true);
-        backup->cmdOK_Click();
-        backup->cmdExit_Click();
+        TempFolder drive;
+        QVERIFY(start(program));
+        const QByteArray database = program.read("ndb.dat");
+        if (backedUp)
+            backUpSettings(program, drive);
         drive.write("ndb.bak", QByteArray(213, 'z'));
         program.state.RecordCount = 99;
-        frmRestore *restore = program.windows->restore();
-        restore->setSourceRoot(drive.root());
-        restore->chkPreferences->setChecked(true);
-
-        restore->Command1_Click();
-
-        QCOMPARE(listTexts(restore->lstRestoreProgress), QStringList{"Registry Restored"});
-        QVERIFY(program.state.RegistryRestored);
-        QCOMPARE(program.read(QStringLiteral("ndb.dat")), database);
-        QCOMPARE(program.read(QStringLiteral("ndb.bak")), database);
-        QCOMPARE(program.state.RecordCount, qint64(2));
-        QVERIFY(program.boxes.shown.isEmpty());
-
-        QTest::mouseClick(restore->cmdExit, Qt::LeftButton);
-
-        QCOMPARE(program.boxes.texts(),
-                 QStringList{QStringLiteral(
-                     "Registry has been restored. QERN will now close for settings to take effect.")});
-        QCOMPARE(program.boxes.shown[0].title, QStringLiteral("Registry Restore"));
-        QVERIFY(program.windows->hasEnded());
-    }
-
-    void closingTheRestoreWindowByTheTitleBarShowsNoNotice()
-    {
-        TestProgram program;
-        Drive drive;
-        QVERIFY(startWithBeacons(program));
-        frmBackup *backup = program.windows->backup();
-        backup->setTargetRoot(drive.root());
-        backup->chkPreferences->setChecked(true);
-        backup->cmdOK_Click();
-        backup->cmdExit_Click();
-        frmRestore *restore = program.windows->restore();
-        restore->showForm();
-        restore->setSourceRoot(drive.root());
-        restore->chkPreferences->setChecked(true);
-        restore->Command1_Click();
-        QVERIFY(program.state.RegistryRestored);
-
-        restore->close();
-
-        QVERIFY(program.boxes.shown.isEmpty());
-        QVERIFY(!program.windows->hasEnded());
-        QVERIFY(!program.windows->isRestoreLoaded());
-    }
-
-    void exitWithoutASettingsRestoreOnlyClosesTheWindow()
-    {
-        TestProgram program;
-        Drive drive;
-        QVERIFY(startWithBeacons(program));
         program.state.RegistryRestored = true; // left from an earlier window
         frmRestore *restore = program.windows->restore();
         QVERIFY(!program.state.RegistryRestored);
+        restore->showForm();
         restore->setSourceRoot(drive.root());
         restore->chkPreferences->setChecked(true);
+
         restore->Command1_Click();
-        QCOMPARE(listTexts(restore->lstRestoreProgress), QStringList{"Registry Restore Error"});
 
-        restore->cmdExit_Click();
-
+        QCOMPARE(trimmedTexts(restore->lstRestoreProgress),
+                 QStringList{backedUp ? "Registry Restored" : "Registry Restore Error"});
+        QCOMPARE(program.state.RegistryRestored, backedUp);
+        // Only the settings were asked for: the database stays, and is counted again.
+        QCOMPARE(program.read("ndb.dat"), database);
+        QCOMPARE(program.read("ndb.bak"), database);
+        QCOMPARE(program.state.RecordCount, 2);
         QVERIFY(program.boxes.shown.isEmpty());
-        QVERIFY(!program.windows->hasEnded());
-        QVERIFY(!program.windows->isRestoreLoaded());
+
+        closeWindow(restore, restore->cmdExit, byTitleBar);
+
+        const bool ends = backedUp && !byTitleBar;
+        QCOMPARE(program.boxes.summary(), ends ? "Registry Restore: Registry has been restored. QERN will now close "
+                                                 "for settings to take effect."
+                                               : "");
+        QCOMPARE(program.windows->hasEnded(), ends);
+        if (!ends)
+            QVERIFY(!program.windows->isRestoreLoaded());
     }
 
     void failingRestoreCopyAbortsAndKeepsTheProgramFile()
     {
         TestProgram program;
-        Drive drive;
-        QVERIFY(startWithBeacons(program));
-        const QByteArray database = program.read(QStringLiteral("ndb.dat"));
+        TempFolder drive;
+        QVERIFY(start(program));
+        const QByteArray database = program.read("ndb.dat");
         drive.write("ndb.bak", QByteArray(213, 'z'));
-        program.write(QStringLiteral("ndb.dat.tmp/blocker"), "x"); // the copy's temporary name is a folder
+        program.write("ndb.dat.tmp/blocker", "x"); // the copy's temporary name is a folder
         program.state.RecordCount = 99;
         frmRestore *restore = program.windows->restore();
         restore->setSourceRoot(drive.root());
@@ -750,13 +651,11 @@ private slots:
 
         restore->Command1_Click();
 
-        QCOMPARE(program.boxes.shown.size(), 1);
-        QCOMPARE(program.boxes.shown[0].title, QStringLiteral("Error"));
-        QVERIFY(program.boxes.shown[0].text.endsWith(QStringLiteral(". Restore aborted.")));
-        QCOMPARE(program.read(QStringLiteral("ndb.dat")), database);
-        QCOMPARE(listTexts(restore->lstRestoreProgress), QStringList{"Unable to restore CLE/Session file."});
+        QVERIFY(program.boxes.onlyError(". Restore aborted."));
+        QCOMPARE(program.read("ndb.dat"), database);
+        QCOMPARE(trimmedTexts(restore->lstRestoreProgress), QStringList{"Unable to restore CLE/Session file."});
         QVERIFY(restore->cmdExit->isEnabled());
-        QCOMPARE(program.state.RecordCount, qint64(99));
+        QCOMPARE(program.state.RecordCount, 99);
     }
 
     // -----------------------------------------------------------------------------
@@ -765,16 +664,15 @@ private slots:
     void sortOrdersTheDatabaseAndClosesItsWindow()
     {
         TestProgram program;
-        QVERIFY(startWithBeacons(program));
-        const QByteArray before = program.read(QStringLiteral("ndb.dat"));
+        QVERIFY(start(program));
+        const QByteArray before = program.read("ndb.dat");
 
         QVERIFY(SortBeaconDatabase(*program.windows));
 
-        const QByteArray after = program.read(QStringLiteral("ndb.dat"));
-        QCOMPARE(after, before.mid(213) + before.left(213));
-        QCOMPARE(program.read(QStringLiteral("ndb.bak")), before);
-        QCOMPARE(program.state.RecordCount, qint64(2));
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(program.read("ndb.dat"), before.mid(213) + before.left(213));
+        QCOMPARE(program.read("ndb.bak"), before);
+        QCOMPARE(program.state.RecordCount, 2);
+        deleteUnloadedWindows();
         QVERIFY(!program.windows->isSortProgressLoaded());
         QVERIFY(program.boxes.shown.isEmpty());
     }
@@ -782,12 +680,12 @@ private slots:
     void sortAfterAnEditKeepsTheEditorsBackup()
     {
         TestProgram program;
-        QVERIFY(startWithBeacons(program));
-        program.write(QStringLiteral("ndb.bak"), "before the edit");
+        QVERIFY(start(program));
+        program.write("ndb.bak", "before the edit");
 
         QVERIFY(SortBeaconDatabase(*program.windows, SortBackup::AlreadyTaken));
 
-        QCOMPARE(program.read(QStringLiteral("ndb.bak")), QByteArray("before the edit"));
+        QCOMPARE(program.read("ndb.bak"), "before the edit");
     }
 
     void sortShowsItsProgressWindow()
@@ -796,8 +694,7 @@ private slots:
         QList<Beacon> beacons;
         for (int i = 0; i < 40; ++i)
             beacons.append(beacon("B" + QByteArray::number(i), QByteArray::number(500 - i)));
-        program.writeBeacons(beacons);
-        QVERIFY(program.startToMain());
+        QVERIFY(program.startWith(beacons));
         program.boxes.shown.clear();
         int maximumSeen = 0;
         QString caption;
@@ -814,22 +711,20 @@ private slots:
         QVERIFY(SortBeaconDatabase(*program.windows));
 
         QCOMPARE(maximumSeen, 40);
-        QCOMPARE(caption, QStringLiteral("Sorting Database"));
+        QCOMPARE(caption, "Sorting Database");
     }
 
     void failingAutomaticBackupStopsTheSort()
     {
         TestProgram program;
-        QVERIFY(startWithBeacons(program));
-        const QByteArray before = program.read(QStringLiteral("ndb.dat"));
-        program.write(QStringLiteral("ndb.bak.tmp/blocker"), "x");
+        QVERIFY(start(program));
+        const QByteArray before = program.read("ndb.dat");
+        program.write("ndb.bak.tmp/blocker", "x");
 
         QVERIFY(!SortBeaconDatabase(*program.windows));
 
-        QCOMPARE(program.read(QStringLiteral("ndb.dat")), before);
-        QCOMPARE(program.boxes.shown.size(), 1);
-        QCOMPARE(program.boxes.shown[0].title, QStringLiteral("Error"));
-        QVERIFY(program.boxes.shown[0].text.startsWith(QStringLiteral("Error # ")));
+        QCOMPARE(program.read("ndb.dat"), before);
+        QVERIFY(program.boxes.onlyError());
         QVERIFY(!program.windows->isSortProgressLoaded());
     }
 };

@@ -2,12 +2,9 @@
 // integrity check's commands, the statistics box and the clocks.
 
 #include <QAction>
-#include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -22,29 +19,6 @@
 using namespace qern;
 using namespace qern::test;
 
-namespace {
-
-Beacon beacon(const QByteArray &ident, const QByteArray &frequency)
-{
-    Beacon b;
-    b.ident = ident;
-    b.frequency = frequency;
-    return b;
-}
-
-void typeAndEnter(frmMain *main, const QString &text)
-{
-    main->txtIdent->clear();
-    // Qt Test types Latin-1 only; other letters arrive as a paste would.
-    if (text.toLatin1() == text.toUtf8())
-        QTest::keyClicks(main->txtIdent, text);
-    else
-        main->txtIdent->insert(text);
-    QTest::keyClick(main->txtIdent, Qt::Key_Return);
-}
-
-} // namespace
-
 class MainWindowTest : public QObject {
     Q_OBJECT
 
@@ -52,26 +26,20 @@ private slots:
     void typingAnIdentAndEnterShowsTheBeacon()
     {
         TestProgram program;
-        program.writeBeacons({beacon("XYZ", "400"), beacon("ABC", "338")});
-        frmMain *main = program.startToMain();
+        frmMain *main = program.startShowing({beacon("XYZ", "400"), beacon("ABC")}, "abc");
         QVERIFY(main);
 
-        typeAndEnter(main, QStringLiteral("abc"));
-
-        QCOMPARE(main->lblkHz->text(), QStringLiteral("ABC  338 kHz"));
+        QCOMPARE(textsOf({main->lblkHz, main->txtCountry, main->txtLocation, main->txtPower, main->txtLat,
+                          main->txtLon, main->txtIdent}),
+                 QStringList({"ABC  338 kHz", "Canada", "Port Eden, Ontario", "25 / NDB", "45 30 00 N",
+                              "075 42 10 W", ""}));
         QVERIFY(!main->lblkHz->isHidden());
-        QCOMPARE(main->txtCountry->text(), QStringLiteral("Canada"));
-        QCOMPARE(main->txtLocation->text(), QStringLiteral("Port Eden, Ontario"));
-        QCOMPARE(main->txtPower->text(), QStringLiteral("25 / NDB"));
-        QCOMPARE(main->txtLat->text(), QStringLiteral("45 30 00 N"));
-        QCOMPARE(main->txtLon->text(), QStringLiteral("075 42 10 W"));
-        QVERIFY(main->txtDistance->text().endsWith(QStringLiteral(" miles")));
+        QVERIFY(main->txtDistance->text().endsWith(" miles"));
         QVERIFY(main->txtBearing->text().endsWith(QChar(0x00B0)));
-        QCOMPARE(main->txtIdent->text(), QString());
         QVERIFY(main->scrBeaconNumber->isHidden());
         QVERIFY(main->lblEntryNumber->isHidden());
-        QCOMPARE(program.state.CurrentRecordNumber, qint64(2));
-        QCOMPARE(program.state.CurrentIdent, QByteArray("ABC"));
+        QCOMPARE(program.state.CurrentRecordNumber, 2);
+        QCOMPARE(program.state.CurrentIdent, "ABC");
         QVERIFY(main->commands().isArmed(main->cmdAddToLog));
         QVERIFY(main->commands().isArmed(main->cmdQuickLog));
         QVERIFY(program.boxes.shown.isEmpty());
@@ -80,10 +48,8 @@ private slots:
     void commandsWhoseWindowsAreNotBuiltStayDisabled()
     {
         TestProgram program;
-        program.writeBeacons({beacon("ABC", "338")});
-        frmMain *main = program.startToMain();
+        frmMain *main = program.startShowing({beacon("ABC")});
         QVERIFY(main);
-        typeAndEnter(main, QStringLiteral("ABC"));
 
         // No serial port in these tests: the GPS radar's item stays disabled.
         QVERIFY(!main->mnuDynamic->isEnabled());
@@ -101,60 +67,48 @@ private slots:
     void twoMatchesShowTheFirstAndTheCount()
     {
         TestProgram program;
-        program.writeBeacons({beacon("ABC", "338"), beacon("DEF", "290"), beacon("ABC;2", "415")});
-        frmMain *main = program.startToMain();
+        frmMain *main = program.startShowing({beacon("ABC"), beacon("DEF", "290"), beacon("ABC;2", "415")});
         QVERIFY(main);
 
-        typeAndEnter(main, QStringLiteral("ABC"));
-
-        QCOMPARE(main->lblEntryNumber->text(), QStringLiteral("1"));
-        QCOMPARE(main->lblFound->text(), QStringLiteral("/ 2"));
+        QCOMPARE(main->lblEntryNumber->text(), "1");
+        QCOMPARE(main->lblFound->text(), "/ 2");
         QVERIFY(!main->lblEntryNumber->isHidden());
         QVERIFY(!main->lblFound->isHidden());
         QVERIFY(!main->scrBeaconNumber->isHidden());
         QCOMPARE(main->scrBeaconNumber->minimum(), 1);
         QCOMPARE(main->scrBeaconNumber->maximum(), 2);
         QCOMPARE(main->scrBeaconNumber->value(), 1);
-        QCOMPARE(main->lblkHz->text(), QStringLiteral("ABC  338 kHz"));
+        QCOMPARE(main->lblkHz->text(), "ABC  338 kHz");
 
         main->scrBeaconNumber->setValue(2);
-        QCOMPARE(main->lblEntryNumber->text(), QStringLiteral("2"));
-        QCOMPARE(main->lblkHz->text(), QStringLiteral("ABC  415 kHz"));
-        QCOMPARE(program.state.CurrentRecordNumber, qint64(3));
+        QCOMPARE(main->lblEntryNumber->text(), "2");
+        QCOMPARE(main->lblkHz->text(), "ABC  415 kHz");
+        QCOMPARE(program.state.CurrentRecordNumber, 3);
     }
 
     void refusedTextsGiveTheirMessageAndClearTheDisplay_data()
     {
         QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("title");
-        QTest::newRow("wildcards only") << QStringLiteral("???")
-                                        << QStringLiteral("Searching wildcards only is not allowed.")
-                                        << QStringLiteral("A big no, no.");
-        QTest::newRow("empty") << QString() << QStringLiteral("Empty search field.") << QStringLiteral("Huh?");
+        QTest::addColumn<QString>("box");
+        QTest::newRow("wildcards only") << "???" << "A big no, no.: Searching wildcards only is not allowed.";
+        QTest::newRow("empty") << "" << "Huh?: Empty search field.";
         // Letters no ident can hold are not wildcards.
-        QTest::newRow("outside Windows-1252") << QString::fromUtf8("\u0410\u0411") << QStringLiteral("Facility not found.")
-                                              << QStringLiteral("Not found");
+        QTest::newRow("outside Windows-1252") << QString::fromUtf8("\u0410\u0411") << "Not found: Facility not found.";
     }
     void refusedTextsGiveTheirMessageAndClearTheDisplay()
     {
         QFETCH(QString, typed);
-        QFETCH(QString, text);
-        QFETCH(QString, title);
+        QFETCH(QString, box);
         TestProgram program;
-        program.writeBeacons({beacon("ABC", "338")});
-        frmMain *main = program.startToMain();
+        frmMain *main = program.startShowing({beacon("ABC")});
         QVERIFY(main);
-        typeAndEnter(main, QStringLiteral("ABC"));
         QVERIFY(!main->lblkHz->text().isEmpty());
 
         typeAndEnter(main, typed);
 
-        QCOMPARE(program.boxes.shown.size(), 1);
-        QCOMPARE(program.boxes.shown[0].text, text);
-        QCOMPARE(program.boxes.shown[0].title, title);
-        QCOMPARE(main->lblkHz->text(), QString());
-        QCOMPARE(main->txtCountry->text(), QString());
+        QCOMPARE(program.boxes.summary(), box);
+        QCOMPARE(main->lblkHz->text(), "");
+        QCOMPARE(main->txtCountry->text(), "");
         QVERIFY(!main->commands().isArmed(main->cmdQuickLog));
         QVERIFY(main->cmdLookUp->isEnabled());
         QVERIFY(main->txtIdent->isEnabled());
@@ -162,101 +116,87 @@ private slots:
 
     void notFoundKeepsTheTypedText_data()
     {
+        QTest::addColumn<bool>("database");
         QTest::addColumn<bool>("filterOn");
         QTest::addColumn<QString>("text");
-        QTest::newRow("filter off") << false << QStringLiteral("Facility not found.");
-        QTest::newRow("filter on") << true
-                                   << QStringLiteral(
-                                          "Facility not found. Try turning Distance Filter OFF and search again.");
+        QTest::newRow("filter off") << true << false << "Facility not found.";
+        QTest::newRow("filter on") << true << true
+                                   << "Facility not found. Try turning Distance Filter OFF and search again.";
+        // A look-up never creates the database.
+        QTest::newRow("no database") << false << false << "Facility not found.";
     }
     void notFoundKeepsTheTypedText()
     {
+        QFETCH(bool, database);
         QFETCH(bool, filterOn);
         QFETCH(QString, text);
         TestProgram program;
-        program.writeBeacons({beacon("ABC", "338")});
-        frmMain *main = program.startToMain();
+        frmMain *main = database ? program.startWith({beacon("ABC")}) : program.startToMain();
         QVERIFY(main);
+        program.boxes.shown.clear();
         if (filterOn)
             main->cmdDistanceFilter_Click();
 
-        typeAndEnter(main, QStringLiteral("XYZ"));
+        typeAndEnter(main, "XYZ");
 
-        QCOMPARE(program.boxes.texts(), QStringList{text});
-        QCOMPARE(program.boxes.shown[0].title, QStringLiteral("Not found"));
-        QCOMPARE(main->txtIdent->text(), QStringLiteral("XYZ"));
-        QCOMPARE(program.state.SearchMatchCount, qint64(0));
+        QCOMPARE(program.boxes.summary(), "Not found: " + text);
+        QCOMPARE(main->txtIdent->text(), "XYZ");
+        QCOMPARE(program.state.SearchMatchCount, 0);
+        QCOMPARE(program.exists("ndb.dat"), database);
     }
 
-    void aLookUpNeverCreatesTheDatabase()
+    void aGivenFrequencyShowsOnlyAMatchThatHasIt_data()
     {
-        TestProgram program;
-        frmMain *main = program.startToMain();
-        QVERIFY(main);
-        program.boxes.shown.clear();
-
-        typeAndEnter(main, QStringLiteral("ABC"));
-
-        QCOMPARE(program.boxes.texts(), QStringList{QStringLiteral("Facility not found.")});
-        QVERIFY(!QFile::exists(program.path(QStringLiteral("ndb.dat"))));
+        QTest::addColumn<QByteArray>("frequency");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("the second match") << QByteArray("415") << "ABC  415 kHz";
+        QTest::newRow("no match has it") << QByteArray("999") << "";
     }
-
-    void aFrequencyNoMatchHasShowsNothingAndDisarmsLogging()
+    void aGivenFrequencyShowsOnlyAMatchThatHasIt()
     {
+        QFETCH(QByteArray, frequency);
+        QFETCH(QString, shown);
         TestProgram program;
-        program.writeBeacons({beacon("ABC", "338"), beacon("ABC;2", "415")});
-        frmMain *main = program.startToMain();
+        frmMain *main = program.startShowing({beacon("ABC"), beacon("ABC;2", "415")});
         QVERIFY(main);
-        typeAndEnter(main, QStringLiteral("ABC"));
         QVERIFY(main->commands().isArmed(main->cmdQuickLog));
 
-        main->SearchBeacons(QStringLiteral("ABC"), "999", false);
+        main->SearchBeacons("ABC", frequency, false);
 
-        QCOMPARE(main->lblkHz->text(), QString());
-        QVERIFY(!main->commands().isArmed(main->cmdAddToLog));
-        QVERIFY(!main->commands().isArmed(main->cmdQuickLog));
-        QCOMPARE(program.state.SearchMatchCount, qint64(0));
-        QVERIFY(main->scrBeaconNumber->isHidden());
+        // The beacon shown before is not left armed for logging.
+        const bool found = !shown.isEmpty();
+        QCOMPARE(main->lblkHz->text(), shown);
+        QCOMPARE(main->commands().isArmed(main->cmdAddToLog), found);
+        QCOMPARE(main->commands().isArmed(main->cmdQuickLog), found);
+        QCOMPARE(program.state.SearchMatchCount, found ? 2 : 0);
+        QCOMPARE(main->scrBeaconNumber->isHidden(), !found);
         QVERIFY(program.boxes.shown.isEmpty());
-    }
-
-    void aGivenFrequencyShowsThatMatch()
-    {
-        TestProgram program;
-        program.writeBeacons({beacon("ABC", "338"), beacon("ABC;2", "415")});
-        frmMain *main = program.startToMain();
-        QVERIFY(main);
-
-        main->SearchBeacons(QStringLiteral("ABC"), "415", false);
-
-        QCOMPARE(main->lblkHz->text(), QStringLiteral("ABC  415 kHz"));
-        QCOMPARE(main->lblEntryNumber->text(), QStringLiteral("2"));
-        QCOMPARE(main->scrBeaconNumber->value(), 2);
-        QCOMPARE(program.state.CurrentRecordNumber, qint64(2));
+        if (found) {
+            QCOMPARE(main->lblEntryNumber->text(), "2");
+            QCOMPARE(main->scrBeaconNumber->value(), 2);
+            QCOMPARE(program.state.CurrentRecordNumber, 2);
+        }
     }
 
     void theClipboardHoldsTheSummaryLine()
     {
         TestProgram program;
-        program.writeBeacons({beacon("ABC", "338")});
-        frmMain *main = program.startToMain();
+        frmMain *main = program.startWith({beacon("ABC")});
         QVERIFY(main);
-        program.windows->location()->txtDXLogger->setText(QStringLiteral("XYZ"));
+        program.windows->location()->txtDXLogger->setText("XYZ");
 
-        typeAndEnter(main, QStringLiteral("ABC"));
+        typeAndEnter(main, "ABC");
 
-        QCOMPARE(QGuiApplication::clipboard()->text(),
-                 QStringLiteral("ABC:338, +400 -400 Port Eden, Ontario, Canada XYZ"));
+        QCOMPARE(QGuiApplication::clipboard()->text(), "ABC:338, +400 -400 Port Eden, Ontario, Canada XYZ");
     }
 
     void theTitleFollowsTheLocation()
     {
         TestProgram program;
-        program.writeBeacons({beacon("ABC", "338")});
-        frmMain *main = program.startToMain();
+        frmMain *main = program.startWith({beacon("ABC")});
         QVERIFY(main);
-        QCOMPARE(main->windowTitle(), QStringLiteral("QERN v6.2 - Location 1"));
-        QCOMPARE(program.state.LogFileName, QStringLiteral("Logs/log0.dat"));
+        QCOMPARE(main->windowTitle(), "QERN v6.2 - Location 1");
+        QCOMPARE(program.state.LogFileName, "Logs/log0.dat");
 
         main->mnuPreferences_Click();
         QVERIFY(!main->isEnabled());
@@ -266,28 +206,26 @@ private slots:
         preferences->cmdJustExit_Click();
 
         QVERIFY(main->isEnabled());
-        QCOMPARE(main->windowTitle(), QStringLiteral("QERN v6.2 - Location 3"));
-        QCOMPARE(program.state.LogFileName, QStringLiteral("Logs/log2.dat"));
+        QCOMPARE(main->windowTitle(), "QERN v6.2 - Location 3");
+        QCOMPARE(program.state.LogFileName, "Logs/log2.dat");
     }
 
     void theDistanceFilterButtonTwiceRestoresTheState()
     {
         TestProgram program;
-        program.writeBeacons({beacon("ABC", "338")});
-        frmMain *main = program.startToMain();
+        frmMain *main = program.startWith({beacon("ABC")});
         QVERIFY(main);
-        const QString caption = main->cmdDistanceFilter->text();
         const int enabled = program.state.DistanceFilterEnabled;
         const bool on = program.state.DistanceFilterOn;
-        QCOMPARE(caption, QStringLiteral("OFF"));
+        QCOMPARE(main->cmdDistanceFilter->text(), "OFF");
 
         main->cmdDistanceFilter_Click();
-        QCOMPARE(main->cmdDistanceFilter->text(), QStringLiteral("ON"));
+        QCOMPARE(main->cmdDistanceFilter->text(), "ON");
         QCOMPARE(program.state.DistanceFilterEnabled, 1);
         QVERIFY(program.state.DistanceFilterOn);
         main->cmdDistanceFilter_Click();
 
-        QCOMPARE(main->cmdDistanceFilter->text(), caption);
+        QCOMPARE(main->cmdDistanceFilter->text(), "OFF");
         QCOMPARE(program.state.DistanceFilterEnabled, enabled);
         QCOMPARE(program.state.DistanceFilterOn, on);
     }
@@ -295,16 +233,15 @@ private slots:
     void theDistanceFilterButtonTurnsAStoredTwoOn()
     {
         TestProgram program;
-        program.writeBeacons({beacon("ABC", "338")});
         program.presetSetting(RegistryKeys::ProgramPreferences, kRegistryString, "DistanceFilterEnable", " 2");
-        frmMain *main = program.startToMain();
+        frmMain *main = program.startWith({beacon("ABC")});
         QVERIFY(main);
         QCOMPARE(program.state.DistanceFilterEnabled, 2);
-        QCOMPARE(main->cmdDistanceFilter->text(), QStringLiteral("OFF"));
+        QCOMPARE(main->cmdDistanceFilter->text(), "OFF");
 
         main->cmdDistanceFilter_Click();
 
-        QCOMPARE(main->cmdDistanceFilter->text(), QStringLiteral("ON"));
+        QCOMPARE(main->cmdDistanceFilter->text(), "ON");
         QVERIFY(program.state.DistanceFilterOn);
     }
 
@@ -314,10 +251,9 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::addColumn<bool>("backupItemsTouched");
         // The stored bytes of Frequency: "2" is the shifted "0".
-        QTest::newRow("mismatch") << QByteArray("2") << QStringLiteral("Records mismatched. Database corrupted.")
-                                  << true;
-        QTest::newRow("read error") << QByteArray("\x01", 1)
-                                    << QStringLiteral("Error reading database data. Database corrupted.") << false;
+        QTest::newRow("mismatch") << QByteArray("2") << "Records mismatched. Database corrupted." << true;
+        QTest::newRow("read error") << QByteArray("\x01", 1) << "Error reading database data. Database corrupted."
+                                    << false;
     }
     void aDamagedDatabaseDisablesItsCommandsUntilACheckPasses()
     {
@@ -325,14 +261,14 @@ private slots:
         QFETCH(QString, message);
         QFETCH(bool, backupItemsTouched);
         TestProgram program;
-        QByteArray damaged = beaconBytes(beacon("BAD", "338"));
+        QByteArray damaged = beaconBytes(beacon("BAD"));
         damaged.replace(42, 6, frequencyField.leftJustified(6, ' '));
-        program.write(QStringLiteral("ndb.dat"), beaconBytes(beacon("ABC", "338")) + damaged);
+        program.write("ndb.dat", beaconBytes(beacon("ABC")) + damaged);
         frmMain *main = program.startToMain();
         QVERIFY(main);
 
         QCOMPARE(program.boxes.texts().count(message), 1);
-        QCOMPARE(program.boxes.shown[program.boxes.texts().indexOf(message)].title, QStringLiteral("Error"));
+        QVERIFY(program.boxes.summary().contains("Error: " + message));
         QVERIFY(!main->cmdLookUp->isEnabled());
         QVERIFY(!main->mnuLogClear->menuAction()->isEnabled());
         QVERIFY(!main->mnuDistanceCircle->isEnabled());
@@ -342,12 +278,12 @@ private slots:
 
         // Enter obeys the disabled look-up button.
         program.boxes.shown.clear();
-        typeAndEnter(main, QStringLiteral("ABC"));
-        QCOMPARE(main->lblkHz->text(), QString());
+        typeAndEnter(main, "ABC");
+        QCOMPARE(main->lblkHz->text(), "");
         QVERIFY(program.boxes.shown.isEmpty());
 
         // A restored database passes the next check.
-        program.writeBeacons({beacon("ABC", "338"), beacon("DEF", "290")});
+        program.writeBeacons({beacon("ABC"), beacon("DEF", "290")});
         main->GatherDatabaseStatistics(true);
         QVERIFY(program.boxes.shown.isEmpty());
         QVERIFY(main->cmdLookUp->isEnabled());
@@ -356,70 +292,43 @@ private slots:
         QVERIFY(main->commands().isArmed(main->cmdUpdate));
         QVERIFY(main->commands().isArmed(main->mnuWeblogImport));
         QVERIFY(main->commands().isArmed(main->mnuDBBackup));
-        typeAndEnter(main, QStringLiteral("ABC"));
-        QCOMPARE(main->lblkHz->text(), QStringLiteral("ABC  338 kHz"));
+        typeAndEnter(main, "ABC");
+        QCOMPARE(main->lblkHz->text(), "ABC  338 kHz");
     }
 
     void theStatisticsBoxShowsTheCounts()
     {
         TestProgram program;
-        Beacon logged = beacon("ABC", "338");
-        logged.loggedMask = 0b1001; // locations 1 and 4
-        QByteArray inSession = beaconBytes(beacon("DEF", "290"));
-        inSession[211] = 'z';
-        program.write(QStringLiteral("ndb.dat"), beaconBytes(logged) + inSession + beaconBytes(beacon("GHI", "300")));
+        const Beacon logged = beacon("ABC", "338", 0b1001); // locations 1 and 4
+        program.write("ndb.dat", beaconBytes(logged) + inSession(beacon("DEF", "290")) + beaconBytes(beacon("GHI")));
         frmMain *main = program.startToMain();
         QVERIFY(main);
         program.boxes.shown.clear();
 
         main->mnuStatistics_Click();
 
-        QCOMPARE(program.boxes.shown.size(), 1);
-        QCOMPARE(program.boxes.shown[0].title, QStringLiteral("QERN Statistics               "));
-        QString expected = QStringLiteral("Number of beacons in main database -  3\r\rNumber of logged beacons \r\r");
+        QString expected = "QERN Statistics               : Number of beacons in main database -  3\r\r"
+                           "Number of logged beacons \r\r";
         for (int i = 0; i < 16; ++i)
             expected += QStringLiteral("      Location %1 -  %2\r").arg(i + 1).arg(i == 0 || i == 3 ? 1 : 0);
-        expected += QStringLiteral("\rNumber of beacons in CLE log -  1");
-        QCOMPARE(program.boxes.shown[0].text, expected);
-        QCOMPARE(program.state.LoggedCountHere, qint64(1));
+        expected += "\rNumber of beacons in CLE log -  1";
+        QCOMPARE(program.boxes.summary(), expected);
+        QCOMPARE(program.state.LoggedCountHere, 1);
         QVERIFY(main->commands().isArmed(main->cmdViewLog));
         QVERIFY(main->commands().isArmed(main->cmdViewSession));
-    }
-
-    void newOrChangeAsksForTheRecordAfterTheLastOrTheOneShown()
-    {
-        TestProgram program;
-        QByteArray database;
-        for (int i = 0; i < 2130; ++i)
-            database += beaconBytes(beacon("N" + QByteArray::number(i), "338"));
-        program.write(QStringLiteral("ndb.dat"), database);
-        frmMain *main = program.startToMain();
-        QVERIFY(main);
-
-        main->SetEditorRequest();
-        QCOMPARE(program.state.NewRecordFlag, 1);
-        QCOMPARE(program.state.EditRecordNumber, qint64(2131));
-        QVERIFY(program.state.EditorOpenedFromMain);
-
-        typeAndEnter(main, QStringLiteral("N7"));
-        main->SetEditorRequest();
-        QCOMPARE(program.state.NewRecordFlag, 0);
-        QCOMPARE(program.state.EditRecordNumber, qint64(8));
     }
 
     void clickingTheCoordinatesGivesTheDottedFormEveryTime()
     {
         TestProgram program;
-        program.writeBeacons({beacon("ABC", "338")});
-        frmMain *main = program.startToMain();
+        frmMain *main = program.startShowing({beacon("ABC")});
         QVERIFY(main);
-        typeAndEnter(main, QStringLiteral("ABC"));
 
         for (int click = 0; click < 2; ++click) {
             QTest::mouseClick(main->txtLat, Qt::LeftButton);
             QTest::mouseClick(main->txtLon, Qt::LeftButton);
-            QCOMPARE(main->txtLat->text(), QStringLiteral("45.30.00.N"));
-            QCOMPARE(main->txtLon->text(), QStringLiteral("075.42.10.W"));
+            QCOMPARE(main->txtLat->text(), "45.30.00.N");
+            QCOMPARE(main->txtLon->text(), "075.42.10.W");
         }
     }
 
@@ -437,13 +346,11 @@ private slots:
         QFETCH(QByteArray, longitude);
         QFETCH(bool, armed);
         TestProgram program;
-        Beacon b = beacon("ABC", "338");
+        Beacon b = beacon("ABC");
         b.latitude = latitude;
         b.longitude = longitude;
-        program.writeBeacons({b});
-        frmMain *main = program.startToMain();
+        frmMain *main = program.startShowing({b});
         QVERIFY(main);
-        typeAndEnter(main, QStringLiteral("ABC"));
 
         main->Form_Activate();
 
@@ -454,19 +361,14 @@ private slots:
     void theLoggedListOpensUnderThePointer()
     {
         TestProgram program;
-        Beacon b = beacon("ABC", "338");
-        b.loggedMask = 1u << 3;
-        program.writeBeacons({b});
-        program.write(QStringLiteral("Logs/log3.dat"), LogRecord::make("ABC", "338", "1200", "20260105", "").bytes());
-        frmMain *main = program.startToMain();
+        program.write("Logs/log3.dat", logEntry("ABC", "338", "1200", "20260105"));
+        frmMain *main = program.startShowing({beacon("ABC", "338", 1u << 3)});
         QVERIFY(main);
-        typeAndEnter(main, QStringLiteral("ABC"));
 
-        QCOMPARE(main->lblLogged->text(), QStringLiteral(" *** Logged from a different QTH *** "));
+        QCOMPARE(main->lblLogged->text(), " *** Logged from a different QTH *** ");
         QVERIFY(!main->lblGotLogged->isHidden());
         QVERIFY(main->lstGotLogged->isHidden());
-        QCOMPARE(main->lstGotLogged->count(), 1);
-        QCOMPARE(main->lstGotLogged->item(0)->text(), QStringLiteral("Location 4 - Last logged on 05-Jan-2026"));
+        QCOMPARE(listTexts(main->lstGotLogged), QStringList{"Location 4 - Last logged on 05-Jan-2026"});
 
         QMouseEvent move(QEvent::MouseMove, QPointF(2, 2), QPointF(2, 2), QPointF(2, 2), Qt::NoButton,
                          Qt::NoButton, Qt::NoModifier);
@@ -480,12 +382,11 @@ private slots:
     {
         const ScopedClock clock(QDateTime(QDate(2026, 3, 4), QTime(17, 6), QTimeZone(3600)));
         TestProgram program;
-        program.writeBeacons({beacon("ABC", "338")});
-        frmMain *main = program.startToMain();
+        frmMain *main = program.startWith({beacon("ABC")});
         QVERIFY(main);
 
-        QCOMPARE(main->lblUTC->text(), QStringLiteral("UTC 2026-03-04  16:06"));
-        QCOMPARE(main->lblLocal->text(), QStringLiteral("Local 2026-03-04   05:06 PM"));
+        QCOMPARE(main->lblUTC->text(), "UTC 2026-03-04  16:06");
+        QCOMPARE(main->lblLocal->text(), "Local 2026-03-04   05:06 PM");
         QVERIFY(main->tmrTimeDate->isActive());
         QCOMPARE(main->tmrTimeDate->interval(), 10000);
     }
@@ -493,39 +394,29 @@ private slots:
     void theAboutBoxHasFourLines()
     {
         TestProgram program;
-        program.writeBeacons({beacon("ABC", "338")});
-        frmMain *main = program.startToMain();
+        frmMain *main = program.startWith({beacon("ABC")});
         QVERIFY(main);
         program.boxes.shown.clear();
 
         main->mnuAbout_Click();
 
         QCOMPARE(program.boxes.shown.size(), 1);
-        QCOMPARE(program.boxes.shown[0].title, QStringLiteral("About..."));
+        QCOMPARE(program.boxes.shown[0].title, "About...");
         QCOMPARE(program.boxes.shown[0].text.count(QLatin1Char('\r')), 4);
-        QVERIFY(program.boxes.shown[0].text.contains(QStringLiteral("6.2")));
+        QVERIFY(program.boxes.shown[0].text.contains("6.2"));
     }
 
-    void exitAndClosingTheWindowEndTheProgram_data()
-    {
-        QTest::addColumn<bool>("byTitleBar");
-        QTest::newRow("exit button") << false;
-        QTest::newRow("title bar") << true;
-    }
+    void exitAndClosingTheWindowEndTheProgram_data() { closingRows(); }
     void exitAndClosingTheWindowEndTheProgram()
     {
         QFETCH(bool, byTitleBar);
         TestProgram program;
-        program.writeBeacons({beacon("ABC", "338")});
-        frmMain *main = program.startToMain();
+        frmMain *main = program.startWith({beacon("ABC")});
         QVERIFY(main);
         program.windows->location()->showForm();
         QVERIFY(program.windows->location()->isVisible());
 
-        if (byTitleBar)
-            main->close();
-        else
-            QTest::mouseClick(main->cmdExit, Qt::LeftButton);
+        closeWindow(main, main->cmdExit, byTitleBar);
 
         QVERIFY(program.windows->hasEnded());
         QCOMPARE(program.windows->exitCode(), 0);

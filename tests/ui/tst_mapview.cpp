@@ -1,13 +1,8 @@
 // The main window's nearby panel, the map view and the help viewer.
 
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QImage>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
@@ -16,9 +11,6 @@
 #include <QTextDocument>
 #include <QtEndian>
 
-#include <cmath>
-
-#include "Geodesy.h"
 #include "main/MapCanvas.h"
 #include "main/frmBrowser.h"
 #include "main/frmDisplay.h"
@@ -31,33 +23,12 @@ using namespace qern::test;
 
 namespace {
 
-// The default listening location: 43 00 00 N, 80 00 00 W.
-constexpr double kQthLatDeg = 43.0;
-constexpr double kQthLonDeg = -80.0;
-
 Beacon beaconAt(const QByteArray &ident, const QByteArray &latitude, const QByteArray &longitude)
 {
-    Beacon b;
-    b.ident = ident;
+    Beacon b = beacon(ident);
     b.latitude = latitude;
     b.longitude = longitude;
     return b;
-}
-
-// "N45310000" -> 45.5167
-double degreesOf(const QByteArray &text, int degreeDigits)
-{
-    const double value = text.mid(1, degreeDigits).toInt() + text.mid(1 + degreeDigits, 2).toInt() / 60.0 +
-                         text.mid(3 + degreeDigits, 2).toInt() / 3600.0;
-    return text.startsWith('S') || text.startsWith('W') ? -value : value;
-}
-
-qint64 milesFromQth(const Beacon &b)
-{
-    const DistanceBearing db =
-        CalcDistanceBearing(degreesOf(b.latitude, 2) / kDegreesPerRadian, degreesOf(b.longitude, 3) / kDegreesPerRadian,
-                            kQthLatDeg / kDegreesPerRadian, kQthLonDeg / kDegreesPerRadian);
-    return qint64(std::floor(db.distanceKm / 1.609 + 0.5));
 }
 
 // The centre beacon, one at the very same place, one 1' north (about 1.2 miles)
@@ -68,33 +39,12 @@ const Beacon kNear = beaconAt("DEF", "N45310000", "W075421000");
 const Beacon kFar = beaconAt("FAR", "N50000000", "W090000000");
 const Beacon kNearFar = beaconAt("GHI", "N50010000", "W090000000");
 
-void lookUp(frmMain *main, const QString &text)
-{
-    main->txtIdent->setText(text);
-    QTest::keyClick(main->txtIdent, Qt::Key_Return);
-}
-
-frmMain *startShowing(TestProgram &program, const QList<Beacon> &beacons, const QString &ident)
-{
-    program.writeBeacons(beacons);
-    frmMain *main = program.startToMain();
-    if (main)
-        lookUp(main, ident);
-    return main;
-}
-
-QStringList listLines(const QListWidget *list)
-{
-    QStringList lines;
-    for (int i = 0; i < list->count(); ++i)
-        lines << list->item(i)->text();
-    return lines;
-}
-
-QString nearbyLine(const Beacon &b, bool logged)
+// A line of the nearby list; miles from the listening location, 43 00 00 N 80 00 00 W,
+// along the great circle.
+QString nearbyLine(const Beacon &b, bool logged, int miles)
 {
     return (logged ? QStringLiteral("***") : QStringLiteral("   ")) + QString::fromLatin1(b.ident).leftJustified(8) +
-           QStringLiteral("338 kHz  Port Eden, Ontario, Canada ( %1 mi)").arg(milesFromQth(b));
+           QStringLiteral("338 kHz  Port Eden, Ontario, Canada ( %1 mi)").arg(miles);
 }
 
 // ---- map outline files ----
@@ -119,18 +69,17 @@ QByteArray lineBytes(qint16 latMinutes, qint16 lonFrom, qint16 lonTo)
 // Borders, islands and the overview map are empty.
 void writeTestLayers(TestProgram &program)
 {
-    program.write(QStringLiteral("maps/coast.pnt"), lineBytes(44 * 60, -4830, -4770));
-    program.write(QStringLiteral("maps/state.pnt"), lineBytes(42 * 60, -4830, -4770));
-    program.write(QStringLiteral("maps/prov.pnt"), QByteArray());
-    program.write(QStringLiteral("maps/river.pnt"), lineBytes(43 * 60, -4890, -4860));
-    program.write(QStringLiteral("maps/lake.pnt"), lineBytes(43 * 60, -4740, -4710));
-    for (const char *empty : {"country.pnt", "island.pnt", "mapper.pnt"})
+    program.write("maps/coast.pnt", lineBytes(44 * 60, -4830, -4770));
+    program.write("maps/state.pnt", lineBytes(42 * 60, -4830, -4770));
+    program.write("maps/river.pnt", lineBytes(43 * 60, -4890, -4860));
+    program.write("maps/lake.pnt", lineBytes(43 * 60, -4740, -4710));
+    for (const char *empty : {"prov.pnt", "country.pnt", "island.pnt", "mapper.pnt"})
         program.write(QStringLiteral("maps/") + QLatin1String(empty), QByteArray());
 }
 
-const QRgb kGreen = qRgb(0, 192, 0);
-const QRgb kTeal = qRgb(0, 128, 128);
-const QRgb kRed = qRgb(255, 0, 0);
+const QRgb kGreenLine = qRgb(0, 192, 0);
+const QRgb kTealLine = qRgb(0, 128, 128);
+const QRgb kRedMark = qRgb(255, 0, 0);
 
 struct ColourCount {
     int left = 0;
@@ -169,10 +118,7 @@ void sendPointer(QWidget *widget, QPointF position)
     QApplication::sendEvent(widget, &move);
 }
 
-void deleteUnloadedWindows()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
+const QString kDeg(QChar(0xB0));
 
 } // namespace
 
@@ -185,15 +131,15 @@ private slots:
     void nearbyListsTheBeaconsAroundTheOneShownButNeverItsPlace()
     {
         TestProgram program;
-        frmMain *main = startShowing(program, {kFar, kCentre, kNear, kTwin}, QStringLiteral("ABC"));
+        frmMain *main = program.startShowing({kFar, kCentre, kNear, kTwin});
         QVERIFY(main);
         QVERIFY(main->cmdNearby->isEnabled());
 
         QTest::mouseClick(main->cmdNearby, Qt::LeftButton);
 
-        QCOMPARE(listLines(main->lstNearbyBeacons), QStringList{nearbyLine(kNear, false)});
-        QCOMPARE(main->lblSearch->text(), QStringLiteral("Search returned 1 beacons."));
-        QCOMPARE(main->height(), twipsToPixels(7404));
+        QCOMPARE(listTexts(main->lstNearbyBeacons), QStringList{nearbyLine(kNear, false, 275)});
+        QCOMPARE(main->lblSearch->text(), "Search returned 1 beacons.");
+        QCOMPARE(main->height(), 494); // 7404 twips
         QVERIFY(main->picBeaconList->isHidden());
         QVERIFY(main->lstNearbyBeacons->isEnabled());
         QVERIFY(main->cmdUpdateNearby->isEnabled());
@@ -209,13 +155,13 @@ private slots:
         TestProgram program;
         const Beacon east = beaconAt("EAS", "N45300000", "W075411000");
         const Beacon west = beaconAt("WES", "N45300000", "W075431000");
-        frmMain *main = startShowing(program, {kCentre, east, west}, QStringLiteral("ABC"));
+        frmMain *main = program.startShowing({kCentre, east, west});
         QVERIFY(main);
 
         QTest::mouseClick(main->cmdNearby, Qt::LeftButton);
 
-        QCOMPARE(listLines(main->lstNearbyBeacons), (QStringList{nearbyLine(east, false), nearbyLine(west, false)}));
-        QVERIFY(milesFromQth(east) != milesFromQth(west));
+        QCOMPARE(listTexts(main->lstNearbyBeacons),
+                 QStringList({nearbyLine(east, false, 275), nearbyLine(west, false, 273)}));
     }
 
     void theProposedRadiusAndCaptionFollowTheUnits_data()
@@ -223,29 +169,28 @@ private slots:
         QTest::addColumn<QByteArray>("metric");
         QTest::addColumn<QString>("radius");
         QTest::addColumn<QString>("caption");
-        QTest::newRow("miles") << QByteArray("False") << QStringLiteral("100")
-                               << QStringLiteral("Coverage radius from ABC-338 kHz (mi)");
-        QTest::newRow("km") << QByteArray("True") << QStringLiteral("160")
-                            << QStringLiteral("Coverage radius from ABC-338 kHz (km)");
+        QTest::addColumn<QString>("unit");
+        QTest::newRow("miles") << QByteArray("False") << "100" << "Coverage radius from ABC-338 kHz (mi)" << " mi)";
+        QTest::newRow("km") << QByteArray("True") << "160" << "Coverage radius from ABC-338 kHz (km)" << " km)";
     }
     void theProposedRadiusAndCaptionFollowTheUnits()
     {
         QFETCH(QByteArray, metric);
         QFETCH(QString, radius);
         QFETCH(QString, caption);
+        QFETCH(QString, unit);
         TestProgram program;
         program.presetSetting(RegistryKeys::ProgramPreferences, kRegistryString, "Metric", metric);
-        frmMain *main = startShowing(program, {kCentre, kNear}, QStringLiteral("ABC"));
+        frmMain *main = program.startShowing({kCentre, kNear});
         QVERIFY(main);
-        main->txtCoverage->setText(QStringLiteral("5"));
+        main->txtCoverage->setText("5");
 
         QTest::mouseClick(main->cmdNearby, Qt::LeftButton);
 
         QCOMPARE(main->txtCoverage->text(), radius);
         QCOMPARE(main->lblCoverage->text(), caption);
         QCOMPARE(main->lstNearbyBeacons->count(), 1);
-        QVERIFY(main->lstNearbyBeacons->item(0)->text().endsWith(metric == "True" ? QStringLiteral(" km)")
-                                                                                  : QStringLiteral(" mi)")));
+        QVERIFY(main->lstNearbyBeacons->item(0)->text().endsWith(unit));
     }
 
     void beaconsLoggedHereAreMarked()
@@ -255,49 +200,64 @@ private slots:
         logged.loggedMask = 1; // location 0, the current one
         Beacon elsewhere = beaconAt("ELS", "N45290000", "W075421000");
         elsewhere.loggedMask = 1u << 4;
-        frmMain *main = startShowing(program, {kCentre, logged, elsewhere}, QStringLiteral("ABC"));
+        frmMain *main = program.startShowing({kCentre, logged, elsewhere});
         QVERIFY(main);
 
         QTest::mouseClick(main->cmdNearby, Qt::LeftButton);
 
-        QCOMPARE(listLines(main->lstNearbyBeacons), (QStringList{nearbyLine(logged, true), nearbyLine(elsewhere, false)}));
+        QCOMPARE(listTexts(main->lstNearbyBeacons),
+                 QStringList({nearbyLine(logged, true, 275), nearbyLine(elsewhere, false, 273)}));
         QVERIFY(!main->lblAlreadyLogged->isHidden());
-        QCOMPARE(main->lblAlreadyLogged->text(), QStringLiteral("***  Beacons Already Logged"));
+        QCOMPARE(main->lblAlreadyLogged->text(), "***  Beacons Already Logged");
     }
 
     void updateKeepsTheCentreOfTheLastClick()
     {
         TestProgram program;
-        frmMain *main = startShowing(program, {kCentre, kNear, kFar, kNearFar}, QStringLiteral("ABC"));
+        frmMain *main = program.startShowing({kCentre, kNear, kFar, kNearFar});
         QVERIFY(main);
         QTest::mouseClick(main->cmdNearby, Qt::LeftButton);
 
-        lookUp(main, QStringLiteral("FAR"));
-        QCOMPARE(program.state.ShownIdent, QByteArray("FAR"));
-        main->txtCoverage->setText(QStringLiteral("50"));
+        typeAndEnter(main, "FAR");
+        QCOMPARE(program.state.ShownIdent, "FAR");
+        main->txtCoverage->setText("50");
         QTest::mouseClick(main->cmdUpdateNearby, Qt::LeftButton);
 
-        QCOMPARE(listLines(main->lstNearbyBeacons), QStringList{nearbyLine(kNear, false)});
-        QCOMPARE(main->lblCoverage->text(), QStringLiteral("Coverage radius from ABC-338 kHz (mi)"));
+        QCOMPARE(listTexts(main->lstNearbyBeacons), QStringList{nearbyLine(kNear, false, 275)});
+        QCOMPARE(main->lblCoverage->text(), "Coverage radius from ABC-338 kHz (mi)");
         QVERIFY(main->cmdUpdateNearby->isEnabled());
     }
 
-    void enterInTheRadiusBoxRebuildsTheList()
+    void theRadiusInTheBoxDecidesTheList_data()
     {
+        QTest::addColumn<QString>("radius");
+        QTest::addColumn<int>("key"); // 0: the Update button
+        QTest::addColumn<int>("found");
+        QTest::newRow("1 mile, Return") << "1" << int(Qt::Key_Return) << 0;
+        QTest::newRow("2 miles, Enter") << "2" << int(Qt::Key_Enter) << 1;
+        QTest::newRow("empty, Update") << "" << 0 << 0;
+        QTest::newRow("no number, Update") << "far" << 0 << 0;
+    }
+    void theRadiusInTheBoxDecidesTheList()
+    {
+        QFETCH(QString, radius);
+        QFETCH(int, key);
+        QFETCH(int, found);
         TestProgram program;
-        frmMain *main = startShowing(program, {kCentre, kNear}, QStringLiteral("ABC"));
+        frmMain *main = program.startShowing({kCentre, kNear, kTwin});
         QVERIFY(main);
         QTest::mouseClick(main->cmdNearby, Qt::LeftButton);
-
-        main->txtCoverage->setText(QStringLiteral("1"));
-        QTest::keyClick(main->txtCoverage, Qt::Key_Return);
-        QCOMPARE(main->lblSearch->text(), QStringLiteral("Search returned 0 beacons."));
-        QCOMPARE(main->lstNearbyBeacons->count(), 0);
-
-        main->txtCoverage->setText(QStringLiteral("2"));
-        QTest::keyClick(main->txtCoverage, Qt::Key_Enter);
-        QCOMPARE(main->lblSearch->text(), QStringLiteral("Search returned 1 beacons."));
         QCOMPARE(main->lstNearbyBeacons->count(), 1);
+
+        main->txtCoverage->setText(radius);
+        if (key)
+            QTest::keyClick(main->txtCoverage, Qt::Key(key));
+        else
+            QTest::mouseClick(main->cmdUpdateNearby, Qt::LeftButton);
+
+        QCOMPARE(main->lblSearch->text(), QStringLiteral("Search returned %1 beacons.").arg(found));
+        QCOMPARE(main->lstNearbyBeacons->count(), found);
+        QVERIFY(program.boxes.shown.isEmpty());
     }
 
     void theRadiusBoxSwallowsOnlyEnter_data()
@@ -313,38 +273,15 @@ private slots:
         QFETCH(int, keyAscii);
         QFETCH(int, after);
         TestProgram program;
-        frmMain *main = startShowing(program, {kCentre, kNear}, QStringLiteral("ABC"));
+        frmMain *main = program.startShowing({kCentre, kNear});
         QVERIFY(main);
         main->cmdNearby_Click();
-        main->txtCoverage->setText(QStringLiteral("0"));
+        main->txtCoverage->setText("0");
 
         main->txtCoverage_KeyPress(keyAscii);
 
         QCOMPARE(keyAscii, after);
         QCOMPARE(main->lstNearbyBeacons->count(), after == 0 ? 0 : 1);
-    }
-
-    void anEmptyOrNonNumericRadiusFindsNothing_data()
-    {
-        QTest::addColumn<QString>("radius");
-        QTest::newRow("empty") << QString();
-        QTest::newRow("text") << QStringLiteral("far");
-    }
-    void anEmptyOrNonNumericRadiusFindsNothing()
-    {
-        QFETCH(QString, radius);
-        TestProgram program;
-        frmMain *main = startShowing(program, {kCentre, kNear, kTwin}, QStringLiteral("ABC"));
-        QVERIFY(main);
-        QTest::mouseClick(main->cmdNearby, Qt::LeftButton);
-        QCOMPARE(main->lstNearbyBeacons->count(), 1);
-
-        main->txtCoverage->setText(radius);
-        QTest::mouseClick(main->cmdUpdateNearby, Qt::LeftButton);
-
-        QCOMPARE(main->lblSearch->text(), QStringLiteral("Search returned 0 beacons."));
-        QCOMPARE(main->lstNearbyBeacons->count(), 0);
-        QVERIFY(program.boxes.shown.isEmpty());
     }
 
     void aMissingDatabaseIsReportedAndThePanelStaysUsable_data()
@@ -357,17 +294,16 @@ private slots:
     {
         QFETCH(bool, byUpdate);
         TestProgram program;
-        frmMain *main = startShowing(program, {kCentre, kNear}, QStringLiteral("ABC"));
+        frmMain *main = program.startShowing({kCentre, kNear});
         QVERIFY(main);
         if (byUpdate)
             QTest::mouseClick(main->cmdNearby, Qt::LeftButton);
-        program.remove(QStringLiteral("ndb.dat"));
+        program.remove("ndb.dat");
 
         QTest::mouseClick(byUpdate ? main->cmdUpdateNearby : main->cmdNearby, Qt::LeftButton);
 
-        QCOMPARE(program.boxes.texts(), QStringList{QStringLiteral("Main database missing")});
-        QCOMPARE(program.boxes.shown[0].title, QStringLiteral("Error"));
-        QVERIFY(!QFile::exists(program.path(QStringLiteral("ndb.dat"))));
+        QCOMPARE(program.boxes.summary(), "Error: Main database missing");
+        QVERIFY(!program.exists("ndb.dat"));
         QVERIFY(main->picBeaconList->isHidden());
         QVERIFY(main->cmdUpdateNearby->isEnabled());
         QVERIFY(main->lstNearbyBeacons->isEnabled());
@@ -377,14 +313,14 @@ private slots:
     void hideCoversThePanelAndFocusesTheIdent()
     {
         TestProgram program;
-        frmMain *main = startShowing(program, {kCentre, kNear}, QStringLiteral("ABC"));
+        frmMain *main = program.startShowing({kCentre, kNear});
         QVERIFY(main);
         QTest::mouseClick(main->cmdNearby, Qt::LeftButton);
         main->txtCoverage->setFocus();
 
         QTest::mouseClick(main->Command1, Qt::LeftButton);
 
-        QCOMPARE(main->height(), twipsToPixels(4992));
+        QCOMPARE(main->height(), 333); // 4992 twips
         QCOMPARE(main->focusWidget(), main->txtIdent);
     }
 
@@ -393,7 +329,7 @@ private slots:
     void mapItShowsTheBeaconInPlaceOfTheMainWindow()
     {
         TestProgram program;
-        frmMain *main = startShowing(program, {kCentre}, QStringLiteral("ABC"));
+        frmMain *main = program.startShowing({kCentre});
         QVERIFY(main);
         QVERIFY(main->cmdMapIt->isEnabled());
         const QString distance = main->txtDistance->text();
@@ -406,10 +342,9 @@ private slots:
         QVERIFY(!main->isVisible());
         QVERIFY(main->picGeneratingImage->isHidden());
         QVERIFY(!main->commands().isArmed(main->cmdMapIt));
-        QCOMPARE(display->windowTitle(), QStringLiteral("Beacon Radar centered on Location 1"));
-        QCOMPARE(display->lblBeacon->text(), QStringLiteral("ABC - 338 kHz"));
-        QCOMPARE(display->lblRange->text(), QStringLiteral("Distance") + distance);
-        QCOMPARE(display->lblNumberOfBeacons->text(), QStringLiteral("Bearing ") + bearing);
+        QCOMPARE(display->windowTitle(), "Beacon Radar centered on Location 1");
+        QCOMPARE(textsOf({display->lblBeacon, display->lblRange, display->lblNumberOfBeacons}),
+                 QStringList({"ABC - 338 kHz", "Distance" + distance, "Bearing " + bearing}));
         QVERIFY(!display->lblRange->isHidden());
         QVERIFY(!display->lblNumberOfBeacons->isHidden());
         QVERIFY(display->cmdToggle->isHidden());
@@ -422,18 +357,18 @@ private slots:
     {
         QTest::addColumn<QString>("distance");
         QTest::addColumn<int>("range");
-        QTest::newRow("100") << QStringLiteral(" 100 miles") << 110;
-        QTest::newRow("101") << QStringLiteral(" 101 miles") << 201;
-        QTest::newRow("1001") << QStringLiteral(" 1001 miles") << 2001;
-        QTest::newRow("10001") << QStringLiteral(" 10001 miles") << 11501;
-        QTest::newRow("no number") << QStringLiteral("miles") << 10;
+        QTest::newRow("100") << " 100 miles" << 110;
+        QTest::newRow("101") << " 101 miles" << 201;
+        QTest::newRow("1001") << " 1001 miles" << 2001;
+        QTest::newRow("10001") << " 10001 miles" << 11501;
+        QTest::newRow("no number") << "miles" << 10;
     }
     void theRangeComesFromTheDistanceText()
     {
         QFETCH(QString, distance);
         QFETCH(int, range);
         TestProgram program;
-        frmMain *main = startShowing(program, {kCentre}, QStringLiteral("ABC"));
+        frmMain *main = program.startShowing({kCentre});
         QVERIFY(main);
         main->txtDistance->setText(distance);
 
@@ -441,10 +376,10 @@ private slots:
 
         QVERIFY(display);
         QCOMPARE(program.state.MapRange, range);
-        QCOMPARE(display->lblRange->text(), QStringLiteral("Distance") + distance);
+        QCOMPARE(display->lblRange->text(), "Distance" + distance);
         // The edge of the picture is the range away.
         display->picRadar_MouseMove(Qt::NoButton, Qt::NoModifier, 8000, 4000);
-        QCOMPARE(display->lblMouseKm->text(), QStringLiteral(" %1 mi,  90").arg(range) + QChar(0xB0));
+        QCOMPARE(display->lblMouseKm->text(), QStringLiteral(" %1 mi,  90").arg(range) + kDeg);
     }
 
     void layersAreDrawnAsTheirSwitchesSay_data()
@@ -465,7 +400,7 @@ private slots:
         QFETCH(bool, lakes);
         TestProgram program;
         writeTestLayers(program);
-        frmMain *main = startShowing(program, {kCentre}, QStringLiteral("ABC"));
+        frmMain *main = program.startShowing({kCentre});
         QVERIFY(main);
         frmLocation *preferences = program.windows->location();
         preferences->chkStates->setChecked(states);
@@ -476,13 +411,13 @@ private slots:
         QVERIFY(display);
         const QImage image = display->picRadar->grab().toImage();
 
-        const ColourCount green = countColour(image, kGreen);
-        const ColourCount teal = countColour(image, kTeal);
+        const ColourCount green = countColour(image, kGreenLine);
+        const ColourCount teal = countColour(image, kTealLine);
         QVERIFY2(green.above > 0, "the coast is always drawn");
         QCOMPARE(green.below > 0, states);
         QCOMPARE(teal.left > 0, rivers);
         QCOMPARE(teal.right > 0, lakes);
-        QVERIFY(countColour(image, kRed).total() > 0);
+        QVERIFY(countColour(image, kRedMark).total() > 0);
         QVERIFY(program.boxes.shown.isEmpty());
     }
 
@@ -490,23 +425,22 @@ private slots:
     {
         TestProgram program;
         writeTestLayers(program);
-        frmMain *main = startShowing(program, {kCentre}, QStringLiteral("ABC"));
+        frmMain *main = program.startShowing({kCentre});
         QVERIFY(main);
         program.windows->location()->chkRivers->setChecked(true);
         program.windows->location()->chkLakes->setChecked(true);
-        program.remove(QStringLiteral("maps/river.pnt"));
+        program.remove("maps/river.pnt");
 
         frmDisplay *display = mapIt(program, main);
 
         QVERIFY(display);
-        QCOMPARE(program.boxes.texts(), QStringList{QStringLiteral("maps\\river.pnt file missing.")});
-        QCOMPARE(program.boxes.shown[0].title, QStringLiteral("Error"));
-        QVERIFY(!QFile::exists(program.path(QStringLiteral("maps/river.pnt"))));
+        QCOMPARE(program.boxes.summary(), "Error: maps\\river.pnt file missing.");
+        QVERIFY(!program.exists("maps/river.pnt"));
         const QImage image = display->picRadar->grab().toImage();
-        QVERIFY(countColour(image, kGreen).above > 0);
-        QCOMPARE(countColour(image, kTeal).left, 0);
-        QVERIFY(countColour(image, kTeal).right > 0);
-        QVERIFY(countColour(image, kRed).total() > 0);
+        QVERIFY(countColour(image, kGreenLine).above > 0);
+        QCOMPARE(countColour(image, kTealLine).left, 0);
+        QVERIFY(countColour(image, kTealLine).right > 0);
+        QVERIFY(countColour(image, kRedMark).total() > 0);
         QVERIFY(display->cmdExit->isEnabled());
         QVERIFY(display->isVisible());
     }
@@ -514,10 +448,10 @@ private slots:
     void aLayerSwitchedOffIsNotLookedFor()
     {
         TestProgram program;
-        frmMain *main = startShowing(program, {kCentre}, QStringLiteral("ABC"));
+        frmMain *main = program.startShowing({kCentre});
         QVERIFY(main);
         program.windows->location()->chkRivers->setChecked(false);
-        program.remove(QStringLiteral("maps/river.pnt"));
+        program.remove("maps/river.pnt");
 
         QVERIFY(mapIt(program, main));
 
@@ -529,25 +463,17 @@ private slots:
         QTest::addColumn<QByteArray>("metric");
         QTest::addColumn<QString>("distance");
         QTest::addColumn<QPointF>("plot");
-        QTest::addColumn<QString>("readout");
-        QTest::addColumn<bool>("visible");
-        const QString deg(QChar(0xB0));
-        QTest::newRow("right") << QByteArray("True") << QStringLiteral(" 100 km") << QPointF(8000, 4000)
-                               << QStringLiteral(" 110 km,  90") + deg << true;
-        QTest::newRow("above") << QByteArray("True") << QStringLiteral(" 100 km") << QPointF(4000, 0)
-                               << QStringLiteral(" 110 km,  0") + deg << true;
-        QTest::newRow("below") << QByteArray("True") << QStringLiteral(" 100 km") << QPointF(4000, 6000)
-                               << QStringLiteral(" 55 km,  180") + deg << true;
-        QTest::newRow("left, miles") << QByteArray("False") << QStringLiteral(" 100 miles") << QPointF(2000, 4000)
-                                     << QStringLiteral(" 55 mi,  270") + deg << true;
-        QTest::newRow("north-east") << QByteArray("True") << QStringLiteral(" 100 km") << QPointF(6000, 2000)
-                                    << QStringLiteral(" 77.8 km,  45") + deg << true;
-        QTest::newRow("km cap") << QByteArray("True") << QStringLiteral(" 19000 km") << QPointF(8000, 4000)
-                                << QStringLiteral(" 20000 km,  90") + deg << true;
-        QTest::newRow("mile cap") << QByteArray("False") << QStringLiteral(" 12000 miles") << QPointF(8000, 4000)
-                                  << QStringLiteral(" 12430 mi,  90") + deg << true;
-        QTest::newRow("beyond the corner") << QByteArray("True") << QStringLiteral(" 100 km") << QPointF(-10, -10)
-                                           << QString() << false;
+        QTest::addColumn<QString>("readout"); // empty: hidden
+        const QByteArray km = "True";
+        const QByteArray miles = "False";
+        QTest::newRow("right") << km << " 100 km" << QPointF(8000, 4000) << " 110 km,  90" + kDeg;
+        QTest::newRow("above") << km << " 100 km" << QPointF(4000, 0) << " 110 km,  0" + kDeg;
+        QTest::newRow("below") << km << " 100 km" << QPointF(4000, 6000) << " 55 km,  180" + kDeg;
+        QTest::newRow("left, miles") << miles << " 100 miles" << QPointF(2000, 4000) << " 55 mi,  270" + kDeg;
+        QTest::newRow("north-east") << km << " 100 km" << QPointF(6000, 2000) << " 77.8 km,  45" + kDeg;
+        QTest::newRow("km cap") << km << " 19000 km" << QPointF(8000, 4000) << " 20000 km,  90" + kDeg;
+        QTest::newRow("mile cap") << miles << " 12000 miles" << QPointF(8000, 4000) << " 12430 mi,  90" + kDeg;
+        QTest::newRow("beyond the corner") << km << " 100 km" << QPointF(-10, -10) << QString();
     }
     void thePointerReadOutGivesDistanceAndBearing()
     {
@@ -555,10 +481,9 @@ private slots:
         QFETCH(QString, distance);
         QFETCH(QPointF, plot);
         QFETCH(QString, readout);
-        QFETCH(bool, visible);
         TestProgram program;
         program.presetSetting(RegistryKeys::ProgramPreferences, kRegistryString, "Metric", metric);
-        frmMain *main = startShowing(program, {kCentre}, QStringLiteral("ABC"));
+        frmMain *main = program.startShowing({kCentre});
         QVERIFY(main);
         main->txtDistance->setText(distance);
         frmDisplay *display = mapIt(program, main);
@@ -566,8 +491,8 @@ private slots:
 
         display->picRadar_MouseMove(Qt::NoButton, Qt::NoModifier, plot.x(), plot.y());
 
-        QCOMPARE(!display->lblMouseKm->isHidden(), visible);
-        if (visible)
+        QCOMPARE(display->lblMouseKm->isHidden(), readout.isEmpty());
+        if (!readout.isEmpty())
             QCOMPARE(display->lblMouseKm->text(), readout);
     }
 
@@ -575,9 +500,9 @@ private slots:
     {
         TestProgram program;
         program.presetSetting(RegistryKeys::ProgramPreferences, kRegistryString, "Metric", "True");
-        frmMain *main = startShowing(program, {kCentre}, QStringLiteral("ABC"));
+        frmMain *main = program.startShowing({kCentre});
         QVERIFY(main);
-        main->txtDistance->setText(QStringLiteral(" 100 km"));
+        main->txtDistance->setText(" 100 km");
         frmDisplay *display = mapIt(program, main);
         QVERIFY(display);
         const QSizeF size = display->picRadar->size();
@@ -585,48 +510,40 @@ private slots:
         // Three quarters across, a quarter down: (6000, 2000) in plot units.
         sendPointer(display->picRadar, QPointF(size.width() * 0.75, size.height() * 0.25));
 
-        QCOMPARE(display->lblMouseKm->text(), QStringLiteral(" 77.8 km,  45") + QChar(0xB0));
+        QCOMPARE(display->lblMouseKm->text(), " 77.8 km,  45" + kDeg);
     }
 
     void aMapItAfterTheRadarStillReadsThePointerWithItsOwnRange()
     {
         TestProgram program;
         program.presetSetting(RegistryKeys::ProgramPreferences, kRegistryString, "Metric", "True");
-        frmMain *main = startShowing(program, {kCentre}, QStringLiteral("ABC"));
+        frmMain *main = program.startShowing({kCentre});
         QVERIFY(main);
-        program.windows->distanceCircle()->txtRange->setText(QStringLiteral("500"));
-        main->txtDistance->setText(QStringLiteral(" 100 km"));
+        program.windows->distanceCircle()->txtRange->setText("500");
+        main->txtDistance->setText(" 100 km");
         frmDisplay *display = mapIt(program, main);
         QVERIFY(display);
 
         display->picRadar_MouseMove(Qt::NoButton, Qt::NoModifier, 8000, 4000);
-        QCOMPARE(display->lblMouseKm->text(), QStringLiteral(" 110 km,  90") + QChar(0xB0));
+        QCOMPARE(display->lblMouseKm->text(), " 110 km,  90" + kDeg);
 
         display->setUse(frmDisplay::Use::BeaconRadar);
         display->picRadar_MouseMove(Qt::NoButton, Qt::NoModifier, 8000, 4000);
-        QCOMPARE(display->lblMouseKm->text(), QStringLiteral(" 500 km,  90") + QChar(0xB0));
+        QCOMPARE(display->lblMouseKm->text(), " 500 km,  90" + kDeg);
     }
 
-    void exitReturnsToTheMainWindowWithMapItEnabled_data()
-    {
-        QTest::addColumn<bool>("byTitleBar");
-        QTest::newRow("exit button") << false;
-        QTest::newRow("title bar") << true;
-    }
+    void exitReturnsToTheMainWindowWithMapItEnabled_data() { closingRows(); }
     void exitReturnsToTheMainWindowWithMapItEnabled()
     {
         QFETCH(bool, byTitleBar);
         TestProgram program;
-        frmMain *main = startShowing(program, {kCentre}, QStringLiteral("ABC"));
+        frmMain *main = program.startShowing({kCentre});
         QVERIFY(main);
         frmDisplay *display = mapIt(program, main);
         QVERIFY(display);
         const QPointer<frmDisplay> first(display);
 
-        if (byTitleBar)
-            display->close();
-        else
-            QTest::mouseClick(display->cmdExit, Qt::LeftButton);
+        closeWindow(display, display->cmdExit, byTitleBar);
 
         QVERIFY(!program.windows->isDisplayLoaded());
         QVERIFY(!display->isVisible());
@@ -644,7 +561,7 @@ private slots:
     void exitFromTheRadarViewLeavesTheMainWindowAlone()
     {
         TestProgram program;
-        frmMain *main = startShowing(program, {kCentre}, QStringLiteral("ABC"));
+        frmMain *main = program.startShowing({kCentre});
         QVERIFY(main);
         frmDisplay *display = program.windows->display();
         display->setUse(frmDisplay::Use::BeaconRadar);
@@ -660,8 +577,7 @@ private slots:
     void toggleCallsHidesAndShowsTheRadarLabels()
     {
         TestProgram program;
-        frmMain *main = startShowing(program, {kCentre}, QStringLiteral("ABC"));
-        QVERIFY(main);
+        QVERIFY(program.startShowing({kCentre}));
         frmDisplay *display = program.windows->display();
         display->setUse(frmDisplay::Use::BeaconRadar);
         QList<QLabel *> labels{display->loadBeaconLabel(), display->loadBeaconLabel()};
@@ -669,24 +585,19 @@ private slots:
             label->show();
         program.state.RadarLabelCount = 2;
 
-        display->cmdToggle_Click();
-        QCOMPARE(program.state.BeaconLabelsHidden, 1);
-        for (QLabel *label : labels)
-            QVERIFY(label->isHidden());
-        QVERIFY(display->lblNDB[0]->isHidden());
-
-        display->cmdToggle_Click();
-        QCOMPARE(program.state.BeaconLabelsHidden, 0);
-        for (QLabel *label : labels)
-            QVERIFY(!label->isHidden());
-        QVERIFY(display->lblNDB[0]->isHidden());
+        for (int hidden : {1, 0}) {
+            display->cmdToggle_Click();
+            QCOMPARE(program.state.BeaconLabelsHidden, hidden);
+            for (QLabel *label : labels)
+                QCOMPARE(label->isHidden(), hidden == 1);
+            QVERIFY(display->lblNDB[0]->isHidden());
+        }
     }
 
     void toggleCallsWithMoreCountedThanLoadedTouchesOnlyTheLoaded()
     {
         TestProgram program;
-        frmMain *main = startShowing(program, {kCentre}, QStringLiteral("ABC"));
-        QVERIFY(main);
+        QVERIFY(program.startShowing({kCentre}));
         frmDisplay *display = program.windows->display();
         QLabel *label = display->loadBeaconLabel();
         label->show();
@@ -700,52 +611,31 @@ private slots:
 
     // ---- help viewer ----
 
-    void helpShowsTheFoldersPageInPlaceOfTheMainWindow()
-    {
-        TestProgram program;
-        program.write(QStringLiteral("help.htm"), "<html><body><p>Folder page 4711</p></body></html>");
-        frmMain *main = startShowing(program, {kCentre}, QStringLiteral("ABC"));
-        QVERIFY(main);
-        QVERIFY(main->mnuCnts->isEnabled());
-
-        main->mnuCnts->trigger();
-
-        QVERIFY(program.windows->isBrowserLoaded());
-        frmBrowser *browser = program.windows->browser();
-        QVERIFY(browser->isVisible());
-        QVERIFY(!main->isVisible());
-        QCOMPARE(browser->windowTitle(), QStringLiteral("QERN Help"));
-        QCOMPARE(program.state.BrowserTitle, QStringLiteral("QERN Help"));
-        QCOMPARE(program.state.BrowserURL, program.path(QStringLiteral("help.htm")));
-        QCOMPARE(browser->brwWebBrowser->source(), QUrl::fromLocalFile(program.path(QStringLiteral("help.htm"))));
-        QVERIFY(browser->brwWebBrowser->toPlainText().contains(QStringLiteral("Folder page 4711")));
-        QVERIFY(program.boxes.shown.isEmpty());
-    }
-
-    void helpOpensEveryTimeAndCloseReturnsToTheIdentBox_data()
-    {
-        QTest::addColumn<bool>("byTitleBar");
-        QTest::newRow("close button") << false;
-        QTest::newRow("title bar") << true;
-    }
-    void helpOpensEveryTimeAndCloseReturnsToTheIdentBox()
+    void helpShowsTheFoldersPageEachTimeAndClosingReturnsToTheIdentBox_data() { closingRows(); }
+    void helpShowsTheFoldersPageEachTimeAndClosingReturnsToTheIdentBox()
     {
         QFETCH(bool, byTitleBar);
         TestProgram program;
-        program.write(QStringLiteral("help.htm"), "<html><body><p>Folder page 4711</p></body></html>");
-        frmMain *main = startShowing(program, {kCentre}, QStringLiteral("ABC"));
+        program.write("help.htm", "<html><body><p>Folder page 4711</p></body></html>");
+        frmMain *main = program.startShowing({kCentre});
         QVERIFY(main);
+        QVERIFY(main->mnuCnts->isEnabled());
 
         for (int opening = 1; opening <= 2; ++opening) {
             main->txtCoverage->setFocus();
             main->mnuCnts->trigger();
-            frmBrowser *browser = program.windows->browser();
-            QVERIFY(browser->brwWebBrowser->toPlainText().contains(QStringLiteral("Folder page 4711")));
 
-            if (byTitleBar)
-                browser->close();
-            else
-                QTest::mouseClick(browser->cmdClose, Qt::LeftButton);
+            QVERIFY(program.windows->isBrowserLoaded());
+            frmBrowser *browser = program.windows->browser();
+            QVERIFY(browser->isVisible());
+            QVERIFY(!main->isVisible());
+            QCOMPARE(browser->windowTitle(), "QERN Help");
+            QCOMPARE(program.state.BrowserTitle, "QERN Help");
+            QCOMPARE(program.state.BrowserURL, program.path("help.htm"));
+            QCOMPARE(browser->brwWebBrowser->source(), QUrl::fromLocalFile(program.path("help.htm")));
+            QVERIFY(browser->brwWebBrowser->toPlainText().contains("Folder page 4711"));
+
+            closeWindow(browser, browser->cmdClose, byTitleBar);
 
             QVERIFY2(!program.windows->isBrowserLoaded(), qPrintable(QString::number(opening)));
             QVERIFY(!browser->isVisible());
@@ -753,35 +643,36 @@ private slots:
             QCOMPARE(main->focusWidget(), main->txtIdent);
             deleteUnloadedWindows();
         }
+        QVERIFY(program.boxes.shown.isEmpty());
     }
 
     void aMissingHelpPageSaysSoInTheViewer()
     {
         TestProgram program;
-        frmMain *main = startShowing(program, {kCentre}, QStringLiteral("ABC"));
+        frmMain *main = program.startShowing({kCentre});
         QVERIFY(main);
-        program.remove(QStringLiteral("help.htm"));
+        program.remove("help.htm");
 
         main->mnuCnts->trigger();
 
         frmBrowser *browser = program.windows->browser();
         QVERIFY(browser->isVisible());
-        QVERIFY(browser->brwWebBrowser->toPlainText().contains(QStringLiteral("cannot be displayed")));
-        QVERIFY(browser->brwWebBrowser->toPlainText().contains(program.path(QStringLiteral("help.htm"))));
+        QVERIFY(browser->brwWebBrowser->toPlainText().contains("cannot be displayed"));
+        QVERIFY(browser->brwWebBrowser->toPlainText().contains(program.path("help.htm")));
         QVERIFY(program.boxes.shown.isEmpty());
-        QVERIFY(!QFile::exists(program.path(QStringLiteral("help.htm"))));
+        QVERIFY(!program.exists("help.htm"));
     }
 
     void aViewerOpenedForAnotherPageClosesWithoutTheMainWindow()
     {
         TestProgram program;
-        frmMain *main = startShowing(program, {kCentre}, QStringLiteral("ABC"));
+        frmMain *main = program.startShowing({kCentre});
         QVERIFY(main);
         main->hide();
-        program.state.BrowserTitle = QStringLiteral("Some other page");
-        program.state.BrowserURL = program.path(QStringLiteral("other.htm"));
+        program.state.BrowserTitle = "Some other page";
+        program.state.BrowserURL = program.path("other.htm");
         frmBrowser *browser = program.windows->browser();
-        QCOMPARE(browser->windowTitle(), QStringLiteral("Some other page"));
+        QCOMPARE(browser->windowTitle(), "Some other page");
 
         browser->cmdClose_Click();
 
@@ -794,14 +685,14 @@ private slots:
         TestProgram program;
         QFile shipped(QStringLiteral(QERN_SOURCE_DATA_DIR "/help.htm"));
         QVERIFY(shipped.open(QIODevice::ReadOnly));
-        program.write(QStringLiteral("help.htm"), shipped.readAll());
-        frmMain *main = startShowing(program, {kCentre}, QStringLiteral("ABC"));
+        program.write("help.htm", shipped.readAll());
+        frmMain *main = program.startShowing({kCentre});
         QVERIFY(main);
 
         main->mnuCnts->trigger();
 
         QTextBrowser *page = program.windows->browser()->brwWebBrowser;
-        QCOMPARE(page->documentTitle(), QStringLiteral("QERN Help"));
+        QCOMPARE(page->documentTitle(), "QERN Help");
         const QString text = page->toPlainText();
         for (const char *topic : {"Looking up a beacon", "Nearby beacons", "The map", "Logging a reception",
                                   "Viewing and correcting your logs", "Preferences", "The files", "ndb.dat",

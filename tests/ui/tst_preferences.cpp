@@ -4,9 +4,6 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -22,10 +19,8 @@ using namespace qern::test;
 
 namespace {
 
-QByteArray stored(TestProgram &program, const char *key, const char *name)
-{
-    return RegistryStore(program.settingsPath()).GetRegistryValue(key, name);
-}
+constexpr const char *kLocations = RegistryKeys::ListeningLocations;
+constexpr const char *kProgram = RegistryKeys::ProgramPreferences;
 
 } // namespace
 
@@ -36,31 +31,27 @@ private slots:
     void theLoaderFillsThePreferencesWindow()
     {
         TestProgram program;
-        program.writeBeacons({Beacon()});
-        program.presetSetting(RegistryKeys::ProgramPreferences, kRegistryString, "Metric", "True");
-        program.presetSetting(RegistryKeys::ProgramPreferences, kRegistryNumber, "DistanceFilter", "150");
-        program.presetSetting(RegistryKeys::ProgramPreferences, kRegistryNumber, "ShowRivers", "1");
-        program.presetSetting(RegistryKeys::ProgramPreferences, kRegistryString, "DXLoggerSignature", "XYZ");
-        {
-            RegistryStore preset(program.settingsPath());
-            QVERIFY(preset.DeleteRegistryValue(RegistryKeys::ListeningLocations, "Location(5)"));
-        }
-        program.startToMain();
+        program.presetSetting(kProgram, kRegistryString, "Metric", "True");
+        program.presetSetting(kProgram, kRegistryNumber, "DistanceFilter", "150");
+        program.presetSetting(kProgram, kRegistryNumber, "ShowRivers", "1");
+        program.presetSetting(kProgram, kRegistryString, "DXLoggerSignature", "XYZ");
+        program.presetRemoved(kLocations, "Location(5)");
+        QVERIFY(program.startWith({Beacon()}));
         frmLocation *preferences = program.windows->location();
 
         QCOMPARE(preferences->cmbListeningLocation->count(), 16);
-        QCOMPARE(preferences->cmbListeningLocation->itemText(0), QStringLiteral("Location 1"));
-        QCOMPARE(preferences->cmbListeningLocation->itemText(5), QStringLiteral("Empty"));
+        QCOMPARE(preferences->cmbListeningLocation->itemText(0), "Location 1");
+        QCOMPARE(preferences->cmbListeningLocation->itemText(5), "Empty");
         QVERIFY(preferences->optMetric->isChecked());
         QVERIFY(!preferences->optImperial->isChecked());
-        QCOMPARE(preferences->txtDistanceFilter->text(), QStringLiteral("150"));
+        QCOMPARE(preferences->txtDistanceFilter->text(), "150");
         QCOMPARE(program.state.DistanceFilterValue, 150);
         QVERIFY(preferences->chkRivers->isChecked());
         QVERIFY(!preferences->chkLakes->isChecked());
         QCOMPARE(preferences->HScroll2->value(), 1);
-        QCOMPARE(preferences->txtDXLogger->text(), QStringLiteral("XYZ"));
-        QCOMPARE(program.state.LocationLon[15], QByteArray("08000000W"));
-        QCOMPARE(program.state.LocationLocator, QByteArray("FN03aa"));
+        QCOMPARE(preferences->txtDXLogger->text(), "XYZ");
+        QCOMPARE(program.state.LocationLon[15], "08000000W");
+        QCOMPARE(program.state.LocationLocator, "FN03aa");
         QVERIFY(!preferences->isVisible());
     }
 
@@ -74,9 +65,8 @@ private slots:
     {
         QFETCH(QByteArray, metric);
         TestProgram program;
-        program.writeBeacons({Beacon()});
-        program.presetSetting(RegistryKeys::ProgramPreferences, kRegistryString, "Metric", metric);
-        program.startToMain();
+        program.presetSetting(kProgram, kRegistryString, "Metric", metric);
+        QVERIFY(program.startWith({Beacon()}));
         QVERIFY(program.windows->location()->optImperial->isChecked());
         QVERIFY(!program.windows->location()->optMetric->isChecked());
     }
@@ -84,36 +74,32 @@ private slots:
     void aLocationIndexOutOfRangeIsReportedAndKept()
     {
         TestProgram program;
-        program.writeBeacons({Beacon()});
-        program.presetSetting(RegistryKeys::ListeningLocations, kRegistryNumber, "ListeningLocation", "20");
-        frmMain *main = program.startToMain();
+        program.presetSetting(kLocations, kRegistryNumber, "ListeningLocation", "20");
+        frmMain *main = program.startWith({Beacon()});
         QVERIFY(main);
 
-        QVERIFY(program.boxes.texts().contains(QStringLiteral("Subscript out of range")));
-        const qsizetype at = program.boxes.texts().indexOf(QStringLiteral("Subscript out of range"));
-        QCOMPARE(program.boxes.shown[at].title, QStringLiteral("QERN"));
+        QVERIFY(program.boxes.summary().contains("QERN: Subscript out of range"));
         QCOMPARE(program.state.CurrentLocationIndex, 0);
-        QCOMPARE(main->windowTitle(), QStringLiteral("QERN v6.2 - Location 1"));
+        QCOMPARE(main->windowTitle(), "QERN v6.2 - Location 1");
     }
 
     void thePortsFoundFillThePortList_data()
     {
         QTest::addColumn<QStringList>("ports");
-        QTest::newRow("none") << QStringList();
-        QTest::newRow("two") << QStringList{QStringLiteral("ttyS0"), QStringLiteral("ttyUSB0")};
-        QTest::newRow("five") << QStringList{QStringLiteral("ttyS0"), QStringLiteral("ttyS1"), QStringLiteral("ttyS2"),
-                                             QStringLiteral("ttyS3"), QStringLiteral("ttyUSB0")};
+        QTest::addColumn<int>("offered");
+        QTest::newRow("none") << QStringList() << 0;
+        QTest::newRow("two") << QStringList{"ttyS0", "ttyUSB0"} << 2;
+        QTest::newRow("five: four numbers") << QStringList{"ttyS0", "ttyS1", "ttyS2", "ttyS3", "ttyUSB0"} << 4;
     }
     void thePortsFoundFillThePortList()
     {
         QFETCH(QStringList, ports);
+        QFETCH(int, offered);
         TestProgram program;
-        program.writeBeacons({Beacon()});
         program.ports = ports;
-        frmMain *main = program.startToMain();
+        frmMain *main = program.startWith({Beacon()});
         QVERIFY(main);
         frmLocation *preferences = program.windows->location();
-        const int offered = static_cast<int>(std::min<qsizetype>(ports.size(), 4));
 
         // Saving loads again: every port is still listed once.
         preferences->cmdExit_Click();
@@ -123,21 +109,20 @@ private slots:
             QCOMPARE(preferences->cmbPort->itemText(i), QString::number(i + 1));
         QCOMPARE(program.state.GpsPortFound, offered > 0);
         QCOMPARE(preferences->tabPreferences1->isTabEnabled(2), offered > 0);
-        QCOMPARE(preferences->tabPreferences1->tabText(2), QStringLiteral("GPS Setup"));
+        QCOMPARE(preferences->tabPreferences1->tabText(2), "GPS Setup");
         QCOMPARE(main->commands().isArmed(main->mnuDynamic), offered > 0);
         if (offered > 0) {
             QCOMPARE(preferences->cmbPort->currentIndex(), 0);
             QCOMPARE(preferences->lblPortName->text(), ports[0]);
             QCOMPARE(preferences->cmbSpeed->count(), 7);
-            QCOMPARE(preferences->cmbParity->itemText(3), QStringLiteral("N,8,1"));
+            QCOMPARE(preferences->cmbParity->itemText(3), "N,8,1");
         }
     }
 
     void setAsDefaultStoresTheWindowAndLoadsItAgain()
     {
         TestProgram program;
-        program.writeBeacons({Beacon()});
-        frmMain *main = program.startToMain();
+        frmMain *main = program.startWith({Beacon()});
         QVERIFY(main);
         main->mnuPreferences_Click();
         frmLocation *preferences = program.windows->location();
@@ -145,11 +130,11 @@ private slots:
 
         preferences->cmbListeningLocation->setCurrentIndex(3);
         preferences->cmbListeningLocation_Click(3);
-        preferences->cmbListeningLocation->setEditText(QStringLiteral("Home"));
-        preferences->txtLatitude->setText(QStringLiteral("451500N"));
-        preferences->txtLongitude->setText(QStringLiteral("0753000W"));
-        preferences->txtDistanceFilter->setText(QStringLiteral("151.5"));
-        preferences->txtDXLogger->setText(QStringLiteral("ABC1"));
+        preferences->cmbListeningLocation->setEditText("Home");
+        preferences->txtLatitude->setText("451500N");
+        preferences->txtLongitude->setText("0753000W");
+        preferences->txtDistanceFilter->setText("151.5");
+        preferences->txtDXLogger->setText("ABC1");
         preferences->optMetric->setChecked(true);
         preferences->chkIslands->setChecked(true);
         preferences->LocatorCalculate();
@@ -157,87 +142,71 @@ private slots:
 
         QTest::mouseClick(preferences->cmdExit, Qt::LeftButton);
 
-        QCOMPARE(stored(program, RegistryKeys::ListeningLocations, "Location(3)"), QByteArray("Home"));
-        QCOMPARE(stored(program, RegistryKeys::ListeningLocations, "Lat(3)"), QByteArray("451500N"));
-        QCOMPARE(stored(program, RegistryKeys::ListeningLocations, "Lon(3)"), QByteArray("0753000W"));
-        QCOMPARE(stored(program, RegistryKeys::ListeningLocations, "ListeningLocation"), QByteArray("3"));
-        QCOMPARE(stored(program, RegistryKeys::ProgramPreferences, "DistanceFilter"), QByteArray("152"));
-        QCOMPARE(stored(program, RegistryKeys::ProgramPreferences, "DXLoggerSignature"), QByteArray("ABC1"));
-        QCOMPARE(stored(program, RegistryKeys::ProgramPreferences, "Metric"), QByteArray("True"));
-        QCOMPARE(stored(program, RegistryKeys::ProgramPreferences, "ShowIslands"), QByteArray("1"));
-        QCOMPARE(stored(program, RegistryKeys::ProgramPreferences, "DistanceFilterEnable"), QByteArray(" 0"));
+        const QList<QByteArray> stored = {
+            program.stored(kLocations, "Location(3)"),     program.stored(kLocations, "Lat(3)"),
+            program.stored(kLocations, "Lon(3)"),          program.stored(kLocations, "ListeningLocation"),
+            program.stored(kProgram, "DistanceFilter"),    program.stored(kProgram, "DXLoggerSignature"),
+            program.stored(kProgram, "Metric"),            program.stored(kProgram, "ShowIslands"),
+            program.stored(kProgram, "DistanceFilterEnable")};
+        QCOMPARE(stored, QList<QByteArray>({"Home", "451500N", "0753000W", "3", "152", "ABC1", "True", "1", " 0"}));
         // The list was refilled and the location selected again.
         QCOMPARE(preferences->cmbListeningLocation->count(), 16);
         QCOMPARE(preferences->cmbListeningLocation->currentIndex(), 3);
-        QCOMPARE(preferences->cmbListeningLocation->currentText(), QStringLiteral("Home"));
+        QCOMPARE(preferences->cmbListeningLocation->currentText(), "Home");
         QCOMPARE(program.state.CurrentLocationIndex, 3);
-        QCOMPARE(preferences->txtDistanceFilter->text(), QStringLiteral("152"));
+        QCOMPARE(preferences->txtDistanceFilter->text(), "152");
         QVERIFY(preferences->isVisible());
 
         preferences->close(); // the title bar does what "Exit" does
         QVERIFY(!preferences->isVisible());
         QVERIFY(main->isEnabled());
-        QCOMPARE(main->windowTitle(), QStringLiteral("QERN v6.2 - Home"));
+        QCOMPARE(main->windowTitle(), "QERN v6.2 - Home");
     }
 
+    void typedCoordinatesWorkOutTheLocatorAndNearestStation_data()
+    {
+        QTest::addColumn<QString>("latitude");
+        QTest::addColumn<QString>("longitude");
+        QTest::addColumn<QString>("locator"); // empty: the coordinates cannot be set
+        QTest::newRow("valid") << "430000N" << "0800000W" << "FN03aa";
+        QTest::newRow("incomplete") << "4300" << "0800000W" << "";
+        QTest::newRow("minutes past 59") << "436000N" << "0800000W" << "";
+        QTest::newRow("wrong letter") << "430000N" << "0800000N" << "";
+        QTest::newRow("beyond the pole") << "910000N" << "0800000W" << "";
+    }
     void typedCoordinatesWorkOutTheLocatorAndNearestStation()
     {
+        QFETCH(QString, latitude);
+        QFETCH(QString, longitude);
+        QFETCH(QString, locator);
         TestProgram program;
-        program.writeBeacons({Beacon()});
-        program.startToMain();
+        QVERIFY(program.startWith({Beacon()}));
         frmLocation *preferences = program.windows->location();
         preferences->showForm();
 
         preferences->txtLatitude->clear();
-        QTest::keyClicks(preferences->txtLatitude, QStringLiteral("430000N"));
+        QTest::keyClicks(preferences->txtLatitude, latitude);
         preferences->txtLongitude->clear();
-        QTest::keyClicks(preferences->txtLongitude, QStringLiteral("0800000W"));
+        QTest::keyClicks(preferences->txtLongitude, longitude);
 
-        QCOMPARE(preferences->txtLocator->text(), QStringLiteral("FN03aa"));
-        QVERIFY(!preferences->lblClosestMetar->text().isEmpty());
-        QVERIFY(preferences->cmdExit->isEnabled());
-    }
-
-    void incompleteOrWrongCoordinatesCannotBeSet_data()
-    {
-        QTest::addColumn<QString>("latitude");
-        QTest::addColumn<QString>("longitude");
-        QTest::newRow("incomplete") << QStringLiteral("4300") << QStringLiteral("0800000W");
-        QTest::newRow("minutes past 59") << QStringLiteral("436000N") << QStringLiteral("0800000W");
-        QTest::newRow("wrong letter") << QStringLiteral("430000N") << QStringLiteral("0800000N");
-        QTest::newRow("beyond the pole") << QStringLiteral("910000N") << QStringLiteral("0800000W");
-    }
-    void incompleteOrWrongCoordinatesCannotBeSet()
-    {
-        QFETCH(QString, latitude);
-        QFETCH(QString, longitude);
-        TestProgram program;
-        program.writeBeacons({Beacon()});
-        program.startToMain();
-        frmLocation *preferences = program.windows->location();
-        preferences->showForm();
-
-        preferences->txtLatitude->setText(latitude);
-        preferences->txtLongitude->setText(longitude);
-        preferences->LocatorCalculate();
-
-        QVERIFY(!preferences->cmdExit->isEnabled());
-        QCOMPARE(preferences->txtLocator->text(), QString());
-        QCOMPARE(preferences->lblClosestMetar->text(), QString());
+        QCOMPARE(preferences->txtLatitude->text(), latitude);
+        QCOMPARE(preferences->txtLongitude->text(), longitude);
+        QCOMPARE(preferences->txtLocator->text(), locator);
+        QCOMPARE(preferences->lblClosestMetar->text().isEmpty(), locator.isEmpty());
+        QCOMPARE(preferences->cmdExit->isEnabled(), !locator.isEmpty());
     }
 
     void theRadarWindowHoldsItsSettingsAndSavesThem()
     {
         TestProgram program;
-        program.writeBeacons({Beacon()});
-        frmMain *main = program.startToMain();
+        frmMain *main = program.startWith({Beacon()});
         QVERIFY(main);
         frmDistanceCircle *radar = program.windows->distanceCircle();
         QVERIFY(radar->chkLakes->isChecked());
         QVERIFY(radar->chkShowNavtex->isChecked());
         QVERIFY(!radar->chkShowAll->isChecked());
         QCOMPARE(radar->HSDetail->value(), 1);
-        QVERIFY(radar->txtBeaconRadar->text().endsWith(QStringLiteral("/radar.txt")));
+        QVERIFY(radar->txtBeaconRadar->text().endsWith("/radar.txt"));
 
         main->mnuDistanceCircle_Click();
         QVERIFY(radar->isVisible());
@@ -246,15 +215,15 @@ private slots:
         radar->chkRivers->setChecked(true);
         radar->chkLakes->setChecked(false);
         radar->HSDetail->setValue(4);
-        radar->txtBeaconRadar->setText(QStringLiteral("/tmp/beacons/radar list.txt"));
+        radar->txtBeaconRadar->setText("/tmp/beacons/radar list.txt");
         QTest::mouseClick(radar->cmdSavePrefs, Qt::LeftButton);
 
-        QCOMPARE(stored(program, RegistryKeys::RadarPreferences, "RadarRivers"), QByteArray("1"));
-        QCOMPARE(stored(program, RegistryKeys::RadarPreferences, "RadarLakes"), QByteArray("0"));
-        QCOMPARE(stored(program, RegistryKeys::RadarPreferences, "RadarDetail"), QByteArray("4"));
-        QCOMPARE(stored(program, RegistryKeys::RadarPreferences, "RadarNavtex"), QByteArray("1"));
-        QCOMPARE(stored(program, RegistryKeys::FilePath, "BeaconRadarPath"),
-                 QByteArray("/tmp/beacons/radar list.txt"));
+        const char *key = RegistryKeys::RadarPreferences;
+        QCOMPARE(program.stored(key, "RadarRivers"), "1");
+        QCOMPARE(program.stored(key, "RadarLakes"), "0");
+        QCOMPARE(program.stored(key, "RadarDetail"), "4");
+        QCOMPARE(program.stored(key, "RadarNavtex"), "1");
+        QCOMPARE(program.stored(RegistryKeys::FilePath, "BeaconRadarPath"), "/tmp/beacons/radar list.txt");
 
         QTest::mouseClick(radar->cmdExit, Qt::LeftButton);
         QVERIFY(!radar->isVisible());
@@ -264,14 +233,9 @@ private slots:
     void theReportWindowListsTheLocations()
     {
         TestProgram program;
-        program.writeBeacons({Beacon()});
-        program.presetSetting(RegistryKeys::ProgramPreferences, kRegistryString, "ListeningReportDefaultLocation",
-                              " 4");
-        {
-            RegistryStore preset(program.settingsPath());
-            QVERIFY(preset.DeleteRegistryValue(RegistryKeys::ListeningLocations, "Location(7)"));
-        }
-        frmMain *main = program.startToMain();
+        program.presetSetting(kProgram, kRegistryString, "ListeningReportDefaultLocation", " 4");
+        program.presetRemoved(kLocations, "Location(7)");
+        frmMain *main = program.startWith({Beacon()});
         QVERIFY(main);
         frmListeningReports *reports = program.windows->listeningReports();
         QCOMPARE(reports->cmbListeningLocation->count(), 0);
@@ -280,8 +244,8 @@ private slots:
 
         QVERIFY(!main->isEnabled());
         QCOMPARE(reports->cmbListeningLocation->count(), 16);
-        QCOMPARE(reports->cmbListeningLocation->itemText(7), QStringLiteral("Empty"));
-        QCOMPARE(reports->cmbListeningLocation->itemText(8), QStringLiteral("Location 9"));
+        QCOMPARE(reports->cmbListeningLocation->itemText(7), "Empty");
+        QCOMPARE(reports->cmbListeningLocation->itemText(8), "Location 9");
         QCOMPARE(reports->cmbListeningLocation->currentIndex(), 4);
         QVERIFY(reports->cmdCreate->isEnabled());
 
