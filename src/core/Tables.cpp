@@ -95,6 +95,22 @@ FileLookup lookupInFile(const QString &path, QByteArrayView code)
     return lookup;
 }
 
+// Both tables are lines of three quoted fields, read up to their capacity.
+template <typename Table>
+FileError loadThreeFieldTable(const QString &path, Table *table, qsizetype capacity)
+{
+    TextOrError file = readTable(path);
+    if (file.error.failed())
+        return file.error;
+    table->rows.clear();
+    CsvFieldReader reader(std::move(file.content));
+    while (!reader.atEnd() && table->rows.size() < capacity) {
+        auto line = nextTriple(reader);
+        table->rows.append({std::move(line[0]), std::move(line[1]), std::move(line[2])});
+    }
+    return {};
+}
+
 } // namespace
 
 CsvFieldReader::CsvFieldReader(QByteArray content) : m_content(std::move(content)) {}
@@ -164,30 +180,12 @@ void CsvFieldReader::skipSeparatorAfterItem()
 
 FileError loadCountryTable(const QString &path, CountryTable *table)
 {
-    TextOrError file = readTable(path);
-    if (file.error.failed())
-        return file.error;
-    table->rows.clear();
-    CsvFieldReader reader(std::move(file.content));
-    while (!reader.atEnd() && table->rows.size() < kCountryTableRows) {
-        auto line = nextTriple(reader);
-        table->rows.append({std::move(line[0]), std::move(line[1]), std::move(line[2])});
-    }
-    return {};
+    return loadThreeFieldTable(path, table, kCountryTableRows);
 }
 
 FileError loadStateTable(const QString &path, StateTable *table)
 {
-    TextOrError file = readTable(path);
-    if (file.error.failed())
-        return file.error;
-    table->rows.clear();
-    CsvFieldReader reader(std::move(file.content));
-    while (!reader.atEnd() && table->rows.size() < kStateTableRows) {
-        auto line = nextTriple(reader);
-        table->rows.append({std::move(line[0]), std::move(line[1]), std::move(line[2])});
-    }
-    return {};
+    return loadThreeFieldTable(path, table, kStateTableRows);
 }
 
 QByteArray FindCountryName(const CountryTable &table, QByteArrayView code)
