@@ -77,8 +77,7 @@ TEST_F(BackupSetTest, EachChoiceWritesItsCopiesAndItsLines)
 {
     writeData("now");
     const struct { bool logbooks, session, preferences; QStringList lines, copies; } cases[] = {
-        {false, false, false, {}, {}},
-        {false, false, true, {"Registry Backed Up"}, {"Reg.bak"}},
+        {false, false, false, {}, {}}, {false, false, true, {"Registry Backed Up"}, {"Reg.bak"}},
         {false, true, false, {"CLE/Session File - Backed Up", "Master Database - Backed Up"}, {"cle.bak", "ndb.bak"}},
     };
     for (const auto &c : cases) {

@@ -121,8 +121,8 @@ TEST(BeaconDatabase, WalksEveryRecordInOrderAndStopsWhenAsked)
 TEST(BeaconDatabase, ValidFrequencyIsAboveZeroAndBelow4500)
 {
     const struct { const char *frequency; bool valid; } cases[] = {
-        {"338", true},     {"4499.9", true}, {"0.1", true},  {"1", true},  {"0", false},     {"", false},
-        {"ABC", false},    {"4500", false},  {"4500.1", false}, {"9999", false}, {"-5", false}, {"338kHz", true},
+        {"338", true}, {"4499.9", true}, {"0.1", true}, {"1", true}, {"0", false}, {"", false},
+        {"ABC", false}, {"4500", false}, {"4500.1", false}, {"9999", false}, {"-5", false}, {"338kHz", true},
     };
     for (const auto &c : cases)
         EXPECT_EQ(isValidFrequency(tuned("ABC", c.frequency)), c.valid) << c.frequency;
@@ -164,8 +164,7 @@ TEST(IntegrityCheck, MissingOrEmptyDatabaseIsConsistentOnlyWhenNothingWasCounted
         IntegrityVerdict verdict;
         qint64 count;
     } cases[] = {
-        {false, 0, IntegrityVerdict::Ok, 0},
-        {false, 1, IntegrityVerdict::RecordsMismatched, 1},
+        {false, 0, IntegrityVerdict::Ok, 0}, {false, 1, IntegrityVerdict::RecordsMismatched, 1},
         {false, 40000, IntegrityVerdict::RecordsMismatched, 40000}, // the earlier count is kept
         {true, 7, IntegrityVerdict::Ok, 0},
     };

@@ -117,7 +117,7 @@ TEST_F(BeaconDisplayTest, StateNameIsLookedUpInUpperCaseForTheBeaconsCountry)
 {
     const struct { QByteArray country, state, location; } cases[] = {
         {"CAN", "ON", "Port Eden, Ontario"}, {"CAN", "on", "Port Eden, Ontario"}, {"CAN", "", "Port Eden"},
-        {"CAN", "ZZ", "Port Eden"},          {"USA", "WA", "Port Eden, Washington"},
+        {"CAN", "ZZ", "Port Eden"}, {"USA", "WA", "Port Eden, Washington"},
     };
     for (const auto &c : cases)
         EXPECT_EQ(show({.country = c.country, .state = c.state}).txtLocation, c.location) << c.state.toStdString();
@@ -286,8 +286,8 @@ TEST(LoggedDateText, FormatsValidDatesAndShowsOthersAsStored)
     const struct { QByteArray date, shown; } cases[] = {
         {"20261207", "07-Dec-2026"}, {"20240229", "29-Feb-2024"}, {"19990101", "01-Jan-1999"},
         {" 20260515 ", "15-May-2026"}, {"20230229", "20230229"}, // no such day
-        {"20261301", "20261301"},    {"2026120", "2026120"},     {"2026-12-07", "2026-12-07"},
-        {"00001207", "00001207"},    {"", "unknown date"},       {"        ", "unknown date"},
+        {"20261301", "20261301"}, {"2026120", "2026120"}, {"2026-12-07", "2026-12-07"},
+        {"00001207", "00001207"}, {"", "unknown date"}, {"        ", "unknown date"},
     };
     for (const auto &c : cases)
         EXPECT_EQ(loggedDateText(c.date), c.shown) << c.date.toStdString();

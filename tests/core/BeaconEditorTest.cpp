@@ -76,7 +76,7 @@ TEST(BeaconEditor, CountryBoxStandsForACode)
 {
     const struct { QByteArray text; std::optional<QByteArray> code; } cases[] = {
         {"Canada", QByteArray("CAN")}, {"canada", QByteArray("CAN")}, {" Canada ", QByteArray("CAN")},
-        {"can", QByteArray("CAN")},    {"USA", QByteArray("USA")},    {"", QByteArray("")},
+        {"can", QByteArray("CAN")}, {"USA", QByteArray("USA")}, {"", QByteArray("")},
         {"  ", QByteArray("")},        {"ZZ", QByteArray("ZZ")}, // unknown, but a code: kept as typed
         {"zzz", QByteArray("zzz")},    {"Atlantis", std::nullopt}, // unknown and too long for a code
     };
@@ -89,10 +89,9 @@ TEST(BeaconEditor, StateBoxStandsForACodeOfTheBeaconsCountryFirst)
     const struct { QByteArray text; QByteArray country; std::optional<QByteArray> code; } cases[] = {
         {"Ontario", "CAN", QByteArray("ON")},
         {"ontario", "USA", QByteArray("ON")}, // a name of another country still names its code
-        {"on", "CAN", QByteArray("ON")},       {"Washington", "USA", QByteArray("WA")},
+        {"on", "CAN", QByteArray("ON")}, {"Washington", "USA", QByteArray("WA")},
         {"Western Australia", "AUS", QByteArray("WA")}, {"wa", "AUS", QByteArray("WA")},
-        {"", "CAN", QByteArray("")},           {"Q", "CAN", QByteArray("Q")},
-        {"Nowhere", "CAN", std::nullopt},
+        {"", "CAN", QByteArray("")}, {"Q", "CAN", QByteArray("Q")}, {"Nowhere", "CAN", std::nullopt},
     };
     for (const auto &c : cases)
         EXPECT_EQ(stateCodeFor(c.text, c.country, sampleStates()), c.code) << c.text.constData();
@@ -145,7 +144,7 @@ TEST(BeaconEditor, FrequencyMustPassTheIntegrityCheckAsStored)
     DataFolder t;
     t.writeDatabase({stored("AAA", "200")});
     const struct { QByteArray frequency; bool accepted; } cases[] = {
-        {"338", true},     {"4499.9", true}, {"0.5", true},  {"0", false},        {"", false},
+        {"338", true}, {"4499.9", true}, {"0.5", true}, {"0", false}, {"", false},
         {"abc", false},    {"4500", false},  {"-3", false},  {"1234567", false}, // cut to 123456
         {"4499.999", true}, // cut to 4499.9
     };

@@ -122,8 +122,8 @@ TEST(MakeLogFileName, NamesTheLogbookOfALocation)
 TEST(StripSemicolonSuffix, RemovesTheDuplicateMarker)
 {
     const struct { const char *ident, *stripped; } cases[] = {
-        {"NDB;2", "NDB"}, {"AB;12", "AB"}, {";", ""},       {"AB;", "AB"},      {"ABC", "ABC"},
-        {"", ""},         {"A;B;3", "A;B"}, {"AB;X", "AB;X"}, {"AB;1X", "AB;1X"},
+        {"NDB;2", "NDB"}, {"AB;12", "AB"}, {";", ""}, {"AB;", "AB"}, {"ABC", "ABC"},
+        {"", ""}, {"A;B;3", "A;B"}, {"AB;X", "AB;X"}, {"AB;1X", "AB;1X"},
     };
     for (const auto &c : cases)
         EXPECT_EQ(StripSemicolonSuffix(c.ident), QByteArray(c.stripped)) << c.ident;

@@ -189,9 +189,7 @@ TEST_F(Sort, ProgressIsReportedAtEveryTenthPercentOfEachPass)
     const struct { int records; QList<qint64> perPass; } cases[] = {
         {20, {2, 4, 6, 8, 10, 12, 14, 16, 18}},
         // 1/7 rounds to 14 %, 3/7 to 43 %, 5/7 to 71 %: none is a multiple of 10.
-        {7, {}},
-        {3, {}},
-        {1, {}},
+        {7, {}}, {3, {}}, {1, {}},
     };
     for (const auto &c : cases) {
         t.write("ndb.dat", generatedDatabase(c.records, 6));

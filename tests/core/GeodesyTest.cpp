@@ -88,8 +88,7 @@ TEST(ComputeQTHDegrees, ReadsDegreesMinutesSecondsAndACapitalHemisphere)
 {
     const struct { const char *lat, *lon; double latDeg, lonDeg; } cases[] = {
         {"430000N", "08000000W", 43, -80},     // first-run texts: extra digit ignored
-        {"430000N", "0800000W", 43, -80},
-        {"451500S", "0753036E", -45.25, 75.51},
+        {"430000N", "0800000W", 43, -80}, {"451500S", "0753036E", -45.25, 75.51},
         {"430000s", "0800000w", 43, 80},       // lower case is no hemisphere letter
         {"4330N", "0801W", 43.5, -80.0166666666667}, // "1W" reads as 1 minute
         {"AB3000N", "XYZ3000W", 0.5, -0.5},    // a group that is no number counts 0
@@ -120,18 +119,11 @@ TEST(BeaconDegrees, ReadTheRecordTextsRoundedToFourDecimals)
 TEST(MakeLocator, GivesTheSixCharacterSquare)
 {
     const struct { double lat, lon; const char *locator; } cases[] = {
-        {43, -80, "FN03aa"},
-        {51.5, -0.1, "IO91wm"},
-        {0, 0, "JJ00aa"},
+        {43, -80, "FN03aa"}, {51.5, -0.1, "IO91wm"}, {0, 0, "JJ00aa"},
         {90, 180, "AS00aa"}, // longitude wraps, latitude goes one past R
-        {-90, -180, "AA00aa"},
-        {45.5083, -75.7028, "FN25dm"},
-        {-33.9, 151.2, "QF56oc"},
+        {-90, -180, "AA00aa"}, {45.5083, -75.7028, "FN25dm"}, {-33.9, 151.2, "QF56oc"},
         // Exact boundaries, where multiplying by 0.1 and dividing by 20 decide the square.
-        {-8, 0, "JI02aa"},
-        {-78.5, 0, "JB01am"},
-        {0, -156, "BJ10xa"},
-        {0, -159.5, "BJ00fa"},
+        {-8, 0, "JI02aa"}, {-78.5, 0, "JB01am"}, {0, -156, "BJ10xa"}, {0, -159.5, "BJ00fa"},
     };
     for (const auto &c : cases)
         EXPECT_EQ(MakeLocator(c.lat, c.lon), QByteArray(c.locator)) << c.lat << ' ' << c.lon;

@@ -27,13 +27,8 @@ void expectCases(std::initializer_list<LikeCase> cases)
 TEST(LikePattern, QuestionMarkTakesExactlyOneCharacter)
 {
     expectCases({
-        {"AB?", "ABC", true},
-        {"AB?", "AB1", true},
-        {"AB?", "AB", false},
-        {"AB?", "ABCD", false},
-        {"AB?", "XBC", false},
-        {"?", "", false},
-        {"??", "A ", true},
+        {"AB?", "ABC", true}, {"AB?", "AB1", true}, {"AB?", "AB", false}, {"AB?", "ABCD", false},
+        {"AB?", "XBC", false}, {"?", "", false}, {"??", "A ", true},
     });
 }
 
@@ -41,10 +36,7 @@ TEST(LikePattern, HashTakesOnlyADigit)
 {
     expectCases({
         {"#12?", "#123", false}, // "#" is a digit slot, not the DGPS mark
-        {"#12?", "7123", true},
-        {"#", "0", true},
-        {"#", "9", true},
-        {"#", "A", false},
+        {"#12?", "7123", true}, {"#", "0", true}, {"#", "9", true}, {"#", "A", false},
         {"#", "\xB2", false}, // superscript two is no digit
     });
 }
@@ -52,15 +44,8 @@ TEST(LikePattern, HashTakesOnlyADigit)
 TEST(LikePattern, StarTakesAnyRunIncludingNone)
 {
     expectCases({
-        {"*", "", true},
-        {"*", "ANYTHING", true},
-        {"A*", "A", true},
-        {"A*C", "ABBBC", true},
-        {"A*C", "ABBB", false},
-        {"A*B*C", "AXBXBC", true},
-        {"A*B*C", "ACB", false},
-        {"*?", "", false},
-        {"*?", "X", true},
+        {"*", "", true}, {"*", "ANYTHING", true}, {"A*", "A", true}, {"A*C", "ABBBC", true}, {"A*C", "ABBB", false},
+        {"A*B*C", "AXBXBC", true}, {"A*B*C", "ACB", false}, {"*?", "", false}, {"*?", "X", true},
         {"**A", "BA", true},
         {"*AB", "AAB", true}, // the star has to give back what it took
     });
@@ -69,34 +54,21 @@ TEST(LikePattern, StarTakesAnyRunIncludingNone)
 TEST(LikePattern, BracketListTakesOneCharacterOfTheList)
 {
     expectCases({
-        {"[A-C]*", "B", true},
-        {"[A-C]*", "CAT", true},
-        {"[A-C]*", "DOG", false},
-        {"[A-C]*", "", false},
-        {"[AEX]?", "EZ", true},
-        {"[AEX]?", "BZ", false},
-        {"[A-CX-Z]", "Y", true},
-        {"[A-CX-Z]", "M", false},
+        {"[A-C]*", "B", true}, {"[A-C]*", "CAT", true}, {"[A-C]*", "DOG", false}, {"[A-C]*", "", false},
+        {"[AEX]?", "EZ", true}, {"[AEX]?", "BZ", false}, {"[A-CX-Z]", "Y", true}, {"[A-CX-Z]", "M", false},
         {"[-A]", "-", true},  // a dash first is itself
         {"[A-]", "-", true},  // and last
         {"[A-]", "B", false},
         {"[*]", "*", true},   // special characters in a list stand for themselves
-        {"[*]", "X", false},
-        {"[?]B", "?B", true},
-        {"[#]", "#", true},
-        {"[#]", "1", false},
-        {"[\xC0-\xDF]", "\xC9", true},
-        {"[\xC0-\xDF]", "\xE9", false},
+        {"[*]", "X", false}, {"[?]B", "?B", true}, {"[#]", "#", true}, {"[#]", "1", false},
+        {"[\xC0-\xDF]", "\xC9", true}, {"[\xC0-\xDF]", "\xE9", false},
     });
 }
 
 TEST(LikePattern, NegatedListTakesOneCharacterNotInIt)
 {
     expectCases({
-        {"[!A]?", "BC", true},
-        {"[!A]?", "AC", false},
-        {"[!A]?", "B", false},
-        {"[!0-9]", "5", false},
+        {"[!A]?", "BC", true}, {"[!A]?", "AC", false}, {"[!A]?", "B", false}, {"[!0-9]", "5", false},
         {"[!0-9]", "X", true},
     });
 }
@@ -104,10 +76,7 @@ TEST(LikePattern, NegatedListTakesOneCharacterNotInIt)
 TEST(LikePattern, ComparesByteCodesCaseSensitively)
 {
     expectCases({
-        {"ab?", "ABC", false},
-        {"AB?", "abc", false},
-        {"[a-z]", "Q", false},
-        {"\xC9?", "\xC9X", true},
+        {"ab?", "ABC", false}, {"AB?", "abc", false}, {"[a-z]", "Q", false}, {"\xC9?", "\xC9X", true},
         {"\xC9?", "\xE9X", false},
     });
 }
@@ -115,10 +84,7 @@ TEST(LikePattern, ComparesByteCodesCaseSensitively)
 TEST(LikePattern, OtherCharactersStandForThemselves)
 {
     expectCases({
-        {"A]", "A]", true},
-        {"!A", "!A", true},
-        {"$NAV", "$NAV", true},
-        {"A-B", "A-B", true},
+        {"A]", "A]", true}, {"!A", "!A", true}, {"$NAV", "$NAV", true}, {"A-B", "A-B", true},
         {"[]AB", "AB", true}, // an empty list stands for no character
     });
 }

@@ -99,11 +99,9 @@ TEST_F(Maintenance, ClearThatCannotFinishChangesNothing)
         bool session;        // the session clear, else the master clear of locations 0 and 3
         const char *blocker; // made a folder so that one write fails; none: ndb.dat is missing
     } cases[] = {
-        {"session clear, database rewrite", true, "ndb.dat.tmp"},
-        {"session clear, no database", true, nullptr},
+        {"session clear, database rewrite", true, "ndb.dat.tmp"}, {"session clear, no database", true, nullptr},
         {"master clear, backup copy", false, "AutoBackups/log3.bak.tmp"},
-        {"master clear, database rewrite", false, "ndb.dat.tmp"},
-        {"master clear, no database", false, nullptr},
+        {"master clear, database rewrite", false, "ndb.dat.tmp"}, {"master clear, no database", false, nullptr},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -146,8 +144,7 @@ TEST_F(Maintenance, MasterClearTakesTheSelectedBitsOffEveryMask)
         {13, 0x0009, 4},    // locations 0, 2, 3; clear 0 and 3
         {32769, 0x8000, 1}, // locations 0 and 15; clear 15
         {4, 0x0009, 4},     // none of the selected bits
-        {65535, 0xFFFF, 0},
-        {0, 0x0001, 0},
+        {65535, 0xFFFF, 0}, {0, 0x0001, 0},
     };
     for (const auto &c : cases) {
         DataFolder f;
@@ -272,9 +269,7 @@ TEST_F(Maintenance, UpdateOfAnEntryThatIsNotThereIsBeaconMissingAfterTheComments
         qint64 entryRecord;
         QByteArray logbook; // null: no logbook file
     } cases[] = {
-        {"no entry", 0, twoEntries},
-        {"past the end", 3, twoEntries},
-        {"another beacon's entry", 2, twoEntries},
+        {"no entry", 0, twoEntries}, {"past the end", 3, twoEntries}, {"another beacon's entry", 2, twoEntries},
         {"no logbook file", 1, {}},
     };
     for (const auto &c : cases) {
@@ -455,16 +450,11 @@ TEST(LogTimeCheck, TableOfTypedTimes)
         int selectionStart;
         int selectionLength;
     } cases[] = {
-        {"", "", BoxColour::Green, -1, 0},
-        {"2", "2", BoxColour::Green, -1, 0},
-        {"23", "23", BoxColour::Green, -1, 0},
-        {"25", "25", BoxColour::Red, 0, 2},
-        {"253", "253", BoxColour::Red, -1, 0},
-        {"2359", "2359", BoxColour::Green, -1, 0},
-        {"2360", "2360", BoxColour::Red, 2, 2},
-        {"0000", "0000", BoxColour::Green, -1, 0},
-        {"12345", "1234", BoxColour::Green, 2, 2},
-        {"23605", "2360", BoxColour::Red, 2, 2},
+        {"", "", BoxColour::Green, -1, 0}, {"2", "2", BoxColour::Green, -1, 0},
+        {"23", "23", BoxColour::Green, -1, 0}, {"25", "25", BoxColour::Red, 0, 2},
+        {"253", "253", BoxColour::Red, -1, 0}, {"2359", "2359", BoxColour::Green, -1, 0},
+        {"2360", "2360", BoxColour::Red, 2, 2}, {"0000", "0000", BoxColour::Green, -1, 0},
+        {"12345", "1234", BoxColour::Green, 2, 2}, {"23605", "2360", BoxColour::Red, 2, 2},
         {"2560", "2560", BoxColour::Red, -1, 0}, // the hours end the check
         {"ab", "ab", BoxColour::Green, -1, 0},  // letters count 0
         {"-1", "-1", BoxColour::Red, 0, 2},

@@ -85,13 +85,13 @@ TEST(CLERecord, AccessorsTrimAndRawKeepsPadding)
 TEST(IdentMatch, ComparesFiveTrimmedUpperCasedCharacters)
 {
     const struct { const char *recordIdent, *beaconIdent; bool match; } cases[] = {
-        {"ABC", "ABC", true},     {"abc", "ABC", true},     {" ABC ", "ABC", true},  {"ABC", "  abc", true},
+        {"ABC", "ABC", true}, {"abc", "ABC", true}, {" ABC ", "ABC", true}, {"ABC", "  abc", true},
         {"ABCDE", "ABCDE;2", true}, // the record keeps 5 characters of the suffixed ident
-        {"ABCDE", "abcdef", true},  {"ABC;2", "ABC;2", true},
+        {"ABCDE", "abcdef", true}, {"ABC;2", "ABC;2", true},
         {"ABC", "ABC;2", false},    // a suffixed beacon is not its plain namesake
         {"ABC;2", "ABC", false},
         {"ABCD", "ABCD E", true},   // the cut leaves a blank the record trimmed away
-        {"ABCDE", "ABCDF", false},  {"AB", "ABC", false},  {"", "", true},          {"", "A", false},
+        {"ABCDE", "ABCDF", false}, {"AB", "ABC", false}, {"", "", true}, {"", "A", false},
         {"\xe9T", "\xc9t", true},   // Windows-1252 accented letters
     };
     for (const auto &c : cases)
@@ -103,7 +103,7 @@ TEST(LogEntryMatch, NeedsIdentAndFrequency)
     const LogRecord entry = LogRecord::make("abc", " 338", "1200", "20240101", "");
     const struct { const char *ident, *frequency; bool match; } cases[] = {
         {"ABC", "338", true},    {"ABC ", "338 ", true}, {"ABC", "338.0", false}, // texts compared, not numbers
-        {"ABC", "339", false},   {"ABD", "338", false},  {"ABC;2", "338", false},
+        {"ABC", "339", false}, {"ABD", "338", false}, {"ABC;2", "338", false},
     };
     for (const auto &c : cases)
         EXPECT_EQ(logEntryBelongsTo(entry, c.ident, c.frequency), c.match) << c.ident << " " << c.frequency;
@@ -113,8 +113,8 @@ TEST(SessionRecordMatch, NeedsIdentFrequencyAndCountry)
 {
     const CLERecord record = CLERecord::make("ABCDE", "nor", "338", "1200", "20240101", "", true);
     const struct { const char *ident, *frequency, *country; bool match; } cases[] = {
-        {"ABCDE", "338", "NOR", true},   {" abcde ", " 338", "Nor ", true}, {"ABCDE;2", "338", "NOR", true},
-        {"ABCDE", "338", "SWE", false},  {"ABCDE", "339", "NOR", false},    {"ABCDX", "338", "NOR", false},
+        {"ABCDE", "338", "NOR", true}, {" abcde ", " 338", "Nor ", true}, {"ABCDE;2", "338", "NOR", true},
+        {"ABCDE", "338", "SWE", false}, {"ABCDE", "339", "NOR", false}, {"ABCDX", "338", "NOR", false},
     };
     for (const auto &c : cases)
         EXPECT_EQ(sessionRecordBelongsTo(record, c.ident, c.frequency, c.country), c.match) << c.ident;
@@ -186,8 +186,7 @@ TEST(WriteSessionRecord, OverwritesTheBeaconsFirstRecordElseAppends)
         bool overwritten;
         QList<CLERecord> after;
     } cases[] = {
-        {"missing session log", {}, newer, 1, false, {newer}},
-        {"empty session log", "", newer, 1, false, {newer}},
+        {"missing session log", {}, newer, 1, false, {newer}}, {"empty session log", "", newer, 1, false, {newer}},
         {"no match among ten", bytesOf(tenOtherBeacons()), newer, 11, false, tenOtherBeacons() << newer},
         {"match differing in case and blanks", bytesOf(caseDiffering), newer, 7, true, caseDifferingAfter},
         {"only the first match", bytesOf({old, old}), newer, 1, true, {newer, old}},

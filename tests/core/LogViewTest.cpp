@@ -116,11 +116,9 @@ TEST_F(LogViewTest, RowSelectedFollowsTheMainWindowsBeacon)
     // Rows stand in database order: 300, 320, 340.
     t.writeDatabase({logged("AAA", "300"), logged("BBB", "320"), logged("CCC", "340")});
     const struct { const char *name; QByteArray ident, frequency; int expectedRow; bool exactSeen; } cases[] = {
-        {"the beacon itself", "bbb", "320", 1, true},
-        {"not listed, between two rows", "ZZZ", "330", 2, false},
+        {"the beacon itself", "bbb", "320", 1, true}, {"not listed, between two rows", "ZZZ", "330", 2, false},
         {"not listed, above every row", "ZZZ", "400", 2, false},
-        {"not listed, below every row", "ZZZ", "250", -1, false},
-        {"no beacon shown", "", "", -1, false},
+        {"not listed, below every row", "ZZZ", "250", -1, false}, {"no beacon shown", "", "", -1, false},
         {"same ident, other frequency", "BBB", "321", 2, false},
     };
     for (const auto &c : cases) {
@@ -302,8 +300,8 @@ TEST(PrintedLogText, ColumnsStartWhereTheHeadingsDo)
 
     EXPECT_EQ(line.left(9), QByteArray(9, ' '));
     const std::pair<const char *, const char *> columns[] = {
-        {"2026/12/07", "Date"}, {"09:30", "Time"},     {"338", "Freq"},        {"ABC", "ID"},
-        {"ON", "S/P"},          {"Port Eden", "City"}, {"Canada", "Country"}, {"1234", "Dist/Bearing"},
+        {"2026/12/07", "Date"}, {"09:30", "Time"}, {"338", "Freq"}, {"ABC", "ID"},
+        {"ON", "S/P"}, {"Port Eden", "City"}, {"Canada", "Country"}, {"1234", "Dist/Bearing"},
     };
     for (const auto &[value, title] : columns)
         EXPECT_EQ(line.indexOf(value), heading.indexOf(title)) << title;
@@ -333,8 +331,7 @@ TEST(PrintedLogText, HeadingJoinsTheCallSignOnlyWhenThereIsOne)
 {
     const std::pair<const char *, const char *> cases[] = {
         {"VE3XYZ", "         NDB LOG for Ann, VE3XYZ, Home, FN03aa"},
-        {" ", "         NDB LOG for Ann, Home, FN03aa"},
-        {"", "         NDB LOG for Ann, Home, FN03aa"},
+        {" ", "         NDB LOG for Ann, Home, FN03aa"}, {"", "         NDB LOG for Ann, Home, FN03aa"},
     };
     for (const auto &[callSign, heading] : cases)
         EXPECT_EQ(printedLogHeading("Ann", callSign, "Home", "FN03aa"), heading) << '"' << callSign << '"';

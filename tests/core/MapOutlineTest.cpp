@@ -107,8 +107,7 @@ TEST(MapColours, HexLiteralsReadAsNumbers)
 {
     const struct { const char *text; quint32 value; } cases[] = {
         {"&H0000C000&", 49152}, {"&H00808000&", 8421376}, {"&HFFFF80", 0xFFFF80},
-        {"&h404040&", 0x404040}, {"C000", 0},             {"&H12G4&", 0},
-        {"&H&", 0},             {"", 0},
+        {"&h404040&", 0x404040}, {"C000", 0}, {"&H12G4&", 0}, {"&H&", 0}, {"", 0},
     };
     for (const auto &c : cases)
         EXPECT_EQ(colourFromHexLiteral(c.text), c.value) << c.text;
@@ -145,9 +144,9 @@ TEST(MapLayers, SwitchesChooseLayersAndCoastIsAlwaysDrawn)
 TEST(MapRange, GrowsByStepsOfTheDistance)
 {
     const struct { const char *txtDistance; qint32 range; } cases[] = {
-        {" 100 km", 110},   {" 101 km", 201},     {" 1000 km", 1100},  {" 1001 km", 2001},
-        {" 10000 km", 11000}, {" 10001 km", 11501}, {" 0 km", 10},       {"", 10},
-        {" 325 miles", 425}, {"100.5", 110},       {"101.5", 202},      {" 20015 km", 21515},
+        {" 100 km", 110}, {" 101 km", 201}, {" 1000 km", 1100}, {" 1001 km", 2001},
+        {" 10000 km", 11000}, {" 10001 km", 11501}, {" 0 km", 10}, {"", 10},
+        {" 325 miles", 425}, {"100.5", 110}, {"101.5", 202}, {" 20015 km", 21515},
     };
     for (const auto &c : cases)
         EXPECT_EQ(mapRangeForDistance(c.txtDistance), c.range) << c.txtDistance;
@@ -421,9 +420,8 @@ TEST_F(MapViewTest, DetailLeavesOutLowerLevels)
 TEST(DisplayPointer, BearingFollowsTheAxesAndQuadrants)
 {
     const struct { double x, y; qint64 bearing; } cases[] = {
-        {6000, 4000, 90},  {2000, 4000, 270}, {4000, 2000, 0},   {4000, 6000, 180},
-        {6000, 2000, 45},  {6000, 6000, 135}, {2000, 6000, 225}, {2000, 2000, 315},
-        {4000, 4000, 0},
+        {6000, 4000, 90}, {2000, 4000, 270}, {4000, 2000, 0}, {4000, 6000, 180},
+        {6000, 2000, 45}, {6000, 6000, 135}, {2000, 6000, 225}, {2000, 2000, 315}, {4000, 4000, 0},
     };
     for (const auto &c : cases)
         EXPECT_EQ(DisplayPointer(c.x, c.y, 1000, true).bearingDeg, c.bearing) << c.x << "," << c.y;

@@ -24,15 +24,10 @@ TEST(PathChoiceModeTest, EachModeHasItsPatternControlsAndRules)
         QString extension;
     };
     const Case cases[] = {
-        {1, {}, std::nullopt, false, true, {}},
-        {2, {}, true, false, true, {}},
-        {3, "*.js", false, false, false, {}},
-        {4, {}, true, false, true, {}},
-        {5, "*.txt", true, true, true, "txt"},
-        {6, "*.csv", true, true, true, "csv"},
-        {7, "*.txt", true, true, true, "txt"},
-        {8, "*.csv", true, true, true, "csv"},
-        {0, {}, std::nullopt, false, true, {}},
+        {1, {}, std::nullopt, false, true, {}}, {2, {}, true, false, true, {}},
+        {3, "*.js", false, false, false, {}}, {4, {}, true, false, true, {}}, {5, "*.txt", true, true, true, "txt"},
+        {6, "*.csv", true, true, true, "csv"}, {7, "*.txt", true, true, true, "txt"},
+        {8, "*.csv", true, true, true, "csv"}, {0, {}, std::nullopt, false, true, {}},
         {9, {}, std::nullopt, false, true, {}},
     };
     for (const Case &c : cases) {
@@ -48,9 +43,9 @@ TEST(PathChoiceModeTest, EachModeHasItsPatternControlsAndRules)
 TEST(PathChoiceTest, ForcedExtensionCutsAtTheFirstDot)
 {
     const struct { const char *name; const char *extension; const char *forced; } cases[] = {
-        {"list", "txt", "list.txt"},   {"list", "csv", "list.csv"},  {"list.csv", "txt", "list.txt"},
-        {"a.b.c", "csv", "a.csv"},     {"week.1.csv", "txt", "week.txt"}, {"rep.", "txt", "rep.txt"},
-        {".hidden", "csv", ".csv"},    {"list.TXT", "txt", "list.txt"},
+        {"list", "txt", "list.txt"}, {"list", "csv", "list.csv"}, {"list.csv", "txt", "list.txt"},
+        {"a.b.c", "csv", "a.csv"}, {"week.1.csv", "txt", "week.txt"}, {"rep.", "txt", "rep.txt"},
+        {".hidden", "csv", ".csv"}, {"list.TXT", "txt", "list.txt"},
     };
     for (const auto &c : cases)
         EXPECT_EQ(forceExtension(c.name, c.extension), QString::fromLatin1(c.forced)) << c.name;
@@ -94,10 +89,8 @@ TEST(PathChoiceTest, SetPathWritesWhatItsModeChoosesBack)
         {8, "/home/u/out", "cle", text("/home/u/out/cle.csv"), none, none, "cle.csv"},
         {5, "/", "r", text("/r.txt"), none, none, "r.txt"},
         // Modes that choose nothing write nothing.
-        {1, "/home/u", "ndb.dat", none, none, none, nullptr},
-        {2, "/home/u", "ndb.dat", none, none, none, nullptr},
-        {0, "/home/u", "ndb.dat", none, none, none, nullptr},
-        {9, "/home/u", "ndb.dat", none, none, none, nullptr},
+        {1, "/home/u", "ndb.dat", none, none, none, nullptr}, {2, "/home/u", "ndb.dat", none, none, none, nullptr},
+        {0, "/home/u", "ndb.dat", none, none, none, nullptr}, {9, "/home/u", "ndb.dat", none, none, none, nullptr},
     };
     for (const auto &c : cases) {
         const SetPathResult r = SetPath(c.mode, QString::fromLatin1(c.folder), QString::fromLatin1(c.name));
@@ -206,14 +199,8 @@ TEST(PathChoiceTest, NewFolderRefusalsCarryTheirNumbers)
     dir.mkdir("exists");
     dir.write("plain", "x");
     const struct { const char *parent; const char *name; int number; } cases[] = {
-        {"", "", 52},
-        {"", ".", 52},
-        {"", "..", 52},
-        {"", "a/b", 52},
-        {"", "exists", 75},
-        {"", "plain", 75},
-        {"missing", "new", 76},
-        {"plain", "new", 76},
+        {"", "", 52}, {"", ".", 52}, {"", "..", 52}, {"", "a/b", 52}, {"", "exists", 75}, {"", "plain", 75},
+        {"missing", "new", 76}, {"plain", "new", 76},
     };
     for (const auto &c : cases) {
         const QString parent = *c.parent ? dir.path(c.parent) : dir.root();

@@ -101,8 +101,8 @@ TEST_F(PreferencesTest, PortsFoundAreNumberedAtMostFourAndWithoutThemNoPortSetti
 TEST_F(PreferencesTest, PortIndexesOutsideTheirListsSelectNothingSilently)
 {
     const struct { const char *name; const char *stored; int expected; } cases[] = {
-        {"ComPort", "1", 1},   {"ComPort", "2", -1},   {"ComPort", "-1", -1}, {"ComPort", "-2", -1},
-        {"ComSpeed", "6", 6},  {"ComSpeed", "7", -1},  {"ComParity", "3", 3}, {"ComParity", "4", -1},
+        {"ComPort", "1", 1}, {"ComPort", "2", -1}, {"ComPort", "-1", -1}, {"ComPort", "-2", -1},
+        {"ComSpeed", "6", 6}, {"ComSpeed", "7", -1}, {"ComParity", "3", 3}, {"ComParity", "4", -1},
     };
     for (const auto &c : cases) {
         WriteDefaultPreferences(m_store);
@@ -247,14 +247,10 @@ TEST_F(PreferencesTest, EmptyRadarPathShowsTheHomeFolderAndSplitsNothing)
 TEST(PreferencesPath, SplitsAtTheLastSlashOrBackslash)
 {
     const struct { QByteArray path; QByteArray folder; QByteArray file; } cases[] = {
-        {"D:\\radar\\out.txt", "D:\\radar", "out.txt"},
-        {"D:\\", "D:", ""},
-        {"/home/ann/radar.txt", "/home/ann", "radar.txt"},
-        {"/home/ann/", "/home/ann", ""},
-        {"/radar.txt", "/", "radar.txt"},
-        {"C:/mixed\\out.txt", "C:/mixed", "out.txt"},
-        {"C:\\mixed/out.txt", "C:\\mixed", "out.txt"},
-        {"radar.txt", "", "radar.txt"},
+        {"D:\\radar\\out.txt", "D:\\radar", "out.txt"}, {"D:\\", "D:", ""},
+        {"/home/ann/radar.txt", "/home/ann", "radar.txt"}, {"/home/ann/", "/home/ann", ""},
+        {"/radar.txt", "/", "radar.txt"}, {"C:/mixed\\out.txt", "C:/mixed", "out.txt"},
+        {"C:\\mixed/out.txt", "C:\\mixed", "out.txt"}, {"radar.txt", "", "radar.txt"},
     };
     for (const auto &c : cases) {
         const PathParts parts = splitFolderAndFile(c.path);
@@ -266,8 +262,8 @@ TEST(PreferencesPath, SplitsAtTheLastSlashOrBackslash)
 TEST(PreferencesDistanceFilter, RoundsHalfToEvenAndClampsToTheFilterRange)
 {
     const struct { QByteArray text; qint32 stored; } cases[] = {
-        {"150.5", 150}, {"151.5", 152}, {"", 0},         {"abc", 0},          {"150 km", 150},
-        {"-5", 0},      {"32767", 32767}, {"32768", 32767}, {"99999999999", 32767}, {"1e300", 32767},
+        {"150.5", 150}, {"151.5", 152}, {"", 0}, {"abc", 0}, {"150 km", 150},
+        {"-5", 0}, {"32767", 32767}, {"32768", 32767}, {"99999999999", 32767}, {"1e300", 32767},
     };
     for (const auto &c : cases)
         EXPECT_EQ(distanceFilterToStore(c.text), c.stored) << c.text.constData();
@@ -295,14 +291,14 @@ TEST_F(PreferencesTest, SaveWritesWhatTheWindowHolds)
 
     RegistryStore reopened(m_dir.path("registry.ini"));
     const struct { const char *key; const char *name; QByteArray expected; } cases[] = {
-        {kLoc, "Lat(1)", "451500N"},          {kLoc, "Lon(1)", "0753000W"},
-        {kLoc, "Location(1)", "Cottage"},     {kLoc, "Location(2)", "Empty"},
-        {kLoc, "ListeningLocation", "1"},     {kProg, "DXLoggerSignature", "K1ABC"},
-        {kProg, "DistanceFilter", "152"},     {kProg, "DistanceFilterEnable", " 1"},
-        {kProg, "ShowLakes", "1"},            {kProg, "ShowStates", "0"},
-        {kProg, "ShowBorders", "1"},          {kProg, "Metric", "True"},
-        {kProg, "ShowDetail", "3"},           {kProg, "ComPort", "-1"},
-        {kProg, "ComSpeed", "4"},             {kProg, "ComParity", "0"},
+        {kLoc, "Lat(1)", "451500N"}, {kLoc, "Lon(1)", "0753000W"},
+        {kLoc, "Location(1)", "Cottage"}, {kLoc, "Location(2)", "Empty"},
+        {kLoc, "ListeningLocation", "1"}, {kProg, "DXLoggerSignature", "K1ABC"},
+        {kProg, "DistanceFilter", "152"}, {kProg, "DistanceFilterEnable", " 1"},
+        {kProg, "ShowLakes", "1"}, {kProg, "ShowStates", "0"},
+        {kProg, "ShowBorders", "1"}, {kProg, "Metric", "True"},
+        {kProg, "ShowDetail", "3"}, {kProg, "ComPort", "-1"},
+        {kProg, "ComSpeed", "4"}, {kProg, "ComParity", "0"},
     };
     for (const auto &c : cases)
         EXPECT_EQ(reopened.GetRegistryValue(c.key, c.name), c.expected) << c.name;

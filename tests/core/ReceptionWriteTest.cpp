@@ -125,8 +125,7 @@ TEST_F(Reception, RecordsGoWhereTheLengthsAndTheSessionLogSay)
         qint64 logRecord, sessionRecord;
         bool overwritten;
     } cases[] = {
-        {"no files", {}, {}, 1, 1, false},
-        {"empty files", "", "", 1, 1, false},
+        {"no files", {}, {}, 1, 1, false}, {"empty files", "", "", 1, 1, false},
         {"ten records each", QByteArray(830, 'x'), tenOthers, 11, 11, false},
         {"own record differing in case and blanks", {}, tenOthers.left(87) + mine, 1, 2, true},
     };
@@ -231,11 +230,8 @@ TEST_F(Reception, RefusedOrFailedReceptionWritesNothing)
         int number; // 0: any error
         std::function<void(DataFolder &)> setUp;
     } cases[] = {
-        {"record past the end", 3, 0, 0, {}},
-        {"record 0", 0, 0, 0, {}},
-        {"record -1", -1, 0, 0, {}},
-        {"location 16", 1, 16, 0, {}},
-        {"location -1", 1, -1, 0, {}},
+        {"record past the end", 3, 0, 0, {}}, {"record 0", 0, 0, 0, {}}, {"record -1", -1, 0, 0, {}},
+        {"location 16", 1, 16, 0, {}}, {"location -1", 1, -1, 0, {}},
         {"no database", 1, 0, 53, [](DataFolder &f) { QFile::remove(f.path("ndb.dat")); }},
         {"beacon that cannot be decoded", 1, 0, 0,
          [](DataFolder &f) {
@@ -275,8 +271,7 @@ TEST_F(Reception, FailedSessionWritePutsTheLogbookAndTheBeaconBack)
         const char *name;
         QByteArray logbook; // null: no logbook before
     } cases[] = {
-        {"no logbook", {}},
-        {"whole records", LogRecord::make("XYZ", "400", "1200", "20240101", "").bytes()},
+        {"no logbook", {}}, {"whole records", LogRecord::make("XYZ", "400", "1200", "20240101", "").bytes()},
         // 830 + 30 bytes count 10 records: the append overwrites the short tail.
         {"short tail", QByteArray(830, 'a') + QByteArray(30, 'b')},
     };

@@ -135,21 +135,14 @@ TEST_F(RegistryBackupTest, BackupThenRestoreLeavesValuesAsTheyWere)
 
     const struct { const char *key; const char *name; QByteArray expected; } cases[] = {
         {kLoc, "Location(3)", "Home, sweet home"},   // a comma no longer cuts the value
-        {kLoc, "Lat(3)", "451500N"},
-        {kLoc, "ListeningLocation", "3"},
-        {kProg, "ComPort", "-1"},
-        {kProg, "ShowDetail", "4"},
-        {kProg, "Metric", "True"},
+        {kLoc, "Lat(3)", "451500N"}, {kLoc, "ListeningLocation", "3"}, {kProg, "ComPort", "-1"},
+        {kProg, "ShowDetail", "4"}, {kProg, "Metric", "True"},
         {kProg, "CLEReportSettings", "111111111111105001600"},
         {kProg, "DXLoggerSignature", "K1ABC, FN42"},    // blanks at the ends are removed
         {kProg, "DistanceFilterEnable", "1"},           // loads the same as " 1"
-        {kProg, "DistanceFilter", "250"},
-        {kProg, "CLESortBy", " 3"},
-        {kProg, "CLESortByOrder", "Descending"},
-        {kProg, "ListeningReportDefaultLocation", " 12"},
-        {kProg, "ListeningReportSortBy", " 0"},
-        {kRadar, "RadarDetail", "7"},
-        {kRadar, "RadarAll", "1"},
+        {kProg, "DistanceFilter", "250"}, {kProg, "CLESortBy", " 3"}, {kProg, "CLESortByOrder", "Descending"},
+        {kProg, "ListeningReportDefaultLocation", " 12"}, {kProg, "ListeningReportSortBy", " 0"},
+        {kRadar, "RadarDetail", "7"}, {kRadar, "RadarAll", "1"},
         {kPath, "ListeningReportText", "/home/ann/report.txt"},
         {kPath, "CLEReportText", ""},                   // empty at backup: not rewritten
         {RegistryKeys::UserInfo, "Call Sign", "VE3XYZ"},
@@ -190,12 +183,9 @@ TEST_F(RegistryBackupTest, LocationLabelsMatchOnlyTheirOwnNumber)
 TEST_F(RegistryBackupTest, RestoreConvertsEachRowByItsKind)
 {
     const struct { QByteArray line; const char *key; const char *name; QByteArray expected; } cases[] = {
-        {"Show Detail = 2.5", kProg, "ShowDetail", "2"},
-        {"Show Detail = 3.5", kProg, "ShowDetail", "4"},
-        {"Radar Detail = 3", kRadar, "RadarDetail", "3"},
-        {"Default Location = 7 ", kLoc, "ListeningLocation", "7"},
-        {"Com Port = abc", kProg, "ComPort", "0"},
-        {"Radar Lakes = 0.5", kRadar, "RadarLakes", "0"},
+        {"Show Detail = 2.5", kProg, "ShowDetail", "2"}, {"Show Detail = 3.5", kProg, "ShowDetail", "4"},
+        {"Radar Detail = 3", kRadar, "RadarDetail", "3"}, {"Default Location = 7 ", kLoc, "ListeningLocation", "7"},
+        {"Com Port = abc", kProg, "ComPort", "0"}, {"Radar Lakes = 0.5", kRadar, "RadarLakes", "0"},
         {"Radar Navtex = x", kRadar, "RadarNavtex", "0"},
         {"Distance Filter Value = 150 km", kProg, "DistanceFilter", "150"},
         {"CLE Sort By Criteria = 3", kProg, "CLESortBy", " 3"},

@@ -49,33 +49,18 @@ TEST_F(RegistryStoreTest, FirstRunDefaultsReadBackAndSurviveReopening)
     EXPECT_TRUE(store.baseKeyExists());
     const QByteArray home = defaultHomeFolder();
     const struct { const char *key; QByteArray name; QByteArray expected; } cases[] = {
-        {kLoc, "Lon(15)", "08000000W"},
-        {kLoc, "Lat(0)", "430000N"},
-        {kLoc, "Lat(9)", "430000N"},
-        {kLoc, "Location(0)", "Location 1"},
-        {kLoc, "Location(9)", "Location 10"},
-        {kLoc, "Location(15)", "Location 16"},
-        {kLoc, "UTC(4)", "0"},
-        {kLoc, "ListeningLocation", "0"},
-        {kProg, "Metric", "False"},
-        {kProg, "ShowLakes", "0"},
-        {kProg, "ShowBorders", "0"},
-        {kProg, "ShowDetail", "1"},
-        {kProg, "ComPort", "0"},
-        {kProg, "ComSpeed", "0"},
-        {kProg, "ComParity", "0"},
-        {kProg, "DXLoggerSignature", ""},
-        {kProg, "DistanceFilter", ""},
-        {RegistryKeys::RadarPreferences, "RadarLakes", "1"},
-        {RegistryKeys::RadarPreferences, "RadarStates", "0"},
-        {RegistryKeys::RadarPreferences, "RadarDetail", "1"},
-        {RegistryKeys::RadarPreferences, "RadarSession", "0"},
-        {RegistryKeys::RadarPreferences, "RadarNavtex", "1"},
-        {RegistryKeys::FilePath, "WeblogPath", home},
+        {kLoc, "Lon(15)", "08000000W"}, {kLoc, "Lat(0)", "430000N"}, {kLoc, "Lat(9)", "430000N"},
+        {kLoc, "Location(0)", "Location 1"}, {kLoc, "Location(9)", "Location 10"},
+        {kLoc, "Location(15)", "Location 16"}, {kLoc, "UTC(4)", "0"}, {kLoc, "ListeningLocation", "0"},
+        {kProg, "Metric", "False"}, {kProg, "ShowLakes", "0"}, {kProg, "ShowBorders", "0"},
+        {kProg, "ShowDetail", "1"}, {kProg, "ComPort", "0"}, {kProg, "ComSpeed", "0"}, {kProg, "ComParity", "0"},
+        {kProg, "DXLoggerSignature", ""}, {kProg, "DistanceFilter", ""},
+        {RegistryKeys::RadarPreferences, "RadarLakes", "1"}, {RegistryKeys::RadarPreferences, "RadarStates", "0"},
+        {RegistryKeys::RadarPreferences, "RadarDetail", "1"}, {RegistryKeys::RadarPreferences, "RadarSession", "0"},
+        {RegistryKeys::RadarPreferences, "RadarNavtex", "1"}, {RegistryKeys::FilePath, "WeblogPath", home},
         {RegistryKeys::FilePath, "CLEPath", home + "cle.txt"},
         {RegistryKeys::FilePath, "BeaconRadarPath", home + "radar.txt"},
-        {RegistryKeys::UserInfo, "User Name", kDefaultUserName},
-        {RegistryKeys::UserInfo, "Call Sign", " "},
+        {RegistryKeys::UserInfo, "User Name", kDefaultUserName}, {RegistryKeys::UserInfo, "Call Sign", " "},
     };
     for (const auto &c : cases)
         EXPECT_EQ(store.GetRegistryValue(c.key, c.name), c.expected) << c.name.constData();
@@ -129,11 +114,11 @@ TEST_F(RegistryStoreTest, SetRegistryValueConvertsNumbersAsTheProgramAlwaysDid)
 {
     RegistryStore store(storePath());
     const struct { QByteArray type; QByteArray value; QByteArray readBack; } cases[] = {
-        {"Number", "150.5", "150"},      {"Number", "151.5", "152"},   {"Number", "-2.5", "-2"},
-        {"Number", " 1", "1"},           {"Number", "0", "0"},         {"Number", "-1", "-1"},
-        {"Number", "abc", "0"},          {"Number", "150 km", "150"},  {"Number", "2147483647", "2147483647"},
+        {"Number", "150.5", "150"}, {"Number", "151.5", "152"}, {"Number", "-2.5", "-2"},
+        {"Number", " 1", "1"}, {"Number", "0", "0"}, {"Number", "-1", "-1"},
+        {"Number", "abc", "0"}, {"Number", "150 km", "150"}, {"Number", "2147483647", "2147483647"},
         {"Number", "-2147483648", "-2147483648"},
-        {"String", " 1", " 1"},          {"String", " ", " "},         {"String", "a=b;c", "a=b;c"},
+        {"String", " 1", " 1"}, {"String", " ", " "}, {"String", "a=b;c", "a=b;c"},
     };
     int n = 0;
     for (const auto &c : cases) {
@@ -188,10 +173,9 @@ TEST_F(RegistryStoreTest, HandWrittenValuesReadByTheirKind)
     RegistryStore store(storePath());
     ASSERT_TRUE(store.isReadable()) << store.loadError().messageText().toStdString();
     const struct { QByteArray name; QByteArray expected; } cases[] = {
-        {"ComPort", "-1"},      {"ComSpeed", "-2"},           {"ComParity", "12"},
-        {"ShowDetail", "-7"},   {"Expanded", ""},             {"Blob", ""},
-        {"Metric", "True"},     {"Signature", " K1ABC  "},    {"Indented", "x"},
-        {"Missing", ""},
+        {"ComPort", "-1"}, {"ComSpeed", "-2"}, {"ComParity", "12"},
+        {"ShowDetail", "-7"}, {"Expanded", ""}, {"Blob", ""},
+        {"Metric", "True"}, {"Signature", " K1ABC  "}, {"Indented", "x"}, {"Missing", ""},
     };
     for (const auto &c : cases)
         EXPECT_EQ(store.GetRegistryValue(kProg, c.name), c.expected) << c.name.constData();
@@ -352,14 +336,11 @@ TEST_F(RegistryStoreTest, FolderAtTheStorePathIsNotAFirstRun)
 TEST_F(RegistryStoreTest, DamagedFileIsNotAFirstRunAndIsNeverOverwritten)
 {
     const struct { QByteArray content; int badLine; } cases[] = {
-        {"\xff\xfe\x00garbage", 1},
-        {"[SOFTWARE\\QERN6.1\\UserInfo]\nUser Name=String:Ann\njust some text\n", 3},
+        {"\xff\xfe\x00garbage", 1}, {"[SOFTWARE\\QERN6.1\\UserInfo]\nUser Name=String:Ann\njust some text\n", 3},
         {"Metric=String:True\n", 1},                                      // a value before any key
         {"[SOFTWARE\\QERN6.1]\nMetric=True\n", 2},                         // no kind
-        {"[SOFTWARE\\QERN6.1]\nComPort=Number:12abc\n", 2},
-        {"[SOFTWARE\\QERN6.1]\nComPort=Number:4294967296\n", 2},
-        {"[SOFTWARE\\QERN6.1\n", 1},
-        {"[\\\\]\n", 1},
+        {"[SOFTWARE\\QERN6.1]\nComPort=Number:12abc\n", 2}, {"[SOFTWARE\\QERN6.1]\nComPort=Number:4294967296\n", 2},
+        {"[SOFTWARE\\QERN6.1\n", 1}, {"[\\\\]\n", 1},
         {"[SOFTWARE\\QERN6.1]\nName=String:\xe2\x86\x92\n", 2},            // no Windows-1252 form
     };
     for (const auto &c : cases) {

@@ -43,8 +43,7 @@ TEST_F(ReportSettingsTest, SortReadBackFallsToTheFirstKeyAscending)
         {" 4", "Descending", 4, true},
         {"2", "descending", 2, false}, // the order word is compared exactly
         {"5", "Ascending", 0, false},  // past the last key
-        {"-1", "Ascending", 0, false},
-        {"x", "Sideways", 0, false},
+        {"-1", "Ascending", 0, false}, {"x", "Sideways", 0, false},
     };
     for (const auto &c : cases) {
         TestFolder dir;

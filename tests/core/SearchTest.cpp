@@ -75,7 +75,7 @@ TEST_F(SearchTest, ExactIdentSearchUpperCasesTheTextButNotTheStoredIdent)
     const struct { const char *text; QList<qint64> matches; } cases[] = {
         {"abc", {1}}, {"  ABC ", {1}},
         {"abd", {}}, // a stored lower-case ident is never found
-        {"ABD", {}}, {"AB", {3}},      {"ABCD", {4}},
+        {"ABD", {}}, {"AB", {3}}, {"ABCD", {4}},
     };
     for (const auto &c : cases) {
         const SearchResult r = search(c.text);
@@ -119,15 +119,10 @@ TEST_F(SearchTest, PatternFindsIdentsByTheOperatorRules)
         {"AB?", {1, 4}},     // three characters beginning AB, the duplicate by its plain ident
         {"ab?", {1, 4}},     // the text is upper-cased first
         {"#12?", {}},        // "#" stands for a digit
-        {"?B#", {6}},
-        {"$NAV?", {7}},
-        {"[A-C]B?", {1, 4}},
-        {"[!A]B?", {6}},
+        {"?B#", {6}}, {"$NAV?", {7}}, {"[A-C]B?", {1, 4}}, {"[!A]B?", {6}},
         {"?*", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13}}, // any characters take the lower-case ident too
         // Without "?" the text is an exact ident, whatever operators it holds.
-        {"#123", {5}},
-        {"[A-C]*", {10}},
-        {"*", {11}},
+        {"#123", {5}}, {"[A-C]*", {10}}, {"*", {11}},
         // "#?" asks for a digit first; the stored ident "#?" fails that but equals the text.
         {"#?", {12, 13}},
     };
@@ -196,8 +191,7 @@ TEST(SearchFilter, DropsOnlyCandidatesBeyondTheRadius)
                                       {"ABC", "338", "N44000000", "W080000000"}}));
     const struct { int radius; bool metric; QList<qint64> matches; } cases[] = {
         {0, true, {1}},     // a distance equal to the radius passes
-        {111, true, {1}},
-        {112, true, {1, 2}},
+        {111, true, {1}}, {112, true, {1, 2}},
         {70, true, {1}},    // 111 km is more than 70 km
         {69, false, {1}},   // 69.1 miles
         {70, false, {1, 2}},

@@ -94,10 +94,8 @@ TEST(Statistics, TextsUseSignedNumbersAndCarriageReturns)
 TEST(Statistics, EnableStatesFollowTheCounts)
 {
     const struct { QByteArray records; int current; bool viewLog; bool viewSession; bool deleteLogs; } cases[] = {
-        {beacon("2", " "), 1, true, false, true},
-        {beacon("2", " "), 0, false, false, true},
-        {beacon("0", "z"), 0, false, true, false},
-        {beacon("0", " "), 0, false, false, false},
+        {beacon("2", " "), 1, true, false, true}, {beacon("2", " "), 0, false, false, true},
+        {beacon("0", "z"), 0, false, true, false}, {beacon("0", " "), 0, false, false, false},
         {QByteArray(), 0, false, false, false},
     };
     for (const auto &c : cases) {

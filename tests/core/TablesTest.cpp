@@ -47,8 +47,7 @@ TEST(CsvFieldReader, SplitsItemsByTheQuotingRules)
         {"\"open,end", {"open,end"}},               // an unclosed quote runs to the end
         {"a,,b", {"a", "", "b"}},
         {"a,b,", {"a", "b", ""}},                   // a final comma leaves one empty item
-        {"", {}},
-        {"\r\n  \r\n", {}},
+        {"", {}}, {"\r\n  \r\n", {}},
     };
     for (const auto &c : cases)
         EXPECT_EQ(allItems(c.content), c.items) << c.content.constData();
@@ -57,12 +56,10 @@ TEST(CsvFieldReader, SplitsItemsByTheQuotingRules)
 TEST(CsvFieldReader, ReadsItemsAcrossLineBreaks)
 {
     const struct { QByteArray content; QList<QByteArray> items; } cases[] = {
-        {"a,b\r\nc,d\r\n", {"a", "b", "c", "d"}},
-        {"a\nb\rc", {"a", "b", "c"}},
+        {"a,b\r\nc,d\r\n", {"a", "b", "c", "d"}}, {"a\nb\rc", {"a", "b", "c"}},
         {"a,\r\nb", {"a", "", "b"}},                // a line break after a comma ends an empty item
         {"a\r\n\r\n\r\nb\r\n", {"a", "b"}},         // blank lines hold no item
-        {"\"x\"\r\n\"y\"", {"x", "y"}},
-        {"\"two\r\nlines\",z", {"two\r\nlines", "z"}},
+        {"\"x\"\r\n\"y\"", {"x", "y"}}, {"\"two\r\nlines\",z", {"two\r\nlines", "z"}},
     };
     for (const auto &c : cases)
         EXPECT_EQ(allItems(c.content), c.items) << c.content.constData();
@@ -153,12 +150,9 @@ TEST(FindStateName, PrefersTheRowOfTheBeaconsOwnCountry)
                   {"NT", "Northwest Territories", "CAN"}, {"WA", "Washington", "USA"}};
     const struct { const char *code, *country, *name; } cases[] = {
         {"WA", "", "Western Australia"},   // no country: the first row
-        {"WA", "AUS", "Western Australia"},
-        {"WA", "USA", "Washington"},
-        {"NT", "CAN", "Northwest Territories"},
+        {"WA", "AUS", "Western Australia"}, {"WA", "USA", "Washington"}, {"NT", "CAN", "Northwest Territories"},
         {"NT", "GBR", "Northern Territory"}, // no row of that country: the first row
-        {"wa", "USA", ""},
-        {"XX", "USA", ""},
+        {"wa", "USA", ""}, {"XX", "USA", ""},
     };
     for (const auto &c : cases)
         EXPECT_EQ(FindStateName(table, c.code, c.country), QByteArray(c.name)) << c.code << ' ' << c.country;
@@ -206,10 +200,8 @@ TEST_F(TablesTest, LoadStateListListsTheStatesOfTheThreeCountries)
     dir.write("State.dat", kStates);
     const struct { const char *country; QList<QByteArray> names; } cases[] = {
         {"Canada", {"Alberta", "Northwest Territories", "British Columbia"}},
-        {"Australia", {"Western Australia", "Northern Territory"}},
-        {"USA", {"Washington", "Maine"}},
-        {"canada", {}},
-        {"France", {}},
+        {"Australia", {"Western Australia", "Northern Territory"}}, {"USA", {"Washington", "Maine"}},
+        {"canada", {}}, {"France", {}},
     };
     for (const auto &c : cases) {
         const StateList list = LoadStateList(dir.folder(), "", c.country);
@@ -224,8 +216,7 @@ TEST_F(TablesTest, LoadStateListSetsTheStateBoxFromTheLastMatchingLine)
     const struct { const char *code, *country; std::optional<QByteArray> box; } cases[] = {
         {"WA", "Canada", QByteArray("Washington")}, // the later line wins, whatever its country
         {"AB", "France", QByteArray("Alberta")},    // set even when nothing is listed
-        {"ab", "Canada", std::nullopt},
-        {"", "Canada", std::nullopt},
+        {"ab", "Canada", std::nullopt}, {"", "Canada", std::nullopt},
     };
     for (const auto &c : cases)
         EXPECT_EQ(LoadStateList(dir.folder(), c.code, c.country).stateBoxText, c.box) << c.code;
