@@ -108,6 +108,8 @@ TEST_F(RegistryStoreTest, DefaultsAreWrittenInTheProgramsOrder)
              << "[SOFTWARE\\QERN6.1\\FilePath]"
              << "WeblogPath" << "CLEPath" << "BeaconRadarPath";
     EXPECT_EQ(namesInFileOrder(fileBytes()), expected);
+    EXPECT_EQ(QDir(m_dir.path("QERN6.1")).entryList(QDir::Files), QStringList{"registry.ini"})
+        << "no temporary file is left behind";
 }
 
 TEST_F(RegistryStoreTest, SetRegistryValueConvertsNumbersAsTheProgramAlwaysDid)
@@ -130,37 +132,31 @@ TEST_F(RegistryStoreTest, SetRegistryValueConvertsNumbersAsTheProgramAlwaysDid)
     EXPECT_TRUE(store.takeMessages().isEmpty());
 }
 
-TEST_F(RegistryStoreTest, NumberBeyond32BitsWritesNothingAndSaysOverflow)
+TEST_F(RegistryStoreTest, ValueThatCannotBeStoredWritesNothing)
 {
     RegistryStore store(storePath());
+    store.SetRegistryValue("SOFTWARE\\QERN6.1\\Extra", "String", "Name", ""); // an empty value creates no key
+    EXPECT_FALSE(store.keyExists("SOFTWARE\\QERN6.1\\Extra"));
+    EXPECT_FALSE(store.baseKeyExists());
+    EXPECT_FALSE(QFile::exists(storePath()));
+
+    store.SetRegistryValue(kProg, "string", "Metric", "True"); // the type words are compared exactly
+    store.SetRegistryValue(kProg, "number", "ShowDetail", "3");
+    EXPECT_EQ(store.GetRegistryValue(kProg, "Metric"), "");
+    EXPECT_EQ(store.GetRegistryValue(kProg, "ShowDetail"), "");
+    EXPECT_EQ(RegistryStore(storePath()).GetRegistryValue(kProg, "Metric"), "");
+    store.takeMessages();
+
     store.SetRegistryValue(kProg, "Number", "DistanceFilter", "7");
     store.SetRegistryValue(kProg, "Number", "DistanceFilter", "4294967296");
     EXPECT_EQ(store.GetRegistryValue(kProg, "DistanceFilter"), "7");
     EXPECT_EQ(store.takeMessages(), QStringList{"Overflow"});
 }
 
-TEST_F(RegistryStoreTest, EmptyValueWritesNothingAndCreatesNoKey)
+TEST_F(RegistryStoreTest, HandWrittenValuesReadByTheirKindAndOtherKindsSurviveARewrite)
 {
-    RegistryStore store(storePath());
-    store.SetRegistryValue("SOFTWARE\\QERN6.1\\Extra", "String", "Name", "");
-    EXPECT_FALSE(store.keyExists("SOFTWARE\\QERN6.1\\Extra"));
-    EXPECT_FALSE(store.baseKeyExists());
-    EXPECT_FALSE(QFile::exists(storePath()));
-}
-
-TEST_F(RegistryStoreTest, LowerCaseTypeWordWritesNoValue)
-{
-    RegistryStore store(storePath());
-    store.SetRegistryValue(kProg, "string", "Metric", "True");
-    store.SetRegistryValue(kProg, "number", "ShowDetail", "3");
-    EXPECT_EQ(store.GetRegistryValue(kProg, "Metric"), "");
-    EXPECT_EQ(store.GetRegistryValue(kProg, "ShowDetail"), "");
-    EXPECT_EQ(RegistryStore(storePath()).GetRegistryValue(kProg, "Metric"), "");
-}
-
-TEST_F(RegistryStoreTest, HandWrittenValuesReadByTheirKind)
-{
-    writeFile("[SOFTWARE\\QERN6.1\\ProgramPreferences]\n"
+    writeFile("; settings\n\n# also a comment\n[SOFTWARE\\QERN6.1\\UserInfo]\n\nCall Sign=String:K1ABC\n"
+              "[SOFTWARE\\QERN6.1\\ProgramPreferences]\n"
               "ComPort=Number:4294967295\r\n"
               "ComSpeed=Number:0xFFFFFFFE\n"
               "ComParity = number: 12 \n"
@@ -172,23 +168,19 @@ TEST_F(RegistryStoreTest, HandWrittenValuesReadByTheirKind)
               "  Indented  =String:x\n");
     RegistryStore store(storePath());
     ASSERT_TRUE(store.isReadable()) << store.loadError().messageText().toStdString();
+    EXPECT_TRUE(store.baseKeyExists());
+    EXPECT_EQ(store.GetRegistryValue(RegistryKeys::UserInfo, "Call Sign"), "K1ABC");
     const struct { QByteArray name; QByteArray expected; } cases[] = {
-        {"ComPort", "-1"}, {"ComSpeed", "-2"}, {"ComParity", "12"},
-        {"ShowDetail", "-7"}, {"Expanded", ""}, {"Blob", ""},
-        {"Metric", "True"}, {"Signature", " K1ABC  "}, {"Indented", "x"}, {"Missing", ""},
+        {"ComPort", "-1"}, {"ComSpeed", "-2"}, {"ComParity", "12"}, {"ShowDetail", "-7"}, {"Expanded", ""},
+        {"Blob", ""}, {"Metric", "True"}, {"Signature", " K1ABC  "}, {"Indented", "x"}, {"Missing", ""},
     };
     for (const auto &c : cases)
         EXPECT_EQ(store.GetRegistryValue(kProg, c.name), c.expected) << c.name.constData();
     EXPECT_EQ(store.GetRegistryValue("SOFTWARE\\Nowhere", "ComPort"), "");
-}
 
-TEST_F(RegistryStoreTest, OtherKindsSurviveARewrite)
-{
-    writeFile("[SOFTWARE\\QERN6.1\\ProgramPreferences]\nBlob=Binary:00ff10\n");
-    RegistryStore store(storePath());
-    store.SetRegistryValue(kProg, "String", "Metric", "True");
+    store.SetRegistryValue(kProg, "String", "ShowLakes", "1");
     EXPECT_TRUE(fileBytes().contains("Blob=Binary:00ff10\n"));
-    EXPECT_EQ(store.GetRegistryValue(kProg, "Blob"), "");
+    EXPECT_TRUE(fileBytes().contains("Expanded=ExpandString:%HOME%/x\n"));
 }
 
 TEST_F(RegistryStoreTest, NamesAndKeyPathsIgnoreCaseAndTheTrailingBackslash)
@@ -200,6 +192,10 @@ TEST_F(RegistryStoreTest, NamesAndKeyPathsIgnoreCaseAndTheTrailingBackslash)
     EXPECT_EQ(store.GetRegistryValue(kProg, "Metric"), "False");
     EXPECT_TRUE(fileBytes().contains("\nMetric=String:False\n")) << "the first spelling is kept";
     EXPECT_TRUE(store.baseKeyExists()) << "a subkey implies the keys above it";
+    store.SetRegistryValue(kProg, "Number", "ComPort", "1");
+    store.SetRegistryValue(kProg, "Number", "comport", "2");
+    EXPECT_EQ(fileBytes().toLower().count("\ncomport="), 1);
+    EXPECT_EQ(store.GetRegistryValue(kProg, "ComPort"), "2");
 }
 
 TEST_F(RegistryStoreTest, AwkwardBytesRoundTripThroughTheFile)
@@ -222,15 +218,6 @@ TEST_F(RegistryStoreTest, AwkwardBytesRoundTripThroughTheFile)
     EXPECT_FALSE(fileBytes().contains(" \n")) << "no line ends in a blank an editor could drop";
 }
 
-TEST_F(RegistryStoreTest, ValueNamedInOtherCaseIsOneValue)
-{
-    RegistryStore store(storePath());
-    store.SetRegistryValue(kProg, "Number", "ComPort", "1");
-    store.SetRegistryValue(kProg, "Number", "comport", "2");
-    EXPECT_EQ(fileBytes().toLower().count("\ncomport="), 1);
-    EXPECT_EQ(store.GetRegistryValue(kProg, "ComPort"), "2");
-}
-
 TEST_F(RegistryStoreTest, DeleteRegistryValueRemovesOnlyThatValue)
 {
     RegistryStore store(storePath());
@@ -243,8 +230,14 @@ TEST_F(RegistryStoreTest, DeleteRegistryValueRemovesOnlyThatValue)
     EXPECT_EQ(reopened.GetRegistryValue(kProg, "Metric"), "True");
 }
 
-TEST_F(RegistryStoreTest, CreateRegistryKeyReportsItsThreeMessages)
+TEST_F(RegistryStoreTest, CreateRegistryKeyMakesAnEmptyKeyOrReportsItsThreeMessages)
 {
+    RegistryStore(storePath()).CreateRegistryKey(RegistryKeys::Base);
+    RegistryStore reopened(storePath());
+    EXPECT_TRUE(reopened.baseKeyExists());
+    EXPECT_FALSE(reopened.keyExists(RegistryKeys::UserInfo));
+
+    QFile::remove(storePath());
     RegistryStore store(storePath());
     store.CreateRegistryKey("");
     EXPECT_EQ(store.takeMessages(), QStringList{"Bad input to create key\r\nKey =  "});
@@ -254,14 +247,6 @@ TEST_F(RegistryStoreTest, CreateRegistryKeyReportsItsThreeMessages)
     store.CreateRegistryKey(RegistryKeys::Base);
     EXPECT_EQ(store.takeMessages(), QStringList{"Could not close key"});
     EXPECT_FALSE(store.baseKeyExists()) << "the store keeps what the file holds";
-}
-
-TEST_F(RegistryStoreTest, CreateRegistryKeyMakesAnEmptyKeyThatPersists)
-{
-    RegistryStore(storePath()).CreateRegistryKey(RegistryKeys::Base);
-    RegistryStore reopened(storePath());
-    EXPECT_TRUE(reopened.baseKeyExists());
-    EXPECT_FALSE(reopened.keyExists(RegistryKeys::UserInfo));
 }
 
 TEST_F(RegistryStoreTest, FailedWriteIsReportedAndTheOldValueStays)
@@ -356,22 +341,6 @@ TEST_F(RegistryStoreTest, DamagedFileIsNotAFirstRunAndIsNeverOverwritten)
         EXPECT_EQ(store.takeMessages().size(), 2);
         EXPECT_EQ(fileBytes(), c.content);
     }
-}
-
-TEST_F(RegistryStoreTest, CommentsAndBlankLinesAreIgnored)
-{
-    writeFile("; settings\n\n# also a comment\n[SOFTWARE\\QERN6.1\\UserInfo]\n\nCall Sign=String:K1ABC\n");
-    RegistryStore store(storePath());
-    ASSERT_TRUE(store.isReadable());
-    EXPECT_TRUE(store.baseKeyExists());
-    EXPECT_EQ(store.GetRegistryValue(RegistryKeys::UserInfo, "Call Sign"), "K1ABC");
-}
-
-TEST_F(RegistryStoreTest, WritingLeavesNoTemporaryFileBehind)
-{
-    RegistryStore store(storePath());
-    WriteDefaultPreferences(store);
-    EXPECT_EQ(QDir(m_dir.path("QERN6.1")).entryList(QDir::Files), QStringList{"registry.ini"});
 }
 
 TEST(RegistryStorePath, DefaultFollowsXdgConfigHome)
