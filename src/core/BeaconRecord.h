@@ -85,7 +85,7 @@ const std::array<char, 256> &shiftDownTable();
 
 // A shifted field as readers take it (padding trimmed, decoded, trimmed again; see
 // BeaconRecord::text), decoded into buffer, which holds at least the field's width.
-// *ok turns false on a byte that cannot be decoded.
+// *ok tells whether every byte could be decoded.
 template <std::size_t N>
 QByteArrayView decodeFieldInto(QByteArrayView record, BeaconField field, std::array<char, N> &buffer,
                                bool *ok = nullptr)
