@@ -126,15 +126,15 @@ TEST_F(BeaconDisplayTest, StateNameIsLookedUpInUpperCaseForTheBeaconsCountry)
 TEST_F(BeaconDisplayTest, ClipboardLineJoinsIdentFrequencySidebandsPlaceAndSignature)
 {
     const struct { QByteArray usb, lsb, logger, line; } cases[] = {
-        {"400", "1020", "XYZ", "ABC:338, +400 -1020 Port Eden, Ontario, Canada XYZ"},
-        {"400", "", "XYZ", "ABC:338, +400 Port Eden, Ontario, Canada XYZ"},
-        {"", "1020", "XYZ", "ABC:338, -1020 Port Eden, Ontario, Canada XYZ"},
-        {"", "", "XYZ", "ABC:338, Port Eden, Ontario, Canada XYZ"},
-        {"400", "1020", "", "ABC:338, +400 -1020 Port Eden, Ontario, Canada "},
+        {"400", "400", "XYZ", "ABC:338, +400 -400 Port Eden, Eastland, Norland XYZ"}, // the worked example
+        {"400", "", "XYZ", "ABC:338, +400 Port Eden, Eastland, Norland XYZ"},
+        {"", "1020", "XYZ", "ABC:338, -1020 Port Eden, Eastland, Norland XYZ"},
+        {"", "", "XYZ", "ABC:338, Port Eden, Eastland, Norland XYZ"},
+        {"400", "1020", "", "ABC:338, +400 -1020 Port Eden, Eastland, Norland "},
     };
     for (const auto &c : cases) {
         ctx.dxLogger = c.logger;
-        EXPECT_EQ(show({.usb = c.usb, .lsb = c.lsb}).clipboardLine, c.line);
+        EXPECT_EQ(show({.country = "NRL", .state = "ET", .usb = c.usb, .lsb = c.lsb}).clipboardLine, c.line);
     }
 }
 

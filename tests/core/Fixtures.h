@@ -85,14 +85,14 @@ inline CountryTable sampleCountries()
 {
     CountryTable table;
     table.rows = {{"AUS", "Australia", "AU"}, {"CAN", "Canada", "CA"}, {"NOR", "Norway", "NO"},
-                  {"USA", "USA", "US"}};
+                  {"USA", "USA", "US"}, {"NRL", "Norland", ""}};
     return table;
 }
 inline StateTable sampleStates()
 {
     StateTable table;
     table.rows = {{"WA", "Western Australia", "AUS"}, {"ON", "Ontario", "CAN"}, {"WA", "Washington", "USA"},
-                  {"ME", "Maine", "USA"}};
+                  {"ME", "Maine", "USA"}, {"ET", "Eastland", "NRL"}};
     return table;
 }
 
