@@ -253,20 +253,14 @@ TEST_F(RegistryBackupTest, MissingFileRestoresNothing)
     EXPECT_FALSE(m_dir.exists("fresh.ini"));
 }
 
-TEST_F(RegistryBackupTest, FileNameIsMatchedWithoutRegardToCase)
-{
-    m_dir.write("Reg.bak", "Metric = True\r\n");
-    const RestoreResult result = RestoreRegistry(m_store, m_dir.path("reg.bak"));
-    EXPECT_TRUE(result.RegistryRestored);
-    EXPECT_EQ(m_store.GetRegistryValue(kProg, "Metric"), "True");
-}
-
-TEST_F(RegistryBackupTest, RestoreCreatesTheBaseKeyOfAnEmptyStore)
+TEST_F(RegistryBackupTest, RestoreFindsTheFileWhateverItsCaseAndCreatesTheBaseKey)
 {
     RegistryStore fresh(m_dir.path("fresh.ini"));
-    m_dir.write("Reg.bak", "Metric = True\n");
-    EXPECT_TRUE(RestoreRegistry(fresh, backupPath()).RegistryRestored);
-    EXPECT_TRUE(RegistryStore(m_dir.path("fresh.ini")).baseKeyExists());
+    m_dir.write("Reg.bak", "Metric = True\r\n");
+    EXPECT_TRUE(RestoreRegistry(fresh, m_dir.path("reg.bak")).RegistryRestored);
+    RegistryStore reopened(m_dir.path("fresh.ini"));
+    EXPECT_TRUE(reopened.baseKeyExists());
+    EXPECT_EQ(reopened.GetRegistryValue(kProg, "Metric"), "True");
 }
 
 TEST_F(RegistryBackupTest, LineEndsOfEveryKindSeparateLines)
