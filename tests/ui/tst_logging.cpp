@@ -56,44 +56,50 @@ class LoggingTest : public QObject {
 private slots:
     // --- Quick Log ----------------------------------------------------------------
 
-    void quickLogFirstAtALocationWritesEntryMaskMarkAndNewSessionRecord()
+    void quickLogWritesTheEntryTheMaskTheMarkAndTheSessionRecord_data()
     {
-        const ScopedClock clock(utc(2026, 3, 4, 17, 6));
+        QTest::addColumn<int>("clicks");
+        QTest::addColumn<QByteArray>("logbook");
+        QTest::addColumn<QByteArray>("session");
+        QTest::addColumn<QString>("lastLogged");
+        const QByteArray first = logEntry("ABC", "338", "1706", "20260304");
+        QTest::newRow("first at the location: a new session record")
+            << 1 << first << sessionEntry("ABC", "338", "1706", "20260304", "", true)
+            << " *** Last logged on 04-Mar-2026 ***";
+        QTest::newRow("again: a second entry, the session record overwritten")
+            << 2 << first + logEntry("ABC", "338", "0240", "20260305")
+            << sessionEntry("ABC", "338", "0240", "20260305", "", false) << " *** Last logged on 05-Mar-2026 ***";
+    }
+    void quickLogWritesTheEntryTheMaskTheMarkAndTheSessionRecord()
+    {
+        QFETCH(int, clicks);
+        QFETCH(QByteArray, logbook);
+        QFETCH(QByteArray, session);
+        QFETCH(QString, lastLogged);
+        QDateTime now = utc(2026, 3, 4, 17, 6);
+        const ScopedClock clock([&now] { return now; });
         TestProgram program;
         frmMain *main = startAtCabinShowing(program, {beacon("XYZ", "400"), beacon("ABC")});
         QVERIFY(main);
-        const QByteArray before = program.read("ndb.dat");
         QVERIFY(main->cmdQuickLog->isEnabled());
+        QByteArray before;
 
-        QTest::mouseClick(main->cmdQuickLog, Qt::LeftButton);
+        for (int click = 0; click < clicks; ++click) {
+            if (click > 0)
+                now = utc(2026, 3, 5, 2, 40);
+            before = program.read("ndb.dat");
+            QTest::mouseClick(main->cmdQuickLog, Qt::LeftButton);
+        }
 
-        QCOMPARE(program.read("Logs/log3.dat"), logEntry("ABC", "338", "1706", "20260304"));
+        QCOMPARE(program.read("Logs/log3.dat"), logbook);
         const BeaconRecord logged = program.storedBeacon(2);
         QCOMPARE(logged.loggedMask(), 8u);
         QCOMPARE(logged.text(BeaconField::LoggedMask), "8    ");
         QVERIFY(logged.inSession());
-        QCOMPARE(program.read("Logs/cle.dat"), sessionEntry("ABC", "338", "1706", "20260304", "", true));
+        QCOMPARE(program.read("Logs/cle.dat"), session);
         QCOMPARE(program.read("ndb.bak"), before);
-        QCOMPARE(main->lblLogged->text(), " *** Last logged on 04-Mar-2026 ***");
+        QCOMPARE(main->lblLogged->text(), lastLogged);
         QVERIFY(program.boxes.shown.isEmpty());
-    }
-
-    void quickLogAgainAppendsAnEntryAndOverwritesTheSessionRecord()
-    {
-        QDateTime now = utc(2026, 3, 4, 17, 6);
-        const ScopedClock clock([&now] { return now; });
-        TestProgram program;
-        frmMain *main = startAtCabinShowing(program, {beacon("ABC")});
-        QVERIFY(main);
-        main->cmdQuickLog_Click();
-        now = utc(2026, 3, 5, 2, 40);
-
-        main->cmdQuickLog_Click();
-
-        QCOMPARE(program.read("Logs/log3.dat"),
-                 logEntry("ABC", "338", "1706", "20260304") + logEntry("ABC", "338", "0240", "20260305"));
-        QCOMPARE(program.storedBeacon(1).loggedMask(), 8u);
-        QCOMPARE(program.read("Logs/cle.dat"), sessionEntry("ABC", "338", "0240", "20260305", "", false));
     }
 
     void aFailingBackupStopsTheWriteWithTheMessage_data()

@@ -505,7 +505,7 @@ private slots:
         QVERIFY(!program.state.UTCTimeText.isEmpty());
     }
 
-    void typedCommasAndQuotesArriveAsBlanksAndApostrophes_data()
+    void theEditBoxesTakeOnlyWhatTheirFieldsCanHold_data()
     {
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("typed");
@@ -517,7 +517,7 @@ private slots:
         QTest::newRow("session comments") << "txtCLEComments" << "\"q\"" << "'q'" << 60;
         QTest::newRow("time") << "txtLogTime" << "12,3" << "12 3" << 0;
     }
-    void typedCommasAndQuotesArriveAsBlanksAndApostrophes()
+    void theEditBoxesTakeOnlyWhatTheirFieldsCanHold()
     {
         QFETCH(QString, box);
         QFETCH(QString, typed);

@@ -421,20 +421,29 @@ private slots:
         QVERIFY(program.boxes.shown.isEmpty());
     }
 
-    void aMissingLayerIsReportedOnceAndTheRestIsDrawn()
+    void aMissingLayerIsReportedOnceWhenSwitchedOnAndTheRestIsDrawn_data()
     {
+        QTest::addColumn<bool>("rivers");
+        QTest::addColumn<QString>("boxes");
+        QTest::newRow("switched on") << true << "Error: maps\\river.pnt file missing.";
+        QTest::newRow("switched off: not looked for") << false << "";
+    }
+    void aMissingLayerIsReportedOnceWhenSwitchedOnAndTheRestIsDrawn()
+    {
+        QFETCH(bool, rivers);
+        QFETCH(QString, boxes);
         TestProgram program;
         writeTestLayers(program);
         frmMain *main = program.startShowing({kCentre});
         QVERIFY(main);
-        program.windows->location()->chkRivers->setChecked(true);
+        program.windows->location()->chkRivers->setChecked(rivers);
         program.windows->location()->chkLakes->setChecked(true);
         program.remove("maps/river.pnt");
 
         frmDisplay *display = mapIt(program, main);
 
         QVERIFY(display);
-        QCOMPARE(program.boxes.summary(), "Error: maps\\river.pnt file missing.");
+        QCOMPARE(program.boxes.summary(), boxes);
         QVERIFY(!program.exists("maps/river.pnt"));
         const QImage image = display->picRadar->grab().toImage();
         QVERIFY(countColour(image, kGreenLine).above > 0);
@@ -443,19 +452,6 @@ private slots:
         QVERIFY(countColour(image, kRedMark).total() > 0);
         QVERIFY(display->cmdExit->isEnabled());
         QVERIFY(display->isVisible());
-    }
-
-    void aLayerSwitchedOffIsNotLookedFor()
-    {
-        TestProgram program;
-        frmMain *main = program.startShowing({kCentre});
-        QVERIFY(main);
-        program.windows->location()->chkRivers->setChecked(false);
-        program.remove("maps/river.pnt");
-
-        QVERIFY(mapIt(program, main));
-
-        QVERIFY(program.boxes.shown.isEmpty());
     }
 
     void thePointerReadOutGivesDistanceAndBearing_data()
