@@ -1,7 +1,7 @@
 #pragma once
 // One run of the program for a window test: its own temporary program folder and
-// settings file, the message box double, a fixed list of serial ports, and helpers
-// that write ndb.dat and logbooks byte by byte.
+// settings file, the message box double, a fixed list of serial ports; helpers that
+// write ndb.dat and logbooks byte by byte, type a look-up and read what windows show.
 
 #include <QAbstractButton>
 #include <QApplication>

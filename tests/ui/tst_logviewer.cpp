@@ -20,7 +20,7 @@ using namespace qern::test;
 
 namespace {
 
-// A beacon logged at the current location, the first.
+// A beacon logged at listening location 1, the current one.
 Beacon logged(const QByteArray &ident, const QByteArray &frequency = "338")
 {
     return beacon(ident, frequency, 1);

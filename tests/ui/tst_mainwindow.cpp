@@ -210,39 +210,35 @@ private slots:
         QCOMPARE(program.state.LogFileName, "Logs/log2.dat");
     }
 
-    void theDistanceFilterButtonTwiceRestoresTheState()
+    void theDistanceFilterButtonTurnsTheFilterOnAndOff_data()
     {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<int>("enabled");
+        QTest::newRow("off") << QByteArray(" 0") << 0;
+        // Any value other than 1 counts as off: the button turns it on.
+        QTest::newRow("a stored 2") << QByteArray(" 2") << 2;
+    }
+    void theDistanceFilterButtonTurnsTheFilterOnAndOff()
+    {
+        QFETCH(QByteArray, stored);
+        QFETCH(int, enabled);
         TestProgram program;
+        program.presetSetting(RegistryKeys::ProgramPreferences, kRegistryString, "DistanceFilterEnable", stored);
         frmMain *main = program.startWith({beacon("ABC")});
         QVERIFY(main);
-        const int enabled = program.state.DistanceFilterEnabled;
-        const bool on = program.state.DistanceFilterOn;
+        QCOMPARE(program.state.DistanceFilterEnabled, enabled);
         QCOMPARE(main->cmdDistanceFilter->text(), "OFF");
+        QVERIFY(!program.state.DistanceFilterOn);
 
         main->cmdDistanceFilter_Click();
         QCOMPARE(main->cmdDistanceFilter->text(), "ON");
         QCOMPARE(program.state.DistanceFilterEnabled, 1);
         QVERIFY(program.state.DistanceFilterOn);
-        main->cmdDistanceFilter_Click();
-
-        QCOMPARE(main->cmdDistanceFilter->text(), "OFF");
-        QCOMPARE(program.state.DistanceFilterEnabled, enabled);
-        QCOMPARE(program.state.DistanceFilterOn, on);
-    }
-
-    void theDistanceFilterButtonTurnsAStoredTwoOn()
-    {
-        TestProgram program;
-        program.presetSetting(RegistryKeys::ProgramPreferences, kRegistryString, "DistanceFilterEnable", " 2");
-        frmMain *main = program.startWith({beacon("ABC")});
-        QVERIFY(main);
-        QCOMPARE(program.state.DistanceFilterEnabled, 2);
-        QCOMPARE(main->cmdDistanceFilter->text(), "OFF");
 
         main->cmdDistanceFilter_Click();
-
-        QCOMPARE(main->cmdDistanceFilter->text(), "ON");
-        QVERIFY(program.state.DistanceFilterOn);
+        QCOMPARE(main->cmdDistanceFilter->text(), "OFF");
+        QCOMPARE(program.state.DistanceFilterEnabled, 0);
+        QVERIFY(!program.state.DistanceFilterOn);
     }
 
     void aDamagedDatabaseDisablesItsCommandsUntilACheckPasses_data()

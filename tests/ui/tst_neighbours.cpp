@@ -64,7 +64,6 @@ void fillNewBeacon(frmName *editor)
 
 const QDateTime kMarch2026(QDate(2026, 3, 15), QTime(12, 0));
 
-// The session report view or the listening report view.
 ReportView *reportView(TestProgram &program, bool session)
 {
     if (session)
