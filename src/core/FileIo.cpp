@@ -50,6 +50,9 @@ FileError FileError::fromQFile(const QFileDevice &file, int fallbackNumber)
     const QString path = file.fileName();
     switch (file.error()) {
     case QFileDevice::NoError:
+        // A write cut short sets no error of its own: the disk is full.
+        if (fallbackNumber == 61)
+            return {61, withPath(QStringLiteral("Disk full"), path)};
         return {fallbackNumber, withPath(QStringLiteral("Path/File access error"), path)};
     case QFileDevice::PermissionsError:
         return {70, withPath(QStringLiteral("Permission denied"), path)};
@@ -240,7 +243,8 @@ FileError RecordFile::openForWriting()
         return FileError::accessError(m_path);
     if (!folderExists(info.absolutePath()))
         return FileError::pathNotFound(m_path);
-    if (!m_file.open(QIODevice::ReadWrite))
+    // Unbuffered: a write that fails leaves nothing behind to be flushed later.
+    if (!m_file.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
         return FileError::fromQFile(m_file);
     return {};
 }
@@ -295,18 +299,27 @@ FileError RecordFile::write(qint64 number, QByteArrayView record)
     if (FileError err = openForWriting())
         return err;
     const qint64 offset = (number - 1) * m_recordLength;
-    if (offset > m_file.size()) {
+    const qint64 lengthBefore = m_file.size();
+    // A write that grew the file and then failed (a full disk) is cut back, so no
+    // part record is left at the end.
+    auto failed = [&](int fallbackNumber) {
+        const FileError err = FileError::fromQFile(m_file, fallbackNumber);
+        if (m_file.size() > lengthBefore)
+            m_file.resize(lengthBefore);
+        return err;
+    };
+    if (offset > lengthBefore) {
         // A record beyond the end: the gap becomes blank records, not holes.
-        if (!m_file.seek(m_file.size()))
-            return FileError::fromQFile(m_file, 57);
-        const QByteArray gap(offset - m_file.size(), ' ');
+        if (!m_file.seek(lengthBefore))
+            return failed(57);
+        const QByteArray gap(offset - lengthBefore, ' ');
         if (m_file.write(gap) != gap.size())
-            return FileError::fromQFile(m_file, 61);
+            return failed(61);
     }
     if (!m_file.seek(offset))
-        return FileError::fromQFile(m_file, 57);
+        return failed(57);
     if (m_file.write(record.data(), record.size()) != record.size() || !m_file.flush())
-        return FileError::fromQFile(m_file, 61);
+        return failed(61);
     return {};
 }
 

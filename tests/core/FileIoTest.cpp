@@ -1,10 +1,40 @@
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/resource.h>
+
 #include "FileIo.h"
 #include "TestFolder.h"
 
 using namespace qern;
 using qern::test::TestFolder;
+
+namespace {
+
+// Caps the size any file of this process may grow to, as a full disk would; root
+// ignores permissions but not this limit.
+class ScopedFileSizeLimit {
+public:
+    explicit ScopedFileSizeLimit(rlim_t bytes)
+    {
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit capped = m_old;
+        capped.rlim_cur = bytes;
+        EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &capped), 0);
+    }
+    ~ScopedFileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = nullptr;
+};
+
+} // namespace
 
 TEST(RecordFile, ReaderNeverCreatesAMissingFile)
 {
@@ -35,6 +65,30 @@ TEST(RecordFile, WritesInPlaceAppendsAndReadsBack)
     EXPECT_EQ(rec, "BBBB");
     EXPECT_EQ(file.read(3, &rec).number, 62);
     EXPECT_TRUE(file.write(1, "TOOLONG").failed()); // a record of the wrong length is refused
+}
+
+TEST(RecordFile, ShortWriteIsAnErrorAndLeavesTheFileAsItWas)
+{
+    const QByteArray first(213, 'A');
+    const struct { const char *name; qint64 number; } cases[] = {
+        {"append", 2}, {"beyond the end", 3},
+    };
+    for (const auto &c : cases) {
+        TestFolder t;
+        t.write("ndb.dat", first);
+        RecordFile file(t.path("ndb.dat"), 213);
+        FileError err;
+        {
+            const ScopedFileSizeLimit limit(300); // room for 87 more bytes
+            err = file.write(c.number, QByteArray(213, 'B'));
+            file.close();
+        }
+        EXPECT_EQ(err.number, 61) << c.name;
+        EXPECT_TRUE(err.messageText().startsWith("Error # 61: Disk full")) << err.messageText().toStdString();
+        const QByteArray after = t.read("ndb.dat");
+        EXPECT_EQ(after.size(), first.size()) << c.name;
+        EXPECT_TRUE(after == first) << c.name;
+    }
 }
 
 TEST(RecordFile, ACutLastRecordReadsPaddedAndCounts)
