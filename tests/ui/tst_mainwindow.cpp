@@ -374,6 +374,27 @@ private slots:
         QVERIFY(main->lstGotLogged->isHidden());
     }
 
+    void theLoggedCaptionIsTheShownBeaconsOwn()
+    {
+        TestProgram program;
+        program.write("Logs/log0.dat", logEntry("ABC", "338", "1200", "20260105"));
+        // DEF is marked as logged here, but the logbook holds no entry of it.
+        frmMain *main = program.startShowing({beacon("ABC", "338", 1), beacon("DEF", "290", 1), beacon("GHI")});
+        QVERIFY(main);
+        QCOMPARE(main->lblLogged->text(), " *** Last logged on 05-Jan-2026 ***");
+
+        const struct {
+            const char *typed;
+            const char *caption;
+            bool visible;
+        } rows[] = {{"DEF", " *** Logged *** ", true}, {"GHI", "", false}};
+        for (const auto &row : rows) {
+            typeAndEnter(main, row.typed);
+            QCOMPARE(main->lblLogged->text(), row.caption);
+            QCOMPARE(!main->lblLogged->isHidden(), row.visible);
+        }
+    }
+
     void theClocksShowUtcAndLocalTime()
     {
         const ScopedClock clock(QDateTime(QDate(2026, 3, 4), QTime(17, 6), QTimeZone(3600)));
