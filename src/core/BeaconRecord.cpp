@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "NumberText.h"
+#include "SharedState.h"
 #include "Text.h"
 
 namespace qern {
@@ -43,6 +44,11 @@ QByteArray ShiftTextDown(QByteArrayView text, bool *ok)
         }
     }
     return out;
+}
+
+void ShiftTextDownToGlobal(QByteArrayView text, SharedState &state, bool *ok)
+{
+    state.DecodedText = ShiftTextDown(text, ok);
 }
 
 const std::array<char, 256> &shiftDownTable()

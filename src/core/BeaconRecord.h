@@ -13,6 +13,8 @@
 
 namespace qern {
 
+struct SharedState;
+
 enum class BeaconField : int {
     Ident,
     CountryCode,
@@ -76,6 +78,8 @@ QByteArray ShiftTextUp(QByteArrayView text, bool *ok = nullptr);
 // Every byte lowered by 2. Bytes 0 and 1 have no plain form: they read as a blank
 // and *ok is set false.
 QByteArray ShiftTextDown(QByteArrayView text, bool *ok = nullptr);
+// ShiftTextDown with the result left in state.DecodedText, emptied first.
+void ShiftTextDownToGlobal(QByteArrayView text, SharedState &state, bool *ok = nullptr);
 // True when text holds a byte that ShiftTextUp cannot store.
 bool canShiftUp(QByteArrayView text);
 

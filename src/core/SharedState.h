@@ -63,6 +63,7 @@ struct SharedState {
     quint32 LoggedMaskValue = 0;
     QVector<qint64> SearchMatches;
     qint64 SearchMatchCount = 0;
+    QByteArray DecodedText; // ShiftTextDownToGlobal's result
 
     // Last distance computation.
     double Distance = 0.0; // km

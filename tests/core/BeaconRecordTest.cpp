@@ -2,6 +2,7 @@
 
 #include "BeaconRecord.h"
 #include "Fixtures.h"
+#include "SharedState.h"
 
 using namespace qern;
 
@@ -31,6 +32,21 @@ TEST(FieldShift, RaisesAndLowersEveryByteByTwo)
         if (!downOk) {
             EXPECT_EQ(down, " "); // an undecodable byte reads as a blank
         }
+    }
+}
+
+TEST(FieldShift, DownToGlobalReplacesTheDecodedText)
+{
+    SharedState state;
+    const struct { QByteArray stored, decoded; bool ok; } cases[] = {
+        {"CD", "AB", true}, {"", "", true}, {"\"", " ", true}, {"C\x01" "D", "A B", false},
+    };
+    for (const auto &c : cases) {
+        state.DecodedText = "left from before";
+        bool ok = !c.ok;
+        ShiftTextDownToGlobal(c.stored, state, &ok);
+        EXPECT_EQ(state.DecodedText, c.decoded) << c.stored.constData();
+        EXPECT_EQ(ok, c.ok) << c.stored.constData();
     }
 }
 
