@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QSet>
 
+#include <algorithm>
+
 #include "BeaconDatabase.h"
 #include "ClockTexts.h"
 #include "FileIo.h"
@@ -20,6 +22,23 @@ namespace {
 ProgramFolder shipped()
 {
     return ProgramFolder(QStringLiteral(QERN_SOURCE_DATA_DIR));
+}
+
+// A hemisphere letter of hemispheres, then digits digits: "N38480100", "W090382900".
+bool isCoordinateText(QByteArrayView text, QByteArrayView hemispheres, qsizetype digits)
+{
+    if (text.size() != 1 + digits || !hemispheres.contains(text.front()))
+        return false;
+    return std::all_of(text.begin() + 1, text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// "yyyymm" of a real month.
+bool isYearMonth(QByteArrayView text)
+{
+    if (text.size() != 6 || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return false;
+    const int month = text.sliced(4).toByteArray().toInt();
+    return month >= 1 && month <= 12;
 }
 
 } // namespace
@@ -63,6 +82,12 @@ TEST(ShippedData, BeaconDatabasePassesTheIntegrityCheckAndDecodes)
         }
         EXPECT_EQ(r.loggedMask(), 0u);
         EXPECT_FALSE(r.inSession());
+        // Stored as a new beacon is: mask "0", a plain blank session mark.
+        EXPECT_EQ(r.raw(BeaconField::LoggedMask), "0    ") << "record " << n;
+        EXPECT_EQ(r.raw(BeaconField::CLEMark), " ") << "record " << n;
+        EXPECT_TRUE(isCoordinateText(r.trimmedText(BeaconField::Latitude), "NS", 8)) << "record " << n;
+        EXPECT_TRUE(isCoordinateText(r.trimmedText(BeaconField::Longitude), "EW", 9)) << "record " << n;
+        EXPECT_TRUE(isYearMonth(r.trimmedText(BeaconField::Current))) << "record " << n;
         ++decoded;
         return true;
     }));
