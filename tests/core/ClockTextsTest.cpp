@@ -83,15 +83,22 @@ TEST(GetUTCOffset, TextsFollowTheOffsetOfTheMoment)
 
 TEST(GetUTCOffset, FollowsTheTZEnvironmentThroughTheClock)
 {
-    const ScopedTimeZone zone("Asia/Kolkata");
-    const ClockTexts texts = GetUTCOffset(Clock::now());
-    EXPECT_DOUBLE_EQ(texts.offsetHours, -5.5);
-    EXPECT_EQ(texts.UTCOffsetText, "5.5");
-    const QDateTime utcNow = QDateTime::currentDateTimeUtc();
-    // The minute may turn between the two readings.
-    const QByteArray now = utcNow.toString(QStringLiteral("HH:mm")).toLatin1();
-    const QByteArray before = utcNow.addSecs(-60).toString(QStringLiteral("HH:mm")).toLatin1();
-    EXPECT_TRUE(texts.UTCTimeText == now || texts.UTCTimeText == before) << texts.UTCTimeText.constData();
+    // UTC+5:30, and UTC-5 without daylight time.
+    const struct { const char *zone; double offsetHours; const char *offsetText; } cases[] = {
+        {"Asia/Kolkata", -5.5, "5.5"}, {"EST5", 5, "-5"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.zone);
+        const ScopedTimeZone zone(c.zone);
+        const ClockTexts texts = GetUTCOffset(Clock::now());
+        EXPECT_DOUBLE_EQ(texts.offsetHours, c.offsetHours);
+        EXPECT_EQ(texts.UTCOffsetText, c.offsetText);
+        const QDateTime utcNow = QDateTime::currentDateTimeUtc();
+        // The minute may turn between the two readings.
+        const QByteArray now = utcNow.toString(QStringLiteral("HH:mm")).toLatin1();
+        const QByteArray before = utcNow.addSecs(-60).toString(QStringLiteral("HH:mm")).toLatin1();
+        EXPECT_TRUE(texts.UTCTimeText == now || texts.UTCTimeText == before) << texts.UTCTimeText.constData();
+    }
 }
 
 TEST(CheckDate, CountsTheRulesADateBreaks)
