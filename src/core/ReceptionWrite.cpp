@@ -71,6 +71,15 @@ FileError undecodable(qint64 recordNumber)
 
 } // namespace
 
+QString ReceptionResult::messageText() const
+{
+    if (!error.failed())
+        return {};
+    if (undone)
+        return error.messageText();
+    return error.messageText() + QStringLiteral("\r\n") + QLatin1String(kReceptionNotUndoneText);
+}
+
 ReceptionInput quickLogInput(QByteArrayView currentIdent, QByteArrayView currentFrequency,
                              const ClockTexts &clock)
 {

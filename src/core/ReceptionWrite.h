@@ -39,7 +39,7 @@ ReceptionInput quickLogInput(QByteArrayView currentIdent, QByteArrayView current
                              const ClockTexts &clock);
 
 struct ReceptionResult {
-    // On failure the caller shows error.messageText() titled "Error".
+    // On failure the caller shows messageText() titled "Error".
     FileError error;
     bool firstAtLocation = false; // the location bit was clear: NewFlag "1"
     quint32 loggedMask = 0;       // the beacon's mask after the write
@@ -48,7 +48,16 @@ struct ReceptionResult {
     bool sessionRecordOverwritten = false;
     // After a failure: false when a write made before it could not be put back.
     bool undone = true;
+
+    // "Error # n: description", and when a write could not be put back, that the
+    // files may now disagree and where their copies from before are.
+    QString messageText() const;
 };
+
+// Said after the failure when part of the reception stays written.
+inline constexpr const char *kReceptionNotUndoneText =
+    "Part of this reception stays written: the logbook, ndb.dat and the session log may not agree. "
+    "Their copies from before it are ndb.bak and the AutoBackups folder.";
 
 // recordNumber: the beacon's 1-based ndb.dat record; locationIndex: 0 to 15.
 ReceptionResult writeReception(const ProgramFolder &folder, qint64 recordNumber, int locationIndex,

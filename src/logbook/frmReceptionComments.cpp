@@ -368,8 +368,8 @@ void frmReceptionComments::cmdAddBeacon_Click()
     const ReceptionResult result =
         writeReception(m_state.folder, m_state.CurrentRecordNumber, m_state.CurrentLocationIndex, input);
     if (result.error) {
-        // Nothing was logged: the dialog stays open with what was typed.
-        MessageBox::show(result.error.messageText(), QStringLiteral("Error"));
+        // The dialog stays open with what was typed, to try again.
+        MessageBox::show(result.messageText(), QStringLiteral("Error"));
         return;
     }
 

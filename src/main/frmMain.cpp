@@ -854,7 +854,7 @@ void frmMain::cmdQuickLog_Click()
         writeReception(m_state.folder, m_state.CurrentRecordNumber, m_state.CurrentLocationIndex,
                        quickLogInput(m_state.CurrentIdent, m_state.CurrentFrequency, clock));
     if (result.error) {
-        MessageBox::show(result.error.messageText(), QStringLiteral("Error"));
+        MessageBox::show(result.messageText(), QStringLiteral("Error"));
         focusIdent();
         return;
     }

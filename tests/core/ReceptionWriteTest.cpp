@@ -291,3 +291,30 @@ TEST_F(Reception, FailedSessionWritePutsTheLogbookAndTheBeaconBack)
         EXPECT_EQ(f.read("Logs/log0.dat"), c.logbook) << c.name;
     }
 }
+
+TEST_F(Reception, AnEntryThatCannotBeTakenBackIsSaidInTheMessage)
+{
+    const QByteArray logbook = LogRecord::make("XYZ", "400", "1200", "20240101", "").bytes();
+    const struct {
+        const char *name;
+        bool logbookBlocked; // the logbook's replacement cannot be written
+    } cases[] = {{"taken back", false}, {"left written", true}};
+    for (const auto &c : cases) {
+        DataFolder f;
+        f.writeDatabase({norwegian("ABC", "338")});
+        f.write("Logs/log0.dat", logbook);
+        f.mkdir("Logs/cle.dat"); // the session write fails after the logbook and the beacon
+        if (c.logbookBlocked)
+            f.mkdir("Logs/log0.dat.tmp");
+
+        const ReceptionResult r = writeReception(f.folder(), 1, 0, dialog("ABC", "338", "1405", "20060408"));
+
+        ASSERT_TRUE(r.error.failed()) << c.name;
+        EXPECT_EQ(r.undone, !c.logbookBlocked) << c.name;
+        EXPECT_TRUE(r.messageText().startsWith(r.error.messageText())) << c.name;
+        EXPECT_EQ(r.messageText().contains(QLatin1String(kReceptionNotUndoneText)), c.logbookBlocked) << c.name;
+        EXPECT_EQ(f.read("Logs/log0.dat").size(), logbook.size() + (c.logbookBlocked ? LogRecord::Length : 0))
+            << c.name;
+    }
+    EXPECT_TRUE(ReceptionResult().messageText().isEmpty());
+}

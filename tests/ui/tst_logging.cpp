@@ -13,6 +13,7 @@
 
 #include "Clock.h"
 #include "LogMaintenance.h"
+#include "ReceptionWrite.h"
 #include "editor/frmName.h"
 #include "logbook/DatePickerPanel.h"
 #include "logbook/frmMasterLogClear.h"
@@ -133,6 +134,30 @@ private slots:
         // The dialog stays open over the main window.
         QCOMPARE(program.windows->isReceptionCommentsLoaded(), byDialog);
         QCOMPARE(main->isEnabled(), !byDialog);
+    }
+
+    void anEntryThatCannotBeTakenBackIsSaid_data() { aFailingBackupStopsTheWriteWithTheMessage_data(); }
+    void anEntryThatCannotBeTakenBackIsSaid()
+    {
+        QFETCH(bool, byDialog);
+        const ScopedClock clock(utc(2026, 3, 4, 17, 6));
+        TestProgram program;
+        frmMain *main = startAtCabinShowing(program, {beacon("ABC")});
+        QVERIFY(main);
+        if (byDialog)
+            main->cmdAddToLog_Click();
+        program.boxes.shown.clear();
+        // The session write fails after the logbook entry, whose removal fails too.
+        QVERIFY(QDir().mkpath(program.path("Logs/cle.dat")));
+        QVERIFY(QDir().mkpath(program.path("Logs/log3.dat.tmp")));
+
+        if (byDialog)
+            program.windows->receptionComments()->cmdAddBeacon_Click();
+        else
+            main->cmdQuickLog_Click();
+
+        QVERIFY(program.boxes.onlyError(QLatin1String(kReceptionNotUndoneText)));
+        QCOMPARE(program.read("Logs/log3.dat").size(), qsizetype(LogRecord::Length));
     }
 
     // --- Reception dialog ---------------------------------------------------------
