@@ -879,6 +879,13 @@ void frmMain::mnuSessionClr_Click()
         MessageBox::show(QLatin1String(kSessionNotClearedText));
         return;
     }
+    // Without a database there is nothing to clear, and the automatic backup would
+    // delete ndb.bak, the last copy of the database.
+    const QString database = databasePath(m_state.folder);
+    if (!fileExists(database)) {
+        MessageBox::show(FileError::notFound(database).messageText(), QStringLiteral("Error"));
+        return;
+    }
     if (!backUpBeforeChange(m_state.folder))
         return;
     const SessionClearResult result = clearSession(m_state.folder);

@@ -587,6 +587,29 @@ private slots:
         QVERIFY(!program.exists("ndb.bak"));
     }
 
+    void sessionClearWithoutADatabaseKeepsItsLastCopy()
+    {
+        TestProgram program;
+        const QByteArray session = sessionEntry("ABC", "338", "1200", "20260101", "", true);
+        program.write("Logs/cle.dat", session);
+        frmMain *main = program.startToMain();
+        QVERIFY(main);
+        // ndb.dat is gone; ndb.bak is the only copy of the database left.
+        const QByteArray copy = beaconBytes(beacon("ABC"));
+        program.write("ndb.bak", copy);
+        program.boxes.shown.clear();
+        program.boxes.answerNext(MsgAnswer::Yes);
+
+        main->mnuSessionClr_Click();
+
+        QCOMPARE(program.boxes.shown.size(), 2);
+        QCOMPARE(program.boxes.shown[1].title, "Error");
+        QVERIFY(program.boxes.shown[1].text.startsWith("Error # 53: File not found"));
+        QCOMPARE(program.read("ndb.bak"), copy);
+        QCOMPARE(program.read("Logs/cle.dat"), session);
+        QVERIFY(!program.exists("ndb.dat"));
+    }
+
     // --- Master log clear ---------------------------------------------------------
 
     void masterClearOfTwoTickedLocationsEmptiesTheirLogbooksAndBits()
