@@ -133,6 +133,8 @@ private slots:
         TestProgram program;
         frmMain *main = database ? program.startWith({beacon("ABC")}) : program.startToMain();
         QVERIFY(main);
+        main->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(main));
         program.boxes.shown.clear();
         if (filterOn)
             main->cmdDistanceFilter_Click();
@@ -141,6 +143,8 @@ private slots:
 
         QCOMPARE(program.boxes.summary(), "Not found: " + text);
         QCOMPARE(main->txtIdent->text(), "XYZ");
+        // The focus comes back to the box with the whole text selected, to type over.
+        QCOMPARE(main->txtIdent->selectedText(), "XYZ");
         QCOMPARE(program.state.SearchMatchCount, 0);
         QCOMPARE(program.exists("ndb.dat"), database);
     }
