@@ -3,6 +3,7 @@
 #include <QFileInfo>
 
 #include <array>
+#include <cstring>
 
 #include "NumberText.h"
 #include "Text.h"
@@ -36,6 +37,14 @@ double storedFrequencyValue(QByteArrayView record, bool *decodable)
         return 0.0;
     }
     return numericValue(text);
+}
+
+// Bytes 0 and 1 have no plain form: stored in any shifted field they mean the
+// record was damaged (the writers never produce them).
+bool holdsUndecodableByte(QByteArrayView record)
+{
+    const auto shifted = static_cast<size_t>(layoutOf(BeaconField::LoggedMask).offset);
+    return std::memchr(record.data(), 0, shifted) != nullptr || std::memchr(record.data(), 1, shifted) != nullptr;
 }
 
 bool frequencyValueIsValid(double kHz)
@@ -125,8 +134,8 @@ IntegrityResult CheckDatabaseIntegrity(const ProgramFolder &folder, qint64 recor
     result.recordCount = recordCountForLength(length, BeaconRecord::Length);
     bool undecodable = false;
     const FileError err = forEachRecord(path, BeaconRecord::Length, [&](qint64, QByteArrayView record) {
-        bool decodable = true;
-        const double kHz = storedFrequencyValue(record, &decodable);
+        bool decodable = !holdsUndecodableByte(record);
+        const double kHz = decodable ? storedFrequencyValue(record, &decodable) : 0.0;
         if (!decodable) {
             undecodable = true;
             return false;

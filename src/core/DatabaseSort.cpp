@@ -89,8 +89,6 @@ QString SortResult::message() const
     switch (verdict) {
     case SortVerdict::Sorted:
         return {};
-    case SortVerdict::TooManyRecords:
-        return QString::fromLatin1(kSortRefusedText);
     case SortVerdict::DatabaseDamaged:
         return QStringLiteral("Records mismatched. Database corrupted.");
     case SortVerdict::Failed:
@@ -129,10 +127,6 @@ SortResult SortBeaconDatabase(const ProgramFolder &folder, const SortProgress &p
     }
     const qint64 length = fileLength(path);
     result.recordCount = recordCountForLength(length, BeaconRecord::Length);
-    if (result.recordCount > kSortCapacity) {
-        result.verdict = SortVerdict::TooManyRecords;
-        return result;
-    }
     if (length % BeaconRecord::Length != 0) {
         result.verdict = SortVerdict::DatabaseDamaged;
         return result;

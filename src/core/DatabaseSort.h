@@ -23,13 +23,8 @@
 
 namespace qern {
 
-inline constexpr qint64 kSortCapacity = 10000;
-
-inline constexpr char kSortRefusedText[] = "The database holds more than 10000 records and cannot be sorted.";
-
 enum class SortVerdict {
     Sorted,
-    TooManyRecords,  // more than kSortCapacity: nothing was written
     DatabaseDamaged, // a length that is not a whole number of records: nothing was written
     Failed,          // error says why; ndb.dat is unchanged
 };

@@ -1,5 +1,7 @@
 #include "frmSortProgress.h"
 
+#include <climits>
+
 #include <QLabel>
 #include <QProgressBar>
 #include <QVBoxLayout>
@@ -52,13 +54,13 @@ bool SortBeaconDatabase(WindowSet &windows, SortBackup backup)
     frmSortProgress *progressWindow = windows.sortProgress();
     QProgressBar *bar = progressWindow->prgProgress;
     const qint64 records = databaseRecordCount(state.folder);
-    bar->setRange(0, int(std::clamp<qint64>(records, 1, kSortCapacity)));
+    bar->setRange(0, int(std::clamp<qint64>(records, 1, INT_MAX)));
     bar->setValue(0);
     progressWindow->showForm();
     letEventsRun();
 
     const SortResult result = SortBeaconDatabase(state.folder, [bar](qint64 value, qint64 maximum) {
-        bar->setRange(0, int(std::min<qint64>(maximum, kSortCapacity)));
+        bar->setRange(0, int(std::min<qint64>(maximum, INT_MAX)));
         bar->setValue(int(std::min<qint64>(value, maximum)));
         letEventsRun();
     });

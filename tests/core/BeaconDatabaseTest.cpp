@@ -209,12 +209,23 @@ TEST(IntegrityCheck, StoredByteZeroOrOneInFrequencyIsAReadError)
     }
 }
 
-TEST(IntegrityCheck, OnlyFrequencyIsDecoded)
+TEST(IntegrityCheck, AByteZeroOrOneInAnyShiftedFieldIsAReadError)
 {
+    for (const char bad : {char(0), char(1)}) {
+        for (const BeaconField field : {BeaconField::Ident, BeaconField::Location, BeaconField::Comments}) {
+            TestFolder t;
+            BeaconRecord odd = tuned("BBB", "300");
+            odd.setRaw(field, QByteArray("CD") + bad);
+            t.write("ndb.dat", tuned("AAA", "338").bytes() + odd.bytes());
+            EXPECT_EQ(CheckDatabaseIntegrity(t.folder(), 0).verdict, IntegrityVerdict::ReadError)
+                << int(bad) << " in field " << static_cast<int>(field);
+        }
+    }
+    // The plain fields are not shifted: a byte there is no decoding fault.
     TestFolder t;
-    BeaconRecord odd = tuned("BBB", "300");
-    odd.setRaw(BeaconField::Comments, QByteArray(1, char(0)) + QByteArray(1, char(1)));
-    t.write("ndb.dat", odd.bytes());
+    BeaconRecord plain = tuned("BBB", "300");
+    plain.setRaw(BeaconField::Spare, QByteArray(1, char(0)));
+    t.write("ndb.dat", plain.bytes());
     EXPECT_EQ(CheckDatabaseIntegrity(t.folder(), 0).verdict, IntegrityVerdict::Ok);
 }
 

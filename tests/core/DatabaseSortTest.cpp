@@ -122,19 +122,24 @@ TEST_F(Sort, EveryRecordKeepsItsBytesAndTheResultAscends)
     EXPECT_EQ(sorted, before);
 }
 
-TEST_F(Sort, MoreThan10000RecordsAreRefusedBeforeAnythingIsWritten)
+TEST_F(Sort, MoreThan10000RecordsAreSortedAndKeptWhole)
 {
     const QByteArray database = generatedDatabase(10001, 1);
     t.write("ndb.dat", database);
     t.write("ndb.hhh", "left over");
 
-    const SortResult r = SortBeaconDatabase(t.folder());
-
-    EXPECT_EQ(r.verdict, SortVerdict::TooManyRecords);
-    EXPECT_EQ(r.recordCount, 10001);
-    EXPECT_EQ(r.message(), "The database holds more than 10000 records and cannot be sorted.");
-    EXPECT_EQ(t.read("ndb.dat"), database);
-    EXPECT_TRUE(t.exists("ndb.hhh"));
+    EXPECT_EQ(sort().recordCount, 10001);
+    const QByteArray sorted = t.read("ndb.dat");
+    ASSERT_EQ(sorted.size(), database.size());
+    QList<QByteArray> before, after;
+    for (qsizetype at = 0; at < database.size(); at += BeaconRecord::Length) {
+        before.append(database.mid(at, BeaconRecord::Length));
+        after.append(sorted.mid(at, BeaconRecord::Length));
+    }
+    std::sort(before.begin(), before.end());
+    std::sort(after.begin(), after.end());
+    EXPECT_EQ(after, before);
+    EXPECT_FALSE(t.exists("ndb.hhh"));
 }
 
 TEST_F(Sort, ExactlyTenThousandRecordsAreSorted)
