@@ -2,10 +2,11 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
 #include <array>
-#include <cstring>
 
 #include "NumberText.h"
+#include "PlainNumber.h"
 #include "Text.h"
 
 namespace qern {
@@ -25,26 +26,28 @@ FileError badRecordNumber(const QString &path)
     return {63, QStringLiteral("Bad record number (%1)").arg(path)};
 }
 
-// The decoded numeric Frequency of one stored record; *decodable turns false on a
-// byte that has no plain form. Decoded on the stack: the check runs on every record.
-double storedFrequencyValue(QByteArrayView record, bool *decodable)
+// The decoded numeric Frequency of one stored record, decoded on the stack: the check
+// runs on every record.
+double storedFrequencyValue(QByteArrayView record)
 {
     std::array<char, layoutOf(BeaconField::Frequency).width> plain{};
-    bool ok = true;
-    const QByteArrayView text = decodeFieldInto(record, BeaconField::Frequency, plain, &ok);
-    if (!ok) {
-        *decodable = false;
-        return 0.0;
-    }
-    return numericValue(text);
+    return plainNumberValue(decodeFieldInto(record, BeaconField::Frequency, plain));
 }
 
 // Bytes 0 and 1 have no plain form: stored in any shifted field they mean the
-// record was damaged (the writers never produce them).
+// record was damaged (the writers never produce them). The lowest byte of a run
+// whose length is a multiple of 32 becomes vector code at every optimisation level.
 bool holdsUndecodableByte(QByteArrayView record)
 {
-    const auto shifted = static_cast<size_t>(layoutOf(BeaconField::LoggedMask).offset);
-    return std::memchr(record.data(), 0, shifted) != nullptr || std::memchr(record.data(), 1, shifted) != nullptr;
+    constexpr int kShiftedBytes = layoutOf(BeaconField::LoggedMask).offset;
+    constexpr int kVectorBytes = kShiftedBytes / 32 * 32;
+    const auto *bytes = reinterpret_cast<const unsigned char *>(record.data());
+    unsigned char lowest = 0xFF;
+    for (int i = 0; i < kVectorBytes; ++i)
+        lowest = std::min(lowest, bytes[i]);
+    for (int i = kVectorBytes; i < kShiftedBytes; ++i)
+        lowest = std::min(lowest, bytes[i]);
+    return lowest < 2;
 }
 
 bool frequencyValueIsValid(double kHz)
@@ -120,39 +123,46 @@ QString IntegrityResult::message() const
     return {};
 }
 
-IntegrityResult CheckDatabaseIntegrity(const ProgramFolder &folder, qint64 recordCountBefore)
+bool IntegrityTally::add(QByteArrayView record)
+{
+    if (m_undecodable || holdsUndecodableByte(record)) {
+        m_undecodable = true;
+        return false;
+    }
+    if (frequencyValueIsValid(storedFrequencyValue(record)))
+        ++m_validCount;
+    return true;
+}
+
+IntegrityResult IntegrityTally::result(qint64 byteLength, const FileError &walkError) const
 {
     IntegrityResult result;
+    result.recordCount = recordCountForLength(byteLength, BeaconRecord::Length);
+    result.validCount = m_validCount;
+    if (walkError || m_undecodable) {
+        result.verdict = IntegrityVerdict::ReadError;
+        result.readError = walkError;
+        return result;
+    }
+    const bool wholeRecords = byteLength % BeaconRecord::Length == 0;
+    result.verdict = wholeRecords && result.validCount == result.recordCount ? IntegrityVerdict::Ok
+                                                                             : IntegrityVerdict::RecordsMismatched;
+    return result;
+}
+
+IntegrityResult CheckDatabaseIntegrity(const ProgramFolder &folder, qint64 recordCountBefore)
+{
     const QString path = databasePath(folder);
     if (!fileExists(path)) {
+        IntegrityResult result;
         result.recordCount = recordCountBefore;
         result.verdict = recordCountBefore == 0 ? IntegrityVerdict::Ok : IntegrityVerdict::RecordsMismatched;
         return result;
     }
-
-    const qint64 length = fileLength(path);
-    result.recordCount = recordCountForLength(length, BeaconRecord::Length);
-    bool undecodable = false;
-    const FileError err = forEachRecord(path, BeaconRecord::Length, [&](qint64, QByteArrayView record) {
-        bool decodable = !holdsUndecodableByte(record);
-        const double kHz = decodable ? storedFrequencyValue(record, &decodable) : 0.0;
-        if (!decodable) {
-            undecodable = true;
-            return false;
-        }
-        if (frequencyValueIsValid(kHz))
-            ++result.validCount;
-        return true;
-    });
-    if (err || undecodable) {
-        result.verdict = IntegrityVerdict::ReadError;
-        result.readError = err;
-        return result;
-    }
-    const bool wholeRecords = length % BeaconRecord::Length == 0;
-    result.verdict = wholeRecords && result.validCount == result.recordCount ? IntegrityVerdict::Ok
-                                                                             : IntegrityVerdict::RecordsMismatched;
-    return result;
+    IntegrityTally tally;
+    const FileError err =
+        forEachRecord(path, BeaconRecord::Length, [&](qint64, QByteArrayView record) { return tally.add(record); });
+    return tally.result(fileLength(path), err);
 }
 
 } // namespace qern

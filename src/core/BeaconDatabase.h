@@ -51,9 +51,24 @@ struct IntegrityResult {
 
 // Counts the records whose Frequency is valid and compares with the record count.
 // A length that is not a whole number of records is a mismatch. A stored byte 0 or
-// 1 in Frequency, or a failed read, is ReadError. With ndb.dat missing nothing is
-// read: recordCount keeps recordCountBefore and validCount is 0, so a positive
+// 1 in a shifted field, or a failed read, is ReadError. With ndb.dat missing nothing
+// is read: recordCount keeps recordCountBefore and validCount is 0, so a positive
 // recordCountBefore is a mismatch and 0 is Ok.
 IntegrityResult CheckDatabaseIntegrity(const ProgramFolder &folder, qint64 recordCountBefore);
+
+// The check fed one stored record at a time, for a walk that reads ndb.dat for more.
+class IntegrityTally {
+public:
+    // Returns false, and counts nothing more, from the first record holding a byte 0
+    // or 1 in a shifted field: the check reads no further.
+    bool add(QByteArrayView record);
+    bool stopped() const { return m_undecodable; }
+    // The verdict on an existing file of byteLength bytes whose walk ended with walkError.
+    IntegrityResult result(qint64 byteLength, const FileError &walkError) const;
+
+private:
+    qint64 m_validCount = 0;
+    bool m_undecodable = false;
+};
 
 } // namespace qern

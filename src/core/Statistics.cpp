@@ -1,6 +1,5 @@
 #include "Statistics.h"
 
-#include "BeaconDatabase.h"
 #include "BeaconRecord.h"
 #include "NumberText.h"
 
@@ -10,31 +9,13 @@ namespace {
 
 constexpr qint64 kEventsAtRecord = 5000;
 
-// The mask as BeaconRecord::loggedMask() reads it. A field of digits and blanks (what
-// the writers store) is read in place; anything else takes the record's own rule.
-quint32 maskOf(QByteArrayView bytes)
-{
-    const FieldLayout mask = layoutOf(BeaconField::LoggedMask);
-    quint32 value = 0;
-    for (char c : bytes.sliced(mask.offset, mask.width)) {
-        if (c >= '0' && c <= '9')
-            value = value * 10 + quint32(c - '0');
-        else if (c != ' ')
-            return BeaconRecord::fromBytes(bytes).loggedMask();
-    }
-    return value;
-}
-
 // Only the two plain fields are looked at; nothing is decoded.
-void countRecord(QByteArrayView bytes, DatabaseStatistics &stats)
+void countRecord(QByteArrayView bytes, std::array<qint64, kStatisticsLocations> &loggedCounts, qint64 &sessionCount)
 {
-    const quint32 mask = maskOf(bytes);
-    for (int i = 0; i < kStatisticsLocations; ++i) {
-        if (mask & (1u << i))
-            ++stats.loggedCounts[i];
-    }
-    if (bytes[layoutOf(BeaconField::CLEMark).offset] == 'z')
-        ++stats.sessionCount;
+    const quint32 mask = storedLoggedMask(bytes);
+    for (int i = 0; i < kStatisticsLocations; ++i)
+        loggedCounts[i] += (mask >> i) & 1u;
+    sessionCount += bytes[layoutOf(BeaconField::CLEMark).offset] == 'z';
 }
 
 void buildTexts(const std::array<QByteArray, kStatisticsLocations> &names, DatabaseStatistics &stats)
@@ -51,29 +32,35 @@ void buildTexts(const std::array<QByteArray, kStatisticsLocations> &names, Datab
     stats.StatisticsText3 = "Number of beacons in CLE log - " + signedText(stats.sessionCount);
 }
 
-} // namespace
-
-DatabaseStatistics GatherDatabaseStatistics(const ProgramFolder &folder,
-                                            const std::array<QByteArray, kStatisticsLocations> &locationNames,
-                                            int currentLocation, const std::function<void()> &letEventsRun)
+// The statistics walk, feeding the integrity check the same records when one is given.
+DatabaseStatistics walkDatabase(const ProgramFolder &folder,
+                                const std::array<QByteArray, kStatisticsLocations> &locationNames,
+                                int currentLocation, const std::function<void()> &letEventsRun,
+                                IntegrityTally *tally, FileError *tallyError)
 {
     DatabaseStatistics stats;
     const QString path = databasePath(folder);
     if (!fileExists(path)) {
         stats.databaseMissing = true;
     } else {
+        std::array<qint64, kStatisticsLocations> counts{};
         stats.readError = forEachRecord(path, BeaconRecord::Length, [&](qint64 number, QByteArrayView bytes) {
             if (number == kEventsAtRecord && letEventsRun)
                 letEventsRun();
-            countRecord(bytes, stats);
+            if (tally)
+                tally->add(bytes);
+            countRecord(bytes, counts, stats.sessionCount);
             stats.RecordCount = number;
             return true;
         });
+        // A check that stopped at a damaged record read no further, so never met a later failure.
+        if (tallyError && !tally->stopped())
+            *tallyError = stats.readError;
         if (stats.readError) {
             stats.RecordCount = 0;
-            stats.loggedCounts.fill(0);
             stats.sessionCount = 0;
         } else {
+            stats.loggedCounts = counts;
             // The count is the file's, also when its last record is cut short.
             stats.RecordCount = recordCountForLength(fileLength(path), BeaconRecord::Length);
             for (qint64 count : stats.loggedCounts)
@@ -87,6 +74,31 @@ DatabaseStatistics GatherDatabaseStatistics(const ProgramFolder &folder,
     }
     buildTexts(locationNames, stats);
     return stats;
+}
+
+} // namespace
+
+DatabaseStatistics GatherDatabaseStatistics(const ProgramFolder &folder,
+                                            const std::array<QByteArray, kStatisticsLocations> &locationNames,
+                                            int currentLocation, const std::function<void()> &letEventsRun)
+{
+    return walkDatabase(folder, locationNames, currentLocation, letEventsRun, nullptr, nullptr);
+}
+
+CheckedStatistics CheckAndGatherStatistics(const ProgramFolder &folder,
+                                           const std::array<QByteArray, kStatisticsLocations> &locationNames,
+                                           int currentLocation, qint64 recordCountBefore,
+                                           const std::function<void()> &letEventsRun)
+{
+    if (!fileExists(databasePath(folder)))
+        return {CheckDatabaseIntegrity(folder, recordCountBefore),
+                GatherDatabaseStatistics(folder, locationNames, currentLocation, letEventsRun)};
+    IntegrityTally tally;
+    FileError tallyError;
+    CheckedStatistics checked;
+    checked.statistics = walkDatabase(folder, locationNames, currentLocation, letEventsRun, &tally, &tallyError);
+    checked.integrity = tally.result(fileLength(databasePath(folder)), tallyError);
+    return checked;
 }
 
 } // namespace qern

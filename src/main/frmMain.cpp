@@ -690,7 +690,11 @@ void frmMain::enableAfterPassedCheck()
 
 void frmMain::CheckDatabaseIntegrity()
 {
-    const IntegrityResult result = qern::CheckDatabaseIntegrity(m_state.folder, m_state.RecordCount);
+    applyIntegrityCheck(qern::CheckDatabaseIntegrity(m_state.folder, m_state.RecordCount));
+}
+
+void frmMain::applyIntegrityCheck(const IntegrityResult &result)
+{
     m_state.RecordCount = result.recordCount;
     if (result.ok()) {
         if (m_integrityFailed)
@@ -703,14 +707,20 @@ void frmMain::CheckDatabaseIntegrity()
 
 void frmMain::GatherDatabaseStatistics(bool checkFirst)
 {
-    if (checkFirst)
-        CheckDatabaseIntegrity();
-
     std::array<QByteArray, kStatisticsLocations> names;
     const std::array<QByteArray, kLocationCount> listed = m_windows.location()->locationNames();
     std::copy(listed.begin(), listed.end(), names.begin());
-    const DatabaseStatistics statistics =
-        qern::GatherDatabaseStatistics(m_state.folder, names, m_state.CurrentLocationIndex, letEventsRun);
+
+    // The check and the count share one read of the database.
+    DatabaseStatistics statistics;
+    if (checkFirst) {
+        CheckedStatistics checked = CheckAndGatherStatistics(m_state.folder, names, m_state.CurrentLocationIndex,
+                                                             m_state.RecordCount, letEventsRun);
+        applyIntegrityCheck(checked.integrity);
+        statistics = std::move(checked.statistics);
+    } else {
+        statistics = qern::GatherDatabaseStatistics(m_state.folder, names, m_state.CurrentLocationIndex, letEventsRun);
+    }
 
     m_state.RecordCount = statistics.RecordCount;
     if (statistics.databaseMissing)
