@@ -6,6 +6,7 @@
 
 #include "FileIo.h"
 #include "NumberText.h"
+#include "PlainNumber.h"
 #include "Tables.h"
 #include "Text.h"
 
@@ -30,7 +31,7 @@ char firstCharacter(QByteArrayView text)
 
 double sexagesimal(QByteArrayView degrees, QByteArrayView minutes, QByteArrayView seconds)
 {
-    return numericValue(degrees) + numericValue(minutes) / 60 + numericValue(seconds) / 3600;
+    return plainNumberValue(degrees) + plainNumberValue(minutes) / 60 + plainNumberValue(seconds) / 3600;
 }
 
 // The arc cosine written the way the distance formulas always were, through the arc
@@ -38,6 +39,16 @@ double sexagesimal(QByteArrayView degrees, QByteArrayView minutes, QByteArrayVie
 double arcCosine(double x)
 {
     return kQuarterTurn - std::atan(x / std::sqrt(1 - x * x));
+}
+
+// The angle at the centre of the earth between two points, from the sines and cosines
+// of their latitudes and the difference of their longitudes: the one expression of
+// every distance, so that each walk gets the very same kilometres.
+double centralAngle(double sinLat1, double cosLat1, double sinLat2, double cosLat2, double lonDifference)
+{
+    double x = sinLat2 * sinLat1 + cosLat2 * cosLat1 * std::cos(lonDifference);
+    x = std::clamp(x, -kCosineLimit, kCosineLimit);
+    return arcCosine(x);
 }
 
 // A character code 65 + Int(value) and the like; out-of-range positions stay bytes.
@@ -69,10 +80,8 @@ DistanceBearing CalcDistanceBearing(double lat1Rad, double lon1Rad, double lat2R
     if (lat1Rad == lat2Rad && lon1Rad == lon2Rad)
         return result;
 
-    double x = std::sin(lat2Rad) * std::sin(lat1Rad)
-               + std::cos(lat2Rad) * std::cos(lat1Rad) * std::cos(lon1Rad - lon2Rad);
-    x = std::clamp(x, -kCosineLimit, kCosineLimit);
-    const double d = arcCosine(x);
+    const double d = centralAngle(std::sin(lat1Rad), std::cos(lat1Rad), std::sin(lat2Rad), std::cos(lat2Rad),
+                                  lon1Rad - lon2Rad);
     result.distanceKm = kEarthRadiusKm * d;
 
     // At a pole (or for a point on its antipode) the course is undefined; call it north.
@@ -91,6 +100,23 @@ DistanceBearing CalcDistanceBearing(double lat1Rad, double lon1Rad, double lat2R
         bearingDeg = 360 - bearingDeg;
     result.bearingDeg = bearingDeg;
     return result;
+}
+
+DistanceFrom::DistanceFrom(double latRad, double lonRad)
+    : m_latRad(latRad), m_lonRad(lonRad), m_sinLat(std::sin(latRad)), m_cosLat(std::cos(latRad))
+{
+}
+
+double DistanceFrom::km(double latRad, double lonRad) const
+{
+    if (latRad == m_latRad && lonRad == m_lonRad)
+        return 0;
+    return kEarthRadiusKm * centralAngle(std::sin(latRad), std::cos(latRad), m_sinLat, m_cosLat, lonRad - m_lonRad);
+}
+
+double DistanceFrom::lowerBoundKm(double latRad) const
+{
+    return kEarthRadiusKm * std::fabs(latRad - m_latRad);
 }
 
 QByteArray MakeLocator(double latDeg, double lonDeg)

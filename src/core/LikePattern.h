@@ -35,6 +35,7 @@ private:
 
     QList<Token> m_tokens;
     qsizetype m_minLength = 0; // characters the pattern needs at the least
+    qsizetype m_fixedTail = 0; // tokens after the last star (all of them without one)
     bool m_hasStar = false;
 };
 

@@ -1,5 +1,6 @@
 #include "Search.h"
 
+#include <algorithm>
 #include <array>
 
 #include "BeaconDatabase.h"
@@ -35,9 +36,10 @@ bool onlyQuestionMarks(QByteArrayView text)
 // Beacons at latitude or longitude 0 have no known position and always pass.
 bool passesDistanceFilter(QByteArrayView record, const QthDegrees &qth, const SearchContext &ctx)
 {
-    const BeaconRecord beacon = BeaconRecord::fromBytes(record);
-    const double latDeg = beaconLatitudeDegrees(beacon.trimmedText(BeaconField::Latitude));
-    const double lonDeg = beaconLongitudeDegrees(beacon.trimmedText(BeaconField::Longitude));
+    std::array<char, layoutOf(BeaconField::Latitude).width> latitude{};
+    std::array<char, layoutOf(BeaconField::Longitude).width> longitude{};
+    const double latDeg = beaconLatitudeDegrees(decodeFieldInto(record, BeaconField::Latitude, latitude));
+    const double lonDeg = beaconLongitudeDegrees(decodeFieldInto(record, BeaconField::Longitude, longitude));
     if (latDeg == 0 || lonDeg == 0)
         return true;
     const DistanceBearing db =
@@ -166,7 +168,7 @@ SearchResult SearchBeacons(const ProgramFolder &folder, QByteArrayView text,
         } else {
             QByteArrayView ident = decodeFieldInto(record, BeaconField::Ident, identBuffer);
             QByteArray stripped;
-            if (ident.contains(';')) {
+            if (std::find(ident.begin(), ident.end(), ';') != ident.end()) {
                 stripped = StripSemicolonSuffix(ident);
                 ident = stripped;
             }
