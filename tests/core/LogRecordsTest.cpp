@@ -94,8 +94,12 @@ TEST(IdentMatch, ComparesFiveTrimmedUpperCasedCharacters)
         {"ABCDE", "ABCDF", false}, {"AB", "ABC", false}, {"", "", true}, {"", "A", false},
         {"\xe9T", "\xc9t", true},   // Windows-1252 accented letters
     };
-    for (const auto &c : cases)
+    for (const auto &c : cases) {
         EXPECT_EQ(identsMatch(c.recordIdent, c.beaconIdent), c.match) << c.recordIdent << " / " << c.beaconIdent;
+        // The index key of a log entry sees the very same.
+        EXPECT_EQ(logEntryKey(c.recordIdent, "338") == logEntryKey(c.beaconIdent, " 338"), c.match)
+            << c.recordIdent << " / " << c.beaconIdent;
+    }
 }
 
 TEST(LogEntryMatch, NeedsIdentAndFrequency)
@@ -104,9 +108,15 @@ TEST(LogEntryMatch, NeedsIdentAndFrequency)
     const struct { const char *ident, *frequency; bool match; } cases[] = {
         {"ABC", "338", true},    {"ABC ", "338 ", true}, {"ABC", "338.0", false}, // texts compared, not numbers
         {"ABC", "339", false}, {"ABD", "338", false}, {"ABC;2", "338", false},
+        {"AB", "C338", false}, // no pair runs into another
     };
-    for (const auto &c : cases)
+    for (const auto &c : cases) {
         EXPECT_EQ(logEntryBelongsTo(entry, c.ident, c.frequency), c.match) << c.ident << " " << c.frequency;
+        EXPECT_EQ(logEntryKey(entry.raw(LogField::Ident), entry.raw(LogField::Frequency))
+                      == logEntryKey(c.ident, c.frequency),
+                  c.match)
+            << c.ident << " " << c.frequency;
+    }
 }
 
 TEST(SessionRecordMatch, NeedsIdentFrequencyAndCountry)
