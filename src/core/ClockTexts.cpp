@@ -120,16 +120,21 @@ QString MakeLogFileName(int locationIndex)
     return QStringLiteral("Logs/log") + QString::number(locationIndex) + QStringLiteral(".dat");
 }
 
-QByteArray StripSemicolonSuffix(QByteArrayView ident)
+QByteArrayView withoutSemicolonSuffix(QByteArrayView ident)
 {
     const qsizetype semicolon = ident.lastIndexOf(';');
     if (semicolon < 0)
-        return ident.toByteArray();
+        return ident;
     for (const char c : ident.sliced(semicolon + 1)) {
         if (c < '0' || c > '9')
-            return ident.toByteArray();
+            return ident;
     }
-    return ident.first(semicolon).toByteArray();
+    return ident.first(semicolon);
+}
+
+QByteArray StripSemicolonSuffix(QByteArrayView ident)
+{
+    return withoutSemicolonSuffix(ident).toByteArray();
 }
 
 } // namespace qern

@@ -1,5 +1,8 @@
 #include "Nearby.h"
 
+#include <QHash>
+
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -8,6 +11,7 @@
 #include "ClockTexts.h"
 #include "Geodesy.h"
 #include "NumberText.h"
+#include "PlainNumber.h"
 #include "SharedState.h"
 #include "Tables.h"
 #include "Text.h"
@@ -21,26 +25,12 @@ char characterAt(QByteArrayView text, qsizetype position)
     return position <= text.size() ? text[position - 1] : '\0';
 }
 
-// A group of plain digits is read directly: the scan reads six per record, and
-// numericValue gives the same whole number for them.
-double groupValue(QByteArrayView group)
-{
-    if (group.isEmpty() || group.size() > 9)
-        return numericValue(group);
-    qint64 value = 0;
-    for (const char c : group) {
-        if (c < '0' || c > '9')
-            return numericValue(group);
-        value = value * 10 + (c - '0');
-    }
-    return double(value);
-}
-
 // The centre and every beacon go through this one expression, so a beacon typed
 // with the centre's digits compares equal to it exactly.
 double sexagesimal(QByteArrayView degrees, QByteArrayView minutes, QByteArrayView seconds, bool negative)
 {
-    const double value = groupValue(degrees) + groupValue(minutes) / 60 + groupValue(seconds) / 3600;
+    const double value =
+        plainNumberValue(degrees) + plainNumberValue(minutes) / 60 + plainNumberValue(seconds) / 3600;
     return negative ? -value : value;
 }
 
@@ -56,31 +46,83 @@ NearbyCentre beaconDegrees(QByteArrayView record)
                         characterAt(lon, 1) == 'W')};
 }
 
-double distanceBetween(const NearbyCentre &far, const NearbyCentre &near, bool imperial)
+// The part of a line after the location: the state name and ", " when the state table
+// knows the code, then the country name. Looked up once per pair of codes in a build.
+class PlaceNames {
+public:
+    explicit PlaceNames(const NearbyContext &ctx) : m_ctx(ctx) {}
+
+    const QByteArray &after(QByteArrayView stateCode, QByteArrayView countryCode)
+    {
+        std::array<char, 8> key{};
+        key[0] = char(stateCode.size());
+        std::copy(stateCode.begin(), stateCode.end(), key.begin() + 1);
+        std::copy(countryCode.begin(), countryCode.end(), key.begin() + 1 + stateCode.size());
+        const qsizetype keySize = 1 + stateCode.size() + countryCode.size();
+        const auto found = m_names.constFind(QByteArray::fromRawData(key.data(), keySize));
+        if (found != m_names.constEnd())
+            return *found;
+        return *m_names.insert(QByteArray(key.data(), keySize), lookUp(stateCode, countryCode));
+    }
+
+private:
+    QByteArray lookUp(QByteArrayView stateCode, QByteArrayView countryCode) const
+    {
+        const QByteArray upperCountry = upperCase(countryCode);
+        QByteArray text;
+        if (m_ctx.states) {
+            const QByteArray stateName = FindStateName(*m_ctx.states, stateCode, upperCountry);
+            if (!stateName.isEmpty())
+                text += stateName + ", ";
+        }
+        if (m_ctx.countries)
+            text += FindCountryName(*m_ctx.countries, upperCountry);
+        return text;
+    }
+
+    const NearbyContext &m_ctx;
+    QHash<QByteArray, QByteArray> m_names; // key: state code length, state code, country code
+};
+
+void appendFitted(QByteArray &line, QByteArrayView text, qsizetype width)
 {
-    const DistanceBearing db =
-        CalcDistanceBearing(far.latitude / kDegreesPerRadian, far.longitude / kDegreesPerRadian,
-                            near.latitude / kDegreesPerRadian, near.longitude / kDegreesPerRadian);
-    return imperial ? db.distanceKm / kKmPerMile : db.distanceKm;
+    const qsizetype kept = std::min(text.size(), width);
+    line.append(text.first(kept));
+    line.append(width - kept, ' ');
 }
 
-QByteArray lineText(const BeaconRecord &beacon, bool logged, qint64 distance, const NearbyContext &ctx)
+QByteArray lineText(QByteArrayView record, bool logged, qint64 distance, PlaceNames &places, bool imperial)
 {
-    const auto field = [&beacon](BeaconField f) { return beacon.trimmedText(f); };
-    const QByteArray countryCode = upperCase(field(BeaconField::CountryCode));
-    QByteArray line = logged ? "***" : "   ";
-    line += fitField(StripSemicolonSuffix(field(BeaconField::Ident)), 8);
-    line += fitField(field(BeaconField::Frequency) + " kHz", 9);
-    line += field(BeaconField::Location) + ", ";
-    if (ctx.states) {
-        const QByteArray stateName = FindStateName(*ctx.states, field(BeaconField::StateCode), countryCode);
-        if (!stateName.isEmpty())
-            line += stateName + ", ";
-    }
-    if (ctx.countries)
-        line += FindCountryName(*ctx.countries, countryCode);
-    line += " (" + signedText(distance) + (ctx.imperial ? " mi)" : " km)");
+    std::array<char, layoutOf(BeaconField::Ident).width> ident{};
+    std::array<char, layoutOf(BeaconField::Frequency).width + 4> frequency{};
+    std::array<char, layoutOf(BeaconField::Location).width> location{};
+    std::array<char, layoutOf(BeaconField::StateCode).width> state{};
+    std::array<char, layoutOf(BeaconField::CountryCode).width> country{};
+    QByteArrayView kHz = decodeFieldInto(record, BeaconField::Frequency, frequency);
+    std::copy_n(" kHz", 4, frequency.begin() + kHz.size());
+    kHz = QByteArrayView(frequency.data(), kHz.size() + 4);
+
+    QByteArray line;
+    line.reserve(128);
+    line.append(logged ? "***" : "   ");
+    appendFitted(line, withoutSemicolonSuffix(decodeFieldInto(record, BeaconField::Ident, ident)), 8);
+    appendFitted(line, kHz, 9);
+    line.append(decodeFieldInto(record, BeaconField::Location, location));
+    line.append(", ");
+    line.append(places.after(decodeFieldInto(record, BeaconField::StateCode, state),
+                             decodeFieldInto(record, BeaconField::CountryCode, country)));
+    line.append(" (");
+    line.append(signedText(distance));
+    line.append(imperial ? " mi)" : " km)");
     return line;
+}
+
+bool loggedAt(QByteArrayView record, int location)
+{
+    if (location < 0 || location > 31)
+        return false;
+    const quint32 bit = 1u << location;
+    return (storedLoggedMask(record) & bit) == bit;
 }
 
 } // namespace
@@ -111,19 +153,17 @@ QString NearbyResult::messageText() const
     case NearbyOutcome::ReadError:
         return error.messageText();
     case NearbyOutcome::Done:
-    case NearbyOutcome::Stopped:
         break;
     }
     return {};
 }
 
 NearbyResult FindNearbyBeacons(const ProgramFolder &folder, double radius, QByteArrayView centreLat,
-                               QByteArrayView centreLon, const NearbyContext &ctx, const NearbyLineSink &onLine)
+                               QByteArrayView centreLon, const NearbyContext &ctx)
 {
     NearbyResult result;
     const NearbyCentre centre = nearbyCentreDegrees(centreLat, centreLon);
-    const QthDegrees qthDegrees = ComputeQTHDegrees(ctx.locationLat, ctx.locationLon);
-    const NearbyCentre qth{qthDegrees.latitude, qthDegrees.longitude};
+    const QthDegrees qth = ComputeQTHDegrees(ctx.locationLat, ctx.locationLon);
 
     const QString path = databasePath(folder);
     if (!fileExists(path)) {
@@ -131,27 +171,32 @@ NearbyResult FindNearbyBeacons(const ProgramFolder &folder, double radius, QByte
         return result;
     }
 
+    const double unitKm = ctx.imperial ? kKmPerMile : 1.0;
+    const DistanceFrom fromCentre(centre.latitude / kDegreesPerRadian, centre.longitude / kDegreesPerRadian);
+    const DistanceFrom fromListener(qth.latitude / kDegreesPerRadian, qth.longitude / kDegreesPerRadian);
+    // Farther along the meridian alone than this is out of the radius whatever the
+    // kilometres' last digits: no need to work out the distance.
+    const double surelyOutside = radius + 1.0;
+    PlaceNames places(ctx);
     const FileError err = forEachRecord(path, BeaconRecord::Length, [&](qint64 number, QByteArrayView record) {
         const NearbyCentre at = beaconDegrees(record);
         if (at.latitude == centre.latitude && at.longitude == centre.longitude)
             return true;
-        if (!(distanceBetween(at, centre, ctx.imperial) <= radius))
+        const double latRad = at.latitude / kDegreesPerRadian;
+        const double lonRad = at.longitude / kDegreesPerRadian;
+        if (fromCentre.lowerBoundKm(latRad) / unitKm > surelyOutside)
+            return true;
+        if (!(fromCentre.km(latRad, lonRad) / unitKm <= radius))
             return true;
 
-        const BeaconRecord beacon = BeaconRecord::fromBytes(record);
-        const qint64 shown = qint64(std::floor(distanceBetween(at, qth, ctx.imperial) + 0.5));
+        const qint64 shown = qint64(std::floor(fromListener.km(latRad, lonRad) / unitKm + 0.5));
         NearbyLine line;
         line.recordNumber = number;
-        line.lineNumber = result.lines.size() + 1;
-        line.logged = beacon.isLoggedAt(ctx.currentLocationIndex);
-        line.text = lineText(beacon, line.logged, shown, ctx);
+        line.logged = loggedAt(record, ctx.currentLocationIndex);
+        line.text = lineText(record, line.logged, shown, places, ctx.imperial);
         result.loggedFlag = result.loggedFlag || line.logged;
         ++result.foundCount;
-        result.lines.append(line);
-        if (onLine && !onLine(line)) {
-            result.outcome = NearbyOutcome::Stopped;
-            return false;
-        }
+        result.lines.append(std::move(line));
         return true;
     });
     if (err) {

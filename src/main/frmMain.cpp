@@ -266,12 +266,15 @@ void frmMain::buildControls()
     txtCoverage->setGeometry(410, 322, 60, 22);
     cmdUpdateNearby = button("cmdUpdateNearby", QStringLiteral("Update"), 476, 320, 70);
     Command1 = button("Command1", QStringLiteral("Hide"), 552, 320, 60);
-    lblSearch = label("lblSearch", QString(), 620, 324, 170);
     lstNearbyBeacons = new QListWidget(central);
     name(lstNearbyBeacons, "lstNearbyBeacons");
     lstNearbyBeacons->setGeometry(8, 350, 782, 94);
     lstNearbyBeacons->setFont(fixedListFont());
+    lstNearbyBeacons->setUniformItemSizes(true); // thousands of lines, laid out as one
     lblAlreadyLogged = label("lblAlreadyLogged", QStringLiteral("***  Beacons Already Logged"), 8, 448, 300);
+    // Under the list's right end, wide enough for the count of the largest database.
+    lblSearch = label("lblSearch", QString(), 320, 448, 470);
+    lblSearch->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     picBeaconList = notice("picBeaconList", QStringLiteral("Generating Beacon List"), 290, 380);
     picGeneratingImage = notice("picGeneratingImage", QStringLiteral("Generating Image"), 290, 130);
     lstGotLogged->raise();
@@ -951,6 +954,7 @@ void frmMain::connectNearbyMapAndHelp()
 void frmMain::cmdNearby_Click()
 {
     lstNearbyBeacons->clear();
+    lblSearch->setText(QStringLiteral(" ")); // no count for a list being rebuilt
     picBeaconList->show();
     picBeaconList->raise();
     NearbyCentreLat = toWindows1252(txtLat->text());
@@ -996,25 +1000,26 @@ void frmMain::FindNearbyBeacons(double radius, const QByteArray &centreLat, cons
     lblAlreadyLogged->hide();
     lstNearbyBeacons->setEnabled(false);
 
+    // No event runs during the build, so no command can reach the database meanwhile;
+    // the list is then filled in one step.
     const NearbyContext context = NearbyContext::fromState(m_state, &m_state.Countries, &m_state.States,
                                                            m_windows.location()->optImperial->isChecked());
-    // The list grows line by line; the events that run meanwhile are never user input.
-    const NearbyResult result = qern::FindNearbyBeacons(
-        m_state.folder, radius, centreLat, centreLon, context, [this](const NearbyLine &line) {
-            if (line.lineNumber == 1)
-                lstNearbyBeacons->clear();
-            lstNearbyBeacons->addItem(fromBytes(line.text));
-            letEventsRun();
-            return !m_windows.hasEnded();
-        });
-    if (result.outcome == NearbyOutcome::Stopped)
-        return;
+    const NearbyResult result = qern::FindNearbyBeacons(m_state.folder, radius, centreLat, centreLon, context);
+    QStringList lines;
+    lines.reserve(result.lines.size());
+    if (!result.hasMessage()) {
+        for (const NearbyLine &line : result.lines)
+            lines.append(fromBytes(line.text));
+    }
+    lstNearbyBeacons->clear();
+    lstNearbyBeacons->addItems(lines);
 
     // After a failure the panel is usable again, so the user can retry.
     m_commands.setArmed(cmdUpdateNearby, true);
     lstNearbyBeacons->setEnabled(true);
     picBeaconList->hide();
     if (result.hasMessage()) {
+        lblSearch->setText(QStringLiteral(" "));
         MessageBox::show(result.messageText(), result.messageTitle());
         return;
     }
