@@ -1,6 +1,5 @@
 #include "Search.h"
 
-#include <algorithm>
 #include <array>
 
 #include "BeaconDatabase.h"
@@ -31,6 +30,21 @@ bool onlyQuestionMarks(QByteArrayView text)
             return false;
     }
     return true;
+}
+
+// False when a stored field surely does not read as text (trimmed, decoded, trimmed):
+// its first stored character, unless it reads as a blank, is the text's first. Most
+// records fail on that one byte.
+bool mayRead(QByteArrayView record, BeaconField field, QByteArrayView text)
+{
+    if (text.isEmpty())
+        return true;
+    const FieldLayout f = layoutOf(field);
+    const QByteArrayView stored = trimBlanksView(record.sliced(f.offset, f.width));
+    if (stored.isEmpty())
+        return false;
+    const char first = shiftedDown(static_cast<unsigned char>(stored.front()));
+    return first == ' ' || first == text.front();
 }
 
 // Beacons at latitude or longitude 0 have no known position and always pass.
@@ -164,14 +178,13 @@ SearchResult SearchBeacons(const ProgramFolder &folder, QByteArrayView text,
         result.recordCount = number;
         bool candidate;
         if (result.frequencySearch) {
-            candidate = decodeFieldInto(record, BeaconField::Frequency, frequencyBuffer) == wanted;
+            candidate = mayRead(record, BeaconField::Frequency, wanted)
+                        && decodeFieldInto(record, BeaconField::Frequency, frequencyBuffer) == wanted;
+        } else if (!pattern && !mayRead(record, BeaconField::Ident, wanted)) {
+            candidate = false;
         } else {
-            QByteArrayView ident = decodeFieldInto(record, BeaconField::Ident, identBuffer);
-            QByteArray stripped;
-            if (std::find(ident.begin(), ident.end(), ';') != ident.end()) {
-                stripped = StripSemicolonSuffix(ident);
-                ident = stripped;
-            }
+            const QByteArrayView ident =
+                withoutSemicolonSuffix(decodeFieldInto(record, BeaconField::Ident, identBuffer));
             candidate = (pattern && pattern->matches(ident)) || ident == wanted;
         }
         if (!candidate)

@@ -56,6 +56,8 @@ double plainDegrees(QByteArrayView text, qsizetype degreeDigits)
 // The matches of a look-up found the plain way: every record decoded whole.
 QList<qint64> plainMatches(const QByteArray &bytes, QByteArrayView text, bool filterOn, const SearchContext &ctx)
 {
+    if (text.isEmpty() || std::all_of(text.begin(), text.end(), [](char c) { return c == '?'; }))
+        return {}; // refused
     const QByteArray wanted = upperCase(trimBlanks(text));
     const bool frequencySearch = std::all_of(wanted.begin(), wanted.end(), [](char c) {
         return (c >= '0' && c <= '9') || c == '.';
@@ -317,8 +319,9 @@ TEST(SearchLarge, MatchesAreThePlainScansOnTheShippedAndOddDatabases)
     auto pick = [&](const QList<QByteArray> &from) { return from[random() % from.size()]; };
     QList<BeaconRecord> odd;
     for (int i = 0; i < 800; ++i)
-        odd.append(beacon({.ident = pick({"ABQ", "abq", "ABQ;2", "ABQ;X", "#123", "$A", "", "Q", "XQ;12", "XYZ"}),
-                           .frequency = pick({"338", "338.0", "283.5", "283.50", "", "1020"}),
+        odd.append(beacon({.ident = pick({"ABQ", "abq", "ABQ;2", "ABQ;X", "#123", "$A", "", "Q", "XQ;12", "XYZ", " ABQ",
+                                          ";2", "  Q"}),
+                           .frequency = pick({"338", "338.0", "283.5", "283.50", "", "1020", " 338", "3 38"}),
                            .latitude = pick({"N45300000", "S12000000", "N00000000", "N45 30 00", "X4530000", ""}),
                            .longitude = pick({"W075421000", "E140000000", "W000000000", "W0754", ""})}));
     for (const QByteArray &bytes : {shipped, bytesOf(odd)}) {
@@ -326,7 +329,7 @@ TEST(SearchLarge, MatchesAreThePlainScansOnTheShippedAndOddDatabases)
         folder.write("ndb.dat", bytes);
         const QList<BeaconRecord> records = recordsOf<BeaconRecord>(bytes);
         QList<QByteArray> texts = {"*?Q", "A?*", "#12?", "[A-C]?", "*;2", "338", "338.0", "283.5", "1020", "ABQ",
-                                   "abq", "$A", "Q"};
+                                   "abq", "$A", "Q", ";2", "   "};
         for (int k = 0; k < 10; ++k)
             texts.append(records[random() % records.size()].trimmedText(BeaconField::Ident));
         for (const QByteArray &text : texts) {
@@ -335,7 +338,7 @@ TEST(SearchLarge, MatchesAreThePlainScansOnTheShippedAndOddDatabases)
                 const SearchContext ctx = home(radius, metric);
                 const SearchResult r = SearchBeacons(folder.folder(), text, {}, filterOn, ctx);
                 EXPECT_EQ(r.matches, plainMatches(bytes, text, filterOn, ctx))
-                    << text.constData() << (filterOn ? " filtered" : "");
+                    << "\"" << text.constData() << "\"" << (filterOn ? " filtered" : "");
             }
         }
     }
