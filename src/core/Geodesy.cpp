@@ -102,21 +102,24 @@ DistanceBearing CalcDistanceBearing(double lat1Rad, double lon1Rad, double lat2R
     return result;
 }
 
-DistanceFrom::DistanceFrom(double latRad, double lonRad)
-    : m_latRad(latRad), m_lonRad(lonRad), m_sinLat(std::sin(latRad)), m_cosLat(std::cos(latRad))
+PointRad::PointRad(double latRad, double lonRad)
+    : latRad(latRad), lonRad(lonRad), sinLat(std::sin(latRad)), cosLat(std::cos(latRad))
 {
 }
 
-double DistanceFrom::km(double latRad, double lonRad) const
+DistanceFrom::DistanceFrom(double latRad, double lonRad) : m_near(latRad, lonRad) {}
+
+double DistanceFrom::km(const PointRad &far) const
 {
-    if (latRad == m_latRad && lonRad == m_lonRad)
+    if (far.latRad == m_near.latRad && far.lonRad == m_near.lonRad)
         return 0;
-    return kEarthRadiusKm * centralAngle(std::sin(latRad), std::cos(latRad), m_sinLat, m_cosLat, lonRad - m_lonRad);
+    return kEarthRadiusKm
+           * centralAngle(far.sinLat, far.cosLat, m_near.sinLat, m_near.cosLat, far.lonRad - m_near.lonRad);
 }
 
 double DistanceFrom::lowerBoundKm(double latRad) const
 {
-    return kEarthRadiusKm * std::fabs(latRad - m_latRad);
+    return kEarthRadiusKm * std::fabs(latRad - m_near.latRad);
 }
 
 QByteArray MakeLocator(double latDeg, double lonDeg)

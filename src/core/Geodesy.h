@@ -34,21 +34,28 @@ struct DistanceBearing {
 // infinite: identical points give 0 km at 0 degrees, antipodes and poles are clamped.
 DistanceBearing CalcDistanceBearing(double lat1Rad, double lon1Rad, double lat2Rad, double lon2Rad);
 
+// A point with the sine and cosine of its latitude worked out once, for all the
+// distances a walk takes from it.
+struct PointRad {
+    PointRad(double latRad, double lonRad);
+    double latRad;
+    double lonRad;
+    double sinLat;
+    double cosLat;
+};
+
 // CalcDistanceBearing's distanceKm from one fixed point (point 2) to many, without the
 // bearing: the same kilometres, for walks that look at every record.
 class DistanceFrom {
 public:
     DistanceFrom(double latRad, double lonRad);
-    double km(double latRad, double lonRad) const;
+    double km(const PointRad &far) const;
     // Never more than km() by more than a few metres (the arc cosine's clamp): the
     // distance along the meridian alone.
     double lowerBoundKm(double latRad) const;
 
 private:
-    double m_latRad;
-    double m_lonRad;
-    double m_sinLat;
-    double m_cosLat;
+    PointRad m_near;
 };
 
 // Six-character Maidenhead locator ("FN03aa") of a position in degrees.

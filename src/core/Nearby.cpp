@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
 
 #include "BeaconDatabase.h"
@@ -34,16 +35,43 @@ double sexagesimal(QByteArrayView degrees, QByteArrayView minutes, QByteArrayVie
     return negative ? -value : value;
 }
 
+// The whole number of count digits from position (1-based) on; -1 unless they are
+// all there and all digits.
+int digitsAt(QByteArrayView text, qsizetype position, qsizetype count)
+{
+    if (position + count - 1 > text.size())
+        return -1;
+    int value = 0;
+    for (const char c : text.sliced(position - 1, count)) {
+        if (c < '0' || c > '9')
+            return -1;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+// A beacon's coordinate: degrees of degreeDigits at character 2, then minutes and
+// seconds, negated after negativeMark. Plain digits, what every record holds, are
+// read at once; they give the very numbers the number reader gives.
+double beaconCoordinate(QByteArrayView text, qsizetype degreeDigits, char negativeMark)
+{
+    const bool negative = characterAt(text, 1) == negativeMark;
+    const int degrees = digitsAt(text, 2, degreeDigits);
+    const int minutes = digitsAt(text, 2 + degreeDigits, 2);
+    const int seconds = digitsAt(text, 4 + degreeDigits, 2);
+    if (degrees < 0 || minutes < 0 || seconds < 0)
+        return sexagesimal(characters(text, 2, degreeDigits), characters(text, 2 + degreeDigits, 2),
+                           characters(text, 4 + degreeDigits, 2), negative);
+    const double value = double(degrees) + double(minutes) / 60 + double(seconds) / 3600;
+    return negative ? -value : value;
+}
+
 NearbyCentre beaconDegrees(QByteArrayView record)
 {
     std::array<char, 9> latBuffer{};
     std::array<char, 10> lonBuffer{};
-    const QByteArrayView lat = decodeFieldInto(record, BeaconField::Latitude, latBuffer);
-    const QByteArrayView lon = decodeFieldInto(record, BeaconField::Longitude, lonBuffer);
-    return {sexagesimal(characters(lat, 2, 2), characters(lat, 4, 2), characters(lat, 6, 2),
-                        characterAt(lat, 1) == 'S'),
-            sexagesimal(characters(lon, 2, 3), characters(lon, 5, 2), characters(lon, 7, 2),
-                        characterAt(lon, 1) == 'W')};
+    return {beaconCoordinate(decodeFieldInto(record, BeaconField::Latitude, latBuffer), 2, 'S'),
+            beaconCoordinate(decodeFieldInto(record, BeaconField::Longitude, lonBuffer), 3, 'W')};
 }
 
 // The part of a line after the location: the state name and ", " when the state table
@@ -84,36 +112,63 @@ private:
     QHash<QByteArray, QByteArray> m_names; // key: state code length, state code, country code
 };
 
-void appendFitted(QByteArray &line, QByteArrayView text, qsizetype width)
-{
-    const qsizetype kept = std::min(text.size(), width);
-    line.append(text.first(kept));
-    line.append(width - kept, ' ');
-}
+// Writes a line into memory sized beforehand: one allocation per line.
+class LineWriter {
+public:
+    explicit LineWriter(char *at) : m_at(at) {}
+    void put(QByteArrayView text) { m_at = std::copy(text.begin(), text.end(), m_at); }
+    // Left-aligned in width characters: padded with blanks, a longer text cut.
+    void putFitted(QByteArrayView text, qsizetype width)
+    {
+        const qsizetype kept = std::min(text.size(), width);
+        put(text.first(kept));
+        m_at = std::fill_n(m_at, width - kept, ' ');
+    }
+
+private:
+    char *m_at;
+};
+
+constexpr qsizetype kIdentColumn = 8;
+constexpr qsizetype kFrequencyColumn = 9;
 
 QByteArray lineText(QByteArrayView record, bool logged, qint64 distance, PlaceNames &places, bool imperial)
 {
-    std::array<char, layoutOf(BeaconField::Ident).width> ident{};
-    std::array<char, layoutOf(BeaconField::Frequency).width + 4> frequency{};
-    std::array<char, layoutOf(BeaconField::Location).width> location{};
-    std::array<char, layoutOf(BeaconField::StateCode).width> state{};
-    std::array<char, layoutOf(BeaconField::CountryCode).width> country{};
-    QByteArrayView kHz = decodeFieldInto(record, BeaconField::Frequency, frequency);
-    std::copy_n(" kHz", 4, frequency.begin() + kHz.size());
-    kHz = QByteArrayView(frequency.data(), kHz.size() + 4);
+    std::array<char, layoutOf(BeaconField::Ident).width> identBuffer{};
+    std::array<char, layoutOf(BeaconField::Frequency).width + 4> frequencyBuffer{};
+    std::array<char, layoutOf(BeaconField::Location).width> locationBuffer{};
+    std::array<char, layoutOf(BeaconField::StateCode).width> stateBuffer{};
+    std::array<char, layoutOf(BeaconField::CountryCode).width> countryBuffer{};
+    const QByteArrayView ident =
+        withoutSemicolonSuffix(decodeFieldInto(record, BeaconField::Ident, identBuffer));
+    const QByteArrayView frequency = decodeFieldInto(record, BeaconField::Frequency, frequencyBuffer);
+    std::copy_n(" kHz", 4, frequencyBuffer.begin() + frequency.size());
+    const QByteArrayView kHz(frequencyBuffer.data(), frequency.size() + 4);
+    const QByteArrayView location = decodeFieldInto(record, BeaconField::Location, locationBuffer);
+    const QByteArray &place = places.after(decodeFieldInto(record, BeaconField::StateCode, stateBuffer),
+                                           decodeFieldInto(record, BeaconField::CountryCode, countryBuffer));
+    // The number form: a blank before a non-negative number.
+    std::array<char, 24> distanceBuffer{};
+    distanceBuffer[0] = ' ';
+    const qsizetype signRoom = distance < 0 ? 0 : 1;
+    const auto written =
+        std::to_chars(distanceBuffer.data() + signRoom, distanceBuffer.data() + distanceBuffer.size(), distance);
+    const QByteArrayView distanceText(distanceBuffer.data(), written.ptr - distanceBuffer.data());
+    const QByteArrayView unit = imperial ? " mi)" : " km)";
 
-    QByteArray line;
-    line.reserve(128);
-    line.append(logged ? "***" : "   ");
-    appendFitted(line, withoutSemicolonSuffix(decodeFieldInto(record, BeaconField::Ident, ident)), 8);
-    appendFitted(line, kHz, 9);
-    line.append(decodeFieldInto(record, BeaconField::Location, location));
-    line.append(", ");
-    line.append(places.after(decodeFieldInto(record, BeaconField::StateCode, state),
-                             decodeFieldInto(record, BeaconField::CountryCode, country)));
-    line.append(" (");
-    line.append(signedText(distance));
-    line.append(imperial ? " mi)" : " km)");
+    QByteArray line(3 + kIdentColumn + kFrequencyColumn + location.size() + 2 + place.size() + 2
+                        + distanceText.size() + unit.size(),
+                    Qt::Uninitialized);
+    LineWriter out(line.data());
+    out.put(logged ? "***" : "   ");
+    out.putFitted(ident, kIdentColumn);
+    out.putFitted(kHz, kFrequencyColumn);
+    out.put(location);
+    out.put(", ");
+    out.put(place);
+    out.put(" (");
+    out.put(distanceText);
+    out.put(unit);
     return line;
 }
 
@@ -183,13 +238,13 @@ NearbyResult FindNearbyBeacons(const ProgramFolder &folder, double radius, QByte
         if (at.latitude == centre.latitude && at.longitude == centre.longitude)
             return true;
         const double latRad = at.latitude / kDegreesPerRadian;
-        const double lonRad = at.longitude / kDegreesPerRadian;
         if (fromCentre.lowerBoundKm(latRad) / unitKm > surelyOutside)
             return true;
-        if (!(fromCentre.km(latRad, lonRad) / unitKm <= radius))
+        const PointRad beacon(latRad, at.longitude / kDegreesPerRadian);
+        if (!(fromCentre.km(beacon) / unitKm <= radius))
             return true;
 
-        const qint64 shown = qint64(std::floor(fromListener.km(latRad, lonRad) / unitKm + 0.5));
+        const qint64 shown = qint64(std::floor(fromListener.km(beacon) / unitKm + 0.5));
         NearbyLine line;
         line.recordNumber = number;
         line.logged = loggedAt(record, ctx.currentLocationIndex);

@@ -50,7 +50,7 @@ inline double plainNumberValue(QByteArrayView text)
     static constexpr std::array<double, kPlainDecimalDigits + 1> kPowersOfTen = {
         1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
     if (const auto number = readPlainDecimal(text))
-        return double(number->digits) / kPowersOfTen[number->decimals];
+        return number->decimals == 0 ? double(number->digits) : double(number->digits) / kPowersOfTen[number->decimals];
     return numericValue(text);
 }
 

@@ -187,7 +187,7 @@ TEST(DistanceFrom, GivesCalcDistanceBearingsKilometresToTheLastBit)
     for (const auto &[fromLat, fromLon] : {std::pair{45.0, -75.0}, std::pair{-33.9, 151.2}, std::pair{90.0, 0.0}}) {
         const DistanceFrom from(fromLat / kDegreesPerRadian, fromLon / kDegreesPerRadian);
         for (const auto &[lat, lon] : points) {
-            const double km = from.km(lat / kDegreesPerRadian, lon / kDegreesPerRadian);
+            const double km = from.km(PointRad(lat / kDegreesPerRadian, lon / kDegreesPerRadian));
             EXPECT_EQ(km, seenFrom(lat, lon, fromLat, fromLon).distanceKm) << lat << ',' << lon;
             // The meridian alone never makes a point farther than it is, but for the clamp's metres.
             EXPECT_LE(from.lowerBoundKm(lat / kDegreesPerRadian), km + 0.03) << lat << ',' << lon;
