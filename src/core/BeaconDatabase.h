@@ -56,12 +56,12 @@ struct IntegrityResult {
 // recordCountBefore is a mismatch and 0 is Ok.
 IntegrityResult CheckDatabaseIntegrity(const ProgramFolder &folder, qint64 recordCountBefore);
 
-// The check fed one stored record at a time, for a walk that reads ndb.dat for more.
+// The check fed stored records as they are read, for a walk that reads ndb.dat for more.
 class IntegrityTally {
 public:
-    // Returns false, and counts nothing more, from the first record holding a byte 0
-    // or 1 in a shifted field: the check reads no further.
-    bool add(QByteArrayView record);
+    // Takes one or more whole records. Returns false, and counts nothing more, from the
+    // first record holding a byte 0 or 1 in a shifted field: the check reads no further.
+    bool add(QByteArrayView records);
     bool stopped() const { return m_undecodable; }
     // The verdict on an existing file of byteLength bytes whose walk ended with walkError.
     IntegrityResult result(qint64 byteLength, const FileError &walkError) const;

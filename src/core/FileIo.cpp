@@ -133,6 +133,16 @@ FileError readWholeFile(const QString &path, QByteArray *content)
     return {};
 }
 
+namespace {
+
+// A file that is not there: error 53, or 76 when its folder is missing too.
+FileError missingFileError(const QString &path)
+{
+    return folderExists(QFileInfo(path).absolutePath()) ? FileError::notFound(path) : FileError::pathNotFound(path);
+}
+
+} // namespace
+
 QString temporaryPathFor(const QString &target)
 {
     return target + QStringLiteral(".tmp");
@@ -224,8 +234,7 @@ FileError RecordFile::openForReading()
     if (m_file.isOpen())
         return {};
     if (!fileExists(m_path))
-        return folderExists(QFileInfo(m_path).absolutePath()) ? FileError::notFound(m_path)
-                                                              : FileError::pathNotFound(m_path);
+        return missingFileError(m_path);
     if (!m_file.open(QIODevice::ReadOnly))
         return FileError::fromQFile(m_file);
     return {};
@@ -344,16 +353,15 @@ FileError RecordFile::sync()
     return {};
 }
 
-FileError forEachRecord(const QString &path, int recordLength,
-                        const std::function<bool(qint64, QByteArrayView)> &visit)
+FileError forEachRecordBlock(const QString &path, int recordLength,
+                             const std::function<bool(qint64, QByteArrayView)> &visit)
 {
-    RecordFile records(path, recordLength);
-    if (FileError err = records.openForReading())
-        return err;
-    const qint64 total = records.count();
+    if (!fileExists(path))
+        return missingFileError(path);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return FileError::fromQFile(file);
+    const qint64 total = recordCountForLength(file.size(), recordLength);
     const qint64 perBlock = std::max<qint64>(1, (1 << 18) / recordLength);
     QByteArray block;
     qint64 number = 0;
@@ -370,18 +378,28 @@ FileError forEachRecord(const QString &path, int recordLength,
             if (rest)
                 block.append(recordLength - rest, ' ');
         }
-        const qint64 inBlock = block.size() / recordLength;
+        const qint64 inBlock = std::min(qint64(block.size()) / recordLength, total - number);
         if (inBlock == 0)
             break;
-        for (qint64 k = 0; k < inBlock && number < total; ++k) {
-            ++number;
-            if (!visit(number, QByteArrayView(block).sliced(k * recordLength, recordLength)))
-                return {};
-        }
+        if (!visit(number + 1, QByteArrayView(block).first(inBlock * recordLength)))
+            return {};
+        number += inBlock;
         if (got < want)
             break;
     }
     return {};
+}
+
+FileError forEachRecord(const QString &path, int recordLength,
+                        const std::function<bool(qint64, QByteArrayView)> &visit)
+{
+    return forEachRecordBlock(path, recordLength, [&](qint64 first, QByteArrayView block) {
+        for (qsizetype at = 0; at < block.size(); at += recordLength) {
+            if (!visit(first + at / recordLength, block.sliced(at, recordLength)))
+                return false;
+        }
+        return true;
+    });
 }
 
 } // namespace qern

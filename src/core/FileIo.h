@@ -87,5 +87,9 @@ private:
 // A missing file is error 53 (never created).
 FileError forEachRecord(const QString &path, int recordLength,
                         const std::function<bool(qint64, QByteArrayView)> &visit);
+// The same a block of whole records at a time, for walks whose work per record is a
+// few instructions: the number of the block's first record and the block.
+FileError forEachRecordBlock(const QString &path, int recordLength,
+                             const std::function<bool(qint64, QByteArrayView)> &visit);
 
 } // namespace qern

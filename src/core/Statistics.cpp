@@ -1,5 +1,7 @@
 #include "Statistics.h"
 
+#include <cstring>
+
 #include "BeaconRecord.h"
 #include "NumberText.h"
 
@@ -9,13 +11,30 @@ namespace {
 
 constexpr qint64 kEventsAtRecord = 5000;
 
-// Only the two plain fields are looked at; nothing is decoded.
-void countRecord(QByteArrayView bytes, std::array<qint64, kStatisticsLocations> &loggedCounts, qint64 &sessionCount)
+// Only the two plain fields are looked at; nothing is decoded. Both lie in the last
+// eight bytes of a record, read in one load. Most beacons were never logged: their
+// mask, "0" and blanks as the writers store it, is known by its bytes.
+void countRecords(QByteArrayView records, std::array<qint64, kStatisticsLocations> &loggedCounts,
+                  qint64 &sessionCount)
 {
-    const quint32 mask = storedLoggedMask(bytes);
-    for (int i = 0; i < kStatisticsLocations; ++i)
-        loggedCounts[i] += (mask >> i) & 1u;
-    sessionCount += bytes[layoutOf(BeaconField::CLEMark).offset] == 'z';
+    constexpr qsizetype kTailAt = BeaconRecord::Length - 8;
+    constexpr int kMaskShift = 8 * (layoutOf(BeaconField::LoggedMask).offset - kTailAt);
+    constexpr int kMarkShift = 8 * (layoutOf(BeaconField::CLEMark).offset - kTailAt);
+    static_assert(layoutOf(BeaconField::LoggedMask).width == 5 && kMaskShift + 40 == kMarkShift);
+    constexpr quint64 kMaskBytes = 0xFFFFFFFFFFull << kMaskShift;
+    constexpr quint64 kNeverLogged = 0x2020202030ull << kMaskShift; // "0    "
+    qint64 marked = 0;
+    for (qsizetype at = 0; at < records.size(); at += BeaconRecord::Length) {
+        quint64 tail;
+        std::memcpy(&tail, records.data() + at + kTailAt, sizeof tail);
+        if ((tail & kMaskBytes) != kNeverLogged) {
+            const quint32 mask = storedLoggedMask(records.sliced(at, BeaconRecord::Length));
+            for (int i = 0; i < kStatisticsLocations; ++i)
+                loggedCounts[i] += (mask >> i) & 1u;
+        }
+        marked += ((tail >> kMarkShift) & 0xFF) == 'z';
+    }
+    sessionCount += marked;
 }
 
 void buildTexts(const std::array<QByteArray, kStatisticsLocations> &names, DatabaseStatistics &stats)
@@ -44,13 +63,14 @@ DatabaseStatistics walkDatabase(const ProgramFolder &folder,
         stats.databaseMissing = true;
     } else {
         std::array<qint64, kStatisticsLocations> counts{};
-        stats.readError = forEachRecord(path, BeaconRecord::Length, [&](qint64 number, QByteArrayView bytes) {
-            if (number == kEventsAtRecord && letEventsRun)
+        stats.readError = forEachRecordBlock(path, BeaconRecord::Length, [&](qint64 first, QByteArrayView records) {
+            const qint64 last = first + records.size() / BeaconRecord::Length - 1;
+            if (first <= kEventsAtRecord && kEventsAtRecord <= last && letEventsRun)
                 letEventsRun();
             if (tally)
-                tally->add(bytes);
-            countRecord(bytes, counts, stats.sessionCount);
-            stats.RecordCount = number;
+                tally->add(records);
+            countRecords(records, counts, stats.sessionCount);
+            stats.RecordCount = last;
             return true;
         });
         // A check that stopped at a damaged record read no further, so never met a later failure.

@@ -309,6 +309,30 @@ TEST(IntegrityCheck, GivesThePlainReadingsVerdict)
     }
 }
 
+TEST(IntegrityCheck, ReadsEverySixByteFrequencyAsTheNumberReaderDoes)
+{
+    // Stored: digits 0, 1, 4, 5, 9, the point, the shifted blank, a plain blank, a letter.
+    const QByteArray alphabet = QByteArray("23679") + char('.' + 2) + kShiftedBlank + ' ' + 'C';
+    BeaconRecord record = tuned("ABC", "338");
+    const qsizetype offset = layoutOf(BeaconField::Frequency).offset;
+    QByteArray bytes = record.bytes();
+    std::array<qsizetype, 6> at{};
+    for (;;) {
+        for (int k = 0; k < 6; ++k)
+            bytes[offset + k] = alphabet[at[k]];
+        IntegrityTally tally;
+        ASSERT_TRUE(tally.add(bytes));
+        const bool plain = isValidFrequency(BeaconRecord::fromBytes(bytes));
+        ASSERT_EQ(tally.result(BeaconRecord::Length, {}).validCount, plain ? 1 : 0)
+            << '"' << BeaconRecord::fromBytes(bytes).text(BeaconField::Frequency).constData() << '"';
+        int k = 5;
+        while (k >= 0 && ++at[k] == alphabet.size())
+            at[k--] = 0;
+        if (k < 0)
+            break;
+    }
+}
+
 TEST(IntegrityCheck, CountsBeyondSixteenBits)
 {
     TestFolder t;
