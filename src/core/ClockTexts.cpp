@@ -122,14 +122,11 @@ QString MakeLogFileName(int locationIndex)
 
 QByteArrayView withoutSemicolonSuffix(QByteArrayView ident)
 {
-    const qsizetype semicolon = ident.lastIndexOf(';');
-    if (semicolon < 0)
-        return ident;
-    for (const char c : ident.sliced(semicolon + 1)) {
-        if (c < '0' || c > '9')
-            return ident;
-    }
-    return ident.first(semicolon);
+    // From the end: digits, then the semicolon (idents are a few characters long).
+    qsizetype at = ident.size();
+    while (at > 0 && ident[at - 1] >= '0' && ident[at - 1] <= '9')
+        --at;
+    return at > 0 && ident[at - 1] == ';' ? ident.first(at - 1) : ident;
 }
 
 QByteArray StripSemicolonSuffix(QByteArrayView ident)

@@ -390,16 +390,4 @@ FileError forEachRecordBlock(const QString &path, int recordLength,
     return {};
 }
 
-FileError forEachRecord(const QString &path, int recordLength,
-                        const std::function<bool(qint64, QByteArrayView)> &visit)
-{
-    return forEachRecordBlock(path, recordLength, [&](qint64 first, QByteArrayView block) {
-        for (qsizetype at = 0; at < block.size(); at += recordLength) {
-            if (!visit(first + at / recordLength, block.sliced(at, recordLength)))
-                return false;
-        }
-        return true;
-    });
-}
-
 } // namespace qern

@@ -95,6 +95,11 @@ bool LikePattern::matchesOne(const Token &token, char c) const
     return false;
 }
 
+bool LikePattern::mayEndWith(char c) const
+{
+    return m_fixedTail == 0 || matchesOne(m_tokens.last(), c);
+}
+
 bool LikePattern::matches(QByteArrayView text) const
 {
     const qsizetype n = text.size();

@@ -24,6 +24,8 @@ public:
 
     // True when the whole text matches the whole pattern.
     bool matches(QByteArrayView text) const;
+    // False when no text ending with c can match.
+    bool mayEndWith(char c) const;
 
 private:
     struct Token {

@@ -1,5 +1,6 @@
 #include "Search.h"
 
+#include <algorithm>
 #include <array>
 
 #include "BeaconDatabase.h"
@@ -47,8 +48,23 @@ bool mayRead(QByteArrayView record, BeaconField field, QByteArrayView text)
     return first == ' ' || first == text.front();
 }
 
+// False when the ident surely neither matches the pattern nor equals text: its last
+// stored character is the ident's last as compared, unless it reads as a blank, a
+// digit or a semicolon (a duplicate suffix may end the ident).
+bool identMayEnd(QByteArrayView record, const LikePattern &pattern, QByteArrayView text)
+{
+    const FieldLayout f = layoutOf(BeaconField::Ident);
+    const QByteArrayView stored = trimBlanksView(record.sliced(f.offset, f.width));
+    if (stored.isEmpty())
+        return true;
+    const char last = shiftedDown(static_cast<unsigned char>(stored.back()));
+    if (last == ' ' || last == ';' || (last >= '0' && last <= '9'))
+        return true;
+    return pattern.mayEndWith(last) || (!text.isEmpty() && text.back() == last);
+}
+
 // Beacons at latitude or longitude 0 have no known position and always pass.
-bool passesDistanceFilter(QByteArrayView record, const QthDegrees &qth, const SearchContext &ctx)
+bool passesDistanceFilter(QByteArrayView record, const DistanceFrom &fromListener, const SearchContext &ctx)
 {
     std::array<char, layoutOf(BeaconField::Latitude).width> latitude{};
     std::array<char, layoutOf(BeaconField::Longitude).width> longitude{};
@@ -56,10 +72,8 @@ bool passesDistanceFilter(QByteArrayView record, const QthDegrees &qth, const Se
     const double lonDeg = beaconLongitudeDegrees(decodeFieldInto(record, BeaconField::Longitude, longitude));
     if (latDeg == 0 || lonDeg == 0)
         return true;
-    const DistanceBearing db =
-        CalcDistanceBearing(latDeg / kDegreesPerRadian, lonDeg / kDegreesPerRadian,
-                            qth.latitude / kDegreesPerRadian, qth.longitude / kDegreesPerRadian);
-    const double distance = ctx.metric ? db.distanceKm : db.distanceKm / kKmPerMile;
+    const double km = fromListener.km(PointRad(latDeg / kDegreesPerRadian, lonDeg / kDegreesPerRadian));
+    const double distance = ctx.metric ? km : km / kKmPerMile;
     return !(distance > ctx.distanceFilterValue);
 }
 
@@ -163,9 +177,8 @@ SearchResult SearchBeacons(const ProgramFolder &folder, QByteArrayView text,
     if (!fileExists(path))
         return result;
 
-    QthDegrees qth;
-    if (filterOn)
-        qth = ComputeQTHDegrees(ctx.locationLat, ctx.locationLon);
+    const QthDegrees qth = ComputeQTHDegrees(ctx.locationLat, ctx.locationLon);
+    const DistanceFrom fromListener(qth.latitude / kDegreesPerRadian, qth.longitude / kDegreesPerRadian);
 
     // The frequency of each match, kept only to pick the one to show.
     QList<QByteArray> matchFrequencies;
@@ -180,16 +193,17 @@ SearchResult SearchBeacons(const ProgramFolder &folder, QByteArrayView text,
         if (result.frequencySearch) {
             candidate = mayRead(record, BeaconField::Frequency, wanted)
                         && decodeFieldInto(record, BeaconField::Frequency, frequencyBuffer) == wanted;
-        } else if (!pattern && !mayRead(record, BeaconField::Ident, wanted)) {
+        } else if (pattern ? !identMayEnd(record, *pattern, wanted) : !mayRead(record, BeaconField::Ident, wanted)) {
             candidate = false;
         } else {
             const QByteArrayView ident =
                 withoutSemicolonSuffix(decodeFieldInto(record, BeaconField::Ident, identBuffer));
-            candidate = (pattern && pattern->matches(ident)) || ident == wanted;
+            candidate = (pattern && pattern->matches(ident))
+                        || (ident.size() == wanted.size() && std::equal(ident.begin(), ident.end(), wanted.begin()));
         }
         if (!candidate)
             return true;
-        if (filterOn && !passesDistanceFilter(record, qth, ctx))
+        if (filterOn && !passesDistanceFilter(record, fromListener, ctx))
             return true;
         result.matches.append(number);
         if (pickByFrequency)

@@ -320,7 +320,7 @@ TEST(SearchLarge, MatchesAreThePlainScansOnTheShippedAndOddDatabases)
     QList<BeaconRecord> odd;
     for (int i = 0; i < 800; ++i)
         odd.append(beacon({.ident = pick({"ABQ", "abq", "ABQ;2", "ABQ;X", "#123", "$A", "", "Q", "XQ;12", "XYZ", " ABQ",
-                                          ";2", "  Q"}),
+                                          ";2", "  Q", "ABQ;", "XQ;"}),
                            .frequency = pick({"338", "338.0", "283.5", "283.50", "", "1020", " 338", "3 38"}),
                            .latitude = pick({"N45300000", "S12000000", "N00000000", "N45 30 00", "X4530000", ""}),
                            .longitude = pick({"W075421000", "E140000000", "W000000000", "W0754", ""})}));
