@@ -9,11 +9,12 @@ namespace qern {
 
 namespace {
 
-// Makes copy equal source: a complete new copy, or no copy when source is missing.
+// Makes copy equal source. A missing source leaves its old copy alone: that copy
+// may be the last one of a file that has gone.
 FileError backUpOne(const QString &source, const QString &copy)
 {
     if (!fileExists(source))
-        return removeFileIfExists(copy);
+        return {};
     return copyFileSafely(source, copy);
 }
 

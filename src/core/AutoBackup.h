@@ -7,7 +7,8 @@
 //   Logs/log<N>.dat   -> AutoBackups/log<N>.bak  N = 0 .. 15
 //
 // Each copy is written to "<copy>.tmp" and renamed over the old copy, so an old copy
-// is only ever replaced by a complete new one. A missing source removes its old copy.
+// is only ever replaced by a complete new one. A missing source keeps its old copy,
+// which may be the last copy of that file.
 // After a failure the remaining files are still copied (each one is either the new
 // complete copy or the old one), and the first failure is returned: the caller then
 // shows "Error # n: description" titled "Error" and changes nothing.

@@ -139,6 +139,8 @@ private:
     void checkTimeLength();
     void checkDateLength();
     void applyCheck(QLineEdit *box, const FieldCheck &check);
+    void applyUpdateEnabled();
+    void showBeaconAgain();
     void showError(const QString &text);
 
     WindowSet &m_windows;
@@ -147,6 +149,10 @@ private:
     PrinterSource m_printerSource;
     bool m_settingSelection = false;
     bool m_unloading = false;
+    // The beacon whose data the boxes show, and whether their time and date can be stored.
+    ShownBeacon m_shown;
+    bool m_timeValid = false;
+    bool m_dateValid = false;
 };
 
 } // namespace qern

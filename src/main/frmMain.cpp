@@ -366,7 +366,7 @@ void frmMain::Form_Load()
     setFixedSize(kWindowWidth, twipsToPixels(kShortHeightTwips));
     lblGotLogged->hide();
     lstGotLogged->hide();
-    setWindowTitle(kTitlePrefix + m_windows.location()->cmbListeningLocation->currentText());
+    refreshTitle();
     ClearBeaconDisplay();
 
     m_commands.setArmed(cmdNearby, false);
@@ -584,6 +584,7 @@ void frmMain::ShowBeacon(qint64 recNo)
         return;
     }
     display.applyTo(m_state);
+    m_shownBeacon = {recNo, display.StoredIdent, display.ShownFrequency};
 
     lblDAID->setVisible(display.lblDAIDVisible);
     txtComments->setText(fromBytes(display.txtComments));
@@ -634,7 +635,27 @@ void frmMain::ClearBeaconDisplay()
     for (QObject *command : std::initializer_list<QObject *>{cmdAddToLog, cmdQuickLog, cmdMapIt, cmdNearby})
         m_commands.setArmed(command, false);
     clearBeaconState(m_state);
+    m_shownBeacon = {};
     lblGotLogged->hide();
+}
+
+void frmMain::forgetSearchMatches()
+{
+    m_state.SearchMatches.clear();
+    setMatchStepperVisible(false);
+}
+
+// Its record holds another beacon now: the beacon is shown where it stands, or the
+// display is cleared when it is gone.
+void frmMain::showBeaconAgain()
+{
+    const std::optional<qint64> number = findShownBeacon(m_state.folder, m_shownBeacon);
+    if (!number) {
+        ClearBeaconDisplay();
+        return;
+    }
+    forgetSearchMatches();
+    ShowBeacon(*number);
 }
 
 void frmMain::txtLat_Click()
@@ -851,8 +872,14 @@ void frmMain::cmdQuickLog_Click()
     clock.UTCTimeText = m_state.UTCTimeText;
     clock.UTCDateText = m_state.UTCDateText;
     const ReceptionResult result =
-        writeReception(m_state.folder, m_state.CurrentRecordNumber, m_state.CurrentLocationIndex,
+        writeReception(m_state.folder, m_shownBeacon, m_state.CurrentLocationIndex,
                        quickLogInput(m_state.CurrentIdent, m_state.CurrentFrequency, clock));
+    if (result.beaconMoved) {
+        showBeaconAgain();
+        MessageBox::show(QLatin1String(kBeaconMovedText), QStringLiteral("Error"));
+        focusIdent();
+        return;
+    }
     if (result.error) {
         MessageBox::show(result.messageText(), QStringLiteral("Error"));
         focusIdent();
@@ -860,7 +887,7 @@ void frmMain::cmdQuickLog_Click()
     }
 
     GatherDatabaseStatistics(true);
-    ShowBeacon(m_state.CurrentRecordNumber);
+    ShowBeacon(m_shownBeacon.recordNumber);
     focusIdent();
 }
 

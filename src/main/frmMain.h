@@ -5,6 +5,7 @@
 
 #include <QMainWindow>
 
+#include "BeaconDatabase.h"
 #include "FormSupport.h"
 
 class QAction;
@@ -123,6 +124,9 @@ public:
     void SearchBeacons(const QString &text, const QByteArray &frequency, bool filterOn);
     void ShowBeacon(qint64 recNo);
     void ClearBeaconDisplay();
+    // The look-up's record numbers no longer hold once ndb.dat is sorted again: the
+    // match stepper goes until the next look-up.
+    void forgetSearchMatches();
 
     // The integrity check's window side: its message, and the commands it disables
     // (enabled again when a later check passes).
@@ -199,6 +203,7 @@ private:
     void disableAfterFailedCheck(bool touchBackupItems);
     void enableAfterPassedCheck();
     void focusIdent();
+    void showBeaconAgain();
     void connectNearbyMapAndHelp();
     void connectLogging();
     void connectEditorAndNeighbours();
@@ -207,6 +212,8 @@ private:
     SharedState &m_state;
     CommandGate m_commands;
     bool m_integrityFailed = false;
+    // The beacon on display, as Quick Log checks it before writing.
+    ShownBeacon m_shownBeacon;
     // The centre of the nearby list, taken at the last "Show Nearby Beacons".
     QByteArray NearbyCentreLat;
     QByteArray NearbyCentreLon;

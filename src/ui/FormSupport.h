@@ -5,12 +5,16 @@
 
 #include <QFont>
 #include <QHash>
+#include <QList>
 #include <QPointer>
 #include <QString>
+
+#include <utility>
 
 class QAction;
 class QCheckBox;
 class QLabel;
+class QLineEdit;
 class QObject;
 class QPushButton;
 class QRadioButton;
@@ -43,6 +47,10 @@ QRadioButton *namedOption(const char *objectName, const QString &caption);
 
 // Shows a modeless window in front and gives it the focus.
 void bringToFront(QWidget *window);
+
+// Replaces characters however text enters a box (typed, pasted, dropped), so that a
+// comment box never holds a double quote: each pair is (entered, stored).
+void replaceEnteredCharacters(QLineEdit *box, const QList<std::pair<QChar, QChar>> &replacements);
 
 // Refreshes the shared clock texts and shows them in a window's clock labels:
 // "UTC " + date, two blanks, time; "Local " + date, three blanks, time.

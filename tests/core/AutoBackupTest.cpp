@@ -43,19 +43,20 @@ TEST(AutoBackup, EachCallCopiesEveryFileByteForByteOverTheLastCopies)
     }
 }
 
-TEST(AutoBackup, MissingSourceRemovesItsOldCopy)
+// The copy of a file that has gone may be its last one.
+TEST(AutoBackup, MissingSourceKeepsItsOldCopy)
 {
     for (const Pair &missing : everyPair()) {
         TestFolder dir;
         writeEverySource(dir, "old");
         ASSERT_FALSE(AutoBackupFiles(dir.folder()).failed());
+        writeEverySource(dir, "new");
         QFile::remove(dir.path(missing.source));
         EXPECT_FALSE(AutoBackupFiles(dir.folder()).failed());
-        EXPECT_FALSE(dir.exists(missing.copy)) << missing.copy.toStdString();
+        EXPECT_FALSE(dir.exists(missing.source)) << "a missing source is never created";
         for (const Pair &p : everyPair()) {
-            if (p.source != missing.source) {
-                EXPECT_TRUE(dir.exists(p.copy)) << p.copy.toStdString();
-            }
+            const QByteArray expected = (p.source == missing.source ? "old of " : "new of ") + p.source.toUtf8();
+            EXPECT_EQ(dir.read(p.copy), expected) << p.copy.toStdString();
         }
     }
 }
@@ -89,13 +90,15 @@ TEST(AutoBackup, ReturnsTheFirstFailure)
     EXPECT_TRUE(err.description.contains("log2.bak")) << err.description.toStdString();
 }
 
-TEST(AutoBackup, OldCopyThatCannotBeRemovedIsAFailure)
+TEST(AutoBackup, OldCopyOfAMissingSourceIsNotTouchedWhateverItIs)
 {
     TestFolder dir;
     writeEverySource(dir, "data");
     QFile::remove(dir.path("Logs/cle.dat"));
-    dir.mkdir("AutoBackups/cle.bak"); // not a file: it cannot be removed as one
-    EXPECT_TRUE(AutoBackupFiles(dir.folder()).failed());
+    dir.mkdir("AutoBackups/cle.bak"); // not a file: it could not be removed as one
+    EXPECT_FALSE(AutoBackupFiles(dir.folder()).failed());
+    EXPECT_TRUE(QFileInfo(dir.path("AutoBackups/cle.bak")).isDir());
+    EXPECT_EQ(dir.read("AutoBackups/log0.bak"), "data of Logs/log0.dat");
 }
 
 TEST(AutoBackup, MissingBackupFolderIsCreated)
@@ -107,15 +110,16 @@ TEST(AutoBackup, MissingBackupFolderIsCreated)
     EXPECT_EQ(dir.read("AutoBackups/log15.bak"), "data of Logs/log15.dat");
 }
 
-TEST(AutoBackup, NoSourcesLeaveNoCopies)
+TEST(AutoBackup, NoSourcesKeepTheCopiesThereAreAndMakeNone)
 {
     TestFolder dir;
     dir.mkdir("AutoBackups");
-    dir.write("ndb.bak", "stale");
-    dir.write("AutoBackups/log0.bak", "stale");
+    dir.write("ndb.bak", "last copy");
+    dir.write("AutoBackups/log0.bak", "last copy");
     EXPECT_FALSE(AutoBackupFiles(dir.folder()).failed());
-    EXPECT_FALSE(dir.exists("ndb.bak"));
-    EXPECT_FALSE(dir.exists("AutoBackups/log0.bak"));
+    EXPECT_EQ(dir.read("ndb.bak"), "last copy");
+    EXPECT_EQ(dir.read("AutoBackups/log0.bak"), "last copy");
+    EXPECT_FALSE(dir.exists("AutoBackups/cle.bak"));
     EXPECT_FALSE(dir.exists("ndb.dat")) << "a missing source is never created";
 }
 

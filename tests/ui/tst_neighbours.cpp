@@ -174,6 +174,28 @@ private slots:
         QCOMPARE(editor->txtCurrentIn->text(), "202603");
     }
 
+    void anIdentTypedInSmallLettersIsFoundAgain()
+    {
+        const ScopedClock clock(kMarch2026);
+        TestProgram program;
+        frmMain *main = program.startWith(threeBeacons());
+        QVERIFY(main);
+        frmName *editor = openEditor(program, main);
+        fillNewBeacon(editor);
+        editor->txtIdentIn->clear();
+        QTest::keyClicks(editor->txtIdentIn, "new");
+
+        QTest::mouseClick(editor->cmdWrite, Qt::LeftButton);
+        QTest::mouseClick(editor->Command1, Qt::LeftButton);
+
+        QCOMPARE(program.boxes.summary(), "");
+        QCOMPARE(program.storedBeacon(3).trimmedText(BeaconField::Ident), "NEW");
+        QCOMPARE(main->lblkHz->text(), "NEW  350 kHz");
+        typeAndEnter(main, "new");
+        QCOMPARE(program.boxes.summary(), "");
+        QCOMPARE(program.state.CurrentRecordNumber, 3);
+    }
+
     void aSecondUpdateChangesTheSameBeaconAfterTheSort()
     {
         const ScopedClock clock(kMarch2026);
