@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include "BeaconDatabase.h"
@@ -112,7 +113,8 @@ frmName::frmName(WindowSet &windows) : m_windows(windows), m_state(windows.state
     setMinimumWidth(twipsToPixels(7200));
 
     txtCountryIn->installEventFilter(this);
-    connect(lstStateIn, &QListWidget::itemClicked, this, &frmName::lstStateIn_Click);
+    // A state chosen with the arrow keys is taken as one clicked.
+    connect(lstStateIn, &QListWidget::itemSelectionChanged, this, &frmName::lstStateIn_Click);
     connect(cmdWrite, &QPushButton::clicked, this, &frmName::cmdWrite_Click);
     connect(cmdSort, &QPushButton::clicked, this, &frmName::cmdSort_Click);
     connect(Command1, &QPushButton::clicked, this, &frmName::Command1_Click);
@@ -220,7 +222,11 @@ bool frmName::readEntries(BeaconEntries *e)
 
 void frmName::LoadStateList(const QByteArray &stateCode, const QByteArray &countryName)
 {
-    lstStateIn->clear();
+    {
+        // Emptying the list is no choice of a state.
+        const QSignalBlocker blocker(lstStateIn);
+        lstStateIn->clear();
+    }
     const StateList list = qern::LoadStateList(m_state.folder, stateCode, countryName);
     if (list.fileMissing) {
         MessageBox::show(QStringLiteral("State and Province lookup table missing"), kErrorTitle);
@@ -261,8 +267,9 @@ void frmName::txtCountryIn_LostFocus()
 
 void frmName::lstStateIn_Click()
 {
-    if (QListWidgetItem *item = lstStateIn->currentItem())
-        txtStateIn->setText(item->text());
+    const QList<QListWidgetItem *> chosen = lstStateIn->selectedItems();
+    if (!chosen.isEmpty())
+        txtStateIn->setText(chosen.first()->text());
 }
 
 // ---------------------------------------------------------------------------------

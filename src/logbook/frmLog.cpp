@@ -2,7 +2,7 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QKeyEvent>
+#include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>

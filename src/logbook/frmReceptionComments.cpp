@@ -188,9 +188,8 @@ void frmReceptionComments::DisplayRequestedBeacon()
     if (!readable) {
         lblShowAddedBeacon->clear();
         if (isVisible()) {
-            const QString text = error ? error.messageText()
-                                       : QStringLiteral("The beacon's record %1 holds characters that cannot be read")
-                                             .arg(m_state.CurrentRecordNumber);
+            const QString text =
+                error ? error.messageText() : undecodableRecord(m_state.CurrentRecordNumber).description;
             MessageBox::show(text, QStringLiteral("Error"));
         }
         return;

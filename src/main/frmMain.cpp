@@ -645,6 +645,17 @@ void frmMain::forgetSearchMatches()
     setMatchStepperVisible(false);
 }
 
+void frmMain::databaseSorted()
+{
+    forgetSearchMatches();
+    // The sort moves records whole: the beacon on display is where its ident and
+    // frequency are now. One changed meanwhile is left to the check before a write.
+    if (m_shownBeacon.isEmpty())
+        return;
+    if (const std::optional<qint64> number = findShownBeacon(m_state.folder, m_shownBeacon))
+        m_shownBeacon.recordNumber = *number;
+}
+
 // Its record holds another beacon now: the beacon is shown where it stands, or the
 // display is cleared when it is gone.
 void frmMain::showBeaconAgain()
@@ -862,6 +873,8 @@ void frmMain::connectLogging()
 
 void frmMain::cmdQuickLog_Click()
 {
+    if (m_shownBeacon.isEmpty())
+        return;
     if (!backUpBeforeChange(m_state.folder)) {
         focusIdent();
         return;
@@ -906,8 +919,7 @@ void frmMain::mnuSessionClr_Click()
         MessageBox::show(QLatin1String(kSessionNotClearedText));
         return;
     }
-    // Without a database there is nothing to clear, and the automatic backup would
-    // delete ndb.bak, the last copy of the database.
+    // Without a database there is nothing to clear.
     const QString database = databasePath(m_state.folder);
     if (!fileExists(database)) {
         MessageBox::show(FileError::notFound(database).messageText(), QStringLiteral("Error"));

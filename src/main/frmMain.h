@@ -124,9 +124,10 @@ public:
     void SearchBeacons(const QString &text, const QByteArray &frequency, bool filterOn);
     void ShowBeacon(qint64 recNo);
     void ClearBeaconDisplay();
-    // The look-up's record numbers no longer hold once ndb.dat is sorted again: the
-    // match stepper goes until the next look-up.
-    void forgetSearchMatches();
+    // ndb.dat was sorted again: the look-up's record numbers no longer hold, so the
+    // match stepper goes until the next look-up, and the beacon on display is
+    // followed to its new record when it is still there as shown.
+    void databaseSorted();
 
     // The integrity check's window side: its message, and the commands it disables
     // (enabled again when a later check passes).
@@ -203,6 +204,7 @@ private:
     void disableAfterFailedCheck(bool touchBackupItems);
     void enableAfterPassedCheck();
     void focusIdent();
+    void forgetSearchMatches();
     void showBeaconAgain();
     void connectNearbyMapAndHelp();
     void connectLogging();

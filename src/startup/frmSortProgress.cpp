@@ -66,7 +66,7 @@ bool SortBeaconDatabase(WindowSet &windows, SortBackup backup)
     });
     const bool sorted = result.verdict == SortVerdict::Sorted;
     if (sorted)
-        windows.main()->forgetSearchMatches();
+        windows.main()->databaseSorted();
     else
         MessageBox::show(result.message(), QStringLiteral("Error"));
 

@@ -366,8 +366,15 @@ private slots:
         QCOMPARE(program.storedBeacon(1).loggedMask(), 0u);
     }
 
-    void theDialogLogsItsBeaconAfterTheEditorSortsTheDatabase()
+    void theDialogAndTheMainWindowFollowTheirBeaconThroughTheEditorsSort_data()
     {
+        QTest::addColumn<bool>("cancelDialog"); // then Quick Log in the main window
+        QTest::newRow("the dialog's add button") << false;
+        QTest::newRow("Cancel, then Quick Log") << true;
+    }
+    void theDialogAndTheMainWindowFollowTheirBeaconThroughTheEditorsSort()
+    {
+        QFETCH(bool, cancelDialog);
         const ScopedClock clock(utc(2026, 3, 4, 17, 6));
         TestProgram program;
         // Two matches for EGN; the sort puts them at 1 and 3, HML between.
@@ -386,11 +393,17 @@ private slots:
         QTest::mouseClick(editor->Command1, Qt::LeftButton);
 
         QCOMPARE(dialog->lblShowAddedBeacon->text(), "EGN - 338 kHz");
-        QTest::mouseClick(dialog->cmdAddBeacon, Qt::LeftButton);
+        if (cancelDialog) {
+            QTest::mouseClick(dialog->Command3, Qt::LeftButton);
+            QTest::mouseClick(main->cmdQuickLog, Qt::LeftButton);
+        } else {
+            QTest::mouseClick(dialog->cmdAddBeacon, Qt::LeftButton);
+        }
         QCOMPARE(program.boxes.summary(), "");
         QCOMPARE(program.read("Logs/log3.dat"), logEntry("EGN", "338", "1706", "20260304"));
         QCOMPARE(program.storedBeacon(3).loggedMask(), 8u);
         QCOMPARE(program.storedBeacon(2).loggedMask(), 0u);
+        QCOMPARE(program.storedBeacon(1).loggedMask(), 0u);
         QCOMPARE(main->lblkHz->text(), "EGN  338 kHz");
         // The look-up's record numbers went with the old order.
         QVERIFY(main->scrBeaconNumber->isHidden());

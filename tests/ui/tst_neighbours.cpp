@@ -367,9 +367,11 @@ private slots:
         QVERIFY(!editor->lstStateIn->findItems("Maine", Qt::MatchExactly).isEmpty());
         QCOMPARE(editor->txtStateIn->text(), "Ontario");
 
-        editor->lstStateIn->setCurrentRow(0);
-        editor->lstStateIn_Click();
+        clickRow(editor->lstStateIn, 0);
         QCOMPARE(editor->txtStateIn->text(), editor->lstStateIn->item(0)->text());
+        // The arrow keys choose as a click does.
+        QTest::keyClick(editor->lstStateIn, Qt::Key_Down);
+        QCOMPARE(editor->txtStateIn->text(), editor->lstStateIn->item(1)->text());
     }
 
     void aRecordThatCannotBeReadCannotBeOverwritten()
