@@ -330,11 +330,7 @@ LogEditResult removeFromSession(const ProgramFolder &folder, const ShownBeacon &
 
 QString LogEditResult::messageText() const
 {
-    if (!error.failed())
-        return {};
-    if (undone)
-        return error.messageText();
-    return error.messageText() + QStringLiteral("\r\n") + QLatin1String(kEditNotUndoneText);
+    return failureMessageText(error, undone, kEditNotUndoneText);
 }
 
 FieldCheck checkLogTime(QByteArrayView text)

@@ -74,11 +74,7 @@ private:
 
 QString ReceptionResult::messageText() const
 {
-    if (!error.failed())
-        return {};
-    if (undone)
-        return error.messageText();
-    return error.messageText() + QStringLiteral("\r\n") + QLatin1String(kReceptionNotUndoneText);
+    return failureMessageText(error, undone, kReceptionNotUndoneText);
 }
 
 ReceptionInput quickLogInput(QByteArrayView currentIdent, QByteArrayView currentFrequency,

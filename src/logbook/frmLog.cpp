@@ -495,28 +495,28 @@ qint64 frmLog::shownEntryRecord() const
     return Entries[position - 1].recordNumber;
 }
 
-// The checks of a time or date as shown: light red for the wrong length, else the
-// checks of typing.
-void frmLog::checkTimeLength()
+// The check of a time or date as shown: light red for the wrong length, else the
+// check of typing.
+void frmLog::checkShownLength(QLineEdit *box, qsizetype length)
 {
-    if (txtLogTime->text().size() != 4) {
-        setBoxColour(txtLogTime, kLightRed);
-        m_timeValid = false;
-        applyUpdateEnabled();
+    const bool time = box == txtLogTime;
+    if (box->text().size() == length) {
+        time ? txtLogTime_Change() : txtLogDate_Change();
         return;
     }
-    txtLogTime_Change();
+    setBoxColour(box, kLightRed);
+    (time ? m_timeValid : m_dateValid) = false;
+    applyUpdateEnabled();
+}
+
+void frmLog::checkTimeLength()
+{
+    checkShownLength(txtLogTime, 4);
 }
 
 void frmLog::checkDateLength()
 {
-    if (txtLogDate->text().size() != 8) {
-        setBoxColour(txtLogDate, kLightRed);
-        m_dateValid = false;
-        applyUpdateEnabled();
-        return;
-    }
-    txtLogDate_Change();
+    checkShownLength(txtLogDate, 8);
 }
 
 // Update needs a beacon shown with a time and a date that can be stored, whichever

@@ -136,6 +136,7 @@ private:
     int selectedRow() const;
     void showEntry(qsizetype position);
     qint64 shownEntryRecord() const;
+    void checkShownLength(QLineEdit *box, qsizetype length);
     void checkTimeLength();
     void checkDateLength();
     void applyCheck(QLineEdit *box, const FieldCheck &check);
