@@ -60,7 +60,7 @@ ProgramLock::Outcome ProgramLock::lock(const QStringList &paths)
 ProgramLock::Outcome ProgramLock::take(const QString &path, Open how)
 {
     // Close-on-exec: a program started from here must not inherit the lock and keep
-    // it after this copy has ended.
+    // it after this copy has ended. Read-write: over NFS an exclusive flock() needs it.
     int flags = O_RDWR | O_CLOEXEC;
     if (how == Open::Create)
         flags |= O_CREAT;
