@@ -19,11 +19,18 @@ QString withPath(const QString &description, const QString &path)
                           : QStringLiteral("%1 (%2)").arg(description, QDir::toNativeSeparators(path));
 }
 
-FileError fromErrno(int err, const QString &path)
+} // namespace
+
+QString FileError::messageText() const
+{
+    return QStringLiteral("Error # %1: %2").arg(number).arg(description);
+}
+
+FileError FileError::fromErrno(int err, const QString &path)
 {
     switch (err) {
     case ENOENT:
-        return FileError::notFound(path);
+        return notFound(path);
     case EACCES:
     case EPERM:
     case EROFS:
@@ -36,13 +43,6 @@ FileError fromErrno(int err, const QString &path)
     default:
         return FileError::accessError(path);
     }
-}
-
-} // namespace
-
-QString FileError::messageText() const
-{
-    return QStringLiteral("Error # %1: %2").arg(number).arg(description);
 }
 
 FileError FileError::fromQFile(const QFileDevice &file, int fallbackNumber)
@@ -157,10 +157,10 @@ FileError writeBesideAndRename(const QString &target, const std::function<FileEr
     if (!err && !out.flush())
         err = FileError::fromQFile(out, 61);
     if (!err && ::fsync(out.handle()) != 0)
-        err = fromErrno(errno, temporary);
+        err = FileError::fromErrno(errno, temporary);
     out.close();
     if (!err && ::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(target).constData()) != 0)
-        err = fromErrno(errno, target);
+        err = FileError::fromErrno(errno, target);
     if (err)
         QFile::remove(temporary);
     return err;
@@ -340,7 +340,7 @@ FileError RecordFile::sync()
     if (!m_file.flush())
         return FileError::fromQFile(m_file, 61);
     if (m_file.isWritable() && ::fsync(m_file.handle()) != 0)
-        return fromErrno(errno, m_path);
+        return FileError::fromErrno(errno, m_path);
     return {};
 }
 

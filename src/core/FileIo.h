@@ -27,6 +27,7 @@ struct [[nodiscard]] FileError {
     QString messageText() const;
 
     static FileError fromQFile(const QFileDevice &file, int fallbackNumber = 75);
+    static FileError fromErrno(int err, const QString &path);
     static FileError notFound(const QString &path);
     static FileError pathNotFound(const QString &path);
     static FileError accessError(const QString &path);
