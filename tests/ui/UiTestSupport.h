@@ -227,6 +227,12 @@ public:
         QDir::setCurrent(QDir::tempPath());
     }
     const QString &settingsPath() const { return m_settings; }
+    // The settings file as it is on the disk.
+    QByteArray settingsFile() const
+    {
+        QFile f(m_settings);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
 
     BeaconRecord storedBeacon(qint64 number) const
     {
