@@ -134,7 +134,8 @@ TEST(SafeWrite, ReplacesAWholeFileOnlyWhenTheNewOneIsComplete)
     t.mkdir("ndb.dat.tmp");
     const FileError err = replaceFileContents(t.path("ndb.dat"), "lost");
     EXPECT_TRUE(err.failed());
-    EXPECT_TRUE(err.messageText().startsWith("Error # "));
+    // The message names the user's file, never the temporary one.
+    EXPECT_EQ(err.messageText(), "Error # 75: Path/File access error (" + t.path("ndb.dat") + ")");
     EXPECT_EQ(t.read("ndb.dat"), "new content");
 }
 
@@ -150,6 +151,13 @@ TEST(SafeWrite, CopyKeepsTheOldCopyWhenItFails)
     t.mkdir("AutoBackups/copy2.bak.tmp");
     EXPECT_TRUE(copyFileSafely(t.path("src.dat"), t.path("AutoBackups/copy2.bak")).failed());
     EXPECT_EQ(t.read("AutoBackups/copy2.bak"), "old copy");
+    {
+        const ScopedFileSizeLimit limit(1000); // the disk fills during the copy
+        EXPECT_EQ(copyFileSafely(t.path("src.dat"), t.path("AutoBackups/copy.bak")).messageText(),
+                  "Error # 61: Disk full (" + t.path("AutoBackups/copy.bak") + ")");
+    }
+    EXPECT_EQ(t.read("AutoBackups/copy.bak"), QByteArray(300000, 'x'));
+    EXPECT_FALSE(t.exists("AutoBackups/copy.bak.tmp"));
 
     EXPECT_EQ(copyFileSafely(t.path("missing.dat"), t.path("x.bak")).number, 53);
     EXPECT_EQ(copyFileSafely(t.path("src.dat"), t.path("nofolder/x.bak")).number, 76);
