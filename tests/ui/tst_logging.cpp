@@ -4,9 +4,7 @@
 #include <QAction>
 #include <QCalendarWidget>
 #include <QCheckBox>
-#include <QClipboard>
 #include <QComboBox>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -449,9 +447,7 @@ private slots:
         const QByteArray database = program.read("ndb.dat");
         QLineEdit *box = sessionBox ? dialog->txtSessionComments : dialog->txtReceptionComments;
 
-        QGuiApplication::clipboard()->setText(QStringLiteral("Heard \u2713 at \u5317"));
-        box->setFocus();
-        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+        pasteInto(box, QStringLiteral("Heard \u2713 at \u5317"));
         QCOMPARE(box->text(), QStringLiteral("Heard \u2713 at \u5317"));
         QTest::mouseClick(dialog->cmdAddBeacon, Qt::LeftButton);
 

@@ -3,8 +3,6 @@
 // window.
 
 #include <QCalendarWidget>
-#include <QClipboard>
-#include <QGuiApplication>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
@@ -303,10 +301,7 @@ private slots:
         QVERIFY(edit);
         program.boxes.shown.clear();
 
-        QGuiApplication::clipboard()->setText(QStringLiteral("\u2713 ok"));
-        edit->setFocus();
-        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+        pasteInto(edit, QStringLiteral("\u2713 ok"));
         QCOMPARE(edit->text(), QStringLiteral("\u2713 ok"));
         QVERIFY(log->cmdUpdate->isEnabled());
         QTest::mouseClick(log->cmdUpdate, Qt::LeftButton);
