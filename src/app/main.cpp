@@ -83,11 +83,9 @@ int main(int argc, char *argv[])
     parser.addOption(settingsOption);
     parser.process(app);
 
-    QString settingsPath = qEnvironmentVariable("QERN_SETTINGS_FILE");
-    if (parser.isSet(settingsOption))
-        settingsPath = parser.value(settingsOption);
-    if (settingsPath.isEmpty())
-        settingsPath = qern::RegistryStore::defaultPath();
+    // Resolved here, before the program moves into its folder.
+    const QString settingsPath = qern::RegistryStore::chosenPath(
+        parser.isSet(settingsOption) ? parser.value(settingsOption) : qEnvironmentVariable("QERN_SETTINGS_FILE"));
 
     qern::SharedState state;
     state.folder = qern::ProgramFolder(parser.value(folderOption));

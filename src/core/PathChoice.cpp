@@ -206,7 +206,8 @@ QStringList fileNames(const QString &folder, const QString &pattern)
 FileError createSubfolder(const QString &parent, const QString &name)
 {
     const QString path = joinFolderAndName(parent, name);
-    if (name.isEmpty() || name == QStringLiteral(".") || name == QStringLiteral("..") ||
+    // A name of blanks alone would list as an empty row: refused as the empty name is.
+    if (name.trimmed().isEmpty() || name == QStringLiteral(".") || name == QStringLiteral("..") ||
         name.contains(QLatin1Char('/')) || name.contains(QChar(0)))
         return badFileName(path);
     if (QFileInfo::exists(path) || QFileInfo(path).isSymLink())

@@ -87,7 +87,7 @@ QStringList subfolderNames(const QString &folder);
 QStringList fileNames(const QString &folder, const QString &pattern);
 
 // Creates the folder name inside parent (the new-folder dialog's "OK"). An empty or
-// unusable name (".", "..", a "/" inside) is error 52, a name that exists error 75;
+// unusable name (blanks only, ".", "..", a "/" inside) is error 52, a name that exists error 75;
 // the system's refusals come back as their numbers (70 no access, 76 no parent).
 FileError createSubfolder(const QString &parent, const QString &name);
 

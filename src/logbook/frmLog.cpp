@@ -615,7 +615,10 @@ void frmLog::cmdUpdate_Click()
     if (k < 0)
         return;
     m_state.LogFileName = MakeLogFileName(m_state.CurrentLocationIndex);
-    if (!backUpBeforeChange(m_state.folder))
+    const bool storable = m_state.LogViewMode == kLogViewSession
+                              ? commentsStorable({txtCLEComments})
+                              : commentsStorable({txtLogComments, txtReceptionComments});
+    if (!storable || !backUpBeforeChange(m_state.folder))
         return;
 
     LogEditResult result;

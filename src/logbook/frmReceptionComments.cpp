@@ -355,7 +355,7 @@ bool frmReceptionComments::eventFilter(QObject *watched, QEvent *event)
 
 void frmReceptionComments::cmdAddBeacon_Click()
 {
-    if (!backUpBeforeChange(m_state.folder))
+    if (!commentsStorable({txtReceptionComments, txtSessionComments}) || !backUpBeforeChange(m_state.folder))
         return;
 
     ReceptionInput input;

@@ -314,6 +314,18 @@ void frmLocation::LocatorCalculate()
 
 void frmLocation::cmdExit_Click()
 {
+    // A name typed into the list's box renames the selected location. Nothing is saved
+    // while it or the signature holds a character the settings cannot.
+    const QString typedName = cmbListeningLocation->currentText().trimmed();
+    if (!storableText(typedName, QStringLiteral("The location name holds a character that cannot be stored."))) {
+        cmbListeningLocation->setFocus();
+        return;
+    }
+    if (!storableText(txtDXLogger->text(),
+                      QStringLiteral("The DX logger signature holds a character that cannot be stored."))) {
+        txtDXLogger->setFocus();
+        return;
+    }
     int index = cmbListeningLocation->currentIndex();
     if (index < 0 || index >= kLocationCount)
         index = m_state.CurrentLocationIndex;
@@ -321,8 +333,6 @@ void frmLocation::cmdExit_Click()
         m_state.LocationLat[index] = toWindows1252(txtLatitude->text().trimmed().toUpper());
         m_state.LocationLon[index] = toWindows1252(txtLongitude->text().trimmed().toUpper());
     }
-    // A name typed into the list's box renames the selected location.
-    const QString typedName = cmbListeningLocation->currentText().trimmed();
     cmbListeningLocation->setItemText(index, typedName.isEmpty() ? QLatin1String(kEmptyLocationName) : typedName);
     cmbListeningLocation->setCurrentIndex(index);
 

@@ -111,6 +111,10 @@ void frmDistanceCircle::showForm()
 
 void frmDistanceCircle::cmdSavePrefs_Click()
 {
+    const std::optional<QByteArray> path = storableText(
+        txtBeaconRadar->text(), QStringLiteral("The file name holds characters that cannot be stored."));
+    if (!path)
+        return;
     RegistryStore &store = m_windows.store();
     RegistryStore::Batch batch(store);
     auto number = [&store](const char *valueName, int value) {
@@ -127,8 +131,7 @@ void frmDistanceCircle::cmdSavePrefs_Click()
     number("RadarSession", checkValue(chkShowSession));
     number("RadarDGPS", checkValue(chkShowDGPS));
     number("RadarNavtex", checkValue(chkShowNavtex));
-    store.SetRegistryValue(RegistryKeys::FilePath, kRegistryString, "BeaconRadarPath",
-                           toWindows1252(txtBeaconRadar->text()));
+    store.SetRegistryValue(RegistryKeys::FilePath, kRegistryString, "BeaconRadarPath", *path);
     batch.finish();
 }
 

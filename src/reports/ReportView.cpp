@@ -104,14 +104,11 @@ void ReportView::presetLastFileName()
 
 void ReportView::storeFileName()
 {
-    bool lossless = true;
-    const QByteArray fileName = toWindows1252(txtFileName->text(), &lossless);
-    if (!lossless) {
-        MessageBox::show(QStringLiteral("The file name holds characters that cannot be stored."),
-                         QStringLiteral("Error"));
+    const std::optional<QByteArray> fileName =
+        storableText(txtFileName->text(), QStringLiteral("The file name holds characters that cannot be stored."));
+    if (!fileName)
         return;
-    }
-    storeReportFileName(m_windows.store(), m_kind.fileNames, optText->isChecked(), fileName);
+    storeReportFileName(m_windows.store(), m_kind.fileNames, optText->isChecked(), *fileName);
     MessageBox::show(m_kind.nothingWrittenText);
 }
 

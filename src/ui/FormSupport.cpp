@@ -7,6 +7,7 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QWidget>
@@ -73,6 +74,28 @@ bool backUpBeforeChange(const ProgramFolder &folder)
     if (const FileError err = AutoBackupFiles(folder)) {
         MessageBox::show(err.messageText(), QStringLiteral("Error"));
         return false;
+    }
+    return true;
+}
+
+std::optional<QByteArray> storableText(const QString &text, const QString &refusal)
+{
+    bool lossless = true;
+    QByteArray bytes = toWindows1252(text, &lossless);
+    if (!lossless) {
+        MessageBox::show(refusal, QStringLiteral("Error"));
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+bool commentsStorable(std::initializer_list<QLineEdit *> boxes)
+{
+    for (QLineEdit *box : boxes) {
+        if (!storableText(box->text(), QStringLiteral("The comments hold a character that cannot be stored."))) {
+            box->setFocus();
+            return false;
+        }
     }
     return true;
 }

@@ -3,14 +3,19 @@
 // without taking user input, fonts asked for by name, and the gate that keeps a
 // command disabled until the window it opens exists.
 
+#include <QByteArray>
 #include <QFont>
 #include <QHash>
 #include <QPointer>
 #include <QString>
 
+#include <initializer_list>
+#include <optional>
+
 class QAction;
 class QCheckBox;
 class QLabel;
+class QLineEdit;
 class QObject;
 class QPushButton;
 class QRadioButton;
@@ -51,6 +56,15 @@ void refreshClockLabels(SharedState &state, QLabel *utc, QLabel *local);
 // The automatic backup that comes before a change to the user's files. A failure is
 // shown, titled "Error", and the change must not go ahead: false.
 bool backUpBeforeChange(const ProgramFolder &folder);
+
+// Text on its way into the user's files, which hold Windows-1252: a character outside
+// it is not turned into "?" but refused, shown as refusal titled "Error", and nothing
+// comes back, so the caller stores nothing.
+std::optional<QByteArray> storableText(const QString &text, const QString &refusal);
+
+// The comment boxes of a logging window, each through storableText; the first that
+// holds such a character gets the focus and false comes back.
+bool commentsStorable(std::initializer_list<QLineEdit *> boxes);
 
 // A check box as a number: 0 clear, 1 ticked, 2 greyed.
 int checkValue(const QCheckBox *box);

@@ -95,14 +95,10 @@ void frmWeblogImport::Form_Load()
 
 void frmWeblogImport::cmdSavePrefs_Click()
 {
-    bool lossless = true;
-    const QByteArray folder = toWindows1252(txtWeblog->text(), &lossless);
-    if (!lossless) {
-        MessageBox::show(QStringLiteral("The folder name holds characters that cannot be stored."),
-                         QStringLiteral("Error"));
-        return;
-    }
-    m_windows.store().SetRegistryValue(RegistryKeys::FilePath, kRegistryString, "WeblogPath", folder);
+    const std::optional<QByteArray> folder =
+        storableText(txtWeblog->text(), QStringLiteral("The folder name holds characters that cannot be stored."));
+    if (folder)
+        m_windows.store().SetRegistryValue(RegistryKeys::FilePath, kRegistryString, "WeblogPath", *folder);
 }
 
 void frmWeblogImport::cmdWeblogImport_Click()

@@ -165,12 +165,14 @@ TEST_F(Sort, LeftoversOfAnInterruptedSortAreRemoved)
 {
     t.write("ndb.dat", generatedDatabase(5, 4));
     t.write("ndb.hhh", QByteArray(213 * 40, 'h'));
-    t.write("ndb.srt", " 1\r\n 2\r\n");
+    t.write("notes.txt", "the user's own file");
+    ASSERT_TRUE(QFile::link(t.path("notes.txt"), t.path("ndb.srt")));
 
     sort();
 
     EXPECT_FALSE(t.exists("ndb.hhh"));
-    EXPECT_FALSE(t.exists("ndb.srt"));
+    EXPECT_FALSE(QFileInfo(t.path("ndb.srt")).isSymLink()) << "the link of that name goes";
+    EXPECT_EQ(t.read("notes.txt"), "the user's own file") << "the file it pointed to stays";
     EXPECT_EQ(t.read("ndb.dat").size(), 5 * 213);
 }
 

@@ -199,7 +199,8 @@ TEST(PathChoiceTest, NewFolderRefusalsCarryTheirNumbers)
     dir.mkdir("exists");
     dir.write("plain", "x");
     const struct { const char *parent; const char *name; int number; } cases[] = {
-        {"", "", 52}, {"", ".", 52}, {"", "..", 52}, {"", "a/b", 52}, {"", "exists", 75}, {"", "plain", 75},
+        {"", "", 52}, {"", "   ", 52}, {"", " \t", 52}, {"", ".", 52}, {"", "..", 52}, {"", "a/b", 52},
+        {"", "exists", 75}, {"", "plain", 75},
         {"missing", "new", 76}, {"plain", "new", 76},
     };
     for (const auto &c : cases) {
@@ -209,6 +210,7 @@ TEST(PathChoiceTest, NewFolderRefusalsCarryTheirNumbers)
         EXPECT_TRUE(err.messageText().startsWith(QStringLiteral("Error # %1: ").arg(c.number)));
     }
     EXPECT_FALSE(QFileInfo::exists(dir.path("a")));
+    EXPECT_EQ(QDir(dir.root()).entryList(QDir::Dirs | QDir::NoDotAndDotDot), QStringList{"exists"});
     EXPECT_EQ(dir.read("plain"), "x");
 }
 

@@ -6,10 +6,12 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QByteArray>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -101,6 +103,15 @@ inline void typeAndEnter(frmMain *main, const QString &text)
     else
         main->txtIdent->insert(text);
     QTest::keyClick(main->txtIdent, Qt::Key_Return);
+}
+
+// Replaces what box holds by text pasted through the clipboard, as the user would.
+inline void pasteInto(QLineEdit *box, const QString &text)
+{
+    QGuiApplication::clipboard()->setText(text);
+    box->setFocus();
+    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
 }
 
 inline QStringList listTexts(const QListWidget *list)
@@ -227,6 +238,12 @@ public:
         QDir::setCurrent(QDir::tempPath());
     }
     const QString &settingsPath() const { return m_settings; }
+    // The settings file as it is on the disk.
+    QByteArray settingsFile() const
+    {
+        QFile f(m_settings);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
 
     BeaconRecord storedBeacon(qint64 number) const
     {

@@ -431,6 +431,34 @@ private slots:
         }
     }
 
+    // Comments the logbook cannot hold are refused, not logged with "?".
+    void pastedCommentsTheFilesCannotHoldAreRefused_data()
+    {
+        QTest::addColumn<bool>("sessionBox");
+        QTest::newRow("reception comments") << false;
+        QTest::newRow("session comments") << true;
+    }
+    void pastedCommentsTheFilesCannotHoldAreRefused()
+    {
+        QFETCH(bool, sessionBox);
+        TestProgram program;
+        frmReceptionComments *dialog = openDialog(program);
+        QVERIFY(dialog);
+        const QByteArray database = program.read("ndb.dat");
+        QLineEdit *box = sessionBox ? dialog->txtSessionComments : dialog->txtReceptionComments;
+
+        pasteInto(box, QStringLiteral("Heard \u2713 at \u5317"));
+        QCOMPARE(box->text(), QStringLiteral("Heard \u2713 at \u5317"));
+        QTest::mouseClick(dialog->cmdAddBeacon, Qt::LeftButton);
+
+        QCOMPARE(program.boxes.summary(), "Error: The comments hold a character that cannot be stored.");
+        QVERIFY(program.windows->isReceptionCommentsLoaded());
+        QCOMPARE(program.read("Logs/log3.dat"), "");
+        QVERIFY(!program.exists("Logs/cle.dat"));
+        QCOMPARE(program.read("ndb.dat"), database);
+        QVERIFY2(!program.exists("ndb.bak"), "refused before the automatic backup");
+    }
+
     // --- Date picker ----------------------------------------------------------------
 
     void openingThePickerPresetsItFromTheDateBoxOrToday_data()
@@ -608,6 +636,37 @@ private slots:
         QCOMPARE(program.read("ndb.bak"), copy);
         QCOMPARE(program.read("Logs/cle.dat"), session);
         QVERIFY(!program.exists("ndb.dat"));
+    }
+
+    // A user who made a file read-only is told so; nothing is cleared.
+    void sessionClearOfAReadOnlyFileSaysSoAndChangesNothing_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("database") << "ndb.dat";
+        QTest::newRow("session log") << "Logs/cle.dat";
+    }
+    void sessionClearOfAReadOnlyFileSaysSoAndChangesNothing()
+    {
+        QFETCH(QString, file);
+        TestProgram program;
+        program.write("ndb.dat", inSession(beacon("ABC")));
+        const QByteArray database = program.read("ndb.dat");
+        const QByteArray session = sessionEntry("ABC", "338", "1200", "20260101", "", true);
+        program.write("Logs/cle.dat", session);
+        frmMain *main = program.startToMain();
+        QVERIFY(main);
+        QVERIFY(QFile::setPermissions(program.path(file), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        program.boxes.shown.clear();
+        program.boxes.answerNext(MsgAnswer::Yes);
+
+        main->mnuSessionClr->trigger();
+
+        QCOMPARE(program.boxes.shown.size(), 2);
+        QCOMPARE(program.boxes.shown[1].title, "Error");
+        QCOMPARE(program.boxes.shown[1].text, "Error # 70: Permission denied (" + program.path(file) + ")");
+        QCOMPARE(program.read("ndb.dat"), database);
+        QCOMPARE(program.read("Logs/cle.dat"), session);
+        QVERIFY(main->mnuSessionClr->isEnabled());
     }
 
     // --- Master log clear ---------------------------------------------------------

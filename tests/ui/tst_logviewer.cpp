@@ -274,6 +274,46 @@ private slots:
         QCOMPARE(log->txtLogComments->text(), "new beacon notes");
     }
 
+    // Comments the files cannot hold are refused, not stored with "?".
+    void pastedCommentsTheFilesCannotHoldAreRefused_data()
+    {
+        QTest::addColumn<bool>("session");
+        QTest::addColumn<QString>("box");
+        QTest::newRow("beacon comments") << false << "txtLogComments";
+        QTest::newRow("reception comments") << false << "txtReceptionComments";
+        QTest::newRow("session comments") << true << "txtCLEComments";
+    }
+    void pastedCommentsTheFilesCannotHoldAreRefused()
+    {
+        QFETCH(bool, session);
+        QFETCH(QString, box);
+        TestProgram program;
+        program.write("ndb.dat", inSession(logged("ABC")));
+        program.write("Logs/cle.dat", sessionEntry("ABC", "338", "0100", "20260101", "session", true));
+        program.write("Logs/log0.dat", logEntry("ABC", "338", "0100", "20260101", "one"));
+        const QStringList files = {"ndb.dat", "Logs/cle.dat", "Logs/log0.dat"};
+        QList<QByteArray> before;
+        for (const QString &file : files)
+            before << program.read(file);
+        frmLog *log = openViewer(program, session, 0);
+        QVERIFY(log);
+        auto *edit = log->findChild<QLineEdit *>(box);
+        QVERIFY(edit);
+        program.boxes.shown.clear();
+
+        pasteInto(edit, QStringLiteral("\u2713 ok"));
+        QCOMPARE(edit->text(), QStringLiteral("\u2713 ok"));
+        QVERIFY(log->cmdUpdate->isEnabled());
+        QTest::mouseClick(log->cmdUpdate, Qt::LeftButton);
+
+        QCOMPARE(program.boxes.summary(), "Error: The comments hold a character that cannot be stored.");
+        QList<QByteArray> after;
+        for (const QString &file : files)
+            after << program.read(file);
+        QCOMPARE(after, before);
+        QVERIFY2(!program.exists("ndb.bak"), "refused before the automatic backup");
+    }
+
     void updateInSessionModeWritesTheSessionRecordOnly()
     {
         TestProgram program;

@@ -377,8 +377,17 @@ private slots:
         QCOMPARE(chooser->directoryPath(), drive.path("out"));
     }
 
+    void folderThatCannotBeMadeKeepsTheDialogOpen_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("number");
+        QTest::newRow("exists") << "exists" << 75;
+        QTest::newRow("blanks only") << "   " << 52;
+    }
     void folderThatCannotBeMadeKeepsTheDialogOpen()
     {
+        QFETCH(QString, name);
+        QFETCH(int, number);
         TestProgram program;
         TempFolder drive;
         drive.mkdir("exists");
@@ -386,11 +395,12 @@ private slots:
         QLineEdit box;
         frmFileOperation *chooser = openChooser(program, &box, 4, drive.root());
 
-        QVERIFY(newFolder(chooser, "exists").stayedOpen);
+        QVERIFY(newFolder(chooser, name).stayedOpen);
 
         QVERIFY(program.boxes.onlyError());
-        QVERIFY(program.boxes.shown[0].text.startsWith("Error # 75: "));
+        QVERIFY(program.boxes.shown[0].text.startsWith(QStringLiteral("Error # %1: ").arg(number)));
         QCOMPARE(program.state.BeaconRadarFolder, drive.root().toUtf8());
+        QCOMPARE(QDir(drive.root()).entryList(QDir::Dirs | QDir::NoDotAndDotDot), QStringList{"exists"});
     }
 
     void cancelCreatesNothing()
@@ -616,8 +626,10 @@ private slots:
 
         restore->Command1_Click();
 
-        QCOMPARE(trimmedTexts(restore->lstRestoreProgress),
-                 QStringList{backedUp ? "Registry Restored" : "Registry Restore Error"});
+        const QStringList listed = backedUp ? QStringList{"Registry Restored"}
+                                            : QStringList{"Registry Restore Error",
+                                                          "Error # 53: File not found (" + drive.path("reg.bak") + ")"};
+        QCOMPARE(trimmedTexts(restore->lstRestoreProgress), listed);
         QCOMPARE(program.state.RegistryRestored, backedUp);
         // Only the settings were asked for: the database stays, and is counted again.
         QCOMPARE(program.read("ndb.dat"), database);
@@ -634,6 +646,46 @@ private slots:
         QCOMPARE(program.windows->hasEnded(), ends);
         if (!ends)
             QVERIFY(!program.windows->isRestoreLoaded());
+    }
+
+    // Restoring the settings is the way out of a damaged settings file: the restore
+    // replaces it, keeps it beside, and says so.
+    void restoringSettingsReplacesADamagedSettingsFile()
+    {
+        TestProgram program;
+        TempFolder drive;
+        program.presetSetting(RegistryKeys::ListeningLocations, kRegistryString, "Location(2)", "Cottage");
+        QVERIFY(start(program));
+        backUpSettings(program, drive);
+        program.windows.reset();
+        program.store.reset();
+        const QByteArray damaged = "[SOFTWARE\\QERN6.1\\UserInfo]\nnot a setting\n";
+        {
+            QFile f(program.settingsPath());
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(damaged);
+        }
+        QVERIFY(start(program));
+        frmRestore *restore = program.windows->restore();
+        restore->showForm();
+        restore->setSourceRoot(drive.root());
+        QTest::mouseClick(restore->chkPreferences, Qt::LeftButton, {},
+                          QPoint(6, restore->chkPreferences->height() / 2)); // on the box itself
+        QVERIFY(restore->chkPreferences->isChecked());
+
+        QTest::mouseClick(restore->Command1, Qt::LeftButton);
+
+        const QString keptAs = program.settingsPath() + ".damaged";
+        QCOMPARE(trimmedTexts(restore->lstRestoreProgress),
+                 QStringList({"Registry Restored", "The damaged settings file was kept as " + keptAs}));
+        QFile kept(keptAs);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), damaged);
+        QCOMPARE(program.stored(RegistryKeys::ListeningLocations, "Location(2)"), "Cottage");
+        QVERIFY(program.boxes.shown.isEmpty());
+
+        QTest::mouseClick(restore->cmdExit, Qt::LeftButton);
+        QVERIFY(program.windows->hasEnded());
     }
 
     void failingRestoreCopyAbortsAndKeepsTheProgramFile()

@@ -230,6 +230,49 @@ private slots:
         QVERIFY(main->isEnabled());
     }
 
+    // Pasted text the settings file cannot hold is refused, not stored as "?".
+    void textTheSettingsCannotHoldIsRefused_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("location name") << "cmbListeningLocation"
+                                       << "The location name holds a character that cannot be stored.";
+        QTest::newRow("logger signature") << "txtDXLogger"
+                                          << "The DX logger signature holds a character that cannot be stored.";
+        QTest::newRow("radar path") << "txtBeaconRadar" << "The file name holds characters that cannot be stored.";
+    }
+    void textTheSettingsCannotHoldIsRefused()
+    {
+        QFETCH(QString, box);
+        QFETCH(QString, refusal);
+        TestProgram program;
+        frmMain *main = program.startWith({Beacon()});
+        QVERIFY(main);
+        const bool radarPath = box == "txtBeaconRadar";
+        QWidget *window = radarPath ? static_cast<QWidget *>(program.windows->distanceCircle())
+                                    : static_cast<QWidget *>(program.windows->location());
+        if (radarPath)
+            main->mnuDistanceCircle_Click();
+        else
+            main->mnuPreferences_Click();
+        QVERIFY(window->isVisible());
+        auto *target = window->findChild<QWidget *>(box);
+        QVERIFY(target);
+        auto *edit = qobject_cast<QComboBox *>(target) ? qobject_cast<QComboBox *>(target)->lineEdit()
+                                                        : qobject_cast<QLineEdit *>(target);
+        QVERIFY(edit);
+        const QByteArray before = program.settingsFile();
+        program.boxes.shown.clear();
+
+        pasteInto(edit, QStringLiteral("Caf\u00e9 \u2713 \u5317"));
+        QCOMPARE(edit->text(), QStringLiteral("Caf\u00e9 \u2713 \u5317"));
+        QTest::mouseClick(window->findChild<QPushButton *>(radarPath ? "cmdSavePrefs" : "cmdExit"), Qt::LeftButton);
+
+        QCOMPARE(program.boxes.summary(), "Error: " + refusal);
+        QCOMPARE(program.settingsFile(), before);
+        QVERIFY(window->isVisible());
+    }
+
     void theReportWindowListsTheLocations()
     {
         TestProgram program;

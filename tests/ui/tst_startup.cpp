@@ -171,6 +171,8 @@ private slots:
         QVERIFY(!program.boxes.shown.isEmpty());
         QCOMPARE(program.boxes.shown[0].title, "Error");
         QVERIFY(program.boxes.shown[0].text.startsWith("Error # "));
+        // The message names the way out.
+        QVERIFY(program.boxes.shown[0].text.endsWith(QLatin1String(kDamagedSettingsWayOut)));
         QFile f(program.settingsPath());
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), garbage);
