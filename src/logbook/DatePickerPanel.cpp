@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QDate>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QSignalBlocker>
 
@@ -59,6 +60,8 @@ DatePickerPanel::DatePickerPanel(QWidget *window, QLineEdit *target, QPoint posi
     cdrCalendar2->setObjectName(QStringLiteral("cdrCalendar2"));
     cdrCalendar2->setGeometry(6, 6, 250, 170);
     cdrCalendar2->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    // Month and day names in English beside the English month list, whatever the language setting.
+    cdrCalendar2->setLocale(QLocale::c());
 
     cmbMonth = new QComboBox(this);
     cmbMonth->setObjectName(QStringLiteral("cmbMonth"));

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QTimeZone>
 #include <QTimer>
+#include <QToolButton>
 
 #include "Clock.h"
 #include "LogMaintenance.h"
@@ -491,6 +492,10 @@ private slots:
         QCOMPARE(dialog->cdrCalendar2->selectedDate(), shown);
         QCOMPARE(dialog->cmbMonth->count(), 12);
         QCOMPARE(dialog->cmbMonth->currentText(), month);
+        // The calendar names the month as the list does, in every language setting.
+        const auto *monthButton = dialog->cdrCalendar2->findChild<QToolButton *>("qt_calendar_monthbutton");
+        QVERIFY(monthButton);
+        QCOMPARE(monthButton->text(), month);
         QCOMPARE(dialog->cmbYear->currentText(), "2006");
         QCOMPARE(dialog->cmbYear->count(), 42);
         QCOMPARE(dialog->cmbYear->itemText(0), "1965");

@@ -538,7 +538,12 @@ private slots:
 
         options->chkOption[1]->setChecked(true);
         options->chkOption[12]->setChecked(false);
-        options->txtUpperKHz->setText("1750");
+        // Digits only, whatever the language setting calls a thousands separator.
+        for (const char *typed : {"1.750", "1,750"}) {
+            options->txtUpperKHz->clear();
+            QTest::keyClicks(options->txtUpperKHz, typed);
+            QCOMPARE(options->txtUpperKHz->text(), "1750");
+        }
         options->Command3->click();
 
         QCOMPARE(program.stored(kProg, "CLEReportSettings"), "111000000000001901750");
