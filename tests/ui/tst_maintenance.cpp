@@ -339,26 +339,46 @@ private slots:
         QCOMPARE(program.state.WeblogFolder, "kept/");
     }
 
-    void newFolderShowsAtOnceAndIsRecordedForItsMode()
+    void newFolderOnlyCreatesTheFolderAndSetPathRecordsIt_data()
     {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("setPath");
+        QTest::newRow("weblog, Exit") << 3 << false;
+        QTest::newRow("weblog, Set Path") << 3 << true;
+        QTest::newRow("radar, Exit") << 4 << false;
+        QTest::newRow("radar, Set Path") << 4 << true;
+    }
+    void newFolderOnlyCreatesTheFolderAndSetPathRecordsIt()
+    {
+        QFETCH(int, mode);
+        QFETCH(bool, setPath);
         TestProgram program;
         TempFolder drive;
         QVERIFY(start(program));
         QLineEdit box("kept");
-        frmFileOperation *chooser = openChooser(program, &box, 3, drive.root());
+        program.state.WeblogFolder = "kept/";
+        program.state.BeaconRadarFolder = "kept";
+        frmFileOperation *chooser = openChooser(program, &box, mode, drive.root());
+        if (mode == 4)
+            QTest::keyClicks(chooser->txtFileName, "radar.txt");
 
-        const NewFolderDialog seen = newFolder(chooser, "weblog");
+        const NewFolderDialog seen = newFolder(chooser, "made");
 
         QCOMPARE(seen.title, "New Directory");
         QVERIFY(!seen.stayedOpen);
-        QVERIFY(QFileInfo(drive.path("weblog")).isDir());
-        QCOMPARE(chooser->lstDirectory->findItems("weblog", Qt::MatchEndsWith).size(), 1);
-        QCOMPARE(program.state.WeblogFolder, drive.path("").toUtf8());
+        QVERIFY(QFileInfo(drive.path("made")).isDir());
+        QCOMPARE(chooser->lstDirectory->findItems("made", Qt::MatchEndsWith).size(), 1);
+        QCOMPARE(program.state.WeblogFolder, "kept/");
+        QCOMPARE(program.state.BeaconRadarFolder, "kept");
         QVERIFY(program.boxes.shown.isEmpty());
 
-        chooser->Command2_Click();
-        QCOMPARE(box.text(), "kept");
-        QCOMPARE(program.state.WeblogFolder, drive.path("").toUtf8());
+        QTest::mouseClick(setPath ? chooser->Command1 : chooser->Command2, Qt::LeftButton);
+
+        QVERIFY(!program.windows->isFileOperationLoaded());
+        const bool weblog = mode == 3;
+        QCOMPARE(box.text(), !setPath ? "kept" : weblog ? drive.path("") : drive.path("radar.txt"));
+        QCOMPARE(program.state.WeblogFolder, setPath && weblog ? drive.path("").toUtf8() : "kept/");
+        QCOMPARE(program.state.BeaconRadarFolder, setPath && !weblog ? drive.root().toUtf8() : "kept");
     }
 
     void newFolderInAReportModeReturnsToTheStartFolder()
@@ -386,11 +406,13 @@ private slots:
         QLineEdit box;
         frmFileOperation *chooser = openChooser(program, &box, 4, drive.root());
 
+        const QByteArray radarFolder = program.state.BeaconRadarFolder;
+
         QVERIFY(newFolder(chooser, "exists").stayedOpen);
 
         QVERIFY(program.boxes.onlyError());
         QVERIFY(program.boxes.shown[0].text.startsWith("Error # 75: "));
-        QCOMPARE(program.state.BeaconRadarFolder, drive.root().toUtf8());
+        QCOMPARE(program.state.BeaconRadarFolder, radarFolder);
     }
 
     void cancelCreatesNothing()
