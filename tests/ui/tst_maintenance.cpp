@@ -219,9 +219,11 @@ private slots:
         QTest::newRow("5 plain") << 5 << "list" << "list.txt" << "*.txt";
         QTest::newRow("6 plain") << 6 << "list" << "list.csv" << "*.csv";
         QTest::newRow("5 csv name") << 5 << "list.csv" << "list.txt" << "*.txt";
-        QTest::newRow("6 two dots") << 6 << "a.b.c" << "a.csv" << "*.csv";
+        QTest::newRow("6 two dots") << 6 << "a.b.c" << "a.b.csv" << "*.csv";
         QTest::newRow("7 plain") << 7 << "cle" << "cle.txt" << "*.txt";
-        QTest::newRow("8 dotted") << 8 << "week.1.txt" << "week.csv" << "*.csv";
+        QTest::newRow("8 dotted") << 8 << "week.1.txt" << "week.1.csv" << "*.csv";
+        QTest::newRow("5 dotted csv") << 5 << "week.1.csv" << "week.1.txt" << "*.txt";
+        QTest::newRow("6 dotted txt") << 6 << "my.report.txt" << "my.report.csv" << "*.csv";
     }
     void reportModesForceTheExtension()
     {
@@ -240,8 +242,8 @@ private slots:
         QCOMPARE(chooser->directoryPath(), drive.path("out"));
         QCOMPARE(chooser->filePattern(), pattern);
         QCOMPARE(chooser->lstFile->count(), 1);
-        chooser->txtFileName->setText(typed);
-        chooser->Command1_Click();
+        QTest::keyClicks(chooser->txtFileName, typed);
+        QTest::mouseClick(chooser->Command1, Qt::LeftButton);
 
         QCOMPARE(box.text(), drive.path("out/") + forced);
         QVERIFY(program.boxes.shown.isEmpty());
