@@ -563,6 +563,16 @@ private slots:
 
         QCOMPARE(log->txtLogDate->text(), "20060305");
         QVERIFY(log->picCalendar2->isHidden());
+
+        // Escape is the panel's Cancel; the viewer stays.
+        QTest::mouseClick(log->cmdCalendar, Qt::LeftButton);
+        log->cdrCalendar2->setSelectedDate(QDate(2001, 1, 1));
+        log->cdrCalendar2->setFocus(Qt::MouseFocusReason);
+        pressEscape(log);
+        QVERIFY(log->picCalendar2->isHidden());
+        QCOMPARE(log->txtLogDate->text(), "20060305");
+        QVERIFY(log->isVisible());
+        QVERIFY(program.windows->isLogLoaded());
     }
 
     // --- The printed log -----------------------------------------------------------
