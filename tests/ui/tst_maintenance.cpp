@@ -715,30 +715,51 @@ private slots:
         QCOMPARE(program.read("ndb.bak"), "before the edit");
     }
 
-    void sortShowsItsProgressWindow()
+    void sortShowsItsProgressWindowAndACloseWaitsForIt_data()
     {
+        QTest::addColumn<bool>("closeMain");
+        QTest::newRow("left alone") << false;
+        QTest::newRow("main window closed meanwhile") << true;
+    }
+    void sortShowsItsProgressWindowAndACloseWaitsForIt()
+    {
+        QFETCH(bool, closeMain);
         TestProgram program;
         QList<Beacon> beacons;
         for (int i = 0; i < 40; ++i)
             beacons.append(beacon("B" + QByteArray::number(i), QByteArray::number(500 - i)));
-        QVERIFY(program.startWith(beacons));
+        frmMain *main = program.startWith(beacons);
+        QVERIFY(main);
         program.boxes.shown.clear();
         int maximumSeen = 0;
         QString caption;
+        bool closed = false;
         QTimer poll;
         connect(&poll, &QTimer::timeout, this, [&] {
             if (program.windows->isSortProgressLoaded()) {
                 frmSortProgress *w = program.windows->sortProgress();
                 maximumSeen = w->prgProgress->maximum();
                 caption = w->lblSorting->text();
+                if (closeMain && !closed) {
+                    closed = true;
+                    main->close(); // as the title bar's close box
+                }
             }
         });
         poll.start(0);
 
         QVERIFY(SortBeaconDatabase(*program.windows));
+        poll.stop();
 
         QCOMPARE(maximumSeen, 40);
         QCOMPARE(caption, "Sorting Database");
+        QCOMPARE(closed, closeMain);
+        // The sort runs to its end with every window there; the close comes after it.
+        QVERIFY(!program.windows->hasEnded());
+        QCOMPARE(program.storedBeacon(1).trimmedText(BeaconField::Ident), "B39");
+        QCOMPARE(program.storedBeacon(40).trimmedText(BeaconField::Ident), "B0");
+        QCoreApplication::processEvents();
+        QCOMPARE(program.windows->hasEnded(), closeMain);
     }
 
     void failingAutomaticBackupStopsTheSort()
