@@ -121,8 +121,9 @@ QString folderWithSeparator(const QString &folder)
 
 QString forceExtension(const QString &name, const QString &extension)
 {
-    const qsizetype dot = name.indexOf(QLatin1Char('.'));
-    if (dot < 0)
+    // A dot of a folder typed before the name is no extension.
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0 || dot < name.lastIndexOf(QLatin1Char('/')))
         return name + QLatin1Char('.') + extension;
     return name.left(dot + 1) + extension;
 }
@@ -166,18 +167,6 @@ SetPathResult SetPath(int mode, const QString &folder, const QString &name)
         break;
     }
     return result;
-}
-
-FolderRecord folderRecordedForNewFolder(int mode, const QString &folder)
-{
-    FolderRecord record;
-    if (mode == 2)
-        record.CLEFolder = folder;
-    else if (mode == 3)
-        record.WeblogFolder = folderWithSeparator(folder);
-    else if (mode == 4)
-        record.BeaconRadarFolder = folder;
-    return record;
 }
 
 FileError checkFolderCanBeShown(const QString &folder)

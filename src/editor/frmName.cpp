@@ -216,7 +216,9 @@ bool frmName::readEntries(BeaconEntries *e)
 void frmName::LoadStateList(const QByteArray &stateCode, const QByteArray &countryName)
 {
     lstStateIn->clear();
-    const StateList list = qern::LoadStateList(m_state.folder, stateCode, countryName);
+    // A code shared by states of several countries is named as the main window names it.
+    const QByteArray countryCode = countryCodeFor(countryName, m_state.Countries).value_or(QByteArray());
+    const StateList list = qern::LoadStateList(m_state.folder, stateCode, countryName, countryCode);
     if (list.fileMissing) {
         MessageBox::show(QStringLiteral("State and Province lookup table missing"), kErrorTitle);
         return;

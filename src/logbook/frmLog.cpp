@@ -605,6 +605,16 @@ void frmLog::cmdCancel_Click()
     picCalendar2->cancel();
 }
 
+// Escape cancels the open date panel, as on the reception dialog.
+void frmLog::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && picCalendar2->isVisible()) {
+        cmdCancel_Click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
 // ---------------------------------------------------------------------------------
 // Update and Delete
 

@@ -411,6 +411,19 @@ void frmReceptionComments::closeEvent(QCloseEvent *event)
     Command3_Click();
 }
 
+void frmReceptionComments::keyPressEvent(QKeyEvent *event)
+{
+    // Escape is the open date panel's Cancel, else the dialog's.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        if (picCalendar2->isVisible())
+            Command2_Click();
+        else
+            Command3_Click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
 // ---------------------------------------------------------------------------------
 // Date picker
 

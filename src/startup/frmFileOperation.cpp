@@ -264,16 +264,9 @@ void frmFileOperation::lstFile_Click(QListWidgetItem *item)
         txtFileName->setText(item->text());
 }
 
+// Only creates the folder: what the chooser chose is recorded by "Set Path" alone.
 void frmFileOperation::cmdNewDir_Click()
 {
-    const FolderRecord record = folderRecordedForNewFolder(m_state.FileOperationMode, m_folder);
-    if (record.CLEFolder)
-        m_state.CLEFolder = toWindows1252(*record.CLEFolder);
-    if (record.WeblogFolder)
-        m_state.WeblogFolder = toWindows1252(*record.WeblogFolder);
-    if (record.BeaconRadarFolder)
-        m_state.BeaconRadarFolder = toWindows1252(*record.BeaconRadarFolder);
-
     frmNewDirectory dialog(m_folder, this);
     dialog.exec();
     if (m_unloading)

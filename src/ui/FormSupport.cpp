@@ -10,6 +10,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QThread>
+#include <QTimer>
 #include <QWidget>
 
 #include "AutoBackup.h"
@@ -19,8 +21,48 @@
 
 namespace qern {
 
+namespace {
+
+// A window closed (title bar, Alt+F4) while a handler lets events run would go while
+// the handler still works on it and its files; Exit cannot be clicked then either.
+// The close waits until the handler is done, then happens as if just asked. A modal
+// box or dialog opened meanwhile runs its own loop and closes at once.
+class CloseAfterHandler : public QObject {
+public:
+    CloseAfterHandler() : m_loopLevel(QThread::currentThread()->loopLevel())
+    {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+    ~CloseAfterHandler() override { QCoreApplication::instance()->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::Close || QThread::currentThread()->loopLevel() != m_loopLevel)
+            return false;
+        // Windows and dialogs only: a tooltip or popup may close on its own timer.
+        auto *window = qobject_cast<QWidget *>(watched);
+        if (!window || (window->windowType() != Qt::Window && window->windowType() != Qt::Dialog))
+            return false;
+        event->ignore();
+        QTimer::singleShot(0, window, [window] {
+            if (window->isVisible())
+                window->close();
+        });
+        return true;
+    }
+
+private:
+    const int m_loopLevel;
+};
+
+} // namespace
+
 void letEventsRun()
 {
+    if (!QCoreApplication::instance())
+        return;
+    const CloseAfterHandler closeWaits;
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 

@@ -33,7 +33,8 @@ constexpr int twipsToPixels(int twips)
 }
 
 // Lets pending paint and timer events run. User input waits, so no handler
-// re-enters through a click or a key while another one is under way.
+// re-enters through a click or a key while another one is under way; a window
+// closed meanwhile closes once the handler is done.
 void letEventsRun();
 
 // A font asked for by name; fontconfig substitutes when it is absent.

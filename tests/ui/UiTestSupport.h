@@ -171,6 +171,15 @@ inline void closeWindow(QWidget *window, QWidget *button, bool byTitleBar)
         QTest::mouseClick(button, Qt::LeftButton);
 }
 
+// Escape as the user presses it: a key event to the widget that has the focus in the
+// window, once the window is active.
+inline void pressEscape(QWidget *window)
+{
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    QWidget *focused = window->focusWidget();
+    QTest::keyClick(focused ? focused : window, Qt::Key_Escape);
+}
+
 // Windows unloaded with deleteLater are gone after this.
 inline void deleteUnloadedWindows()
 {

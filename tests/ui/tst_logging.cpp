@@ -215,14 +215,42 @@ private slots:
         QVERIFY(program.boxes.shown.isEmpty());
     }
 
+    void cancelWritesNothingAndGivesTheMainWindowBack_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::newRow("Cancel") << "Cancel";
+        QTest::newRow("title bar") << "title bar";
+        QTest::newRow("Escape") << "Escape";
+        QTest::newRow("Escape, date panel open") << "Escape, panel";
+    }
     void cancelWritesNothingAndGivesTheMainWindowBack()
     {
+        QFETCH(QString, way);
         TestProgram program;
         frmReceptionComments *dialog = openDialog(program);
         QVERIFY(dialog);
         const QByteArray before = program.read("ndb.dat");
+        QTest::keyClicks(dialog->txtReceptionComments, "heard");
+        const QString date = dialog->txtDate->text();
 
-        QTest::mouseClick(dialog->Command3, Qt::LeftButton);
+        if (way == "Cancel") {
+            QTest::mouseClick(dialog->Command3, Qt::LeftButton);
+        } else if (way == "title bar") {
+            dialog->close();
+        } else {
+            if (way == "Escape, panel") {
+                QTest::mouseClick(dialog->cmdDateSelect, Qt::LeftButton);
+                dialog->cdrCalendar2->setSelectedDate(QDate(2006, 3, 5));
+                dialog->cdrCalendar2->setFocus(Qt::MouseFocusReason);
+                // The first Escape is the panel's Cancel: the dialog stays, its date too.
+                pressEscape(dialog);
+                QVERIFY(dialog->picCalendar2->isHidden());
+                QVERIFY(program.windows->isReceptionCommentsLoaded());
+                QVERIFY(dialog->isVisible());
+                QCOMPARE(dialog->txtDate->text(), date);
+            }
+            pressEscape(dialog);
+        }
 
         QVERIFY(!program.windows->isReceptionCommentsLoaded());
         QVERIFY(program.windows->main()->isEnabled());

@@ -296,15 +296,18 @@ private slots:
         QTest::addColumn<QString>("shown");
         QTest::addColumn<qint64>("matches");
         // The ident alone would show the first match, at 338 kHz.
-        QTest::newRow("Exit") << false << "ABC  415 kHz" << qint64(2);
-        // The title bar does what "Exit" does.
-        QTest::newRow("an empty ident, title bar") << true << "" << qint64(0);
+        QTest::addColumn<QString>("way");
+        QTest::newRow("Exit") << false << "ABC  415 kHz" << qint64(2) << "Exit";
+        // The title bar and Escape do what "Exit" does.
+        QTest::newRow("an empty ident, title bar") << true << "" << qint64(0) << "title bar";
+        QTest::newRow("Escape") << false << "ABC  415 kHz" << qint64(2) << "Escape";
     }
     void leavingSearchesAgainForTheEditorsIdentAndFrequency()
     {
         QFETCH(bool, clearIdent);
         QFETCH(QString, shown);
         QFETCH(qint64, matches);
+        QFETCH(QString, way);
         TestProgram program;
         frmMain *main = program.startShowing({beacon("ABC"), beacon("DEF", "290"), beacon("ABC;2", "415")});
         QVERIFY(main);
@@ -315,7 +318,10 @@ private slots:
         if (clearIdent)
             editor->txtIdentIn->clear();
 
-        closeWindow(editor, editor->Command1, clearIdent);
+        if (way == "Escape")
+            pressEscape(editor);
+        else
+            closeWindow(editor, editor->Command1, way == "title bar");
 
         QCOMPARE(main->lblkHz->text(), shown);
         QCOMPARE(main->txtCountry->text(), matches ? "Canada" : "");
@@ -325,6 +331,45 @@ private slots:
         QVERIFY(main->isEnabled());
         QCOMPARE(program.storedCount(), 3);
         QVERIFY(program.boxes.shown.isEmpty());
+    }
+
+    void theStateIsNamedByTheBeaconsCountryAndAnUnchangedSaveKeepsItsCode_data()
+    {
+        QTest::addColumn<QByteArray>("ident");
+        QTest::addColumn<QByteArray>("country");
+        QTest::addColumn<QByteArray>("state");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("PLO, New South Wales") << QByteArray("PLO") << QByteArray("AUS") << QByteArray("NS")
+                                              << "New South Wales";
+        QTest::newRow("CKL, Western Australia") << QByteArray("CKL") << QByteArray("AUS") << QByteArray("WA")
+                                                << "Western Australia";
+        QTest::newRow("Nova Scotia") << QByteArray("YZX") << QByteArray("CAN") << QByteArray("NS") << "Nova Scotia";
+        QTest::newRow("Washington") << QByteArray("BFI") << QByteArray("USA") << QByteArray("WA") << "Washington";
+    }
+    void theStateIsNamedByTheBeaconsCountryAndAnUnchangedSaveKeepsItsCode()
+    {
+        QFETCH(QByteArray, ident);
+        QFETCH(QByteArray, country);
+        QFETCH(QByteArray, state);
+        QFETCH(QString, name);
+        Beacon b = beacon(ident, "400");
+        b.country = country;
+        b.state = state;
+        TestProgram program;
+        frmMain *main = program.startShowing({beacon("AAA", "200"), b}, QString::fromLatin1(ident));
+        QVERIFY(main);
+        QVERIFY2(main->txtLocation->text().endsWith(", " + name), qPrintable(main->txtLocation->text()));
+        frmName *editor = openEditor(program, main);
+
+        QCOMPARE(editor->txtStateIn->text(), name);
+
+        QTest::mouseClick(editor->cmdWrite, Qt::LeftButton);
+
+        QCOMPARE(program.boxes.summary(), "");
+        QCOMPARE(program.storedBeacon(2).trimmedText(BeaconField::Ident), ident);
+        QCOMPARE(program.storedBeacon(2).trimmedText(BeaconField::CountryCode), country);
+        QCOMPARE(program.storedBeacon(2).trimmedText(BeaconField::StateCode), state);
+        QVERIFY(main->txtLocation->text().endsWith(", " + name));
     }
 
     void stateListFollowsTheCountryBox()
