@@ -109,7 +109,9 @@ frmName::frmName(WindowSet &windows) : m_windows(windows), m_state(windows.state
     auto *column = new QVBoxLayout(this);
     column->addLayout(grid);
     column->addLayout(buttons);
-    setMinimumWidth(twipsToPixels(7200));
+    // A minimum width set by hand stops the layout from keeping the buttons whole, so it
+    // takes what they need when that is more.
+    setMinimumWidth(std::max(twipsToPixels(7200), column->totalMinimumSize().width()));
 
     txtCountryIn->installEventFilter(this);
     connect(lstStateIn, &QListWidget::itemClicked, this, &frmName::lstStateIn_Click);

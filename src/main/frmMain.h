@@ -207,6 +207,7 @@ private:
     SharedState &m_state;
     CommandGate m_commands;
     bool m_integrityFailed = false;
+    int m_windowWidth = 0; // worked out from the captions in buildControls
     // The centre of the nearby list, taken at the last "Show Nearby Beacons".
     QByteArray NearbyCentreLat;
     QByteArray NearbyCentreLon;

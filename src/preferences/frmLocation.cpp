@@ -97,6 +97,9 @@ void frmLocation::buildControls()
 
     tabPreferences1 = new QTabWidget(this);
     name(tabPreferences1, "tabPreferences1");
+    // Every tab shown whole: the window is at least as wide as the tab captions.
+    tabPreferences1->setUsesScrollButtons(false);
+    tabPreferences1->setElideMode(Qt::ElideNone);
 
     // Station Info
     auto *station = new QWidget;
@@ -120,9 +123,9 @@ void frmLocation::buildControls()
     name(txtLocator, "txtLocator");
     txtLocator->setReadOnly(true);
     stationForm->addRow(tr("QTH Locator"), txtLocator);
+    // One line: the window widens to a longer station name rather than cutting it.
     lblClosestMetar = new QLabel;
     name(lblClosestMetar, "lblClosestMetar");
-    lblClosestMetar->setWordWrap(true);
     stationForm->addRow(tr("Closest METAR"), lblClosestMetar);
     auto *units = new QWidget;
     auto *unitsRow = new QHBoxLayout(units);
@@ -161,12 +164,7 @@ void frmLocation::buildControls()
     chkIslands = check("chkIslands", tr("Islands"));
     auto *detailRow = new QHBoxLayout;
     detailRow->addWidget(new QLabel(tr("Map Detail:  Less")));
-    HScroll2 = new QScrollBar(Qt::Horizontal);
-    name(HScroll2, "HScroll2");
-    HScroll2->setRange(kDetailMin, kDetailMax);
-    HScroll2->setPageStep(1);
-    // A higher value draws fewer points, so "More" detail lies to the right.
-    HScroll2->setInvertedAppearance(true);
+    HScroll2 = newDetailScrollBar("HScroll2", kDetailMin, kDetailMax);
     HScroll2->setMinimumWidth(160);
     detailRow->addWidget(HScroll2);
     detailRow->addWidget(new QLabel(tr("More")));

@@ -32,7 +32,8 @@ ReportView::ReportView(WindowSet &windows, const Kind &kind) : m_windows(windows
     lstSortBy->setObjectName(QStringLiteral("lstSortBy"));
     for (const char *key : kReportSortKeys)
         lstSortBy->addItem(QLatin1String(key));
-    lstSortBy->setMaximumHeight(110);
+    // Tall enough for every key, in the font the window opens with.
+    lstSortBy->setFixedHeight(lstSortBy->sizeHintForRow(0) * lstSortBy->count() + 2 * lstSortBy->frameWidth());
     optAscending = namedOption("optAscending", QStringLiteral("Ascending"));
     optDescending = namedOption("optDescending", QStringLiteral("Descending"));
     m_sort = namedButton(kind.sortButtonName, QStringLiteral("Sort"));

@@ -12,6 +12,9 @@
 #include <QRadioButton>
 #include <QThread>
 #include <QTimer>
+#include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QWidget>
 
 #include "AutoBackup.h"
@@ -82,6 +85,67 @@ QFont fixedListFont()
     return QFontDatabase::systemFont(QFontDatabase::FixedFont);
 }
 
+int captionWidth(const QWidget *control)
+{
+    if (auto *label = qobject_cast<const QLabel *>(control))
+        return captionWidth(control, label->text());
+    if (auto *button = qobject_cast<const QAbstractButton *>(control))
+        return captionWidth(control, button->text());
+    return 0;
+}
+
+int captionWidth(const QWidget *control, const QString &caption)
+{
+    const QFontMetrics metrics = control->fontMetrics();
+    if (auto *label = qobject_cast<const QLabel *>(control)) {
+        // What a label adds around its text: frame, margins and indent (half an "x"
+        // beside a frame unless set).
+        int indent = label->indent();
+        if (indent < 0)
+            indent = label->frameWidth() > 0 ? metrics.horizontalAdvance(QLatin1Char('x')) / 2 : 0;
+        const int around = 2 * (label->frameWidth() + label->margin()) + indent;
+        return metrics.size(0, caption).width() + around;
+    }
+    auto *button = qobject_cast<const QAbstractButton *>(control);
+    if (!button)
+        return 0;
+    QSize contents = metrics.size(Qt::TextShowMnemonic, caption);
+    if (!button->icon().isNull())
+        contents.rwidth() += button->iconSize().width() + 4;
+    QStyleOptionButton option;
+    option.initFrom(button);
+    option.icon = button->icon();
+    option.iconSize = button->iconSize();
+    QStyle::ContentsType type = QStyle::CT_PushButton;
+    if (qobject_cast<const QCheckBox *>(button))
+        type = QStyle::CT_CheckBox;
+    else if (qobject_cast<const QRadioButton *>(button))
+        type = QStyle::CT_RadioButton;
+    else if (auto *push = qobject_cast<const QPushButton *>(button); push && push->autoDefault())
+        option.features |= QStyleOptionButton::AutoDefaultButton;
+    return button->style()->sizeFromContents(type, &option, contents, button).width();
+}
+
+int fittedWidth(const QWidget *control, int designedWidth)
+{
+    return std::max(designedWidth, captionWidth(control));
+}
+
+int rightOf(const QWidget *control, int gap)
+{
+    return control->x() + control->width() + gap;
+}
+
+int alignCaptionColumn(const QList<QLabel *> &captions)
+{
+    int width = 0;
+    for (const QLabel *caption : captions)
+        width = std::max(width, caption->width());
+    for (QLabel *caption : captions)
+        caption->resize(width, caption->height());
+    return captions.isEmpty() ? 0 : captions.first()->x() + width;
+}
+
 QPushButton *namedButton(const char *objectName, const QString &caption)
 {
     auto *button = new QPushButton(caption);
@@ -97,6 +161,25 @@ QRadioButton *namedOption(const char *objectName, const QString &caption)
     return option;
 }
 
+QScrollBar *newDetailScrollBar(const char *objectName, int minimum, int maximum)
+{
+    auto *bar = new QScrollBar(Qt::Horizontal);
+    bar->setObjectName(QLatin1String(objectName));
+    bar->setRange(minimum, maximum);
+    bar->setPageStep(1);
+    return bar;
+}
+
+int detailValue(const QScrollBar *bar)
+{
+    return bar->minimum() + bar->maximum() - bar->value();
+}
+
+void setDetailValue(QScrollBar *bar, int detail)
+{
+    bar->setValue(bar->minimum() + bar->maximum() - detail);
+}
+
 void bringToFront(QWidget *window)
 {
     window->show();
@@ -109,6 +192,14 @@ void refreshClockLabels(SharedState &state, QLabel *utc, QLabel *local)
     const ClockTexts clock = RefreshClockTexts(state);
     utc->setText(fromWindows1252("UTC " + clock.UTCDateText + "  " + clock.UTCTimeText));
     local->setText(fromWindows1252("Local " + clock.LocalDateText + "   " + clock.LocalTimeText));
+}
+
+int clockLabelWidth(const QLabel *clock)
+{
+    int width = 0;
+    for (const char *widest : {"UTC 0000-00-00  00:00", "Local 0000-00-00   00:00 AM", "Local 0000-00-00   00:00 PM"})
+        width = std::max(width, captionWidth(clock, QLatin1String(widest)));
+    return width;
 }
 
 bool backUpBeforeChange(const ProgramFolder &folder)
