@@ -282,13 +282,22 @@ void frmFileOperation::Command1_Click()
         MessageBox::show(QString::fromLatin1(kMustSpecifyFileName), QStringLiteral("Error"));
         return;
     }
+    // The settings hold the folder in Windows-1252: a name they cannot hold would come
+    // back as another folder, so nothing is taken.
+    const std::optional<QString> &folder = result.WeblogFolder ? result.WeblogFolder : result.BeaconRadarFolder;
+    std::optional<QByteArray> storedFolder;
+    if (folder) {
+        storedFolder = storableText(*folder, QStringLiteral("The folder name holds characters that cannot be stored."));
+        if (!storedFolder)
+            return;
+    }
     txtFileName->setText(result.txtFileName);
     if (result.openerText && m_target)
         m_target->setText(*result.openerText);
     if (result.WeblogFolder)
-        m_state.WeblogFolder = toWindows1252(*result.WeblogFolder);
+        m_state.WeblogFolder = *storedFolder;
     if (result.BeaconRadarFolder)
-        m_state.BeaconRadarFolder = toWindows1252(*result.BeaconRadarFolder);
+        m_state.BeaconRadarFolder = *storedFolder;
     unloadChooser();
 }
 

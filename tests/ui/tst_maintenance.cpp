@@ -383,6 +383,36 @@ private slots:
         QCOMPARE(program.state.BeaconRadarFolder, setPath && !weblog ? drive.root().toUtf8() : "kept");
     }
 
+    // A folder the settings cannot hold is refused before anything is taken from it.
+    void setPathRefusesAFolderTheSettingsCannotHold_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::newRow("weblog") << 3;
+        QTest::newRow("radar") << 4;
+    }
+    void setPathRefusesAFolderTheSettingsCannotHold()
+    {
+        QFETCH(int, mode);
+        TestProgram program;
+        TempFolder drive;
+        drive.mkdir(QString::fromUtf8("\u5317\u4eac"));
+        QVERIFY(start(program));
+        QLineEdit box("kept");
+        program.state.WeblogFolder = "kept/";
+        program.state.BeaconRadarFolder = "kept";
+        frmFileOperation *chooser = openChooser(program, &box, mode, drive.path(QString::fromUtf8("\u5317\u4eac")));
+        if (mode == 4)
+            QTest::keyClicks(chooser->txtFileName, "radar.txt");
+
+        QTest::mouseClick(chooser->Command1, Qt::LeftButton);
+
+        QCOMPARE(program.boxes.summary(), "Error: The folder name holds characters that cannot be stored.");
+        QVERIFY(program.windows->isFileOperationLoaded());
+        QCOMPARE(box.text(), "kept");
+        QCOMPARE(program.state.WeblogFolder, "kept/");
+        QCOMPARE(program.state.BeaconRadarFolder, "kept");
+    }
+
     void newFolderInAReportModeReturnsToTheStartFolder()
     {
         TestProgram program;
