@@ -9,8 +9,8 @@ namespace qern {
 
 namespace {
 
-// Makes copy equal source. A missing source leaves its old copy alone: that copy
-// may be the last one of a file that has gone.
+// Replaces copy with a complete new copy of source. When source is missing the old
+// copy stays: it may be the last copy of a file that has vanished.
 FileError backUpOne(const QString &source, const QString &copy)
 {
     if (!fileExists(source))

@@ -1,5 +1,7 @@
 #include "LogMaintenance.h"
 
+#include <QStringList>
+
 #include <functional>
 
 #include "BeaconDatabase.h"
@@ -99,6 +101,17 @@ QString logbookBackupPath(const ProgramFolder &folder, int locationIndex)
     return folder.path(QStringLiteral("AutoBackups/log%1.bak").arg(locationIndex));
 }
 
+// A clear changes several files: each is checked before the first is changed, so a
+// read-only one stops the clear with nothing changed.
+FileError checkEveryWritable(const QStringList &paths)
+{
+    for (const QString &path : paths) {
+        if (FileError err = checkWritable(path))
+            return err;
+    }
+    return {};
+}
+
 FieldCheck red(FieldCheck check)
 {
     check.colour = BoxColour::Red;
@@ -118,6 +131,9 @@ FieldCheck selecting(FieldCheck check, int start, int length)
 SessionClearResult clearSession(const ProgramFolder &folder)
 {
     SessionClearResult result;
+    const QString sessionLog = sessionLogPath(folder);
+    if ((result.error = checkEveryWritable({databasePath(folder), sessionLog})))
+        return result;
     result.error = changeEveryBeacon(
         folder,
         [](BeaconRecord &beacon) {
@@ -127,7 +143,6 @@ SessionClearResult clearSession(const ProgramFolder &folder)
         &result.marksCleared);
     if (result.error)
         return result;
-    const QString sessionLog = sessionLogPath(folder);
     const bool existed = fileExists(sessionLog);
     if ((result.error = removeFileIfExists(sessionLog)))
         return result;
@@ -147,15 +162,18 @@ MasterLogClearResult clearMasterLogs(const ProgramFolder &folder, quint16 select
     }
 
     QList<int> present;
+    QStringList changed = {database};
     for (int i = 0; i < kLocationCount; ++i) {
-        if ((selection & (1u << i)) == 0)
-            continue;
-        const QString logbook = logbookPath(folder, i);
-        if (!fileExists(logbook))
-            continue;
-        if ((result.error = copyFileSafely(logbook, logbookBackupPath(folder, i))))
+        if ((selection & (1u << i)) != 0 && fileExists(logbookPath(folder, i))) {
+            present.append(i);
+            changed << logbookPath(folder, i) << logbookBackupPath(folder, i);
+        }
+    }
+    if ((result.error = checkEveryWritable(changed)))
+        return result;
+    for (const int i : present) {
+        if ((result.error = copyFileSafely(logbookPath(folder, i), logbookBackupPath(folder, i))))
             return result;
-        present.append(i);
     }
 
     result.error = changeEveryBeacon(

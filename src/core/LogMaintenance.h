@@ -48,9 +48,9 @@ struct SessionClearResult {
 };
 
 // Stores the shifted blank as every beacon's CLEMark (one rewrite of ndb.dat), then
-// deletes Logs/cle.dat. A missing ndb.dat is error 53 and nothing is changed. When the
-// rewrite fails nothing has changed; when only the delete fails the marks are off and
-// running the clear again finishes it.
+// deletes Logs/cle.dat. A missing ndb.dat is error 53, and either file read-only is
+// error 70: nothing is changed. When the rewrite fails nothing has changed; when only
+// the delete fails the marks are off and running the clear again finishes it.
 SessionClearResult clearSession(const ProgramFolder &folder);
 
 struct MasterLogClearResult {
@@ -65,8 +65,8 @@ struct MasterLogClearResult {
 // selected logbooks are emptied (length 0). A ticked location without a logbook gets no
 // copy and no file, but its bit is still cleared. A failed copy or rewrite leaves
 // ndb.dat and the logbooks as they were; a failed emptying leaves that logbook whole,
-// and running the clear again finishes it. A missing ndb.dat is error 53 and nothing
-// is changed.
+// and running the clear again finishes it. A missing ndb.dat is error 53, and a
+// read-only file among those it would change is error 70: nothing is changed.
 MasterLogClearResult clearMasterLogs(const ProgramFolder &folder, quint16 selection);
 
 // --- Log viewer: Update and Delete -------------------------------------------------

@@ -110,7 +110,9 @@ frmName::frmName(WindowSet &windows) : m_windows(windows), m_state(windows.state
     auto *column = new QVBoxLayout(this);
     column->addLayout(grid);
     column->addLayout(buttons);
-    setMinimumWidth(twipsToPixels(7200));
+    // A minimum width set by hand stops the layout from keeping the buttons whole, so it
+    // takes what they need when that is more.
+    setMinimumWidth(std::max(twipsToPixels(7200), column->totalMinimumSize().width()));
 
     txtCountryIn->installEventFilter(this);
     // A state chosen with the arrow keys is taken as one clicked.
@@ -227,7 +229,9 @@ void frmName::LoadStateList(const QByteArray &stateCode, const QByteArray &count
         const QSignalBlocker blocker(lstStateIn);
         lstStateIn->clear();
     }
-    const StateList list = qern::LoadStateList(m_state.folder, stateCode, countryName);
+    // A code shared by states of several countries is named as the main window names it.
+    const QByteArray countryCode = countryCodeFor(countryName, m_state.Countries).value_or(QByteArray());
+    const StateList list = qern::LoadStateList(m_state.folder, stateCode, countryName, countryCode);
     if (list.fileMissing) {
         MessageBox::show(QStringLiteral("State and Province lookup table missing"), kErrorTitle);
         return;

@@ -58,7 +58,7 @@ public:
     void showModal();
 
     // Fills lstStateIn with the states of countryName (Canada, Australia, USA) and
-    // names stateCode in txtStateIn.
+    // names stateCode, a state of that country where there is one, in txtStateIn.
     void LoadStateList(const QByteArray &stateCode, const QByteArray &countryName);
 
 public slots:

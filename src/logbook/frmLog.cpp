@@ -32,7 +32,8 @@ namespace qern {
 
 namespace {
 
-constexpr int kWindowWidth = 800;
+constexpr int kDesignedWidth = 800; // wider only when captions need it
+constexpr int kPanelX = 400;         // the beacon's half of the window
 constexpr int kWindowHeight = 524;
 constexpr int kCommentsWidth = 60;      // LogRecord and CLERecord Comments
 constexpr int kBeaconCommentsWidth = 90; // BeaconRecord Comments
@@ -63,14 +64,14 @@ frmLog::~frmLog() = default;
 
 void frmLog::buildControls()
 {
-    setFixedSize(kWindowWidth, kWindowHeight);
-
+    // Controls are placed by hand at their designed widths, or wider when a caption needs
+    // more in the font of the day; what follows moves over and the window widens.
     auto name = [](QObject *object, const char *objectName) { object->setObjectName(QLatin1String(objectName)); };
     auto label = [&](const char *objectName, const QString &text, int x, int y, int w, int h = 20) {
         auto *l = new QLabel(text, this);
         if (objectName)
             name(l, objectName);
-        l->setGeometry(x, y, w, h);
+        l->setGeometry(x, y, fittedWidth(l, w), h);
         return l;
     };
     auto box = [&](const char *objectName, int x, int y, int w, bool readOnly) {
@@ -80,14 +81,12 @@ void frmLog::buildControls()
         e->setReadOnly(readOnly);
         return e;
     };
-    auto shown = [&](const char *objectName, const QString &caption, int y, int x = 400, int captionWidth = 108,
-                     int w = 280) {
-        label(nullptr, caption, x, y + 2, captionWidth);
-        return box(objectName, x + captionWidth + 2, y, w, true);
-    };
-    auto button = [&](const char *objectName, const QString &text, int x, int y, int w) {
-        auto *b = new QPushButton(text, this);
+    // A button as wide as the widest of the captions it takes.
+    auto button = [&](const char *objectName, const QStringList &captions, int x, int y, int w) {
+        auto *b = new QPushButton(captions.first(), this);
         name(b, objectName);
+        for (const QString &caption : captions)
+            w = std::max(w, captionWidth(b, caption));
         b->setGeometry(x, y, w, 28);
         b->setAutoDefault(false);
         return b;
@@ -104,56 +103,81 @@ void frmLog::buildControls()
     lstLog->setSortingEnabled(false);
     lblLog = label("lblLog", QString(), 8, 456, 380, 20);
 
-    txtLogIdent = shown("txtLogIdent", QStringLiteral("Beacon ident"), 8, 400, 108, 90);
-    txtLogFreq = shown("txtLogFreq", QStringLiteral("Frequency"), 8, 608, 70, 80);
-    lblDAID = label("lblDAID", QStringLiteral("DAID"), 762, 10, 36);
-    txtLogLocation = shown("txtLogLocation", QStringLiteral("Location"), 34);
-    txtLogProvince = shown("txtLogProvince", QStringLiteral("Province/State"), 60);
-    txtLogCountry = shown("txtLogCountry", QStringLiteral("Country"), 86);
-    txtLogCycle = shown("txtLogCycle", QStringLiteral("Ident Cycle"), 112, 400, 108, 90);
-    txtLogPower = shown("txtLogPower", QStringLiteral("Power/Class"), 112, 608, 80, 102);
-    label(nullptr, QStringLiteral("Mod Offset"), 400, 140, 108);
-    txtLogUSB = box("txtLogUSB", 510, 138, 90, true);
-    txtLogLSB = box("txtLogLSB", 606, 138, 90, true);
-    txtLogLatitude = shown("txtLogLatitude", QStringLiteral("Latitude"), 164, 400, 108, 90);
-    txtLogLongitude = shown("txtLogLongitude", QStringLiteral("Longitude"), 164, 608, 80, 102);
-    txtLogQTH = shown("txtLogQTH", QStringLiteral("QTH Locator"), 190, 400, 108, 90);
-    txtLogDistance = shown("txtLogDistance", QStringLiteral("Distance/Bearing"), 216);
+    // The beacon: a column of captions with their boxes, three rows holding a second pair.
+    auto caption = [&](const QString &text, int y, int x = kPanelX, int w = 108) {
+        return label(nullptr, text, x, y + 2, w);
+    };
+    const QList<QLabel *> captions = {
+        caption(QStringLiteral("Beacon ident"), 8),   caption(QStringLiteral("Location"), 34),
+        caption(QStringLiteral("Province/State"), 60), caption(QStringLiteral("Country"), 86),
+        caption(QStringLiteral("Ident Cycle"), 112),  caption(QStringLiteral("Mod Offset"), 138),
+        caption(QStringLiteral("Latitude"), 164),     caption(QStringLiteral("QTH Locator"), 190),
+        caption(QStringLiteral("Distance/Bearing"), 216)};
+    const int boxX = alignCaptionColumn(captions) + 2;
+    const int secondX = boxX + 90 + 8;
+    QLabel *frequencyCaption = caption(QStringLiteral("Frequency"), 8, secondX, 70);
+    lblDAID = label("lblDAID", QStringLiteral("DAID"), rightOf(frequencyCaption, 2 + 80 + 2), 10, 36);
+    const int secondBoxX = alignCaptionColumn({caption(QStringLiteral("Power/Class"), 112, secondX, 80),
+                                               caption(QStringLiteral("Longitude"), 164, secondX, 80)}) +
+                           2;
+    const int panelRight = std::max(boxX + 280, secondBoxX + 102);
 
-    label(nullptr, QStringLiteral("Beacon Comments"), 400, 242, 200);
-    txtLogComments = box("txtLogComments", 400, 260, 390, false);
+    // Created in the order the Tab key visits them.
+    txtLogIdent = box("txtLogIdent", boxX, 8, 90, true);
+    txtLogFreq = box("txtLogFreq", rightOf(frequencyCaption, 2), 8, 80, true);
+    txtLogLocation = box("txtLogLocation", boxX, 34, panelRight - boxX, true);
+    txtLogProvince = box("txtLogProvince", boxX, 60, panelRight - boxX, true);
+    txtLogCountry = box("txtLogCountry", boxX, 86, panelRight - boxX, true);
+    txtLogCycle = box("txtLogCycle", boxX, 112, 90, true);
+    txtLogPower = box("txtLogPower", secondBoxX, 112, 102, true);
+    txtLogUSB = box("txtLogUSB", boxX, 138, 90, true);
+    txtLogLSB = box("txtLogLSB", rightOf(txtLogUSB, 6), 138, 90, true);
+    txtLogLatitude = box("txtLogLatitude", boxX, 164, 90, true);
+    txtLogLongitude = box("txtLogLongitude", secondBoxX, 164, 102, true);
+    txtLogQTH = box("txtLogQTH", boxX, 190, 90, true);
+    txtLogDistance = box("txtLogDistance", boxX, 216, panelRight - boxX, true);
+
+    label(nullptr, QStringLiteral("Beacon Comments"), kPanelX, 242, 200);
+    txtLogComments = box("txtLogComments", kPanelX, 260, panelRight - kPanelX, false);
     txtLogComments->setMaxLength(kBeaconCommentsWidth);
 
-    label(nullptr, QStringLiteral("Time"), 400, 294, 40);
-    txtLogTime = box("txtLogTime", 440, 292, 60, false);
-    label(nullptr, QStringLiteral("Date"), 510, 294, 34);
-    txtLogDate = box("txtLogDate", 546, 292, 90, false);
-    cmdCalendar = button("cmdCalendar", QStringLiteral("Select"), 642, 289, 64);
-    lblOutOfSync = label("lblOutOfSync", QStringLiteral("!"), 714, 290, 20, 24);
+    QLabel *timeCaption = label(nullptr, QStringLiteral("Time"), kPanelX, 294, 40);
+    txtLogTime = box("txtLogTime", rightOf(timeCaption, 0), 292, 60, false);
+    QLabel *dateCaption = label(nullptr, QStringLiteral("Date"), rightOf(txtLogTime, 10), 294, 34);
+    txtLogDate = box("txtLogDate", rightOf(dateCaption, 2), 292, 90, false);
+    cmdCalendar = button("cmdCalendar", {QStringLiteral("Select")}, rightOf(txtLogDate, 6), 289, 64);
+    lblOutOfSync = label("lblOutOfSync", QStringLiteral("!"), rightOf(cmdCalendar, 8), 290, 20, 24);
     lblOutOfSync->setFont(namedFont(QStringLiteral("Tahoma"), 14, true));
     lblOutOfSync->setStyleSheet(QStringLiteral("color: rgb(255, 0, 0);"));
     lblOutOfSync->setToolTip(QStringLiteral("Logged, but the logbook holds no entry of this beacon"));
 
     HLogged = new QScrollBar(Qt::Horizontal, this);
     name(HLogged, "HLogged");
-    HLogged->setGeometry(400, 324, 300, 18);
+    HLogged->setGeometry(kPanelX, 324, 300, 18);
     HLogged->setPageStep(1);
-    lblCount = label("lblCount", QString(), 706, 322, 84);
+    lblCount = label("lblCount", QString(), rightOf(HLogged, 6), 322, 84);
 
-    lblReceptionComments = label("lblReceptionComments", QStringLiteral("Reception Comments"), 400, 348, 200);
-    lblCLEComments = label("lblCLEComments", QStringLiteral("CLE/Session Comments"), 400, 348, 200);
-    lblNewBeacon = label("lblNewBeacon", QStringLiteral("NEW BEACON !"), 620, 348, 170);
+    lblReceptionComments = label("lblReceptionComments", QStringLiteral("Reception Comments"), kPanelX, 348, 200);
+    lblCLEComments = label("lblCLEComments", QStringLiteral("CLE/Session Comments"), kPanelX, 348, 200);
+    lblNewBeacon = label("lblNewBeacon", QStringLiteral("NEW BEACON !"), rightOf(lblCLEComments, 20), 348, 170);
     lblNewBeacon->setFont(namedFont(QStringLiteral("Tahoma"), 10, true));
     lblNewBeacon->setStyleSheet(QStringLiteral("color: rgb(255, 0, 0);"));
-    txtReceptionComments = box("txtReceptionComments", 400, 366, 390, false);
+    txtReceptionComments = box("txtReceptionComments", kPanelX, 366, panelRight - kPanelX, false);
     txtReceptionComments->setMaxLength(kCommentsWidth);
-    txtCLEComments = box("txtCLEComments", 400, 366, 390, false);
+    txtCLEComments = box("txtCLEComments", kPanelX, 366, panelRight - kPanelX, false);
     txtCLEComments->setMaxLength(kCommentsWidth);
 
-    cmdUpdate = button("cmdUpdate", QStringLiteral("Update"), 8, 486, 110);
-    cmdDelete = button("cmdDelete", QStringLiteral("Delete From Log"), 124, 486, 170);
-    cmdExport = button("cmdExport", QStringLiteral("Create CLE/Session Report"), 300, 486, 200);
-    cmdExit = button("cmdExit", QStringLiteral("Exit"), 700, 486, 92);
+    // The captions that the log and the session give the two middle buttons.
+    cmdUpdate = button("cmdUpdate", {QStringLiteral("Update")}, 8, 486, 110);
+    cmdDelete = button("cmdDelete", {QStringLiteral("Delete From Log"), QStringLiteral("Delete From CLE/Session")},
+                       rightOf(cmdUpdate, 6), 486, 170);
+    cmdExport = button("cmdExport", {QStringLiteral("Create CLE/Session Report"), QStringLiteral("Print Log")},
+                       rightOf(cmdDelete, 6), 486, 200);
+    cmdExit = button("cmdExit", {QStringLiteral("Exit")}, 0, 486, 92);
+    const int width =
+        std::max({kDesignedWidth, panelRight + 8, rightOf(lblDAID, 2), rightOf(cmdExport, 14) + cmdExit->width()});
+    cmdExit->move(width - 8 - cmdExit->width(), cmdExit->y());
+    setFixedSize(width, kWindowHeight);
 
     picCalendar2 = new DatePickerPanel(this, txtLogDate, QPoint(3960, 3600),
                                        {QStringLiteral("cmdSelectDate"), QStringLiteral("Select Date"),
@@ -603,6 +627,16 @@ void frmLog::cmdCancel_Click()
     picCalendar2->cancel();
 }
 
+// Escape cancels the open date panel, as on the reception dialog.
+void frmLog::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && picCalendar2->isVisible()) {
+        cmdCancel_Click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
 // ---------------------------------------------------------------------------------
 // Update and Delete
 
@@ -613,7 +647,10 @@ void frmLog::cmdUpdate_Click()
     if (k < 0 || m_shown.isEmpty())
         return;
     m_state.LogFileName = MakeLogFileName(m_state.CurrentLocationIndex);
-    if (!backUpBeforeChange(m_state.folder))
+    const bool storable = m_state.LogViewMode == kLogViewSession
+                              ? commentsStorable({txtCLEComments})
+                              : commentsStorable({txtLogComments, txtReceptionComments});
+    if (!storable || !backUpBeforeChange(m_state.folder))
         return;
 
     LogEditResult result;

@@ -54,13 +54,14 @@ frmReceptionComments::frmReceptionComments(WindowSet &windows) : m_windows(windo
 {
     setObjectName(QStringLiteral("frmReceptionComments"));
     setWindowTitle(QStringLiteral("Time / Date / Comments"));
-    setFixedSize(560, 310);
 
+    // Controls are placed by hand at their designed widths, or wider when a caption needs
+    // more in the font of the day; what follows moves over and the window widens.
     auto label = [this](const char *objectName, const QString &text, int x, int y, int w, int h = 18) {
         auto *l = new QLabel(text, this);
         if (objectName)
             l->setObjectName(QLatin1String(objectName));
-        l->setGeometry(x, y, w, h);
+        l->setGeometry(x, y, fittedWidth(l, w), h);
         return l;
     };
     auto box = [this](const char *objectName, int x, int y, int w) {
@@ -72,7 +73,7 @@ frmReceptionComments::frmReceptionComments(WindowSet &windows) : m_windows(windo
     auto button = [this](const char *objectName, const QString &text, int x, int y, int w) {
         auto *b = new QPushButton(text, this);
         b->setObjectName(QLatin1String(objectName));
-        b->setGeometry(x, y, w, 28);
+        b->setGeometry(x, y, fittedWidth(b, w), 28);
         b->setAutoDefault(false);
         return b;
     };
@@ -83,18 +84,20 @@ frmReceptionComments::frmReceptionComments(WindowSet &windows) : m_windows(windo
     lblCountry = label("lblCountry", QString(), 10, 54, 330);
     lblUTC = label("lblUTC", QString(), 340, 8, 210);
     lblLocal = label("lblLocal", QString(), 340, 26, 210);
+    for (QLabel *clock : {lblUTC, lblLocal})
+        clock->resize(std::max(clock->width(), clockLabelWidth(clock)), clock->height());
 
-    label(nullptr, QStringLiteral("Time (HHMM)"), 10, 86, 118);
-    txtTime = box("txtTime", 130, 84, 70);
-    lblTimeError = label("lblTimeError", QString(), 210, 86, 220);
+    const int boxX = alignCaptionColumn({label(nullptr, QStringLiteral("Time (HHMM)"), 10, 86, 118),
+                                         label(nullptr, QStringLiteral("Date (YYYYMMDD)"), 10, 116, 118)}) +
+                     2;
+    txtTime = box("txtTime", boxX, 84, 70);
+    lblTimeError = label("lblTimeError", QString(), rightOf(txtTime, 10), 86, 220);
     QPalette errorText = lblTimeError->palette();
     errorText.setColor(QPalette::WindowText, kErrorRed);
     lblTimeError->setPalette(errorText);
     lblTimeError->hide();
-
-    label(nullptr, QStringLiteral("Date (YYYYMMDD)"), 10, 116, 118);
-    txtDate = box("txtDate", 130, 114, 90);
-    cmdDateSelect = button("cmdDateSelect", QStringLiteral("Select"), 226, 111, 62);
+    txtDate = box("txtDate", boxX, 114, 90);
+    cmdDateSelect = button("cmdDateSelect", QStringLiteral("Select"), rightOf(txtDate, 6), 111, 62);
 
     label(nullptr, QStringLiteral("Reception Comments"), 10, 146, 200);
     txtReceptionComments = box("txtReceptionComments", 10, 164, 540);
@@ -102,9 +105,9 @@ frmReceptionComments::frmReceptionComments(WindowSet &windows) : m_windows(windo
     txtSessionComments = box("txtSessionComments", 10, 212, 540);
 
     cmdAddBeacon = button("cmdAddBeacon", QString(), 10, 256, 270);
-    cmdChangeBeacon = button("cmdChangeBeacon", QStringLiteral("Modify beacon data"), 286, 256, 150);
-    Command3 = button("Command3", QStringLiteral("Cancel"), 442, 256, 108);
-
+    cmdChangeBeacon =
+        button("cmdChangeBeacon", QStringLiteral("Modify beacon data"), rightOf(cmdAddBeacon, 6), 256, 150);
+    Command3 = button("Command3", QStringLiteral("Cancel"), rightOf(cmdChangeBeacon, 6), 256, 108);
     picCalendar2 = new DatePickerPanel(this, txtDate, QPoint(4320, 840),
                                        {QStringLiteral("Command1"), QStringLiteral("Select date"),
                                         QStringLiteral("Command2"), QStringLiteral("Cancel")});
@@ -114,6 +117,12 @@ frmReceptionComments::frmReceptionComments(WindowSet &windows) : m_windows(windo
     cmbYear = picCalendar2->cmbYear;
     Command1 = picCalendar2->confirmButton;
     Command2 = picCalendar2->cancelButton;
+    // The designed size, or more for what the calendar panel needs where it opens.
+    const int width = std::max({560, rightOf(lblUTC, 10), rightOf(lblLocal, 10), rightOf(Command3, 10),
+                                rightOf(picCalendar2, 0)});
+    setFixedSize(width, std::max(310, picCalendar2->y() + picCalendar2->height()));
+    for (QLineEdit *comments : {txtReceptionComments, txtSessionComments})
+        comments->resize(width - 20, comments->height());
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -361,7 +370,7 @@ void frmReceptionComments::cmdAddBeacon_Click()
     }
     if (!m_dateValid)
         return;
-    if (!backUpBeforeChange(m_state.folder))
+    if (!commentsStorable({txtReceptionComments, txtSessionComments}) || !backUpBeforeChange(m_state.folder))
         return;
 
     ReceptionInput input;
@@ -432,6 +441,19 @@ void frmReceptionComments::closeEvent(QCloseEvent *event)
 {
     event->ignore();
     Command3_Click();
+}
+
+void frmReceptionComments::keyPressEvent(QKeyEvent *event)
+{
+    // Escape is the open date panel's Cancel, else the dialog's.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        if (picCalendar2->isVisible())
+            Command2_Click();
+        else
+            Command3_Click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 // ---------------------------------------------------------------------------------

@@ -216,6 +216,7 @@ private:
     bool m_integrityFailed = false;
     // The beacon on display, as Quick Log checks it before writing.
     ShownBeacon m_shownBeacon;
+    int m_windowWidth = 0; // worked out from the captions in buildControls
     // The centre of the nearby list, taken at the last "Show Nearby Beacons".
     QByteArray NearbyCentreLat;
     QByteArray NearbyCentreLon;

@@ -141,9 +141,11 @@ void frmRestore::unloadRestore()
 
 void frmRestore::closeEvent(QCloseEvent *event)
 {
-    // Only "Exit" announces the restart; closed this way the program goes on.
-    event->accept();
-    unloadRestore();
+    // The title bar is "Exit": after a settings restore the program must end, or a
+    // later save of the settings loaded at the start would undo the restore.
+    event->ignore();
+    if (cmdExit->isEnabled())
+        cmdExit_Click();
 }
 
 } // namespace qern

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "ClockTexts.h"
-#include "FileSizeLimit.h"
 #include "Fixtures.h"
 #include "LogMaintenance.h"
 #include "ReceptionWrite.h"
@@ -471,7 +470,7 @@ TEST_F(Maintenance, RefusedOrFailedEditWritesNothing)
     }
 }
 
-// A write past the limit fails as on a full disk; reads and the writes below it go on.
+// A write past the size limit fails as on a full disk; reads and the writes below it go on.
 TEST_F(Maintenance, AWriteThatFailsHalfWayIsTakenBack)
 {
     const ShownBeacon aaa{2, "AAA", "300"};
@@ -496,7 +495,7 @@ TEST_F(Maintenance, AWriteThatFailsHalfWayIsTakenBack)
         const QByteArray logbook = f.writeLogbook(0, c.logbook);
         LogEditResult r;
         {
-            const FileSizeLimit limit(BeaconRecord::Length);
+            const ScopedFileSizeLimit limit(BeaconRecord::Length);
             r = c.edit(f);
         }
 

@@ -101,15 +101,20 @@ TEST_F(Reception, LaterReceptionAtAnotherLocationAddsItsBitAndIsNewThere)
 
 TEST_F(Reception, MaskTextKeepsEveryDigit)
 {
-    const struct { quint32 mask; int location; QByteArray stored; bool first; } cases[] = {
-        {16383, 14, "32767", true}, {0, 15, "32768", true}, {32767, 15, "65535", true},
-        {32768, 15, "32768", false}, {5, 0, "5    ", false},
+    // A mask beyond the 16 location bits (damaged or edited by hand) keeps its location
+    // bits and is never cut to five digits of another number ("102768" -> "10276").
+    const struct { QByteArray mask; int location; QByteArray stored; bool first; } cases[] = {
+        {"16383", 14, "32767", true}, {"0", 15, "32768", true}, {"32767", 15, "65535", true},
+        {"32768", 15, "32768", false}, {"5", 0, "5    ", false},
+        {"70000", 15, "37232", true}, {"70000", 4, "70000", false},
     };
     for (const auto &c : cases) {
-        t.writeDatabase({norwegian("ABC", "338", c.mask)});
+        BeaconRecord record = norwegian("ABC", "338");
+        record.setRaw(BeaconField::LoggedMask, c.mask);
+        t.writeDatabase({record});
         const ReceptionResult r = write(1, c.location, dialog("ABC", "338", "1405", "20060408"));
-        EXPECT_EQ(t.beaconAt(1).raw(BeaconField::LoggedMask), c.stored) << c.mask << " at " << c.location;
-        EXPECT_EQ(r.firstAtLocation, c.first) << c.mask << " at " << c.location;
+        EXPECT_EQ(t.beaconAt(1).raw(BeaconField::LoggedMask), c.stored) << c.mask.constData() << " at " << c.location;
+        EXPECT_EQ(r.firstAtLocation, c.first) << c.mask.constData() << " at " << c.location;
     }
 }
 

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -116,10 +117,12 @@ inline void clickRow(QListWidget *list, int row)
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
 }
 
-// Text pasted from the clipboard at the caret, as Ctrl+V does.
+// Replaces what box holds by text pasted through the clipboard, as the user would.
 inline void pasteInto(QLineEdit *box, const QString &text)
 {
     QGuiApplication::clipboard()->setText(text);
+    box->setFocus();
+    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
 }
 
@@ -222,6 +225,15 @@ inline void closeWindow(QWidget *window, QWidget *button, bool byTitleBar)
         QTest::mouseClick(button, Qt::LeftButton);
 }
 
+// Escape as the user presses it: a key event to the widget that has the focus in the
+// window, once the window is active.
+inline void pressEscape(QWidget *window)
+{
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    QWidget *focused = window->focusWidget();
+    QTest::keyClick(focused ? focused : window, Qt::Key_Escape);
+}
+
 // Windows unloaded with deleteLater are gone after this.
 inline void deleteUnloadedWindows()
 {
@@ -289,6 +301,12 @@ public:
         QDir::setCurrent(QDir::tempPath());
     }
     const QString &settingsPath() const { return m_settings; }
+    // The settings file as it is on the disk.
+    QByteArray settingsFile() const
+    {
+        QFile f(m_settings);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
 
     BeaconRecord storedBeacon(qint64 number) const
     {

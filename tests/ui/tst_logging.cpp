@@ -11,6 +11,7 @@
 #include <QScrollBar>
 #include <QTimeZone>
 #include <QTimer>
+#include <QToolButton>
 
 #include "BeaconDatabase.h"
 #include "Clock.h"
@@ -285,14 +286,42 @@ private slots:
         QVERIFY(program.boxes.shown.isEmpty());
     }
 
+    void cancelWritesNothingAndGivesTheMainWindowBack_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::newRow("Cancel") << "Cancel";
+        QTest::newRow("title bar") << "title bar";
+        QTest::newRow("Escape") << "Escape";
+        QTest::newRow("Escape, date panel open") << "Escape, panel";
+    }
     void cancelWritesNothingAndGivesTheMainWindowBack()
     {
+        QFETCH(QString, way);
         TestProgram program;
         frmReceptionComments *dialog = openDialog(program);
         QVERIFY(dialog);
         const QByteArray before = program.read("ndb.dat");
+        QTest::keyClicks(dialog->txtReceptionComments, "heard");
+        const QString date = dialog->txtDate->text();
 
-        QTest::mouseClick(dialog->Command3, Qt::LeftButton);
+        if (way == "Cancel") {
+            QTest::mouseClick(dialog->Command3, Qt::LeftButton);
+        } else if (way == "title bar") {
+            dialog->close();
+        } else {
+            if (way == "Escape, panel") {
+                QTest::mouseClick(dialog->cmdDateSelect, Qt::LeftButton);
+                dialog->cdrCalendar2->setSelectedDate(QDate(2006, 3, 5));
+                dialog->cdrCalendar2->setFocus(Qt::MouseFocusReason);
+                // The first Escape is the panel's Cancel: the dialog stays, its date too.
+                pressEscape(dialog);
+                QVERIFY(dialog->picCalendar2->isHidden());
+                QVERIFY(program.windows->isReceptionCommentsLoaded());
+                QVERIFY(dialog->isVisible());
+                QCOMPARE(dialog->txtDate->text(), date);
+            }
+            pressEscape(dialog);
+        }
 
         QVERIFY(!program.windows->isReceptionCommentsLoaded());
         QVERIFY(program.windows->main()->isEnabled());
@@ -615,6 +644,34 @@ private slots:
         QCOMPARE(program.read("Logs/log4.dat"), "");
     }
 
+    // Comments the logbook cannot hold are refused, not logged with "?".
+    void pastedCommentsTheFilesCannotHoldAreRefused_data()
+    {
+        QTest::addColumn<bool>("sessionBox");
+        QTest::newRow("reception comments") << false;
+        QTest::newRow("session comments") << true;
+    }
+    void pastedCommentsTheFilesCannotHoldAreRefused()
+    {
+        QFETCH(bool, sessionBox);
+        TestProgram program;
+        frmReceptionComments *dialog = openDialog(program);
+        QVERIFY(dialog);
+        const QByteArray database = program.read("ndb.dat");
+        QLineEdit *box = sessionBox ? dialog->txtSessionComments : dialog->txtReceptionComments;
+
+        pasteInto(box, QStringLiteral("Heard \u2713 at \u5317"));
+        QCOMPARE(box->text(), QStringLiteral("Heard \u2713 at \u5317"));
+        QTest::mouseClick(dialog->cmdAddBeacon, Qt::LeftButton);
+
+        QCOMPARE(program.boxes.summary(), "Error: The comments hold a character that cannot be stored.");
+        QVERIFY(program.windows->isReceptionCommentsLoaded());
+        QCOMPARE(program.read("Logs/log3.dat"), "");
+        QVERIFY(!program.exists("Logs/cle.dat"));
+        QCOMPARE(program.read("ndb.dat"), database);
+        QVERIFY2(!program.exists("ndb.bak"), "refused before the automatic backup");
+    }
+
     // --- Date picker ----------------------------------------------------------------
 
     void openingThePickerPresetsItFromTheDateBoxOrToday_data()
@@ -647,6 +704,10 @@ private slots:
         QCOMPARE(dialog->cdrCalendar2->selectedDate(), shown);
         QCOMPARE(dialog->cmbMonth->count(), 12);
         QCOMPARE(dialog->cmbMonth->currentText(), month);
+        // The calendar names the month as the list does, in every language setting.
+        const auto *monthButton = dialog->cdrCalendar2->findChild<QToolButton *>("qt_calendar_monthbutton");
+        QVERIFY(monthButton);
+        QCOMPARE(monthButton->text(), month);
         QCOMPARE(dialog->cmbYear->currentText(), "2006");
         QCOMPARE(dialog->cmbYear->count(), 42);
         QCOMPARE(dialog->cmbYear->itemText(0), "1965");
@@ -792,6 +853,37 @@ private slots:
         QCOMPARE(program.read("ndb.bak"), copy);
         QCOMPARE(program.read("Logs/cle.dat"), session);
         QVERIFY(!program.exists("ndb.dat"));
+    }
+
+    // A user who made a file read-only is told so; nothing is cleared.
+    void sessionClearOfAReadOnlyFileSaysSoAndChangesNothing_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("database") << "ndb.dat";
+        QTest::newRow("session log") << "Logs/cle.dat";
+    }
+    void sessionClearOfAReadOnlyFileSaysSoAndChangesNothing()
+    {
+        QFETCH(QString, file);
+        TestProgram program;
+        program.write("ndb.dat", inSession(beacon("ABC")));
+        const QByteArray database = program.read("ndb.dat");
+        const QByteArray session = sessionEntry("ABC", "338", "1200", "20260101", "", true);
+        program.write("Logs/cle.dat", session);
+        frmMain *main = program.startToMain();
+        QVERIFY(main);
+        QVERIFY(QFile::setPermissions(program.path(file), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        program.boxes.shown.clear();
+        program.boxes.answerNext(MsgAnswer::Yes);
+
+        main->mnuSessionClr->trigger();
+
+        QCOMPARE(program.boxes.shown.size(), 2);
+        QCOMPARE(program.boxes.shown[1].title, "Error");
+        QCOMPARE(program.boxes.shown[1].text, "Error # 70: Permission denied (" + program.path(file) + ")");
+        QCOMPARE(program.read("ndb.dat"), database);
+        QCOMPARE(program.read("Logs/cle.dat"), session);
+        QVERIFY(main->mnuSessionClr->isEnabled());
     }
 
     // --- Master log clear ---------------------------------------------------------

@@ -7,6 +7,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTimer>
 
 #include "BeaconDatabase.h"
 #include "LogMaintenance.h"
@@ -52,6 +53,32 @@ frmLog *viewLog(TestProgram &program, int row = -1)
 frmLog *viewSession(TestProgram &program, int row = -1)
 {
     return openViewer(program, true, row);
+}
+
+// A logbook of count beacons, B001 upwards, each logged once, in the viewer; the log
+// prints to pdf.
+frmLog *viewLogPrintingTo(TestProgram &program, int count, const QString &pdf)
+{
+    QList<Beacon> beacons;
+    QByteArray logbook;
+    for (int i = 1; i <= count; ++i) {
+        const QByteArray ident = "B" + QByteArray::number(i).rightJustified(3, '0');
+        const QByteArray frequency = QByteArray::number(200 + i);
+        beacons.append(logged(ident, frequency));
+        logbook += logEntry(ident, frequency, "0930", "20261207");
+    }
+    program.writeBeacons(beacons);
+    program.write("Logs/log0.dat", logbook);
+    frmLog *log = viewLog(program);
+    if (log) {
+        log->setPrinterSource([pdf] {
+            auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+            printer->setOutputFormat(QPrinter::PdfFormat);
+            printer->setOutputFileName(pdf);
+            return printer;
+        });
+    }
+    return log;
 }
 
 // The pages of a PDF as pdftotext lays them out.
@@ -439,6 +466,46 @@ private slots:
         QCOMPARE(log->txtLogComments->text(), "new beacon notes");
     }
 
+    // Comments the files cannot hold are refused, not stored with "?".
+    void pastedCommentsTheFilesCannotHoldAreRefused_data()
+    {
+        QTest::addColumn<bool>("session");
+        QTest::addColumn<QString>("box");
+        QTest::newRow("beacon comments") << false << "txtLogComments";
+        QTest::newRow("reception comments") << false << "txtReceptionComments";
+        QTest::newRow("session comments") << true << "txtCLEComments";
+    }
+    void pastedCommentsTheFilesCannotHoldAreRefused()
+    {
+        QFETCH(bool, session);
+        QFETCH(QString, box);
+        TestProgram program;
+        program.write("ndb.dat", inSession(logged("ABC")));
+        program.write("Logs/cle.dat", sessionEntry("ABC", "338", "0100", "20260101", "session", true));
+        program.write("Logs/log0.dat", logEntry("ABC", "338", "0100", "20260101", "one"));
+        const QStringList files = {"ndb.dat", "Logs/cle.dat", "Logs/log0.dat"};
+        QList<QByteArray> before;
+        for (const QString &file : files)
+            before << program.read(file);
+        frmLog *log = openViewer(program, session, 0);
+        QVERIFY(log);
+        auto *edit = log->findChild<QLineEdit *>(box);
+        QVERIFY(edit);
+        program.boxes.shown.clear();
+
+        pasteInto(edit, QStringLiteral("\u2713 ok"));
+        QCOMPARE(edit->text(), QStringLiteral("\u2713 ok"));
+        QVERIFY(log->cmdUpdate->isEnabled());
+        QTest::mouseClick(log->cmdUpdate, Qt::LeftButton);
+
+        QCOMPARE(program.boxes.summary(), "Error: The comments hold a character that cannot be stored.");
+        QList<QByteArray> after;
+        for (const QString &file : files)
+            after << program.read(file);
+        QCOMPARE(after, before);
+        QVERIFY2(!program.exists("ndb.bak"), "refused before the automatic backup");
+    }
+
     void updateInSessionModeWritesTheSessionRecordOnly()
     {
         TestProgram program;
@@ -780,33 +847,38 @@ private slots:
 
         QCOMPARE(log->txtLogDate->text(), "20060305");
         QVERIFY(log->picCalendar2->isHidden());
+
+        // Escape is the panel's Cancel; the viewer stays.
+        QTest::mouseClick(log->cmdCalendar, Qt::LeftButton);
+        log->cdrCalendar2->setSelectedDate(QDate(2001, 1, 1));
+        log->cdrCalendar2->setFocus(Qt::MouseFocusReason);
+        pressEscape(log);
+        QVERIFY(log->picCalendar2->isHidden());
+        QCOMPARE(log->txtLogDate->text(), "20060305");
+        QVERIFY(log->isVisible());
+        QVERIFY(program.windows->isLogLoaded());
     }
 
     // --- The printed log -----------------------------------------------------------
 
+    void printingBreaksPagesWithAFooterAndRepeatsTheHeading_data()
+    {
+        QTest::addColumn<bool>("closedMeanwhile");
+        QTest::newRow("viewer left open") << false;
+        // The title bar's close box, pressed while the print lets events run: the print
+        // goes on to its end, then the viewer closes as Exit closes it.
+        QTest::newRow("viewer closed while printing") << true;
+    }
     void printingBreaksPagesWithAFooterAndRepeatsTheHeading()
     {
+        QFETCH(bool, closedMeanwhile);
         TestProgram program;
-        QList<Beacon> beacons;
-        QByteArray logbook;
-        for (int i = 1; i <= 150; ++i) {
-            const QByteArray ident = "B" + QByteArray::number(i).rightJustified(3, '0');
-            const QByteArray frequency = QByteArray::number(200 + i);
-            beacons.append(logged(ident, frequency));
-            logbook += logEntry(ident, frequency, "0930", "20261207");
-        }
-        program.writeBeacons(beacons);
-        program.write("Logs/log0.dat", logbook);
-        frmLog *log = viewLog(program);
-        QVERIFY(log);
         QTemporaryDir output;
         const QString pdf = output.filePath("log.pdf");
-        log->setPrinterSource([pdf] {
-            auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-            printer->setOutputFormat(QPrinter::PdfFormat);
-            printer->setOutputFileName(pdf);
-            return printer;
-        });
+        frmLog *log = viewLogPrintingTo(program, 150, pdf);
+        QVERIFY(log);
+        if (closedMeanwhile)
+            QTimer::singleShot(0, log, [log] { log->close(); });
 
         QTest::mouseClick(log->cmdExport, Qt::LeftButton);
 
@@ -826,6 +898,11 @@ private slots:
             QVERIFY2(all.contains(QLatin1String(text)), text);
         QVERIFY(pages.last().contains("Beacons logged at this location:"));
         QCOMPARE(log->lstLog->count(), 150);
+
+        QVERIFY(program.windows->isLogLoaded());
+        QCoreApplication::processEvents();
+        QCOMPARE(program.windows->isLogLoaded(), !closedMeanwhile);
+        QCOMPARE(program.windows->main()->isVisible(), closedMeanwhile);
     }
 
     void printingWithoutAPrinterSaysPrinterNotFound()
