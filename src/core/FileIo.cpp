@@ -108,6 +108,15 @@ FileError FileError::refused(const QString &description)
     return {5, description}; // "Invalid procedure call or argument"
 }
 
+QString failureMessageText(const FileError &error, bool undone, const char *notUndone)
+{
+    if (!error.failed())
+        return {};
+    if (undone)
+        return error.messageText();
+    return error.messageText() + QStringLiteral("\r\n") + QLatin1String(notUndone);
+}
+
 bool fileExists(const QString &path)
 {
     const QFileInfo info(path);

@@ -43,6 +43,10 @@ struct [[nodiscard]] FileError {
     static FileError refused(const QString &description); // invalid data refused by a writer
 };
 
+// error.messageText(), and notUndone on a line of its own when writes made before
+// the failure could not be taken back; empty without an error.
+QString failureMessageText(const FileError &error, bool undone, const char *notUndone);
+
 bool fileExists(const QString &path);     // a normal file (not a folder)
 bool folderExists(const QString &path);
 qint64 fileLength(const QString &path);   // 0 when missing

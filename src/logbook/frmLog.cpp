@@ -2,7 +2,7 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QKeyEvent>
+#include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -49,16 +49,6 @@ void setBoxColour(QLineEdit *box, const QColor &colour)
     QPalette palette = box->palette();
     palette.setColor(QPalette::Base, colour);
     box->setPalette(palette);
-}
-
-// The text a typed key would insert, mapped; empty when the key is left alone.
-QString mappedKey(const QKeyEvent *key, bool quoteToApostrophe, bool commaToBlank)
-{
-    if (quoteToApostrophe && key->text() == QLatin1String("\""))
-        return QStringLiteral("'");
-    if (commaToBlank && key->text() == QLatin1String(","))
-        return QStringLiteral(" ");
-    return {};
 }
 
 } // namespace
@@ -200,11 +190,18 @@ void frmLog::buildControls()
     cmdSelectDate = picCalendar2->confirmButton;
     cmdCancel = picCalendar2->cancelButton;
 
-    for (QLineEdit *edited : {txtLogTime, txtLogComments, txtReceptionComments, txtCLEComments})
-        edited->installEventFilter(this);
+    txtLogTime->installEventFilter(this);
+    const std::pair<QChar, QChar> quoteToApostrophe{QLatin1Char('"'), QLatin1Char('\'')};
+    const std::pair<QChar, QChar> commaToBlank{QLatin1Char(','), QLatin1Char(' ')};
+    replaceEnteredCharacters(txtLogTime, {commaToBlank});
+    replaceEnteredCharacters(txtLogComments, {quoteToApostrophe, commaToBlank});
+    replaceEnteredCharacters(txtReceptionComments, {quoteToApostrophe});
+    replaceEnteredCharacters(txtCLEComments, {quoteToApostrophe});
 
-    connect(lstLog, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (!m_settingSelection && row >= 0)
+    // A mouse press makes the row current before it selects it: the beacon is shown
+    // once the selection has followed, whether by mouse or by keyboard.
+    connect(lstLog, &QListWidget::itemSelectionChanged, this, [this] {
+        if (!m_settingSelection)
             lstLog_Click();
     });
     connect(HLogged, &QScrollBar::valueChanged, this, &frmLog::HLogged_Change);
@@ -330,21 +327,15 @@ void frmLog::LoadTable()
 
     if (table.rows.isEmpty()) {
         selectRow(-1);
-        ClearEverything();
         m_commands.setArmed(cmdExport, false);
-        cmdUpdate->setEnabled(false);
         cmdDelete->setEnabled(false);
         return;
     }
-    const int row = table.rowToSelect();
-    selectRow(row);
-    // A list without a selection shows no beacon.
-    if (row < 0)
-        ClearEverything();
     m_state.LogSelectCurrent = false;
     m_commands.setArmed(cmdExport, true);
-    cmdUpdate->setEnabled(true);
     cmdDelete->setEnabled(true);
+    // Update follows the checks of the beacon shown, as after a row chosen by hand.
+    selectRow(table.rowToSelect());
 }
 
 void frmLog::selectRow(int row)
@@ -356,9 +347,9 @@ void frmLog::selectRow(int row)
         lstLog->setCurrentRow(row);
         m_settingSelection = false;
     }
-    // Setting the selection in code shows the beacon, as a click does.
-    if (row >= 0)
-        lstLog_Click();
+    // Setting the selection in code shows the beacon, as a click does; a list
+    // without a selection shows none.
+    lstLog_Click();
 }
 
 int frmLog::selectedRow() const
@@ -383,6 +374,8 @@ void frmLog::ClearEverything()
     HLogged->hide();
     lblCount->clear();
     lblOutOfSync->hide();
+    m_shown = {};
+    applyUpdateEnabled();
 }
 
 void frmLog::lstLog_Click()
@@ -396,8 +389,10 @@ void frmLog::lstLog_Click()
 void frmLog::LoadAfterScrolling()
 {
     const int k = selectedRow();
-    if (k < 0)
+    if (k < 0) {
+        ClearEverything();
         return;
+    }
 
     lblNewBeacon->hide();
     Entries.clear();
@@ -417,10 +412,11 @@ void frmLog::LoadAfterScrolling()
     ctx.imperial = preferences->optImperial->isChecked();
     const LogDetail d = qern::LoadAfterScrolling(m_state.folder, RecNo[k], ctx);
     if (d.error.failed()) {
+        ClearEverything();
         showError(d.error.messageText());
-        checkTimeLength();
         return;
     }
+    m_shown = d.shown;
 
     txtLogIdent->setText(fromWindows1252(d.txtLogIdent));
     txtLogFreq->setText(fromWindows1252(d.txtLogFreq));
@@ -523,18 +519,35 @@ qint64 frmLog::shownEntryRecord() const
     return Entries[position - 1].recordNumber;
 }
 
+// The check of a time or date as shown: light red for the wrong length, else the
+// check of typing.
+void frmLog::checkShownLength(QLineEdit *box, qsizetype length)
+{
+    const bool time = box == txtLogTime;
+    if (box->text().size() == length) {
+        time ? txtLogTime_Change() : txtLogDate_Change();
+        return;
+    }
+    setBoxColour(box, kLightRed);
+    (time ? m_timeValid : m_dateValid) = false;
+    applyUpdateEnabled();
+}
+
 void frmLog::checkTimeLength()
 {
-    const bool whole = txtLogTime->text().size() == 4;
-    setBoxColour(txtLogTime, whole ? kGreen : kLightRed);
-    cmdUpdate->setEnabled(whole);
+    checkShownLength(txtLogTime, 4);
 }
 
 void frmLog::checkDateLength()
 {
-    const bool whole = txtLogDate->text().size() == 8;
-    setBoxColour(txtLogDate, whole ? kGreen : kLightRed);
-    cmdUpdate->setEnabled(whole);
+    checkShownLength(txtLogDate, 8);
+}
+
+// Update needs a beacon shown with a time and a date that can be stored, whichever
+// box was checked last.
+void frmLog::applyUpdateEnabled()
+{
+    cmdUpdate->setEnabled(!m_shown.isEmpty() && m_timeValid && m_dateValid);
 }
 
 // ---------------------------------------------------------------------------------
@@ -548,7 +561,8 @@ void frmLog::applyCheck(QLineEdit *box, const FieldCheck &check)
         box->setText(text);
     }
     setBoxColour(box, check.colour == BoxColour::Red ? kRed : kGreen);
-    cmdUpdate->setEnabled(check.updateEnabled);
+    (box == txtLogTime ? m_timeValid : m_dateValid) = check.updateEnabled;
+    applyUpdateEnabled();
     if (check.selectionStart >= 0)
         box->setSelection(check.selectionStart, check.selectionLength);
 }
@@ -587,22 +601,6 @@ bool frmLog::eventFilter(QObject *watched, QEvent *event)
                 txtLogTime_GotFocus();
             else
                 txtLogTime_LostFocus();
-        }
-    }
-    if (event->type() == QEvent::KeyPress) {
-        auto *key = static_cast<QKeyEvent *>(event);
-        QString replacement;
-        if (watched == txtLogTime)
-            replacement = mappedKey(key, false, true);
-        else if (watched == txtLogComments)
-            replacement = mappedKey(key, true, true);
-        else if (watched == txtReceptionComments || watched == txtCLEComments)
-            replacement = mappedKey(key, true, false);
-        if (!replacement.isEmpty()) {
-            auto *box = static_cast<QLineEdit *>(watched);
-            if (!box->isReadOnly())
-                box->insert(replacement);
-            return true;
         }
     }
     return QWidget::eventFilter(watched, event);
@@ -644,9 +642,9 @@ void frmLog::keyPressEvent(QKeyEvent *event)
 
 void frmLog::cmdUpdate_Click()
 {
-    // Without a selected row there is no beacon to write back.
+    // Without a beacon shown there is nothing to write back.
     const int k = selectedRow();
-    if (k < 0)
+    if (k < 0 || m_shown.isEmpty())
         return;
     m_state.LogFileName = MakeLogFileName(m_state.CurrentLocationIndex);
     const bool storable = m_state.LogViewMode == kLogViewSession
@@ -657,7 +655,7 @@ void frmLog::cmdUpdate_Click()
 
     LogEditResult result;
     if (m_state.LogViewMode == kLogViewSession) {
-        result = updateSessionRecords(m_state.folder, RecNo[k], toWindows1252(txtLogTime->text()),
+        result = updateSessionRecords(m_state.folder, m_shown, toWindows1252(txtLogTime->text()),
                                       toWindows1252(txtLogDate->text()), toWindows1252(txtCLEComments->text()));
     } else {
         LogbookEntryEdit edit;
@@ -665,10 +663,14 @@ void frmLog::cmdUpdate_Click()
         edit.time = toWindows1252(txtLogTime->text());
         edit.date = toWindows1252(txtLogDate->text());
         edit.receptionComments = toWindows1252(txtReceptionComments->text());
-        result = updateLogbookEntry(m_state.folder, m_state.CurrentLocationIndex, RecNo[k], shownEntryRecord(), edit);
+        result = updateLogbookEntry(m_state.folder, m_state.CurrentLocationIndex, m_shown, shownEntryRecord(), edit);
+    }
+    if (result.beaconMoved) {
+        showBeaconAgain();
+        return;
     }
     if (result.error.failed()) {
-        showError(result.error.messageText());
+        showError(result.messageText());
         return;
     }
     if (result.beaconMissing) {
@@ -685,7 +687,7 @@ void frmLog::cmdUpdate_Click()
 void frmLog::cmdDelete_Click()
 {
     const int k = selectedRow();
-    if (k < 0)
+    if (k < 0 || m_shown.isEmpty())
         return;
     if (!backUpBeforeChange(m_state.folder))
         return;
@@ -695,16 +697,31 @@ void frmLog::cmdDelete_Click()
 
     const LogEditResult result =
         m_state.LogViewMode == kLogViewSession
-            ? removeFromSession(m_state.folder, RecNo[k])
-            : deleteLogbookEntry(m_state.folder, m_state.CurrentLocationIndex, RecNo[k], shownEntryRecord());
+            ? removeFromSession(m_state.folder, m_shown)
+            : deleteLogbookEntry(m_state.folder, m_state.CurrentLocationIndex, m_shown, shownEntryRecord());
+    if (result.beaconMoved) {
+        showBeaconAgain();
+        return;
+    }
     if (result.error.failed())
-        showError(result.error.messageText());
+        showError(result.messageText());
 
     LoadTable();
     const int rows = lstLog->count();
     if (rows > 0)
         selectRow(std::min(k, rows - 1));
     m_windows.main()->CheckDatabaseIntegrity();
+}
+
+// The shown beacon's record holds another beacon now: nothing was written. The list
+// is read again and the beacon shown where it stands, or none when it is gone.
+void frmLog::showBeaconAgain()
+{
+    const ShownBeacon shown = m_shown;
+    LoadTable();
+    const std::optional<qint64> number = findShownBeacon(m_state.folder, shown);
+    selectRow(number ? static_cast<int>(RecNo.indexOf(*number)) : -1);
+    showError(QLatin1String(kBeaconMovedText));
 }
 
 // ---------------------------------------------------------------------------------

@@ -1,10 +1,11 @@
 #include "frmReceptionComments.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFocusEvent>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -128,8 +129,8 @@ frmReceptionComments::frmReceptionComments(WindowSet &windows) : m_windows(windo
     Timer1->setInterval(kClockIntervalMs);
 
     txtTime->installEventFilter(this);
-    txtReceptionComments->installEventFilter(this);
-    txtSessionComments->installEventFilter(this);
+    for (QLineEdit *comments : {txtReceptionComments, txtSessionComments})
+        replaceEnteredCharacters(comments, {{QLatin1Char('"'), QLatin1Char('\'')}});
 
     connect(Timer1, &QTimer::timeout, this, &frmReceptionComments::Timer1_Timer);
     connect(txtTime, &QLineEdit::textChanged, this, &frmReceptionComments::txtTime_Change);
@@ -153,7 +154,8 @@ void frmReceptionComments::showForm()
 
 void frmReceptionComments::Form_Load()
 {
-    const QString location = m_windows.location()->cmbListeningLocation->currentText();
+    // The list's text may be a choice not saved yet; the entry goes to the current location.
+    const QString location = m_windows.location()->cmbListeningLocation->itemText(m_state.CurrentLocationIndex);
     setWindowTitle(QStringLiteral("Entry to ") + location + QStringLiteral(" log."));
     DisplayRequestedBeacon();
     RefreshTime();
@@ -195,9 +197,8 @@ void frmReceptionComments::DisplayRequestedBeacon()
     if (!readable) {
         lblShowAddedBeacon->clear();
         if (isVisible()) {
-            const QString text = error ? error.messageText()
-                                       : QStringLiteral("The beacon's record %1 holds characters that cannot be read")
-                                             .arg(m_state.CurrentRecordNumber);
+            const QString text =
+                error ? error.messageText() : undecodableRecord(m_state.CurrentRecordNumber).description;
             MessageBox::show(text, QStringLiteral("Error"));
         }
         return;
@@ -261,7 +262,10 @@ void frmReceptionComments::txtTime_Change()
 void frmReceptionComments::checkTime(bool moveSelection)
 {
     const QString text = txtTime->text();
-    if (text.size() >= 5) {
+    // Letters and blanks would count 0 as hours or minutes: a time is digits only.
+    const bool digitsOnly =
+        std::all_of(text.begin(), text.end(), [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); });
+    if (text.size() >= 5 || !digitsOnly) {
         setLook(txtTime, Look::Red);
         showTimeError(QStringLiteral("Invalid Time Entry"));
         setTimeVerdict(false);
@@ -348,13 +352,6 @@ bool frmReceptionComments::eventFilter(QObject *watched, QEvent *event)
             if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
                 txtTime_LostFocus();
         }
-    } else if ((watched == txtReceptionComments || watched == txtSessionComments) &&
-               event->type() == QEvent::KeyPress) {
-        auto *key = static_cast<QKeyEvent *>(event);
-        if (key->text() == QLatin1String("\"")) {
-            static_cast<QLineEdit *>(watched)->insert(QStringLiteral("'"));
-            return true;
-        }
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -364,6 +361,15 @@ bool frmReceptionComments::eventFilter(QObject *watched, QEvent *event)
 
 void frmReceptionComments::cmdAddBeacon_Click()
 {
+    // A time still being typed is no time: refused as leaving the box refuses it.
+    if (!isStorableTime(toWindows1252(txtTime->text()))) {
+        setLook(txtTime, Look::Red);
+        showTimeError(QStringLiteral("Invalid time"));
+        setTimeVerdict(false);
+        return;
+    }
+    if (!m_dateValid)
+        return;
     if (!commentsStorable({txtReceptionComments, txtSessionComments}) || !backUpBeforeChange(m_state.folder))
         return;
 
@@ -374,8 +380,13 @@ void frmReceptionComments::cmdAddBeacon_Click()
     input.date = toWindows1252(txtDate->text());
     input.receptionComments = toWindows1252(txtReceptionComments->text());
     input.sessionComments = toWindows1252(txtSessionComments->text());
-    const ReceptionResult result =
-        writeReception(m_state.folder, m_state.CurrentRecordNumber, m_state.CurrentLocationIndex, input);
+    const ShownBeacon shown{m_state.CurrentRecordNumber, m_state.CurrentIdent, m_state.CurrentFrequency};
+    const ReceptionResult result = writeReception(m_state.folder, shown, m_state.CurrentLocationIndex, input);
+    if (result.beaconMoved) {
+        showBeaconAgain(shown);
+        MessageBox::show(QLatin1String(kBeaconMovedText), QStringLiteral("Error"));
+        return;
+    }
     if (result.error) {
         // The dialog stays open with what was typed, to try again.
         MessageBox::show(result.messageText(), QStringLiteral("Error"));
@@ -386,6 +397,18 @@ void frmReceptionComments::cmdAddBeacon_Click()
     main->GatherDatabaseStatistics(true);
     unloadAndReturn();
     main->ShowBeacon(m_state.CurrentRecordNumber);
+}
+
+// The dialog follows its beacon to where it stands now and keeps what was typed.
+void frmReceptionComments::showBeaconAgain(const ShownBeacon &shown)
+{
+    if (const std::optional<qint64> number = findShownBeacon(m_state.folder, shown)) {
+        m_state.CurrentRecordNumber = *number;
+        DisplayRequestedBeacon();
+        return;
+    }
+    lblShowAddedBeacon->clear();
+    m_commands.setAvailable(cmdAddBeacon, false);
 }
 
 void frmReceptionComments::cmdChangeBeacon_Click()

@@ -19,6 +19,7 @@ namespace qern {
 class DatePickerPanel;
 class WindowSet;
 struct SharedState;
+struct ShownBeacon;
 
 class frmReceptionComments : public QWidget {
     Q_OBJECT
@@ -88,6 +89,7 @@ private:
     void setDateVerdict(bool valid);
     void applyAddEnabled();
     void capComment(QLineEdit *box);
+    void showBeaconAgain(const ShownBeacon &shown);
     void unloadAndReturn();
 
     WindowSet &m_windows;

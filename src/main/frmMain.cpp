@@ -391,7 +391,7 @@ void frmMain::Form_Load()
     setFixedSize(m_windowWidth, twipsToPixels(kShortHeightTwips));
     lblGotLogged->hide();
     lstGotLogged->hide();
-    setWindowTitle(kTitlePrefix + m_windows.location()->cmbListeningLocation->currentText());
+    refreshTitle();
     ClearBeaconDisplay();
 
     m_commands.setArmed(cmdNearby, false);
@@ -609,6 +609,7 @@ void frmMain::ShowBeacon(qint64 recNo)
         return;
     }
     display.applyTo(m_state);
+    m_shownBeacon = {recNo, display.StoredIdent, display.ShownFrequency};
 
     lblDAID->setVisible(display.lblDAIDVisible);
     txtComments->setText(fromBytes(display.txtComments));
@@ -659,7 +660,38 @@ void frmMain::ClearBeaconDisplay()
     for (QObject *command : std::initializer_list<QObject *>{cmdAddToLog, cmdQuickLog, cmdMapIt, cmdNearby})
         m_commands.setArmed(command, false);
     clearBeaconState(m_state);
+    m_shownBeacon = {};
     lblGotLogged->hide();
+}
+
+void frmMain::forgetSearchMatches()
+{
+    m_state.SearchMatches.clear();
+    setMatchStepperVisible(false);
+}
+
+void frmMain::databaseSorted()
+{
+    forgetSearchMatches();
+    // The sort moves records whole: the beacon on display is where its ident and
+    // frequency are now. One changed meanwhile is left to the check before a write.
+    if (m_shownBeacon.isEmpty())
+        return;
+    if (const std::optional<qint64> number = findShownBeacon(m_state.folder, m_shownBeacon))
+        m_shownBeacon.recordNumber = *number;
+}
+
+// Its record holds another beacon now: the beacon is shown where it stands, or the
+// display is cleared when it is gone.
+void frmMain::showBeaconAgain()
+{
+    const std::optional<qint64> number = findShownBeacon(m_state.folder, m_shownBeacon);
+    if (!number) {
+        ClearBeaconDisplay();
+        return;
+    }
+    forgetSearchMatches();
+    ShowBeacon(*number);
 }
 
 void frmMain::txtLat_Click()
@@ -866,6 +898,8 @@ void frmMain::connectLogging()
 
 void frmMain::cmdQuickLog_Click()
 {
+    if (m_shownBeacon.isEmpty())
+        return;
     if (!backUpBeforeChange(m_state.folder)) {
         focusIdent();
         return;
@@ -876,8 +910,14 @@ void frmMain::cmdQuickLog_Click()
     clock.UTCTimeText = m_state.UTCTimeText;
     clock.UTCDateText = m_state.UTCDateText;
     const ReceptionResult result =
-        writeReception(m_state.folder, m_state.CurrentRecordNumber, m_state.CurrentLocationIndex,
+        writeReception(m_state.folder, m_shownBeacon, m_state.CurrentLocationIndex,
                        quickLogInput(m_state.CurrentIdent, m_state.CurrentFrequency, clock));
+    if (result.beaconMoved) {
+        showBeaconAgain();
+        MessageBox::show(QLatin1String(kBeaconMovedText), QStringLiteral("Error"));
+        focusIdent();
+        return;
+    }
     if (result.error) {
         MessageBox::show(result.messageText(), QStringLiteral("Error"));
         focusIdent();
@@ -885,7 +925,7 @@ void frmMain::cmdQuickLog_Click()
     }
 
     GatherDatabaseStatistics(true);
-    ShowBeacon(m_state.CurrentRecordNumber);
+    ShowBeacon(m_shownBeacon.recordNumber);
     focusIdent();
 }
 
@@ -904,8 +944,7 @@ void frmMain::mnuSessionClr_Click()
         MessageBox::show(QLatin1String(kSessionNotClearedText));
         return;
     }
-    // Without a database there is nothing to clear, and the automatic backup would
-    // delete ndb.bak, the last copy of the database.
+    // Without a database there is nothing to clear.
     const QString database = databasePath(m_state.folder);
     if (!fileExists(database)) {
         MessageBox::show(FileError::notFound(database).messageText(), QStringLiteral("Error"));

@@ -105,6 +105,10 @@ void frmRestore::Command1_Click()
     if (run.RegistryRestored)
         state.RegistryRestored = *run.RegistryRestored;
     listRunStatus(lstRestoreProgress, run, QStringLiteral("Registry Restore Error"));
+    // The restored records stand in another order: no beacon stays armed at a number
+    // that now holds another one.
+    if (run.databaseRestored)
+        m_windows.main()->ClearBeaconDisplay();
     if (run.failed()) {
         MessageBox::show(restoreAbortedText(run.error), QStringLiteral("Error"));
         cmdExit->setEnabled(true);

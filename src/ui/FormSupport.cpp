@@ -15,6 +15,7 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QValidator>
 #include <QWidget>
 
 #include "AutoBackup.h"
@@ -67,6 +68,34 @@ void letEventsRun()
         return;
     const CloseAfterHandler closeWaits;
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+namespace {
+
+// A validator sees every edit of a line edit, typed or pasted, before it lands.
+class EnteredCharacterMap : public QValidator {
+public:
+    EnteredCharacterMap(QList<std::pair<QChar, QChar>> replacements, QObject *parent)
+        : QValidator(parent), m_replacements(std::move(replacements))
+    {
+    }
+
+    State validate(QString &input, int &) const override
+    {
+        for (const auto &[entered, stored] : m_replacements)
+            input.replace(entered, stored);
+        return Acceptable;
+    }
+
+private:
+    QList<std::pair<QChar, QChar>> m_replacements;
+};
+
+} // namespace
+
+void replaceEnteredCharacters(QLineEdit *box, const QList<std::pair<QChar, QChar>> &replacements)
+{
+    box->setValidator(new EnteredCharacterMap(replacements, box));
 }
 
 QFont namedFont(const QString &family, int pointSize, bool bold)

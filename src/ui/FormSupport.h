@@ -12,6 +12,7 @@
 
 #include <initializer_list>
 #include <optional>
+#include <utility>
 
 class QAction;
 class QCheckBox;
@@ -72,6 +73,10 @@ void setDetailValue(QScrollBar *bar, int detail);
 
 // Shows a modeless window in front and gives it the focus.
 void bringToFront(QWidget *window);
+
+// Replaces characters however text enters a box (typed, pasted, dropped), so that a
+// comment box never holds a double quote: each pair is (entered, stored).
+void replaceEnteredCharacters(QLineEdit *box, const QList<std::pair<QChar, QChar>> &replacements);
 
 // Refreshes the shared clock texts and shows them in a window's clock labels:
 // "UTC " + date, two blanks, time; "Local " + date, three blanks, time.

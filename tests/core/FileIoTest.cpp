@@ -298,7 +298,7 @@ QList<Rewrite> everyRewrite()
         {"sort", "ndb.dat", writeLoggedBeacons,
          [](const DataFolder &f) { return SortBeaconDatabase(f.folder()).error; }},
         {"log delete", "Logs/log0.dat", writeLoggedBeacons,
-         [](const DataFolder &f) { return deleteLogbookEntry(f.folder(), 0, 1, 1).error; }},
+         [](const DataFolder &f) { return deleteLogbookEntry(f.folder(), 0, f.shownAt(1), 1).error; }},
         {"session clear, database", "ndb.dat", writeLoggedBeacons, session},
         {"session clear, session log", "Logs/cle.dat", writeLoggedBeacons, session},
         {"master clear, database", "ndb.dat", writeLoggedBeacons, master},

@@ -20,6 +20,12 @@
 
 #include <memory>
 
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "BeaconRecord.h"
 #include "LogRecords.h"
 #include "RegistryStore.h"
@@ -105,6 +111,12 @@ inline void typeAndEnter(frmMain *main, const QString &text)
     QTest::keyClick(main->txtIdent, Qt::Key_Return);
 }
 
+// A click on a list's row, where the user's mouse lands.
+inline void clickRow(QListWidget *list, int row)
+{
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+}
+
 // Replaces what box holds by text pasted through the clipboard, as the user would.
 inline void pasteInto(QLineEdit *box, const QString &text)
 {
@@ -154,6 +166,48 @@ inline QColor neutralColour(const QLineEdit *box)
 const QColor kRed(255, 0, 0);
 const QColor kGreen(128, 255, 128);
 const QColor kLightRed(255, 128, 128);
+
+// A file that refuses writes while it can still be read, as a read-only ndb.dat does:
+// read-only for a user, immutable for root. holds() is false where the file system
+// offers neither; the file is writable again when this goes.
+class UnwritableFile {
+public:
+    explicit UnwritableFile(const QString &path) : m_path(QFile::encodeName(path))
+    {
+        ::chmod(m_path.constData(), 0444);
+        if (::access(m_path.constData(), W_OK) == 0)
+            m_immutable = setImmutable(true);
+    }
+    ~UnwritableFile() { release(); }
+    UnwritableFile(const UnwritableFile &) = delete;
+    UnwritableFile &operator=(const UnwritableFile &) = delete;
+
+    bool holds() const { return ::access(m_path.constData(), W_OK) != 0; }
+    void release()
+    {
+        if (m_immutable)
+            setImmutable(false);
+        m_immutable = false;
+        ::chmod(m_path.constData(), 0644);
+    }
+
+private:
+    bool setImmutable(bool on) const
+    {
+        const int fd = ::open(m_path.constData(), O_RDONLY);
+        if (fd < 0)
+            return false;
+        int flags = 0;
+        bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+        flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+        done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+        ::close(fd);
+        return done;
+    }
+
+    QByteArray m_path;
+    bool m_immutable = false;
+};
 
 // Rows for the tests of a window that closes the same way by its button and by its title bar.
 inline void closingRows()

@@ -8,10 +8,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTimeZone>
 #include <QTimer>
 #include <QToolButton>
 
+#include "BeaconDatabase.h"
 #include "Clock.h"
 #include "LogMaintenance.h"
 #include "ReceptionWrite.h"
@@ -60,20 +62,26 @@ private slots:
 
     void quickLogWritesTheEntryTheMaskTheMarkAndTheSessionRecord_data()
     {
+        QTest::addColumn<QByteArray>("stored"); // the ident as ndb.dat holds it
         QTest::addColumn<int>("clicks");
         QTest::addColumn<QByteArray>("logbook");
         QTest::addColumn<QByteArray>("session");
         QTest::addColumn<QString>("lastLogged");
         const QByteArray first = logEntry("ABC", "338", "1706", "20260304");
         QTest::newRow("first at the location: a new session record")
-            << 1 << first << sessionEntry("ABC", "338", "1706", "20260304", "", true)
+            << QByteArray("ABC") << 1 << first << sessionEntry("ABC", "338", "1706", "20260304", "", true)
             << " *** Last logged on 04-Mar-2026 ***";
         QTest::newRow("again: a second entry, the session record overwritten")
-            << 2 << first + logEntry("ABC", "338", "0240", "20260305")
+            << QByteArray("ABC") << 2 << first + logEntry("ABC", "338", "0240", "20260305")
             << sessionEntry("ABC", "338", "0240", "20260305", "", false) << " *** Last logged on 05-Mar-2026 ***";
+        // The entry carries the ident without its suffix, and is still its last reception.
+        QTest::newRow("a duplicate") << QByteArray("ABC;2") << 1 << first
+                                     << sessionEntry("ABC;2", "338", "1706", "20260304", "", true)
+                                     << " *** Last logged on 04-Mar-2026 ***";
     }
     void quickLogWritesTheEntryTheMaskTheMarkAndTheSessionRecord()
     {
+        QFETCH(QByteArray, stored);
         QFETCH(int, clicks);
         QFETCH(QByteArray, logbook);
         QFETCH(QByteArray, session);
@@ -81,7 +89,7 @@ private slots:
         QDateTime now = utc(2026, 3, 4, 17, 6);
         const ScopedClock clock([&now] { return now; });
         TestProgram program;
-        frmMain *main = startAtCabinShowing(program, {beacon("XYZ", "400"), beacon("ABC")});
+        frmMain *main = startAtCabinShowing(program, {beacon("XYZ", "400"), beacon(stored)});
         QVERIFY(main);
         QVERIFY(main->cmdQuickLog->isEnabled());
         QByteArray before;
@@ -137,8 +145,8 @@ private slots:
         QCOMPARE(main->isEnabled(), !byDialog);
     }
 
-    void anEntryThatCannotBeTakenBackIsSaid_data() { aFailingBackupStopsTheWriteWithTheMessage_data(); }
-    void anEntryThatCannotBeTakenBackIsSaid()
+    void aFailedReceptionIsTakenBackInPlace_data() { aFailingBackupStopsTheWriteWithTheMessage_data(); }
+    void aFailedReceptionIsTakenBackInPlace()
     {
         QFETCH(bool, byDialog);
         const ScopedClock clock(utc(2026, 3, 4, 17, 6));
@@ -148,17 +156,80 @@ private slots:
         if (byDialog)
             main->cmdAddToLog_Click();
         program.boxes.shown.clear();
-        // The session write fails after the logbook entry, whose removal fails too.
+        const QByteArray database = program.read("ndb.dat");
+        // The session write fails after the logbook entry; no file can be written beside
+        // the logbook, as on a full disk: the entry is cut off in place.
         QVERIFY(QDir().mkpath(program.path("Logs/cle.dat")));
         QVERIFY(QDir().mkpath(program.path("Logs/log3.dat.tmp")));
 
         if (byDialog)
-            program.windows->receptionComments()->cmdAddBeacon_Click();
+            QTest::mouseClick(program.windows->receptionComments()->cmdAddBeacon, Qt::LeftButton);
         else
-            main->cmdQuickLog_Click();
+            QTest::mouseClick(main->cmdQuickLog, Qt::LeftButton);
 
-        QVERIFY(program.boxes.onlyError(QLatin1String(kReceptionNotUndoneText)));
-        QCOMPARE(program.read("Logs/log3.dat").size(), qsizetype(LogRecord::Length));
+        QVERIFY(program.boxes.onlyError());
+        QVERIFY(!program.boxes.shown[0].text.contains(QLatin1String(kReceptionNotUndoneText)));
+        QCOMPARE(program.read("Logs/log3.dat"), "");
+        QCOMPARE(program.read("ndb.dat"), database);
+    }
+
+    void aBeaconMovedBehindTheWindowsBackIsNotLoggedAndShownAgain_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("Quick Log") << "QLog";
+        QTest::newRow("Log It dialog") << "Log It";
+        QTest::newRow("editor opened from the dialog") << "editor";
+    }
+    void aBeaconMovedBehindTheWindowsBackIsNotLoggedAndShownAgain()
+    {
+        QFETCH(QString, command);
+        const ScopedClock clock(utc(2026, 3, 4, 17, 6));
+        TestProgram program;
+        frmMain *main = startAtCabinShowing(program, {beacon("ABC"), beacon("XYZ", "400")});
+        QVERIFY(main);
+        frmReceptionComments *dialog = nullptr;
+        frmName *editor = nullptr;
+        if (command != "QLog") {
+            QTest::mouseClick(main->cmdAddToLog, Qt::LeftButton);
+            dialog = program.windows->receptionComments();
+        }
+        if (command == "editor") {
+            QTest::mouseClick(dialog->cmdChangeBeacon, Qt::LeftButton);
+            editor = program.windows->editor();
+        }
+
+        // Another copy of the program sorts XYZ ahead of ABC.
+        program.writeBeacons({beacon("XYZ", "400"), beacon("ABC")});
+        const QByteArray swapped = program.read("ndb.dat");
+        if (command == "QLog")
+            QTest::mouseClick(main->cmdQuickLog, Qt::LeftButton);
+        else if (command == "Log It")
+            QTest::mouseClick(dialog->cmdAddBeacon, Qt::LeftButton);
+        else
+            QTest::mouseClick(editor->cmdWrite, Qt::LeftButton);
+
+        QCOMPARE(program.boxes.summary(), "Error: " + QLatin1String(kBeaconMovedText));
+        QCOMPARE(program.read("ndb.dat"), swapped);
+        QCOMPARE(program.read("Logs/log3.dat"), "");
+        QVERIFY(!program.exists("Logs/cle.dat"));
+        // ABC is shown again where it stands now, and the next write is ABC's.
+        if (command == "QLog") {
+            QCOMPARE(main->lblkHz->text(), "ABC  338 kHz");
+            QTest::mouseClick(main->cmdQuickLog, Qt::LeftButton);
+        } else if (command == "Log It") {
+            QCOMPARE(dialog->lblShowAddedBeacon->text(), "ABC - 338 kHz");
+            QTest::mouseClick(dialog->cmdAddBeacon, Qt::LeftButton);
+        } else {
+            QCOMPARE(editor->txtIdentIn->text(), "ABC");
+            QCOMPARE(editor->recordNumber(), 2);
+            QTest::mouseClick(editor->Command1, Qt::LeftButton);
+            QCOMPARE(dialog->lblShowAddedBeacon->text(), "ABC - 338 kHz");
+            QTest::mouseClick(dialog->cmdAddBeacon, Qt::LeftButton);
+        }
+        QCOMPARE(program.state.CurrentRecordNumber, 2);
+        QCOMPARE(program.read("Logs/log3.dat"), logEntry("ABC", "338", "1706", "20260304"));
+        QCOMPARE(program.storedBeacon(2).loggedMask(), 8u);
+        QCOMPARE(program.storedBeacon(1).loggedMask(), 0u);
     }
 
     // --- Reception dialog ---------------------------------------------------------
@@ -324,6 +395,49 @@ private slots:
         QCOMPARE(program.storedBeacon(1).loggedMask(), 0u);
     }
 
+    void theDialogAndTheMainWindowFollowTheirBeaconThroughTheEditorsSort_data()
+    {
+        QTest::addColumn<bool>("cancelDialog"); // then Quick Log in the main window
+        QTest::newRow("the dialog's add button") << false;
+        QTest::newRow("Cancel, then Quick Log") << true;
+    }
+    void theDialogAndTheMainWindowFollowTheirBeaconThroughTheEditorsSort()
+    {
+        QFETCH(bool, cancelDialog);
+        const ScopedClock clock(utc(2026, 3, 4, 17, 6));
+        TestProgram program;
+        // Two matches for EGN; the sort puts them at 1 and 3, HML between.
+        frmMain *main = startAtCabinShowing(program, {beacon("EGN"), beacon("HML", "300"), beacon("EGN", "250")},
+                                            "EGN");
+        QVERIFY(main);
+        QVERIFY(!main->scrBeaconNumber->isHidden());
+        QTest::mouseClick(main->cmdAddToLog, Qt::LeftButton);
+        frmReceptionComments *dialog = program.windows->receptionComments();
+        QTest::mouseClick(dialog->cmdChangeBeacon, Qt::LeftButton);
+        frmName *editor = program.windows->editor();
+
+        QTest::mouseClick(editor->cmdSort, Qt::LeftButton);
+        QCOMPARE(program.storedBeacon(3).trimmedText(BeaconField::Ident), "EGN");
+        QCOMPARE(program.storedBeacon(3).trimmedText(BeaconField::Frequency), "338");
+        QTest::mouseClick(editor->Command1, Qt::LeftButton);
+
+        QCOMPARE(dialog->lblShowAddedBeacon->text(), "EGN - 338 kHz");
+        if (cancelDialog) {
+            QTest::mouseClick(dialog->Command3, Qt::LeftButton);
+            QTest::mouseClick(main->cmdQuickLog, Qt::LeftButton);
+        } else {
+            QTest::mouseClick(dialog->cmdAddBeacon, Qt::LeftButton);
+        }
+        QCOMPARE(program.boxes.summary(), "");
+        QCOMPARE(program.read("Logs/log3.dat"), logEntry("EGN", "338", "1706", "20260304"));
+        QCOMPARE(program.storedBeacon(3).loggedMask(), 8u);
+        QCOMPARE(program.storedBeacon(2).loggedMask(), 0u);
+        QCOMPARE(program.storedBeacon(1).loggedMask(), 0u);
+        QCOMPARE(main->lblkHz->text(), "EGN  338 kHz");
+        // The look-up's record numbers went with the old order.
+        QVERIFY(main->scrBeaconNumber->isHidden());
+    }
+
     void typingTheTimeChecksIt_data()
     {
         QTest::addColumn<QString>("typed");
@@ -340,7 +454,12 @@ private slots:
         QTest::newRow("minutes 60") << "1260" << "1260" << "red" << "Invalid minutes" << "60" << false;
         QTest::newRow("valid time") << "1259" << "1259" << "neutral" << "" << "" << true;
         QTest::newRow("five characters") << "12345" << "12345" << "red" << "Invalid Time Entry" << "" << false;
+        // Letters and blanks would count 0.
+        QTest::newRow("a letter in the minutes") << "12a5" << "12a5" << "red" << "Invalid Time Entry" << "" << false;
+        QTest::newRow("letters for the hours") << "ab12" << "ab12" << "red" << "Invalid Time Entry" << "" << false;
+        QTest::newRow("a blank") << "12 3" << "12 3" << "red" << "Invalid Time Entry" << "" << false;
     }
+
     void typingTheTimeChecksIt()
     {
         QFETCH(QString, typed);
@@ -365,6 +484,13 @@ private slots:
         if (!selected.isEmpty())
             QCOMPARE(dialog->txtTime->selectedText(), selected);
         QCOMPARE(dialog->cmdAddBeacon->isEnabled(), addEnabled);
+
+        // Only a whole time is logged, whatever the button showed while typing.
+        const bool whole = text.size() == 4 && addEnabled;
+        QTest::mouseClick(dialog->cmdAddBeacon, Qt::LeftButton);
+        QCOMPARE(program.windows->isReceptionCommentsLoaded(), !whole);
+        QCOMPARE(LogRecord::fromBytes(program.read("Logs/log3.dat")).time(), whole ? text.toLatin1() : QByteArray());
+        QCOMPARE(program.exists("Logs/cle.dat"), whole);
     }
 
     void leavingTheTimeBoxChecksItsLength_data()
@@ -458,6 +584,45 @@ private slots:
             QTest::keyClicks(box, "a\"b");
             QCOMPARE(box->text(), "a'b");
         }
+    }
+
+    void aPastedQuoteIsLoggedAsAnApostrophe()
+    {
+        const ScopedClock clock(utc(2026, 3, 4, 17, 6));
+        TestProgram program;
+        frmReceptionComments *dialog = openDialog(program);
+        QVERIFY(dialog);
+
+        pasteInto(dialog->txtReceptionComments, "say \"hi\"");
+        pasteInto(dialog->txtSessionComments, "\"CLE\" 12");
+        QTest::mouseClick(dialog->cmdAddBeacon, Qt::LeftButton);
+
+        QCOMPARE(program.read("Logs/log3.dat"), logEntry("ABC", "338", "1706", "20260304", "say 'hi'"));
+        QCOMPARE(program.read("Logs/cle.dat"), sessionEntry("ABC", "338", "1706", "20260304", "'CLE' 12", true));
+    }
+
+    void aLocationPickedButNotSavedIsNotTheOneNamed()
+    {
+        const ScopedClock clock(utc(2026, 3, 4, 17, 6));
+        TestProgram program;
+        frmMain *main = startAtCabinShowing(program, {beacon("ABC")});
+        QVERIFY(main);
+        const QString title = main->windowTitle();
+        main->mnuPreferences->trigger();
+        frmLocation *preferences = program.windows->location();
+        QCOMPARE(preferences->cmbListeningLocation->currentIndex(), 3);
+        QTest::keyClick(preferences->cmbListeningLocation, Qt::Key_Down);
+        QCOMPARE(preferences->cmbListeningLocation->currentIndex(), 4);
+        QTest::mouseClick(preferences->cmdJustExit, Qt::LeftButton);
+
+        QCOMPARE(main->windowTitle(), title);
+        QTest::mouseClick(main->cmdAddToLog, Qt::LeftButton);
+        frmReceptionComments *dialog = program.windows->receptionComments();
+        QCOMPARE(dialog->windowTitle(), "Entry to Cabin log.");
+        QCOMPARE(dialog->cmdAddBeacon->text(), "Add beacon to \"Cabin\" log.");
+        QTest::mouseClick(dialog->cmdAddBeacon, Qt::LeftButton);
+        QCOMPARE(program.read("Logs/log3.dat"), logEntry("ABC", "338", "1706", "20260304"));
+        QCOMPARE(program.read("Logs/log4.dat"), "");
     }
 
     // Comments the logbook cannot hold are refused, not logged with "?".

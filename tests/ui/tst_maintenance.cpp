@@ -651,6 +651,57 @@ private slots:
         QVERIFY(main->mnuDBBackup->isEnabled());
     }
 
+    void aRestoredDatabaseLeavesNoBeaconArmedAtItsOldNumber()
+    {
+        TestProgram program;
+        TempFolder drive;
+        frmMain *main = program.startShowing({beacon("CFX", "239"), beacon("TI", "300")}, "CFX");
+        QVERIFY(main);
+        QVERIFY(main->cmdQuickLog->isEnabled());
+        // The backup set holds the records in another order: TI is record 1 there.
+        drive.write("ndb.bak", beaconBytes(beacon("TI", "300")) + beaconBytes(beacon("CFX", "239")));
+        drive.write("cle.bak", "");
+        main->mnuDBRestore->trigger();
+        frmRestore *restore = program.windows->restore();
+        restore->setSourceRoot(drive.root());
+        restore->chkCLE->setChecked(true);
+
+        QTest::mouseClick(restore->Command1, Qt::LeftButton);
+        QTest::mouseClick(main->cmdQuickLog, Qt::LeftButton);
+        QTest::mouseClick(main->cmdAddToLog, Qt::LeftButton);
+
+        QCOMPARE(program.boxes.summary(), "");
+        QCOMPARE(main->lblkHz->text(), "");
+        QVERIFY(!main->cmdQuickLog->isEnabled());
+        QVERIFY(!main->cmdAddToLog->isEnabled());
+        QVERIFY(!program.windows->isReceptionCommentsLoaded());
+        QCOMPARE(program.read("ndb.dat"), drive.read("ndb.bak"));
+        QCOMPARE(program.read("Logs/log0.dat"), "");
+        QCOMPARE(program.read("Logs/cle.dat"), "");
+    }
+
+    void aRestoreKeepsTheLastCopyOfADatabaseThatHasGone()
+    {
+        TestProgram program;
+        TempFolder drive;
+        QVERIFY(start(program));
+        // ndb.dat has vanished; the copy of the last automatic backup is all that is left.
+        const QByteArray copy = program.read("ndb.dat");
+        program.remove("ndb.dat");
+        program.write("ndb.bak", copy);
+        drive.write("log0.bak", QByteArray(83, 's'));
+        frmRestore *restore = program.windows->restore();
+        restore->setSourceRoot(drive.root());
+        restore->chkLocation->setChecked(true);
+
+        QTest::mouseClick(restore->Command1, Qt::LeftButton);
+
+        QVERIFY(trimmedTexts(restore->lstRestoreProgress).contains("Master Database not found."));
+        QCOMPARE(program.read("ndb.bak"), copy);
+        QVERIFY(!program.exists("ndb.dat"));
+        QCOMPARE(program.read("Logs/log0.dat"), QByteArray(83, 's'));
+    }
+
     void leavingTheRestoreWindowEndsTheProgramOnlyAfterASettingsRestore_data()
     {
         QTest::addColumn<bool>("backedUp");

@@ -44,9 +44,11 @@ frmName *openEditor(TestProgram &program, frmMain *main)
     return editor;
 }
 
+// The ident typed in small letters: it is stored in capitals, as the look-up finds it.
 void fillNewBeacon(frmName *editor)
 {
-    editor->txtIdentIn->setText("NEW");
+    editor->txtIdentIn->clear();
+    QTest::keyClicks(editor->txtIdentIn, "new");
     editor->txtCountryIn->setText("Canada");
     editor->txtStateIn->setText("Ontario");
     editor->txtLocationIn->setText("Lake Town");
@@ -172,6 +174,11 @@ private slots:
         QVERIFY(!editor->isNewRecord());
         QCOMPARE(editor->recordNumber(), 3);
         QCOMPARE(editor->txtCurrentIn->text(), "202603");
+
+        // Leaving looks the beacon up again, and finds it.
+        QTest::mouseClick(editor->Command1, Qt::LeftButton);
+        QCOMPARE(program.boxes.summary(), "");
+        QCOMPARE(main->lblkHz->text(), "NEW  350 kHz");
     }
 
     void aSecondUpdateChangesTheSameBeaconAfterTheSort()
@@ -390,9 +397,11 @@ private slots:
         QVERIFY(!editor->lstStateIn->findItems("Maine", Qt::MatchExactly).isEmpty());
         QCOMPARE(editor->txtStateIn->text(), "Ontario");
 
-        editor->lstStateIn->setCurrentRow(0);
-        editor->lstStateIn_Click();
+        clickRow(editor->lstStateIn, 0);
         QCOMPARE(editor->txtStateIn->text(), editor->lstStateIn->item(0)->text());
+        // The arrow keys choose as a click does.
+        QTest::keyClick(editor->lstStateIn, Qt::Key_Down);
+        QCOMPARE(editor->txtStateIn->text(), editor->lstStateIn->item(1)->text());
     }
 
     void aRecordThatCannotBeReadCannotBeOverwritten()
