@@ -5,6 +5,10 @@
 // The folder defaults to ~/.local/share/qern and is seeded with the shipped files
 // when it is missing or empty. The settings file defaults to
 // ~/.config/QERN6.1/registry.ini; QERN_SETTINGS_FILE overrides it as --settings does.
+//
+// One copy per folder and per settings file: a second start on either says so and
+// ends with status 3, touching no file. QERN_UNATTENDED=1 answers every message box
+// with its default button and prints it on the standard error instead.
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -13,6 +17,7 @@
 
 #include "MessageBox.h"
 #include "ProgramFolder.h"
+#include "ProgramLock.h"
 #include "RegistryStore.h"
 #include "SharedState.h"
 #include "WindowSet.h"
@@ -30,6 +35,30 @@ QString shippedDataFolder()
     if (QFileInfo(installed).isDir())
         return QDir::cleanPath(installed);
     return QStringLiteral(QERN_SOURCE_DATA_DIR);
+}
+
+// Two copies on one folder or one settings file would undo each other's writes.
+// Returns 0 when this copy holds both, else the status to end with.
+int lockFolderAndSettings(qern::ProgramLock &lock, const qern::ProgramFolder &folder, const QString &settingsPath)
+{
+    const QString folderLock = folder.lockFilePath();
+    switch (lock.lock({folderLock, qern::settingsLockPath(settingsPath)})) {
+    case qern::ProgramLock::Outcome::Taken:
+        return 0;
+    case qern::ProgramLock::Outcome::Held:
+        if (lock.blockedPath() == folderLock)
+            qern::MessageBox::show(QStringLiteral("QERN is already running on this folder.\r") + folder.root(),
+                                   QStringLiteral("QERN"));
+        else
+            qern::MessageBox::show(QStringLiteral("QERN is already running with this settings file.\r") +
+                                       QFileInfo(settingsPath).absoluteFilePath(),
+                                   QStringLiteral("QERN"));
+        return qern::kAlreadyRunningExitCode;
+    case qern::ProgramLock::Outcome::Failed:
+        break;
+    }
+    qern::MessageBox::show(lock.error().messageText(), QStringLiteral("Error"));
+    return 1;
 }
 
 } // namespace
@@ -54,14 +83,15 @@ int main(int argc, char *argv[])
     parser.addOption(settingsOption);
     parser.process(app);
 
-    QString settingsPath = qEnvironmentVariable("QERN_SETTINGS_FILE");
-    if (parser.isSet(settingsOption))
-        settingsPath = parser.value(settingsOption);
-    if (settingsPath.isEmpty())
-        settingsPath = qern::RegistryStore::defaultPath();
+    // Resolved here, before the program moves into its folder.
+    const QString settingsPath = qern::RegistryStore::chosenPath(
+        parser.isSet(settingsOption) ? parser.value(settingsOption) : qEnvironmentVariable("QERN_SETTINGS_FILE"));
 
     qern::SharedState state;
     state.folder = qern::ProgramFolder(parser.value(folderOption));
+    qern::ProgramLock lock;
+    if (const int status = lockFolderAndSettings(lock, state.folder, settingsPath))
+        return status;
     if (state.folder.isEmptyOrMissing()) {
         if (const qern::FileError error = state.folder.seedFrom(shippedDataFolder())) {
             qern::MessageBox::show(error.messageText(), QStringLiteral("Error"));

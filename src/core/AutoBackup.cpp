@@ -9,11 +9,12 @@ namespace qern {
 
 namespace {
 
-// Makes copy equal source: a complete new copy, or no copy when source is missing.
+// Replaces copy with a complete new copy of source. When source is missing the old
+// copy stays: it may be the last copy of a file that has vanished.
 FileError backUpOne(const QString &source, const QString &copy)
 {
     if (!fileExists(source))
-        return removeFileIfExists(copy);
+        return {};
     return copyFileSafely(source, copy);
 }
 

@@ -6,8 +6,9 @@
 //   Logs/cle.dat      -> AutoBackups/cle.bak
 //   Logs/log<N>.dat   -> AutoBackups/log<N>.bak  N = 0 .. 15
 //
-// Each copy is written to "<copy>.tmp" and renamed over the old copy, so an old copy
-// is only ever replaced by a complete new one. A missing source removes its old copy.
+// Each copy is written beside the old copy and renamed over it, so an old copy is only
+// ever replaced by a complete new one. A missing source keeps its old copy: that copy
+// may be all that is left of the file.
 // After a failure the remaining files are still copied (each one is either the new
 // complete copy or the old one), and the first failure is returned: the caller then
 // shows "Error # n: description" titled "Error" and changes nothing.

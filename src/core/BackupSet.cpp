@@ -51,6 +51,28 @@ bool anyChosen(const BackupComponents &c)
     return c.logbooks || c.session || c.preferences;
 }
 
+// Every program file the restore would replace, checked before the first is: a
+// read-only one stops the restore with nothing changed.
+FileError checkRestoreTargets(const ProgramFolder &folder, const QString &root, const BackupComponents &c)
+{
+    QList<std::pair<QString, QString>> copies; // set file, program file
+    if (c.logbooks) {
+        for (int n = 0; n < kBackupLogbooks; ++n)
+            copies.append({logbookBackupName(n), logbookPath(folder, n)});
+    }
+    if (c.session)
+        copies.append({QStringLiteral("cle.bak"), sessionLogPath(folder)});
+    if (c.logbooks || c.session)
+        copies.append({QStringLiteral("ndb.bak"), databasePath(folder)});
+    for (const auto &[setFile, programFile] : copies) {
+        if (fileExists(inRoot(root, setFile))) {
+            if (FileError err = checkWritable(programFile))
+                return err;
+        }
+    }
+    return {};
+}
+
 } // namespace
 
 QString backupAbortedText(const FileError &error)
@@ -130,7 +152,8 @@ BackupSetRun RestoreFromFolder(const ProgramFolder &folder, const QString &root,
                                RegistryStore &store)
 {
     BackupSetRun run;
-    if (anyChosen(components) && (run.error = checkRootBeforeRun(folder, root)))
+    if (anyChosen(components) && ((run.error = checkRootBeforeRun(folder, root)) ||
+                                  (run.error = checkRestoreTargets(folder, root, components))))
         return run;
     if ((run.error = AutoBackupFiles(folder)))
         return run;
@@ -166,6 +189,11 @@ BackupSetRun RestoreFromFolder(const ProgramFolder &folder, const QString &root,
     if (components.preferences) {
         RestoreResult settings = RestoreRegistry(store, inRoot(root, QStringLiteral("reg.bak")));
         run.statusLines << settings.statusLine;
+        // Why it failed, or where the damaged settings it replaced were kept.
+        if (settings.error)
+            run.statusLines << settings.error.messageText();
+        if (!settings.damagedFileKeptAs.isEmpty())
+            run.statusLines << damagedSettingsKeptText(settings.damagedFileKeptAs);
         run.RegistryRestored = settings.RegistryRestored;
         run.registryError = std::move(settings.error);
     }

@@ -165,6 +165,73 @@ FileError writeBeacon(const ProgramFolder &folder, qint64 number, const BeaconRe
     return file.write(number, QByteArrayView(record.bytes()));
 }
 
+FileError undecodableRecord(qint64 number)
+{
+    return FileError::refused(
+        QStringLiteral("The beacon's record %1 holds characters that cannot be read").arg(number));
+}
+
+namespace {
+
+// The decoded ident and frequency of record, when it holds the shown beacon's.
+bool holdsShownBeacon(const BeaconRecord &record, const ShownBeacon &shown, bool *decodable)
+{
+    bool identOk = false;
+    bool frequencyOk = false;
+    const QByteArray ident = record.trimmedText(BeaconField::Ident, &identOk);
+    const QByteArray frequency = record.trimmedText(BeaconField::Frequency, &frequencyOk);
+    *decodable = identOk && frequencyOk;
+    return *decodable && upperCase(ident) == upperCase(trimBlanks(shown.ident)) &&
+           upperCase(frequency) == upperCase(trimBlanks(shown.frequency));
+}
+
+} // namespace
+
+BeaconCheck readShownBeacon(const ProgramFolder &folder, const ShownBeacon &shown, BeaconRecord *record)
+{
+    BeaconCheck check;
+    const QString path = databasePath(folder);
+    if (!fileExists(path)) {
+        check.error = missingDatabase(path);
+        return check;
+    }
+    if (shown.recordNumber < 1 || shown.recordNumber > databaseRecordCount(folder)) {
+        check.moved = true;
+        return check;
+    }
+    BeaconRecord found;
+    if ((check.error = readBeacon(folder, shown.recordNumber, &found)))
+        return check;
+    bool decodable = false;
+    check.moved = !holdsShownBeacon(found, shown, &decodable);
+    if (!decodable) {
+        check.moved = false;
+        check.error = undecodableRecord(shown.recordNumber);
+        return check;
+    }
+    if (!check.moved)
+        *record = found;
+    return check;
+}
+
+std::optional<qint64> findShownBeacon(const ProgramFolder &folder, const ShownBeacon &shown)
+{
+    std::optional<qint64> found;
+    const FileError err = forEachBeacon(folder, [&](qint64 number, const BeaconRecord &record) {
+        bool decodable = false;
+        if (!holdsShownBeacon(record, shown, &decodable))
+            return true;
+        found = number;
+        return false;
+    });
+    return err.failed() ? std::nullopt : found;
+}
+
+ShownBeacon shownBeaconOf(qint64 number, const BeaconRecord &record)
+{
+    return {number, record.trimmedText(BeaconField::Ident), record.trimmedText(BeaconField::Frequency)};
+}
+
 FileError forEachBeacon(const ProgramFolder &folder,
                         const std::function<bool(qint64, const BeaconRecord &)> &visit)
 {

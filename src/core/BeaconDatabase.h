@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 #include "BeaconRecord.h"
 #include "FileIo.h"
@@ -27,6 +28,43 @@ FileError readBeacon(const ProgramFolder &folder, qint64 number, BeaconRecord *r
 // Writes one record in place at its offset, checked. A missing ndb.dat is error 53:
 // writing a single record never creates the database.
 FileError writeBeacon(const ProgramFolder &folder, qint64 number, const BeaconRecord &record);
+
+// A record holding a stored byte 0 or 1 in a field that has to be read: refused.
+FileError undecodableRecord(qint64 number);
+
+// The beacon a window shows and acts on: the record it was read from, and its
+// decoded ident (duplicate suffix kept) and frequency as they were then. Another
+// window, or another copy of the program, may have sorted or replaced ndb.dat since.
+struct ShownBeacon {
+    qint64 recordNumber = 0;
+    QByteArray ident;
+    QByteArray frequency;
+
+    bool isEmpty() const { return recordNumber < 1; }
+};
+
+// What a window says, titled "Error", when a write finds another beacon (or none) at
+// the record of the beacon it shows; nothing has been written, and the window shows
+// the beacon again from where it stands now, or nothing when it is gone.
+inline constexpr const char *kBeaconMovedText =
+    "The beacon on display has moved in the database since it was shown. Nothing was written; "
+    "the window now shows what the database holds.";
+
+struct [[nodiscard]] BeaconCheck {
+    FileError error;    // ndb.dat could not be read
+    bool moved = false; // the record holds another beacon now, or is gone
+    bool passed() const { return !error.failed() && !moved; }
+};
+
+// Reads the shown beacon's record, which must still hold it: the same decoded ident
+// and frequency, trimmed, case ignored. A number outside the file is moved too.
+BeaconCheck readShownBeacon(const ProgramFolder &folder, const ShownBeacon &shown, BeaconRecord *record);
+
+// Where the shown beacon stands now: the first record with its ident and frequency.
+std::optional<qint64> findShownBeacon(const ProgramFolder &folder, const ShownBeacon &shown);
+
+// The shown form of a record: its number and its decoded ident and frequency.
+ShownBeacon shownBeaconOf(qint64 number, const BeaconRecord &record);
 
 // Every record from 1 to the record count, in order; visit returns false to stop.
 // A missing ndb.dat is error 53.

@@ -104,6 +104,7 @@ BeaconDisplay ShowBeacon(const ProgramFolder &folder, qint64 recNo, const Displa
     const auto field = [&beacon](BeaconField f) { return beacon.trimmedText(f); };
     // The logbooks keep the ident as stored, duplicate suffix included.
     const QByteArray storedIdent = field(BeaconField::Ident);
+    d.StoredIdent = storedIdent;
     d.ShownIdent = StripSemicolonSuffix(storedIdent);
     d.ShownFrequency = field(BeaconField::Frequency);
     d.LoggedMaskValue = beacon.loggedMask();

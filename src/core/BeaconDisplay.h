@@ -61,6 +61,7 @@ struct BeaconDisplay {
 
     // Globals the display sets.
     qint64 CurrentRecordNumber = 0;
+    QByteArray StoredIdent;     // decoded, duplicate suffix kept: what a write checks
     QByteArray ShownIdent;      // also CurrentIdent: decoded, duplicate suffix removed
     QByteArray ShownFrequency;  // also CurrentFrequency
     quint32 LoggedMaskValue = 0;

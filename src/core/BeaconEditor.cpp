@@ -128,11 +128,14 @@ std::optional<QByteArray> stateCodeFor(QByteArrayView text, QByteArrayView count
     return std::nullopt;
 }
 
-PreparedBeacon prepareBeaconWrite(const ProgramFolder &folder, const BeaconEntries &entries,
+PreparedBeacon prepareBeaconWrite(const ProgramFolder &folder, const BeaconEntries &typed,
                                   const CountryTable &countries, const StateTable &states, bool isNew,
-                                  qint64 number, QByteArrayView month)
+                                  const ShownBeacon &shown, QByteArrayView month)
 {
     PreparedBeacon prepared;
+    // The look-up finds idents in capitals only.
+    BeaconEntries entries = typed;
+    entries.ident = upperCase(entries.ident);
     if (isNew) {
         const QString path = databasePath(folder);
         if (!fileExists(path)) {
@@ -146,9 +149,11 @@ PreparedBeacon prepareBeaconWrite(const ProgramFolder &folder, const BeaconEntri
         }
         prepared.number = databaseRecordCount(folder) + 1;
     } else {
-        prepared.number = number;
-        prepared.error = readBeacon(folder, number, &prepared.record);
-        if (prepared.error.failed())
+        prepared.number = shown.recordNumber;
+        const BeaconCheck check = readShownBeacon(folder, shown, &prepared.record);
+        prepared.beaconMoved = check.moved;
+        prepared.error = check.error;
+        if (!check.passed())
             return prepared;
     }
 

@@ -13,6 +13,7 @@
 
 #include <optional>
 
+#include "BeaconDatabase.h"
 #include "BeaconRecord.h"
 #include "FileIo.h"
 #include "ProgramFolder.h"
@@ -64,21 +65,26 @@ struct PreparedBeacon {
     qint64 number = 0; // where it goes
     BeaconRecord record;
     FileError error;   // ndb.dat could not be read or is damaged
+    // The changed beacon's record holds another beacon now: nothing may be written;
+    // the editor shows kBeaconMovedText and loads its beacon again.
+    bool beaconMoved = false;
     QString refusal;   // an entry that cannot be stored; nothing may be written
-    bool ok() const { return !error.failed() && refusal.isEmpty(); }
+    bool ok() const { return !error.failed() && !beaconMoved && refusal.isEmpty(); }
 };
 
-// Builds the whole record for number (a change) or for the record after the last one
-// (isNew; number is ignored, since the database may have changed since the editor
-// opened). Each of fields 1 to 15 is ShiftTextUp of its entry, or one plain blank for
-// an empty entry; Current is the month given ("yyyymm"); DAID "1" or "0". A change
-// keeps LoggedMask, CLEMark and Spare as the file holds them now; a new record gets
-// LoggedMask "0", CLEMark ShiftTextUp of code 30 (a plain blank) and a blank Spare.
-// Refused: a byte 254 or 255 in an entry, an unknown country or state that does not
-// fit its code field, and a frequency that the integrity check would reject.
+// Builds the whole record for the shown beacon's record (a change), which must still
+// hold it, or for the record after the last one (isNew; shown is ignored, since the
+// database may have changed since the editor opened). Each of fields 1 to 15 is
+// ShiftTextUp of its entry, or one plain blank for an empty entry; the ident is stored
+// in capitals, as the look-up finds it; Current is the month given ("yyyymm"); DAID
+// "1" or "0". A change keeps LoggedMask, CLEMark and Spare as the file holds them
+// now; a new record gets LoggedMask "0", CLEMark ShiftTextUp of code 30 (a plain
+// blank) and a blank Spare. Refused: a byte 254 or 255 in an entry, an unknown
+// country or state that does not fit its code field, and a frequency that the
+// integrity check would reject.
 PreparedBeacon prepareBeaconWrite(const ProgramFolder &folder, const BeaconEntries &entries,
                                   const CountryTable &countries, const StateTable &states, bool isNew,
-                                  qint64 number, QByteArrayView month);
+                                  const ShownBeacon &shown, QByteArrayView month);
 
 // The number of the first record whose 213 bytes equal record (the sort moves records
 // whole); nullopt when none does or ndb.dat cannot be read (error says why).

@@ -138,7 +138,8 @@ quint32 BeaconRecord::loggedMask() const
 
 void BeaconRecord::setLoggedMask(quint32 mask)
 {
-    setRaw(BeaconField::LoggedMask, digitsText(mask));
+    constexpr quint32 kLocationBits = 0xFFFF;
+    setRaw(BeaconField::LoggedMask, digitsText(mask & kLocationBits));
 }
 
 bool BeaconRecord::isLoggedAt(int location) const

@@ -146,7 +146,9 @@ public:
 
     // LoggedMask: the numeric value of the text; bit N = logged at location N.
     quint32 loggedMask() const;
-    // Stored as decimal digits, no sign, left-aligned in 5 characters.
+    // Stored as decimal digits, no sign, left-aligned in 5 characters. Only the 16
+    // location bits are stored: more bits (a damaged or hand-edited mask) would need
+    // more digits than the field holds and be cut into another number.
     void setLoggedMask(quint32 mask);
     bool isLoggedAt(int location) const;
 

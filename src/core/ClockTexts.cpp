@@ -115,6 +115,17 @@ int CheckDate(QByteArrayView date)
     return errors;
 }
 
+bool isStorableTime(QByteArrayView time)
+{
+    if (time.size() != 4)
+        return false;
+    for (const char c : time) {
+        if (c < '0' || c > '9')
+            return false;
+    }
+    return numericValue(time.first(2)) <= 23 && numericValue(time.last(2)) <= 59;
+}
+
 QString MakeLogFileName(int locationIndex)
 {
     return QStringLiteral("Logs/log") + QString::number(locationIndex) + QStringLiteral(".dat");

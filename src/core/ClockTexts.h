@@ -29,6 +29,9 @@ ClockTexts RefreshClockTexts(SharedState &state);
 // Number of rules a typed "yyyymmdd" date breaks; 0 = valid.
 int CheckDate(QByteArrayView date);
 
+// A time a reception may store: four digits "hhmm", hours 00 to 23, minutes 00 to 59.
+bool isStorableTime(QByteArrayView time);
+
 // "Logs/log12.dat", relative to the program folder.
 QString MakeLogFileName(int locationIndex);
 

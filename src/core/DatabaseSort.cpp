@@ -1,5 +1,7 @@
 #include "DatabaseSort.h"
 
+#include <QFileInfo>
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -158,9 +160,13 @@ SortResult SortBeaconDatabase(const ProgramFolder &folder, const SortProgress &p
         return result;
     }
 
-    // Leftovers of an interrupted sort of old.
+    // Leftovers of an interrupted sort of old. They are the program's own names: a link
+    // of such a name goes, never the file it points to.
     for (const char *leftover : {"ndb.hhh", "ndb.srt"}) {
-        if ((result.error = removeFileIfExists(folder.path(QString::fromLatin1(leftover))))) {
+        QFile file(folder.path(QString::fromLatin1(leftover)));
+        const QFileInfo info(file.fileName());
+        if ((info.exists() || info.isSymLink()) && !file.remove()) {
+            result.error = info.isDir() ? FileError::accessError(file.fileName()) : FileError::fromQFile(file, 70);
             result.verdict = SortVerdict::Failed;
             return result;
         }

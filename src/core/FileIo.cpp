@@ -5,6 +5,8 @@
 #include <cstdio>
 
 #include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "NumberText.h"
@@ -19,17 +21,25 @@ QString withPath(const QString &description, const QString &path)
                           : QStringLiteral("%1 (%2)").arg(description, QDir::toNativeSeparators(path));
 }
 
-FileError fromErrno(int err, const QString &path)
+} // namespace
+
+QString FileError::messageText() const
+{
+    return QStringLiteral("Error # %1: %2").arg(number).arg(description);
+}
+
+FileError FileError::fromErrno(int err, const QString &path)
 {
     switch (err) {
     case ENOENT:
-        return FileError::notFound(path);
+        return notFound(path);
     case EACCES:
     case EPERM:
     case EROFS:
-        return {70, withPath(QStringLiteral("Permission denied"), path)};
+        return FileError::permissionDenied(path);
     case ENOSPC:
     case EDQUOT:
+    case EFBIG:
         return {61, withPath(QStringLiteral("Disk full"), path)};
     case EIO:
         return FileError::ioError(path);
@@ -38,16 +48,9 @@ FileError fromErrno(int err, const QString &path)
     }
 }
 
-} // namespace
-
-QString FileError::messageText() const
+FileError FileError::fromQFile(const QFileDevice &file, int fallbackNumber, const QString &shownPath)
 {
-    return QStringLiteral("Error # %1: %2").arg(number).arg(description);
-}
-
-FileError FileError::fromQFile(const QFileDevice &file, int fallbackNumber)
-{
-    const QString path = file.fileName();
+    const QString path = shownPath.isEmpty() ? file.fileName() : shownPath;
     switch (file.error()) {
     case QFileDevice::NoError:
         // A write cut short sets no error of its own: the disk is full.
@@ -55,7 +58,7 @@ FileError FileError::fromQFile(const QFileDevice &file, int fallbackNumber)
             return {61, withPath(QStringLiteral("Disk full"), path)};
         return {fallbackNumber, withPath(QStringLiteral("Path/File access error"), path)};
     case QFileDevice::PermissionsError:
-        return {70, withPath(QStringLiteral("Permission denied"), path)};
+        return permissionDenied(path);
     case QFileDevice::ResourceError:
         return {61, withPath(QStringLiteral("Disk full"), path)};
     case QFileDevice::ReadError:
@@ -63,12 +66,12 @@ FileError FileError::fromQFile(const QFileDevice &file, int fallbackNumber)
     case QFileDevice::FatalError:
         return {57, withPath(QStringLiteral("Device I/O error"), path)};
     case QFileDevice::OpenError: {
-        const QFileInfo info(path);
+        const QFileInfo info(file.fileName());
         if (!info.dir().exists())
             return pathNotFound(path);
         if (info.exists() && !info.isFile())
             return accessError(path);
-        return {70, withPath(QStringLiteral("Permission denied"), path)};
+        return permissionDenied(path);
     }
     default:
         return {fallbackNumber, withPath(file.errorString(), path)};
@@ -90,6 +93,11 @@ FileError FileError::accessError(const QString &path)
     return {75, withPath(QStringLiteral("Path/File access error"), path)};
 }
 
+FileError FileError::permissionDenied(const QString &path)
+{
+    return {70, withPath(QStringLiteral("Permission denied"), path)};
+}
+
 FileError FileError::ioError(const QString &path)
 {
     return {57, withPath(QStringLiteral("Device I/O error"), path)};
@@ -98,6 +106,15 @@ FileError FileError::ioError(const QString &path)
 FileError FileError::refused(const QString &description)
 {
     return {5, description}; // "Invalid procedure call or argument"
+}
+
+QString failureMessageText(const FileError &error, bool undone, const char *notUndone)
+{
+    if (!error.failed())
+        return {};
+    if (undone)
+        return error.messageText();
+    return error.messageText() + QStringLiteral("\r\n") + QLatin1String(notUndone);
 }
 
 bool fileExists(const QString &path)
@@ -150,39 +167,128 @@ QString temporaryPathFor(const QString &target)
 
 namespace {
 
-// Writes a new file beside target with write(), syncs it and renames it over target.
-// The old target stays untouched until the new file is complete.
-FileError writeBesideAndRename(const QString &target, const std::function<FileError(QFile &)> &write)
+QByteArray encoded(const QString &path)
 {
+    return QFile::encodeName(path);
+}
+
+// A file made read-only is refused to root as well: access() alone lets root write
+// anything, but the user took the write bits away to keep the file as it is.
+bool modeAllowsWriting(const QString &existing, const struct stat &info)
+{
+    if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        return false;
+    return ::access(encoded(existing).constData(), W_OK) == 0;
+}
+
+// The folder entry of a rename, a new file or a removal is on the disk only once the
+// folder itself is synced.
+FileError syncFolderOf(const QString &file, const QString &shownPath)
+{
+    const int fd = ::open(encoded(QFileInfo(file).absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return FileError::fromErrno(errno, shownPath);
+    const bool synced = ::fsync(fd) == 0 || errno == EINVAL; // a file system that cannot sync folders
+    const int err = errno;
+    ::close(fd);
+    return synced ? FileError{} : FileError::fromErrno(err, shownPath);
+}
+
+// Writes the whole new content with put() into a temporary file beside the final
+// target of path (through its symbolic links, which stay), gives it the old file's
+// permission bits, syncs it, renames it over the target and syncs the folder. The old
+// file stays untouched until the new one is complete. Errors name path, the user's
+// file, never the temporary one.
+using BlockWriter = std::function<bool(QByteArrayView block)>;
+FileError writeBesideAndRename(const QString &path, const std::function<FileError(const BlockWriter &)> &produce)
+{
+    QString target;
+    if (FileError err = resolveLinks(path, &target))
+        return err;
+    struct stat old {};
+    const bool existed = ::stat(encoded(target).constData(), &old) == 0;
+    if (existed && !S_ISREG(old.st_mode))
+        return FileError::accessError(path);
+    if (existed && !modeAllowsWriting(target, old))
+        return FileError::permissionDenied(path);
+    if (!folderExists(QFileInfo(target).absolutePath()))
+        return FileError::pathNotFound(path);
+
     const QString temporary = temporaryPathFor(target);
     const QFileInfo tempInfo(temporary);
-    if (tempInfo.exists() && !tempInfo.isFile())
-        return FileError::accessError(temporary);
-    if (!folderExists(tempInfo.absolutePath()))
-        return FileError::pathNotFound(target);
+    if (tempInfo.isSymLink())
+        QFile::remove(temporary); // never write through a link left under the temporary name
+    else if (tempInfo.exists() && !tempInfo.isFile())
+        return FileError::accessError(path);
     QFile out(temporary);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return FileError::fromQFile(out);
-    FileError err = write(out);
-    if (!err && !out.flush())
-        err = FileError::fromQFile(out, 61);
+    // Unbuffered: a failed write is seen, with its cause, at the write that failed.
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+        return FileError::fromQFile(out, 75, path);
+    FileError err;
+    if (existed && ::fchmod(out.handle(), old.st_mode & 07777) != 0)
+        err = FileError::fromErrno(errno, path);
+    if (!err) {
+        bool shortWrite = false;
+        int writeErrno = 0;
+        const BlockWriter put = [&](QByteArrayView block) {
+            if (!shortWrite && out.write(block.data(), block.size()) != block.size()) {
+                writeErrno = errno;
+                shortWrite = true;
+            }
+            return !shortWrite;
+        };
+        err = produce(put);
+        // A write cut short without an error of its own: the disk is full.
+        if (!err && shortWrite)
+            err = writeErrno != 0 ? FileError::fromErrno(writeErrno, path) : FileError::fromQFile(out, 61, path);
+    }
     if (!err && ::fsync(out.handle()) != 0)
-        err = fromErrno(errno, temporary);
+        err = FileError::fromErrno(errno, path);
     out.close();
-    if (!err && ::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(target).constData()) != 0)
-        err = fromErrno(errno, target);
-    if (err)
+    if (!err && ::rename(encoded(temporary).constData(), encoded(target).constData()) != 0)
+        err = FileError::fromErrno(errno, path);
+    if (err) {
         QFile::remove(temporary);
-    return err;
+        return err;
+    }
+    return syncFolderOf(target, path);
 }
 
 } // namespace
 
+FileError resolveLinks(const QString &path, QString *target)
+{
+    // The limit the system itself puts on a chain of links.
+    constexpr int kMaxLinks = 40;
+    QString current = QFileInfo(path).absoluteFilePath();
+    for (int hop = 0; hop < kMaxLinks; ++hop) {
+        const QFileInfo info(current);
+        if (!info.isSymLink()) {
+            *target = current;
+            return {};
+        }
+        current = info.symLinkTarget();
+    }
+    return FileError::accessError(path);
+}
+
+FileError checkWritable(const QString &path)
+{
+    QString target;
+    if (FileError err = resolveLinks(path, &target))
+        return err;
+    struct stat info {};
+    if (::stat(encoded(target).constData(), &info) != 0)
+        return {}; // a missing file is created
+    if (!S_ISREG(info.st_mode))
+        return FileError::accessError(path);
+    return modeAllowsWriting(target, info) ? FileError{} : FileError::permissionDenied(path);
+}
+
 FileError replaceFileContents(const QString &path, QByteArrayView content)
 {
-    return writeBesideAndRename(path, [&](QFile &out) -> FileError {
-        if (out.write(content.data(), content.size()) != content.size())
-            return FileError::fromQFile(out, 61);
+    return writeBesideAndRename(path, [&](const BlockWriter &put) -> FileError {
+        put(content);
         return {};
     });
 }
@@ -194,13 +300,13 @@ FileError copyFileSafely(const QString &source, const QString &target)
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly))
         return FileError::fromQFile(in);
-    return writeBesideAndRename(target, [&](QFile &out) -> FileError {
+    return writeBesideAndRename(target, [&](const BlockWriter &put) -> FileError {
         while (!in.atEnd()) {
             const QByteArray block = in.read(1 << 20);
             if (in.error() != QFileDevice::NoError)
                 return FileError::fromQFile(in, 57);
-            if (out.write(block) != block.size())
-                return FileError::fromQFile(out, 61);
+            if (!put(block))
+                return {};
         }
         return {};
     });
@@ -208,15 +314,18 @@ FileError copyFileSafely(const QString &source, const QString &target)
 
 FileError removeFileIfExists(const QString &path)
 {
-    const QFileInfo info(path);
-    if (!info.exists() && !info.isSymLink())
+    QString target;
+    if (FileError err = resolveLinks(path, &target))
+        return err;
+    const QFileInfo info(target);
+    if (!info.exists())
         return {};
-    if (info.isDir())
-        return FileError::accessError(path);
-    QFile file(path);
+    if (FileError err = checkWritable(path))
+        return err;
+    QFile file(target);
     if (!file.remove())
-        return FileError::fromQFile(file, 70);
-    return {};
+        return FileError::fromQFile(file, 70, path);
+    return syncFolderOf(target, path);
 }
 
 RecordFile::RecordFile(QString path, int recordLength)
@@ -252,6 +361,9 @@ FileError RecordFile::openForWriting()
         return FileError::accessError(m_path);
     if (!folderExists(info.absolutePath()))
         return FileError::pathNotFound(m_path);
+    if (FileError err = checkWritable(m_path))
+        return err;
+    m_createdByOpen = !info.exists();
     // Unbuffered: a write that fails leaves nothing behind to be flushed later.
     if (!m_file.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
         return FileError::fromQFile(m_file);
@@ -329,6 +441,18 @@ FileError RecordFile::write(qint64 number, QByteArrayView record)
         return failed(57);
     if (m_file.write(record.data(), record.size()) != record.size() || !m_file.flush())
         return failed(61);
+    // The command that wrote the record reports success next: the record is on the
+    // disk first, and so is the name of a file this write created.
+    if (::fdatasync(m_file.handle()) != 0)
+        return FileError::fromErrno(errno, m_path);
+    if (m_createdByOpen) {
+        QString target;
+        if (FileError err = resolveLinks(m_path, &target))
+            return err;
+        if (FileError err = syncFolderOf(target, m_path))
+            return err;
+        m_createdByOpen = false;
+    }
     return {};
 }
 
@@ -349,7 +473,7 @@ FileError RecordFile::sync()
     if (!m_file.flush())
         return FileError::fromQFile(m_file, 61);
     if (m_file.isWritable() && ::fsync(m_file.handle()) != 0)
-        return fromErrno(errno, m_path);
+        return FileError::fromErrno(errno, m_path);
     return {};
 }
 

@@ -2,11 +2,16 @@
 // The one way QERN reads and writes the user's files.
 //
 // - Readers never create a file that is missing.
-// - A whole file is replaced by writing a new one beside it and renaming it over.
+// - A whole file is replaced by writing a new one beside it and renaming it over. A
+//   symbolic link stays a link: the new file replaces the link's final target.
+// - A file the user made read-only (no write bit, or no write access) is refused by
+//   every writer, root included, with "Permission denied"; a rewrite keeps the old
+//   file's permission bits.
 // - One fixed-length record is written in place at its offset and checked: a short
 //   write is an error, never a silent success.
+// - Every write is on the disk (file and folder synced) before it returns success.
 // Failures come back as FileError, with the number and description the user sees
-// in "Error # n: description".
+// in "Error # n: description"; they name the user's file, never a temporary one.
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -26,13 +31,21 @@ struct [[nodiscard]] FileError {
     // "Error # 61: Disk full"
     QString messageText() const;
 
-    static FileError fromQFile(const QFileDevice &file, int fallbackNumber = 75);
+    // shownPath: the name to give instead of the file's own (the user's file for a
+    // temporary one).
+    static FileError fromQFile(const QFileDevice &file, int fallbackNumber = 75, const QString &shownPath = {});
+    static FileError fromErrno(int err, const QString &path);
     static FileError notFound(const QString &path);
     static FileError pathNotFound(const QString &path);
     static FileError accessError(const QString &path);
+    static FileError permissionDenied(const QString &path);
     static FileError ioError(const QString &path);
     static FileError refused(const QString &description); // invalid data refused by a writer
 };
+
+// error.messageText(), and notUndone on a line of its own when writes made before
+// the failure could not be taken back; empty without an error.
+QString failureMessageText(const FileError &error, bool undone, const char *notUndone);
 
 bool fileExists(const QString &path);     // a normal file (not a folder)
 bool folderExists(const QString &path);
@@ -41,11 +54,20 @@ qint64 fileLength(const QString &path);   // 0 when missing
 // The name a whole-file write uses beside its target until it renames it over.
 QString temporaryPathFor(const QString &target);
 
+// The file path names once its symbolic links are followed (a dangling link's missing
+// target included). A loop of links is error 75.
+FileError resolveLinks(const QString &path, QString *target);
+// Error 70 "Permission denied" when an existing file may not be written (see above);
+// a missing file may be. For commands that check every file before changing any.
+FileError checkWritable(const QString &path);
+
 FileError readWholeFile(const QString &path, QByteArray *content);
 FileError replaceFileContents(const QString &path, QByteArrayView content);
 // Copies source over target through a temporary file beside target, so target is
 // replaced only by a complete copy.
 FileError copyFileSafely(const QString &source, const QString &target);
+// Removes the file through its links (the link stays, so the next write through it
+// makes the file again). A read-only file is refused.
 FileError removeFileIfExists(const QString &path);
 
 // A file of fixed-length records, numbered from 1, opened for one operation.
@@ -70,7 +92,7 @@ public:
     // Reads record number (1-based). A record cut short by the end of the file is
     // padded with blanks; a record wholly past the end is error 62.
     FileError read(qint64 number, QByteArray *record);
-    // Writes exactly one record at its offset, flushed and checked.
+    // Writes exactly one record at its offset, checked and synced to the disk.
     FileError write(qint64 number, QByteArrayView record);
     FileError append(QByteArrayView record, qint64 *writtenAs = nullptr);
     // Flushes and syncs to the disk.
@@ -80,6 +102,7 @@ private:
     QString m_path;
     int m_recordLength;
     QFile m_file;
+    bool m_createdByOpen = false; // its folder entry is synced after the first write
 };
 
 // Reads every record of a file in order, a block of whole records at a time: the

@@ -1,5 +1,7 @@
 #include "LogMaintenance.h"
 
+#include <QStringList>
+
 #include <functional>
 
 #include "BeaconDatabase.h"
@@ -21,12 +23,6 @@ FileError noSuchLocation(int locationIndex)
 FileError badRecordNumber(const QString &path)
 {
     return {63, QStringLiteral("Bad record number (%1)").arg(path)};
-}
-
-FileError undecodable(qint64 recordNumber)
-{
-    return FileError::refused(
-        QStringLiteral("The beacon's record %1 holds characters that cannot be read").arg(recordNumber));
 }
 
 FileError checkLocation(int locationIndex)
@@ -54,15 +50,21 @@ bool decodeKey(const BeaconRecord &beacon, BeaconKey *key)
     return identOk && frequencyOk && countryOk;
 }
 
-// The beacon at recordNumber with its key: nothing can be matched to a beacon that
-// cannot be read or decoded.
-FileError readKeyedBeacon(const ProgramFolder &folder, qint64 recordNumber, BeaconRecord *beacon, BeaconKey *key)
+// The shown beacon at its record, with its key; false, with the result saying why,
+// when the record holds another beacon now or cannot be read or decoded.
+bool readKeyedBeacon(const ProgramFolder &folder, const ShownBeacon &shown, BeaconRecord *beacon, BeaconKey *key,
+                     LogEditResult *result)
 {
-    if (FileError err = readBeacon(folder, recordNumber, beacon))
-        return err;
-    if (!decodeKey(*beacon, key))
-        return undecodable(recordNumber);
-    return {};
+    const BeaconCheck check = readShownBeacon(folder, shown, beacon);
+    result->beaconMoved = check.moved;
+    result->error = check.error;
+    if (!check.passed())
+        return false;
+    if (!decodeKey(*beacon, key)) {
+        result->error = undecodableRecord(shown.recordNumber);
+        return false;
+    }
+    return true;
 }
 
 // Reads ndb.dat whole, lets change() alter each record the program counts (a short
@@ -99,6 +101,17 @@ QString logbookBackupPath(const ProgramFolder &folder, int locationIndex)
     return folder.path(QStringLiteral("AutoBackups/log%1.bak").arg(locationIndex));
 }
 
+// A clear changes several files: each is checked before the first is changed, so a
+// read-only one stops the clear with nothing changed.
+FileError checkEveryWritable(const QStringList &paths)
+{
+    for (const QString &path : paths) {
+        if (FileError err = checkWritable(path))
+            return err;
+    }
+    return {};
+}
+
 FieldCheck red(FieldCheck check)
 {
     check.colour = BoxColour::Red;
@@ -118,6 +131,9 @@ FieldCheck selecting(FieldCheck check, int start, int length)
 SessionClearResult clearSession(const ProgramFolder &folder)
 {
     SessionClearResult result;
+    const QString sessionLog = sessionLogPath(folder);
+    if ((result.error = checkEveryWritable({databasePath(folder), sessionLog})))
+        return result;
     result.error = changeEveryBeacon(
         folder,
         [](BeaconRecord &beacon) {
@@ -127,7 +143,6 @@ SessionClearResult clearSession(const ProgramFolder &folder)
         &result.marksCleared);
     if (result.error)
         return result;
-    const QString sessionLog = sessionLogPath(folder);
     const bool existed = fileExists(sessionLog);
     if ((result.error = removeFileIfExists(sessionLog)))
         return result;
@@ -147,15 +162,18 @@ MasterLogClearResult clearMasterLogs(const ProgramFolder &folder, quint16 select
     }
 
     QList<int> present;
+    QStringList changed = {database};
     for (int i = 0; i < kLocationCount; ++i) {
-        if ((selection & (1u << i)) == 0)
-            continue;
-        const QString logbook = logbookPath(folder, i);
-        if (!fileExists(logbook))
-            continue;
-        if ((result.error = copyFileSafely(logbook, logbookBackupPath(folder, i))))
+        if ((selection & (1u << i)) != 0 && fileExists(logbookPath(folder, i))) {
+            present.append(i);
+            changed << logbookPath(folder, i) << logbookBackupPath(folder, i);
+        }
+    }
+    if ((result.error = checkEveryWritable(changed)))
+        return result;
+    for (const int i : present) {
+        if ((result.error = copyFileSafely(logbookPath(folder, i), logbookBackupPath(folder, i))))
             return result;
-        present.append(i);
     }
 
     result.error = changeEveryBeacon(
@@ -180,15 +198,15 @@ MasterLogClearResult clearMasterLogs(const ProgramFolder &folder, quint16 select
     return result;
 }
 
-LogEditResult updateLogbookEntry(const ProgramFolder &folder, int locationIndex, qint64 beaconRecord,
+LogEditResult updateLogbookEntry(const ProgramFolder &folder, int locationIndex, const ShownBeacon &shown,
                                  qint64 entryRecord, const LogbookEntryEdit &edit)
 {
     LogEditResult result;
     BeaconRecord beacon;
     BeaconKey key;
-    if ((result.error = checkLocation(locationIndex)) ||
-        (result.error = readKeyedBeacon(folder, beaconRecord, &beacon, &key)))
+    if ((result.error = checkLocation(locationIndex)) || !readKeyedBeacon(folder, shown, &beacon, &key, &result))
         return result;
+    const BeaconRecord before = beacon;
     if (!beacon.setShifted(BeaconField::Comments, edit.beaconComments)) {
         result.error = FileError::refused(
             QStringLiteral("The beacon comments hold a character that cannot be stored"));
@@ -212,8 +230,10 @@ LogEditResult updateLogbookEntry(const ProgramFolder &folder, int locationIndex,
             found = logEntryBelongsTo(entry, key.ident, key.frequency);
         }
     }
+    if (found && (result.error = checkEntryTimeAndDate(edit.time, edit.date)))
+        return result;
 
-    if ((result.error = writeBeacon(folder, beaconRecord, beacon)))
+    if ((result.error = writeBeacon(folder, shown.recordNumber, beacon)))
         return result;
     if (!found) {
         result.beaconMissing = true;
@@ -222,17 +242,19 @@ LogEditResult updateLogbookEntry(const ProgramFolder &folder, int locationIndex,
     entry.set(LogField::Comments, edit.receptionComments);
     entry.set(LogField::Time, edit.time);
     entry.set(LogField::Date, edit.date);
-    result.error = entries.write(entryRecord, QByteArrayView(entry.bytes()));
+    if ((result.error = entries.write(entryRecord, QByteArrayView(entry.bytes()))))
+        result.undone = !writeBeacon(folder, shown.recordNumber, before).failed();
     return result;
 }
 
-LogEditResult updateSessionRecords(const ProgramFolder &folder, qint64 beaconRecord, QByteArrayView time,
+LogEditResult updateSessionRecords(const ProgramFolder &folder, const ShownBeacon &shown, QByteArrayView time,
                                    QByteArrayView date, QByteArrayView comments)
 {
     LogEditResult result;
     BeaconRecord beacon;
     BeaconKey key;
-    if ((result.error = readKeyedBeacon(folder, beaconRecord, &beacon, &key)))
+    if (!readKeyedBeacon(folder, shown, &beacon, &key, &result) ||
+        (result.error = checkEntryTimeAndDate(trimBlanks(time), trimBlanks(date))))
         return result;
     const QString sessionLog = sessionLogPath(folder);
     if (!fileExists(sessionLog))
@@ -258,14 +280,13 @@ LogEditResult updateSessionRecords(const ProgramFolder &folder, qint64 beaconRec
     return result;
 }
 
-LogEditResult deleteLogbookEntry(const ProgramFolder &folder, int locationIndex, qint64 beaconRecord,
+LogEditResult deleteLogbookEntry(const ProgramFolder &folder, int locationIndex, const ShownBeacon &shown,
                                  qint64 entryRecord)
 {
     LogEditResult result;
     BeaconRecord beacon;
     BeaconKey key;
-    if ((result.error = checkLocation(locationIndex)) ||
-        (result.error = readKeyedBeacon(folder, beaconRecord, &beacon, &key)))
+    if ((result.error = checkLocation(locationIndex)) || !readKeyedBeacon(folder, shown, &beacon, &key, &result))
         return result;
 
     const QString logbook = logbookPath(folder, locationIndex);
@@ -287,33 +308,47 @@ LogEditResult deleteLogbookEntry(const ProgramFolder &folder, int locationIndex,
              })))
             return result;
     }
-    if (entryRecord != 0) {
-        if (entryRecord < 0 || entryRecord > count || !removedIsTheBeacons) {
-            result.error = badRecordNumber(logbook);
-            return result;
-        }
-        if ((result.error = replaceFileContents(logbook, kept)))
-            return result;
+    if (entryRecord != 0 && (entryRecord < 0 || entryRecord > count || !removedIsTheBeacons)) {
+        result.error = badRecordNumber(logbook);
+        return result;
     }
 
+    // The bit first: written in place it needs no room on the disk, and it can be put
+    // back when the logbook cannot be rewritten.
+    const BeaconRecord before = beacon;
     if (result.entriesLeft == 0 && beacon.isLoggedAt(locationIndex)) {
         beacon.setLoggedMask(beacon.loggedMask() - (1u << locationIndex));
-        if ((result.error = writeBeacon(folder, beaconRecord, beacon)))
+        if ((result.error = writeBeacon(folder, shown.recordNumber, beacon)))
             return result;
         result.locationBitCleared = true;
+    }
+    if (entryRecord != 0 && (result.error = replaceFileContents(logbook, kept))) {
+        if (result.locationBitCleared) {
+            result.undone = !writeBeacon(folder, shown.recordNumber, before).failed();
+            result.locationBitCleared = !result.undone;
+        }
     }
     return result;
 }
 
-LogEditResult removeFromSession(const ProgramFolder &folder, qint64 beaconRecord)
+LogEditResult removeFromSession(const ProgramFolder &folder, const ShownBeacon &shown)
 {
     LogEditResult result;
     BeaconRecord beacon;
-    if ((result.error = readBeacon(folder, beaconRecord, &beacon)))
+    const BeaconCheck check = readShownBeacon(folder, shown, &beacon);
+    result.beaconMoved = check.moved;
+    if (!check.passed()) {
+        result.error = check.error;
         return result;
+    }
     beacon.clearSessionMark();
-    result.error = writeBeacon(folder, beaconRecord, beacon);
+    result.error = writeBeacon(folder, shown.recordNumber, beacon);
     return result;
+}
+
+QString LogEditResult::messageText() const
+{
+    return failureMessageText(error, undone, kEditNotUndoneText);
 }
 
 FieldCheck checkLogTime(QByteArrayView text)
@@ -333,6 +368,13 @@ FieldCheck checkLogTime(QByteArrayView text)
         if (minutes < 0 || minutes > 59)
             return selecting(red(check), 2, 2);
     }
+    // Letters and blanks have the value 0, yet no stored time may hold them.
+    for (const char c : text) {
+        if (c < '0' || c > '9')
+            return red(check);
+    }
+    // Fewer than four digits are accepted as typing goes on, but are no time yet.
+    check.updateEnabled = text.size() == 4;
     return check;
 }
 

@@ -13,6 +13,7 @@
 #include <QByteArrayView>
 #include <QList>
 
+#include "BeaconDatabase.h"
 #include "FileIo.h"
 #include "ProgramFolder.h"
 
@@ -47,9 +48,9 @@ struct SessionClearResult {
 };
 
 // Stores the shifted blank as every beacon's CLEMark (one rewrite of ndb.dat), then
-// deletes Logs/cle.dat. A missing ndb.dat is error 53 and nothing is changed. When the
-// rewrite fails nothing has changed; when only the delete fails the marks are off and
-// running the clear again finishes it.
+// deletes Logs/cle.dat. A missing ndb.dat is error 53, and either file read-only is
+// error 70: nothing is changed. When the rewrite fails nothing has changed; when only
+// the delete fails the marks are off and running the clear again finishes it.
 SessionClearResult clearSession(const ProgramFolder &folder);
 
 struct MasterLogClearResult {
@@ -64,14 +65,26 @@ struct MasterLogClearResult {
 // selected logbooks are emptied (length 0). A ticked location without a logbook gets no
 // copy and no file, but its bit is still cleared. A failed copy or rewrite leaves
 // ndb.dat and the logbooks as they were; a failed emptying leaves that logbook whole,
-// and running the clear again finishes it. A missing ndb.dat is error 53 and nothing
-// is changed.
+// and running the clear again finishes it. A missing ndb.dat is error 53, and a
+// read-only file among those it would change is error 70: nothing is changed.
 MasterLogClearResult clearMasterLogs(const ProgramFolder &folder, quint16 selection);
 
 // --- Log viewer: Update and Delete -------------------------------------------------
 
+// Said after the failure when part of an Update or Delete stays written.
+inline constexpr const char *kEditNotUndoneText =
+    "Part of this change stays written: the logbook and ndb.dat may not agree. "
+    "Their copies from before it are ndb.bak and the AutoBackups folder.";
+
+// Every edit below first checks that the shown beacon's record still holds it; when
+// it does not, nothing is written and the result says beaconMoved.
 struct LogEditResult {
-    FileError error; // shown as error.messageText() titled "Error"
+    FileError error; // shown as messageText() titled "Error"
+    // The record holds another beacon now: the window shows kBeaconMovedText and
+    // its beacon again.
+    bool beaconMoved = false;
+    // After a failure: false when a write made before it could not be put back.
+    bool undone = true;
     // Update of an entry that is not in the logbook (the out-of-sync beacon): the
     // window shows kBeaconMissingText titled kBeaconMissingTitle and ends the update
     // there (the beacon comments are already saved).
@@ -79,6 +92,9 @@ struct LogEditResult {
     qint64 recordsWritten = 0;      // session records updated
     qint64 entriesLeft = 0;         // the beacon's logbook entries after a delete
     bool locationBitCleared = false;
+
+    // "Error # n: description", and kEditNotUndoneText when a write stays made.
+    QString messageText() const;
 };
 
 struct LogbookEntryEdit {
@@ -88,30 +104,32 @@ struct LogbookEntryEdit {
     QByteArray receptionComments; // txtReceptionComments, as typed
 };
 
-// Logbook mode. beaconRecord: RecNo(k + 1); entryRecord: EntryRecNo(i), 0 when the
-// beacon has no entry. Comments holding byte 254 or 255 are refused before anything
-// is written. An entry number that is 0, past the logbook's end or names another
-// beacon's entry is beaconMissing.
-LogEditResult updateLogbookEntry(const ProgramFolder &folder, int locationIndex, qint64 beaconRecord,
+// Logbook mode. shown: the beacon shown, at RecNo(k + 1); entryRecord: EntryRecNo(i),
+// 0 when the beacon has no entry. Comments holding byte 254 or 255, and a time or date
+// that checkEntryTimeAndDate refuses, are refused before anything is written. An
+// entry number that is 0, past the logbook's end or names another beacon's entry is
+// beaconMissing. When the entry cannot be written the comments are put back.
+LogEditResult updateLogbookEntry(const ProgramFolder &folder, int locationIndex, const ShownBeacon &shown,
                                  qint64 entryRecord, const LogbookEntryEdit &edit);
 
 // Session mode: every session record of the beacon (its decoded ident with the
 // duplicate suffix, frequency and country code) gets the trimmed time, date and
-// comments. ndb.dat and the logbooks are not touched. A missing session log updates
-// nothing.
-LogEditResult updateSessionRecords(const ProgramFolder &folder, qint64 beaconRecord, QByteArrayView time,
+// comments, which checkEntryTimeAndDate must pass. ndb.dat and the logbooks are not
+// touched. A missing session log updates nothing.
+LogEditResult updateSessionRecords(const ProgramFolder &folder, const ShownBeacon &shown, QByteArrayView time,
                                    QByteArrayView date, QByteArrayView comments);
 
 // Logbook mode. Rewrites the logbook without entryRecord (0: the beacon has no entry,
-// nothing is removed); when the beacon has no entry left, clears its location bit.
-// An entry number past the end, or one that names another beacon's entry, is error 63
-// and nothing is changed.
-LogEditResult deleteLogbookEntry(const ProgramFolder &folder, int locationIndex, qint64 beaconRecord,
+// nothing is removed); when the beacon has no entry left, clears its location bit,
+// before the rewrite, and sets it again when the rewrite fails. An entry number past
+// the end, or one that names another beacon's entry, is error 63 and nothing is
+// changed.
+LogEditResult deleteLogbookEntry(const ProgramFolder &folder, int locationIndex, const ShownBeacon &shown,
                                  qint64 entryRecord);
 
 // Session mode: stores the shifted blank as the beacon's CLEMark. Logs/cle.dat stays
 // as it is.
-LogEditResult removeFromSession(const ProgramFolder &folder, qint64 beaconRecord);
+LogEditResult removeFromSession(const ProgramFolder &folder, const ShownBeacon &shown);
 
 // --- Field checks of the log viewer -------------------------------------------------
 
@@ -132,7 +150,8 @@ struct FieldCheck {
 // txtLogTime_Change. Longer than 4 characters: cut to 4 (checked again) and the last
 // two selected. Hours (first two) above 23 or below 0: red, and with 2 characters both
 // selected. With 4 characters, minutes (last two) above 59 or below 0: red with the
-// minutes selected. Characters are not checked to be digits.
+// minutes selected. Any character other than a digit: red. Fewer than 4 digits stay
+// green with Update disabled.
 FieldCheck checkLogTime(QByteArrayView text);
 
 // txtLogTime_LostFocus: a time of 2 or 3 characters gets one "0" in front.

@@ -1,5 +1,6 @@
 #include "LogRecords.h"
 
+#include "ClockTexts.h"
 #include "Text.h"
 
 namespace qern {
@@ -180,6 +181,15 @@ bool sessionRecordBelongsTo(const CLERecord &record, QByteArrayView ident, QByte
            && fieldsMatch(record.raw(CLEField::CountryCode), countryCode);
 }
 
+FileError checkEntryTimeAndDate(QByteArrayView time, QByteArrayView date)
+{
+    if (!isStorableTime(time))
+        return FileError::refused(QStringLiteral("Invalid time: the time is four digits, hhmm, UTC"));
+    if (CheckDate(date) != 0)
+        return FileError::refused(QStringLiteral("Invalid date: the date is eight digits, yyyymmdd, UTC"));
+    return {};
+}
+
 QString logbookPath(const ProgramFolder &folder, int locationIndex)
 {
     return folder.path(QStringLiteral("Logs/log%1.dat").arg(locationIndex));
@@ -275,8 +285,14 @@ FileError findLastMatching(const QString &path, const std::function<bool(const L
 FileError findLastLogEntry(const QString &path, QByteArrayView ident, QByteArrayView frequency,
                            std::optional<LogRecord> *entry)
 {
+    const QByteArray plainIdent = StripSemicolonSuffix(trimBlanks(ident));
     return findLastMatching(
-        path, [&](const LogRecord &candidate) { return logEntryBelongsTo(candidate, ident, frequency); }, entry);
+        path,
+        [&](const LogRecord &candidate) {
+            return identsMatch(StripSemicolonSuffix(candidate.ident()), plainIdent) &&
+                   fieldsMatch(candidate.raw(LogField::Frequency), frequency);
+        },
+        entry);
 }
 
 FileError findLastLogEntryForIdent(const QString &path, QByteArrayView ident, std::optional<LogRecord> *entry)

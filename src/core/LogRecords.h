@@ -119,6 +119,10 @@ QByteArray logEntryKey(QByteArrayView ident, QByteArrayView frequency);
 bool sessionRecordBelongsTo(const CLERecord &record, QByteArrayView ident,
                             QByteArrayView frequency, QByteArrayView countryCode);
 
+// Refuses what no entry may store: a time that is not isStorableTime, a date that
+// CheckDate faults.
+FileError checkEntryTimeAndDate(QByteArrayView time, QByteArrayView date);
+
 // Logs/log<N>.dat and Logs/cle.dat, resolved without regard to case.
 QString logbookPath(const ProgramFolder &folder, int locationIndex);
 QString sessionLogPath(const ProgramFolder &folder);
@@ -145,7 +149,9 @@ FileError forEachSessionRecord(const QString &path,
 FileError findLogEntries(const QString &path, QByteArrayView ident, QByteArrayView frequency,
                          QList<LogRecord> *entries);
 // The beacon's entry nearest the end of the logbook (not necessarily the latest
-// date); empty when none or the logbook is missing.
+// date); empty when none or the logbook is missing. Both idents are taken without
+// their duplicate suffix: Quick Log writes a duplicate's entries without it, the
+// reception dialog with it, and both are receptions of the beacon on display.
 FileError findLastLogEntry(const QString &path, QByteArrayView ident, QByteArrayView frequency,
                            std::optional<LogRecord> *entry);
 // The same matched on the ident alone, as the beacon display looks up last-logged dates.

@@ -200,6 +200,7 @@ LogDetail LoadAfterScrolling(const ProgramFolder &folder, qint64 recNo, const Lo
 
     const QByteArray ident = field(beacon, BeaconField::Ident);
     const QByteArray frequency = field(beacon, BeaconField::Frequency);
+    d.shown = {recNo, ident, frequency};
     d.txtLogIdent = StripSemicolonSuffix(ident);
     d.txtLogFreq = frequency;
     d.txtLogLocation = field(beacon, BeaconField::Location);

@@ -15,6 +15,7 @@
 
 #include <functional>
 
+#include "BeaconDatabase.h"
 #include "FileIo.h"
 #include "ProgramFolder.h"
 #include "SharedState.h"
@@ -97,6 +98,7 @@ struct LogDetail {
     bool stateTableMissing = false;
     FileError lookupError;
 
+    ShownBeacon shown;          // what Update and Delete check before they write
     QByteArray txtLogIdent;     // suffix removed
     QByteArray txtLogFreq;
     QByteArray txtLogLocation;

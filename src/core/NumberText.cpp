@@ -1,9 +1,11 @@
 #include "NumberText.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdlib>
-#include <string>
 #include <limits>
+#include <string>
+#include <string_view>
 
 namespace qern {
 
@@ -19,68 +21,136 @@ bool isDigit(char c)
     return c >= '0' && c <= '9';
 }
 
-// Parses the leading number of text, skipping blanks anywhere. Returns the value and
-// the position just past the last character that belonged to the number.
-double parseLeadingNumber(QByteArrayView text, qsizetype *endPos, bool *sawDigit)
+// Where the leading number of a text stands. Blanks inside it are skipped, so the
+// characters from begin to end may hold more than the number itself.
+struct LeadingNumber {
+    qsizetype begin = 0; // its sign or first digit; past a "+", which adds nothing
+    qsizetype end = 0;   // just past its last character
+    bool found = false;  // it has a digit
+    bool plain = true;   // from_chars reads begin..end as it stands: no blank inside, no "D" exponent
+};
+
+LeadingNumber scanLeadingNumber(QByteArrayView text)
 {
-    std::string compact; // the number without its blanks, for strtod (short: no allocation)
-    qsizetype i = 0;
+    LeadingNumber number;
     const qsizetype n = text.size();
+    qsizetype i = 0;
+    qsizetype taken = 0; // characters of the number, to tell whether blanks came between them
     auto skipBlanks = [&] {
         while (i < n && isIgnoredBlank(text[i]))
             ++i;
     };
-    auto takeDigits = [&](std::string &into) {
+    auto take = [&] {
+        ++i;
+        ++taken;
+        number.end = i;
+    };
+    auto takeDigits = [&] {
         bool any = false;
         for (;;) {
             skipBlanks();
-            if (i < n && isDigit(text[i])) {
-                into += text[i++];
-                any = true;
-            } else {
+            if (i >= n || !isDigit(text[i]))
                 return any;
-            }
+            take();
+            any = true;
         }
     };
     skipBlanks();
-    if (i < n && (text[i] == '-' || text[i] == '+'))
-        compact += text[i++];
-    bool anyDigit = takeDigits(compact);
+    const bool plusSign = i < n && text[i] == '+';
+    if (plusSign)
+        ++i;
+    number.begin = number.end = i;
+    if (!plusSign && i < n && text[i] == '-')
+        take();
+    bool anyDigit = takeDigits();
     skipBlanks();
     if (i < n && text[i] == '.') {
-        compact += '.';
-        ++i;
-        anyDigit = takeDigits(compact) || anyDigit;
+        take();
+        anyDigit = takeDigits() || anyDigit;
     }
-    if (anyDigit) {
-        // An exponent counts only when at least one digit follows it.
-        const qsizetype beforeExponent = i;
-        skipBlanks();
-        bool exponentTaken = false;
-        if (i < n && (text[i] == 'E' || text[i] == 'e' || text[i] == 'D' || text[i] == 'd')) {
-            std::string exponent = "e";
-            ++i;
-            skipBlanks();
-            if (i < n && (text[i] == '-' || text[i] == '+'))
-                exponent += text[i++];
-            if (takeDigits(exponent)) {
-                compact += exponent;
-                exponentTaken = true;
-            }
-        }
-        if (!exponentTaken)
-            i = beforeExponent;
-    }
-    if (endPos)
-        *endPos = anyDigit ? i : 0;
-    if (sawDigit)
-        *sawDigit = anyDigit;
     if (!anyDigit)
-        return 0.0;
-    const double value = std::strtod(compact.c_str(), nullptr);
-    if (!std::isfinite(value))
-        return value > 0 ? std::numeric_limits<double>::max() : std::numeric_limits<double>::lowest();
+        return number;
+    number.found = true;
+    number.plain = taken == number.end - number.begin;
+
+    // An exponent counts only when at least one digit follows it.
+    const LeadingNumber mantissa = number;
+    skipBlanks();
+    if (i < n && (text[i] == 'E' || text[i] == 'e' || text[i] == 'D' || text[i] == 'd')) {
+        const bool dExponent = text[i] == 'D' || text[i] == 'd';
+        take();
+        skipBlanks();
+        if (i < n && (text[i] == '-' || text[i] == '+'))
+            take();
+        if (takeDigits()) {
+            number.plain = !dExponent && taken == number.end - number.begin;
+            return number;
+        }
+    }
+    return mantissa;
+}
+
+// Whether an out-of-range number is too large rather than too small: whether its
+// first significant digit stands at or above the units. The text is a number as
+// from_chars reads it.
+bool beyondOne(std::string_view number)
+{
+    const size_t exponentAt = number.find_first_of("eE");
+    const std::string_view mantissa = number.substr(0, exponentAt);
+    const size_t point = std::min(mantissa.find('.'), mantissa.size());
+    const size_t first = mantissa.find_first_of("123456789");
+    if (first == std::string_view::npos)
+        return false;
+    // The power of ten of the first significant digit, before the exponent; an
+    // exponent is clamped so that the sum cannot overflow.
+    const qint64 power = first < point ? qint64(point - first) - 1 : -qint64(first - point);
+    qint64 exponent = 0;
+    if (exponentAt != std::string_view::npos) {
+        std::string_view digits = number.substr(exponentAt + 1);
+        const bool negative = !digits.empty() && digits.front() == '-';
+        if (!digits.empty() && (digits.front() == '-' || digits.front() == '+'))
+            digits.remove_prefix(1);
+        for (const char c : digits)
+            exponent = std::min<qint64>(exponent * 10 + (c - '0'), 1'000'000'000);
+        if (negative)
+            exponent = -exponent;
+    }
+    return power + exponent >= 0;
+}
+
+// The value of a number as the scan found it, the same in every locale.
+double valueOf(std::string_view number)
+{
+    double value = 0.0;
+    const std::from_chars_result r = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (r.ec == std::errc::result_out_of_range) {
+        const bool negative = number.front() == '-';
+        if (beyondOne(number))
+            return negative ? std::numeric_limits<double>::lowest() : std::numeric_limits<double>::max();
+        return negative ? -0.0 : 0.0;
+    }
     return value;
+}
+
+// Parses the leading number of text, skipping blanks anywhere. Returns the value and
+// the position just past the last character that belonged to the number.
+double parseLeadingNumber(QByteArrayView text, qsizetype *endPos, bool *sawDigit)
+{
+    const LeadingNumber number = scanLeadingNumber(text);
+    if (endPos)
+        *endPos = number.found ? number.end : 0;
+    if (sawDigit)
+        *sawDigit = number.found;
+    if (!number.found)
+        return 0.0;
+    if (number.plain)
+        return valueOf(std::string_view(text.data() + number.begin, size_t(number.end - number.begin)));
+    std::string compact; // rare: blanks inside or a "D" exponent
+    for (qsizetype i = number.begin; i < number.end; ++i) {
+        if (!isIgnoredBlank(text[i]))
+            compact += text[i] == 'D' || text[i] == 'd' ? 'e' : text[i];
+    }
+    return valueOf(compact);
 }
 
 } // namespace

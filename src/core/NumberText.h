@@ -1,5 +1,6 @@
 #pragma once
-// The text <-> number rules every file and window of QERN shares.
+// The text <-> number rules every file and window of QERN shares. None of them follows
+// the language setting: "." is the decimal point and "," never is, in every locale.
 //
 // - numericValue(): the longest leading number of a text, blanks anywhere ignored,
 //   0 when there is none ("150 km" -> 150, " 1" -> 1, "" -> 0, "1.2.3" -> 1.2).

@@ -121,8 +121,9 @@ QString folderWithSeparator(const QString &folder)
 
 QString forceExtension(const QString &name, const QString &extension)
 {
-    const qsizetype dot = name.indexOf(QLatin1Char('.'));
-    if (dot < 0)
+    // A dot of a folder typed before the name is no extension.
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0 || dot < name.lastIndexOf(QLatin1Char('/')))
         return name + QLatin1Char('.') + extension;
     return name.left(dot + 1) + extension;
 }
@@ -168,18 +169,6 @@ SetPathResult SetPath(int mode, const QString &folder, const QString &name)
     return result;
 }
 
-FolderRecord folderRecordedForNewFolder(int mode, const QString &folder)
-{
-    FolderRecord record;
-    if (mode == 2)
-        record.CLEFolder = folder;
-    else if (mode == 3)
-        record.WeblogFolder = folderWithSeparator(folder);
-    else if (mode == 4)
-        record.BeaconRadarFolder = folder;
-    return record;
-}
-
 FileError checkFolderCanBeShown(const QString &folder)
 {
     if (folder.isEmpty() || !folderExists(folder))
@@ -206,7 +195,8 @@ QStringList fileNames(const QString &folder, const QString &pattern)
 FileError createSubfolder(const QString &parent, const QString &name)
 {
     const QString path = joinFolderAndName(parent, name);
-    if (name.isEmpty() || name == QStringLiteral(".") || name == QStringLiteral("..") ||
+    // A name of blanks alone would list as an empty row: refused as the empty name is.
+    if (name.trimmed().isEmpty() || name == QStringLiteral(".") || name == QStringLiteral("..") ||
         name.contains(QLatin1Char('/')) || name.contains(QChar(0)))
         return badFileName(path);
     if (QFileInfo::exists(path) || QFileInfo(path).isSymLink())

@@ -48,8 +48,8 @@ QString joinFolderAndName(const QString &folder, const QString &name);
 // P at a root, else P & "/": the weblog folder's form.
 QString folderWithSeparator(const QString &folder);
 
-// name up to and including its first "." followed by extension; a name without a
-// "." gets "." and extension appended ("week.1.csv" -> "week.txt", "list" -> "list.txt").
+// name with its last extension replaced by extension; a name without one gets "." and
+// extension appended ("week.1.csv" -> "week.1.txt", "list" -> "list.txt").
 QString forceExtension(const QString &name, const QString &extension);
 
 // The folder that modes 5-8 start in, from the text of the opener's file box: the
@@ -67,15 +67,6 @@ struct SetPathResult {
 };
 SetPathResult SetPath(int mode, const QString &folder, const QString &name);
 
-// What "New Folder" records before it opens the dialog: mode 2 CLEFolder, mode 3
-// WeblogFolder (in the form "Set Path" gives it), mode 4 BeaconRadarFolder.
-struct FolderRecord {
-    std::optional<QString> CLEFolder;
-    std::optional<QString> WeblogFolder;
-    std::optional<QString> BeaconRadarFolder;
-};
-FolderRecord folderRecordedForNewFolder(int mode, const QString &folder);
-
 // Whether the folder list can move to folder: error 76 when it does not exist (or is
 // not a folder), 70 when it cannot be read.
 FileError checkFolderCanBeShown(const QString &folder);
@@ -87,7 +78,7 @@ QStringList subfolderNames(const QString &folder);
 QStringList fileNames(const QString &folder, const QString &pattern);
 
 // Creates the folder name inside parent (the new-folder dialog's "OK"). An empty or
-// unusable name (".", "..", a "/" inside) is error 52, a name that exists error 75;
+// unusable name (blanks only, ".", "..", a "/" inside) is error 52, a name that exists error 75;
 // the system's refusals come back as their numbers (70 no access, 76 no parent).
 FileError createSubfolder(const QString &parent, const QString &name);
 

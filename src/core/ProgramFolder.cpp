@@ -47,8 +47,10 @@ QString ProgramFolder::defaultLocation()
 
 bool ProgramFolder::isEmptyOrMissing() const
 {
-    const QDir dir(m_root);
-    return !dir.exists() || dir.isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    QStringList entries =
+        QDir(m_root).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    entries.removeOne(QLatin1String(kFolderLockFileName));
+    return entries.isEmpty();
 }
 
 FileError ProgramFolder::seedFrom(const QString &dataDir, QStringList *copied) const

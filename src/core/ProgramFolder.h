@@ -10,6 +10,9 @@
 
 namespace qern {
 
+// Not a user file: a folder that holds only it is still empty, and is seeded.
+inline constexpr const char *kFolderLockFileName = ".qern.lock";
+
 class ProgramFolder {
 public:
     ProgramFolder() = default;
@@ -22,6 +25,9 @@ public:
     // regard to case. A component that exists in no spelling keeps the spelling
     // given, so the result is also the name to create.
     QString path(const QString &relative) const;
+
+    // The lock file of the copy that works here (see ProgramLock).
+    QString lockFilePath() const { return m_root + QLatin1Char('/') + QLatin1String(kFolderLockFileName); }
 
     // ~/.local/share/qern (XDG_DATA_HOME honoured).
     static QString defaultLocation();

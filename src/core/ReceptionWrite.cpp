@@ -34,25 +34,32 @@ public:
     {
         if (m_appendOffset >= m_length)
             return {};
-        QByteArray content;
-        if (FileError err = readWholeFile(m_path, &content))
-            return err;
-        m_tail = content.mid(m_appendOffset, m_length - m_appendOffset);
+        QFile file(m_path);
+        if (!file.open(QIODevice::ReadOnly) || !file.seek(m_appendOffset))
+            return FileError::fromQFile(file);
+        m_tail = file.read(m_length - m_appendOffset);
+        if (m_tail.size() != m_length - m_appendOffset)
+            return FileError::fromQFile(file, 57);
         return {};
     }
 
+    // Cuts the file back in place: a rewrite through a temporary file would need the
+    // room that a full disk lacks.
     FileError undo() const
     {
         if (!m_existed)
             return fileExists(m_path) ? removeFileIfExists(m_path) : FileError{};
-        QByteArray content;
-        if (FileError err = readWholeFile(m_path, &content))
-            return err;
-        if (content.size() == m_length && m_tail.isEmpty())
+        QFile file(m_path);
+        if (!file.open(QIODevice::ReadWrite))
+            return FileError::fromQFile(file);
+        const qint64 cut = std::min(m_appendOffset, m_length);
+        if (file.size() > cut && !file.resize(cut))
+            return FileError::fromQFile(file, 61);
+        if (m_tail.isEmpty())
             return {};
-        content.truncate(std::min<qsizetype>(content.size(), m_appendOffset));
-        content += m_tail;
-        return replaceFileContents(m_path, content);
+        if (!file.seek(cut) || file.write(m_tail) != m_tail.size() || !file.flush())
+            return FileError::fromQFile(file, 61);
+        return {};
     }
 
 private:
@@ -63,21 +70,11 @@ private:
     QByteArray m_tail;
 };
 
-FileError undecodable(qint64 recordNumber)
-{
-    return FileError::refused(
-        QStringLiteral("The beacon's record %1 holds characters that cannot be read").arg(recordNumber));
-}
-
 } // namespace
 
 QString ReceptionResult::messageText() const
 {
-    if (!error.failed())
-        return {};
-    if (undone)
-        return error.messageText();
-    return error.messageText() + QStringLiteral("\r\n") + QLatin1String(kReceptionNotUndoneText);
+    return failureMessageText(error, undone, kReceptionNotUndoneText);
 }
 
 ReceptionInput quickLogInput(QByteArrayView currentIdent, QByteArrayView currentFrequency,
@@ -91,7 +88,7 @@ ReceptionInput quickLogInput(QByteArrayView currentIdent, QByteArrayView current
     return input;
 }
 
-ReceptionResult writeReception(const ProgramFolder &folder, qint64 recordNumber, int locationIndex,
+ReceptionResult writeReception(const ProgramFolder &folder, const ShownBeacon &shown, int locationIndex,
                                const ReceptionInput &input)
 {
     ReceptionResult result;
@@ -99,11 +96,18 @@ ReceptionResult writeReception(const ProgramFolder &folder, qint64 recordNumber,
         result.error = FileError::refused(QStringLiteral("No listening location %1").arg(locationIndex));
         return result;
     }
-
-    // The beacon first: a record number past the end must not leave a logbook entry.
-    BeaconRecord before;
-    if ((result.error = readBeacon(folder, recordNumber, &before)))
+    if ((result.error = checkEntryTimeAndDate(input.time, input.date)))
         return result;
+
+    // The beacon first: when its record holds another one now, nothing is written.
+    const qint64 recordNumber = shown.recordNumber;
+    BeaconRecord before;
+    const BeaconCheck check = readShownBeacon(folder, shown, &before);
+    result.beaconMoved = check.moved;
+    if (!check.passed()) {
+        result.error = check.error;
+        return result;
+    }
     bool identOk = false;
     bool countryOk = false;
     bool frequencyOk = false;
@@ -111,7 +115,7 @@ ReceptionResult writeReception(const ProgramFolder &folder, qint64 recordNumber,
     const QByteArray countryCode = before.trimmedText(BeaconField::CountryCode, &countryOk);
     const QByteArray frequency = before.trimmedText(BeaconField::Frequency, &frequencyOk);
     if (!identOk || !countryOk || !frequencyOk) {
-        result.error = undecodable(recordNumber);
+        result.error = undecodableRecord(recordNumber);
         return result;
     }
 

@@ -8,12 +8,14 @@
 // fails. This write never runs it.
 //
 // Everything that can be checked is checked before the first byte is written (the
-// location, the beacon's record, its decoded key fields). When a write fails half-way,
-// the writes already made are put back, so the three files stay in step.
+// location, the time and date, that the record still holds the beacon shown, its
+// decoded key fields). When a write fails half-way, the writes already made are put
+// back, so the three files stay in step.
 
 #include <QByteArray>
 #include <QByteArrayView>
 
+#include "BeaconDatabase.h"
 #include "ClockTexts.h"
 #include "FileIo.h"
 #include "ProgramFolder.h"
@@ -41,6 +43,9 @@ ReceptionInput quickLogInput(QByteArrayView currentIdent, QByteArrayView current
 struct ReceptionResult {
     // On failure the caller shows messageText() titled "Error".
     FileError error;
+    // The record holds another beacon now: nothing was written, and the caller shows
+    // kBeaconMovedText and its beacon again.
+    bool beaconMoved = false;
     bool firstAtLocation = false; // the location bit was clear: NewFlag "1"
     quint32 loggedMask = 0;       // the beacon's mask after the write
     qint64 logRecordNumber = 0;
@@ -59,8 +64,9 @@ inline constexpr const char *kReceptionNotUndoneText =
     "Part of this reception stays written: the logbook, ndb.dat and the session log may not agree. "
     "Their copies from before it are ndb.bak and the AutoBackups folder.";
 
-// recordNumber: the beacon's 1-based ndb.dat record; locationIndex: 0 to 15.
-ReceptionResult writeReception(const ProgramFolder &folder, qint64 recordNumber, int locationIndex,
+// shown: the beacon on display and its 1-based ndb.dat record; locationIndex: 0 to 15.
+// The time must pass isStorableTime and the date CheckDate.
+ReceptionResult writeReception(const ProgramFolder &folder, const ShownBeacon &shown, int locationIndex,
                                const ReceptionInput &input);
 
 } // namespace qern

@@ -113,11 +113,6 @@ QByteArray writtenForm(const QByteArray &value, Written form)
     return form == Written::SignedNumber ? signedText(number.value) : digitsText(number.value);
 }
 
-struct PendingWrite {
-    const Row *row;
-    QByteArray value;
-};
-
 // The value to store for one line, or an error. An empty value is skipped (nullopt, no error).
 std::optional<QByteArray> restoredForm(const Row &row, QByteArrayView rest, std::optional<ConversionError> *error)
 {
@@ -177,7 +172,13 @@ QString existingSpelling(const QString &path)
 
 RestoreResult restoreFailed(FileError error)
 {
-    return {QStringLiteral("Registry Restore Error"), false, std::move(error)};
+    return {QStringLiteral("Registry Restore Error"), false, std::move(error), {}};
+}
+
+FileError notASettingsBackup(const QString &path, const QByteArray &missingLabel)
+{
+    return FileError::refused(QStringLiteral("%1 is not a settings backup: it has no line \"%2\"")
+                                  .arg(QDir::toNativeSeparators(path), fromWindows1252(trimRightBlanks(missingLabel))));
 }
 
 } // namespace
@@ -209,18 +210,23 @@ RestoreResult RestoreRegistry(RegistryStore &store, const QString &path)
     if (FileError err = readWholeFile(existingSpelling(path), &content))
         return restoreFailed(std::move(err));
 
-    // Every line is checked and converted before anything is written.
-    QList<PendingWrite> writes;
+    // The whole file is checked and converted before anything is written: every line of
+    // the backup present, every value converting. A later value of the same label wins.
+    std::vector<std::optional<QByteArray>> values(rows().size());
+    std::vector<bool> present(rows().size(), false);
     int lineNumber = 0;
     for (QByteArrayView line : splitLines(content)) {
         ++lineNumber;
         const QByteArray item = trimLeftBlanks(line);
-        for (const Row &row : rows()) {
+        for (size_t r = 0; r < rows().size(); ++r) {
+            const Row &row = rows()[r];
             if (!item.startsWith(row.label))
                 continue;
             std::optional<ConversionError> conversionError;
-            const std::optional<QByteArray> value =
+            std::optional<QByteArray> value =
                 restoredForm(row, QByteArrayView(item).sliced(row.label.size()), &conversionError);
+            if (value)
+                values[r] = std::move(value);
             if (conversionError) {
                 return restoreFailed(FileError{conversionError->number,
                                                QStringLiteral("%1 (line %2 of %3)")
@@ -228,22 +234,49 @@ RestoreResult RestoreRegistry(RegistryStore &store, const QString &path)
                                                    .arg(lineNumber)
                                                    .arg(QDir::toNativeSeparators(path))});
             }
-            if (value)
-                writes.append({&row, *value});
+            present[r] = true;
             break; // no label begins another
         }
     }
-
-    RegistryStore::Batch batch(store);
-    store.CreateRegistryKey(RegistryKeys::Base);
-    for (const PendingWrite &write : writes) {
-        const bool number = write.row->restored == Restored::NumericValue || write.row->restored == Restored::Unchanged;
-        store.SetRegistryValue(write.row->key, number ? kRegistryNumber : kRegistryString, write.row->name,
-                               write.value);
+    for (size_t r = 0; r < rows().size(); ++r) {
+        if (!present[r])
+            return restoreFailed(notASettingsBackup(path, rows()[r].label));
     }
+
+    auto writeValues = [&values](RegistryStore &target) {
+        target.CreateRegistryKey(RegistryKeys::Base);
+        for (size_t r = 0; r < rows().size(); ++r) {
+            if (!values[r])
+                continue; // an empty value leaves the stored one, as it was backed up
+            const Row &row = rows()[r];
+            const bool number = row.restored == Restored::NumericValue || row.restored == Restored::Unchanged;
+            target.SetRegistryValue(row.key, number ? kRegistryNumber : kRegistryString, row.name, *values[r]);
+        }
+    };
+
+    RestoreResult restored{QStringLiteral("Registry Restored"), true, {}, {}};
+    if (!store.isReadable()) {
+        // The backup replaces the damaged file, which is kept beside it.
+        FileError err = store.replaceDamagedFile(
+            [&writeValues](RegistryStore &fresh) {
+                WriteDefaultPreferences(fresh);
+                writeValues(fresh);
+            },
+            &restored.damagedFileKeptAs);
+        return err ? restoreFailed(std::move(err)) : restored;
+    }
+    RegistryStore::Batch batch(store);
+    writeValues(store);
+    // Every restored value reaches the file, also one this store already held.
+    batch.writeEvenIfUnchanged();
     if (!batch.finish())
-        return restoreFailed(FileError::accessError(store.filePath()));
-    return {QStringLiteral("Registry Restored"), true, {}};
+        return restoreFailed(batch.error());
+    return restored;
+}
+
+QString damagedSettingsKeptText(const QString &keptAs)
+{
+    return QStringLiteral("The damaged settings file was kept as ") + QDir::toNativeSeparators(keptAs);
 }
 
 } // namespace qern

@@ -208,6 +208,11 @@ QString RegistryStore::defaultPath()
     return config + QStringLiteral("/QERN6.1/registry.ini");
 }
 
+QString RegistryStore::chosenPath(const QString &chosen)
+{
+    return chosen.isEmpty() ? defaultPath() : QFileInfo(chosen).absoluteFilePath();
+}
+
 RegistryStore::RegistryStore(QString filePath) : m_filePath(std::move(filePath))
 {
     m_loadError = load();
@@ -575,22 +580,56 @@ RegistryStore::Batch::~Batch()
 bool RegistryStore::Batch::finish()
 {
     if (m_finished)
-        return true;
+        return !m_error.failed();
     m_finished = true;
     RegistryStore &store = *m_store;
     if (--store.m_batchDepth > 0)
         return true;
     const bool refused = store.m_batchFailed;
     store.m_batchFailed = false;
+    if (refused)
+        m_error = store.m_loadError;
     if (!store.m_dirty)
         return !refused;
     store.m_dirty = false;
     if (FileError err = store.writeFile()) {
         store.m_keys = store.m_committed;
         store.report(err.messageText());
+        m_error = std::move(err);
         return false;
     }
     return !refused;
+}
+
+void RegistryStore::Batch::writeEvenIfUnchanged()
+{
+    if (m_store->isReadable())
+        m_store->m_dirty = true;
+}
+
+FileError RegistryStore::replaceDamagedFile(const std::function<void(RegistryStore &)> &fill, QString *keptAs)
+{
+    keptAs->clear();
+    QString aside = m_filePath + QStringLiteral(".damaged");
+    for (int n = 2; QFileInfo::exists(aside) || QFileInfo(aside).isSymLink(); ++n)
+        aside = m_filePath + QStringLiteral(".damaged%1").arg(n);
+    // A copy: the damaged file stays in place until the new one replaces it whole.
+    if (FileError err = copyFileSafely(m_filePath, aside))
+        return err;
+    const FileError damaged = m_loadError;
+    m_loadError = {};
+    m_keys.clear();
+    Batch batch(*this);
+    fill(*this);
+    batch.writeEvenIfUnchanged();
+    if (!batch.finish()) {
+        m_loadError = damaged;
+        m_keys.clear();
+        QFile::remove(aside);
+        return batch.error();
+    }
+    *keptAs = aside;
+    return {};
 }
 
 void WriteDefaultPreferences(RegistryStore &store)

@@ -26,7 +26,8 @@
 // A missing file is an empty store (the first run). A file that exists but cannot be
 // read, or holds a line that is not one of the above, is NOT a first run: loadError()
 // says why, every read gives "", and every write is refused and reported, so the user's
-// file is never overwritten with defaults.
+// file is never overwritten with defaults. Restoring a settings backup is the way out
+// (replaceDamagedFile): the damaged file is kept beside the new one.
 //
 // Nothing here shows a message: messages go to the sink installed with setMessageSink
 // (the window side shows each text in a box with the default title), or are queued
@@ -58,6 +59,12 @@ inline constexpr const char *UserInfo = "SOFTWARE\\QERN6.1\\UserInfo";
 inline constexpr const char *kRegistryString = "String";
 inline constexpr const char *kRegistryNumber = "Number";
 
+// Said after the load error of a damaged settings file at start-up.
+inline constexpr const char *kDamagedSettingsWayOut =
+    "QERN will not write over this file. To replace it, restore your settings from a backup "
+    "(Tools, Database, Restore, with Preferences ticked): the damaged file is then kept beside it "
+    "under another name. Or mend or remove the file and start QERN again.";
+
 // First-run "User Name": printed in report headers until the user changes it.
 inline constexpr const char *kDefaultUserName = "QERN User";
 
@@ -72,6 +79,10 @@ class RegistryStore {
 public:
     // $XDG_CONFIG_HOME/QERN6.1/registry.ini (~/.config when XDG_CONFIG_HOME is unset).
     static QString defaultPath();
+    // The settings file the user chose (--settings, QERN_SETTINGS_FILE), made absolute
+    // from the current folder, which is where the program was started until it moves
+    // into its program folder; defaultPath() when none was chosen.
+    static QString chosenPath(const QString &chosen);
 
     // Loads the file at filePath at once (see loadError()).
     explicit RegistryStore(QString filePath = defaultPath());
@@ -123,11 +134,23 @@ public:
         // Ends the batch now; false when its changes could not be stored (already
         // reported). An inner batch returns true and leaves the write to the outer one.
         bool finish();
+        // Why finish() returned false.
+        const FileError &error() const { return m_error; }
+        // The file is written when the batch ends even when no value changed here: what
+        // the file holds may differ from what this store read.
+        void writeEvenIfUnchanged();
 
     private:
         RegistryStore *m_store;
         bool m_finished = false;
+        FileError m_error;
     };
+
+    // For a store whose file could not be read: keeps that file beside it under a free
+    // name (*keptAs: "<file>.damaged", "<file>.damaged2", ...), then writes what fill()
+    // stores into an empty store as the new file, in one write. On failure the store
+    // is as before (reading nothing, refusing writes) and no copy is left.
+    FileError replaceDamagedFile(const std::function<void(RegistryStore &)> &fill, QString *keptAs);
 
     // Where messages go. Without a sink they are queued for takeMessages().
     using MessageSink = std::function<void(const QString &text)>;

@@ -45,7 +45,6 @@ struct SharedState {
     QByteArray WeblogFolder;
     QByteArray BeaconRadarFolder;
     QByteArray BeaconRadarFile;
-    QByteArray CLEFolder;
     bool GpsPortFound = false;
 
     // Database and the beacon on display.

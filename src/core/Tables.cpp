@@ -222,7 +222,7 @@ FileLookup LookupState(const ProgramFolder &folder, QByteArrayView code)
 }
 
 StateList LoadStateList(const ProgramFolder &folder, QByteArrayView stateCode,
-                        QByteArrayView countryName)
+                        QByteArrayView countryName, QByteArrayView countryCode)
 {
     StateList list;
     const QString path = stateFilePath(folder);
@@ -236,6 +236,7 @@ StateList LoadStateList(const ProgramFolder &folder, QByteArrayView stateCode,
         return list;
     }
     CsvFieldReader reader(std::move(file.content));
+    StateTable withCode; // the lines of stateCode, of whatever country
     while (!reader.atEnd()) {
         const auto line = nextTriple(reader);
         const QByteArray &code = line[0];
@@ -246,8 +247,10 @@ StateList LoadStateList(const ProgramFolder &folder, QByteArrayView stateCode,
             || (country == "USA" && countryName == "USA"))
             list.names.append(name);
         if (code == stateCode)
-            list.stateBoxText = name;
+            withCode.rows.append({code, name, country});
     }
+    if (!withCode.rows.isEmpty())
+        list.stateBoxText = FindStateName(withCode, stateCode, countryCode);
     return list;
 }
 

@@ -74,7 +74,8 @@ FileLookup LookupState(const ProgramFolder &folder, QByteArrayView code);
 
 // What the beacon editor puts into its state list and state box: the names of the
 // states of Canada, Australia or the USA in file order, and the name of stateCode
-// (the last matching line, whatever its country) when there is one.
+// when there is one, chosen as FindStateName chooses it for the beacon's countryCode
+// (NS of AUS is New South Wales, not Nova Scotia).
 struct StateList {
     bool fileMissing = false;
     FileError error;
@@ -82,6 +83,6 @@ struct StateList {
     std::optional<QByteArray> stateBoxText;
 };
 StateList LoadStateList(const ProgramFolder &folder, QByteArrayView stateCode,
-                        QByteArrayView countryName);
+                        QByteArrayView countryName, QByteArrayView countryCode = {});
 
 } // namespace qern

@@ -23,6 +23,22 @@ char16_t unicodeOf(unsigned char byte)
     return char16_t(byte);
 }
 
+bool isAsciiDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+// The run of digits that starts at `at`, without its leading zeros; `at` moves past it.
+QStringView digitRun(QStringView text, qsizetype &at)
+{
+    while (at < text.size() && text[at] == u'0')
+        ++at;
+    const qsizetype first = at;
+    while (at < text.size() && isAsciiDigit(text[at]))
+        ++at;
+    return text.sliced(first, at - first);
+}
+
 } // namespace
 
 QByteArray trimLeftBlanks(QByteArrayView text)
@@ -118,6 +134,30 @@ QByteArray toWindows1252(QStringView text, bool *lossless, char replacement)
     if (lossless)
         *lossless = allMapped;
     return out;
+}
+
+bool precedesInNameOrder(QStringView a, QStringView b)
+{
+    qsizetype i = 0;
+    qsizetype j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (isAsciiDigit(a[i]) && isAsciiDigit(b[j])) {
+            const QStringView x = digitRun(a, i);
+            const QStringView y = digitRun(b, j);
+            if (x.size() != y.size())
+                return x.size() < y.size();
+            if (const int order = x.compare(y))
+                return order < 0;
+            continue;
+        }
+        if (a[i] != b[j])
+            return a[i] < b[j];
+        ++i;
+        ++j;
+    }
+    if (i < a.size() || j < b.size())
+        return i == a.size(); // the shorter first
+    return a < b; // equal values written differently ("ttyS01", "ttyS1")
 }
 
 } // namespace qern

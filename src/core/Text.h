@@ -36,6 +36,10 @@ QByteArray fitField(QByteArrayView text, int width);
 // Upper case in Windows-1252 (accented letters included).
 QByteArray upperCase(QByteArrayView text);
 
+// Name order of device names, the same in every language setting: characters by their
+// codes, a run of digits by its value ("ttyS2" before "ttyS10").
+bool precedesInNameOrder(QStringView a, QStringView b);
+
 // Windows-1252 <-> QString. Qt 6.4 has no converter for this code page.
 QString fromWindows1252(QByteArrayView bytes);
 // Characters that Windows-1252 cannot hold become replacement ('?' by default);

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include "BeaconDatabase.h"
@@ -109,10 +110,13 @@ frmName::frmName(WindowSet &windows) : m_windows(windows), m_state(windows.state
     auto *column = new QVBoxLayout(this);
     column->addLayout(grid);
     column->addLayout(buttons);
-    setMinimumWidth(twipsToPixels(7200));
+    // A minimum width set by hand stops the layout from keeping the buttons whole, so it
+    // takes what they need when that is more.
+    setMinimumWidth(std::max(twipsToPixels(7200), column->totalMinimumSize().width()));
 
     txtCountryIn->installEventFilter(this);
-    connect(lstStateIn, &QListWidget::itemClicked, this, &frmName::lstStateIn_Click);
+    // A state chosen with the arrow keys is taken as one clicked.
+    connect(lstStateIn, &QListWidget::itemSelectionChanged, this, &frmName::lstStateIn_Click);
     connect(cmdWrite, &QPushButton::clicked, this, &frmName::cmdWrite_Click);
     connect(cmdSort, &QPushButton::clicked, this, &frmName::cmdSort_Click);
     connect(Command1, &QPushButton::clicked, this, &frmName::Command1_Click);
@@ -134,20 +138,25 @@ void frmName::showModal()
 void frmName::Form_Load()
 {
     m_newRecord = m_state.NewRecordFlag == 1;
-    m_recordNumber = m_state.EditRecordNumber;
+    m_shown = {m_state.EditRecordNumber, {}, {}};
     m_openedFromMain = m_state.EditorOpenedFromMain;
     if (m_newRecord) {
         LoadStateList(QByteArray(), QByteArray());
         return;
     }
+    loadRecord(m_state.EditRecordNumber);
+}
 
-    const EditorLoad load = loadBeaconForEditing(m_state.folder, m_recordNumber, m_state.Countries);
+void frmName::loadRecord(qint64 number)
+{
+    const EditorLoad load = loadBeaconForEditing(m_state.folder, number, m_state.Countries);
     if (load.error.failed()) {
         // Writing boxes that hold nothing of the record would overwrite it with blanks.
         cmdWrite->setEnabled(false);
         MessageBox::show(load.error.messageText(), kErrorTitle);
         return;
     }
+    m_shown = {number, load.entries.ident, load.entries.frequency};
     showEntries(load.entries);
     LoadStateList(load.stateCode, toWindows1252(txtCountryIn->text()));
     if (load.undecodable) {
@@ -215,8 +224,14 @@ bool frmName::readEntries(BeaconEntries *e)
 
 void frmName::LoadStateList(const QByteArray &stateCode, const QByteArray &countryName)
 {
-    lstStateIn->clear();
-    const StateList list = qern::LoadStateList(m_state.folder, stateCode, countryName);
+    {
+        // Emptying the list is no choice of a state.
+        const QSignalBlocker blocker(lstStateIn);
+        lstStateIn->clear();
+    }
+    // A code shared by states of several countries is named as the main window names it.
+    const QByteArray countryCode = countryCodeFor(countryName, m_state.Countries).value_or(QByteArray());
+    const StateList list = qern::LoadStateList(m_state.folder, stateCode, countryName, countryCode);
     if (list.fileMissing) {
         MessageBox::show(QStringLiteral("State and Province lookup table missing"), kErrorTitle);
         return;
@@ -256,26 +271,47 @@ void frmName::txtCountryIn_LostFocus()
 
 void frmName::lstStateIn_Click()
 {
-    if (QListWidgetItem *item = lstStateIn->currentItem())
-        txtStateIn->setText(item->text());
+    const QList<QListWidgetItem *> chosen = lstStateIn->selectedItems();
+    if (!chosen.isEmpty())
+        txtStateIn->setText(chosen.first()->text());
 }
 
 // ---------------------------------------------------------------------------------
 // Writing and sorting
 
 // The sort moves records: the editor goes on with its beacon wherever it went, so a
-// second "Update" changes the same beacon and never the one now at the old number.
+// second "Update" changes the same beacon and never the one now at the old number,
+// and the reception dialog that opened it logs that beacon too.
 void frmName::followRecord(const QByteArray &recordBytes)
 {
+    const BeaconRecord record = BeaconRecord::fromBytes(recordBytes);
     FileError error;
-    if (const std::optional<qint64> number =
-            findBeaconRecord(m_state.folder, BeaconRecord::fromBytes(recordBytes), &error)) {
-        m_recordNumber = *number;
+    if (const std::optional<qint64> number = findBeaconRecord(m_state.folder, record, &error)) {
+        m_shown = shownBeaconOf(*number, record);
+        if (!m_openedFromMain)
+            m_state.CurrentRecordNumber = *number;
     } else if (error.failed()) {
         MessageBox::show(error.messageText(), kErrorTitle);
     }
-    m_state.EditRecordNumber = m_recordNumber;
+    m_state.EditRecordNumber = m_shown.recordNumber;
     m_state.NewRecordFlag = 0;
+}
+
+// Its record holds another beacon now: the editor loads its beacon from where it
+// stands, or shows nothing and writes nothing when it is gone.
+void frmName::showBeaconAgain()
+{
+    const std::optional<qint64> number = findShownBeacon(m_state.folder, m_shown);
+    if (!number) {
+        for (QLineEdit *box : findChildren<QLineEdit *>())
+            box->clear();
+        cmdWrite->setEnabled(false);
+        return;
+    }
+    m_state.EditRecordNumber = *number;
+    if (!m_openedFromMain)
+        m_state.CurrentRecordNumber = *number;
+    loadRecord(*number);
 }
 
 void frmName::cmdWrite_Click()
@@ -285,7 +321,12 @@ void frmName::cmdWrite_Click()
         return;
     const QByteArray month = Clock::now().date().toString(QStringLiteral("yyyyMM")).toLatin1();
     const PreparedBeacon prepared = prepareBeaconWrite(m_state.folder, entries, m_state.Countries, m_state.States,
-                                                       m_newRecord, m_recordNumber, month);
+                                                       m_newRecord, m_shown, month);
+    if (prepared.beaconMoved) {
+        showBeaconAgain();
+        MessageBox::show(QLatin1String(kBeaconMovedText), kErrorTitle);
+        return;
+    }
     if (prepared.error.failed()) {
         MessageBox::show(prepared.error.messageText(), kErrorTitle);
         return;
@@ -301,8 +342,12 @@ void frmName::cmdWrite_Click()
         return;
     }
     m_newRecord = false;
-    m_recordNumber = prepared.number;
+    m_shown = shownBeaconOf(prepared.number, prepared.record);
+    if (!m_openedFromMain)
+        m_state.CurrentRecordNumber = prepared.number;
     txtCurrentIn->setText(QString::fromLatin1(month));
+    // The box shows the ident as stored.
+    txtIdentIn->setText(fromWindows1252(m_shown.ident));
 
     // The automatic backup above keeps the database as it was before the edit.
     SortBeaconDatabase(m_windows, SortBackup::AlreadyTaken);
@@ -310,15 +355,13 @@ void frmName::cmdWrite_Click()
     main->CheckDatabaseIntegrity();
     followRecord(prepared.record.bytes());
     if (m_openedFromMain)
-        main->ShowBeacon(m_recordNumber);
-    else
-        m_state.CurrentRecordNumber = m_recordNumber;
+        main->ShowBeacon(m_shown.recordNumber);
 }
 
 void frmName::cmdSort_Click()
 {
     BeaconRecord before;
-    const bool follow = !m_newRecord && !readBeacon(m_state.folder, m_recordNumber, &before).failed();
+    const bool follow = !m_newRecord && readShownBeacon(m_state.folder, m_shown, &before).passed();
     if (SortBeaconDatabase(m_windows) && follow)
         followRecord(before.bytes());
 }

@@ -6,6 +6,8 @@
 
 #include <QDialog>
 
+#include "BeaconDatabase.h"
+
 class QCheckBox;
 class QLineEdit;
 class QListWidget;
@@ -47,7 +49,7 @@ public:
     QPushButton *Command1 = nullptr;  // "Exit"
 
     // The record the editor works on: a change of it, or a new record when isNewRecord.
-    qint64 recordNumber() const { return m_recordNumber; }
+    qint64 recordNumber() const { return m_shown.recordNumber; }
     bool isNewRecord() const { return m_newRecord; }
 
     // Modeless, as the reception dialog opens it.
@@ -56,7 +58,7 @@ public:
     void showModal();
 
     // Fills lstStateIn with the states of countryName (Canada, Australia, USA) and
-    // names stateCode in txtStateIn.
+    // names stateCode, a state of that country where there is one, in txtStateIn.
     void LoadStateList(const QByteArray &stateCode, const QByteArray &countryName);
 
 public slots:
@@ -73,15 +75,17 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void loadRecord(qint64 number);
     void showEntries(const BeaconEntries &entries);
     bool readEntries(BeaconEntries *entries);
     void followRecord(const QByteArray &recordBytes);
+    void showBeaconAgain();
     QByteArray stateCodeShown() const;
 
     WindowSet &m_windows;
     SharedState &m_state;
     bool m_newRecord = false;
-    qint64 m_recordNumber = 0;
+    ShownBeacon m_shown; // the beacon the boxes were loaded from, and its record
     bool m_openedFromMain = false;
     bool m_leaving = false;
 };

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QDate>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QSignalBlocker>
 
@@ -53,31 +54,40 @@ DatePickerPanel::DatePickerPanel(QWidget *window, QLineEdit *target, QPoint posi
 {
     setFrameShape(QFrame::Box);
     setAutoFillBackground(true);
-    setGeometry(m_position.x(), m_position.y(), 262, 246);
 
     cdrCalendar2 = new QCalendarWidget(this);
     cdrCalendar2->setObjectName(QStringLiteral("cdrCalendar2"));
-    cdrCalendar2->setGeometry(6, 6, 250, 170);
     cdrCalendar2->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    // Month and day names in English beside the English month list, whatever the language setting.
+    cdrCalendar2->setLocale(QLocale::c());
+    // The designed size, or what a whole month needs in the font of the day.
+    const QSize calendar = QSize(250, 170).expandedTo(cdrCalendar2->minimumSizeHint());
+    cdrCalendar2->setGeometry(6, 6, calendar.width(), calendar.height());
+    const int leftWidth = 130 + (calendar.width() - 250) / 2;
+    const int rightX = 6 + leftWidth + 6;
+    const int rightWidth = 6 + calendar.width() - rightX;
 
+    const int listsY = 6 + calendar.height() + 6;
     cmbMonth = new QComboBox(this);
     cmbMonth->setObjectName(QStringLiteral("cmbMonth"));
-    cmbMonth->setGeometry(6, 182, 130, 24);
+    cmbMonth->setGeometry(6, listsY, leftWidth, 24);
     cmbYear = new QComboBox(this);
     cmbYear->setObjectName(QStringLiteral("cmbYear"));
-    cmbYear->setGeometry(142, 182, 114, 24);
+    cmbYear->setGeometry(rightX, listsY, rightWidth, 24);
     // The year list shows any year of a typed date, also one outside the list.
     cmbYear->setEditable(true);
     cmbYear->setInsertPolicy(QComboBox::NoInsert);
 
+    const int buttonsY = listsY + 32;
     confirmButton = new QPushButton(buttons.confirmCaption, this);
     confirmButton->setObjectName(buttons.confirmName);
-    confirmButton->setGeometry(6, 214, 130, 26);
+    confirmButton->setGeometry(6, buttonsY, leftWidth, 26);
     confirmButton->setAutoDefault(false);
     cancelButton = new QPushButton(buttons.cancelCaption, this);
     cancelButton->setObjectName(buttons.cancelName);
-    cancelButton->setGeometry(142, 214, 114, 26);
+    cancelButton->setGeometry(rightX, buttonsY, rightWidth, 26);
     cancelButton->setAutoDefault(false);
+    setGeometry(m_position.x(), m_position.y(), calendar.width() + 12, buttonsY + 26 + 6);
 
     connect(cdrCalendar2, &QCalendarWidget::clicked, this, &DatePickerPanel::cdrCalendar2_MouseUp);
     connect(cdrCalendar2, &QCalendarWidget::selectionChanged, this, [this] {

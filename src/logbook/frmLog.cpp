@@ -2,7 +2,7 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QKeyEvent>
+#include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -32,7 +32,8 @@ namespace qern {
 
 namespace {
 
-constexpr int kWindowWidth = 800;
+constexpr int kDesignedWidth = 800; // wider only when captions need it
+constexpr int kPanelX = 400;         // the beacon's half of the window
 constexpr int kWindowHeight = 524;
 constexpr int kCommentsWidth = 60;      // LogRecord and CLERecord Comments
 constexpr int kBeaconCommentsWidth = 90; // BeaconRecord Comments
@@ -50,16 +51,6 @@ void setBoxColour(QLineEdit *box, const QColor &colour)
     box->setPalette(palette);
 }
 
-// The text a typed key would insert, mapped; empty when the key is left alone.
-QString mappedKey(const QKeyEvent *key, bool quoteToApostrophe, bool commaToBlank)
-{
-    if (quoteToApostrophe && key->text() == QLatin1String("\""))
-        return QStringLiteral("'");
-    if (commaToBlank && key->text() == QLatin1String(","))
-        return QStringLiteral(" ");
-    return {};
-}
-
 } // namespace
 
 frmLog::frmLog(WindowSet &windows) : m_windows(windows), m_state(windows.state())
@@ -73,14 +64,14 @@ frmLog::~frmLog() = default;
 
 void frmLog::buildControls()
 {
-    setFixedSize(kWindowWidth, kWindowHeight);
-
+    // Controls are placed by hand at their designed widths, or wider when a caption needs
+    // more in the font of the day; what follows moves over and the window widens.
     auto name = [](QObject *object, const char *objectName) { object->setObjectName(QLatin1String(objectName)); };
     auto label = [&](const char *objectName, const QString &text, int x, int y, int w, int h = 20) {
         auto *l = new QLabel(text, this);
         if (objectName)
             name(l, objectName);
-        l->setGeometry(x, y, w, h);
+        l->setGeometry(x, y, fittedWidth(l, w), h);
         return l;
     };
     auto box = [&](const char *objectName, int x, int y, int w, bool readOnly) {
@@ -90,14 +81,12 @@ void frmLog::buildControls()
         e->setReadOnly(readOnly);
         return e;
     };
-    auto shown = [&](const char *objectName, const QString &caption, int y, int x = 400, int captionWidth = 108,
-                     int w = 280) {
-        label(nullptr, caption, x, y + 2, captionWidth);
-        return box(objectName, x + captionWidth + 2, y, w, true);
-    };
-    auto button = [&](const char *objectName, const QString &text, int x, int y, int w) {
-        auto *b = new QPushButton(text, this);
+    // A button as wide as the widest of the captions it takes.
+    auto button = [&](const char *objectName, const QStringList &captions, int x, int y, int w) {
+        auto *b = new QPushButton(captions.first(), this);
         name(b, objectName);
+        for (const QString &caption : captions)
+            w = std::max(w, captionWidth(b, caption));
         b->setGeometry(x, y, w, 28);
         b->setAutoDefault(false);
         return b;
@@ -114,56 +103,81 @@ void frmLog::buildControls()
     lstLog->setSortingEnabled(false);
     lblLog = label("lblLog", QString(), 8, 456, 380, 20);
 
-    txtLogIdent = shown("txtLogIdent", QStringLiteral("Beacon ident"), 8, 400, 108, 90);
-    txtLogFreq = shown("txtLogFreq", QStringLiteral("Frequency"), 8, 608, 70, 80);
-    lblDAID = label("lblDAID", QStringLiteral("DAID"), 762, 10, 36);
-    txtLogLocation = shown("txtLogLocation", QStringLiteral("Location"), 34);
-    txtLogProvince = shown("txtLogProvince", QStringLiteral("Province/State"), 60);
-    txtLogCountry = shown("txtLogCountry", QStringLiteral("Country"), 86);
-    txtLogCycle = shown("txtLogCycle", QStringLiteral("Ident Cycle"), 112, 400, 108, 90);
-    txtLogPower = shown("txtLogPower", QStringLiteral("Power/Class"), 112, 608, 80, 102);
-    label(nullptr, QStringLiteral("Mod Offset"), 400, 140, 108);
-    txtLogUSB = box("txtLogUSB", 510, 138, 90, true);
-    txtLogLSB = box("txtLogLSB", 606, 138, 90, true);
-    txtLogLatitude = shown("txtLogLatitude", QStringLiteral("Latitude"), 164, 400, 108, 90);
-    txtLogLongitude = shown("txtLogLongitude", QStringLiteral("Longitude"), 164, 608, 80, 102);
-    txtLogQTH = shown("txtLogQTH", QStringLiteral("QTH Locator"), 190, 400, 108, 90);
-    txtLogDistance = shown("txtLogDistance", QStringLiteral("Distance/Bearing"), 216);
+    // The beacon: a column of captions with their boxes, three rows holding a second pair.
+    auto caption = [&](const QString &text, int y, int x = kPanelX, int w = 108) {
+        return label(nullptr, text, x, y + 2, w);
+    };
+    const QList<QLabel *> captions = {
+        caption(QStringLiteral("Beacon ident"), 8),   caption(QStringLiteral("Location"), 34),
+        caption(QStringLiteral("Province/State"), 60), caption(QStringLiteral("Country"), 86),
+        caption(QStringLiteral("Ident Cycle"), 112),  caption(QStringLiteral("Mod Offset"), 138),
+        caption(QStringLiteral("Latitude"), 164),     caption(QStringLiteral("QTH Locator"), 190),
+        caption(QStringLiteral("Distance/Bearing"), 216)};
+    const int boxX = alignCaptionColumn(captions) + 2;
+    const int secondX = boxX + 90 + 8;
+    QLabel *frequencyCaption = caption(QStringLiteral("Frequency"), 8, secondX, 70);
+    lblDAID = label("lblDAID", QStringLiteral("DAID"), rightOf(frequencyCaption, 2 + 80 + 2), 10, 36);
+    const int secondBoxX = alignCaptionColumn({caption(QStringLiteral("Power/Class"), 112, secondX, 80),
+                                               caption(QStringLiteral("Longitude"), 164, secondX, 80)}) +
+                           2;
+    const int panelRight = std::max(boxX + 280, secondBoxX + 102);
 
-    label(nullptr, QStringLiteral("Beacon Comments"), 400, 242, 200);
-    txtLogComments = box("txtLogComments", 400, 260, 390, false);
+    // Created in the order the Tab key visits them.
+    txtLogIdent = box("txtLogIdent", boxX, 8, 90, true);
+    txtLogFreq = box("txtLogFreq", rightOf(frequencyCaption, 2), 8, 80, true);
+    txtLogLocation = box("txtLogLocation", boxX, 34, panelRight - boxX, true);
+    txtLogProvince = box("txtLogProvince", boxX, 60, panelRight - boxX, true);
+    txtLogCountry = box("txtLogCountry", boxX, 86, panelRight - boxX, true);
+    txtLogCycle = box("txtLogCycle", boxX, 112, 90, true);
+    txtLogPower = box("txtLogPower", secondBoxX, 112, 102, true);
+    txtLogUSB = box("txtLogUSB", boxX, 138, 90, true);
+    txtLogLSB = box("txtLogLSB", rightOf(txtLogUSB, 6), 138, 90, true);
+    txtLogLatitude = box("txtLogLatitude", boxX, 164, 90, true);
+    txtLogLongitude = box("txtLogLongitude", secondBoxX, 164, 102, true);
+    txtLogQTH = box("txtLogQTH", boxX, 190, 90, true);
+    txtLogDistance = box("txtLogDistance", boxX, 216, panelRight - boxX, true);
+
+    label(nullptr, QStringLiteral("Beacon Comments"), kPanelX, 242, 200);
+    txtLogComments = box("txtLogComments", kPanelX, 260, panelRight - kPanelX, false);
     txtLogComments->setMaxLength(kBeaconCommentsWidth);
 
-    label(nullptr, QStringLiteral("Time"), 400, 294, 40);
-    txtLogTime = box("txtLogTime", 440, 292, 60, false);
-    label(nullptr, QStringLiteral("Date"), 510, 294, 34);
-    txtLogDate = box("txtLogDate", 546, 292, 90, false);
-    cmdCalendar = button("cmdCalendar", QStringLiteral("Select"), 642, 289, 64);
-    lblOutOfSync = label("lblOutOfSync", QStringLiteral("!"), 714, 290, 20, 24);
+    QLabel *timeCaption = label(nullptr, QStringLiteral("Time"), kPanelX, 294, 40);
+    txtLogTime = box("txtLogTime", rightOf(timeCaption, 0), 292, 60, false);
+    QLabel *dateCaption = label(nullptr, QStringLiteral("Date"), rightOf(txtLogTime, 10), 294, 34);
+    txtLogDate = box("txtLogDate", rightOf(dateCaption, 2), 292, 90, false);
+    cmdCalendar = button("cmdCalendar", {QStringLiteral("Select")}, rightOf(txtLogDate, 6), 289, 64);
+    lblOutOfSync = label("lblOutOfSync", QStringLiteral("!"), rightOf(cmdCalendar, 8), 290, 20, 24);
     lblOutOfSync->setFont(namedFont(QStringLiteral("Tahoma"), 14, true));
     lblOutOfSync->setStyleSheet(QStringLiteral("color: rgb(255, 0, 0);"));
     lblOutOfSync->setToolTip(QStringLiteral("Logged, but the logbook holds no entry of this beacon"));
 
     HLogged = new QScrollBar(Qt::Horizontal, this);
     name(HLogged, "HLogged");
-    HLogged->setGeometry(400, 324, 300, 18);
+    HLogged->setGeometry(kPanelX, 324, 300, 18);
     HLogged->setPageStep(1);
-    lblCount = label("lblCount", QString(), 706, 322, 84);
+    lblCount = label("lblCount", QString(), rightOf(HLogged, 6), 322, 84);
 
-    lblReceptionComments = label("lblReceptionComments", QStringLiteral("Reception Comments"), 400, 348, 200);
-    lblCLEComments = label("lblCLEComments", QStringLiteral("CLE/Session Comments"), 400, 348, 200);
-    lblNewBeacon = label("lblNewBeacon", QStringLiteral("NEW BEACON !"), 620, 348, 170);
+    lblReceptionComments = label("lblReceptionComments", QStringLiteral("Reception Comments"), kPanelX, 348, 200);
+    lblCLEComments = label("lblCLEComments", QStringLiteral("CLE/Session Comments"), kPanelX, 348, 200);
+    lblNewBeacon = label("lblNewBeacon", QStringLiteral("NEW BEACON !"), rightOf(lblCLEComments, 20), 348, 170);
     lblNewBeacon->setFont(namedFont(QStringLiteral("Tahoma"), 10, true));
     lblNewBeacon->setStyleSheet(QStringLiteral("color: rgb(255, 0, 0);"));
-    txtReceptionComments = box("txtReceptionComments", 400, 366, 390, false);
+    txtReceptionComments = box("txtReceptionComments", kPanelX, 366, panelRight - kPanelX, false);
     txtReceptionComments->setMaxLength(kCommentsWidth);
-    txtCLEComments = box("txtCLEComments", 400, 366, 390, false);
+    txtCLEComments = box("txtCLEComments", kPanelX, 366, panelRight - kPanelX, false);
     txtCLEComments->setMaxLength(kCommentsWidth);
 
-    cmdUpdate = button("cmdUpdate", QStringLiteral("Update"), 8, 486, 110);
-    cmdDelete = button("cmdDelete", QStringLiteral("Delete From Log"), 124, 486, 170);
-    cmdExport = button("cmdExport", QStringLiteral("Create CLE/Session Report"), 300, 486, 200);
-    cmdExit = button("cmdExit", QStringLiteral("Exit"), 700, 486, 92);
+    // The captions that the log and the session give the two middle buttons.
+    cmdUpdate = button("cmdUpdate", {QStringLiteral("Update")}, 8, 486, 110);
+    cmdDelete = button("cmdDelete", {QStringLiteral("Delete From Log"), QStringLiteral("Delete From CLE/Session")},
+                       rightOf(cmdUpdate, 6), 486, 170);
+    cmdExport = button("cmdExport", {QStringLiteral("Create CLE/Session Report"), QStringLiteral("Print Log")},
+                       rightOf(cmdDelete, 6), 486, 200);
+    cmdExit = button("cmdExit", {QStringLiteral("Exit")}, 0, 486, 92);
+    const int width =
+        std::max({kDesignedWidth, panelRight + 8, rightOf(lblDAID, 2), rightOf(cmdExport, 14) + cmdExit->width()});
+    cmdExit->move(width - 8 - cmdExit->width(), cmdExit->y());
+    setFixedSize(width, kWindowHeight);
 
     picCalendar2 = new DatePickerPanel(this, txtLogDate, QPoint(3960, 3600),
                                        {QStringLiteral("cmdSelectDate"), QStringLiteral("Select Date"),
@@ -176,11 +190,18 @@ void frmLog::buildControls()
     cmdSelectDate = picCalendar2->confirmButton;
     cmdCancel = picCalendar2->cancelButton;
 
-    for (QLineEdit *edited : {txtLogTime, txtLogComments, txtReceptionComments, txtCLEComments})
-        edited->installEventFilter(this);
+    txtLogTime->installEventFilter(this);
+    const std::pair<QChar, QChar> quoteToApostrophe{QLatin1Char('"'), QLatin1Char('\'')};
+    const std::pair<QChar, QChar> commaToBlank{QLatin1Char(','), QLatin1Char(' ')};
+    replaceEnteredCharacters(txtLogTime, {commaToBlank});
+    replaceEnteredCharacters(txtLogComments, {quoteToApostrophe, commaToBlank});
+    replaceEnteredCharacters(txtReceptionComments, {quoteToApostrophe});
+    replaceEnteredCharacters(txtCLEComments, {quoteToApostrophe});
 
-    connect(lstLog, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (!m_settingSelection && row >= 0)
+    // A mouse press makes the row current before it selects it: the beacon is shown
+    // once the selection has followed, whether by mouse or by keyboard.
+    connect(lstLog, &QListWidget::itemSelectionChanged, this, [this] {
+        if (!m_settingSelection)
             lstLog_Click();
     });
     connect(HLogged, &QScrollBar::valueChanged, this, &frmLog::HLogged_Change);
@@ -306,21 +327,15 @@ void frmLog::LoadTable()
 
     if (table.rows.isEmpty()) {
         selectRow(-1);
-        ClearEverything();
         m_commands.setArmed(cmdExport, false);
-        cmdUpdate->setEnabled(false);
         cmdDelete->setEnabled(false);
         return;
     }
-    const int row = table.rowToSelect();
-    selectRow(row);
-    // A list without a selection shows no beacon.
-    if (row < 0)
-        ClearEverything();
     m_state.LogSelectCurrent = false;
     m_commands.setArmed(cmdExport, true);
-    cmdUpdate->setEnabled(true);
     cmdDelete->setEnabled(true);
+    // Update follows the checks of the beacon shown, as after a row chosen by hand.
+    selectRow(table.rowToSelect());
 }
 
 void frmLog::selectRow(int row)
@@ -332,9 +347,9 @@ void frmLog::selectRow(int row)
         lstLog->setCurrentRow(row);
         m_settingSelection = false;
     }
-    // Setting the selection in code shows the beacon, as a click does.
-    if (row >= 0)
-        lstLog_Click();
+    // Setting the selection in code shows the beacon, as a click does; a list
+    // without a selection shows none.
+    lstLog_Click();
 }
 
 int frmLog::selectedRow() const
@@ -359,6 +374,8 @@ void frmLog::ClearEverything()
     HLogged->hide();
     lblCount->clear();
     lblOutOfSync->hide();
+    m_shown = {};
+    applyUpdateEnabled();
 }
 
 void frmLog::lstLog_Click()
@@ -372,8 +389,10 @@ void frmLog::lstLog_Click()
 void frmLog::LoadAfterScrolling()
 {
     const int k = selectedRow();
-    if (k < 0)
+    if (k < 0) {
+        ClearEverything();
         return;
+    }
 
     lblNewBeacon->hide();
     Entries.clear();
@@ -393,10 +412,11 @@ void frmLog::LoadAfterScrolling()
     ctx.imperial = preferences->optImperial->isChecked();
     const LogDetail d = qern::LoadAfterScrolling(m_state.folder, RecNo[k], ctx);
     if (d.error.failed()) {
+        ClearEverything();
         showError(d.error.messageText());
-        checkTimeLength();
         return;
     }
+    m_shown = d.shown;
 
     txtLogIdent->setText(fromWindows1252(d.txtLogIdent));
     txtLogFreq->setText(fromWindows1252(d.txtLogFreq));
@@ -499,18 +519,35 @@ qint64 frmLog::shownEntryRecord() const
     return Entries[position - 1].recordNumber;
 }
 
+// The check of a time or date as shown: light red for the wrong length, else the
+// check of typing.
+void frmLog::checkShownLength(QLineEdit *box, qsizetype length)
+{
+    const bool time = box == txtLogTime;
+    if (box->text().size() == length) {
+        time ? txtLogTime_Change() : txtLogDate_Change();
+        return;
+    }
+    setBoxColour(box, kLightRed);
+    (time ? m_timeValid : m_dateValid) = false;
+    applyUpdateEnabled();
+}
+
 void frmLog::checkTimeLength()
 {
-    const bool whole = txtLogTime->text().size() == 4;
-    setBoxColour(txtLogTime, whole ? kGreen : kLightRed);
-    cmdUpdate->setEnabled(whole);
+    checkShownLength(txtLogTime, 4);
 }
 
 void frmLog::checkDateLength()
 {
-    const bool whole = txtLogDate->text().size() == 8;
-    setBoxColour(txtLogDate, whole ? kGreen : kLightRed);
-    cmdUpdate->setEnabled(whole);
+    checkShownLength(txtLogDate, 8);
+}
+
+// Update needs a beacon shown with a time and a date that can be stored, whichever
+// box was checked last.
+void frmLog::applyUpdateEnabled()
+{
+    cmdUpdate->setEnabled(!m_shown.isEmpty() && m_timeValid && m_dateValid);
 }
 
 // ---------------------------------------------------------------------------------
@@ -524,7 +561,8 @@ void frmLog::applyCheck(QLineEdit *box, const FieldCheck &check)
         box->setText(text);
     }
     setBoxColour(box, check.colour == BoxColour::Red ? kRed : kGreen);
-    cmdUpdate->setEnabled(check.updateEnabled);
+    (box == txtLogTime ? m_timeValid : m_dateValid) = check.updateEnabled;
+    applyUpdateEnabled();
     if (check.selectionStart >= 0)
         box->setSelection(check.selectionStart, check.selectionLength);
 }
@@ -565,22 +603,6 @@ bool frmLog::eventFilter(QObject *watched, QEvent *event)
                 txtLogTime_LostFocus();
         }
     }
-    if (event->type() == QEvent::KeyPress) {
-        auto *key = static_cast<QKeyEvent *>(event);
-        QString replacement;
-        if (watched == txtLogTime)
-            replacement = mappedKey(key, false, true);
-        else if (watched == txtLogComments)
-            replacement = mappedKey(key, true, true);
-        else if (watched == txtReceptionComments || watched == txtCLEComments)
-            replacement = mappedKey(key, true, false);
-        if (!replacement.isEmpty()) {
-            auto *box = static_cast<QLineEdit *>(watched);
-            if (!box->isReadOnly())
-                box->insert(replacement);
-            return true;
-        }
-    }
     return QWidget::eventFilter(watched, event);
 }
 
@@ -605,22 +627,35 @@ void frmLog::cmdCancel_Click()
     picCalendar2->cancel();
 }
 
+// Escape cancels the open date panel, as on the reception dialog.
+void frmLog::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && picCalendar2->isVisible()) {
+        cmdCancel_Click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
 // ---------------------------------------------------------------------------------
 // Update and Delete
 
 void frmLog::cmdUpdate_Click()
 {
-    // Without a selected row there is no beacon to write back.
+    // Without a beacon shown there is nothing to write back.
     const int k = selectedRow();
-    if (k < 0)
+    if (k < 0 || m_shown.isEmpty())
         return;
     m_state.LogFileName = MakeLogFileName(m_state.CurrentLocationIndex);
-    if (!backUpBeforeChange(m_state.folder))
+    const bool storable = m_state.LogViewMode == kLogViewSession
+                              ? commentsStorable({txtCLEComments})
+                              : commentsStorable({txtLogComments, txtReceptionComments});
+    if (!storable || !backUpBeforeChange(m_state.folder))
         return;
 
     LogEditResult result;
     if (m_state.LogViewMode == kLogViewSession) {
-        result = updateSessionRecords(m_state.folder, RecNo[k], toWindows1252(txtLogTime->text()),
+        result = updateSessionRecords(m_state.folder, m_shown, toWindows1252(txtLogTime->text()),
                                       toWindows1252(txtLogDate->text()), toWindows1252(txtCLEComments->text()));
     } else {
         LogbookEntryEdit edit;
@@ -628,10 +663,14 @@ void frmLog::cmdUpdate_Click()
         edit.time = toWindows1252(txtLogTime->text());
         edit.date = toWindows1252(txtLogDate->text());
         edit.receptionComments = toWindows1252(txtReceptionComments->text());
-        result = updateLogbookEntry(m_state.folder, m_state.CurrentLocationIndex, RecNo[k], shownEntryRecord(), edit);
+        result = updateLogbookEntry(m_state.folder, m_state.CurrentLocationIndex, m_shown, shownEntryRecord(), edit);
+    }
+    if (result.beaconMoved) {
+        showBeaconAgain();
+        return;
     }
     if (result.error.failed()) {
-        showError(result.error.messageText());
+        showError(result.messageText());
         return;
     }
     if (result.beaconMissing) {
@@ -648,7 +687,7 @@ void frmLog::cmdUpdate_Click()
 void frmLog::cmdDelete_Click()
 {
     const int k = selectedRow();
-    if (k < 0)
+    if (k < 0 || m_shown.isEmpty())
         return;
     if (!backUpBeforeChange(m_state.folder))
         return;
@@ -658,16 +697,31 @@ void frmLog::cmdDelete_Click()
 
     const LogEditResult result =
         m_state.LogViewMode == kLogViewSession
-            ? removeFromSession(m_state.folder, RecNo[k])
-            : deleteLogbookEntry(m_state.folder, m_state.CurrentLocationIndex, RecNo[k], shownEntryRecord());
+            ? removeFromSession(m_state.folder, m_shown)
+            : deleteLogbookEntry(m_state.folder, m_state.CurrentLocationIndex, m_shown, shownEntryRecord());
+    if (result.beaconMoved) {
+        showBeaconAgain();
+        return;
+    }
     if (result.error.failed())
-        showError(result.error.messageText());
+        showError(result.messageText());
 
     LoadTable();
     const int rows = lstLog->count();
     if (rows > 0)
         selectRow(std::min(k, rows - 1));
     m_windows.main()->CheckDatabaseIntegrity();
+}
+
+// The shown beacon's record holds another beacon now: nothing was written. The list
+// is read again and the beacon shown where it stands, or none when it is gone.
+void frmLog::showBeaconAgain()
+{
+    const ShownBeacon shown = m_shown;
+    LoadTable();
+    const std::optional<qint64> number = findShownBeacon(m_state.folder, shown);
+    selectRow(number ? static_cast<int>(RecNo.indexOf(*number)) : -1);
+    showError(QLatin1String(kBeaconMovedText));
 }
 
 // ---------------------------------------------------------------------------------

@@ -127,6 +127,7 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -136,9 +137,12 @@ private:
     int selectedRow() const;
     void showEntry(qsizetype position);
     qint64 shownEntryRecord() const;
+    void checkShownLength(QLineEdit *box, qsizetype length);
     void checkTimeLength();
     void checkDateLength();
     void applyCheck(QLineEdit *box, const FieldCheck &check);
+    void applyUpdateEnabled();
+    void showBeaconAgain();
     void showError(const QString &text);
 
     WindowSet &m_windows;
@@ -147,6 +151,10 @@ private:
     PrinterSource m_printerSource;
     bool m_settingSelection = false;
     bool m_unloading = false;
+    // The beacon whose data the boxes show, and whether their time and date can be stored.
+    ShownBeacon m_shown;
+    bool m_timeValid = false;
+    bool m_dateValid = false;
 };
 
 } // namespace qern

@@ -1,10 +1,11 @@
 #include "frmReceptionComments.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFocusEvent>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -53,13 +54,14 @@ frmReceptionComments::frmReceptionComments(WindowSet &windows) : m_windows(windo
 {
     setObjectName(QStringLiteral("frmReceptionComments"));
     setWindowTitle(QStringLiteral("Time / Date / Comments"));
-    setFixedSize(560, 310);
 
+    // Controls are placed by hand at their designed widths, or wider when a caption needs
+    // more in the font of the day; what follows moves over and the window widens.
     auto label = [this](const char *objectName, const QString &text, int x, int y, int w, int h = 18) {
         auto *l = new QLabel(text, this);
         if (objectName)
             l->setObjectName(QLatin1String(objectName));
-        l->setGeometry(x, y, w, h);
+        l->setGeometry(x, y, fittedWidth(l, w), h);
         return l;
     };
     auto box = [this](const char *objectName, int x, int y, int w) {
@@ -71,7 +73,7 @@ frmReceptionComments::frmReceptionComments(WindowSet &windows) : m_windows(windo
     auto button = [this](const char *objectName, const QString &text, int x, int y, int w) {
         auto *b = new QPushButton(text, this);
         b->setObjectName(QLatin1String(objectName));
-        b->setGeometry(x, y, w, 28);
+        b->setGeometry(x, y, fittedWidth(b, w), 28);
         b->setAutoDefault(false);
         return b;
     };
@@ -82,18 +84,20 @@ frmReceptionComments::frmReceptionComments(WindowSet &windows) : m_windows(windo
     lblCountry = label("lblCountry", QString(), 10, 54, 330);
     lblUTC = label("lblUTC", QString(), 340, 8, 210);
     lblLocal = label("lblLocal", QString(), 340, 26, 210);
+    for (QLabel *clock : {lblUTC, lblLocal})
+        clock->resize(std::max(clock->width(), clockLabelWidth(clock)), clock->height());
 
-    label(nullptr, QStringLiteral("Time (HHMM)"), 10, 86, 118);
-    txtTime = box("txtTime", 130, 84, 70);
-    lblTimeError = label("lblTimeError", QString(), 210, 86, 220);
+    const int boxX = alignCaptionColumn({label(nullptr, QStringLiteral("Time (HHMM)"), 10, 86, 118),
+                                         label(nullptr, QStringLiteral("Date (YYYYMMDD)"), 10, 116, 118)}) +
+                     2;
+    txtTime = box("txtTime", boxX, 84, 70);
+    lblTimeError = label("lblTimeError", QString(), rightOf(txtTime, 10), 86, 220);
     QPalette errorText = lblTimeError->palette();
     errorText.setColor(QPalette::WindowText, kErrorRed);
     lblTimeError->setPalette(errorText);
     lblTimeError->hide();
-
-    label(nullptr, QStringLiteral("Date (YYYYMMDD)"), 10, 116, 118);
-    txtDate = box("txtDate", 130, 114, 90);
-    cmdDateSelect = button("cmdDateSelect", QStringLiteral("Select"), 226, 111, 62);
+    txtDate = box("txtDate", boxX, 114, 90);
+    cmdDateSelect = button("cmdDateSelect", QStringLiteral("Select"), rightOf(txtDate, 6), 111, 62);
 
     label(nullptr, QStringLiteral("Reception Comments"), 10, 146, 200);
     txtReceptionComments = box("txtReceptionComments", 10, 164, 540);
@@ -101,9 +105,9 @@ frmReceptionComments::frmReceptionComments(WindowSet &windows) : m_windows(windo
     txtSessionComments = box("txtSessionComments", 10, 212, 540);
 
     cmdAddBeacon = button("cmdAddBeacon", QString(), 10, 256, 270);
-    cmdChangeBeacon = button("cmdChangeBeacon", QStringLiteral("Modify beacon data"), 286, 256, 150);
-    Command3 = button("Command3", QStringLiteral("Cancel"), 442, 256, 108);
-
+    cmdChangeBeacon =
+        button("cmdChangeBeacon", QStringLiteral("Modify beacon data"), rightOf(cmdAddBeacon, 6), 256, 150);
+    Command3 = button("Command3", QStringLiteral("Cancel"), rightOf(cmdChangeBeacon, 6), 256, 108);
     picCalendar2 = new DatePickerPanel(this, txtDate, QPoint(4320, 840),
                                        {QStringLiteral("Command1"), QStringLiteral("Select date"),
                                         QStringLiteral("Command2"), QStringLiteral("Cancel")});
@@ -113,14 +117,20 @@ frmReceptionComments::frmReceptionComments(WindowSet &windows) : m_windows(windo
     cmbYear = picCalendar2->cmbYear;
     Command1 = picCalendar2->confirmButton;
     Command2 = picCalendar2->cancelButton;
+    // The designed size, or more for what the calendar panel needs where it opens.
+    const int width = std::max({560, rightOf(lblUTC, 10), rightOf(lblLocal, 10), rightOf(Command3, 10),
+                                rightOf(picCalendar2, 0)});
+    setFixedSize(width, std::max(310, picCalendar2->y() + picCalendar2->height()));
+    for (QLineEdit *comments : {txtReceptionComments, txtSessionComments})
+        comments->resize(width - 20, comments->height());
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(kClockIntervalMs);
 
     txtTime->installEventFilter(this);
-    txtReceptionComments->installEventFilter(this);
-    txtSessionComments->installEventFilter(this);
+    for (QLineEdit *comments : {txtReceptionComments, txtSessionComments})
+        replaceEnteredCharacters(comments, {{QLatin1Char('"'), QLatin1Char('\'')}});
 
     connect(Timer1, &QTimer::timeout, this, &frmReceptionComments::Timer1_Timer);
     connect(txtTime, &QLineEdit::textChanged, this, &frmReceptionComments::txtTime_Change);
@@ -144,7 +154,8 @@ void frmReceptionComments::showForm()
 
 void frmReceptionComments::Form_Load()
 {
-    const QString location = m_windows.location()->cmbListeningLocation->currentText();
+    // The list's text may be a choice not saved yet; the entry goes to the current location.
+    const QString location = m_windows.location()->cmbListeningLocation->itemText(m_state.CurrentLocationIndex);
     setWindowTitle(QStringLiteral("Entry to ") + location + QStringLiteral(" log."));
     DisplayRequestedBeacon();
     RefreshTime();
@@ -186,9 +197,8 @@ void frmReceptionComments::DisplayRequestedBeacon()
     if (!readable) {
         lblShowAddedBeacon->clear();
         if (isVisible()) {
-            const QString text = error ? error.messageText()
-                                       : QStringLiteral("The beacon's record %1 holds characters that cannot be read")
-                                             .arg(m_state.CurrentRecordNumber);
+            const QString text =
+                error ? error.messageText() : undecodableRecord(m_state.CurrentRecordNumber).description;
             MessageBox::show(text, QStringLiteral("Error"));
         }
         return;
@@ -252,7 +262,10 @@ void frmReceptionComments::txtTime_Change()
 void frmReceptionComments::checkTime(bool moveSelection)
 {
     const QString text = txtTime->text();
-    if (text.size() >= 5) {
+    // Letters and blanks would count 0 as hours or minutes: a time is digits only.
+    const bool digitsOnly =
+        std::all_of(text.begin(), text.end(), [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); });
+    if (text.size() >= 5 || !digitsOnly) {
         setLook(txtTime, Look::Red);
         showTimeError(QStringLiteral("Invalid Time Entry"));
         setTimeVerdict(false);
@@ -339,13 +352,6 @@ bool frmReceptionComments::eventFilter(QObject *watched, QEvent *event)
             if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
                 txtTime_LostFocus();
         }
-    } else if ((watched == txtReceptionComments || watched == txtSessionComments) &&
-               event->type() == QEvent::KeyPress) {
-        auto *key = static_cast<QKeyEvent *>(event);
-        if (key->text() == QLatin1String("\"")) {
-            static_cast<QLineEdit *>(watched)->insert(QStringLiteral("'"));
-            return true;
-        }
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -355,7 +361,16 @@ bool frmReceptionComments::eventFilter(QObject *watched, QEvent *event)
 
 void frmReceptionComments::cmdAddBeacon_Click()
 {
-    if (!backUpBeforeChange(m_state.folder))
+    // A time still being typed is no time: refused as leaving the box refuses it.
+    if (!isStorableTime(toWindows1252(txtTime->text()))) {
+        setLook(txtTime, Look::Red);
+        showTimeError(QStringLiteral("Invalid time"));
+        setTimeVerdict(false);
+        return;
+    }
+    if (!m_dateValid)
+        return;
+    if (!commentsStorable({txtReceptionComments, txtSessionComments}) || !backUpBeforeChange(m_state.folder))
         return;
 
     ReceptionInput input;
@@ -365,8 +380,13 @@ void frmReceptionComments::cmdAddBeacon_Click()
     input.date = toWindows1252(txtDate->text());
     input.receptionComments = toWindows1252(txtReceptionComments->text());
     input.sessionComments = toWindows1252(txtSessionComments->text());
-    const ReceptionResult result =
-        writeReception(m_state.folder, m_state.CurrentRecordNumber, m_state.CurrentLocationIndex, input);
+    const ShownBeacon shown{m_state.CurrentRecordNumber, m_state.CurrentIdent, m_state.CurrentFrequency};
+    const ReceptionResult result = writeReception(m_state.folder, shown, m_state.CurrentLocationIndex, input);
+    if (result.beaconMoved) {
+        showBeaconAgain(shown);
+        MessageBox::show(QLatin1String(kBeaconMovedText), QStringLiteral("Error"));
+        return;
+    }
     if (result.error) {
         // The dialog stays open with what was typed, to try again.
         MessageBox::show(result.messageText(), QStringLiteral("Error"));
@@ -377,6 +397,18 @@ void frmReceptionComments::cmdAddBeacon_Click()
     main->GatherDatabaseStatistics(true);
     unloadAndReturn();
     main->ShowBeacon(m_state.CurrentRecordNumber);
+}
+
+// The dialog follows its beacon to where it stands now and keeps what was typed.
+void frmReceptionComments::showBeaconAgain(const ShownBeacon &shown)
+{
+    if (const std::optional<qint64> number = findShownBeacon(m_state.folder, shown)) {
+        m_state.CurrentRecordNumber = *number;
+        DisplayRequestedBeacon();
+        return;
+    }
+    lblShowAddedBeacon->clear();
+    m_commands.setAvailable(cmdAddBeacon, false);
 }
 
 void frmReceptionComments::cmdChangeBeacon_Click()
@@ -409,6 +441,19 @@ void frmReceptionComments::closeEvent(QCloseEvent *event)
 {
     event->ignore();
     Command3_Click();
+}
+
+void frmReceptionComments::keyPressEvent(QKeyEvent *event)
+{
+    // Escape is the open date panel's Cancel, else the dialog's.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        if (picCalendar2->isVisible())
+            Command2_Click();
+        else
+            Command3_Click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 // ---------------------------------------------------------------------------------

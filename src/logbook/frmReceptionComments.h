@@ -19,6 +19,7 @@ namespace qern {
 class DatePickerPanel;
 class WindowSet;
 struct SharedState;
+struct ShownBeacon;
 
 class frmReceptionComments : public QWidget {
     Q_OBJECT
@@ -76,6 +77,7 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -87,6 +89,7 @@ private:
     void setDateVerdict(bool valid);
     void applyAddEnabled();
     void capComment(QLineEdit *box);
+    void showBeaconAgain(const ShownBeacon &shown);
     void unloadAndReturn();
 
     WindowSet &m_windows;

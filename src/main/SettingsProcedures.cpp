@@ -38,10 +38,10 @@ void applyCheck(QCheckBox *box, const CheckValue &value)
         setCheckValue(box, *value);
 }
 
-void applyScroll(QScrollBar *bar, const std::optional<int> &value)
+void applyDetail(QScrollBar *bar, const std::optional<int> &value)
 {
     if (value)
-        bar->setValue(*value);
+        setDetailValue(bar, *value);
 }
 
 } // namespace
@@ -132,7 +132,7 @@ void LoadPreferences(WindowSet &windows)
         state.DistanceFilterOn = *loaded.DistanceFilterOn;
     preferences->txtDistanceFilter->setText(fromWindows1252(digitsText(state.DistanceFilterValue)));
 
-    applyScroll(preferences->HScroll2, loaded.ShowDetail);
+    applyDetail(preferences->HScroll2, loaded.ShowDetail);
     state.WeblogFolder = loaded.WeblogFolder;
 
     frmDistanceCircle *radar = windows.distanceCircle();
@@ -141,7 +141,7 @@ void LoadPreferences(WindowSet &windows)
     applyCheck(radar->chkIslands, loaded.RadarIslands);
     applyCheck(radar->chkRivers, loaded.RadarRivers);
     applyCheck(radar->chkBorders, loaded.RadarBorders);
-    applyScroll(radar->HSDetail, loaded.RadarDetail);
+    applyDetail(radar->HSDetail, loaded.RadarDetail);
     applyCheck(radar->chkShowAll, loaded.RadarAll);
     applyCheck(radar->chkShowLogged, loaded.RadarLogged);
     applyCheck(radar->chkShowDGPS, loaded.RadarDGPS);
@@ -183,7 +183,7 @@ void SavePreferences(WindowSet &windows)
     values.ShowRivers = checkValue(preferences->chkRivers);
     values.ShowBorders = checkValue(preferences->chkBorders);
     values.Metric = preferences->optMetric->isChecked();
-    values.ShowDetail = preferences->HScroll2->value();
+    values.ShowDetail = detailValue(preferences->HScroll2);
     values.ComPortIndex = preferences->cmbPort->currentIndex();
     values.ComSpeedIndex = preferences->cmbSpeed->currentIndex();
     values.ComParityIndex = preferences->cmbParity->currentIndex();

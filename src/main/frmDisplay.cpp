@@ -204,7 +204,7 @@ void frmDisplay::DrawMapDisplay(double latitude, double longitude, qint32 range,
         request.locationLon = m_state.LocationLon[m_state.CurrentLocationIndex];
     }
     request.imperial = preferences->optImperial->isChecked();
-    request.detail = preferences->HScroll2->value();
+    request.detail = detailValue(preferences->HScroll2);
     request.layers = layerSwitchesOf(*preferences);
 
     const MapView view = qern::DrawMapDisplay(m_state.folder, request);

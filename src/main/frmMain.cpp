@@ -53,7 +53,7 @@ namespace qern {
 
 namespace {
 
-constexpr int kWindowWidth = 800;
+constexpr int kDesignedWidth = 800; // wider only when captions need it
 constexpr int kShortHeightTwips = 4992; // the nearby panel covered
 constexpr int kTallHeightTwips = 7404; // the nearby panel uncovered
 constexpr int kClockIntervalMs = 10000;
@@ -130,16 +130,19 @@ void frmMain::buildControls()
     central->installEventFilter(this);
     setCentralWidget(central);
 
+    // Controls are placed by hand at their designed widths, or wider when a caption needs
+    // more in the font of the day; what follows on a row, or in the next column, moves
+    // over by as much, and the window widens to hold it all.
     auto name = [](QObject *object, const char *objectName) { object->setObjectName(QLatin1String(objectName)); };
     auto label = [&](const char *objectName, const QString &text, int x, int y, int w, int h = 20) {
         auto *l = new QLabel(text, central);
         name(l, objectName);
-        l->setGeometry(x, y, w, h);
+        l->setGeometry(x, y, fittedWidth(l, w), h);
         return l;
     };
     auto caption = [&](const QString &text, int x, int y, int w) {
         auto *l = new QLabel(text, central);
-        l->setGeometry(x, y + 2, w, 20);
+        l->setGeometry(x, y + 2, fittedWidth(l, w), 20);
         return l;
     };
     auto field = [&](const char *objectName, int x, int y, int w) {
@@ -152,7 +155,7 @@ void frmMain::buildControls()
     auto button = [&](const char *objectName, const QString &text, int x, int y, int w) {
         auto *b = new QPushButton(text, central);
         name(b, objectName);
-        b->setGeometry(x, y, w, 26);
+        b->setGeometry(x, y, fittedWidth(b, w), 26);
         b->setAutoDefault(false);
         return b;
     };
@@ -167,17 +170,20 @@ void frmMain::buildControls()
     };
 
     // Look-up line
-    caption(tr("Ident / kHz"), 8, 8, 70);
+    QLabel *identCaption = caption(tr("Ident / kHz"), 8, 8, 70);
     txtIdent = new IdentBox(central);
     name(txtIdent, "txtIdent");
-    txtIdent->setGeometry(80, 8, 110, 24);
+    txtIdent->setGeometry(rightOf(identCaption, 2), 8, 110, 24);
     txtIdent->setToolTip(QStringLiteral("Use $ as prefix for NAVTEX, # for DGPS"));
-    cmdLookUp = button("cmdLookUp", tr("&Look Up"), 196, 7, 80);
-    lblDistanceFilter = label("lblDistanceFilter", QStringLiteral("Distance Filter"), 290, 10, 90);
-    cmdDistanceFilter = button("cmdDistanceFilter", QStringLiteral("OFF"), 382, 7, 48);
+    cmdLookUp = button("cmdLookUp", tr("&Look Up"), rightOf(txtIdent, 6), 7, 80);
+    lblDistanceFilter = label("lblDistanceFilter", QStringLiteral("Distance Filter"), rightOf(cmdLookUp, 14), 10, 90);
+    cmdDistanceFilter = button("cmdDistanceFilter", QStringLiteral("OFF"), rightOf(lblDistanceFilter, 2), 7, 48);
 
-    lblUTC = label("lblUTC", QString(), 560, 4, 232, 18);
-    lblLocal = label("lblLocal", QString(), 560, 22, 232, 18);
+    const int clockX = std::max(560, rightOf(cmdDistanceFilter, 20));
+    lblUTC = label("lblUTC", QString(), clockX, 4, 232, 18);
+    lblLocal = label("lblLocal", QString(), clockX, 22, 232, 18);
+    for (QLabel *clock : {lblUTC, lblLocal})
+        clock->resize(std::max(clock->width(), clockLabelWidth(clock)), clock->height());
 
     lblkHz = label("lblkHz", QString(), 8, 38, 300, 24);
     lblkHz->setFont(namedFont(QStringLiteral("Tahoma"), 11, true));
@@ -193,32 +199,38 @@ void frmMain::buildControls()
     // Beacon details: two columns of six rows, then the comments.
     const int top = 66;
     const int step = 26;
-    caption(QStringLiteral("Country"), 8, top, 105);
-    txtCountry = field("txtCountry", 115, top, 265);
-    caption(QStringLiteral("Location"), 8, top + step, 105);
-    txtLocation = field("txtLocation", 115, top + step, 265);
-    caption(QStringLiteral("Power / TX Class"), 8, top + 2 * step, 105);
-    txtPower = field("txtPower", 115, top + 2 * step, 265);
-    caption(QStringLiteral("Latitude"), 8, top + 3 * step, 105);
-    txtLat = field("txtLat", 115, top + 3 * step, 265);
-    caption(QStringLiteral("Longitude"), 8, top + 4 * step, 105);
-    txtLon = field("txtLon", 115, top + 4 * step, 265);
-    caption(QStringLiteral("QTH Locator"), 8, top + 5 * step, 105);
-    txtLocator = field("txtLocator", 115, top + 5 * step, 265);
+    const QList<QLabel *> leftCaptions = {
+        caption(QStringLiteral("Country"), 8, top, 105),
+        caption(QStringLiteral("Location"), 8, top + step, 105),
+        caption(QStringLiteral("Power / TX Class"), 8, top + 2 * step, 105),
+        caption(QStringLiteral("Latitude"), 8, top + 3 * step, 105),
+        caption(QStringLiteral("Longitude"), 8, top + 4 * step, 105),
+        caption(QStringLiteral("QTH Locator"), 8, top + 5 * step, 105),
+        caption(QStringLiteral("Comments"), 8, top + 6 * step, 105)};
+    const int leftX = alignCaptionColumn(leftCaptions) + 2;
+    txtCountry = field("txtCountry", leftX, top, 265);
+    txtLocation = field("txtLocation", leftX, top + step, 265);
+    txtPower = field("txtPower", leftX, top + 2 * step, 265);
+    txtLat = field("txtLat", leftX, top + 3 * step, 265);
+    txtLon = field("txtLon", leftX, top + 4 * step, 265);
+    txtLocator = field("txtLocator", leftX, top + 5 * step, 265);
 
-    caption(QStringLiteral("Distance"), 392, top, 90);
-    txtDistance = field("txtDistance", 484, top, 306);
-    caption(QStringLiteral("Bearing"), 392, top + step, 90);
-    txtBearing = field("txtBearing", 484, top + step, 306);
-    caption(QStringLiteral("Data As Of"), 392, top + 2 * step, 90);
-    txtCurrent = field("txtCurrent", 484, top + 2 * step, 306);
-    caption(QStringLiteral("Ident Cycle"), 392, top + 3 * step, 90);
-    txtCycle = field("txtCycle", 484, top + 3 * step, 306);
-    caption(QStringLiteral("Mod Offset"), 392, top + 4 * step, 90);
-    txtUSB = field("txtUSB", 484, top + 4 * step, 150);
-    txtLSB = field("txtLSB", 640, top + 4 * step, 150);
-    caption(QStringLiteral("Comments"), 8, top + 6 * step, 105);
-    txtComments = field("txtComments", 115, top + 6 * step, 675);
+    const int rightCaptionX = rightOf(txtCountry, 12);
+    const QList<QLabel *> rightCaptions = {
+        caption(QStringLiteral("Distance"), rightCaptionX, top, 90),
+        caption(QStringLiteral("Bearing"), rightCaptionX, top + step, 90),
+        caption(QStringLiteral("Data As Of"), rightCaptionX, top + 2 * step, 90),
+        caption(QStringLiteral("Ident Cycle"), rightCaptionX, top + 3 * step, 90),
+        caption(QStringLiteral("Mod Offset"), rightCaptionX, top + 4 * step, 90)};
+    const int rightX = alignCaptionColumn(rightCaptions) + 2;
+    txtDistance = field("txtDistance", rightX, top, 306);
+    txtBearing = field("txtBearing", rightX, top + step, 306);
+    txtCurrent = field("txtCurrent", rightX, top + 2 * step, 306);
+    txtCycle = field("txtCycle", rightX, top + 3 * step, 306);
+    txtUSB = field("txtUSB", rightX, top + 4 * step, 150);
+    txtLSB = field("txtLSB", rightOf(txtUSB, 6), top + 4 * step, 150);
+    const int detailsRight = rightOf(txtDistance, 0);
+    txtComments = field("txtComments", leftX, top + 6 * step, detailsRight - leftX);
 
     // The coordinates switch to their dotted form when clicked.
     txtLat->installEventFilter(this);
@@ -228,12 +240,12 @@ void frmMain::buildControls()
     lblLogged = label("lblLogged", QString(), 8, 248, 420, 18);
     lblLogged->setMouseTracking(true);
     lblLogged->installEventFilter(this);
-    lblGotLogged = label("lblGotLogged", tr("Logged at..."), 440, 248, 150, 18);
+    lblGotLogged = label("lblGotLogged", tr("Logged at..."), rightOf(lblLogged, 12), 248, 150, 18);
     lblGotLogged->setMouseTracking(true);
     lblGotLogged->installEventFilter(this);
     lstGotLogged = new QListWidget(central);
     name(lstGotLogged, "lstGotLogged");
-    lstGotLogged->setGeometry(392, 150, 398, 90);
+    lstGotLogged->setGeometry(rightCaptionX, 150, detailsRight - rightCaptionX, 90);
     lstGotLogged->setMouseTracking(true);
     lstGotLogged->viewport()->setMouseTracking(true);
     lstGotLogged->viewport()->installEventFilter(this);
@@ -243,10 +255,13 @@ void frmMain::buildControls()
     int x = 8;
     auto next = [&](const char *objectName, const QString &text, int w) {
         QPushButton *b = button(objectName, text, x, 270, w);
-        x += w + 5;
+        x = rightOf(b, 5);
         return b;
     };
     cmdAddToLog = next("cmdAddToLog", QStringLiteral("&Add To Log"), 70);
+    // Captioned "Log It" as soon as the window loads: that is the caption it needs room for.
+    cmdAddToLog->resize(std::max(70, captionWidth(cmdAddToLog, QStringLiteral("Log It"))), cmdAddToLog->height());
+    x = rightOf(cmdAddToLog, 5);
     cmdQuickLog = next("cmdQuickLog", QStringLiteral("QLog"), 60);
     cmdQuickLog->setToolTip(QStringLiteral("Quick Log"));
     cmdUpdate = next("cmdUpdate", QStringLiteral("&New/Change"), 90);
@@ -260,24 +275,32 @@ void frmMain::buildControls()
     cmdExit->setToolTip(QStringLiteral("Exit Program"));
 
     // The nearby panel, below the short height: uncovered when the window grows tall.
-    lblCoverage = label("lblCoverage", QString(), 8, 324, 400);
+    // Its caption names the beacon: room for the widest ident and frequency, no more,
+    // so that the search count beside it has room too.
+    lblCoverage = label("lblCoverage", QString(), 8, 324, 0);
+    lblCoverage->resize(captionWidth(lblCoverage, QStringLiteral("Coverage radius from WWWWWWW-0000.0 kHz (km)")),
+                        lblCoverage->height());
     txtCoverage = new QLineEdit(central);
     name(txtCoverage, "txtCoverage");
-    txtCoverage->setGeometry(410, 322, 60, 22);
-    cmdUpdateNearby = button("cmdUpdateNearby", QStringLiteral("Update"), 476, 320, 70);
-    Command1 = button("Command1", QStringLiteral("Hide"), 552, 320, 60);
+    txtCoverage->setGeometry(rightOf(lblCoverage, 2), 322, 60, 22);
+    cmdUpdateNearby = button("cmdUpdateNearby", QStringLiteral("Update"), rightOf(txtCoverage, 6), 320, 70);
+    Command1 = button("Command1", QStringLiteral("Hide"), rightOf(cmdUpdateNearby, 6), 320, 60);
+    lblSearch = label("lblSearch", QString(), rightOf(Command1, 8), 324, 170);
+    // Room for the count of the largest database.
+    lblSearch->resize(std::max(lblSearch->width(), captionWidth(lblSearch, fromBytes(nearbySearchCaption(99999)))),
+                      lblSearch->height());
+    const int right = std::max({rightOf(cmdDistanceFilter, 0), rightOf(lblUTC, 0), rightOf(lblLocal, 0), detailsRight,
+                                rightOf(cmdExit, 0), rightOf(lblSearch, 0)});
     lstNearbyBeacons = new QListWidget(central);
     name(lstNearbyBeacons, "lstNearbyBeacons");
-    lstNearbyBeacons->setGeometry(8, 350, 782, 94);
+    lstNearbyBeacons->setGeometry(8, 350, right - 8, 94);
     lstNearbyBeacons->setFont(fixedListFont());
     lstNearbyBeacons->setUniformItemSizes(true); // thousands of lines, laid out as one
     lblAlreadyLogged = label("lblAlreadyLogged", QStringLiteral("***  Beacons Already Logged"), 8, 448, 300);
-    // Under the list's right end, wide enough for the count of the largest database.
-    lblSearch = label("lblSearch", QString(), 320, 448, 470);
-    lblSearch->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     picBeaconList = notice("picBeaconList", QStringLiteral("Generating Beacon List"), 290, 380);
     picGeneratingImage = notice("picGeneratingImage", QStringLiteral("Generating Image"), 290, 130);
     lstGotLogged->raise();
+    m_windowWidth = std::max(kDesignedWidth, right + 8);
 
     tmrTimeDate = new QTimer(this);
     tmrTimeDate->setObjectName(QStringLiteral("tmrTimeDate"));
@@ -290,7 +313,7 @@ void frmMain::buildControls()
     connect(tmrTimeDate, &QTimer::timeout, this, &frmMain::tmrTimeDate_Timer);
     connect(cmdExit, &QPushButton::clicked, this, &frmMain::cmdExit_Click);
 
-    setFixedSize(kWindowWidth, twipsToPixels(kShortHeightTwips));
+    setFixedSize(m_windowWidth, twipsToPixels(kShortHeightTwips));
 }
 
 void frmMain::buildMenus()
@@ -366,10 +389,10 @@ void frmMain::showForm()
 
 void frmMain::Form_Load()
 {
-    setFixedSize(kWindowWidth, twipsToPixels(kShortHeightTwips));
+    setFixedSize(m_windowWidth, twipsToPixels(kShortHeightTwips));
     lblGotLogged->hide();
     lstGotLogged->hide();
-    setWindowTitle(kTitlePrefix + m_windows.location()->cmbListeningLocation->currentText());
+    refreshTitle();
     ClearBeaconDisplay();
 
     m_commands.setArmed(cmdNearby, false);
@@ -587,6 +610,7 @@ void frmMain::ShowBeacon(qint64 recNo)
         return;
     }
     display.applyTo(m_state);
+    m_shownBeacon = {recNo, display.StoredIdent, display.ShownFrequency};
 
     lblDAID->setVisible(display.lblDAIDVisible);
     txtComments->setText(fromBytes(display.txtComments));
@@ -637,7 +661,38 @@ void frmMain::ClearBeaconDisplay()
     for (QObject *command : std::initializer_list<QObject *>{cmdAddToLog, cmdQuickLog, cmdMapIt, cmdNearby})
         m_commands.setArmed(command, false);
     clearBeaconState(m_state);
+    m_shownBeacon = {};
     lblGotLogged->hide();
+}
+
+void frmMain::forgetSearchMatches()
+{
+    m_state.SearchMatches.clear();
+    setMatchStepperVisible(false);
+}
+
+void frmMain::databaseSorted()
+{
+    forgetSearchMatches();
+    // The sort moves records whole: the beacon on display is where its ident and
+    // frequency are now. One changed meanwhile is left to the check before a write.
+    if (m_shownBeacon.isEmpty())
+        return;
+    if (const std::optional<qint64> number = findShownBeacon(m_state.folder, m_shownBeacon))
+        m_shownBeacon.recordNumber = *number;
+}
+
+// Its record holds another beacon now: the beacon is shown where it stands, or the
+// display is cleared when it is gone.
+void frmMain::showBeaconAgain()
+{
+    const std::optional<qint64> number = findShownBeacon(m_state.folder, m_shownBeacon);
+    if (!number) {
+        ClearBeaconDisplay();
+        return;
+    }
+    forgetSearchMatches();
+    ShowBeacon(*number);
 }
 
 void frmMain::txtLat_Click()
@@ -854,6 +909,8 @@ void frmMain::connectLogging()
 
 void frmMain::cmdQuickLog_Click()
 {
+    if (m_shownBeacon.isEmpty())
+        return;
     if (!backUpBeforeChange(m_state.folder)) {
         focusIdent();
         return;
@@ -864,8 +921,14 @@ void frmMain::cmdQuickLog_Click()
     clock.UTCTimeText = m_state.UTCTimeText;
     clock.UTCDateText = m_state.UTCDateText;
     const ReceptionResult result =
-        writeReception(m_state.folder, m_state.CurrentRecordNumber, m_state.CurrentLocationIndex,
+        writeReception(m_state.folder, m_shownBeacon, m_state.CurrentLocationIndex,
                        quickLogInput(m_state.CurrentIdent, m_state.CurrentFrequency, clock));
+    if (result.beaconMoved) {
+        showBeaconAgain();
+        MessageBox::show(QLatin1String(kBeaconMovedText), QStringLiteral("Error"));
+        focusIdent();
+        return;
+    }
     if (result.error) {
         MessageBox::show(result.messageText(), QStringLiteral("Error"));
         focusIdent();
@@ -873,7 +936,7 @@ void frmMain::cmdQuickLog_Click()
     }
 
     GatherDatabaseStatistics(true);
-    ShowBeacon(m_state.CurrentRecordNumber);
+    ShowBeacon(m_shownBeacon.recordNumber);
     focusIdent();
 }
 
@@ -892,8 +955,7 @@ void frmMain::mnuSessionClr_Click()
         MessageBox::show(QLatin1String(kSessionNotClearedText));
         return;
     }
-    // Without a database there is nothing to clear, and the automatic backup would
-    // delete ndb.bak, the last copy of the database.
+    // Without a database there is nothing to clear.
     const QString database = databasePath(m_state.folder);
     if (!fileExists(database)) {
         MessageBox::show(FileError::notFound(database).messageText(), QStringLiteral("Error"));
@@ -959,7 +1021,7 @@ void frmMain::cmdNearby_Click()
     picBeaconList->raise();
     NearbyCentreLat = toWindows1252(txtLat->text());
     NearbyCentreLon = toWindows1252(txtLon->text());
-    setFixedSize(kWindowWidth, twipsToPixels(kTallHeightTwips));
+    setFixedSize(m_windowWidth, twipsToPixels(kTallHeightTwips));
 
     const bool imperial = m_windows.location()->optImperial->isChecked();
     lblCoverage->setText(fromBytes(nearbyCoverageCaption(m_state.ShownIdent, m_state.ShownFrequency, imperial)));
@@ -991,7 +1053,7 @@ void frmMain::txtCoverage_KeyPress(int &KeyAscii)
 
 void frmMain::Command1_Click()
 {
-    setFixedSize(kWindowWidth, twipsToPixels(kShortHeightTwips));
+    setFixedSize(m_windowWidth, twipsToPixels(kShortHeightTwips));
     focusIdent();
 }
 

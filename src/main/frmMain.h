@@ -5,6 +5,7 @@
 
 #include <QMainWindow>
 
+#include "BeaconDatabase.h"
 #include "FormSupport.h"
 
 class QAction;
@@ -124,6 +125,10 @@ public:
     void SearchBeacons(const QString &text, const QByteArray &frequency, bool filterOn);
     void ShowBeacon(qint64 recNo);
     void ClearBeaconDisplay();
+    // ndb.dat was sorted again: the look-up's record numbers no longer hold, so the
+    // match stepper goes until the next look-up, and the beacon on display is
+    // followed to its new record when it is still there as shown.
+    void databaseSorted();
 
     // The integrity check's window side: its message, and the commands it disables
     // (enabled again when a later check passes).
@@ -201,6 +206,8 @@ private:
     void disableAfterFailedCheck(bool touchBackupItems);
     void enableAfterPassedCheck();
     void focusIdent();
+    void forgetSearchMatches();
+    void showBeaconAgain();
     void connectNearbyMapAndHelp();
     void connectLogging();
     void connectEditorAndNeighbours();
@@ -209,6 +216,9 @@ private:
     SharedState &m_state;
     CommandGate m_commands;
     bool m_integrityFailed = false;
+    // The beacon on display, as Quick Log checks it before writing.
+    ShownBeacon m_shownBeacon;
+    int m_windowWidth = 0; // worked out from the captions in buildControls
     // The centre of the nearby list, taken at the last "Show Nearby Beacons".
     QByteArray NearbyCentreLat;
     QByteArray NearbyCentreLon;

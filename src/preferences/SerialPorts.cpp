@@ -1,9 +1,10 @@
 #include "SerialPorts.h"
 
-#include <QCollator>
 #include <QSerialPortInfo>
 
 #include <algorithm>
+
+#include "Text.h"
 
 namespace qern {
 
@@ -14,11 +15,9 @@ QStringList availableSerialPorts()
     for (const QSerialPortInfo &port : ports)
         names.append(port.portName());
     names.removeDuplicates();
-    // ttyS2 before ttyS10.
-    QCollator collator;
-    collator.setNumericMode(true);
-    std::sort(names.begin(), names.end(),
-              [&collator](const QString &a, const QString &b) { return collator.compare(a, b) < 0; });
+    // Not by the language setting's collation: that would number the ports differently
+    // from one setting to another.
+    std::sort(names.begin(), names.end(), precedesInNameOrder);
     if (names.size() > 4)
         names.resize(4);
     return names;

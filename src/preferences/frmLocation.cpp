@@ -97,6 +97,9 @@ void frmLocation::buildControls()
 
     tabPreferences1 = new QTabWidget(this);
     name(tabPreferences1, "tabPreferences1");
+    // Every tab shown whole: the window is at least as wide as the tab captions.
+    tabPreferences1->setUsesScrollButtons(false);
+    tabPreferences1->setElideMode(Qt::ElideNone);
 
     // Station Info
     auto *station = new QWidget;
@@ -120,9 +123,9 @@ void frmLocation::buildControls()
     name(txtLocator, "txtLocator");
     txtLocator->setReadOnly(true);
     stationForm->addRow(tr("QTH Locator"), txtLocator);
+    // One line: the window widens to a longer station name rather than cutting it.
     lblClosestMetar = new QLabel;
     name(lblClosestMetar, "lblClosestMetar");
-    lblClosestMetar->setWordWrap(true);
     stationForm->addRow(tr("Closest METAR"), lblClosestMetar);
     auto *units = new QWidget;
     auto *unitsRow = new QHBoxLayout(units);
@@ -161,12 +164,7 @@ void frmLocation::buildControls()
     chkIslands = check("chkIslands", tr("Islands"));
     auto *detailRow = new QHBoxLayout;
     detailRow->addWidget(new QLabel(tr("Map Detail:  Less")));
-    HScroll2 = new QScrollBar(Qt::Horizontal);
-    name(HScroll2, "HScroll2");
-    HScroll2->setRange(kDetailMin, kDetailMax);
-    HScroll2->setPageStep(1);
-    // A higher value draws fewer points, so "More" detail lies to the right.
-    HScroll2->setInvertedAppearance(true);
+    HScroll2 = newDetailScrollBar("HScroll2", kDetailMin, kDetailMax);
     HScroll2->setMinimumWidth(160);
     detailRow->addWidget(HScroll2);
     detailRow->addWidget(new QLabel(tr("More")));
@@ -314,6 +312,18 @@ void frmLocation::LocatorCalculate()
 
 void frmLocation::cmdExit_Click()
 {
+    // A name typed into the list's box renames the selected location. Nothing is saved
+    // while it or the signature holds a character the settings cannot.
+    const QString typedName = cmbListeningLocation->currentText().trimmed();
+    if (!storableText(typedName, QStringLiteral("The location name holds a character that cannot be stored."))) {
+        cmbListeningLocation->setFocus();
+        return;
+    }
+    if (!storableText(txtDXLogger->text(),
+                      QStringLiteral("The DX logger signature holds a character that cannot be stored."))) {
+        txtDXLogger->setFocus();
+        return;
+    }
     int index = cmbListeningLocation->currentIndex();
     if (index < 0 || index >= kLocationCount)
         index = m_state.CurrentLocationIndex;
@@ -321,8 +331,6 @@ void frmLocation::cmdExit_Click()
         m_state.LocationLat[index] = toWindows1252(txtLatitude->text().trimmed().toUpper());
         m_state.LocationLon[index] = toWindows1252(txtLongitude->text().trimmed().toUpper());
     }
-    // A name typed into the list's box renames the selected location.
-    const QString typedName = cmbListeningLocation->currentText().trimmed();
     cmbListeningLocation->setItemText(index, typedName.isEmpty() ? QLatin1String(kEmptyLocationName) : typedName);
     cmbListeningLocation->setCurrentIndex(index);
 

@@ -44,12 +44,7 @@ frmDistanceCircle::frmDistanceCircle(WindowSet &windows) : m_windows(windows)
     featureColumn->addWidget(new QLabel(QStringLiteral("MAP DETAIL")));
     auto *detailRow = new QHBoxLayout;
     detailRow->addWidget(new QLabel(QStringLiteral("Less")));
-    HSDetail = new QScrollBar(Qt::Horizontal);
-    name(HSDetail, "HSDetail");
-    HSDetail->setRange(kDetailMin, kDetailMax);
-    HSDetail->setPageStep(1);
-    // A higher value draws fewer outline points, so "More" detail lies to the right.
-    HSDetail->setInvertedAppearance(true);
+    HSDetail = newDetailScrollBar("HSDetail", kDetailMin, kDetailMax);
     HSDetail->setMinimumWidth(140);
     detailRow->addWidget(HSDetail);
     detailRow->addWidget(new QLabel(QStringLiteral("More")));
@@ -81,15 +76,11 @@ frmDistanceCircle::frmDistanceCircle(WindowSet &windows) : m_windows(windows)
     fileRow->addWidget(cmdBeaconReport);
     form->addRow(tr("Radar text file"), fileRow);
 
-    cmdDrawRadar = new QPushButton(tr("Draw Radar"));
-    name(cmdDrawRadar, "cmdDrawRadar");
-    cmdDrawRadar->setEnabled(false); // the radar drawing is not built yet
     cmdSavePrefs = new QPushButton(QStringLiteral("Save as Default"));
     name(cmdSavePrefs, "cmdSavePrefs");
     cmdExit = new QPushButton(QStringLiteral("Exit"));
     name(cmdExit, "cmdExit");
     auto *buttons = new QHBoxLayout;
-    buttons->addWidget(cmdDrawRadar);
     buttons->addStretch();
     buttons->addWidget(cmdSavePrefs);
     buttons->addWidget(cmdExit);
@@ -111,6 +102,10 @@ void frmDistanceCircle::showForm()
 
 void frmDistanceCircle::cmdSavePrefs_Click()
 {
+    const std::optional<QByteArray> path = storableText(
+        txtBeaconRadar->text(), QStringLiteral("The file name holds characters that cannot be stored."));
+    if (!path)
+        return;
     RegistryStore &store = m_windows.store();
     RegistryStore::Batch batch(store);
     auto number = [&store](const char *valueName, int value) {
@@ -121,14 +116,13 @@ void frmDistanceCircle::cmdSavePrefs_Click()
     number("RadarIslands", checkValue(chkIslands));
     number("RadarRivers", checkValue(chkRivers));
     number("RadarBorders", checkValue(chkBorders));
-    number("RadarDetail", HSDetail->value());
+    number("RadarDetail", detailValue(HSDetail));
     number("RadarAll", checkValue(chkShowAll));
     number("RadarLogged", checkValue(chkShowLogged));
     number("RadarSession", checkValue(chkShowSession));
     number("RadarDGPS", checkValue(chkShowDGPS));
     number("RadarNavtex", checkValue(chkShowNavtex));
-    store.SetRegistryValue(RegistryKeys::FilePath, kRegistryString, "BeaconRadarPath",
-                           toWindows1252(txtBeaconRadar->text()));
+    store.SetRegistryValue(RegistryKeys::FilePath, kRegistryString, "BeaconRadarPath", *path);
     batch.finish();
 }
 

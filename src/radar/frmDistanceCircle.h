@@ -1,7 +1,6 @@
 #pragma once
 // The "Beacon Radar" window: it holds the radar's settings in its controls (the
 // settings loader fills them at start-up, "Save as Default" writes them back).
-// Drawing the radar comes with the radar itself.
 
 #include <QWidget>
 
@@ -41,7 +40,6 @@ public:
     QLineEdit *txtRange = nullptr;
     QLineEdit *txtBeaconRadar = nullptr;
     QPushButton *cmdBeaconReport = nullptr;
-    QPushButton *cmdDrawRadar = nullptr;
     QPushButton *cmdSavePrefs = nullptr;
     QPushButton *cmdExit = nullptr;
 

@@ -32,7 +32,8 @@ ReportView::ReportView(WindowSet &windows, const Kind &kind) : m_windows(windows
     lstSortBy->setObjectName(QStringLiteral("lstSortBy"));
     for (const char *key : kReportSortKeys)
         lstSortBy->addItem(QLatin1String(key));
-    lstSortBy->setMaximumHeight(110);
+    // Tall enough for every key, in the font the window opens with.
+    lstSortBy->setFixedHeight(lstSortBy->sizeHintForRow(0) * lstSortBy->count() + 2 * lstSortBy->frameWidth());
     optAscending = namedOption("optAscending", QStringLiteral("Ascending"));
     optDescending = namedOption("optDescending", QStringLiteral("Descending"));
     m_sort = namedButton(kind.sortButtonName, QStringLiteral("Sort"));
@@ -104,14 +105,11 @@ void ReportView::presetLastFileName()
 
 void ReportView::storeFileName()
 {
-    bool lossless = true;
-    const QByteArray fileName = toWindows1252(txtFileName->text(), &lossless);
-    if (!lossless) {
-        MessageBox::show(QStringLiteral("The file name holds characters that cannot be stored."),
-                         QStringLiteral("Error"));
+    const std::optional<QByteArray> fileName =
+        storableText(txtFileName->text(), QStringLiteral("The file name holds characters that cannot be stored."));
+    if (!fileName)
         return;
-    }
-    storeReportFileName(m_windows.store(), m_kind.fileNames, optText->isChecked(), fileName);
+    storeReportFileName(m_windows.store(), m_kind.fileNames, optText->isChecked(), *fileName);
     MessageBox::show(m_kind.nothingWrittenText);
 }
 

@@ -8,6 +8,7 @@
 #include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -42,7 +43,13 @@ frmCLEReport::frmCLEReport(WindowSet &windows) : m_windows(windows)
         auto *box = new QLineEdit;
         box->setObjectName(QLatin1String(objectName));
         box->setMaxLength(4);
-        box->setValidator(new QIntValidator(0, kCLEReportKHzMax, box));
+        // Digits only in every language setting: a "." or "," typed as a thousands
+        // separator would make the stored limit 0.
+        auto *validator = new QIntValidator(0, kCLEReportKHzMax, box);
+        QLocale digitsOnly = QLocale::c();
+        digitsOnly.setNumberOptions(QLocale::RejectGroupSeparator);
+        validator->setLocale(digitsOnly);
+        box->setValidator(validator);
         return box;
     };
     txtLowerKHz = kHzBox("txtLowerKHz");

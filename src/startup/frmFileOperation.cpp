@@ -264,16 +264,9 @@ void frmFileOperation::lstFile_Click(QListWidgetItem *item)
         txtFileName->setText(item->text());
 }
 
+// Only creates the folder: what the chooser chose is recorded by "Set Path" alone.
 void frmFileOperation::cmdNewDir_Click()
 {
-    const FolderRecord record = folderRecordedForNewFolder(m_state.FileOperationMode, m_folder);
-    if (record.CLEFolder)
-        m_state.CLEFolder = toWindows1252(*record.CLEFolder);
-    if (record.WeblogFolder)
-        m_state.WeblogFolder = toWindows1252(*record.WeblogFolder);
-    if (record.BeaconRadarFolder)
-        m_state.BeaconRadarFolder = toWindows1252(*record.BeaconRadarFolder);
-
     frmNewDirectory dialog(m_folder, this);
     dialog.exec();
     if (m_unloading)
@@ -289,13 +282,22 @@ void frmFileOperation::Command1_Click()
         MessageBox::show(QString::fromLatin1(kMustSpecifyFileName), QStringLiteral("Error"));
         return;
     }
+    // The settings hold the folder in Windows-1252: a name they cannot hold would come
+    // back as another folder, so nothing is taken.
+    const std::optional<QString> &folder = result.WeblogFolder ? result.WeblogFolder : result.BeaconRadarFolder;
+    std::optional<QByteArray> storedFolder;
+    if (folder) {
+        storedFolder = storableText(*folder, QStringLiteral("The folder name holds characters that cannot be stored."));
+        if (!storedFolder)
+            return;
+    }
     txtFileName->setText(result.txtFileName);
     if (result.openerText && m_target)
         m_target->setText(*result.openerText);
     if (result.WeblogFolder)
-        m_state.WeblogFolder = toWindows1252(*result.WeblogFolder);
+        m_state.WeblogFolder = *storedFolder;
     if (result.BeaconRadarFolder)
-        m_state.BeaconRadarFolder = toWindows1252(*result.BeaconRadarFolder);
+        m_state.BeaconRadarFolder = *storedFolder;
     unloadChooser();
 }
 

@@ -105,6 +105,10 @@ void frmRestore::Command1_Click()
     if (run.RegistryRestored)
         state.RegistryRestored = *run.RegistryRestored;
     listRunStatus(lstRestoreProgress, run, QStringLiteral("Registry Restore Error"));
+    // The restored records stand in another order: no beacon stays armed at a number
+    // that now holds another one.
+    if (run.databaseRestored)
+        m_windows.main()->ClearBeaconDisplay();
     if (run.failed()) {
         MessageBox::show(restoreAbortedText(run.error), QStringLiteral("Error"));
         cmdExit->setEnabled(true);
@@ -137,9 +141,11 @@ void frmRestore::unloadRestore()
 
 void frmRestore::closeEvent(QCloseEvent *event)
 {
-    // Only "Exit" announces the restart; closed this way the program goes on.
-    event->accept();
-    unloadRestore();
+    // The title bar is "Exit": after a settings restore the program must end, or a
+    // later save of the settings loaded at the start would undo the restore.
+    event->ignore();
+    if (cmdExit->isEnabled())
+        cmdExit_Click();
 }
 
 } // namespace qern

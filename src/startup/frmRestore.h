@@ -1,9 +1,9 @@
 #pragma once
 // The "Database Restore" window (modeless): copies a backup set back over the
 // logbooks, the session log, the settings and the beacon database, after taking the
-// automatic backup of the current files. Leaving it with "Exit" after a complete
-// settings restore ends the program, so the restored settings are read at the next
-// start; closing it any other way does not.
+// automatic backup of the current files. Leaving it after a complete settings
+// restore, by "Exit" or the title bar, ends the program, so the restored settings are
+// read at the next start.
 
 #include <QWidget>
 

@@ -65,7 +65,9 @@ bool SortBeaconDatabase(WindowSet &windows, SortBackup backup)
         letEventsRun();
     });
     const bool sorted = result.verdict == SortVerdict::Sorted;
-    if (!sorted)
+    if (sorted)
+        windows.main()->databaseSorted();
+    else
         MessageBox::show(result.message(), QStringLiteral("Error"));
 
     windows.main()->GatherDatabaseStatistics(false);

@@ -123,7 +123,9 @@ void frmSplash::Form_Load()
         WriteDefaultPreferences(store);
     } else if (!store.isReadable()) {
         // Not a first run: the user's settings are there and are never written over.
-        MessageBox::show(store.loadError().messageText(), QStringLiteral("Error"));
+        MessageBox::show(store.loadError().messageText() + QStringLiteral("\r\n") +
+                             QLatin1String(kDamagedSettingsWayOut),
+                         QStringLiteral("Error"));
     } else {
         state.UserName = store.GetRegistryValue(RegistryKeys::UserInfo, "User Name");
         state.UserCallSign = store.GetRegistryValue(RegistryKeys::UserInfo, "Call Sign");

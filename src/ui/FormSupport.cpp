@@ -7,8 +7,15 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QThread>
+#include <QTimer>
+#include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QValidator>
 #include <QWidget>
 
 #include "AutoBackup.h"
@@ -18,9 +25,77 @@
 
 namespace qern {
 
+namespace {
+
+// A window closed (title bar, Alt+F4) while a handler lets events run would go while
+// the handler still works on it and its files; Exit cannot be clicked then either.
+// The close waits until the handler is done, then happens as if just asked. A modal
+// box or dialog opened meanwhile runs its own loop and closes at once.
+class CloseAfterHandler : public QObject {
+public:
+    CloseAfterHandler() : m_loopLevel(QThread::currentThread()->loopLevel())
+    {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+    ~CloseAfterHandler() override { QCoreApplication::instance()->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::Close || QThread::currentThread()->loopLevel() != m_loopLevel)
+            return false;
+        // Windows and dialogs only: a tooltip or popup may close on its own timer.
+        auto *window = qobject_cast<QWidget *>(watched);
+        if (!window || (window->windowType() != Qt::Window && window->windowType() != Qt::Dialog))
+            return false;
+        event->ignore();
+        QTimer::singleShot(0, window, [window] {
+            if (window->isVisible())
+                window->close();
+        });
+        return true;
+    }
+
+private:
+    const int m_loopLevel;
+};
+
+} // namespace
+
 void letEventsRun()
 {
+    if (!QCoreApplication::instance())
+        return;
+    const CloseAfterHandler closeWaits;
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+namespace {
+
+// A validator sees every edit of a line edit, typed or pasted, before it lands.
+class EnteredCharacterMap : public QValidator {
+public:
+    EnteredCharacterMap(QList<std::pair<QChar, QChar>> replacements, QObject *parent)
+        : QValidator(parent), m_replacements(std::move(replacements))
+    {
+    }
+
+    State validate(QString &input, int &) const override
+    {
+        for (const auto &[entered, stored] : m_replacements)
+            input.replace(entered, stored);
+        return Acceptable;
+    }
+
+private:
+    QList<std::pair<QChar, QChar>> m_replacements;
+};
+
+} // namespace
+
+void replaceEnteredCharacters(QLineEdit *box, const QList<std::pair<QChar, QChar>> &replacements)
+{
+    box->setValidator(new EnteredCharacterMap(replacements, box));
 }
 
 QFont namedFont(const QString &family, int pointSize, bool bold)
@@ -39,6 +114,67 @@ QFont fixedListFont()
     return QFontDatabase::systemFont(QFontDatabase::FixedFont);
 }
 
+int captionWidth(const QWidget *control)
+{
+    if (auto *label = qobject_cast<const QLabel *>(control))
+        return captionWidth(control, label->text());
+    if (auto *button = qobject_cast<const QAbstractButton *>(control))
+        return captionWidth(control, button->text());
+    return 0;
+}
+
+int captionWidth(const QWidget *control, const QString &caption)
+{
+    const QFontMetrics metrics = control->fontMetrics();
+    if (auto *label = qobject_cast<const QLabel *>(control)) {
+        // What a label adds around its text: frame, margins and indent (half an "x"
+        // beside a frame unless set).
+        int indent = label->indent();
+        if (indent < 0)
+            indent = label->frameWidth() > 0 ? metrics.horizontalAdvance(QLatin1Char('x')) / 2 : 0;
+        const int around = 2 * (label->frameWidth() + label->margin()) + indent;
+        return metrics.size(0, caption).width() + around;
+    }
+    auto *button = qobject_cast<const QAbstractButton *>(control);
+    if (!button)
+        return 0;
+    QSize contents = metrics.size(Qt::TextShowMnemonic, caption);
+    if (!button->icon().isNull())
+        contents.rwidth() += button->iconSize().width() + 4;
+    QStyleOptionButton option;
+    option.initFrom(button);
+    option.icon = button->icon();
+    option.iconSize = button->iconSize();
+    QStyle::ContentsType type = QStyle::CT_PushButton;
+    if (qobject_cast<const QCheckBox *>(button))
+        type = QStyle::CT_CheckBox;
+    else if (qobject_cast<const QRadioButton *>(button))
+        type = QStyle::CT_RadioButton;
+    else if (auto *push = qobject_cast<const QPushButton *>(button); push && push->autoDefault())
+        option.features |= QStyleOptionButton::AutoDefaultButton;
+    return button->style()->sizeFromContents(type, &option, contents, button).width();
+}
+
+int fittedWidth(const QWidget *control, int designedWidth)
+{
+    return std::max(designedWidth, captionWidth(control));
+}
+
+int rightOf(const QWidget *control, int gap)
+{
+    return control->x() + control->width() + gap;
+}
+
+int alignCaptionColumn(const QList<QLabel *> &captions)
+{
+    int width = 0;
+    for (const QLabel *caption : captions)
+        width = std::max(width, caption->width());
+    for (QLabel *caption : captions)
+        caption->resize(width, caption->height());
+    return captions.isEmpty() ? 0 : captions.first()->x() + width;
+}
+
 QPushButton *namedButton(const char *objectName, const QString &caption)
 {
     auto *button = new QPushButton(caption);
@@ -52,6 +188,25 @@ QRadioButton *namedOption(const char *objectName, const QString &caption)
     auto *option = new QRadioButton(caption);
     option->setObjectName(QLatin1String(objectName));
     return option;
+}
+
+QScrollBar *newDetailScrollBar(const char *objectName, int minimum, int maximum)
+{
+    auto *bar = new QScrollBar(Qt::Horizontal);
+    bar->setObjectName(QLatin1String(objectName));
+    bar->setRange(minimum, maximum);
+    bar->setPageStep(1);
+    return bar;
+}
+
+int detailValue(const QScrollBar *bar)
+{
+    return bar->minimum() + bar->maximum() - bar->value();
+}
+
+void setDetailValue(QScrollBar *bar, int detail)
+{
+    bar->setValue(bar->minimum() + bar->maximum() - detail);
 }
 
 void bringToFront(QWidget *window)
@@ -68,11 +223,41 @@ void refreshClockLabels(SharedState &state, QLabel *utc, QLabel *local)
     local->setText(fromWindows1252("Local " + clock.LocalDateText + "   " + clock.LocalTimeText));
 }
 
+int clockLabelWidth(const QLabel *clock)
+{
+    int width = 0;
+    for (const char *widest : {"UTC 0000-00-00  00:00", "Local 0000-00-00   00:00 AM", "Local 0000-00-00   00:00 PM"})
+        width = std::max(width, captionWidth(clock, QLatin1String(widest)));
+    return width;
+}
+
 bool backUpBeforeChange(const ProgramFolder &folder)
 {
     if (const FileError err = AutoBackupFiles(folder)) {
         MessageBox::show(err.messageText(), QStringLiteral("Error"));
         return false;
+    }
+    return true;
+}
+
+std::optional<QByteArray> storableText(const QString &text, const QString &refusal)
+{
+    bool lossless = true;
+    QByteArray bytes = toWindows1252(text, &lossless);
+    if (!lossless) {
+        MessageBox::show(refusal, QStringLiteral("Error"));
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+bool commentsStorable(std::initializer_list<QLineEdit *> boxes)
+{
+    for (QLineEdit *box : boxes) {
+        if (!storableText(box->text(), QStringLiteral("The comments hold a character that cannot be stored."))) {
+            box->setFocus();
+            return false;
+        }
     }
     return true;
 }

@@ -3,17 +3,25 @@
 // without taking user input, fonts asked for by name, and the gate that keeps a
 // command disabled until the window it opens exists.
 
+#include <QByteArray>
 #include <QFont>
 #include <QHash>
+#include <QList>
 #include <QPointer>
 #include <QString>
+
+#include <initializer_list>
+#include <optional>
+#include <utility>
 
 class QAction;
 class QCheckBox;
 class QLabel;
+class QLineEdit;
 class QObject;
 class QPushButton;
 class QRadioButton;
+class QScrollBar;
 class QWidget;
 
 namespace qern {
@@ -28,7 +36,8 @@ constexpr int twipsToPixels(int twips)
 }
 
 // Lets pending paint and timer events run. User input waits, so no handler
-// re-enters through a click or a key while another one is under way.
+// re-enters through a click or a key while another one is under way; a window
+// closed meanwhile closes once the handler is done.
 void letEventsRun();
 
 // A font asked for by name; fontconfig substitutes when it is absent.
@@ -36,21 +45,57 @@ QFont namedFont(const QString &family, int pointSize = 9, bool bold = false);
 // The fixed-width font of lists ("Courier" when present).
 QFont fixedListFont();
 
+// The width a label or a button needs to show a caption whole in its font and style
+// (its own caption when none is given). A push button's style minimum is left out, so
+// a short caption keeps the width its window designed for it.
+int captionWidth(const QWidget *control);
+int captionWidth(const QWidget *control, const QString &caption);
+// The designed width of a control placed by hand, or more when its caption needs it.
+int fittedWidth(const QWidget *control, int designedWidth);
+
+// Where a control placed by hand ends, plus a gap: where the next one on its row starts.
+int rightOf(const QWidget *control, int gap = 0);
+// Gives captions placed by hand in one column the width of the widest of them; returns
+// the column's right edge.
+int alignCaptionColumn(const QList<QLabel *> &captions);
+
 // Controls of the windows laid out by layouts. A button never takes Enter for itself:
 // the windows give Enter its own meaning.
 QPushButton *namedButton(const char *objectName, const QString &caption);
 QRadioButton *namedOption(const char *objectName, const QString &caption);
 
+// A map-detail scroll bar runs from "Less" on the left to "More" on the right, by arrow,
+// page, drag and key alike. Its detail value counts the other way, as it is stored: an
+// outline point is drawn only when its level is above the value, so "More" is the minimum.
+QScrollBar *newDetailScrollBar(const char *objectName, int minimum, int maximum);
+int detailValue(const QScrollBar *bar);
+void setDetailValue(QScrollBar *bar, int detail);
+
 // Shows a modeless window in front and gives it the focus.
 void bringToFront(QWidget *window);
+
+// Replaces characters however text enters a box (typed, pasted, dropped), so that a
+// comment box never holds a double quote: each pair is (entered, stored).
+void replaceEnteredCharacters(QLineEdit *box, const QList<std::pair<QChar, QChar>> &replacements);
 
 // Refreshes the shared clock texts and shows them in a window's clock labels:
 // "UTC " + date, two blanks, time; "Local " + date, three blanks, time.
 void refreshClockLabels(SharedState &state, QLabel *utc, QLabel *local);
+// The width those texts need in a clock label's font, at any date and time.
+int clockLabelWidth(const QLabel *clock);
 
 // The automatic backup that comes before a change to the user's files. A failure is
 // shown, titled "Error", and the change must not go ahead: false.
 bool backUpBeforeChange(const ProgramFolder &folder);
+
+// Text on its way into the user's files, which hold Windows-1252: a character outside
+// it is not turned into "?" but refused, shown as refusal titled "Error", and nothing
+// comes back, so the caller stores nothing.
+std::optional<QByteArray> storableText(const QString &text, const QString &refusal);
+
+// The comment boxes of a logging window, each through storableText; the first that
+// holds such a character gets the focus and false comes back.
+bool commentsStorable(std::initializer_list<QLineEdit *> boxes);
 
 // A check box as a number: 0 clear, 1 ticked, 2 greyed.
 int checkValue(const QCheckBox *box);

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include <cstdio>
+
 namespace qern {
 
 namespace {
@@ -13,13 +15,31 @@ MessageBox::Handler &handler()
     return h;
 }
 
+QString withLineBreaks(QString text)
+{
+    return text.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+}
+
+// A scripted run (QERN_UNATTENDED set) has nobody to press a button: each box goes to
+// the standard error as "title: text" and takes its default answer, No for a question.
+bool isUnattended()
+{
+    static const bool unattended = !qEnvironmentVariableIsEmpty("QERN_UNATTENDED");
+    return unattended;
+}
+
+MsgAnswer answerUnattended(const MessageRequest &request)
+{
+    std::fprintf(stderr, "%s: %s\n", qPrintable(request.title), qPrintable(withLineBreaks(request.text)));
+    std::fflush(stderr);
+    return request.defaultAnswer;
+}
+
 MsgAnswer showReal(const MessageRequest &request)
 {
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(request.title);
-    QString text = request.text;
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    box.setText(text);
+    box.setText(withLineBreaks(request.text));
     switch (request.icon) {
     case MsgIcon::None:
         box.setIcon(QMessageBox::NoIcon);
@@ -86,6 +106,8 @@ MsgAnswer MessageBox::show(const QString &text, const QString &title, MsgButtons
                                  question ? MsgAnswer::No : MsgAnswer::Ok};
     if (handler())
         return handler()(request);
+    if (isUnattended())
+        return answerUnattended(request);
     return showReal(request);
 }
 

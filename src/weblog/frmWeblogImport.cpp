@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTabWidget>
 #include <QVBoxLayout>
 
 #include "FormSupport.h"
@@ -46,38 +45,21 @@ frmWeblogImport::frmWeblogImport(WindowSet &windows) : m_windows(windows)
     lblNotBuilt->setWordWrap(true);
 
     cmdImportToQERN = namedButton("cmdImportToQERN", QStringLiteral("Import to QERN"));
+    cmdImportToQERN->setEnabled(false);
     Command1 = namedButton("Command1", QStringLiteral("Exit"));
-    auto *importPage = new QWidget;
-    auto *importRow = new QHBoxLayout(importPage);
-    importRow->addWidget(cmdImportToQERN);
-    importRow->addStretch();
-    importRow->addWidget(Command1);
-
-    cmdExportToWeblog = namedButton("cmdExportToWeblog", QStringLiteral("Export to Weblog"));
-    cmdExit = namedButton("cmdExit", QStringLiteral("Exit"));
-    auto *exportPage = new QWidget;
-    auto *exportRow = new QHBoxLayout(exportPage);
-    exportRow->addWidget(cmdExportToWeblog);
-    exportRow->addStretch();
-    exportRow->addWidget(cmdExit);
-
-    auto *tabs = new QTabWidget;
-    tabs->setObjectName(QStringLiteral("tabWeblog"));
-    tabs->addTab(importPage, QStringLiteral("Import"));
-    tabs->addTab(exportPage, QStringLiteral("Export"));
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(cmdImportToQERN);
+    buttons->addStretch();
+    buttons->addWidget(Command1);
 
     auto *column = new QVBoxLayout(this);
     column->addLayout(form);
     column->addWidget(lblNotBuilt);
-    column->addWidget(tabs);
-
-    cmdImportToQERN->setEnabled(false);
-    cmdExportToWeblog->setEnabled(false);
+    column->addLayout(buttons);
 
     connect(cmdSavePrefs, &QPushButton::clicked, this, &frmWeblogImport::cmdSavePrefs_Click);
     connect(cmdWeblogImport, &QPushButton::clicked, this, &frmWeblogImport::cmdWeblogImport_Click);
     connect(Command1, &QPushButton::clicked, this, &frmWeblogImport::Command1_Click);
-    connect(cmdExit, &QPushButton::clicked, this, &frmWeblogImport::cmdExit_Click);
 }
 
 void frmWeblogImport::showForm()
@@ -95,14 +77,10 @@ void frmWeblogImport::Form_Load()
 
 void frmWeblogImport::cmdSavePrefs_Click()
 {
-    bool lossless = true;
-    const QByteArray folder = toWindows1252(txtWeblog->text(), &lossless);
-    if (!lossless) {
-        MessageBox::show(QStringLiteral("The folder name holds characters that cannot be stored."),
-                         QStringLiteral("Error"));
-        return;
-    }
-    m_windows.store().SetRegistryValue(RegistryKeys::FilePath, kRegistryString, "WeblogPath", folder);
+    const std::optional<QByteArray> folder =
+        storableText(txtWeblog->text(), QStringLiteral("The folder name holds characters that cannot be stored."));
+    if (folder)
+        m_windows.store().SetRegistryValue(RegistryKeys::FilePath, kRegistryString, "WeblogPath", *folder);
 }
 
 void frmWeblogImport::cmdWeblogImport_Click()
@@ -110,13 +88,7 @@ void frmWeblogImport::cmdWeblogImport_Click()
     openPathChooser(m_windows, txtWeblog, 3, fromWindows1252(m_windows.state().WeblogFolder));
 }
 
-// The import side's "Exit" is the export side's.
 void frmWeblogImport::Command1_Click()
-{
-    cmdExit_Click();
-}
-
-void frmWeblogImport::cmdExit_Click()
 {
     m_windows.returnToMain();
     m_windows.unloadWeblogImport();
@@ -125,7 +97,7 @@ void frmWeblogImport::cmdExit_Click()
 void frmWeblogImport::closeEvent(QCloseEvent *event)
 {
     event->ignore();
-    cmdExit_Click();
+    Command1_Click();
 }
 
 } // namespace qern

@@ -1,8 +1,8 @@
 #pragma once
 // The weblog exchange window ("NDB Weblog Import/Export"): the listening location and
 // the folder of stations.js and log.js, which it keeps as the setting WeblogPath.
-// Reading and writing those files is not part of this version: the import and export
-// buttons stay disabled and the window says so.
+// Reading and writing those files is not part of this version: the import button stays
+// disabled and the window says so.
 
 #include <QWidget>
 
@@ -27,9 +27,7 @@ public:
     QPushButton *cmdSavePrefs = nullptr;
     QLabel *lblNotBuilt = nullptr;
     QPushButton *cmdImportToQERN = nullptr;
-    QPushButton *cmdExportToWeblog = nullptr;
-    QPushButton *Command1 = nullptr; // "Exit" of the import side
-    QPushButton *cmdExit = nullptr;  // "Exit" of the export side
+    QPushButton *Command1 = nullptr; // "Exit"
 
     void showForm();
 
@@ -38,7 +36,6 @@ public slots:
     void cmdSavePrefs_Click();
     void cmdWeblogImport_Click();
     void Command1_Click();
-    void cmdExit_Click();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -1,4 +1,5 @@
 #include <QDir>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -43,20 +44,21 @@ TEST(AutoBackup, EachCallCopiesEveryFileByteForByteOverTheLastCopies)
     }
 }
 
-TEST(AutoBackup, MissingSourceRemovesItsOldCopy)
+// The copy may be the last of a file that has vanished: it stays.
+TEST(AutoBackup, MissingSourceKeepsItsOldCopy)
 {
     for (const Pair &missing : everyPair()) {
         TestFolder dir;
         writeEverySource(dir, "old");
         ASSERT_FALSE(AutoBackupFiles(dir.folder()).failed());
+        writeEverySource(dir, "new");
         QFile::remove(dir.path(missing.source));
         EXPECT_FALSE(AutoBackupFiles(dir.folder()).failed());
-        EXPECT_FALSE(dir.exists(missing.copy)) << missing.copy.toStdString();
         for (const Pair &p : everyPair()) {
-            if (p.source != missing.source) {
-                EXPECT_TRUE(dir.exists(p.copy)) << p.copy.toStdString();
-            }
+            const QByteArray expected = (p.source == missing.source ? "old of " : "new of ") + p.source.toUtf8();
+            EXPECT_EQ(dir.read(p.copy), expected) << p.copy.toStdString();
         }
+        EXPECT_FALSE(dir.exists(missing.source)) << "a missing source is never created";
     }
 }
 
@@ -89,13 +91,13 @@ TEST(AutoBackup, ReturnsTheFirstFailure)
     EXPECT_TRUE(err.description.contains("log2.bak")) << err.description.toStdString();
 }
 
-TEST(AutoBackup, OldCopyThatCannotBeRemovedIsAFailure)
+TEST(AutoBackup, OldCopyThatIsNotAFileIsAFailure)
 {
     TestFolder dir;
     writeEverySource(dir, "data");
-    QFile::remove(dir.path("Logs/cle.dat"));
-    dir.mkdir("AutoBackups/cle.bak"); // not a file: it cannot be removed as one
-    EXPECT_TRUE(AutoBackupFiles(dir.folder()).failed());
+    dir.mkdir("AutoBackups/cle.bak"); // not a file: it cannot be replaced by one
+    EXPECT_EQ(AutoBackupFiles(dir.folder()).number, 75);
+    EXPECT_TRUE(QFileInfo(dir.path("AutoBackups/cle.bak")).isDir());
 }
 
 TEST(AutoBackup, MissingBackupFolderIsCreated)
@@ -107,15 +109,16 @@ TEST(AutoBackup, MissingBackupFolderIsCreated)
     EXPECT_EQ(dir.read("AutoBackups/log15.bak"), "data of Logs/log15.dat");
 }
 
-TEST(AutoBackup, NoSourcesLeaveNoCopies)
+TEST(AutoBackup, NoSourcesMakeNoCopiesAndKeepTheOldOnes)
 {
     TestFolder dir;
     dir.mkdir("AutoBackups");
-    dir.write("ndb.bak", "stale");
-    dir.write("AutoBackups/log0.bak", "stale");
+    dir.write("ndb.bak", "last copy");
+    dir.write("AutoBackups/log0.bak", "last copy");
     EXPECT_FALSE(AutoBackupFiles(dir.folder()).failed());
-    EXPECT_FALSE(dir.exists("ndb.bak"));
-    EXPECT_FALSE(dir.exists("AutoBackups/log0.bak"));
+    EXPECT_EQ(dir.read("ndb.bak"), "last copy");
+    EXPECT_EQ(dir.read("AutoBackups/log0.bak"), "last copy");
+    EXPECT_FALSE(dir.exists("AutoBackups/cle.bak"));
     EXPECT_FALSE(dir.exists("ndb.dat")) << "a missing source is never created";
 }
 

@@ -164,6 +164,48 @@ TEST(BeaconDatabase, WalksEveryRecordInOrderAndStopsWhenAsked)
     EXPECT_EQ(last, 4);
 }
 
+TEST(BeaconDatabase, AShownBeaconIsReadOnlyWhileItsRecordStillHoldsIt)
+{
+    const struct {
+        const char *name;
+        ShownBeacon shown;
+        bool moved;
+        int error;                   // 0: none
+        std::optional<qint64> found; // where it stands now
+    } cases[] = {
+        {"still there", {2, "B1", "201"}, false, 0, 2},
+        {"case and blanks aside", {2, " b1 ", "201 "}, false, 0, 2},
+        {"another beacon in its place", {1, "B1", "201"}, true, 0, 2},
+        {"same ident, other frequency", {2, "B1", "338"}, true, 0, std::nullopt},
+        {"a duplicate is another beacon", {2, "B1;2", "201"}, true, 0, std::nullopt},
+        {"past the end", {4, "B1", "201"}, true, 0, 2},
+        {"no record shown", {}, true, 0, std::nullopt},
+        {"undecodable record", {3, "B2", "202"}, false, 5, std::nullopt},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        TestFolder t;
+        BeaconRecord damaged = tuned("B2", "202");
+        damaged.setRaw(BeaconField::Ident, QByteArray("B\x01", 2));
+        t.write("ndb.dat", goodDatabase(2) + damaged.bytes());
+
+        BeaconRecord read;
+        const BeaconCheck check = readShownBeacon(t.folder(), c.shown, &read);
+
+        EXPECT_EQ(check.moved, c.moved);
+        EXPECT_EQ(check.error.number, c.error);
+        EXPECT_EQ(check.passed(), !c.moved && c.error == 0);
+        if (check.passed()) {
+            EXPECT_EQ(read.trimmedText(BeaconField::Ident), "B1");
+        }
+        EXPECT_EQ(findShownBeacon(t.folder(), c.shown), c.found);
+    }
+    TestFolder none;
+    BeaconRecord r;
+    EXPECT_EQ(readShownBeacon(none.folder(), {1, "B0", "200"}, &r).error.number, 53);
+    EXPECT_FALSE(none.exists("ndb.dat"));
+}
+
 TEST(BeaconDatabase, ValidFrequencyIsAboveZeroAndBelow4500)
 {
     const struct { const char *frequency; bool valid; } cases[] = {

@@ -183,7 +183,10 @@ TEST_F(BeaconDisplayTest, LogEntriesBelongByIdentAndFrequency)
         {"ABC", "ABC", "339", " *** Logged *** "},                          // another beacon of the same ident
         {"ABCDE;2", "ABCDE", "338", " *** Last logged on 07-Dec-2026 ***"}, // five characters kept
         {"ABC;2", "ABC;2", "338", " *** Last logged on 07-Dec-2026 ***"},
-        {"ABC;2", "ABC", "338", " *** Logged *** "}, // the plain ABC's entry
+        // Quick Log writes a duplicate's entry without its suffix: it is still found.
+        {"ABC;2", "ABC", "338", " *** Last logged on 07-Dec-2026 ***"},
+        {"ABC", "ABC;2", "338", " *** Last logged on 07-Dec-2026 ***"},
+        {"ABC;2", "ABC;2", "339", " *** Logged *** "},
     };
     for (const auto &c : cases) {
         t.writeLogbook(0, {logEntry(c.entryIdent, c.entryFrequency, "20261207")});

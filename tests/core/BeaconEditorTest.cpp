@@ -22,9 +22,10 @@ BeaconEntries entries()
             "10", "1020", "", true, "new note"};
 }
 
-PreparedBeacon prepare(const TestFolder &t, const BeaconEntries &e, bool isNew, qint64 number)
+// The editor loaded record number: the beacon stored there now.
+PreparedBeacon prepare(const DataFolder &t, const BeaconEntries &e, bool isNew, qint64 number)
 {
-    return prepareBeaconWrite(t.folder(), e, sampleCountries(), sampleStates(), isNew, number, "202603");
+    return prepareBeaconWrite(t.folder(), e, sampleCountries(), sampleStates(), isNew, t.shownAt(number), "202603");
 }
 
 } // namespace
@@ -127,12 +128,13 @@ TEST(BeaconEditor, ChangeKeepsTheMarksTheFileHoldsNow)
     t.writeDatabase({stored("AAA", "200"), stored("BBB", "300")});
     BeaconEntries e = entries();
     e.daid = false;
+    e.ident = "xyz;2"; // the look-up finds idents in capitals only
 
     const PreparedBeacon p = prepare(t, e, false, 2);
 
     ASSERT_TRUE(p.ok());
     EXPECT_EQ(p.number, 2);
-    EXPECT_EQ(p.record.trimmedText(BeaconField::Ident), "XYZ");
+    EXPECT_EQ(p.record.trimmedText(BeaconField::Ident), "XYZ;2");
     EXPECT_EQ(p.record.raw(BeaconField::DAID), ShiftTextUp("0"));
     EXPECT_EQ(p.record.loggedMask(), 5u);
     EXPECT_TRUE(p.record.inSession());
@@ -189,13 +191,25 @@ TEST(BeaconEditor, NewRecordNeedsAWholeDatabase)
     EXPECT_EQ(cut.refusal, QStringLiteral("Records mismatched. Database corrupted."));
 }
 
-TEST(BeaconEditor, ChangeOfARecordThatIsGoneIsAnError)
+TEST(BeaconEditor, ChangeOfABeaconNoLongerAtItsRecordIsRefused)
 {
-    DataFolder t;
-    t.writeDatabase({stored("AAA", "200")});
-    const PreparedBeacon p = prepare(t, entries(), false, 2);
-    EXPECT_TRUE(p.error.failed());
-    EXPECT_FALSE(p.ok());
+    const struct {
+        const char *name;
+        ShownBeacon loaded;
+    } cases[] = {
+        {"record gone", {2, "AAA", "200"}},
+        {"another beacon sorted into its place", {1, "BBB", "300"}},
+        {"its frequency changed meanwhile", {1, "AAA", "210"}},
+    };
+    for (const auto &c : cases) {
+        DataFolder t;
+        t.writeDatabase({stored("AAA", "200")});
+        const PreparedBeacon p =
+            prepareBeaconWrite(t.folder(), entries(), sampleCountries(), sampleStates(), false, c.loaded, "202603");
+        EXPECT_TRUE(p.beaconMoved) << c.name;
+        EXPECT_FALSE(p.error.failed()) << c.name;
+        EXPECT_FALSE(p.ok()) << c.name;
+    }
 }
 
 TEST(BeaconEditor, FindsARecordByItsBytes)

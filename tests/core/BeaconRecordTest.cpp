@@ -131,6 +131,11 @@ TEST(LoggedMask, ReadsItsNumericValueAndStoresDigitsLeftAligned)
     EXPECT_EQ(r.raw(BeaconField::LoggedMask), "65535");
     for (int i = 0; i < 16; ++i)
         EXPECT_TRUE(r.isLoggedAt(i));
+    // More than the location bits would not fit: only the 16 location bits are stored.
+    r.setRaw(BeaconField::LoggedMask, "70000");
+    EXPECT_EQ(r.loggedMask(), 70000u);
+    r.setLoggedMask(r.loggedMask() + (1u << 15));
+    EXPECT_EQ(r.raw(BeaconField::LoggedMask), "37232");
 }
 
 TEST(SessionMark, OnlyZMarksTheSession)

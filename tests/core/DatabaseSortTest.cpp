@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <random>
 
+#include "CLocale.h"
 #include "DatabaseSort.h"
 #include "NumberText.h"
 #include "Fixtures.h"
@@ -140,11 +141,24 @@ TEST_F(Sort, FrequencyOrdersByValueThenTheFirstIdentCharacter)
         {"one value, two texts, turned", {tuned("B", "283.5"), tuned("A", "283.50")}, {"A@Somewhere", "B@Somewhere"}},
         {"values, not texts", {tuned("A", "1000"), tuned("B", "99.5"), tuned("C", "283")},
          {"B@Somewhere", "C@Somewhere", "A@Somewhere"}},
+        {"half kilohertz",
+         {tuned("A", "283", "1"), tuned("B", "283.7", "2"), tuned("C", "283.5", "3"), tuned("D", "283", "4")},
+         {"A@1", "D@4", "C@3", "B@2"}},
     };
+    // The same bytes where "," is the decimal separator.
     for (const auto &c : cases) {
-        t.write("ndb.dat", bytesOf(c.records));
-        sort();
-        EXPECT_EQ(labels(t.read("ndb.dat")), c.sorted) << c.name;
+        QByteArray sortedInC;
+        for (const char *locale : {"C", kCommaDecimalLocale}) {
+            const ScopedCLocale scoped(locale);
+            ASSERT_TRUE(scoped.active());
+            t.write("ndb.dat", bytesOf(c.records));
+            sort();
+            const QByteArray sorted = t.read("ndb.dat");
+            EXPECT_EQ(labels(sorted), c.sorted) << c.name << " in " << locale;
+            if (sortedInC.isNull())
+                sortedInC = sorted;
+            EXPECT_EQ(sorted, sortedInC) << c.name << " in " << locale;
+        }
     }
 }
 
@@ -240,12 +254,14 @@ TEST_F(Sort, LeftoversOfAnInterruptedSortAreRemoved)
 {
     t.write("ndb.dat", generatedDatabase(5, 4));
     t.write("ndb.hhh", QByteArray(213 * 40, 'h'));
-    t.write("ndb.srt", " 1\r\n 2\r\n");
+    t.write("notes.txt", "the user's own file");
+    ASSERT_TRUE(QFile::link(t.path("notes.txt"), t.path("ndb.srt")));
 
     sort();
 
     EXPECT_FALSE(t.exists("ndb.hhh"));
-    EXPECT_FALSE(t.exists("ndb.srt"));
+    EXPECT_FALSE(QFileInfo(t.path("ndb.srt")).isSymLink()) << "the link of that name goes";
+    EXPECT_EQ(t.read("notes.txt"), "the user's own file") << "the file it pointed to stays";
     EXPECT_EQ(t.read("ndb.dat").size(), 5 * 213);
 }
 

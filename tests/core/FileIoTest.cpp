@@ -1,40 +1,30 @@
+#include <QCryptographicHash>
+#include <QDirIterator>
+
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <sys/resource.h>
+#include <cerrno>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
+#include "AutoBackup.h"
+#include "BackupSet.h"
+#include "DatabaseSort.h"
 #include "FileIo.h"
+#include "Fixtures.h"
+#include "LogMaintenance.h"
+#include "RegistryBackup.h"
+#include "RegistryStore.h"
 #include "TestFolder.h"
 
 using namespace qern;
+using qern::test::ScopedFileSizeLimit;
 using qern::test::TestFolder;
-
-namespace {
-
-// Caps the size any file of this process may grow to, as a full disk would; root
-// ignores permissions but not this limit.
-class ScopedFileSizeLimit {
-public:
-    explicit ScopedFileSizeLimit(rlim_t bytes)
-    {
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit capped = m_old;
-        capped.rlim_cur = bytes;
-        EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &capped), 0);
-    }
-    ~ScopedFileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int) = nullptr;
-};
-
-} // namespace
 
 TEST(RecordFile, ReaderNeverCreatesAMissingFile)
 {
@@ -144,7 +134,8 @@ TEST(SafeWrite, ReplacesAWholeFileOnlyWhenTheNewOneIsComplete)
     t.mkdir("ndb.dat.tmp");
     const FileError err = replaceFileContents(t.path("ndb.dat"), "lost");
     EXPECT_TRUE(err.failed());
-    EXPECT_TRUE(err.messageText().startsWith("Error # "));
+    // The message names the user's file, never the temporary one.
+    EXPECT_EQ(err.messageText(), "Error # 75: Path/File access error (" + t.path("ndb.dat") + ")");
     EXPECT_EQ(t.read("ndb.dat"), "new content");
 }
 
@@ -160,7 +151,360 @@ TEST(SafeWrite, CopyKeepsTheOldCopyWhenItFails)
     t.mkdir("AutoBackups/copy2.bak.tmp");
     EXPECT_TRUE(copyFileSafely(t.path("src.dat"), t.path("AutoBackups/copy2.bak")).failed());
     EXPECT_EQ(t.read("AutoBackups/copy2.bak"), "old copy");
+    {
+        const ScopedFileSizeLimit limit(1000); // the disk fills during the copy
+        EXPECT_EQ(copyFileSafely(t.path("src.dat"), t.path("AutoBackups/copy.bak")).messageText(),
+                  "Error # 61: Disk full (" + t.path("AutoBackups/copy.bak") + ")");
+    }
+    EXPECT_EQ(t.read("AutoBackups/copy.bak"), QByteArray(300000, 'x'));
+    EXPECT_FALSE(t.exists("AutoBackups/copy.bak.tmp"));
 
     EXPECT_EQ(copyFileSafely(t.path("missing.dat"), t.path("x.bak")).number, 53);
     EXPECT_EQ(copyFileSafely(t.path("src.dat"), t.path("nofolder/x.bak")).number, 76);
+}
+
+// -----------------------------------------------------------------------------------
+// Links and read-only files: every command that rewrites a whole file.
+
+namespace {
+
+using qern::test::DataFolder;
+using qern::test::beacon;
+
+using FileState = std::optional<QByteArray>; // nullopt: no file
+
+FileState stateOf(const QString &path)
+{
+    if (!QFileInfo::exists(path))
+        return std::nullopt;
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(unreadable)");
+}
+
+// Every file below root: its path from root and a digest of its bytes.
+std::map<std::string, std::string> snapshot(const TestFolder &t)
+{
+    std::map<std::string, std::string> files;
+    QDirIterator it(t.root(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QByteArray bytes = stateOf(path).value_or("(dangling)");
+        files[QDir(t.root()).relativeFilePath(path).toStdString()] =
+            QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex().toStdString();
+    }
+    return files;
+}
+
+// The permission bits of owner, group and others (not what this user may do).
+mode_t modeOf(const QString &path)
+{
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 0;
+}
+
+QStringList temporaryFiles(const TestFolder &t)
+{
+    QStringList found;
+    QDirIterator it(t.root(), {"*.tmp"}, QDir::AllEntries | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        found << it.next();
+    return found;
+}
+
+struct Rewrite {
+    const char *command;
+    QString file; // the user's file the command rewrites (or deletes)
+    std::function<void(const DataFolder &)> prepare;
+    std::function<FileError(const DataFolder &)> run;
+};
+
+constexpr const char *kProg = RegistryKeys::ProgramPreferences;
+
+void writeSettings(const DataFolder &f)
+{
+    RegistryStore store(f.path("registry.ini"));
+    WriteDefaultPreferences(store);
+}
+
+FileError saveMetric(const DataFolder &f)
+{
+    RegistryStore store(f.path("registry.ini"));
+    RegistryStore::Batch batch(store);
+    store.SetRegistryValue(kProg, kRegistryString, "Metric", "True");
+    batch.finish();
+    return batch.error();
+}
+
+void writeSettingsAndBackup(const DataFolder &f)
+{
+    writeSettings(f);
+    RegistryStore other(f.path("other.ini"));
+    WriteDefaultPreferences(other);
+    other.SetRegistryValue(kProg, kRegistryString, "Metric", "True");
+    EXPECT_EQ(BackupRegistry(other, f.path("Reg.bak")), "Registry Backed Up");
+}
+
+FileError backUpSettings(const DataFolder &f)
+{
+    FileError err;
+    BackupRegistry(RegistryStore(f.path("registry.ini")), f.path("Reg.bak"), &err);
+    return err;
+}
+
+void writeLoggedBeacons(const DataFolder &f)
+{
+    f.writeDatabase({beacon({.ident = "XYZ", .frequency = "400", .mask = 9, .cleMark = "z"}),
+                     beacon({.ident = "ABC", .frequency = "300", .mask = 1, .cleMark = "z"})});
+    for (const int n : {0, 3, 5})
+        f.writeLogbook(n, {LogRecord::make("XYZ", "400", "1200", "20260101", "first"),
+                           LogRecord::make("XYZ", "400", "1300", "20260102", "second")});
+    f.writeSessionLog({CLERecord::make("XYZ", "CAN", "400", "1200", "20260101", "", true)});
+    f.write("drive/log0.bak", LogRecord::make("ABC", "300", "0800", "20250101", "saved").bytes());
+    f.write("drive/ndb.bak", beacon({.ident = "SAV"}).bytes());
+}
+
+// The automatic backup taken once, then one copy made older than its source.
+std::function<void(const DataFolder &)> withOlderCopy(const QString &copy)
+{
+    return [copy](const DataFolder &f) {
+        writeLoggedBeacons(f);
+        EXPECT_FALSE(AutoBackupFiles(f.folder()).failed());
+        f.write(copy, "older copy");
+    };
+}
+
+FileError restoreLogbooks(const DataFolder &f)
+{
+    RegistryStore store(f.path("registry.ini"));
+    LogbookNames names;
+    names.fill("Empty");
+    return RestoreFromFolder(f.folder(), f.path("drive"), {true, false, false}, names, store).error;
+}
+
+QList<Rewrite> everyRewrite()
+{
+    auto session = [](const DataFolder &f) { return clearSession(f.folder()).error; };
+    auto master = [](const DataFolder &f) { return clearMasterLogs(f.folder(), 0x0008).error; };
+    auto backup = [](const DataFolder &f) { return AutoBackupFiles(f.folder()); };
+    return {
+        {"settings save", "registry.ini", writeSettings, saveMetric},
+        {"settings backup", "Reg.bak", writeSettingsAndBackup, backUpSettings},
+        {"settings restore", "registry.ini", writeSettingsAndBackup,
+         [](const DataFolder &f) {
+             RegistryStore store(f.path("registry.ini"));
+             return RestoreRegistry(store, f.path("Reg.bak")).error;
+         }},
+        {"sort", "ndb.dat", writeLoggedBeacons,
+         [](const DataFolder &f) { return SortBeaconDatabase(f.folder()).error; }},
+        {"log delete", "Logs/log0.dat", writeLoggedBeacons,
+         [](const DataFolder &f) { return deleteLogbookEntry(f.folder(), 0, f.shownAt(1), 1).error; }},
+        {"session clear, database", "ndb.dat", writeLoggedBeacons, session},
+        {"session clear, session log", "Logs/cle.dat", writeLoggedBeacons, session},
+        {"master clear, database", "ndb.dat", writeLoggedBeacons, master},
+        {"master clear, logbook", "Logs/log3.dat", writeLoggedBeacons, master},
+        {"restore, logbook", "Logs/log0.dat", writeLoggedBeacons, restoreLogbooks},
+        {"restore, database", "ndb.dat", writeLoggedBeacons, restoreLogbooks},
+        {"automatic backup, database copy", "ndb.bak", withOlderCopy("ndb.bak"), backup},
+        {"automatic backup, logbook copy", "AutoBackups/log5.bak", withOlderCopy("AutoBackups/log5.bak"), backup},
+    };
+}
+
+constexpr mode_t kOwnerReadWriteGroupRead = 0640;
+constexpr mode_t kReadOnly = 0444;
+
+} // namespace
+
+TEST(UserFiles, RewritesKeepTheFilesPermissionsAndWriteThroughLinks)
+{
+    for (const Rewrite &r : everyRewrite()) {
+        DataFolder plain;
+        r.prepare(plain);
+        const FileState before = stateOf(plain.path(r.file));
+        ASSERT_TRUE(before) << r.command;
+        ASSERT_EQ(::chmod(QFile::encodeName(plain.path(r.file)).constData(), kOwnerReadWriteGroupRead), 0);
+        const FileError plainError = r.run(plain);
+        ASSERT_FALSE(plainError.failed()) << r.command << ": " << plainError.messageText().toStdString();
+        const FileState expected = stateOf(plain.path(r.file));
+        ASSERT_NE(expected, before) << r.command << " did not change its file";
+        if (expected) {
+            EXPECT_EQ(modeOf(plain.path(r.file)), kOwnerReadWriteGroupRead) << r.command;
+        }
+
+        // The same with the file a relative link to another folder.
+        DataFolder linked;
+        r.prepare(linked);
+        const QString target = linked.path("elsewhere/" + QFileInfo(r.file).fileName());
+        linked.mkdir("elsewhere");
+        ASSERT_TRUE(QFile::rename(linked.path(r.file), target));
+        const QString link = linked.path(r.file);
+        ASSERT_TRUE(QFile::link(QFileInfo(link).dir().relativeFilePath(target), link));
+        const FileError linkedError = r.run(linked);
+        ASSERT_FALSE(linkedError.failed()) << r.command << ": " << linkedError.messageText().toStdString();
+        EXPECT_TRUE(QFileInfo(link).isSymLink()) << r.command << ": the link stays";
+        EXPECT_EQ(stateOf(target), expected) << r.command << ": the link's target has what the command wrote";
+        EXPECT_EQ(temporaryFiles(linked), QStringList()) << r.command;
+    }
+}
+
+// CI runs as root, which may write any file: the refusal comes from the file's mode,
+// so it holds for root as for the user.
+TEST(UserFiles, ReadOnlyFileStopsTheRewriteWithNothingChanged)
+{
+    for (const Rewrite &r : everyRewrite()) {
+        DataFolder f;
+        r.prepare(f);
+        ASSERT_EQ(::chmod(QFile::encodeName(f.path(r.file)).constData(), kReadOnly), 0);
+        const auto before = snapshot(f);
+
+        const FileError err = r.run(f);
+
+        EXPECT_EQ(err.number, 70) << r.command;
+        EXPECT_TRUE(err.messageText().startsWith("Error # 70: Permission denied (")) << r.command;
+        EXPECT_TRUE(err.description.endsWith(QFileInfo(r.file).fileName() + ")"))
+            << r.command << ": " << err.description.toStdString();
+        EXPECT_EQ(snapshot(f), before) << r.command;
+        EXPECT_EQ(modeOf(f.path(r.file)), kReadOnly) << r.command;
+        EXPECT_EQ(temporaryFiles(f), QStringList()) << r.command;
+    }
+}
+
+TEST(UserFiles, RecordWritesRefuseAReadOnlyFileAsRewritesDo)
+{
+    TestFolder t;
+    t.write("log0.dat", "AAAA");
+    ASSERT_EQ(::chmod(QFile::encodeName(t.path("log0.dat")).constData(), kReadOnly), 0);
+    RecordFile file(t.path("log0.dat"), 4);
+    const FileError write = file.append("BBBB");
+    EXPECT_EQ(write.messageText(), "Error # 70: Permission denied (" + t.path("log0.dat") + ")");
+    EXPECT_EQ(replaceFileContents(t.path("log0.dat"), "CCCC").messageText(), write.messageText());
+    EXPECT_EQ(t.read("log0.dat"), "AAAA");
+}
+
+TEST(UserFiles, LinksAreFollowedToTheEndOrRefusedWhenTheyLoop)
+{
+    TestFolder t;
+    t.mkdir("data");
+    // first -> second -> data/log0.dat, which does not exist yet: written, the links stay.
+    ASSERT_TRUE(QFile::link("data/log0.dat", t.path("second")));
+    ASSERT_TRUE(QFile::link("second", t.path("first")));
+    ASSERT_FALSE(replaceFileContents(t.path("first"), "new"));
+    EXPECT_TRUE(QFileInfo(t.path("first")).isSymLink());
+    EXPECT_TRUE(QFileInfo(t.path("second")).isSymLink());
+    EXPECT_EQ(t.read("data/log0.dat"), "new");
+    // The target's folder must exist.
+    ASSERT_TRUE(QFile::link("nowhere/x.dat", t.path("lost")));
+    EXPECT_EQ(replaceFileContents(t.path("lost"), "new").number, 76);
+
+    ASSERT_TRUE(QFile::link("loop2", t.path("loop1")));
+    ASSERT_TRUE(QFile::link("loop1", t.path("loop2")));
+    EXPECT_EQ(replaceFileContents(t.path("loop1"), "new").number, 75);
+    EXPECT_EQ(copyFileSafely(t.path("data/log0.dat"), t.path("loop1")).number, 75);
+    EXPECT_TRUE(QFileInfo(t.path("loop1")).isSymLink());
+}
+
+// -----------------------------------------------------------------------------------
+// Durability: nothing reports success before its data and its folder entry are synced.
+
+namespace {
+
+// The core's syncs, seen and made to fail here: these definitions stand in for the C
+// library's in this test program.
+struct SyncWatch {
+    bool watching = false;
+    QStringList synced;  // in order; a folder is its path followed by "/"
+    QString failing;     // a sync of this path fails with EIO
+};
+SyncWatch g_syncs;
+
+int watchedSync(int fd, long call)
+{
+    if (g_syncs.watching) {
+        const QFileInfo info(QFileInfo(QStringLiteral("/proc/self/fd/%1").arg(fd)).symLinkTarget());
+        const QString path = info.isDir() ? info.filePath() + QLatin1Char('/') : info.filePath();
+        g_syncs.synced << path;
+        if (path == g_syncs.failing) {
+            errno = EIO;
+            return -1;
+        }
+    }
+    return int(::syscall(call, fd));
+}
+
+class WatchedSyncs {
+public:
+    explicit WatchedSyncs(QString failing = {}) { g_syncs = {true, {}, std::move(failing)}; }
+    ~WatchedSyncs() { g_syncs = {}; }
+    WatchedSyncs(const WatchedSyncs &) = delete;
+    WatchedSyncs &operator=(const WatchedSyncs &) = delete;
+    QStringList synced() const { return g_syncs.synced; }
+};
+
+} // namespace
+
+extern "C" int fsync(int fd)
+{
+    return watchedSync(fd, SYS_fsync);
+}
+
+extern "C" int fdatasync(int fd)
+{
+    return watchedSync(fd, SYS_fdatasync);
+}
+
+TEST(Durability, EveryWriteIsSyncedWithItsFolderBeforeItReturns)
+{
+    TestFolder t;
+    const QString root = QFileInfo(t.root()).canonicalFilePath();
+    t.write("ndb.dat", "old!");
+    const struct {
+        const char *name;
+        std::function<FileError()> write;
+        QStringList synced;
+    } cases[] = {
+        {"record in place", [&] { return RecordFile(t.path("ndb.dat"), 4).write(1, "new!"); },
+         {root + "/ndb.dat"}},
+        {"record making its file", [&] { return RecordFile(t.path("log0.dat"), 4).append("new!"); },
+         {root + "/log0.dat", root + "/"}},
+        {"whole file", [&] { return replaceFileContents(t.path("ndb.dat"), "whole"); },
+         {root + "/ndb.dat.tmp", root + "/"}},
+        {"copy", [&] { return copyFileSafely(t.path("ndb.dat"), t.path("ndb.bak")); },
+         {root + "/ndb.bak.tmp", root + "/"}},
+        {"removal", [&] { return removeFileIfExists(t.path("ndb.bak")); }, {root + "/"}},
+    };
+    for (const auto &c : cases) {
+        const WatchedSyncs watch;
+        const FileError err = c.write();
+        EXPECT_FALSE(err.failed()) << c.name << ": " << err.messageText().toStdString();
+        EXPECT_EQ(watch.synced(), c.synced) << c.name;
+    }
+}
+
+TEST(Durability, AFailedSyncIsAFailureNamingTheUsersFile)
+{
+    TestFolder t;
+    const QString root = QFileInfo(t.root()).canonicalFilePath();
+    const struct {
+        const char *name;
+        QString failing;
+        std::function<FileError()> write;
+        QByteArray left; // ndb.dat afterwards
+    } cases[] = {
+        {"record", root + "/ndb.dat", [&] { return RecordFile(t.path("ndb.dat"), 4).write(1, "new!"); }, "new!"},
+        {"new file before its rename", root + "/ndb.dat.tmp",
+         [&] { return replaceFileContents(t.path("ndb.dat"), "whole"); }, "old!"},
+        {"folder after the rename", root + "/", [&] { return replaceFileContents(t.path("ndb.dat"), "whole"); },
+         "whole"},
+    };
+    for (const auto &c : cases) {
+        t.write("ndb.dat", "old!");
+        FileError err;
+        {
+            const WatchedSyncs watch(c.failing);
+            err = c.write();
+        }
+        EXPECT_EQ(err.messageText(), "Error # 57: Device I/O error (" + t.path("ndb.dat") + ")") << c.name;
+        EXPECT_EQ(t.read("ndb.dat"), c.left) << c.name;
+        EXPECT_FALSE(t.exists("ndb.dat.tmp")) << c.name;
+    }
 }

@@ -126,6 +126,14 @@ public:
         EXPECT_FALSE(error.failed()) << error.messageText().toStdString();
         return r;
     }
+    // The beacon at number as a window shows it: the one stored there now.
+    ShownBeacon shownAt(qint64 number) const
+    {
+        BeaconRecord r;
+        if (readBeacon(folder(), number, &r).failed())
+            return {number, {}, {}};
+        return shownBeaconOf(number, r);
+    }
     QList<LogRecord> logbook(int location) const
     {
         return recordsOf<LogRecord>(read(QStringLiteral("Logs/log%1.dat").arg(location)));

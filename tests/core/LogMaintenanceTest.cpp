@@ -1,8 +1,9 @@
 #include <gtest/gtest.h>
 
+#include "ClockTexts.h"
+#include "Fixtures.h"
 #include "LogMaintenance.h"
 #include "ReceptionWrite.h"
-#include "Fixtures.h"
 
 using namespace qern;
 using namespace qern::test;
@@ -217,7 +218,7 @@ TEST_F(Maintenance, ReceptionAfterMasterClearIsRecord1)
     t.writeLogbook(0, {entry("AAA", "300", "0100"), entry("AAA", "300", "0101")});
     expectOk(clearMasterLogs(t.folder(), 1).error);
 
-    const ReceptionResult r = writeReception(t.folder(), 1, 0, {"AAA", "300", "1200", "20240102", "", ""});
+    const ReceptionResult r = writeReception(t.folder(), t.shownAt(1), 0, {"AAA", "300", "1200", "20240102", "", ""});
 
     expectOk(r.error);
     EXPECT_EQ(r.logRecordNumber, 1);
@@ -235,7 +236,7 @@ TEST_F(Maintenance, LogbookUpdateStoresShiftedCommentsAndTheEntryInPlace)
     const QByteArray session = t.writeSessionLog({sessionRecord("cle")});
 
     const LogEditResult r =
-        updateLogbookEntry(t.folder(), 0, 2, 3, {"Heard well, AB", "2359", "20240229", "Updated remark"});
+        updateLogbookEntry(t.folder(), 0, t.shownAt(2), 3, {"Heard well, AB", "2359", "20240229", "Updated remark"});
 
     expectOk(r.error);
     EXPECT_FALSE(r.beaconMissing);
@@ -246,16 +247,16 @@ TEST_F(Maintenance, LogbookUpdateStoresShiftedCommentsAndTheEntryInPlace)
     EXPECT_EQ(t.read("Logs/cle.dat"), session);
 }
 
-TEST_F(Maintenance, LogbookUpdateTakesTheBoxesAsTyped)
+TEST_F(Maintenance, LogbookUpdateTakesTheCommentsAsTyped)
 {
     t.writeDatabase({norwegian("AAA", "300", 1)});
     t.writeLogbook(0, {entry("AAA", "300", "0100")});
 
-    expectOk(updateLogbookEntry(t.folder(), 0, 1, 1, {"", "12", " 2024010", "  spaced"}).error);
+    expectOk(updateLogbookEntry(t.folder(), 0, t.shownAt(1), 1, {"", "0930", "20240110", "  spaced"}).error);
 
     const LogRecord after = t.logbook(0).value(0);
-    EXPECT_EQ(after.raw(LogField::Time), "12  ");
-    EXPECT_EQ(after.raw(LogField::Date), " 2024010");
+    EXPECT_EQ(after.raw(LogField::Time), "0930");
+    EXPECT_EQ(after.raw(LogField::Date), "20240110");
     EXPECT_EQ(after.raw(LogField::Comments).first(9), "  spaced ");
     // Empty beacon comments are stored as the shifted blank.
     EXPECT_EQ(t.beaconAt(1).raw(BeaconField::Comments), QByteArray("\"").leftJustified(90, ' '));
@@ -278,7 +279,7 @@ TEST_F(Maintenance, UpdateOfAnEntryThatIsNotThereIsBeaconMissingAfterTheComments
         if (!c.logbook.isNull())
             f.write("Logs/log0.dat", c.logbook);
 
-        const LogEditResult r = updateLogbookEntry(f.folder(), 0, 1, c.entryRecord, {"New", "1200", "20240101", "x"});
+        const LogEditResult r = updateLogbookEntry(f.folder(), 0, f.shownAt(1), c.entryRecord, {"New", "1200", "20240101", "x"});
 
         EXPECT_FALSE(r.error.failed()) << c.name;
         EXPECT_TRUE(r.beaconMissing) << c.name;
@@ -296,7 +297,7 @@ TEST_F(Maintenance, SessionUpdateRewritesEveryRecordOfTheBeaconTrimmed)
     t.writeSessionLog({CLERecord::make("AAA", "NOR", "300", "1000", "20240101", "a", true), other,
                        CLERecord::make(" aaa", "nor", "300", "1100", "20240101", "b", false)});
 
-    const LogEditResult r = updateSessionRecords(t.folder(), 1, " 2200 ", "20240102 ", "  late  ");
+    const LogEditResult r = updateSessionRecords(t.folder(), t.shownAt(1), " 2200 ", "20240102 ", "  late  ");
 
     expectOk(r.error);
     EXPECT_EQ(r.recordsWritten, 2);
@@ -313,7 +314,7 @@ TEST_F(Maintenance, SessionUpdateOfADuplicateTouchesOnlyItsOwnRecord)
     const CLERecord plain = CLERecord::make("ABC", "NOR", "338", "1000", "20240101", "plain", true);
     t.writeSessionLog({plain, CLERecord::make("ABC;2", "NOR", "338", "1000", "20240101", "dup", true)});
 
-    const LogEditResult r = updateSessionRecords(t.folder(), 2, "2300", "20240103", "changed");
+    const LogEditResult r = updateSessionRecords(t.folder(), t.shownAt(2), "2300", "20240103", "changed");
 
     expectOk(r.error);
     EXPECT_EQ(r.recordsWritten, 1);
@@ -325,7 +326,7 @@ TEST_F(Maintenance, SessionUpdateWithoutSessionLogCreatesNone)
 {
     t.writeDatabase({norwegian("AAA", "300", 1, "z")});
 
-    const LogEditResult r = updateSessionRecords(t.folder(), 1, "2200", "20240102", "x");
+    const LogEditResult r = updateSessionRecords(t.folder(), t.shownAt(1), "2200", "20240102", "x");
 
     expectOk(r.error);
     EXPECT_EQ(r.recordsWritten, 0);
@@ -341,7 +342,7 @@ TEST_F(Maintenance, DeletingTheSecondOfThreeEntriesKeepsTheOthersInOrder)
                                       entry("AAA", "300", "0200"), entry("AAA", "300", "0300")};
     t.writeLogbook(0, entries);
 
-    const LogEditResult r = deleteLogbookEntry(t.folder(), 0, 1, 3);
+    const LogEditResult r = deleteLogbookEntry(t.folder(), 0, t.shownAt(1), 3);
 
     expectOk(r.error);
     EXPECT_EQ(r.entriesLeft, 2);
@@ -356,7 +357,7 @@ TEST_F(Maintenance, DeletingTheOnlyEntryClearsTheLocationBit)
     const LogRecord other = entry("XYZ", "400", "0150");
     t.writeLogbook(0, {other, entry("AAA", "300", "0200")});
 
-    const LogEditResult r = deleteLogbookEntry(t.folder(), 0, 2, 2);
+    const LogEditResult r = deleteLogbookEntry(t.folder(), 0, t.shownAt(2), 2);
 
     expectOk(r.error);
     EXPECT_EQ(r.entriesLeft, 0);
@@ -371,7 +372,7 @@ TEST_F(Maintenance, DeletingForABeaconWithoutEntriesClearsTheBitAndKeepsTheLogbo
     t.writeDatabase({norwegian("AAA", "300", 5)});
     const QByteArray logbook = t.writeLogbook(2, {entry("XYZ", "400", "0150")});
 
-    const LogEditResult r = deleteLogbookEntry(t.folder(), 2, 1, 0);
+    const LogEditResult r = deleteLogbookEntry(t.folder(), 2, t.shownAt(1), 0);
 
     expectOk(r.error);
     EXPECT_TRUE(r.locationBitCleared);
@@ -385,7 +386,7 @@ TEST_F(Maintenance, SessionDeleteStoresTheShiftedBlankAndLeavesTheSessionLog)
     t.writeDatabase({before});
     const QByteArray session = t.writeSessionLog({sessionRecord()});
 
-    expectOk(removeFromSession(t.folder(), 1).error);
+    expectOk(removeFromSession(t.folder(), t.shownAt(1)).error);
 
     EXPECT_EQ(t.beaconAt(1).raw(BeaconField::CLEMark), "\"");
     EXPECT_EQ(t.beaconAt(1).bytes().left(211), before.bytes().left(211));
@@ -396,30 +397,58 @@ TEST_F(Maintenance, SessionDeleteStoresTheShiftedBlankAndLeavesTheSessionLog)
 
 TEST_F(Maintenance, RefusedOrFailedEditWritesNothing)
 {
-    using Edit = std::function<FileError(const ProgramFolder &)>;
+    using Edit = std::function<LogEditResult(const DataFolder &)>;
+    // The beacon as the viewer shows it, and as it would show another one.
+    const ShownBeacon aaa{1, "AAA", "300"};
+    const ShownBeacon gone{2, "AAA", "300"};
+    const ShownBeacon xyz{1, "XYZ", "400"};
     const struct {
         const char *name;
-        int number;          // 0: any error
+        int number;          // 0: any error, -1: none, the beacon moved
         const char *blocker; // made a folder so that the rewrite fails
         Edit edit;
     } cases[] = {
-        {"delete past the end", 63, nullptr, [](auto &p) { return deleteLogbookEntry(p, 0, 1, 3).error; }},
-        {"delete before the start", 63, nullptr, [](auto &p) { return deleteLogbookEntry(p, 0, 1, -1).error; }},
-        {"delete another beacon's entry", 63, nullptr, [](auto &p) { return deleteLogbookEntry(p, 0, 1, 2).error; }},
+        {"delete past the end", 63, nullptr, [&](auto &f) { return deleteLogbookEntry(f.folder(), 0, aaa, 3); }},
+        {"delete before the start", 63, nullptr, [&](auto &f) { return deleteLogbookEntry(f.folder(), 0, aaa, -1); }},
+        {"delete another beacon's entry", 63, nullptr,
+         [&](auto &f) { return deleteLogbookEntry(f.folder(), 0, aaa, 2); }},
+        // The bit is cleared first and set again.
         {"delete, logbook rewrite fails", 0, "Logs/log0.dat.tmp",
-         [](auto &p) { return deleteLogbookEntry(p, 0, 1, 1).error; }},
+         [&](auto &f) { return deleteLogbookEntry(f.folder(), 0, aaa, 1); }},
         {"comments with byte 254", 0, nullptr,
-         [](auto &p) { return updateLogbookEntry(p, 0, 1, 1, {"ok\xFE", "1200", "20240101", "x"}).error; }},
+         [&](auto &f) { return updateLogbookEntry(f.folder(), 0, aaa, 1, {"ok\xFE", "1200", "20240101", "x"}); }},
         {"comments with byte 255", 0, nullptr,
-         [](auto &p) { return updateLogbookEntry(p, 0, 1, 1, {"ok\xFF", "1200", "20240101", "x"}).error; }},
-        {"session delete past the end", 0, nullptr, [](auto &p) { return removeFromSession(p, 2).error; }},
-        {"logbook delete past the end", 0, nullptr, [](auto &p) { return deleteLogbookEntry(p, 0, 2, 0).error; }},
-        {"logbook update past the end", 0, nullptr,
-         [](auto &p) { return updateLogbookEntry(p, 0, 2, 1, {"x", "1200", "20240101", ""}).error; }},
-        {"session update past the end", 0, nullptr,
-         [](auto &p) { return updateSessionRecords(p, 2, "1200", "20240101", "").error; }},
+         [&](auto &f) { return updateLogbookEntry(f.folder(), 0, aaa, 1, {"ok\xFF", "1200", "20240101", "x"}); }},
+        {"time with a letter", 5, nullptr,
+         [&](auto &f) { return updateLogbookEntry(f.folder(), 0, aaa, 1, {"x", "12a5", "20240101", ""}); }},
+        {"time with letters first", 5, nullptr,
+         [&](auto &f) { return updateLogbookEntry(f.folder(), 0, aaa, 1, {"x", "ab12", "20240101", ""}); }},
+        {"time of two digits", 5, nullptr,
+         [&](auto &f) { return updateLogbookEntry(f.folder(), 0, aaa, 1, {"x", "12", "20240101", ""}); }},
+        {"time with a blank", 5, nullptr,
+         [&](auto &f) { return updateLogbookEntry(f.folder(), 0, aaa, 1, {"x", "12 3", "20240101", ""}); }},
+        {"no valid date", 5, nullptr,
+         [&](auto &f) { return updateLogbookEntry(f.folder(), 0, aaa, 1, {"x", "1200", "20240230", ""}); }},
+        {"session time with a letter", 5, nullptr,
+         [&](auto &f) { return updateSessionRecords(f.folder(), aaa, "0", "20240101", ""); }},
+        {"session delete past the end", -1, nullptr, [&](auto &f) { return removeFromSession(f.folder(), gone); }},
+        {"logbook delete past the end", -1, nullptr,
+         [&](auto &f) { return deleteLogbookEntry(f.folder(), 0, gone, 0); }},
+        {"logbook update past the end", -1, nullptr,
+         [&](auto &f) { return updateLogbookEntry(f.folder(), 0, gone, 1, {"x", "1200", "20240101", ""}); }},
+        {"session update past the end", -1, nullptr,
+         [&](auto &f) { return updateSessionRecords(f.folder(), gone, "1200", "20240101", ""); }},
+        {"session delete of a beacon sorted away", -1, nullptr,
+         [&](auto &f) { return removeFromSession(f.folder(), xyz); }},
+        {"delete of a beacon sorted away", -1, nullptr,
+         [&](auto &f) { return deleteLogbookEntry(f.folder(), 0, xyz, 2); }},
+        {"update of a beacon sorted away", -1, nullptr,
+         [&](auto &f) { return updateLogbookEntry(f.folder(), 0, xyz, 2, {"x", "1200", "20240101", ""}); }},
+        {"session update of a beacon sorted away", -1, nullptr,
+         [&](auto &f) { return updateSessionRecords(f.folder(), xyz, "1200", "20240101", ""); }},
     };
     for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
         DataFolder f;
         const QByteArray database = f.writeDatabase({norwegian("AAA", "300", 1, "z")});
         const QByteArray logbook = f.writeLogbook(0, {entry("AAA", "300", "0100"), entry("XYZ", "400", "0200")});
@@ -427,16 +456,62 @@ TEST_F(Maintenance, RefusedOrFailedEditWritesNothing)
         if (c.blocker)
             f.mkdir(c.blocker);
 
-        const FileError error = c.edit(f.folder());
+        const LogEditResult r = c.edit(f);
 
-        EXPECT_TRUE(error.failed()) << c.name;
-        if (c.number) {
-            EXPECT_EQ(error.number, c.number) << c.name;
+        EXPECT_EQ(r.beaconMoved, c.number == -1);
+        EXPECT_EQ(r.error.failed(), c.number != -1);
+        EXPECT_TRUE(r.undone);
+        if (c.number > 0) {
+            EXPECT_EQ(r.error.number, c.number);
         }
-        EXPECT_EQ(f.read("ndb.dat"), database) << c.name;
-        EXPECT_EQ(f.read("Logs/log0.dat"), logbook) << c.name;
-        EXPECT_EQ(f.read("Logs/cle.dat"), session) << c.name;
+        EXPECT_EQ(f.read("ndb.dat"), database);
+        EXPECT_EQ(f.read("Logs/log0.dat"), logbook);
+        EXPECT_EQ(f.read("Logs/cle.dat"), session);
     }
+}
+
+// A write past the size limit fails as on a full disk; reads and the writes below it go on.
+TEST_F(Maintenance, AWriteThatFailsHalfWayIsTakenBack)
+{
+    const ShownBeacon aaa{2, "AAA", "300"};
+    const struct {
+        const char *name;
+        QList<LogRecord> logbook;
+        std::function<LogEditResult(const DataFolder &)> edit;
+    } cases[] = {
+        // The beacon's record lies past the limit: its bit cannot be cleared.
+        {"delete of the only entry", {entry("AAA", "300", "0100"), entry("XYZ", "400", "0200")},
+         [&](auto &f) { return deleteLogbookEntry(f.folder(), 0, aaa, 1); }},
+        // The entry lies past the limit: the comments written before it are put back.
+        {"update of an entry",
+         {entry("AAA", "300", "0100"), entry("XYZ", "400", "0200"), entry("XYZ", "400", "0300"),
+          entry("XYZ", "400", "0400")},
+         [&](auto &f) { return updateLogbookEntry(f.folder(), 0, {1, "XYZ", "400"}, 4, {"new", "1200", "20240101", ""}); }},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        DataFolder f;
+        const QByteArray database = f.writeDatabase({norwegian("XYZ", "400", 1), norwegian("AAA", "300", 1)});
+        const QByteArray logbook = f.writeLogbook(0, c.logbook);
+        LogEditResult r;
+        {
+            const ScopedFileSizeLimit limit(BeaconRecord::Length);
+            r = c.edit(f);
+        }
+
+        EXPECT_TRUE(r.error.failed());
+        EXPECT_FALSE(r.beaconMoved);
+        EXPECT_TRUE(r.undone);
+        EXPECT_EQ(r.messageText(), r.error.messageText());
+        EXPECT_EQ(f.read("ndb.dat"), database);
+        EXPECT_EQ(f.read("Logs/log0.dat"), logbook);
+        // Nothing is lost: the same edit goes through once the disk has room.
+        expectOk(c.edit(f).error);
+    }
+    LogEditResult notUndone;
+    notUndone.error = FileError::ioError(QStringLiteral("Logs/log0.dat"));
+    notUndone.undone = false;
+    EXPECT_TRUE(notUndone.messageText().endsWith(QLatin1String(kEditNotUndoneText)));
 }
 
 // --- Field checks ------------------------------------------------------------------
@@ -447,23 +522,28 @@ TEST(LogTimeCheck, TableOfTypedTimes)
         QByteArray typed;
         QByteArray text;
         BoxColour colour;
+        bool updateEnabled; // only a whole time can be stored
         int selectionStart;
         int selectionLength;
     } cases[] = {
-        {"", "", BoxColour::Green, -1, 0}, {"2", "2", BoxColour::Green, -1, 0},
-        {"23", "23", BoxColour::Green, -1, 0}, {"25", "25", BoxColour::Red, 0, 2},
-        {"253", "253", BoxColour::Red, -1, 0}, {"2359", "2359", BoxColour::Green, -1, 0},
-        {"2360", "2360", BoxColour::Red, 2, 2}, {"0000", "0000", BoxColour::Green, -1, 0},
-        {"12345", "1234", BoxColour::Green, 2, 2}, {"23605", "2360", BoxColour::Red, 2, 2},
-        {"2560", "2560", BoxColour::Red, -1, 0}, // the hours end the check
-        {"ab", "ab", BoxColour::Green, -1, 0},  // letters count 0
-        {"-1", "-1", BoxColour::Red, 0, 2},
+        {"", "", BoxColour::Green, false, -1, 0}, {"2", "2", BoxColour::Green, false, -1, 0},
+        {"0", "0", BoxColour::Green, false, -1, 0}, {"23", "23", BoxColour::Green, false, -1, 0},
+        {"25", "25", BoxColour::Red, false, 0, 2}, {"253", "253", BoxColour::Red, false, -1, 0},
+        {"2359", "2359", BoxColour::Green, true, -1, 0}, {"2360", "2360", BoxColour::Red, false, 2, 2},
+        {"0000", "0000", BoxColour::Green, true, -1, 0}, {"12345", "1234", BoxColour::Green, true, 2, 2},
+        {"23605", "2360", BoxColour::Red, false, 2, 2},
+        {"2560", "2560", BoxColour::Red, false, -1, 0}, // the hours end the check
+        // Letters and blanks would count 0: no time holds them.
+        {"ab", "ab", BoxColour::Red, false, -1, 0}, {"12a5", "12a5", BoxColour::Red, false, -1, 0},
+        {"ab12", "ab12", BoxColour::Red, false, -1, 0}, {"12 3", "12 3", BoxColour::Red, false, -1, 0},
+        {"-1", "-1", BoxColour::Red, false, 0, 2},
     };
     for (const auto &c : cases) {
         const FieldCheck check = checkLogTime(c.typed);
         EXPECT_EQ(check.text, c.text) << c.typed.constData();
         EXPECT_EQ(check.colour, c.colour) << c.typed.constData();
-        EXPECT_EQ(check.updateEnabled, c.colour == BoxColour::Green) << c.typed.constData();
+        EXPECT_EQ(check.updateEnabled, c.updateEnabled) << c.typed.constData();
+        EXPECT_EQ(check.updateEnabled, isStorableTime(check.text)) << c.typed.constData();
         EXPECT_EQ(check.selectionStart, c.selectionStart) << c.typed.constData();
         if (c.selectionStart >= 0) {
             EXPECT_EQ(check.selectionLength, c.selectionLength) << c.typed.constData();

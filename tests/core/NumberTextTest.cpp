@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include "CLocale.h"
 #include "NumberText.h"
 
 using namespace qern;
+using namespace qern::test;
 
 TEST(NumericValue, TakesTheLongestLeadingNumberIgnoringBlanks)
 {
@@ -11,9 +13,17 @@ TEST(NumericValue, TakesTheLongestLeadingNumberIgnoringBlanks)
         {"  -3.5x", -3.5}, {"1 5", 15}, {"4499.9", 4499.9}, {"4500", 4500}, {".5", 0.5},
         {"-", 0}, {"1e3", 1000}, {"2e", 2}, {"283.50", 283.5}, {"+7", 7},
         {"5.", 5}, {"0338", 338}, {"12:30", 12}, {"1D2", 100},
+        // "," is never a decimal point, whatever the language setting says.
+        {"283.5", 283.5}, {"283,5", 283}, {"1 . 5", 1.5}, {"- 2", -2}, {"+-5", 0}, {"2.5e-1 ", 0.25},
+        {"1e400", std::numeric_limits<double>::max()}, {"-1e400", std::numeric_limits<double>::lowest()},
+        {"1e-400", 0}, {"0.01e311", std::numeric_limits<double>::max()}, {"1000e-330", 0},
     };
-    for (const auto &c : cases)
-        EXPECT_DOUBLE_EQ(numericValue(QByteArrayView(c.text)), c.value) << '"' << c.text << '"';
+    for (const char *locale : {"C", kCommaDecimalLocale}) {
+        const ScopedCLocale scoped(locale);
+        ASSERT_TRUE(scoped.active());
+        for (const auto &c : cases)
+            EXPECT_DOUBLE_EQ(numericValue(QByteArrayView(c.text)), c.value) << '"' << c.text << "\" in " << locale;
+    }
 }
 
 TEST(RoundHalfEven, SendsHalvesToTheEvenNeighbour)
@@ -60,6 +70,7 @@ TEST(StrictConversion, AcceptsOnlyAWholeNumberInRange)
     EXPECT_EQ(strictToInt16(" 1").value, 1);
     EXPECT_EQ(strictToInt16("-1").value, -1);
     EXPECT_EQ(strictToInt16("2.5").value, 2);
+    EXPECT_EQ(strictToInt16("3.5").value, 4);
     EXPECT_EQ(strictToInt16("32767").value, 32767);
     EXPECT_TRUE(strictToInt16("0").ok());
 

@@ -40,12 +40,13 @@ TEST(PathChoiceModeTest, EachModeHasItsPatternControlsAndRules)
     }
 }
 
-TEST(PathChoiceTest, ForcedExtensionCutsAtTheFirstDot)
+TEST(PathChoiceTest, ForcedExtensionReplacesTheLastExtensionOnly)
 {
     const struct { const char *name; const char *extension; const char *forced; } cases[] = {
         {"list", "txt", "list.txt"}, {"list", "csv", "list.csv"}, {"list.csv", "txt", "list.txt"},
-        {"a.b.c", "csv", "a.csv"}, {"week.1.csv", "txt", "week.txt"}, {"rep.", "txt", "rep.txt"},
-        {".hidden", "csv", ".csv"}, {"list.TXT", "txt", "list.txt"},
+        {"a.b.c", "csv", "a.b.csv"}, {"week.1.csv", "txt", "week.1.txt"}, {"my.report.txt", "csv", "my.report.csv"},
+        {"rep.", "txt", "rep.txt"}, {".hidden", "csv", ".csv"}, {"list.TXT", "txt", "list.txt"},
+        {"out.d/rep", "txt", "out.d/rep.txt"}, {"out.d/rep.csv", "txt", "out.d/rep.txt"},
     };
     for (const auto &c : cases)
         EXPECT_EQ(forceExtension(c.name, c.extension), QString::fromLatin1(c.forced)) << c.name;
@@ -84,8 +85,8 @@ TEST(PathChoiceTest, SetPathWritesWhatItsModeChoosesBack)
         {5, "/home/u/out", "list", text("/home/u/out/list.txt"), none, none, "list.txt"},
         {6, "/home/u/out", "list", text("/home/u/out/list.csv"), none, none, "list.csv"},
         {5, "/home/u/out", "list.csv", text("/home/u/out/list.txt"), none, none, "list.txt"},
-        {6, "/home/u/out", "a.b.c", text("/home/u/out/a.csv"), none, none, "a.csv"},
-        {7, "/home/u/out", "week.1.csv", text("/home/u/out/week.txt"), none, none, "week.txt"},
+        {6, "/home/u/out", "a.b.c", text("/home/u/out/a.b.csv"), none, none, "a.b.csv"},
+        {7, "/home/u/out", "week.1.csv", text("/home/u/out/week.1.txt"), none, none, "week.1.txt"},
         {8, "/home/u/out", "cle", text("/home/u/out/cle.csv"), none, none, "cle.csv"},
         {5, "/", "r", text("/r.txt"), none, none, "r.txt"},
         // Modes that choose nothing write nothing.
@@ -112,23 +113,6 @@ TEST(PathChoiceTest, StartFolderComesFromTheOpenersFileBox)
     EXPECT_EQ(startFolderFromText(QStringLiteral("/media/usb/out/rep.txt"), home), QStringLiteral("/media/usb/out/"));
     EXPECT_EQ(startFolderFromText(QStringLiteral("/rep.txt"), home), QStringLiteral("/"));
     EXPECT_EQ(startFolderFromText(QStringLiteral("rep.txt"), home), std::nullopt);
-}
-
-TEST(PathChoiceTest, NewFolderRecordsTheFolderOfItsMode)
-{
-    const FolderRecord two = folderRecordedForNewFolder(2, QStringLiteral("/home/u/cle"));
-    EXPECT_EQ(two.CLEFolder, QStringLiteral("/home/u/cle"));
-    EXPECT_FALSE(two.WeblogFolder);
-    EXPECT_FALSE(two.BeaconRadarFolder);
-
-    EXPECT_EQ(folderRecordedForNewFolder(3, QStringLiteral("/home/u")).WeblogFolder, QStringLiteral("/home/u/"));
-    EXPECT_EQ(folderRecordedForNewFolder(3, QStringLiteral("/")).WeblogFolder, QStringLiteral("/"));
-    EXPECT_EQ(folderRecordedForNewFolder(4, QStringLiteral("/home/u")).BeaconRadarFolder, QStringLiteral("/home/u"));
-
-    for (int mode : {1, 5, 6, 7, 8}) {
-        const FolderRecord r = folderRecordedForNewFolder(mode, QStringLiteral("/home/u"));
-        EXPECT_FALSE(r.CLEFolder || r.WeblogFolder || r.BeaconRadarFolder) << mode;
-    }
 }
 
 TEST(PathChoiceTest, VolumeRootsKeepTheirTrailingSeparator)
@@ -199,7 +183,8 @@ TEST(PathChoiceTest, NewFolderRefusalsCarryTheirNumbers)
     dir.mkdir("exists");
     dir.write("plain", "x");
     const struct { const char *parent; const char *name; int number; } cases[] = {
-        {"", "", 52}, {"", ".", 52}, {"", "..", 52}, {"", "a/b", 52}, {"", "exists", 75}, {"", "plain", 75},
+        {"", "", 52}, {"", "   ", 52}, {"", " \t", 52}, {"", ".", 52}, {"", "..", 52}, {"", "a/b", 52},
+        {"", "exists", 75}, {"", "plain", 75},
         {"missing", "new", 76}, {"plain", "new", 76},
     };
     for (const auto &c : cases) {
@@ -209,6 +194,7 @@ TEST(PathChoiceTest, NewFolderRefusalsCarryTheirNumbers)
         EXPECT_TRUE(err.messageText().startsWith(QStringLiteral("Error # %1: ").arg(c.number)));
     }
     EXPECT_FALSE(QFileInfo::exists(dir.path("a")));
+    EXPECT_EQ(QDir(dir.root()).entryList(QDir::Dirs | QDir::NoDotAndDotDot), QStringList{"exists"});
     EXPECT_EQ(dir.read("plain"), "x");
 }
 

@@ -40,9 +40,14 @@ TEST(ProgramFolder, SeedsAnEmptyFolderWithoutOverwriting)
     TestFolder t;
     const ProgramFolder folder(t.path("qern"));
     EXPECT_TRUE(folder.isEmptyOrMissing());
+    // The lock of the copy that is about to seed it is no user file.
+    t.write("qern/.qern.lock", "");
+    EXPECT_EQ(folder.lockFilePath(), t.path("qern/.qern.lock"));
+    EXPECT_TRUE(folder.isEmptyOrMissing());
     QStringList copied;
     ASSERT_FALSE(folder.seedFrom(data.root(), &copied));
     EXPECT_EQ(copied.size(), 3);
+    EXPECT_FALSE(folder.isEmptyOrMissing());
     EXPECT_EQ(t.read("qern/maps/coast.pnt"), "m");
     EXPECT_FALSE(t.exists("qern/README.md"));
 

@@ -35,7 +35,7 @@ class Reception : public ::testing::Test {
 protected:
     ReceptionResult write(qint64 record, int location, const ReceptionInput &input)
     {
-        ReceptionResult result = writeReception(t.folder(), record, location, input);
+        ReceptionResult result = writeReception(t.folder(), t.shownAt(record), location, input);
         EXPECT_FALSE(result.error.failed()) << result.error.messageText().toStdString();
         return result;
     }
@@ -101,15 +101,20 @@ TEST_F(Reception, LaterReceptionAtAnotherLocationAddsItsBitAndIsNewThere)
 
 TEST_F(Reception, MaskTextKeepsEveryDigit)
 {
-    const struct { quint32 mask; int location; QByteArray stored; bool first; } cases[] = {
-        {16383, 14, "32767", true}, {0, 15, "32768", true}, {32767, 15, "65535", true},
-        {32768, 15, "32768", false}, {5, 0, "5    ", false},
+    // A mask beyond the 16 location bits (damaged or edited by hand) keeps its location
+    // bits and is never cut to five digits of another number ("102768" -> "10276").
+    const struct { QByteArray mask; int location; QByteArray stored; bool first; } cases[] = {
+        {"16383", 14, "32767", true}, {"0", 15, "32768", true}, {"32767", 15, "65535", true},
+        {"32768", 15, "32768", false}, {"5", 0, "5    ", false},
+        {"70000", 15, "37232", true}, {"70000", 4, "70000", false},
     };
     for (const auto &c : cases) {
-        t.writeDatabase({norwegian("ABC", "338", c.mask)});
+        BeaconRecord record = norwegian("ABC", "338");
+        record.setRaw(BeaconField::LoggedMask, c.mask);
+        t.writeDatabase({record});
         const ReceptionResult r = write(1, c.location, dialog("ABC", "338", "1405", "20060408"));
-        EXPECT_EQ(t.beaconAt(1).raw(BeaconField::LoggedMask), c.stored) << c.mask << " at " << c.location;
-        EXPECT_EQ(r.firstAtLocation, c.first) << c.mask << " at " << c.location;
+        EXPECT_EQ(t.beaconAt(1).raw(BeaconField::LoggedMask), c.stored) << c.mask.constData() << " at " << c.location;
+        EXPECT_EQ(r.firstAtLocation, c.first) << c.mask.constData() << " at " << c.location;
     }
 }
 
@@ -138,7 +143,7 @@ TEST_F(Reception, RecordsGoWhereTheLengthsAndTheSessionLogSay)
         if (!c.session.isNull())
             f.write("Logs/cle.dat", c.session);
 
-        const ReceptionResult r = writeReception(f.folder(), 1, 0, dialog("ABC", "338.5", "1405", "20060408"));
+        const ReceptionResult r = writeReception(f.folder(), f.shownAt(1), 0, dialog("ABC", "338.5", "1405", "20060408"));
 
         ASSERT_FALSE(r.error.failed());
         EXPECT_EQ(r.logRecordNumber, c.logRecord);
@@ -184,18 +189,18 @@ TEST_F(Reception, FiveLetterIdentWithSuffixFindsItsOwnSessionRecord)
     EXPECT_EQ(t.sessionLog()[0].time(), "1500");
 }
 
-TEST_F(Reception, LogbookTakesTheBoxesAsTheyStandAndTheSessionRecordTrimmed)
+TEST_F(Reception, LogbookTakesTheCommentsAsTheyStandAndTheSessionRecordTrimmed)
 {
     t.writeDatabase({norwegian("ABC", "338")});
 
-    write(1, 0, dialog("ABC", "338", "930 ", " 20060408", "  weak", "  faint QSB  "));
+    write(1, 0, dialog("ABC", "338", "0930", "20060408", "  weak", "  faint QSB  "));
 
     ASSERT_EQ(t.logbook(0).size(), 1);
-    EXPECT_EQ(t.logbook(0)[0].raw(LogField::Time), "930 ");
-    EXPECT_EQ(t.logbook(0)[0].raw(LogField::Date), " 2006040");
+    EXPECT_EQ(t.logbook(0)[0].raw(LogField::Time), "0930");
+    EXPECT_EQ(t.logbook(0)[0].raw(LogField::Date), "20060408");
     EXPECT_EQ(t.logbook(0)[0].raw(LogField::Comments).first(7), "  weak ");
     ASSERT_EQ(t.sessionLog().size(), 1);
-    EXPECT_EQ(t.sessionLog()[0].raw(CLEField::Time), "930 ");
+    EXPECT_EQ(t.sessionLog()[0].raw(CLEField::Time), "0930");
     EXPECT_EQ(t.sessionLog()[0].raw(CLEField::Date), "20060408");
     EXPECT_EQ(t.sessionLog()[0].raw(CLEField::Comments).first(10), "faint QSB ");
 }
@@ -225,21 +230,34 @@ TEST_F(Reception, RefusedOrFailedReceptionWritesNothing)
 {
     const struct {
         const char *name;
-        qint64 record;
+        ShownBeacon shown; // the beacon on display and where it was read
         int location;
-        int number; // 0: any error
+        int number;        // 0: any error, -1: none, the beacon moved
         std::function<void(DataFolder &)> setUp;
+        QByteArray time = "1405";
+        QByteArray date = "20060408";
     } cases[] = {
-        {"record past the end", 3, 0, 0, {}}, {"record 0", 0, 0, 0, {}}, {"record -1", -1, 0, 0, {}},
-        {"location 16", 1, 16, 0, {}}, {"location -1", 1, -1, 0, {}},
-        {"no database", 1, 0, 53, [](DataFolder &f) { QFile::remove(f.path("ndb.dat")); }},
-        {"beacon that cannot be decoded", 1, 0, 0,
+        {"record past the end", {3, "ABC", "338"}, 0, -1, {}},
+        {"record 0", {0, "ABC", "338"}, 0, -1, {}},
+        {"record -1", {-1, "ABC", "338"}, 0, -1, {}},
+        {"another beacon sorted into its place", {1, "XYZ", "400"}, 0, -1, {}},
+        {"its frequency changed meanwhile", {1, "ABC", "339"}, 0, -1, {}},
+        {"location 16", {1, "ABC", "338"}, 16, 0, {}},
+        {"location -1", {1, "ABC", "338"}, -1, 0, {}},
+        {"no database", {1, "ABC", "338"}, 0, 53, [](DataFolder &f) { QFile::remove(f.path("ndb.dat")); }},
+        {"beacon that cannot be decoded", {1, "ABC", "338"}, 0, 0,
          [](DataFolder &f) {
              BeaconRecord damaged = norwegian("ABC", "338");
              damaged.setRaw(BeaconField::Ident, QByteArray("C\x01", 2));
              f.writeDatabase({damaged});
          }},
-        {"logbook cannot be opened", 1, 0, 0, [](DataFolder &f) { f.mkdir("Logs/log0.dat"); }},
+        {"logbook cannot be opened", {1, "ABC", "338"}, 0, 0, [](DataFolder &f) { f.mkdir("Logs/log0.dat"); }},
+        {"time with a letter", {1, "ABC", "338"}, 0, 5, {}, "12a5"},
+        {"time with letters first", {1, "ABC", "338"}, 0, 5, {}, "ab12"},
+        {"time of two digits", {1, "ABC", "338"}, 0, 5, {}, "12"},
+        {"time with a blank", {1, "ABC", "338"}, 0, 5, {}, "930 "},
+        {"minutes 75", {1, "ABC", "338"}, 0, 5, {}, "1275"},
+        {"no valid date", {1, "ABC", "338"}, 0, 5, {}, "1405", "20060229"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -250,13 +268,15 @@ TEST_F(Reception, RefusedOrFailedReceptionWritesNothing)
         const bool hadDatabase = f.exists("ndb.dat");
         const QByteArray database = f.read("ndb.dat");
 
-        const ReceptionResult r =
-            writeReception(f.folder(), c.record, c.location, dialog("ABC", "338", "1405", "20060408"));
+        const ReceptionResult r = writeReception(f.folder(), c.shown, c.location, dialog("ABC", "338", c.time, c.date));
 
-        EXPECT_TRUE(r.error.failed());
-        EXPECT_FALSE(r.error.messageText().isEmpty());
-        if (c.number) {
+        EXPECT_EQ(r.beaconMoved, c.number == -1);
+        EXPECT_EQ(r.error.failed(), c.number != -1);
+        if (c.number > 0) {
             EXPECT_EQ(r.error.number, c.number);
+        }
+        if (c.number != -1) {
+            EXPECT_FALSE(r.error.messageText().isEmpty());
         }
         EXPECT_EQ(f.exists("ndb.dat"), hadDatabase);
         EXPECT_EQ(f.read("ndb.dat"), database);
@@ -270,51 +290,43 @@ TEST_F(Reception, FailedSessionWritePutsTheLogbookAndTheBeaconBack)
     const struct {
         const char *name;
         QByteArray logbook; // null: no logbook before
+        bool noRoomBeside = false; // no temporary file can be written beside the logbook
     } cases[] = {
         {"no logbook", {}}, {"whole records", LogRecord::make("XYZ", "400", "1200", "20240101", "").bytes()},
         // 830 + 30 bytes count 10 records: the append overwrites the short tail.
         {"short tail", QByteArray(830, 'a') + QByteArray(30, 'b')},
+        // The entry is cut off in place, as on a full disk.
+        {"whole records, no room beside", LogRecord::make("XYZ", "400", "1200", "20240101", "").bytes(), true},
+        {"short tail, no room beside", QByteArray(830, 'a') + QByteArray(30, 'b'), true},
     };
     for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
         DataFolder f;
         const QByteArray database = f.writeDatabase({norwegian("ABC", "338")});
         if (!c.logbook.isNull())
             f.write("Logs/log0.dat", c.logbook);
+        if (c.noRoomBeside)
+            f.mkdir("Logs/log0.dat.tmp");
         f.mkdir("Logs/cle.dat");
 
-        const ReceptionResult r = writeReception(f.folder(), 1, 0, dialog("ABC", "338", "1405", "20060408"));
+        const ReceptionResult r = writeReception(f.folder(), f.shownAt(1), 0, dialog("ABC", "338", "1405", "20060408"));
 
-        EXPECT_TRUE(r.error.failed()) << c.name;
-        EXPECT_TRUE(r.undone) << c.name;
-        EXPECT_EQ(f.read("ndb.dat"), database) << c.name;
-        EXPECT_EQ(f.exists("Logs/log0.dat"), !c.logbook.isNull()) << c.name;
-        EXPECT_EQ(f.read("Logs/log0.dat"), c.logbook) << c.name;
+        EXPECT_TRUE(r.error.failed());
+        EXPECT_TRUE(r.undone);
+        EXPECT_FALSE(r.messageText().contains(QLatin1String(kReceptionNotUndoneText)));
+        EXPECT_EQ(f.read("ndb.dat"), database);
+        EXPECT_EQ(f.exists("Logs/log0.dat"), !c.logbook.isNull());
+        EXPECT_EQ(f.read("Logs/log0.dat"), c.logbook);
     }
 }
 
-TEST_F(Reception, AnEntryThatCannotBeTakenBackIsSaidInTheMessage)
+TEST(ReceptionResult, MessageSaysWhenPartOfTheReceptionStaysWritten)
 {
-    const QByteArray logbook = LogRecord::make("XYZ", "400", "1200", "20240101", "").bytes();
-    const struct {
-        const char *name;
-        bool logbookBlocked; // the logbook's replacement cannot be written
-    } cases[] = {{"taken back", false}, {"left written", true}};
-    for (const auto &c : cases) {
-        DataFolder f;
-        f.writeDatabase({norwegian("ABC", "338")});
-        f.write("Logs/log0.dat", logbook);
-        f.mkdir("Logs/cle.dat"); // the session write fails after the logbook and the beacon
-        if (c.logbookBlocked)
-            f.mkdir("Logs/log0.dat.tmp");
-
-        const ReceptionResult r = writeReception(f.folder(), 1, 0, dialog("ABC", "338", "1405", "20060408"));
-
-        ASSERT_TRUE(r.error.failed()) << c.name;
-        EXPECT_EQ(r.undone, !c.logbookBlocked) << c.name;
-        EXPECT_TRUE(r.messageText().startsWith(r.error.messageText())) << c.name;
-        EXPECT_EQ(r.messageText().contains(QLatin1String(kReceptionNotUndoneText)), c.logbookBlocked) << c.name;
-        EXPECT_EQ(f.read("Logs/log0.dat").size(), logbook.size() + (c.logbookBlocked ? LogRecord::Length : 0))
-            << c.name;
-    }
-    EXPECT_TRUE(ReceptionResult().messageText().isEmpty());
+    ReceptionResult r;
+    EXPECT_TRUE(r.messageText().isEmpty());
+    r.error = FileError::ioError(QStringLiteral("Logs/cle.dat"));
+    EXPECT_EQ(r.messageText(), r.error.messageText());
+    r.undone = false;
+    EXPECT_TRUE(r.messageText().startsWith(r.error.messageText()));
+    EXPECT_TRUE(r.messageText().endsWith(QLatin1String(kReceptionNotUndoneText)));
 }

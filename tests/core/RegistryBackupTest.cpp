@@ -1,4 +1,8 @@
+#include <QFile>
+
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "RegistryBackup.h"
 #include "TestFolder.h"
@@ -6,6 +10,7 @@
 namespace qern {
 namespace {
 
+using test::ScopedFileSizeLimit;
 using test::TestFolder;
 
 constexpr const char *kProg = RegistryKeys::ProgramPreferences;
@@ -48,14 +53,36 @@ protected:
 
     QString backupPath() const { return m_dir.path("Reg.bak"); }
 
-    // Restores lines (CR LF each) into the fixture's store.
-    RestoreResult restore(const QList<QByteArray> &lines)
+    // Restores a first-run backup whose lines of the same labels are replaced by changed
+    // (a line of no label is added) into the fixture's store.
+    RestoreResult restore(const QList<QByteArray> &changed)
     {
-        QByteArray content;
-        for (const QByteArray &line : lines)
-            content += line + "\r\n";
-        m_dir.write("Reg.bak", content);
+        m_dir.write("Reg.bak", backupText(changed));
         return RestoreRegistry(m_store, backupPath());
+    }
+
+    static QList<QByteArray> backupLines(const QList<QByteArray> &changed)
+    {
+        auto labelOf = [](QByteArray line) {
+            while (line.startsWith(' '))
+                line.remove(0, 1);
+            return line.left(line.indexOf('=') + 1);
+        };
+        QList<QByteArray> lines = firstRunLines();
+        for (const QByteArray &line : changed) {
+            const auto same = std::find_if(lines.begin(), lines.end(), [&](const QByteArray &l) {
+                return !labelOf(line).isEmpty() && labelOf(l) == labelOf(line);
+            });
+            if (same != lines.end())
+                *same = line;
+            else
+                lines.append(line);
+        }
+        return lines;
+    }
+    static QByteArray backupText(const QList<QByteArray> &changed)
+    {
+        return backupLines(changed).join("\r\n") + "\r\n";
     }
 
     TestFolder m_dir;
@@ -227,7 +254,7 @@ TEST_F(RegistryBackupTest, BadLineRestoresNothing)
         restore({"Metric = True", "CLE Sort By Criteria = x", "Show Detail = 5"});
     EXPECT_EQ(result.statusLine, "Registry Restore Error");
     EXPECT_FALSE(result.RegistryRestored);
-    EXPECT_TRUE(result.error.description.contains("line 2")) << result.error.description.toStdString();
+    EXPECT_TRUE(result.error.description.contains("line 85")) << result.error.description.toStdString();
     EXPECT_EQ(m_store.GetRegistryValue(kProg, "Metric"), "False") << "the line before is not written either";
     EXPECT_EQ(m_store.GetRegistryValue(kProg, "ShowDetail"), "1");
     EXPECT_EQ(m_dir.read("registry.ini"), before);
@@ -256,7 +283,7 @@ TEST_F(RegistryBackupTest, MissingFileRestoresNothing)
 TEST_F(RegistryBackupTest, RestoreFindsTheFileWhateverItsCaseAndCreatesTheBaseKey)
 {
     RegistryStore fresh(m_dir.path("fresh.ini"));
-    m_dir.write("Reg.bak", "Metric = True\r\n");
+    m_dir.write("Reg.bak", backupText({"Metric = True"}));
     EXPECT_TRUE(RestoreRegistry(fresh, m_dir.path("reg.bak")).RegistryRestored);
     RegistryStore reopened(m_dir.path("fresh.ini"));
     EXPECT_TRUE(reopened.baseKeyExists());
@@ -265,7 +292,13 @@ TEST_F(RegistryBackupTest, RestoreFindsTheFileWhateverItsCaseAndCreatesTheBaseKe
 
 TEST_F(RegistryBackupTest, LineEndsOfEveryKindSeparateLines)
 {
-    m_dir.write("Reg.bak", "Metric = True\rShow Detail = 3\nRadar Detail = 4\r\nCall Sign = AB1C");
+    const QList<QByteArray> lines =
+        backupLines({"Metric = True", "Show Detail = 3", "Radar Detail = 4", "Call Sign = AB1C"});
+    const char *const ends[] = {"\r", "\n", "\r\n"};
+    QByteArray content;
+    for (int i = 0; i < lines.size(); ++i)
+        content += lines[i] + (i + 1 < lines.size() ? ends[i % 3] : "");
+    m_dir.write("Reg.bak", content);
     ASSERT_TRUE(RestoreRegistry(m_store, backupPath()).RegistryRestored);
     EXPECT_EQ(m_store.GetRegistryValue(kProg, "Metric"), "True");
     EXPECT_EQ(m_store.GetRegistryValue(kProg, "ShowDetail"), "3");
@@ -273,14 +306,127 @@ TEST_F(RegistryBackupTest, LineEndsOfEveryKindSeparateLines)
     EXPECT_EQ(m_store.GetRegistryValue(RegistryKeys::UserInfo, "Call Sign"), "AB1C");
 }
 
-TEST_F(RegistryBackupTest, RestoreIntoAStoreThatCannotBeWrittenIsAnError)
+// The restore says why the store could not be written, whatever the reason.
+TEST_F(RegistryBackupTest, RestoreIntoAStoreThatCannotBeWrittenGivesTheCause)
 {
-    m_dir.mkdir("registry.ini.tmp");
-    const RestoreResult result = restore({"Metric = True"});
-    EXPECT_EQ(result.statusLine, "Registry Restore Error");
+    const struct { const char *name; int number; const char *description; } cases[] = {
+        {"blocked", 75, "Path/File access error"},
+        {"read-only", 70, "Permission denied"},
+        {"disk full", 61, "Disk full"},
+    };
+    for (const auto &c : cases) {
+        TestFolder dir;
+        RegistryStore store(dir.path("registry.ini"));
+        WriteDefaultPreferences(store);
+        const QByteArray before = dir.read("registry.ini");
+        dir.write("Reg.bak", backupText({"Metric = True"}));
+        const std::string name = c.name;
+        RestoreResult result;
+        if (name == "blocked") {
+            dir.mkdir("registry.ini.tmp");
+            result = RestoreRegistry(store, dir.path("Reg.bak"));
+        } else if (name == "read-only") {
+            QFile::setPermissions(dir.path("registry.ini"), QFile::ReadOwner | QFile::ReadGroup);
+            result = RestoreRegistry(store, dir.path("Reg.bak"));
+        } else {
+            const ScopedFileSizeLimit limit(100);
+            result = RestoreRegistry(store, dir.path("Reg.bak"));
+        }
+        EXPECT_EQ(result.statusLine, "Registry Restore Error") << name;
+        EXPECT_FALSE(result.RegistryRestored) << name;
+        EXPECT_EQ(result.error.number, c.number) << name;
+        EXPECT_EQ(result.error.messageText(),
+                  QStringLiteral("Error # %1: %2 (%3)").arg(c.number).arg(c.description, dir.path("registry.ini")))
+            << name;
+        EXPECT_EQ(store.GetRegistryValue(kProg, "Metric"), "False") << name;
+        EXPECT_EQ(dir.read("registry.ini"), before) << name;
+        EXPECT_EQ(store.takeMessages().size(), 1) << name << ": the store reports why";
+    }
+}
+
+TEST_F(RegistryBackupTest, AnythingButAWholeBackupRestoresNothing)
+{
+    QByteArray binary(1024, '\0');
+    for (int i = 0; i < binary.size(); ++i)
+        binary[i] = char((i * 37 + 11) % 256);
+    const QList<QByteArray> whole = firstRunLines();
+    QByteArray cutAfter40 = whole.mid(0, 39).join("\r\n") + "\r\n" + whole[39].left(21);
+    ASSERT_EQ(cutAfter40.right(3), "Loc");
+    QList<QByteArray> oneMissing = backupLines({"Location 13 Name =Changed"});
+    oneMissing.removeAt(59); // "CLE Report Settings = "
+    const struct { const char *name; QByteArray content; const char *missing; } cases[] = {
+        {"empty", "", "Location 0 Name ="},
+        {"binary", binary, "Location 0 Name ="},
+        {"cut after 40 lines", cutAfter40, "Location 13 Latitude ="},
+        {"one line missing", oneMissing.join("\r\n"), "CLE Report Settings ="},
+    };
+    const QByteArray before = m_dir.read("registry.ini");
+    for (const auto &c : cases) {
+        m_dir.write("Reg.bak", c.content);
+        const RestoreResult result = RestoreRegistry(m_store, backupPath());
+        EXPECT_EQ(result.statusLine, "Registry Restore Error") << c.name;
+        EXPECT_FALSE(result.RegistryRestored) << c.name;
+        EXPECT_EQ(result.error.messageText(),
+                  QStringLiteral("Error # 5: %1 is not a settings backup: it has no line \"%2\"")
+                      .arg(backupPath(), QLatin1String(c.missing)))
+            << c.name;
+        EXPECT_EQ(m_store.GetRegistryValue(kLoc, "Location(13)"), "Location 14") << c.name;
+        EXPECT_EQ(m_dir.read("registry.ini"), before) << c.name;
+    }
+}
+
+// The store held the backup's value already, but the file was changed outside QERN:
+// the restore still writes it.
+TEST_F(RegistryBackupTest, RestoreWritesEveryValueEvenOneTheStoreHeld)
+{
+    ASSERT_EQ(BackupRegistry(m_store, backupPath()), "Registry Backed Up");
+    QByteArray edited = m_dir.read("registry.ini");
+    ASSERT_TRUE(edited.contains("Metric=String:False"));
+    edited.replace("Metric=String:False", "Metric=String:True");
+    m_dir.write("registry.ini", edited);
+
+    ASSERT_TRUE(RestoreRegistry(m_store, backupPath()).RegistryRestored);
+
+    EXPECT_EQ(RegistryStore(m_dir.path("registry.ini")).GetRegistryValue(kProg, "Metric"), "False");
+}
+
+TEST_F(RegistryBackupTest, DamagedSettingsFileIsReplacedAndKeptBeside)
+{
+    m_store.SetRegistryValue(kLoc, "String", "Location(2)", "Cottage");
+    ASSERT_EQ(BackupRegistry(m_store, backupPath()), "Registry Backed Up");
+    const QByteArray damaged = "[SOFTWARE\\QERN6.1\\UserInfo]\nthis line is no setting\n";
+    const QString path = m_dir.path("damaged.ini");
+    for (const char *keptAs : {"damaged.ini.damaged", "damaged.ini.damaged2"}) {
+        m_dir.write("damaged.ini", damaged);
+        RegistryStore store(path);
+        ASSERT_FALSE(store.isReadable());
+
+        const RestoreResult result = RestoreRegistry(store, backupPath());
+
+        EXPECT_TRUE(result.RegistryRestored) << result.error.messageText().toStdString();
+        EXPECT_EQ(result.damagedFileKeptAs, m_dir.path(keptAs));
+        EXPECT_EQ(m_dir.read(keptAs), damaged);
+        EXPECT_EQ(damagedSettingsKeptText(result.damagedFileKeptAs),
+                  "The damaged settings file was kept as " + m_dir.path(keptAs));
+        const RegistryStore reopened(path);
+        EXPECT_TRUE(reopened.isReadable());
+        EXPECT_EQ(reopened.GetRegistryValue(kLoc, "Location(2)"), "Cottage");
+        EXPECT_EQ(reopened.GetRegistryValue(kLoc, "UTC(5)"), "0") << "values no backup holds start from the defaults";
+        EXPECT_EQ(registryBackupLines(reopened), registryBackupLines(m_store));
+    }
+
+    // A replacement that cannot be written leaves the damaged file and no copy of it.
+    m_dir.write("damaged.ini", damaged);
+    QFile::remove(m_dir.path("damaged.ini.damaged"));
+    RegistryStore store(path);
+    m_dir.mkdir("damaged.ini.tmp");
+    const RestoreResult result = RestoreRegistry(store, backupPath());
     EXPECT_FALSE(result.RegistryRestored);
-    EXPECT_EQ(m_store.GetRegistryValue(kProg, "Metric"), "False");
-    EXPECT_EQ(m_store.takeMessages().size(), 1) << "the store reports why";
+    EXPECT_EQ(result.error.number, 75);
+    EXPECT_TRUE(result.damagedFileKeptAs.isEmpty());
+    EXPECT_FALSE(store.isReadable());
+    EXPECT_EQ(m_dir.read("damaged.ini"), damaged);
+    EXPECT_FALSE(m_dir.exists("damaged.ini.damaged"));
 }
 
 } // namespace

@@ -354,6 +354,22 @@ TEST(RegistryStorePath, DefaultFollowsXdgConfigHome)
         qputenv("XDG_CONFIG_HOME", saved);
 }
 
+// A path given when the program starts is taken from where it was started, not from
+// the program folder it moves into next.
+TEST(RegistryStorePath, ChosenPathIsTakenFromTheFolderTheProgramStartedIn)
+{
+    const QString saved = QDir::currentPath();
+    TestFolder startedIn;
+    ASSERT_TRUE(QDir::setCurrent(startedIn.root()));
+    const QString relative = RegistryStore::chosenPath("settings/mine.ini");
+    const QString absolute = RegistryStore::chosenPath("/srv/qern/registry.ini");
+    const QString none = RegistryStore::chosenPath("");
+    ASSERT_TRUE(QDir::setCurrent(saved));
+    EXPECT_EQ(relative, QDir(startedIn.root()).absoluteFilePath("settings/mine.ini"));
+    EXPECT_EQ(absolute, "/srv/qern/registry.ini");
+    EXPECT_EQ(none, RegistryStore::defaultPath());
+}
+
 TEST(RegistryNumber, RoundsHalfToEvenWithin32Bits)
 {
     EXPECT_EQ(registryNumberFor("150.5"), 150);

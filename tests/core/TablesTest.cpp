@@ -210,16 +210,22 @@ TEST_F(TablesTest, LoadStateListListsTheStatesOfTheThreeCountries)
     }
 }
 
-TEST_F(TablesTest, LoadStateListSetsTheStateBoxFromTheLastMatchingLine)
+TEST_F(TablesTest, LoadStateListNamesTheStateOfTheBeaconsCountry)
 {
     dir.write("State.dat", kStates);
-    const struct { const char *code, *country; std::optional<QByteArray> box; } cases[] = {
-        {"WA", "Canada", QByteArray("Washington")}, // the later line wins, whatever its country
-        {"AB", "France", QByteArray("Alberta")},    // set even when nothing is listed
-        {"ab", "Canada", std::nullopt}, {"", "Canada", std::nullopt},
+    const struct { const char *code, *country, *countryCode; std::optional<QByteArray> box; } cases[] = {
+        {"WA", "Australia", "AUS", QByteArray("Western Australia")},
+        {"WA", "USA", "USA", QByteArray("Washington")},
+        {"NT", "Canada", "CAN", QByteArray("Northwest Territories")},
+        {"NT", "Australia", "AUS", QByteArray("Northern Territory")},
+        {"WA", "Canada", "CAN", QByteArray("Western Australia")}, // none of the country: the first line
+        {"WA", "", "", QByteArray("Western Australia")},
+        {"AB", "France", "FRA", QByteArray("Alberta")}, // set even when nothing is listed
+        {"ab", "Canada", "CAN", std::nullopt}, {"", "Canada", "CAN", std::nullopt},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(LoadStateList(dir.folder(), c.code, c.country).stateBoxText, c.box) << c.code;
+        EXPECT_EQ(LoadStateList(dir.folder(), c.code, c.country, c.countryCode).stateBoxText, c.box)
+            << c.code << " " << c.countryCode;
 }
 
 TEST_F(TablesTest, LoadStateListHasNoLimitOnTheNames)

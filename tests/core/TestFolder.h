@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/resource.h>
+
 #include "ProgramFolder.h"
 
 namespace qern::test {
@@ -43,6 +46,31 @@ public:
 
 private:
     QTemporaryDir m_dir;
+};
+
+// Caps the size any file of this process may grow to, as a full disk would; root
+// ignores permissions but not this limit.
+class ScopedFileSizeLimit {
+public:
+    explicit ScopedFileSizeLimit(rlim_t bytes)
+    {
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit capped = m_old;
+        capped.rlim_cur = bytes;
+        EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &capped), 0);
+    }
+    ~ScopedFileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+    ScopedFileSizeLimit(const ScopedFileSizeLimit &) = delete;
+    ScopedFileSizeLimit &operator=(const ScopedFileSizeLimit &) = delete;
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = nullptr;
 };
 
 } // namespace qern::test

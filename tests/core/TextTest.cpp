@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QStringList>
+
 #include "Text.h"
 
 using namespace qern;
@@ -18,6 +20,18 @@ TEST(Text, UpperCaseCoversWindows1252Letters)
 {
     EXPECT_EQ(upperCase("abc;2"), "ABC;2");
     EXPECT_EQ(upperCase("\xe9\xf7\xff\x9a"), "\xc9\xf7\x9f\x8a"); // é ÷ ÿ š
+}
+
+TEST(Text, NameOrderComparesCodesAndDigitRunsByValue)
+{
+    // Each name precedes the next.
+    const QStringList ordered = {"TTYS3", "rfcomm0", "ttyACM0", "ttyS",     "ttyS0",     "ttyS01",  "ttyS1",
+                                 "ttyS1a", "ttyS2",  "ttyS10",  "ttyS10b2", "ttyS10b10", "ttyUSB0", "ttyusb1"};
+    for (qsizetype i = 0; i + 1 < ordered.size(); ++i) {
+        EXPECT_TRUE(precedesInNameOrder(ordered[i], ordered[i + 1])) << ordered[i].toStdString();
+        EXPECT_FALSE(precedesInNameOrder(ordered[i + 1], ordered[i])) << ordered[i].toStdString();
+    }
+    EXPECT_FALSE(precedesInNameOrder(u"ttyS2", u"ttyS2"));
 }
 
 TEST(Windows1252, RoundTripsEveryDefinedByte)

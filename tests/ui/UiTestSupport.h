@@ -6,10 +6,12 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QByteArray>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -103,6 +105,21 @@ inline void typeAndEnter(frmMain *main, const QString &text)
     QTest::keyClick(main->txtIdent, Qt::Key_Return);
 }
 
+// A click on a list's row, where the user's mouse lands.
+inline void clickRow(QListWidget *list, int row)
+{
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+}
+
+// Replaces what box holds by text pasted through the clipboard, as the user would.
+inline void pasteInto(QLineEdit *box, const QString &text)
+{
+    QGuiApplication::clipboard()->setText(text);
+    box->setFocus();
+    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+}
+
 inline QStringList listTexts(const QListWidget *list)
 {
     QStringList texts;
@@ -144,6 +161,24 @@ const QColor kRed(255, 0, 0);
 const QColor kGreen(128, 255, 128);
 const QColor kLightRed(255, 128, 128);
 
+// A file the user made read-only (QERN refuses it even to root); writable again when
+// this goes.
+class ReadOnlyFile {
+public:
+    explicit ReadOnlyFile(const QString &path) : m_path(path)
+    {
+        QFile::setPermissions(m_path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    }
+    ~ReadOnlyFile() { release(); }
+    ReadOnlyFile(const ReadOnlyFile &) = delete;
+    ReadOnlyFile &operator=(const ReadOnlyFile &) = delete;
+
+    void release() { QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther); }
+
+private:
+    QString m_path;
+};
+
 // Rows for the tests of a window that closes the same way by its button and by its title bar.
 inline void closingRows()
 {
@@ -158,6 +193,15 @@ inline void closeWindow(QWidget *window, QWidget *button, bool byTitleBar)
         window->close();
     else
         QTest::mouseClick(button, Qt::LeftButton);
+}
+
+// Escape as the user presses it: a key event to the widget that has the focus in the
+// window, once the window is active.
+inline void pressEscape(QWidget *window)
+{
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    QWidget *focused = window->focusWidget();
+    QTest::keyClick(focused ? focused : window, Qt::Key_Escape);
 }
 
 // Windows unloaded with deleteLater are gone after this.
@@ -227,6 +271,12 @@ public:
         QDir::setCurrent(QDir::tempPath());
     }
     const QString &settingsPath() const { return m_settings; }
+    // The settings file as it is on the disk.
+    QByteArray settingsFile() const
+    {
+        QFile f(m_settings);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
 
     BeaconRecord storedBeacon(qint64 number) const
     {

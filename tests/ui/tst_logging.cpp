@@ -8,9 +8,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTimeZone>
 #include <QTimer>
+#include <QToolButton>
 
+#include "BeaconDatabase.h"
 #include "Clock.h"
 #include "LogMaintenance.h"
 #include "ReceptionWrite.h"
@@ -59,20 +62,26 @@ private slots:
 
     void quickLogWritesTheEntryTheMaskTheMarkAndTheSessionRecord_data()
     {
+        QTest::addColumn<QByteArray>("stored"); // the ident as ndb.dat holds it
         QTest::addColumn<int>("clicks");
         QTest::addColumn<QByteArray>("logbook");
         QTest::addColumn<QByteArray>("session");
         QTest::addColumn<QString>("lastLogged");
         const QByteArray first = logEntry("ABC", "338", "1706", "20260304");
         QTest::newRow("first at the location: a new session record")
-            << 1 << first << sessionEntry("ABC", "338", "1706", "20260304", "", true)
+            << QByteArray("ABC") << 1 << first << sessionEntry("ABC", "338", "1706", "20260304", "", true)
             << " *** Last logged on 04-Mar-2026 ***";
         QTest::newRow("again: a second entry, the session record overwritten")
-            << 2 << first + logEntry("ABC", "338", "0240", "20260305")
+            << QByteArray("ABC") << 2 << first + logEntry("ABC", "338", "0240", "20260305")
             << sessionEntry("ABC", "338", "0240", "20260305", "", false) << " *** Last logged on 05-Mar-2026 ***";
+        // The entry carries the ident without its suffix, and is still its last reception.
+        QTest::newRow("a duplicate") << QByteArray("ABC;2") << 1 << first
+                                     << sessionEntry("ABC;2", "338", "1706", "20260304", "", true)
+                                     << " *** Last logged on 04-Mar-2026 ***";
     }
     void quickLogWritesTheEntryTheMaskTheMarkAndTheSessionRecord()
     {
+        QFETCH(QByteArray, stored);
         QFETCH(int, clicks);
         QFETCH(QByteArray, logbook);
         QFETCH(QByteArray, session);
@@ -80,7 +89,7 @@ private slots:
         QDateTime now = utc(2026, 3, 4, 17, 6);
         const ScopedClock clock([&now] { return now; });
         TestProgram program;
-        frmMain *main = startAtCabinShowing(program, {beacon("XYZ", "400"), beacon("ABC")});
+        frmMain *main = startAtCabinShowing(program, {beacon("XYZ", "400"), beacon(stored)});
         QVERIFY(main);
         QVERIFY(main->cmdQuickLog->isEnabled());
         QByteArray before;
@@ -136,8 +145,8 @@ private slots:
         QCOMPARE(main->isEnabled(), !byDialog);
     }
 
-    void anEntryThatCannotBeTakenBackIsSaid_data() { aFailingBackupStopsTheWriteWithTheMessage_data(); }
-    void anEntryThatCannotBeTakenBackIsSaid()
+    void aFailedReceptionIsTakenBackInPlace_data() { aFailingBackupStopsTheWriteWithTheMessage_data(); }
+    void aFailedReceptionIsTakenBackInPlace()
     {
         QFETCH(bool, byDialog);
         const ScopedClock clock(utc(2026, 3, 4, 17, 6));
@@ -147,17 +156,80 @@ private slots:
         if (byDialog)
             main->cmdAddToLog_Click();
         program.boxes.shown.clear();
-        // The session write fails after the logbook entry, whose removal fails too.
+        const QByteArray database = program.read("ndb.dat");
+        // The session write fails after the logbook entry; no file can be written beside
+        // the logbook, as on a full disk: the entry is cut off in place.
         QVERIFY(QDir().mkpath(program.path("Logs/cle.dat")));
         QVERIFY(QDir().mkpath(program.path("Logs/log3.dat.tmp")));
 
         if (byDialog)
-            program.windows->receptionComments()->cmdAddBeacon_Click();
+            QTest::mouseClick(program.windows->receptionComments()->cmdAddBeacon, Qt::LeftButton);
         else
-            main->cmdQuickLog_Click();
+            QTest::mouseClick(main->cmdQuickLog, Qt::LeftButton);
 
-        QVERIFY(program.boxes.onlyError(QLatin1String(kReceptionNotUndoneText)));
-        QCOMPARE(program.read("Logs/log3.dat").size(), qsizetype(LogRecord::Length));
+        QVERIFY(program.boxes.onlyError());
+        QVERIFY(!program.boxes.shown[0].text.contains(QLatin1String(kReceptionNotUndoneText)));
+        QCOMPARE(program.read("Logs/log3.dat"), "");
+        QCOMPARE(program.read("ndb.dat"), database);
+    }
+
+    void aBeaconMovedBehindTheWindowsBackIsNotLoggedAndShownAgain_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("Quick Log") << "QLog";
+        QTest::newRow("Log It dialog") << "Log It";
+        QTest::newRow("editor opened from the dialog") << "editor";
+    }
+    void aBeaconMovedBehindTheWindowsBackIsNotLoggedAndShownAgain()
+    {
+        QFETCH(QString, command);
+        const ScopedClock clock(utc(2026, 3, 4, 17, 6));
+        TestProgram program;
+        frmMain *main = startAtCabinShowing(program, {beacon("ABC"), beacon("XYZ", "400")});
+        QVERIFY(main);
+        frmReceptionComments *dialog = nullptr;
+        frmName *editor = nullptr;
+        if (command != "QLog") {
+            QTest::mouseClick(main->cmdAddToLog, Qt::LeftButton);
+            dialog = program.windows->receptionComments();
+        }
+        if (command == "editor") {
+            QTest::mouseClick(dialog->cmdChangeBeacon, Qt::LeftButton);
+            editor = program.windows->editor();
+        }
+
+        // Another copy of the program sorts XYZ ahead of ABC.
+        program.writeBeacons({beacon("XYZ", "400"), beacon("ABC")});
+        const QByteArray swapped = program.read("ndb.dat");
+        if (command == "QLog")
+            QTest::mouseClick(main->cmdQuickLog, Qt::LeftButton);
+        else if (command == "Log It")
+            QTest::mouseClick(dialog->cmdAddBeacon, Qt::LeftButton);
+        else
+            QTest::mouseClick(editor->cmdWrite, Qt::LeftButton);
+
+        QCOMPARE(program.boxes.summary(), "Error: " + QLatin1String(kBeaconMovedText));
+        QCOMPARE(program.read("ndb.dat"), swapped);
+        QCOMPARE(program.read("Logs/log3.dat"), "");
+        QVERIFY(!program.exists("Logs/cle.dat"));
+        // ABC is shown again where it stands now, and the next write is ABC's.
+        if (command == "QLog") {
+            QCOMPARE(main->lblkHz->text(), "ABC  338 kHz");
+            QTest::mouseClick(main->cmdQuickLog, Qt::LeftButton);
+        } else if (command == "Log It") {
+            QCOMPARE(dialog->lblShowAddedBeacon->text(), "ABC - 338 kHz");
+            QTest::mouseClick(dialog->cmdAddBeacon, Qt::LeftButton);
+        } else {
+            QCOMPARE(editor->txtIdentIn->text(), "ABC");
+            QCOMPARE(editor->recordNumber(), 2);
+            QTest::mouseClick(editor->Command1, Qt::LeftButton);
+            QCOMPARE(dialog->lblShowAddedBeacon->text(), "ABC - 338 kHz");
+            QTest::mouseClick(dialog->cmdAddBeacon, Qt::LeftButton);
+        }
+        QCOMPARE(program.state.CurrentRecordNumber, 2);
+        QCOMPARE(program.read("Logs/log3.dat"), logEntry("ABC", "338", "1706", "20260304"));
+        QCOMPARE(program.storedBeacon(2).loggedMask(), 8u);
+        QCOMPARE(program.storedBeacon(1).loggedMask(), 0u);
     }
 
     // --- Reception dialog ---------------------------------------------------------
@@ -214,14 +286,42 @@ private slots:
         QVERIFY(program.boxes.shown.isEmpty());
     }
 
+    void cancelWritesNothingAndGivesTheMainWindowBack_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::newRow("Cancel") << "Cancel";
+        QTest::newRow("title bar") << "title bar";
+        QTest::newRow("Escape") << "Escape";
+        QTest::newRow("Escape, date panel open") << "Escape, panel";
+    }
     void cancelWritesNothingAndGivesTheMainWindowBack()
     {
+        QFETCH(QString, way);
         TestProgram program;
         frmReceptionComments *dialog = openDialog(program);
         QVERIFY(dialog);
         const QByteArray before = program.read("ndb.dat");
+        QTest::keyClicks(dialog->txtReceptionComments, "heard");
+        const QString date = dialog->txtDate->text();
 
-        QTest::mouseClick(dialog->Command3, Qt::LeftButton);
+        if (way == "Cancel") {
+            QTest::mouseClick(dialog->Command3, Qt::LeftButton);
+        } else if (way == "title bar") {
+            dialog->close();
+        } else {
+            if (way == "Escape, panel") {
+                QTest::mouseClick(dialog->cmdDateSelect, Qt::LeftButton);
+                dialog->cdrCalendar2->setSelectedDate(QDate(2006, 3, 5));
+                dialog->cdrCalendar2->setFocus(Qt::MouseFocusReason);
+                // The first Escape is the panel's Cancel: the dialog stays, its date too.
+                pressEscape(dialog);
+                QVERIFY(dialog->picCalendar2->isHidden());
+                QVERIFY(program.windows->isReceptionCommentsLoaded());
+                QVERIFY(dialog->isVisible());
+                QCOMPARE(dialog->txtDate->text(), date);
+            }
+            pressEscape(dialog);
+        }
 
         QVERIFY(!program.windows->isReceptionCommentsLoaded());
         QVERIFY(program.windows->main()->isEnabled());
@@ -295,6 +395,49 @@ private slots:
         QCOMPARE(program.storedBeacon(1).loggedMask(), 0u);
     }
 
+    void theDialogAndTheMainWindowFollowTheirBeaconThroughTheEditorsSort_data()
+    {
+        QTest::addColumn<bool>("cancelDialog"); // then Quick Log in the main window
+        QTest::newRow("the dialog's add button") << false;
+        QTest::newRow("Cancel, then Quick Log") << true;
+    }
+    void theDialogAndTheMainWindowFollowTheirBeaconThroughTheEditorsSort()
+    {
+        QFETCH(bool, cancelDialog);
+        const ScopedClock clock(utc(2026, 3, 4, 17, 6));
+        TestProgram program;
+        // Two matches for EGN; the sort puts them at 1 and 3, HML between.
+        frmMain *main = startAtCabinShowing(program, {beacon("EGN"), beacon("HML", "300"), beacon("EGN", "250")},
+                                            "EGN");
+        QVERIFY(main);
+        QVERIFY(!main->scrBeaconNumber->isHidden());
+        QTest::mouseClick(main->cmdAddToLog, Qt::LeftButton);
+        frmReceptionComments *dialog = program.windows->receptionComments();
+        QTest::mouseClick(dialog->cmdChangeBeacon, Qt::LeftButton);
+        frmName *editor = program.windows->editor();
+
+        QTest::mouseClick(editor->cmdSort, Qt::LeftButton);
+        QCOMPARE(program.storedBeacon(3).trimmedText(BeaconField::Ident), "EGN");
+        QCOMPARE(program.storedBeacon(3).trimmedText(BeaconField::Frequency), "338");
+        QTest::mouseClick(editor->Command1, Qt::LeftButton);
+
+        QCOMPARE(dialog->lblShowAddedBeacon->text(), "EGN - 338 kHz");
+        if (cancelDialog) {
+            QTest::mouseClick(dialog->Command3, Qt::LeftButton);
+            QTest::mouseClick(main->cmdQuickLog, Qt::LeftButton);
+        } else {
+            QTest::mouseClick(dialog->cmdAddBeacon, Qt::LeftButton);
+        }
+        QCOMPARE(program.boxes.summary(), "");
+        QCOMPARE(program.read("Logs/log3.dat"), logEntry("EGN", "338", "1706", "20260304"));
+        QCOMPARE(program.storedBeacon(3).loggedMask(), 8u);
+        QCOMPARE(program.storedBeacon(2).loggedMask(), 0u);
+        QCOMPARE(program.storedBeacon(1).loggedMask(), 0u);
+        QCOMPARE(main->lblkHz->text(), "EGN  338 kHz");
+        // The look-up's record numbers went with the old order.
+        QVERIFY(main->scrBeaconNumber->isHidden());
+    }
+
     void typingTheTimeChecksIt_data()
     {
         QTest::addColumn<QString>("typed");
@@ -311,7 +454,12 @@ private slots:
         QTest::newRow("minutes 60") << "1260" << "1260" << "red" << "Invalid minutes" << "60" << false;
         QTest::newRow("valid time") << "1259" << "1259" << "neutral" << "" << "" << true;
         QTest::newRow("five characters") << "12345" << "12345" << "red" << "Invalid Time Entry" << "" << false;
+        // Letters and blanks would count 0.
+        QTest::newRow("a letter in the minutes") << "12a5" << "12a5" << "red" << "Invalid Time Entry" << "" << false;
+        QTest::newRow("letters for the hours") << "ab12" << "ab12" << "red" << "Invalid Time Entry" << "" << false;
+        QTest::newRow("a blank") << "12 3" << "12 3" << "red" << "Invalid Time Entry" << "" << false;
     }
+
     void typingTheTimeChecksIt()
     {
         QFETCH(QString, typed);
@@ -336,6 +484,13 @@ private slots:
         if (!selected.isEmpty())
             QCOMPARE(dialog->txtTime->selectedText(), selected);
         QCOMPARE(dialog->cmdAddBeacon->isEnabled(), addEnabled);
+
+        // Only a whole time is logged, whatever the button showed while typing.
+        const bool whole = text.size() == 4 && addEnabled;
+        QTest::mouseClick(dialog->cmdAddBeacon, Qt::LeftButton);
+        QCOMPARE(program.windows->isReceptionCommentsLoaded(), !whole);
+        QCOMPARE(LogRecord::fromBytes(program.read("Logs/log3.dat")).time(), whole ? text.toLatin1() : QByteArray());
+        QCOMPARE(program.exists("Logs/cle.dat"), whole);
     }
 
     void leavingTheTimeBoxChecksItsLength_data()
@@ -431,6 +586,73 @@ private slots:
         }
     }
 
+    void aPastedQuoteIsLoggedAsAnApostrophe()
+    {
+        const ScopedClock clock(utc(2026, 3, 4, 17, 6));
+        TestProgram program;
+        frmReceptionComments *dialog = openDialog(program);
+        QVERIFY(dialog);
+
+        pasteInto(dialog->txtReceptionComments, "say \"hi\"");
+        pasteInto(dialog->txtSessionComments, "\"CLE\" 12");
+        QTest::mouseClick(dialog->cmdAddBeacon, Qt::LeftButton);
+
+        QCOMPARE(program.read("Logs/log3.dat"), logEntry("ABC", "338", "1706", "20260304", "say 'hi'"));
+        QCOMPARE(program.read("Logs/cle.dat"), sessionEntry("ABC", "338", "1706", "20260304", "'CLE' 12", true));
+    }
+
+    void aLocationPickedButNotSavedIsNotTheOneNamed()
+    {
+        const ScopedClock clock(utc(2026, 3, 4, 17, 6));
+        TestProgram program;
+        frmMain *main = startAtCabinShowing(program, {beacon("ABC")});
+        QVERIFY(main);
+        const QString title = main->windowTitle();
+        main->mnuPreferences->trigger();
+        frmLocation *preferences = program.windows->location();
+        QCOMPARE(preferences->cmbListeningLocation->currentIndex(), 3);
+        QTest::keyClick(preferences->cmbListeningLocation, Qt::Key_Down);
+        QCOMPARE(preferences->cmbListeningLocation->currentIndex(), 4);
+        QTest::mouseClick(preferences->cmdJustExit, Qt::LeftButton);
+
+        QCOMPARE(main->windowTitle(), title);
+        QTest::mouseClick(main->cmdAddToLog, Qt::LeftButton);
+        frmReceptionComments *dialog = program.windows->receptionComments();
+        QCOMPARE(dialog->windowTitle(), "Entry to Cabin log.");
+        QCOMPARE(dialog->cmdAddBeacon->text(), "Add beacon to \"Cabin\" log.");
+        QTest::mouseClick(dialog->cmdAddBeacon, Qt::LeftButton);
+        QCOMPARE(program.read("Logs/log3.dat"), logEntry("ABC", "338", "1706", "20260304"));
+        QCOMPARE(program.read("Logs/log4.dat"), "");
+    }
+
+    // Comments the logbook cannot hold are refused, not logged with "?".
+    void pastedCommentsTheFilesCannotHoldAreRefused_data()
+    {
+        QTest::addColumn<bool>("sessionBox");
+        QTest::newRow("reception comments") << false;
+        QTest::newRow("session comments") << true;
+    }
+    void pastedCommentsTheFilesCannotHoldAreRefused()
+    {
+        QFETCH(bool, sessionBox);
+        TestProgram program;
+        frmReceptionComments *dialog = openDialog(program);
+        QVERIFY(dialog);
+        const QByteArray database = program.read("ndb.dat");
+        QLineEdit *box = sessionBox ? dialog->txtSessionComments : dialog->txtReceptionComments;
+
+        pasteInto(box, QStringLiteral("Heard \u2713 at \u5317"));
+        QCOMPARE(box->text(), QStringLiteral("Heard \u2713 at \u5317"));
+        QTest::mouseClick(dialog->cmdAddBeacon, Qt::LeftButton);
+
+        QCOMPARE(program.boxes.summary(), "Error: The comments hold a character that cannot be stored.");
+        QVERIFY(program.windows->isReceptionCommentsLoaded());
+        QCOMPARE(program.read("Logs/log3.dat"), "");
+        QVERIFY(!program.exists("Logs/cle.dat"));
+        QCOMPARE(program.read("ndb.dat"), database);
+        QVERIFY2(!program.exists("ndb.bak"), "refused before the automatic backup");
+    }
+
     // --- Date picker ----------------------------------------------------------------
 
     void openingThePickerPresetsItFromTheDateBoxOrToday_data()
@@ -463,6 +685,10 @@ private slots:
         QCOMPARE(dialog->cdrCalendar2->selectedDate(), shown);
         QCOMPARE(dialog->cmbMonth->count(), 12);
         QCOMPARE(dialog->cmbMonth->currentText(), month);
+        // The calendar names the month as the list does, in every language setting.
+        const auto *monthButton = dialog->cdrCalendar2->findChild<QToolButton *>("qt_calendar_monthbutton");
+        QVERIFY(monthButton);
+        QCOMPARE(monthButton->text(), month);
         QCOMPARE(dialog->cmbYear->currentText(), "2006");
         QCOMPARE(dialog->cmbYear->count(), 42);
         QCOMPARE(dialog->cmbYear->itemText(0), "1965");
@@ -608,6 +834,37 @@ private slots:
         QCOMPARE(program.read("ndb.bak"), copy);
         QCOMPARE(program.read("Logs/cle.dat"), session);
         QVERIFY(!program.exists("ndb.dat"));
+    }
+
+    // A user who made a file read-only is told so; nothing is cleared.
+    void sessionClearOfAReadOnlyFileSaysSoAndChangesNothing_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("database") << "ndb.dat";
+        QTest::newRow("session log") << "Logs/cle.dat";
+    }
+    void sessionClearOfAReadOnlyFileSaysSoAndChangesNothing()
+    {
+        QFETCH(QString, file);
+        TestProgram program;
+        program.write("ndb.dat", inSession(beacon("ABC")));
+        const QByteArray database = program.read("ndb.dat");
+        const QByteArray session = sessionEntry("ABC", "338", "1200", "20260101", "", true);
+        program.write("Logs/cle.dat", session);
+        frmMain *main = program.startToMain();
+        QVERIFY(main);
+        QVERIFY(QFile::setPermissions(program.path(file), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        program.boxes.shown.clear();
+        program.boxes.answerNext(MsgAnswer::Yes);
+
+        main->mnuSessionClr->trigger();
+
+        QCOMPARE(program.boxes.shown.size(), 2);
+        QCOMPARE(program.boxes.shown[1].title, "Error");
+        QCOMPARE(program.boxes.shown[1].text, "Error # 70: Permission denied (" + program.path(file) + ")");
+        QCOMPARE(program.read("ndb.dat"), database);
+        QCOMPARE(program.read("Logs/cle.dat"), session);
+        QVERIFY(main->mnuSessionClr->isEnabled());
     }
 
     // --- Master log clear ---------------------------------------------------------

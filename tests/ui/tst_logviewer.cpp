@@ -7,7 +7,9 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTimer>
 
+#include "BeaconDatabase.h"
 #include "LogMaintenance.h"
 #include "logbook/DatePickerPanel.h"
 #include "logbook/frmLog.h"
@@ -39,7 +41,7 @@ frmLog *openViewer(TestProgram &program, bool session, int row)
     if (!program.windows->isLogLoaded())
         return nullptr;
     if (row >= 0)
-        program.windows->log()->lstLog->setCurrentRow(row);
+        clickRow(program.windows->log()->lstLog, row);
     return program.windows->log();
 }
 
@@ -51,6 +53,32 @@ frmLog *viewLog(TestProgram &program, int row = -1)
 frmLog *viewSession(TestProgram &program, int row = -1)
 {
     return openViewer(program, true, row);
+}
+
+// A logbook of count beacons, B001 upwards, each logged once, in the viewer; the log
+// prints to pdf.
+frmLog *viewLogPrintingTo(TestProgram &program, int count, const QString &pdf)
+{
+    QList<Beacon> beacons;
+    QByteArray logbook;
+    for (int i = 1; i <= count; ++i) {
+        const QByteArray ident = "B" + QByteArray::number(i).rightJustified(3, '0');
+        const QByteArray frequency = QByteArray::number(200 + i);
+        beacons.append(logged(ident, frequency));
+        logbook += logEntry(ident, frequency, "0930", "20261207");
+    }
+    program.writeBeacons(beacons);
+    program.write("Logs/log0.dat", logbook);
+    frmLog *log = viewLog(program);
+    if (log) {
+        log->setPrinterSource([pdf] {
+            auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+            printer->setOutputFormat(QPrinter::PdfFormat);
+            printer->setOutputFileName(pdf);
+            return printer;
+        });
+    }
+    return log;
 }
 
 // The pages of a PDF as pdftotext lays them out.
@@ -115,7 +143,7 @@ private slots:
         QVERIFY(log->txtReceptionComments->isHidden());
         QVERIFY(!log->txtCLEComments->isHidden());
 
-        log->lstLog->setCurrentRow(1);
+        clickRow(log->lstLog, 1);
         QCOMPARE(textsOf({log->txtLogIdent, log->txtLogTime, log->txtLogDate, log->txtCLEComments}),
                  QStringList({"CCC", "1015", "20260301", "heard well"}));
         QVERIFY(!log->lblNewBeacon->isHidden());
@@ -187,7 +215,171 @@ private slots:
         QCOMPARE(log->txtLogIdent->text(), ident);
     }
 
+    void aRowTheProgramSelectsIsCheckedAsOneChosenByHand_data()
+    {
+        QTest::addColumn<QString>("selection");
+        QTest::newRow("on opening") << "";
+        QTest::newRow("after Print Log") << "print";
+        QTest::newRow("by the mouse") << "mouse";
+        QTest::newRow("by the keyboard") << "keyboard";
+    }
+    void aRowTheProgramSelectsIsCheckedAsOneChosenByHand()
+    {
+        QFETCH(QString, selection);
+        TestProgram program;
+        const QByteArray logbook = logEntry("AAA", "300", "0100", "20260101") + logEntry("BBB", "310", "930", "20260102");
+        program.write("Logs/log0.dat", logbook);
+        // The main window shows BBB: opening the viewer selects its row.
+        QVERIFY(program.startShowing({logged("AAA", "300"), logged("BBB", "310")}, "BBB"));
+        frmLog *log = viewLog(program);
+        QVERIFY(log);
+        QTemporaryDir output;
+        log->setPrinterSource([pdf = output.filePath("log.pdf")] {
+            auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+            printer->setOutputFormat(QPrinter::PdfFormat);
+            printer->setOutputFileName(pdf);
+            return printer;
+        });
+        if (!selection.isEmpty()) {
+            clickRow(log->lstLog, 0);
+            QVERIFY(log->cmdUpdate->isEnabled());
+        }
+        if (selection == "print")
+            QTest::mouseClick(log->cmdExport, Qt::LeftButton);
+        else if (selection == "mouse")
+            clickRow(log->lstLog, 1);
+        else if (selection == "keyboard")
+            QTest::keyClick(log->lstLog, Qt::Key_Down);
+
+        QCOMPARE(log->txtLogIdent->text(), "BBB");
+        QCOMPARE(log->txtLogTime->text(), "930");
+        QCOMPARE(baseColour(log->txtLogTime), kLightRed);
+        QVERIFY(!log->cmdUpdate->isEnabled());
+        QTest::mouseClick(log->cmdUpdate, Qt::LeftButton);
+        QCOMPARE(program.read("Logs/log0.dat"), logbook);
+        QCOMPARE(program.boxes.summary(), "");
+    }
+
     // --- One beacon ----------------------------------------------------------------
+
+    void aClickedRowIsTheBeaconShownUpdatedAndDeleted_data()
+    {
+        QTest::addColumn<bool>("session");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<bool>("byMouse");
+        QTest::newRow("logbook, Update") << false << "Update" << true;
+        QTest::newRow("logbook, Delete") << false << "Delete" << true;
+        QTest::newRow("session, Update") << true << "Update" << true;
+        QTest::newRow("session, Delete") << true << "Delete" << true;
+        QTest::newRow("logbook, Update, arrow keys") << false << "Update" << false;
+    }
+    void aClickedRowIsTheBeaconShownUpdatedAndDeleted()
+    {
+        QFETCH(bool, session);
+        QFETCH(QString, command);
+        QFETCH(bool, byMouse);
+        TestProgram program;
+        program.write("ndb.dat", inSession(logged("AAA", "300")) + inSession(logged("BBB", "310")) +
+                                     inSession(logged("CCC", "320")));
+        const QByteArray a = logEntry("AAA", "300", "0100", "20260101", "a");
+        const QByteArray b = logEntry("BBB", "310", "0200", "20260102", "b");
+        program.write("Logs/log0.dat", a + b + logEntry("CCC", "320", "0300", "20260103", "c"));
+        const QByteArray sessionAB = sessionEntry("AAA", "300", "0100", "20260101", "a", true) +
+                                     sessionEntry("BBB", "310", "0200", "20260102", "b", true);
+        program.write("Logs/cle.dat", sessionAB + sessionEntry("CCC", "320", "0300", "20260103", "c", true));
+        frmMain *main = program.startToMain();
+        QVERIFY(main);
+        typeAndEnter(main, "AAA");
+        frmLog *log = openViewer(program, session, -1);
+        QVERIFY(log);
+        QCOMPARE(log->txtLogIdent->text(), "AAA");
+        const QByteArray database = program.read("ndb.dat");
+
+        if (byMouse) {
+            clickRow(log->lstLog, 2);
+        } else {
+            QTest::keyClick(log->lstLog, Qt::Key_Down);
+            QTest::keyClick(log->lstLog, Qt::Key_Down);
+        }
+        QLineEdit *comments = session ? log->txtCLEComments : log->txtReceptionComments;
+        QCOMPARE(textsOf({log->txtLogIdent, log->txtLogTime, comments}), QStringList({"CCC", "0300", "c"}));
+        if (command == "Update") {
+            QTest::keyClicks(log->txtLogComments, "!");
+            QTest::keyClicks(comments, "!");
+            QTest::mouseClick(log->cmdUpdate, Qt::LeftButton);
+        } else {
+            QTest::mouseClick(log->cmdDelete, Qt::LeftButton);
+        }
+
+        QCOMPARE(program.boxes.summary(), "");
+        // AAA and BBB are as they were; CCC changed.
+        QCOMPARE(program.read("ndb.dat").first(2 * BeaconRecord::Length), database.first(2 * BeaconRecord::Length));
+        const BeaconRecord ccc = program.storedBeacon(3);
+        const QByteArray logbook = program.read("Logs/log0.dat");
+        const QByteArray sessionLog = program.read("Logs/cle.dat");
+        if (!session && command == "Update") {
+            QCOMPARE(ccc.trimmedText(BeaconField::Comments), "test beacon!");
+            QCOMPARE(logbook, a + b + logEntry("CCC", "320", "0300", "20260103", "c!"));
+        } else if (!session) {
+            QCOMPARE(ccc.loggedMask(), 0u);
+            QCOMPARE(logbook, a + b);
+        } else if (command == "Update") {
+            QCOMPARE(sessionLog, sessionAB + sessionEntry("CCC", "320", "0300", "20260103", "c!", true));
+            QCOMPARE(program.read("ndb.dat"), database);
+        } else {
+            QVERIFY(!ccc.inSession());
+            QCOMPARE(ccc.loggedMask(), 1u);
+        }
+    }
+
+    void aBeaconMovedBehindTheWindowsBackIsNotWrittenAndShownAgain_data()
+    {
+        QTest::addColumn<bool>("session");
+        QTest::addColumn<QString>("command");
+        QTest::newRow("logbook, Update") << false << "Update";
+        QTest::newRow("logbook, Delete") << false << "Delete";
+        QTest::newRow("session, Update") << true << "Update";
+        QTest::newRow("session, Delete") << true << "Delete";
+    }
+    void aBeaconMovedBehindTheWindowsBackIsNotWrittenAndShownAgain()
+    {
+        QFETCH(bool, session);
+        QFETCH(QString, command);
+        TestProgram program;
+        const Beacon abc = logged("ABC");
+        const Beacon xyz = logged("XYZ", "400");
+        program.write("ndb.dat", inSession(abc) + inSession(xyz));
+        const QByteArray logbook =
+            logEntry("ABC", "338", "0100", "20260101", "a") + logEntry("XYZ", "400", "0200", "20260102", "x");
+        program.write("Logs/log0.dat", logbook);
+        const QByteArray sessionLog = sessionEntry("ABC", "338", "0100", "20260101", "a", true) +
+                                      sessionEntry("XYZ", "400", "0200", "20260102", "x", true);
+        program.write("Logs/cle.dat", sessionLog);
+        frmLog *log = openViewer(program, session, 0);
+        QVERIFY(log);
+        QCOMPARE(log->txtLogIdent->text(), "ABC");
+
+        // Another copy of the program sorts XYZ ahead of ABC.
+        const QByteArray swapped = inSession(xyz) + inSession(abc);
+        program.write("ndb.dat", swapped);
+        if (command == "Update") {
+            QTest::keyClicks(log->txtLogComments, "!");
+            QTest::mouseClick(log->cmdUpdate, Qt::LeftButton);
+        } else {
+            QTest::mouseClick(log->cmdDelete, Qt::LeftButton);
+        }
+
+        QCOMPARE(program.boxes.summary(), "Error: " + QLatin1String(kBeaconMovedText));
+        QCOMPARE(program.read("ndb.dat"), swapped);
+        QCOMPARE(program.read("Logs/log0.dat"), logbook);
+        QCOMPARE(program.read("Logs/cle.dat"), sessionLog);
+        // ABC is shown again where it stands now.
+        QCOMPARE(log->txtLogIdent->text(), "ABC");
+        QCOMPARE(log->txtLogComments->text(), "test beacon");
+        QCOMPARE(log->RecNo.value(log->lstLog->currentRow()), 2);
+        QVERIFY(log->lstLog->currentItem()->isSelected());
+    }
+
 
     void theScrollBarStepsThroughTheEntries()
     {
@@ -274,6 +466,46 @@ private slots:
         QCOMPARE(log->txtLogComments->text(), "new beacon notes");
     }
 
+    // Comments the files cannot hold are refused, not stored with "?".
+    void pastedCommentsTheFilesCannotHoldAreRefused_data()
+    {
+        QTest::addColumn<bool>("session");
+        QTest::addColumn<QString>("box");
+        QTest::newRow("beacon comments") << false << "txtLogComments";
+        QTest::newRow("reception comments") << false << "txtReceptionComments";
+        QTest::newRow("session comments") << true << "txtCLEComments";
+    }
+    void pastedCommentsTheFilesCannotHoldAreRefused()
+    {
+        QFETCH(bool, session);
+        QFETCH(QString, box);
+        TestProgram program;
+        program.write("ndb.dat", inSession(logged("ABC")));
+        program.write("Logs/cle.dat", sessionEntry("ABC", "338", "0100", "20260101", "session", true));
+        program.write("Logs/log0.dat", logEntry("ABC", "338", "0100", "20260101", "one"));
+        const QStringList files = {"ndb.dat", "Logs/cle.dat", "Logs/log0.dat"};
+        QList<QByteArray> before;
+        for (const QString &file : files)
+            before << program.read(file);
+        frmLog *log = openViewer(program, session, 0);
+        QVERIFY(log);
+        auto *edit = log->findChild<QLineEdit *>(box);
+        QVERIFY(edit);
+        program.boxes.shown.clear();
+
+        pasteInto(edit, QStringLiteral("\u2713 ok"));
+        QCOMPARE(edit->text(), QStringLiteral("\u2713 ok"));
+        QVERIFY(log->cmdUpdate->isEnabled());
+        QTest::mouseClick(log->cmdUpdate, Qt::LeftButton);
+
+        QCOMPARE(program.boxes.summary(), "Error: The comments hold a character that cannot be stored.");
+        QList<QByteArray> after;
+        for (const QString &file : files)
+            after << program.read(file);
+        QCOMPARE(after, before);
+        QVERIFY2(!program.exists("ndb.bak"), "refused before the automatic backup");
+    }
+
     void updateInSessionModeWritesTheSessionRecordOnly()
     {
         TestProgram program;
@@ -301,7 +533,8 @@ private slots:
         QVERIFY(program.startShowing({logged("ABC")}));
         frmLog *log = viewLog(program);
         QVERIFY(log);
-        QVERIFY(log->cmdUpdate->isEnabled());
+        // Without an entry there is no time to store: Update is off, as for a row chosen by hand.
+        QVERIFY(!log->cmdUpdate->isEnabled());
 
         log->txtLogComments->setText("kept anyway");
         log->cmdUpdate_Click();
@@ -410,6 +643,34 @@ private slots:
         QCOMPARE(log->txtCLEComments->text(), "b");
     }
 
+    void aDeleteThatCannotClearTheBitTakesNoEntryAway()
+    {
+        TestProgram program;
+        program.writeBeacons({logged("AAA", "300"), logged("BBB", "310")});
+        const QByteArray logbook = logEntry("AAA", "300", "0100", "20260101") + logEntry("BBB", "310", "0200", "20260102");
+        program.write("Logs/log0.dat", logbook);
+        frmLog *log = viewLog(program, 0);
+        QVERIFY(log);
+        const QByteArray database = program.read("ndb.dat");
+        ReadOnlyFile readOnly(program.path("ndb.dat"));
+
+        QTest::mouseClick(log->cmdDelete, Qt::LeftButton);
+
+        QVERIFY(program.boxes.onlyError());
+        QCOMPARE(program.read("Logs/log0.dat"), logbook);
+        QCOMPARE(program.read("ndb.dat"), database);
+        QCOMPARE(log->lstLog->count(), 2);
+
+        // The user can repeat the Delete once ndb.dat can be written.
+        readOnly.release();
+        program.boxes.shown.clear();
+        QCOMPARE(log->txtLogIdent->text(), "AAA");
+        QTest::mouseClick(log->cmdDelete, Qt::LeftButton);
+        QCOMPARE(program.boxes.summary(), "");
+        QCOMPARE(program.read("Logs/log0.dat"), logEntry("BBB", "310", "0200", "20260102"));
+        QCOMPARE(program.storedBeacon(1).loggedMask(), 0u);
+    }
+
     void withNoRowSelectedUpdateAndDeleteChangeNothing()
     {
         TestProgram program;
@@ -438,10 +699,16 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("red");
         QTest::addColumn<QString>("selected");
-        QTest::newRow("minutes 60") << "2360" << "2360" << true << "60";
-        QTest::newRow("hours 25") << "25" << "25" << true << "25";
-        QTest::newRow("five digits") << "12345" << "1234" << false << "34";
-        QTest::newRow("a valid time") << "2359" << "2359" << false << "";
+        QTest::addColumn<bool>("stored"); // Update is on and writes it
+        QTest::newRow("minutes 60") << "2360" << "2360" << true << "60" << false;
+        QTest::newRow("hours 25") << "25" << "25" << true << "25" << false;
+        QTest::newRow("five digits") << "12345" << "1234" << false << "34" << true;
+        QTest::newRow("a valid time") << "2359" << "2359" << false << "" << true;
+        // Only four digits are a time.
+        QTest::newRow("one digit") << "0" << "0" << false << "" << false;
+        QTest::newRow("a letter in the minutes") << "12a5" << "12a5" << true << "" << false;
+        QTest::newRow("letters for the hours") << "ab12" << "ab12" << true << "" << false;
+        QTest::newRow("a comma, typed as a blank") << "12,3" << "12 3" << true << "" << false;
     }
     void typedTimesAreCheckedAsTheyAreTyped()
     {
@@ -449,6 +716,7 @@ private slots:
         QFETCH(QString, text);
         QFETCH(bool, red);
         QFETCH(QString, selected);
+        QFETCH(bool, stored);
         TestProgram program;
         program.writeBeacons({logged("ABC")});
         program.write("Logs/log0.dat", logEntry("ABC", "338", "0100", "20260101"));
@@ -460,8 +728,12 @@ private slots:
 
         QCOMPARE(log->txtLogTime->text(), text);
         QCOMPARE(baseColour(log->txtLogTime), red ? kRed : kGreen);
-        QCOMPARE(log->cmdUpdate->isEnabled(), !red);
+        QCOMPARE(log->cmdUpdate->isEnabled(), stored);
         QCOMPARE(log->txtLogTime->selectedText(), selected);
+
+        QTest::mouseClick(log->cmdUpdate, Qt::LeftButton);
+        QCOMPARE(program.read("Logs/log0.dat"),
+                 logEntry("ABC", "338", stored ? text.toLatin1() : "0100", "20260101"));
     }
 
     void aDateThatBreaksARuleTurnsRedAndDisablesUpdate()
@@ -511,11 +783,17 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("fieldLength"); // 0: not a comment field
-        QTest::newRow("beacon comments") << "txtLogComments" << "a,b \"c\"" << "a b 'c'" << 90;
+        QTest::addColumn<bool>("pasted");
+        QTest::newRow("beacon comments") << "txtLogComments" << "a,b \"c\"" << "a b 'c'" << 90 << false;
         QTest::newRow("reception comments") << "txtReceptionComments" << "say \"hi\", then" << "say 'hi', then"
-                                            << 60;
-        QTest::newRow("session comments") << "txtCLEComments" << "\"q\"" << "'q'" << 60;
-        QTest::newRow("time") << "txtLogTime" << "12,3" << "12 3" << 0;
+                                            << 60 << false;
+        QTest::newRow("session comments") << "txtCLEComments" << "\"q\"" << "'q'" << 60 << false;
+        QTest::newRow("time") << "txtLogTime" << "12,3" << "12 3" << 0 << false;
+        // Pasted text takes the same way.
+        QTest::newRow("beacon comments, pasted") << "txtLogComments" << "a,b \"c\"" << "a b 'c'" << 90 << true;
+        QTest::newRow("reception comments, pasted") << "txtReceptionComments" << "say \"hi\", then"
+                                                    << "say 'hi', then" << 60 << true;
+        QTest::newRow("session comments, pasted") << "txtCLEComments" << "\"q\"" << "'q'" << 60 << true;
     }
     void theEditBoxesTakeOnlyWhatTheirFieldsCanHold()
     {
@@ -523,6 +801,7 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(QString, text);
         QFETCH(int, fieldLength);
+        QFETCH(bool, pasted);
         TestProgram program;
         program.write("ndb.dat", inSession(logged("ABC")));
         program.write("Logs/log0.dat", logEntry("ABC", "338", "0100", "20260101"));
@@ -532,7 +811,10 @@ private slots:
         QVERIFY(edit);
 
         edit->clear();
-        QTest::keyClicks(edit, typed);
+        if (pasted)
+            pasteInto(edit, typed);
+        else
+            QTest::keyClicks(edit, typed);
         QCOMPARE(edit->text(), text);
 
         // A comment box keeps no more than its field holds.
@@ -553,7 +835,7 @@ private slots:
         log->cmdCalendar_Click();
         QVERIFY(log->picCalendar2->isHidden());
 
-        log->lstLog->setCurrentRow(0);
+        clickRow(log->lstLog, 0);
         log->cmdCalendar_Click();
         QVERIFY(!log->picCalendar2->isHidden());
         QCOMPARE(log->cmbMonth->currentText(), "April");
@@ -563,33 +845,38 @@ private slots:
 
         QCOMPARE(log->txtLogDate->text(), "20060305");
         QVERIFY(log->picCalendar2->isHidden());
+
+        // Escape is the panel's Cancel; the viewer stays.
+        QTest::mouseClick(log->cmdCalendar, Qt::LeftButton);
+        log->cdrCalendar2->setSelectedDate(QDate(2001, 1, 1));
+        log->cdrCalendar2->setFocus(Qt::MouseFocusReason);
+        pressEscape(log);
+        QVERIFY(log->picCalendar2->isHidden());
+        QCOMPARE(log->txtLogDate->text(), "20060305");
+        QVERIFY(log->isVisible());
+        QVERIFY(program.windows->isLogLoaded());
     }
 
     // --- The printed log -----------------------------------------------------------
 
+    void printingBreaksPagesWithAFooterAndRepeatsTheHeading_data()
+    {
+        QTest::addColumn<bool>("closedMeanwhile");
+        QTest::newRow("viewer left open") << false;
+        // The title bar's close box, pressed while the print lets events run: the print
+        // goes on to its end, then the viewer closes as Exit closes it.
+        QTest::newRow("viewer closed while printing") << true;
+    }
     void printingBreaksPagesWithAFooterAndRepeatsTheHeading()
     {
+        QFETCH(bool, closedMeanwhile);
         TestProgram program;
-        QList<Beacon> beacons;
-        QByteArray logbook;
-        for (int i = 1; i <= 150; ++i) {
-            const QByteArray ident = "B" + QByteArray::number(i).rightJustified(3, '0');
-            const QByteArray frequency = QByteArray::number(200 + i);
-            beacons.append(logged(ident, frequency));
-            logbook += logEntry(ident, frequency, "0930", "20261207");
-        }
-        program.writeBeacons(beacons);
-        program.write("Logs/log0.dat", logbook);
-        frmLog *log = viewLog(program);
-        QVERIFY(log);
         QTemporaryDir output;
         const QString pdf = output.filePath("log.pdf");
-        log->setPrinterSource([pdf] {
-            auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-            printer->setOutputFormat(QPrinter::PdfFormat);
-            printer->setOutputFileName(pdf);
-            return printer;
-        });
+        frmLog *log = viewLogPrintingTo(program, 150, pdf);
+        QVERIFY(log);
+        if (closedMeanwhile)
+            QTimer::singleShot(0, log, [log] { log->close(); });
 
         QTest::mouseClick(log->cmdExport, Qt::LeftButton);
 
@@ -609,6 +896,11 @@ private slots:
             QVERIFY2(all.contains(QLatin1String(text)), text);
         QVERIFY(pages.last().contains("Beacons logged at this location:"));
         QCOMPARE(log->lstLog->count(), 150);
+
+        QVERIFY(program.windows->isLogLoaded());
+        QCoreApplication::processEvents();
+        QCOMPARE(program.windows->isLogLoaded(), !closedMeanwhile);
+        QCOMPARE(program.windows->main()->isVisible(), closedMeanwhile);
     }
 
     void printingWithoutAPrinterSaysPrinterNotFound()

@@ -219,9 +219,11 @@ private slots:
         QTest::newRow("5 plain") << 5 << "list" << "list.txt" << "*.txt";
         QTest::newRow("6 plain") << 6 << "list" << "list.csv" << "*.csv";
         QTest::newRow("5 csv name") << 5 << "list.csv" << "list.txt" << "*.txt";
-        QTest::newRow("6 two dots") << 6 << "a.b.c" << "a.csv" << "*.csv";
+        QTest::newRow("6 two dots") << 6 << "a.b.c" << "a.b.csv" << "*.csv";
         QTest::newRow("7 plain") << 7 << "cle" << "cle.txt" << "*.txt";
-        QTest::newRow("8 dotted") << 8 << "week.1.txt" << "week.csv" << "*.csv";
+        QTest::newRow("8 dotted") << 8 << "week.1.txt" << "week.1.csv" << "*.csv";
+        QTest::newRow("5 dotted csv") << 5 << "week.1.csv" << "week.1.txt" << "*.txt";
+        QTest::newRow("6 dotted txt") << 6 << "my.report.txt" << "my.report.csv" << "*.csv";
     }
     void reportModesForceTheExtension()
     {
@@ -240,8 +242,8 @@ private slots:
         QCOMPARE(chooser->directoryPath(), drive.path("out"));
         QCOMPARE(chooser->filePattern(), pattern);
         QCOMPARE(chooser->lstFile->count(), 1);
-        chooser->txtFileName->setText(typed);
-        chooser->Command1_Click();
+        QTest::keyClicks(chooser->txtFileName, typed);
+        QTest::mouseClick(chooser->Command1, Qt::LeftButton);
 
         QCOMPARE(box.text(), drive.path("out/") + forced);
         QVERIFY(program.boxes.shown.isEmpty());
@@ -339,26 +341,76 @@ private slots:
         QCOMPARE(program.state.WeblogFolder, "kept/");
     }
 
-    void newFolderShowsAtOnceAndIsRecordedForItsMode()
+    void newFolderOnlyCreatesTheFolderAndSetPathRecordsIt_data()
     {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("setPath");
+        QTest::newRow("weblog, Exit") << 3 << false;
+        QTest::newRow("weblog, Set Path") << 3 << true;
+        QTest::newRow("radar, Exit") << 4 << false;
+        QTest::newRow("radar, Set Path") << 4 << true;
+    }
+    void newFolderOnlyCreatesTheFolderAndSetPathRecordsIt()
+    {
+        QFETCH(int, mode);
+        QFETCH(bool, setPath);
         TestProgram program;
         TempFolder drive;
         QVERIFY(start(program));
         QLineEdit box("kept");
-        frmFileOperation *chooser = openChooser(program, &box, 3, drive.root());
+        program.state.WeblogFolder = "kept/";
+        program.state.BeaconRadarFolder = "kept";
+        frmFileOperation *chooser = openChooser(program, &box, mode, drive.root());
+        if (mode == 4)
+            QTest::keyClicks(chooser->txtFileName, "radar.txt");
 
-        const NewFolderDialog seen = newFolder(chooser, "weblog");
+        const NewFolderDialog seen = newFolder(chooser, "made");
 
         QCOMPARE(seen.title, "New Directory");
         QVERIFY(!seen.stayedOpen);
-        QVERIFY(QFileInfo(drive.path("weblog")).isDir());
-        QCOMPARE(chooser->lstDirectory->findItems("weblog", Qt::MatchEndsWith).size(), 1);
-        QCOMPARE(program.state.WeblogFolder, drive.path("").toUtf8());
+        QVERIFY(QFileInfo(drive.path("made")).isDir());
+        QCOMPARE(chooser->lstDirectory->findItems("made", Qt::MatchEndsWith).size(), 1);
+        QCOMPARE(program.state.WeblogFolder, "kept/");
+        QCOMPARE(program.state.BeaconRadarFolder, "kept");
         QVERIFY(program.boxes.shown.isEmpty());
 
-        chooser->Command2_Click();
+        QTest::mouseClick(setPath ? chooser->Command1 : chooser->Command2, Qt::LeftButton);
+
+        QVERIFY(!program.windows->isFileOperationLoaded());
+        const bool weblog = mode == 3;
+        QCOMPARE(box.text(), !setPath ? "kept" : weblog ? drive.path("") : drive.path("radar.txt"));
+        QCOMPARE(program.state.WeblogFolder, setPath && weblog ? drive.path("").toUtf8() : "kept/");
+        QCOMPARE(program.state.BeaconRadarFolder, setPath && !weblog ? drive.root().toUtf8() : "kept");
+    }
+
+    // A folder the settings cannot hold is refused before anything is taken from it.
+    void setPathRefusesAFolderTheSettingsCannotHold_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::newRow("weblog") << 3;
+        QTest::newRow("radar") << 4;
+    }
+    void setPathRefusesAFolderTheSettingsCannotHold()
+    {
+        QFETCH(int, mode);
+        TestProgram program;
+        TempFolder drive;
+        drive.mkdir(QString::fromUtf8("\u5317\u4eac"));
+        QVERIFY(start(program));
+        QLineEdit box("kept");
+        program.state.WeblogFolder = "kept/";
+        program.state.BeaconRadarFolder = "kept";
+        frmFileOperation *chooser = openChooser(program, &box, mode, drive.path(QString::fromUtf8("\u5317\u4eac")));
+        if (mode == 4)
+            QTest::keyClicks(chooser->txtFileName, "radar.txt");
+
+        QTest::mouseClick(chooser->Command1, Qt::LeftButton);
+
+        QCOMPARE(program.boxes.summary(), "Error: The folder name holds characters that cannot be stored.");
+        QVERIFY(program.windows->isFileOperationLoaded());
         QCOMPARE(box.text(), "kept");
-        QCOMPARE(program.state.WeblogFolder, drive.path("").toUtf8());
+        QCOMPARE(program.state.WeblogFolder, "kept/");
+        QCOMPARE(program.state.BeaconRadarFolder, "kept");
     }
 
     void newFolderInAReportModeReturnsToTheStartFolder()
@@ -377,8 +429,17 @@ private slots:
         QCOMPARE(chooser->directoryPath(), drive.path("out"));
     }
 
+    void folderThatCannotBeMadeKeepsTheDialogOpen_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("number");
+        QTest::newRow("exists") << "exists" << 75;
+        QTest::newRow("blanks only") << "   " << 52;
+    }
     void folderThatCannotBeMadeKeepsTheDialogOpen()
     {
+        QFETCH(QString, name);
+        QFETCH(int, number);
         TestProgram program;
         TempFolder drive;
         drive.mkdir("exists");
@@ -386,11 +447,14 @@ private slots:
         QLineEdit box;
         frmFileOperation *chooser = openChooser(program, &box, 4, drive.root());
 
-        QVERIFY(newFolder(chooser, "exists").stayedOpen);
+        const QByteArray radarFolder = program.state.BeaconRadarFolder;
+
+        QVERIFY(newFolder(chooser, name).stayedOpen);
 
         QVERIFY(program.boxes.onlyError());
-        QVERIFY(program.boxes.shown[0].text.startsWith("Error # 75: "));
-        QCOMPARE(program.state.BeaconRadarFolder, drive.root().toUtf8());
+        QVERIFY(program.boxes.shown[0].text.startsWith(QStringLiteral("Error # %1: ").arg(number)));
+        QCOMPARE(program.state.BeaconRadarFolder, radarFolder);
+        QCOMPARE(QDir(drive.root()).entryList(QDir::Dirs | QDir::NoDotAndDotDot), QStringList{"exists"});
     }
 
     void cancelCreatesNothing()
@@ -587,15 +651,67 @@ private slots:
         QVERIFY(main->mnuDBBackup->isEnabled());
     }
 
-    void leavingTheRestoreWindowEndsTheProgramOnlyAfterASettingsRestoreAndExit_data()
+    void aRestoredDatabaseLeavesNoBeaconArmedAtItsOldNumber()
+    {
+        TestProgram program;
+        TempFolder drive;
+        frmMain *main = program.startShowing({beacon("CFX", "239"), beacon("TI", "300")}, "CFX");
+        QVERIFY(main);
+        QVERIFY(main->cmdQuickLog->isEnabled());
+        // The backup set holds the records in another order: TI is record 1 there.
+        drive.write("ndb.bak", beaconBytes(beacon("TI", "300")) + beaconBytes(beacon("CFX", "239")));
+        drive.write("cle.bak", "");
+        main->mnuDBRestore->trigger();
+        frmRestore *restore = program.windows->restore();
+        restore->setSourceRoot(drive.root());
+        restore->chkCLE->setChecked(true);
+
+        QTest::mouseClick(restore->Command1, Qt::LeftButton);
+        QTest::mouseClick(main->cmdQuickLog, Qt::LeftButton);
+        QTest::mouseClick(main->cmdAddToLog, Qt::LeftButton);
+
+        QCOMPARE(program.boxes.summary(), "");
+        QCOMPARE(main->lblkHz->text(), "");
+        QVERIFY(!main->cmdQuickLog->isEnabled());
+        QVERIFY(!main->cmdAddToLog->isEnabled());
+        QVERIFY(!program.windows->isReceptionCommentsLoaded());
+        QCOMPARE(program.read("ndb.dat"), drive.read("ndb.bak"));
+        QCOMPARE(program.read("Logs/log0.dat"), "");
+        QCOMPARE(program.read("Logs/cle.dat"), "");
+    }
+
+    void aRestoreKeepsTheLastCopyOfADatabaseThatHasGone()
+    {
+        TestProgram program;
+        TempFolder drive;
+        QVERIFY(start(program));
+        // ndb.dat has vanished; the copy of the last automatic backup is all that is left.
+        const QByteArray copy = program.read("ndb.dat");
+        program.remove("ndb.dat");
+        program.write("ndb.bak", copy);
+        drive.write("log0.bak", QByteArray(83, 's'));
+        frmRestore *restore = program.windows->restore();
+        restore->setSourceRoot(drive.root());
+        restore->chkLocation->setChecked(true);
+
+        QTest::mouseClick(restore->Command1, Qt::LeftButton);
+
+        QVERIFY(trimmedTexts(restore->lstRestoreProgress).contains("Master Database not found."));
+        QCOMPARE(program.read("ndb.bak"), copy);
+        QVERIFY(!program.exists("ndb.dat"));
+        QCOMPARE(program.read("Logs/log0.dat"), QByteArray(83, 's'));
+    }
+
+    void leavingTheRestoreWindowEndsTheProgramOnlyAfterASettingsRestore_data()
     {
         QTest::addColumn<bool>("backedUp");
         QTest::addColumn<bool>("byTitleBar");
         QTest::newRow("restored, Exit") << true << false;
         QTest::newRow("restored, title bar") << true << true;
         QTest::newRow("nothing to restore, Exit") << false << false;
+        QTest::newRow("nothing to restore, title bar") << false << true;
     }
-    void leavingTheRestoreWindowEndsTheProgramOnlyAfterASettingsRestoreAndExit()
+    void leavingTheRestoreWindowEndsTheProgramOnlyAfterASettingsRestore()
     {
         QFETCH(bool, backedUp);
         QFETCH(bool, byTitleBar);
@@ -614,10 +730,12 @@ private slots:
         restore->setSourceRoot(drive.root());
         restore->chkPreferences->setChecked(true);
 
-        restore->Command1_Click();
+        QTest::mouseClick(restore->Command1, Qt::LeftButton);
 
-        QCOMPARE(trimmedTexts(restore->lstRestoreProgress),
-                 QStringList{backedUp ? "Registry Restored" : "Registry Restore Error"});
+        const QStringList listed = backedUp ? QStringList{"Registry Restored"}
+                                            : QStringList{"Registry Restore Error",
+                                                          "Error # 53: File not found (" + drive.path("reg.bak") + ")"};
+        QCOMPARE(trimmedTexts(restore->lstRestoreProgress), listed);
         QCOMPARE(program.state.RegistryRestored, backedUp);
         // Only the settings were asked for: the database stays, and is counted again.
         QCOMPARE(program.read("ndb.dat"), database);
@@ -625,15 +743,57 @@ private slots:
         QCOMPARE(program.state.RecordCount, 2);
         QVERIFY(program.boxes.shown.isEmpty());
 
+        // The settings loaded at the start would overwrite the restored ones at the next
+        // save: the program must end, however the window is left.
         closeWindow(restore, restore->cmdExit, byTitleBar);
 
-        const bool ends = backedUp && !byTitleBar;
-        QCOMPARE(program.boxes.summary(), ends ? "Registry Restore: Registry has been restored. QERN will now close "
-                                                 "for settings to take effect."
-                                               : "");
-        QCOMPARE(program.windows->hasEnded(), ends);
-        if (!ends)
+        QCOMPARE(program.boxes.summary(), backedUp ? "Registry Restore: Registry has been restored. QERN will now "
+                                                     "close for settings to take effect."
+                                                   : "");
+        QCOMPARE(program.windows->hasEnded(), backedUp);
+        QVERIFY(!restore->isVisible());
+        if (!backedUp)
             QVERIFY(!program.windows->isRestoreLoaded());
+    }
+
+    // Restoring the settings is the way out of a damaged settings file: the restore
+    // replaces it, keeps it beside, and says so.
+    void restoringSettingsReplacesADamagedSettingsFile()
+    {
+        TestProgram program;
+        TempFolder drive;
+        program.presetSetting(RegistryKeys::ListeningLocations, kRegistryString, "Location(2)", "Cottage");
+        QVERIFY(start(program));
+        backUpSettings(program, drive);
+        program.windows.reset();
+        program.store.reset();
+        const QByteArray damaged = "[SOFTWARE\\QERN6.1\\UserInfo]\nnot a setting\n";
+        {
+            QFile f(program.settingsPath());
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(damaged);
+        }
+        QVERIFY(start(program));
+        frmRestore *restore = program.windows->restore();
+        restore->showForm();
+        restore->setSourceRoot(drive.root());
+        QTest::mouseClick(restore->chkPreferences, Qt::LeftButton, {},
+                          QPoint(6, restore->chkPreferences->height() / 2)); // on the box itself
+        QVERIFY(restore->chkPreferences->isChecked());
+
+        QTest::mouseClick(restore->Command1, Qt::LeftButton);
+
+        const QString keptAs = program.settingsPath() + ".damaged";
+        QCOMPARE(trimmedTexts(restore->lstRestoreProgress),
+                 QStringList({"Registry Restored", "The damaged settings file was kept as " + keptAs}));
+        QFile kept(keptAs);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), damaged);
+        QCOMPARE(program.stored(RegistryKeys::ListeningLocations, "Location(2)"), "Cottage");
+        QVERIFY(program.boxes.shown.isEmpty());
+
+        QTest::mouseClick(restore->cmdExit, Qt::LeftButton);
+        QVERIFY(program.windows->hasEnded());
     }
 
     void failingRestoreCopyAbortsAndKeepsTheProgramFile()
@@ -688,30 +848,51 @@ private slots:
         QCOMPARE(program.read("ndb.bak"), "before the edit");
     }
 
-    void sortShowsItsProgressWindow()
+    void sortShowsItsProgressWindowAndACloseWaitsForIt_data()
     {
+        QTest::addColumn<bool>("closeMain");
+        QTest::newRow("left alone") << false;
+        QTest::newRow("main window closed meanwhile") << true;
+    }
+    void sortShowsItsProgressWindowAndACloseWaitsForIt()
+    {
+        QFETCH(bool, closeMain);
         TestProgram program;
         QList<Beacon> beacons;
         for (int i = 0; i < 40; ++i)
             beacons.append(beacon("B" + QByteArray::number(i), QByteArray::number(500 - i)));
-        QVERIFY(program.startWith(beacons));
+        frmMain *main = program.startWith(beacons);
+        QVERIFY(main);
         program.boxes.shown.clear();
         int maximumSeen = 0;
         QString caption;
+        bool closed = false;
         QTimer poll;
         connect(&poll, &QTimer::timeout, this, [&] {
             if (program.windows->isSortProgressLoaded()) {
                 frmSortProgress *w = program.windows->sortProgress();
                 maximumSeen = w->prgProgress->maximum();
                 caption = w->lblSorting->text();
+                if (closeMain && !closed) {
+                    closed = true;
+                    main->close(); // as the title bar's close box
+                }
             }
         });
         poll.start(0);
 
         QVERIFY(SortBeaconDatabase(*program.windows));
+        poll.stop();
 
         QCOMPARE(maximumSeen, 40);
         QCOMPARE(caption, "Sorting Database");
+        QCOMPARE(closed, closeMain);
+        // The sort runs to its end with every window there; the close comes after it.
+        QVERIFY(!program.windows->hasEnded());
+        QCOMPARE(program.storedBeacon(1).trimmedText(BeaconField::Ident), "B39");
+        QCOMPARE(program.storedBeacon(40).trimmedText(BeaconField::Ident), "B0");
+        QCoreApplication::processEvents();
+        QCOMPARE(program.windows->hasEnded(), closeMain);
     }
 
     void failingAutomaticBackupStopsTheSort()

@@ -44,9 +44,11 @@ frmName *openEditor(TestProgram &program, frmMain *main)
     return editor;
 }
 
+// The ident typed in small letters: it is stored in capitals, as the look-up finds it.
 void fillNewBeacon(frmName *editor)
 {
-    editor->txtIdentIn->setText("NEW");
+    editor->txtIdentIn->clear();
+    QTest::keyClicks(editor->txtIdentIn, "new");
     editor->txtCountryIn->setText("Canada");
     editor->txtStateIn->setText("Ontario");
     editor->txtLocationIn->setText("Lake Town");
@@ -172,6 +174,11 @@ private slots:
         QVERIFY(!editor->isNewRecord());
         QCOMPARE(editor->recordNumber(), 3);
         QCOMPARE(editor->txtCurrentIn->text(), "202603");
+
+        // Leaving looks the beacon up again, and finds it.
+        QTest::mouseClick(editor->Command1, Qt::LeftButton);
+        QCOMPARE(program.boxes.summary(), "");
+        QCOMPARE(main->lblkHz->text(), "NEW  350 kHz");
     }
 
     void aSecondUpdateChangesTheSameBeaconAfterTheSort()
@@ -296,15 +303,18 @@ private slots:
         QTest::addColumn<QString>("shown");
         QTest::addColumn<qint64>("matches");
         // The ident alone would show the first match, at 338 kHz.
-        QTest::newRow("Exit") << false << "ABC  415 kHz" << qint64(2);
-        // The title bar does what "Exit" does.
-        QTest::newRow("an empty ident, title bar") << true << "" << qint64(0);
+        QTest::addColumn<QString>("way");
+        QTest::newRow("Exit") << false << "ABC  415 kHz" << qint64(2) << "Exit";
+        // The title bar and Escape do what "Exit" does.
+        QTest::newRow("an empty ident, title bar") << true << "" << qint64(0) << "title bar";
+        QTest::newRow("Escape") << false << "ABC  415 kHz" << qint64(2) << "Escape";
     }
     void leavingSearchesAgainForTheEditorsIdentAndFrequency()
     {
         QFETCH(bool, clearIdent);
         QFETCH(QString, shown);
         QFETCH(qint64, matches);
+        QFETCH(QString, way);
         TestProgram program;
         frmMain *main = program.startShowing({beacon("ABC"), beacon("DEF", "290"), beacon("ABC;2", "415")});
         QVERIFY(main);
@@ -315,7 +325,10 @@ private slots:
         if (clearIdent)
             editor->txtIdentIn->clear();
 
-        closeWindow(editor, editor->Command1, clearIdent);
+        if (way == "Escape")
+            pressEscape(editor);
+        else
+            closeWindow(editor, editor->Command1, way == "title bar");
 
         QCOMPARE(main->lblkHz->text(), shown);
         QCOMPARE(main->txtCountry->text(), matches ? "Canada" : "");
@@ -325,6 +338,45 @@ private slots:
         QVERIFY(main->isEnabled());
         QCOMPARE(program.storedCount(), 3);
         QVERIFY(program.boxes.shown.isEmpty());
+    }
+
+    void theStateIsNamedByTheBeaconsCountryAndAnUnchangedSaveKeepsItsCode_data()
+    {
+        QTest::addColumn<QByteArray>("ident");
+        QTest::addColumn<QByteArray>("country");
+        QTest::addColumn<QByteArray>("state");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("PLO, New South Wales") << QByteArray("PLO") << QByteArray("AUS") << QByteArray("NS")
+                                              << "New South Wales";
+        QTest::newRow("CKL, Western Australia") << QByteArray("CKL") << QByteArray("AUS") << QByteArray("WA")
+                                                << "Western Australia";
+        QTest::newRow("Nova Scotia") << QByteArray("YZX") << QByteArray("CAN") << QByteArray("NS") << "Nova Scotia";
+        QTest::newRow("Washington") << QByteArray("BFI") << QByteArray("USA") << QByteArray("WA") << "Washington";
+    }
+    void theStateIsNamedByTheBeaconsCountryAndAnUnchangedSaveKeepsItsCode()
+    {
+        QFETCH(QByteArray, ident);
+        QFETCH(QByteArray, country);
+        QFETCH(QByteArray, state);
+        QFETCH(QString, name);
+        Beacon b = beacon(ident, "400");
+        b.country = country;
+        b.state = state;
+        TestProgram program;
+        frmMain *main = program.startShowing({beacon("AAA", "200"), b}, QString::fromLatin1(ident));
+        QVERIFY(main);
+        QVERIFY2(main->txtLocation->text().endsWith(", " + name), qPrintable(main->txtLocation->text()));
+        frmName *editor = openEditor(program, main);
+
+        QCOMPARE(editor->txtStateIn->text(), name);
+
+        QTest::mouseClick(editor->cmdWrite, Qt::LeftButton);
+
+        QCOMPARE(program.boxes.summary(), "");
+        QCOMPARE(program.storedBeacon(2).trimmedText(BeaconField::Ident), ident);
+        QCOMPARE(program.storedBeacon(2).trimmedText(BeaconField::CountryCode), country);
+        QCOMPARE(program.storedBeacon(2).trimmedText(BeaconField::StateCode), state);
+        QVERIFY(main->txtLocation->text().endsWith(", " + name));
     }
 
     void stateListFollowsTheCountryBox()
@@ -345,9 +397,11 @@ private slots:
         QVERIFY(!editor->lstStateIn->findItems("Maine", Qt::MatchExactly).isEmpty());
         QCOMPARE(editor->txtStateIn->text(), "Ontario");
 
-        editor->lstStateIn->setCurrentRow(0);
-        editor->lstStateIn_Click();
+        clickRow(editor->lstStateIn, 0);
         QCOMPARE(editor->txtStateIn->text(), editor->lstStateIn->item(0)->text());
+        // The arrow keys choose as a click does.
+        QTest::keyClick(editor->lstStateIn, Qt::Key_Down);
+        QCOMPARE(editor->txtStateIn->text(), editor->lstStateIn->item(1)->text());
     }
 
     void aRecordThatCannotBeReadCannotBeOverwritten()
@@ -538,7 +592,12 @@ private slots:
 
         options->chkOption[1]->setChecked(true);
         options->chkOption[12]->setChecked(false);
-        options->txtUpperKHz->setText("1750");
+        // Digits only, whatever the language setting calls a thousands separator.
+        for (const char *typed : {"1.750", "1,750"}) {
+            options->txtUpperKHz->clear();
+            QTest::keyClicks(options->txtUpperKHz, typed);
+            QCOMPARE(options->txtUpperKHz->text(), "1750");
+        }
         options->Command3->click();
 
         QCOMPARE(program.stored(kProg, "CLEReportSettings"), "111000000000001901750");
@@ -581,7 +640,9 @@ private slots:
         QCOMPARE(weblog->cmbListeningLocation->itemText(5), "Empty");
         QCOMPARE(weblog->txtWeblog->text(), fromWindows1252(program.state.WeblogFolder));
         QVERIFY(!weblog->cmdImportToQERN->isEnabled());
-        QVERIFY(!weblog->cmdExportToWeblog->isEnabled());
+        // Exporting is no part of the program: no control offers it.
+        for (QAbstractButton *button : weblog->findChildren<QAbstractButton *>())
+            QVERIFY2(!button->text().contains(QLatin1String("Export")), qPrintable(button->text()));
 
         weblog->txtWeblog->setText("/home/me/weblog/");
         weblog->cmdSavePrefs->click();
@@ -605,20 +666,19 @@ private slots:
 
     void eitherWeblogExitEnablesTheMainWindow_data()
     {
-        QTest::addColumn<QString>("exitButton");
-        QTest::newRow("Command1") << "Command1";
-        QTest::newRow("cmdExit") << "cmdExit";
+        closingRows();
     }
     void eitherWeblogExitEnablesTheMainWindow()
     {
-        QFETCH(QString, exitButton);
+        QFETCH(bool, byTitleBar);
         TestProgram program;
         frmMain *main = program.startToMain();
         QVERIFY(main);
         main->mnuWeblogImport->trigger();
         QVERIFY(!main->isEnabled());
 
-        program.windows->weblogImport()->findChild<QPushButton *>(exitButton)->click();
+        frmWeblogImport *weblog = program.windows->weblogImport();
+        closeWindow(weblog, weblog->Command1, byTitleBar);
 
         QVERIFY(main->isEnabled());
         QVERIFY(main->isVisible());

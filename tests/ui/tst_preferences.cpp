@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QTabWidget>
 
 #include "preferences/frmLocation.h"
@@ -21,6 +23,64 @@ namespace {
 
 constexpr const char *kLocations = RegistryKeys::ListeningLocations;
 constexpr const char *kProgram = RegistryKeys::ProgramPreferences;
+
+enum class Towards { Less, More };
+
+// The centre of a scroll bar's part, in the bar.
+QPoint centreOf(QScrollBar *bar, QStyle::SubControl part)
+{
+    QStyleOptionSlider option;
+    option.initFrom(bar);
+    option.orientation = bar->orientation();
+    option.minimum = bar->minimum();
+    option.maximum = bar->maximum();
+    option.sliderPosition = bar->sliderPosition();
+    option.sliderValue = bar->value();
+    option.singleStep = bar->singleStep();
+    option.pageStep = bar->pageStep();
+    option.upsideDown = bar->invertedAppearance();
+    const QRect rect = bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, part, bar);
+    return rect.isEmpty() ? QPoint(-1, -1) : rect.center();
+}
+
+// Of a bar's two arrows (or its two trough sides), the one on the side of the label
+// that reads "More" or "Less".
+QStyle::SubControl sideOf(QScrollBar *bar, Towards towards, QStyle::SubControl arrowOrPage)
+{
+    const bool arrow = arrowOrPage == QStyle::SC_ScrollBarAddLine || arrowOrPage == QStyle::SC_ScrollBarSubLine;
+    const QStyle::SubControl add = arrow ? QStyle::SC_ScrollBarAddLine : QStyle::SC_ScrollBarAddPage;
+    const QStyle::SubControl sub = arrow ? QStyle::SC_ScrollBarSubLine : QStyle::SC_ScrollBarSubPage;
+    QLabel *more = nullptr;
+    for (QLabel *label : bar->parentWidget()->findChildren<QLabel *>()) {
+        if (label->text() == QLatin1String("More"))
+            more = label;
+    }
+    Q_ASSERT(more);
+    const int moreX = more->mapTo(bar->window(), more->rect().center()).x();
+    auto distance = [&](QStyle::SubControl part) {
+        return std::abs(bar->mapTo(bar->window(), centreOf(bar, part)).x() - moreX);
+    };
+    const QStyle::SubControl nearMore = distance(add) < distance(sub) ? add : sub;
+    return towards == Towards::More ? nearMore : (nearMore == add ? sub : add);
+}
+
+void clickDetail(QScrollBar *bar, Towards towards, QStyle::SubControl arrowOrPage)
+{
+    const QPoint at = centreOf(bar, sideOf(bar, towards, arrowOrPage));
+    QVERIFY2(at.x() >= 0, "the part to click is not shown");
+    QTest::mouseClick(bar, Qt::LeftButton, {}, at);
+}
+
+// The slider pulled all the way to the end of the bar beside "More" or "Less".
+void dragDetail(QScrollBar *bar, Towards towards)
+{
+    const QPoint from = centreOf(bar, QStyle::SC_ScrollBarSlider);
+    const QPoint end = centreOf(bar, sideOf(bar, towards, QStyle::SC_ScrollBarAddLine));
+    QTest::mousePress(bar, Qt::LeftButton, {}, from);
+    for (int step = 1; step <= 4; ++step)
+        QTest::mouseMove(bar, from + (end - from) * step / 4);
+    QTest::mouseRelease(bar, Qt::LeftButton, {}, end);
+}
 
 } // namespace
 
@@ -48,7 +108,7 @@ private slots:
         QCOMPARE(program.state.DistanceFilterValue, 150);
         QVERIFY(preferences->chkRivers->isChecked());
         QVERIFY(!preferences->chkLakes->isChecked());
-        QCOMPARE(preferences->HScroll2->value(), 1);
+        QCOMPARE(detailValue(preferences->HScroll2), 1);
         QCOMPARE(preferences->txtDXLogger->text(), "XYZ");
         QCOMPARE(program.state.LocationLon[15], "08000000W");
         QCOMPARE(program.state.LocationLocator, "FN03aa");
@@ -205,16 +265,16 @@ private slots:
         QVERIFY(radar->chkLakes->isChecked());
         QVERIFY(radar->chkShowNavtex->isChecked());
         QVERIFY(!radar->chkShowAll->isChecked());
-        QCOMPARE(radar->HSDetail->value(), 1);
+        QCOMPARE(detailValue(radar->HSDetail), 1);
         QVERIFY(radar->txtBeaconRadar->text().endsWith("/radar.txt"));
 
         main->mnuDistanceCircle_Click();
         QVERIFY(radar->isVisible());
         QVERIFY(!main->isEnabled());
-        QVERIFY(!radar->cmdDrawRadar->isEnabled());
         radar->chkRivers->setChecked(true);
         radar->chkLakes->setChecked(false);
-        radar->HSDetail->setValue(4);
+        for (int less = 0; less < 3; ++less)
+            clickDetail(radar->HSDetail, Towards::Less, QStyle::SC_ScrollBarSubLine);
         radar->txtBeaconRadar->setText("/tmp/beacons/radar list.txt");
         QTest::mouseClick(radar->cmdSavePrefs, Qt::LeftButton);
 
@@ -228,6 +288,100 @@ private slots:
         QTest::mouseClick(radar->cmdExit, Qt::LeftButton);
         QVERIFY(!radar->isVisible());
         QVERIFY(main->isEnabled());
+    }
+
+    // Pasted text the settings file cannot hold is refused, not stored as "?".
+    void textTheSettingsCannotHoldIsRefused_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("location name") << "cmbListeningLocation"
+                                       << "The location name holds a character that cannot be stored.";
+        QTest::newRow("logger signature") << "txtDXLogger"
+                                          << "The DX logger signature holds a character that cannot be stored.";
+        QTest::newRow("radar path") << "txtBeaconRadar" << "The file name holds characters that cannot be stored.";
+    }
+    void textTheSettingsCannotHoldIsRefused()
+    {
+        QFETCH(QString, box);
+        QFETCH(QString, refusal);
+        TestProgram program;
+        frmMain *main = program.startWith({Beacon()});
+        QVERIFY(main);
+        const bool radarPath = box == "txtBeaconRadar";
+        QWidget *window = radarPath ? static_cast<QWidget *>(program.windows->distanceCircle())
+                                    : static_cast<QWidget *>(program.windows->location());
+        if (radarPath)
+            main->mnuDistanceCircle_Click();
+        else
+            main->mnuPreferences_Click();
+        QVERIFY(window->isVisible());
+        auto *target = window->findChild<QWidget *>(box);
+        QVERIFY(target);
+        auto *edit = qobject_cast<QComboBox *>(target) ? qobject_cast<QComboBox *>(target)->lineEdit()
+                                                        : qobject_cast<QLineEdit *>(target);
+        QVERIFY(edit);
+        const QByteArray before = program.settingsFile();
+        program.boxes.shown.clear();
+
+        pasteInto(edit, QStringLiteral("Caf\u00e9 \u2713 \u5317"));
+        QCOMPARE(edit->text(), QStringLiteral("Caf\u00e9 \u2713 \u5317"));
+        QTest::mouseClick(window->findChild<QPushButton *>(radarPath ? "cmdSavePrefs" : "cmdExit"), Qt::LeftButton);
+
+        QCOMPARE(program.boxes.summary(), "Error: " + refusal);
+        QCOMPARE(program.settingsFile(), before);
+        QVERIFY(window->isVisible());
+    }
+
+    // The stored detail keeps its meaning (an outline point is drawn when its level is
+    // above it), so the side that reads "More" lowers it.
+    void theDetailBarsGiveMoreDetailOnTheSideThatSaysMore_data()
+    {
+        QTest::addColumn<bool>("radar");
+        QTest::addColumn<int>("gesture"); // an arrow, a page or a drag
+        QTest::addColumn<bool>("towardsMore");
+        QTest::addColumn<QByteArray>("stored");
+        for (bool radar : {false, true}) {
+            const char *bar = radar ? "radar" : "preferences";
+            QTest::addRow("%s, arrow beside More", bar) << radar << int(QStyle::SC_ScrollBarAddLine) << true << QByteArray("0");
+            QTest::addRow("%s, arrow beside Less", bar) << radar << int(QStyle::SC_ScrollBarAddLine) << false << QByteArray("2");
+            QTest::addRow("%s, page towards More", bar) << radar << int(QStyle::SC_ScrollBarAddPage) << true << QByteArray("0");
+            QTest::addRow("%s, page towards Less", bar) << radar << int(QStyle::SC_ScrollBarAddPage) << false << QByteArray("2");
+            QTest::addRow("%s, dragged to More", bar) << radar << int(QStyle::SC_ScrollBarSlider) << true << QByteArray("0");
+            QTest::addRow("%s, dragged to Less", bar) << radar << int(QStyle::SC_ScrollBarSlider) << false << QByteArray("10");
+        }
+    }
+    void theDetailBarsGiveMoreDetailOnTheSideThatSaysMore()
+    {
+        QFETCH(bool, radar);
+        QFETCH(int, gesture);
+        QFETCH(bool, towardsMore);
+        QFETCH(QByteArray, stored);
+        TestProgram program;
+        frmMain *main = program.startWith({Beacon()});
+        QVERIFY(main);
+        frmLocation *preferences = program.windows->location();
+        frmDistanceCircle *radarWindow = program.windows->distanceCircle();
+        if (radar) {
+            main->mnuDistanceCircle->trigger();
+        } else {
+            main->mnuPreferences->trigger();
+            preferences->tabPreferences1->setCurrentIndex(1);
+        }
+        QScrollBar *bar = radar ? radarWindow->HSDetail : preferences->HScroll2;
+        QVERIFY(bar->isVisible());
+        QCOMPARE(detailValue(bar), 1); // the first-run default
+
+        const Towards towards = towardsMore ? Towards::More : Towards::Less;
+        if (gesture == QStyle::SC_ScrollBarSlider)
+            dragDetail(bar, towards);
+        else
+            clickDetail(bar, towards, QStyle::SubControl(gesture));
+        QTest::mouseClick(radar ? radarWindow->cmdSavePrefs : preferences->cmdExit, Qt::LeftButton);
+
+        QCOMPARE(radar ? program.stored(RegistryKeys::RadarPreferences, "RadarDetail")
+                       : program.stored(kProgram, "ShowDetail"),
+                 stored);
     }
 
     void theReportWindowListsTheLocations()

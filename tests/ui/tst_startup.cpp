@@ -1,11 +1,20 @@
 // The start-up window and the main window's load: first run, the data checks, the
-// folders and logbooks, placing the main window.
+// folders and logbooks, placing the main window; one running copy per folder and
+// settings file, with the program itself started twice.
 
+#include <QCryptographicHash>
+#include <QDirIterator>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
 
+#include <csignal>
+#include <sys/stat.h>
+
+#include "ProgramFolder.h"
+#include "ProgramLock.h"
 #include "UiTestSupport.h"
 
 using namespace qern;
@@ -17,6 +26,101 @@ const QString kWelcome = QStringLiteral("Welcome to QERN. Please set your prefer
 const QString kDataMissing = QStringLiteral("Country, State/Province and Region data missing.");
 const QString kMapsMissing =
     QStringLiteral("Map components missing. Your mapping options may be severely restricted.");
+
+// Every file and folder below root, with its size, last change and content.
+QStringList snapshot(const QString &root)
+{
+    QStringList entries;
+    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QFileInfo info = it.fileInfo();
+        QString entry = QDir(root).relativeFilePath(path);
+        if (info.isFile()) {
+            QFile file(path);
+            if (!file.open(QIODevice::ReadOnly))
+                entry += QStringLiteral(" unreadable");
+            entry += QStringLiteral(" %1 bytes, %2, %3")
+                         .arg(info.size())
+                         .arg(info.lastModified().toMSecsSinceEpoch())
+                         .arg(QString::fromLatin1(
+                             QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha1).toHex()));
+        }
+        entries << entry;
+    }
+    entries.sort();
+    return entries;
+}
+
+// True when process pid holds a flock() on the file at path, as the kernel's lock table says.
+bool holdsLock(qint64 pid, const QString &path)
+{
+    struct stat status {};
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+        return false;
+    QFile table(QStringLiteral("/proc/locks"));
+    if (!table.open(QIODevice::ReadOnly))
+        return false;
+    // "1: FLOCK  ADVISORY  WRITE 4711 fe:00:10954096 0 EOF"
+    const QByteArray owner = QByteArray::number(pid);
+    const QByteArray inode = ':' + QByteArray::number(static_cast<quint64>(status.st_ino));
+    for (const QByteArray &line : table.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() > 5 && fields[1] == "FLOCK" && fields[4] == owner && fields[5].endsWith(inode))
+            return true;
+    }
+    return false;
+}
+
+// Waits until run is past its locks: it holds its folder and its settings file.
+bool holdsItsLocks(QProcess *run)
+{
+    const QStringList arguments = run->arguments(); // --folder DIR --settings FILE
+    return QTest::qWaitFor(
+        [&] {
+            return holdsLock(run->processId(), ProgramFolder(arguments[1]).lockFilePath()) &&
+                   holdsLock(run->processId(), settingsLockPath(arguments[3]));
+        },
+        30000);
+}
+
+// The program itself, started as a user would, on folders and settings files inside one
+// temporary folder. Message boxes answer themselves and are printed on the standard error.
+class ProgramRuns {
+public:
+    ProgramRuns() { QVERIFY(m_dir.isValid()); }
+    ~ProgramRuns()
+    {
+        for (QProcess *run : std::as_const(m_runs)) {
+            run->kill();
+            run->waitForFinished();
+        }
+        qDeleteAll(m_runs);
+    }
+
+    QString root() const { return m_dir.path(); }
+    QString path(const QString &relative) const { return m_dir.filePath(relative); }
+    QStringList snapshot() const { return ::snapshot(m_dir.path()); }
+
+    QProcess *start(const QString &folder, const QString &settings)
+    {
+        auto *run = new QProcess;
+        m_runs << run;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        environment.insert(QStringLiteral("QERN_UNATTENDED"), QStringLiteral("1"));
+        environment.remove(QStringLiteral("QERN_SETTINGS_FILE"));
+        run->setProcessEnvironment(environment);
+        run->start(QStringLiteral(QERN_PROGRAM),
+                   {QStringLiteral("--folder"), path(folder), QStringLiteral("--settings"), path(settings)});
+        return run;
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QList<QProcess *> m_runs;
+};
 
 } // namespace
 
@@ -67,6 +171,8 @@ private slots:
         QVERIFY(!program.boxes.shown.isEmpty());
         QCOMPARE(program.boxes.shown[0].title, "Error");
         QVERIFY(program.boxes.shown[0].text.startsWith("Error # "));
+        // The message names the way out.
+        QVERIFY(program.boxes.shown[0].text.endsWith(QLatin1String(kDamagedSettingsWayOut)));
         QFile f(program.settingsPath());
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), garbage);
@@ -182,6 +288,72 @@ private slots:
             "Missing Database: NDB Database not found. Try restoring from a backup."));
         QVERIFY(!program.exists("ndb.dat"));
         QVERIFY(program.windows->splash()->cmdContinue->isEnabled());
+    }
+
+    void aSecondCopyOnAHeldFolderOrSettingsFileEndsAndChangesNothing_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("settings");
+        QTest::addColumn<QString>("message");
+        const QString onFolder = QStringLiteral("QERN: QERN is already running on this folder.\n%1/qern\n");
+        const QString onSettings =
+            QStringLiteral("QERN: QERN is already running with this settings file.\n%1/config/registry.ini\n");
+        QTest::newRow("same folder, same settings") << "qern" << "config/registry.ini" << onFolder;
+        QTest::newRow("same folder, new settings") << "qern" << "new/registry.ini" << onFolder;
+        QTest::newRow("other folder, same settings") << "other" << "config/registry.ini" << onSettings;
+        QTest::newRow("new folder, same settings") << "new" << "config/registry.ini" << onSettings;
+    }
+
+    void aSecondCopyOnAHeldFolderOrSettingsFileEndsAndChangesNothing()
+    {
+        QFETCH(QString, folder);
+        QFETCH(QString, settings);
+        QFETCH(QString, message);
+        ProgramRuns runs;
+        // A folder of the user's own, which a refused copy must not touch either.
+        QVERIFY(QDir().mkpath(runs.path(QStringLiteral("other"))));
+        QVERIFY(QFile::copy(QStringLiteral(QERN_SOURCE_DATA_DIR "/ndb.dat"),
+                            runs.path(QStringLiteral("other/ndb.dat"))));
+        QProcess *first = runs.start(QStringLiteral("qern"), QStringLiteral("config/registry.ini"));
+        QVERIFY2(holdsItsLocks(first), first->readAllStandardError().constData());
+        // Frozen, the first copy writes nothing while the second one runs; it keeps its locks.
+        QCOMPARE(::kill(static_cast<pid_t>(first->processId()), SIGSTOP), 0);
+        const QStringList before = runs.snapshot();
+
+        QProcess *second = runs.start(folder, settings);
+        QVERIFY(second->waitForFinished(30000));
+        QCOMPARE(second->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second->exitCode(), kAlreadyRunningExitCode);
+        const QString shown = QString::fromLocal8Bit(second->readAllStandardError());
+        QVERIFY2(shown.contains(message.arg(runs.root())), qPrintable(shown));
+        QCOMPARE(runs.snapshot(), before);
+    }
+
+    void aKilledCopyBlocksNoStartAndOtherFoldersRunSideBySide()
+    {
+        ProgramRuns runs;
+        QProcess *first = runs.start(QStringLiteral("qern"), QStringLiteral("config/registry.ini"));
+        // Killed once its first start has seeded the folder, so that the next one has
+        // its tables: a start killed half-way through seeding is another matter.
+        QByteArray shown;
+        QVERIFY2(QTest::qWaitFor(
+                     [&] {
+                         shown += first->readAllStandardError();
+                         return shown.contains("Welcome: " + kWelcome.toLatin1());
+                     },
+                     30000),
+                 shown.constData());
+        QVERIFY(holdsItsLocks(first));
+        first->kill(); // kill -9
+        QVERIFY(first->waitForFinished(30000));
+        // Its lock file stays behind, and binds nobody.
+        QVERIFY(QFile::exists(runs.path(QStringLiteral("qern/.qern.lock"))));
+
+        QProcess *next = runs.start(QStringLiteral("qern"), QStringLiteral("config/registry.ini"));
+        QVERIFY2(holdsItsLocks(next), next->readAllStandardError().constData());
+        QProcess *beside = runs.start(QStringLiteral("other"), QStringLiteral("other.ini"));
+        QVERIFY2(holdsItsLocks(beside), beside->readAllStandardError().constData());
+        QVERIFY(holdsItsLocks(next));
     }
 
     void closingTheStartUpWindowAfterTheCountEndsTheProgram()
