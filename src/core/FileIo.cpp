@@ -5,6 +5,8 @@
 #include <cstdio>
 
 #include <cerrno>
+#include <cstring>
+#include <vector>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -310,6 +312,58 @@ FileError copyFileSafely(const QString &source, const QString &target)
         }
         return {};
     });
+}
+
+namespace {
+
+// True when both are regular files of the same length and the same bytes; false on
+// any doubt (a read that fails included), which only costs a copy.
+bool holdSameBytes(const QString &a, const QString &b)
+{
+    const QFileInfo infoA(a);
+    const QFileInfo infoB(b);
+    if (!infoA.isFile() || !infoB.isFile() || infoA.size() != infoB.size())
+        return false;
+    const int fdA = ::open(encoded(a).constData(), O_RDONLY | O_CLOEXEC);
+    const int fdB = fdA < 0 ? -1 : ::open(encoded(b).constData(), O_RDONLY | O_CLOEXEC);
+    bool same = fdA >= 0 && fdB >= 0;
+    std::vector<char> blockA(1 << 18);
+    std::vector<char> blockB(1 << 18);
+    while (same) {
+        const ssize_t gotA = ::read(fdA, blockA.data(), blockA.size());
+        const ssize_t gotB = gotA <= 0 ? gotA : ::read(fdB, blockB.data(), size_t(gotA));
+        if (gotA < 0 || gotB != gotA)
+            same = false;
+        else if (gotA == 0)
+            break;
+        else
+            same = std::memcmp(blockA.data(), blockB.data(), size_t(gotA)) == 0;
+    }
+    if (fdA >= 0)
+        ::close(fdA);
+    if (fdB >= 0)
+        ::close(fdB);
+    return same;
+}
+
+FileError syncToDisk(const QString &path)
+{
+    const int fd = ::open(encoded(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return FileError::fromErrno(errno, path);
+    const bool synced = ::fsync(fd) == 0;
+    const int err = errno;
+    ::close(fd);
+    return synced ? FileError{} : FileError::fromErrno(err, path);
+}
+
+} // namespace
+
+FileError copyFileUnlessSame(const QString &source, const QString &target)
+{
+    if (holdSameBytes(source, target))
+        return syncToDisk(target);
+    return copyFileSafely(source, target);
 }
 
 FileError removeFileIfExists(const QString &path)

@@ -66,6 +66,9 @@ FileError replaceFileContents(const QString &path, QByteArrayView content);
 // Copies source over target through a temporary file beside target, so target is
 // replaced only by a complete copy.
 FileError copyFileSafely(const QString &source, const QString &target);
+// The same, unless target already holds source's very bytes: then it is left as it
+// is and only synced to the disk. Most files are unchanged since their last copy.
+FileError copyFileUnlessSame(const QString &source, const QString &target);
 // Removes the file through its links (the link stays, so the next write through it
 // makes the file again). A read-only file is refused.
 FileError removeFileIfExists(const QString &path);
