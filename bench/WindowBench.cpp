@@ -1,16 +1,23 @@
-// What the main window does with the 32767-record ndb.dat, through its own handlers,
-// against the limit S (one plain read of the file): the nearby list of about 7000
-// lines. The program runs offscreen in a folder of its own.
+// What the main window does with the 32767-record ndb.dat, 16 logbooks and a session
+// log, through its own handlers: the nearby list of about 7000 lines against the limit
+// S (one plain read of ndb.dat), and Quick Log end to end (backup, write, statistics,
+// the beacon shown again) against a plain copy of the same 18 files with one fsync
+// each. The program runs offscreen in a folder of its own.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QFileInfo>
 #include <QListWidget>
+#include <QPushButton>
 #include <QRadioButton>
 
 #include <memory>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "BenchData.h"
 #include "BeaconDatabase.h"
@@ -31,6 +38,7 @@ namespace {
 using namespace qern::bench;
 
 constexpr double kNearbyGoal = 20;
+constexpr double kQuickLogGoal = 2;
 constexpr qint64 kNearbyLines = 7000;
 
 QApplication &application()
@@ -90,6 +98,8 @@ public:
     ~RunningProgram() { MessageBox::setHandler({}); }
 
     frmMain *main() { return m_windows->main(); }
+    QString path(const QString &relative) const { return m_state.folder.path(relative); }
+    QString root() const { return m_dir.path(); }
     const SharedState &state() const { return m_state; }
     bool imperial() { return m_windows->location()->optImperial->isChecked(); }
 
@@ -136,5 +146,55 @@ void NearbyListInTheWindow(benchmark::State &state)
     state.counters["lines"] = double(main->lstNearbyBeacons->count());
 }
 BENCHMARK(NearbyListInTheWindow)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// Each file read and written to a copy of its own, then synced: what a backup of the
+// files cannot do without.
+void copyWithOneFsyncEach(const RunningProgram &program, std::vector<char> &buffer)
+{
+    for (const QString &file : BenchFolder::dataFiles()) {
+        const QByteArray from = QFile::encodeName(program.path(file));
+        const QByteArray to = QFile::encodeName(program.root() + QStringLiteral("/plain-") + QFileInfo(file).fileName());
+        const int in = ::open(from.constData(), O_RDONLY);
+        const int out = ::open(to.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (in < 0 || out < 0)
+            std::abort();
+        ssize_t got;
+        while ((got = ::read(in, buffer.data(), buffer.size())) > 0) {
+            if (::write(out, buffer.data(), size_t(got)) != got)
+                std::abort();
+        }
+        if (got < 0 || ::fsync(out) != 0)
+            std::abort();
+        ::close(in);
+        ::close(out);
+    }
+}
+
+// A reception of a beacon further down the database each time, so that ndb.dat, a
+// logbook and the session log all change.
+void QuickLogInTheWindow(benchmark::State &state)
+{
+    RunningProgram program;
+    frmMain *main = program.main();
+    std::vector<char> buffer(256 * 1024);
+    qint64 record = 1;
+    timeAgainstLimit(
+        state,
+        [&] {
+            main->cmdQuickLog_Click();
+            if (!main->cmdQuickLog->isEnabled())
+                state.SkipWithError("no beacon shown after Quick Log");
+        },
+        [&] { copyWithOneFsyncEach(program, buffer); }, kQuickLogGoal,
+        [&] {
+            record = record % kBeacons + 97;
+            BeaconRecord beacon;
+            if (readBeacon(program.state().folder, record, &beacon).failed())
+                std::abort();
+            main->txtIdent->setText(QString::fromLatin1(beacon.trimmedText(BeaconField::Ident)));
+            main->cmdLookUp_Click();
+        });
+}
+BENCHMARK(QuickLogInTheWindow)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 } // namespace
