@@ -145,21 +145,39 @@ QByteArray MakeLocator(double latDeg, double lonDeg)
     return locator;
 }
 
+double beaconCoordinateMagnitude(QByteArrayView text, qsizetype degreeDigits)
+{
+    // The whole number of count digits from position (1-based) on; -1 unless they are
+    // all there and all digits.
+    const auto digitsAt = [&text](qsizetype position, qsizetype count) {
+        if (position + count - 1 > text.size())
+            return -1;
+        int value = 0;
+        for (const char c : text.sliced(position - 1, count)) {
+            if (c < '0' || c > '9')
+                return -1;
+            value = value * 10 + (c - '0');
+        }
+        return value;
+    };
+    const int degrees = digitsAt(2, degreeDigits);
+    const int minutes = digitsAt(2 + degreeDigits, 2);
+    const int seconds = digitsAt(4 + degreeDigits, 2);
+    if (degrees < 0 || minutes < 0 || seconds < 0)
+        return sexagesimal(characters(text, 2, degreeDigits), characters(text, 2 + degreeDigits, 2),
+                           characters(text, 4 + degreeDigits, 2));
+    return double(degrees) + double(minutes) / 60 + double(seconds) / 3600;
+}
+
 double beaconLatitudeDegrees(QByteArrayView latitudeText)
 {
-    const double degrees = roundToDecimals(
-        sexagesimal(characters(latitudeText, 2, 2), characters(latitudeText, 4, 2),
-                    characters(latitudeText, 6, 2)),
-        4);
+    const double degrees = roundToDecimals(beaconCoordinateMagnitude(latitudeText, 2), 4);
     return firstCharacter(latitudeText) == 'S' ? -degrees : degrees;
 }
 
 double beaconLongitudeDegrees(QByteArrayView longitudeText)
 {
-    const double degrees = roundToDecimals(
-        sexagesimal(characters(longitudeText, 2, 3), characters(longitudeText, 5, 2),
-                    characters(longitudeText, 7, 2)),
-        4);
+    const double degrees = roundToDecimals(beaconCoordinateMagnitude(longitudeText, 3), 4);
     return firstCharacter(longitudeText) == 'W' ? -degrees : degrees;
 }
 

@@ -61,6 +61,11 @@ private:
 // Six-character Maidenhead locator ("FN03aa") of a position in degrees.
 QByteArray MakeLocator(double latDeg, double lonDeg);
 
+// DD + MM / 60 + SS / 3600 of a beacon's coordinate text, the degrees of degreeDigits
+// from character 2: unrounded, the hemisphere letter not applied. Plain digits, what
+// every record holds, are read at once, to the very value the number reader gives.
+double beaconCoordinateMagnitude(QByteArrayView text, qsizetype degreeDigits);
+
 // The beacon's coordinates from the trimmed record texts ("N453000" + "00",
 // "W0754210" + "00"): characters 2-3, 4-5, 6-7 (longitude 2-4, 5-6, 7-8), negated
 // for a leading "S"/"W", rounded to four decimals.

@@ -75,6 +75,9 @@ std::optional<LikePattern> LikePattern::compile(QByteArrayView pattern)
         compiled.m_fixedTail = token.kind == Token::AnyRun ? 0 : compiled.m_fixedTail + 1;
         compiled.m_tokens.append(token);
     }
+    for (int c = 0; c < 256; ++c)
+        compiled.m_lastCharacters[c] =
+            compiled.m_fixedTail == 0 || compiled.matchesOne(compiled.m_tokens.last(), static_cast<char>(c));
     return compiled;
 }
 
@@ -93,11 +96,6 @@ bool LikePattern::matchesOne(const Token &token, char c) const
         break;
     }
     return false;
-}
-
-bool LikePattern::mayEndWith(char c) const
-{
-    return m_fixedTail == 0 || matchesOne(m_tokens.last(), c);
 }
 
 bool LikePattern::matches(QByteArrayView text) const

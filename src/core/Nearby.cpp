@@ -26,8 +26,8 @@ char characterAt(QByteArrayView text, qsizetype position)
     return position <= text.size() ? text[position - 1] : '\0';
 }
 
-// The centre and every beacon go through this one expression, so a beacon typed
-// with the centre's digits compares equal to it exactly.
+// The expression of beaconCoordinateMagnitude, so that a beacon typed with the centre's
+// digits compares equal to it exactly.
 double sexagesimal(QByteArrayView degrees, QByteArrayView minutes, QByteArrayView seconds, bool negative)
 {
     const double value =
@@ -35,35 +35,11 @@ double sexagesimal(QByteArrayView degrees, QByteArrayView minutes, QByteArrayVie
     return negative ? -value : value;
 }
 
-// The whole number of count digits from position (1-based) on; -1 unless they are
-// all there and all digits.
-int digitsAt(QByteArrayView text, qsizetype position, qsizetype count)
-{
-    if (position + count - 1 > text.size())
-        return -1;
-    int value = 0;
-    for (const char c : text.sliced(position - 1, count)) {
-        if (c < '0' || c > '9')
-            return -1;
-        value = value * 10 + (c - '0');
-    }
-    return value;
-}
-
-// A beacon's coordinate: degrees of degreeDigits at character 2, then minutes and
-// seconds, negated after negativeMark. Plain digits, what every record holds, are
-// read at once; they give the very numbers the number reader gives.
+// A beacon's coordinate, negated after negativeMark.
 double beaconCoordinate(QByteArrayView text, qsizetype degreeDigits, char negativeMark)
 {
-    const bool negative = characterAt(text, 1) == negativeMark;
-    const int degrees = digitsAt(text, 2, degreeDigits);
-    const int minutes = digitsAt(text, 2 + degreeDigits, 2);
-    const int seconds = digitsAt(text, 4 + degreeDigits, 2);
-    if (degrees < 0 || minutes < 0 || seconds < 0)
-        return sexagesimal(characters(text, 2, degreeDigits), characters(text, 2 + degreeDigits, 2),
-                           characters(text, 4 + degreeDigits, 2), negative);
-    const double value = double(degrees) + double(minutes) / 60 + double(seconds) / 3600;
-    return negative ? -value : value;
+    const double value = beaconCoordinateMagnitude(text, degreeDigits);
+    return characterAt(text, 1) == negativeMark ? -value : value;
 }
 
 NearbyCentre beaconDegrees(QByteArrayView record)

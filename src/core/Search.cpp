@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cstring>
 
 #include "BeaconDatabase.h"
 #include "BeaconRecord.h"
@@ -33,6 +35,33 @@ bool onlyQuestionMarks(QByteArrayView text)
     return true;
 }
 
+// A stored field of up to seven bytes in one load, and the high bit of each of its
+// bytes that is not padding (a plain blank): the first and the last of them come from
+// counting zero bits, without a loop over lengths that vary from record to record.
+struct StoredField {
+    quint64 bytes = 0;
+    quint64 content = 0;
+
+    StoredField(QByteArrayView record, BeaconField field)
+    {
+        const FieldLayout f = layoutOf(field);
+        Q_ASSERT(f.width <= 7 && f.offset + 8 <= BeaconRecord::Length);
+        const quint64 kept = (1ull << (8 * f.width)) - 1;
+        std::memcpy(&bytes, record.data() + f.offset, sizeof bytes);
+        // Per byte: y is 0 exactly for a blank, and (y & 0x7F) + 0x7F | y sets the high
+        // bit exactly when y is not 0.
+        const quint64 y = bytes ^ (0x2020202020202020ull & kept);
+        content = (((y & 0x7F7F7F7F7F7F7F7Full) + 0x7F7F7F7F7F7F7F7Full) | y) & 0x8080808080808080ull & kept;
+    }
+    bool empty() const { return content == 0; }
+    // Decoded; only for a field that is not empty.
+    char first() const { return shiftedDown(static_cast<unsigned char>(bytes >> std::countr_zero(content) / 8 * 8)); }
+    char last() const
+    {
+        return shiftedDown(static_cast<unsigned char>(bytes >> (63 - std::countl_zero(content)) / 8 * 8));
+    }
+};
+
 // False when a stored field surely does not read as text (trimmed, decoded, trimmed):
 // its first stored character, unless it reads as a blank, is the text's first. Most
 // records fail on that one byte.
@@ -40,11 +69,10 @@ bool mayRead(QByteArrayView record, BeaconField field, QByteArrayView text)
 {
     if (text.isEmpty())
         return true;
-    const FieldLayout f = layoutOf(field);
-    const QByteArrayView stored = trimBlanksView(record.sliced(f.offset, f.width));
-    if (stored.isEmpty())
+    const StoredField stored(record, field);
+    if (stored.empty())
         return false;
-    const char first = shiftedDown(static_cast<unsigned char>(stored.front()));
+    const char first = stored.first();
     return first == ' ' || first == text.front();
 }
 
@@ -53,11 +81,10 @@ bool mayRead(QByteArrayView record, BeaconField field, QByteArrayView text)
 // digit or a semicolon (a duplicate suffix may end the ident).
 bool identMayEnd(QByteArrayView record, const LikePattern &pattern, QByteArrayView text)
 {
-    const FieldLayout f = layoutOf(BeaconField::Ident);
-    const QByteArrayView stored = trimBlanksView(record.sliced(f.offset, f.width));
-    if (stored.isEmpty())
+    const StoredField stored(record, BeaconField::Ident);
+    if (stored.empty())
         return true;
-    const char last = shiftedDown(static_cast<unsigned char>(stored.back()));
+    const char last = stored.last();
     if (last == ' ' || last == ';' || (last >= '0' && last <= '9'))
         return true;
     return pattern.mayEndWith(last) || (!text.isEmpty() && text.back() == last);
