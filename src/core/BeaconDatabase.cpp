@@ -82,16 +82,18 @@ bool frequencyValueIsValid(double kHz)
 
 // The verdict on the stored Frequency read from its six bytes at once, eight-byte
 // word arithmetic in place of a loop, for the form nearly every record holds: a
-// stored digit 1 to 9, more stored digits with at most one stored point, then plain
-// blanks. Such a text is valid when its whole part is below 4500: up to three digits,
-// or four below 45 in their first two. 1 for valid, 0 for not, -1 for any other form
-// (a number, not an optional, keeps the verdict in a register).
+// stored digit 1 to 9, more stored digits, perhaps a stored point and digits, then
+// plain blanks. Such a text is valid when its whole part is below 4500: up to three
+// digits, or four below 45 in their first two. 1 for valid, 0 for not, -1 for any
+// other form (a number, not an optional, keeps the verdict in a register).
 int plainStoredFrequencyVerdict(QByteArrayView record)
 {
     constexpr FieldLayout f = layoutOf(BeaconField::Frequency);
     static_assert(f.width == 6);
     constexpr quint64 kOnes = 0x0000010101010101ull;
     constexpr quint64 kHighs = kOnes * 0x80; // the high bit of each of the six bytes
+    constexpr quint64 kBlanks = kOnes * ' ';
+    constexpr quint64 kEnd = 1ull << 48;     // stands for the end of the field in bit counts
     constexpr quint64 kShiftedZero = '0' + 2;
     constexpr quint64 kShiftedPoint = '.' + 2;
     // Eight bytes in one load (the two after the field belong to BeaconClass), the
@@ -101,21 +103,25 @@ int plainStoredFrequencyVerdict(QByteArrayView record)
     word &= kOnes * 0xFF;
     if (word & kHighs)
         return -1;
-    // For bytes below 0x80: the high bit of each byte at least code.
-    const auto atLeast = [word](quint64 code) { return ((word | kHighs) - code * kOnes) & kHighs; };
-    const auto bytesOf = [](quint64 highBits) { return (highBits >> 7) * 0xFF; };
-    const quint64 padding = kHighs & ~atLeast(kShiftedPoint);
-    const quint64 digits = atLeast(kShiftedZero) & ~atLeast(kShiftedZero + 10);
-    const quint64 point = kHighs & ~digits & ~padding;
-    const int length = padding ? std::countr_zero(padding) / 8 : f.width;
+    // For bytes below 0x80, (byte | 0x80) - code keeps its high bit when byte >= code.
+    const quint64 raised = word | kHighs;
+    const quint64 digits = (raised - kShiftedZero * kOnes) & ~(raised - (kShiftedZero + 10) * kOnes) & kHighs;
+    const quint64 others = ~digits & kHighs;
+    const int whole = std::countr_zero(others | kEnd) / 8;
+    const int restShift = 8 * whole;
+    const int fractionShift = std::min(restShift + 8, 48);
+    const int fraction = std::countr_zero((others & (~0ull << fractionShift)) | kEnd) / 8 - whole - 1;
+    // What follows the whole digits: blanks only, or the point, digits, then blanks.
+    const quint64 rest = word >> restShift;
+    const quint64 blanks = kBlanks >> restShift;
+    const bool blanksOnly = rest == blanks;
+    const int afterFraction = std::min(8 + 8 * fraction, 48);
+    const bool pointThenDigits = (rest & 0xFF) == kShiftedPoint && (rest >> afterFraction) == (blanks >> afterFraction);
     const quint64 first = word & 0xFF;
-    if ((word & bytesOf(padding)) != ' ' * (padding >> 7) || (word & bytesOf(point)) != kShiftedPoint * (point >> 7)
-        || (point & (point - 1)) != 0 || padding != (kHighs & (~0ull << (8 * length))) || first <= kShiftedZero
-        || first >= kShiftedZero + 10)
+    if (!((first - (kShiftedZero + 1) < 9) & (blanksOnly | pointThenDigits)))
         return -1;
-    const int wholeDigits = point ? std::countr_zero(point) / 8 : length;
     const quint64 firstTwo = first << 8 | ((word >> 8) & 0xFF);
-    return int((wholeDigits <= 3) | ((wholeDigits == 4) & (firstTwo < ((kShiftedZero + 4) << 8 | (kShiftedZero + 5)))));
+    return int((whole <= 3) | ((whole == 4) & (firstTwo < ((kShiftedZero + 4) << 8 | (kShiftedZero + 5)))));
 }
 
 bool storedFrequencyIsValid(QByteArrayView record)
