@@ -44,11 +44,15 @@ double arcCosine(double x)
 // The angle at the centre of the earth between two points, from the sines and cosines
 // of their latitudes and the difference of their longitudes: the one expression of
 // every distance, so that each walk gets the very same kilometres.
+double centralCosine(double sinLat1, double cosLat1, double sinLat2, double cosLat2, double lonDifference)
+{
+    return sinLat2 * sinLat1 + cosLat2 * cosLat1 * std::cos(lonDifference);
+}
+
 double centralAngle(double sinLat1, double cosLat1, double sinLat2, double cosLat2, double lonDifference)
 {
-    double x = sinLat2 * sinLat1 + cosLat2 * cosLat1 * std::cos(lonDifference);
-    x = std::clamp(x, -kCosineLimit, kCosineLimit);
-    return arcCosine(x);
+    const double x = centralCosine(sinLat1, cosLat1, sinLat2, cosLat2, lonDifference);
+    return arcCosine(std::clamp(x, -kCosineLimit, kCosineLimit));
 }
 
 // A character code 65 + Int(value) and the like; out-of-range positions stay bytes.
@@ -115,6 +119,11 @@ double DistanceFrom::km(const PointRad &far) const
         return 0;
     return kEarthRadiusKm
            * centralAngle(far.sinLat, far.cosLat, m_near.sinLat, m_near.cosLat, far.lonRad - m_near.lonRad);
+}
+
+double DistanceFrom::cosineTo(const PointRad &far) const
+{
+    return centralCosine(far.sinLat, far.cosLat, m_near.sinLat, m_near.cosLat, far.lonRad - m_near.lonRad);
 }
 
 double DistanceFrom::lowerBoundKm(double latRad) const

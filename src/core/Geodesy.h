@@ -53,6 +53,10 @@ public:
     // Never more than km() by more than a few metres (the arc cosine's clamp): the
     // distance along the meridian alone.
     double lowerBoundKm(double latRad) const;
+    // The cosine of the angle between the two points as km() works it out, before its
+    // arc cosine: a point whose cosine is below cos(limit / radius) - 1e-9 is farther
+    // than limit km, for any limit up to 20000 km, without the arc cosine.
+    double cosineTo(const PointRad &far) const;
 
 private:
     PointRad m_near;

@@ -42,12 +42,16 @@ double beaconCoordinate(QByteArrayView text, qsizetype degreeDigits, char negati
     return characterAt(text, 1) == negativeMark ? -value : value;
 }
 
-NearbyCentre beaconDegrees(QByteArrayView record)
+double beaconLatitude(QByteArrayView record)
 {
-    std::array<char, 9> latBuffer{};
-    std::array<char, 10> lonBuffer{};
-    return {beaconCoordinate(decodeFieldInto(record, BeaconField::Latitude, latBuffer), 2, 'S'),
-            beaconCoordinate(decodeFieldInto(record, BeaconField::Longitude, lonBuffer), 3, 'W')};
+    std::array<char, layoutOf(BeaconField::Latitude).width> buffer{};
+    return beaconCoordinate(decodeFieldInto(record, BeaconField::Latitude, buffer), 2, 'S');
+}
+
+double beaconLongitude(QByteArrayView record)
+{
+    std::array<char, layoutOf(BeaconField::Longitude).width> buffer{};
+    return beaconCoordinate(decodeFieldInto(record, BeaconField::Longitude, buffer), 3, 'W');
 }
 
 // The part of a line after the location: the state name and ", " when the state table
@@ -205,19 +209,25 @@ NearbyResult FindNearbyBeacons(const ProgramFolder &folder, double radius, QByte
     const double unitKm = ctx.imperial ? kKmPerMile : 1.0;
     const DistanceFrom fromCentre(centre.latitude / kDegreesPerRadian, centre.longitude / kDegreesPerRadian);
     const DistanceFrom fromListener(qth.latitude / kDegreesPerRadian, qth.longitude / kDegreesPerRadian);
-    // Farther along the meridian alone than this is out of the radius whatever the
-    // kilometres' last digits: no need to work out the distance.
+    // Farther along the meridian alone than this, or at an angle of a smaller cosine,
+    // is out of the radius whatever the kilometres' last digits: no need to work out
+    // the distance. The cosine test holds below 20000 km.
     const double surelyOutside = radius + 1.0;
+    const double radiusKm = radius * unitKm;
+    const double outsideCosine =
+        radiusKm >= 0 && radiusKm < 20000 ? std::cos(radiusKm / kEarthRadiusKm) - 1e-9 : -2.0;
     PlaceNames places(ctx);
     const FileError err = forEachRecord(path, BeaconRecord::Length, [&](qint64 number, QByteArrayView record) {
-        const NearbyCentre at = beaconDegrees(record);
-        if (at.latitude == centre.latitude && at.longitude == centre.longitude)
-            return true;
-        const double latRad = at.latitude / kDegreesPerRadian;
+        // The latitude alone turns most beacons away, before the longitude is read.
+        const double latitude = beaconLatitude(record);
+        const double latRad = latitude / kDegreesPerRadian;
         if (fromCentre.lowerBoundKm(latRad) / unitKm > surelyOutside)
             return true;
-        const PointRad beacon(latRad, at.longitude / kDegreesPerRadian);
-        if (!(fromCentre.km(beacon) / unitKm <= radius))
+        const double longitude = beaconLongitude(record);
+        if (latitude == centre.latitude && longitude == centre.longitude)
+            return true;
+        const PointRad beacon(latRad, longitude / kDegreesPerRadian);
+        if (fromCentre.cosineTo(beacon) < outsideCosine || !(fromCentre.km(beacon) / unitKm <= radius))
             return true;
 
         const qint64 shown = qint64(std::floor(fromListener.km(beacon) / unitKm + 0.5));
