@@ -40,32 +40,48 @@ double storedFrequencyValue(QByteArrayView record)
 // (a GCC and Clang extension).
 using SixteenBytes = unsigned char __attribute__((vector_size(16)));
 
-// The lowest byte in the shifted fields of whole records, sixteen bytes at a time: the
-// runs of a record go to four minima of their own, so that no run waits for the one
-// before, and the last run overlaps the one before it.
-unsigned char lowestShiftedByte(QByteArrayView records)
+// Sixteen-byte runs over the shifted fields of a record, the last run overlapping the
+// one before.
+constexpr int kShiftedBytes = layoutOf(BeaconField::LoggedMask).offset;
+constexpr int kWholeRuns = kShiftedBytes / 16;
+static_assert(kWholeRuns % 4 == 0 && kShiftedBytes % 16 != 0);
+
+SixteenBytes lower(SixteenBytes a, SixteenBytes b)
 {
-    constexpr int kShiftedBytes = layoutOf(BeaconField::LoggedMask).offset;
-    constexpr int kRuns = kShiftedBytes / 16; // whole runs; the rest overlaps
-    static_assert(kRuns % 4 == 0 && kShiftedBytes % 16 != 0);
-    const auto run = [&](qsizetype at) {
+    return a < b ? a : b;
+}
+
+// The lowest byte of a record's shifted fields folded into lowest, its runs in four
+// minima of their own so that no run waits for the one before.
+void foldShiftedBytes(const char *record, SixteenBytes &lowest)
+{
+    const auto run = [record](int at) {
         SixteenBytes bytes;
-        std::memcpy(&bytes, records.data() + at, sizeof bytes);
+        std::memcpy(&bytes, record + at, sizeof bytes);
         return bytes;
     };
-    const auto lower = [](SixteenBytes a, SixteenBytes b) { return a < b ? a : b; };
-    SixteenBytes lowest = ~SixteenBytes{};
-    for (qsizetype record = 0; record < records.size(); record += BeaconRecord::Length) {
-        std::array<SixteenBytes, 4> part = {run(record), run(record + 16), run(record + 32), run(record + 48)};
-        for (int k = 4; k < kRuns; ++k)
-            part[k % 4] = lower(part[k % 4], run(record + 16 * k));
-        part[0] = lower(part[0], run(record + kShiftedBytes - 16));
-        lowest = lower(lowest, lower(lower(part[0], part[1]), lower(part[2], part[3])));
-    }
-    unsigned char lowestByte = 0xFF;
+    std::array<SixteenBytes, 4> part = {run(0), run(16), run(32), run(48)};
+    for (int k = 4; k < kWholeRuns; ++k)
+        part[k % 4] = lower(part[k % 4], run(16 * k));
+    part[0] = lower(part[0], run(kShiftedBytes - 16));
+    lowest = lower(lowest, lower(lower(part[0], part[1]), lower(part[2], part[3])));
+}
+
+unsigned char lowestByte(SixteenBytes bytes)
+{
+    unsigned char lowest = 0xFF;
     for (int k = 0; k < 16; ++k)
-        lowestByte = std::min<unsigned char>(lowestByte, lowest[k]);
-    return lowestByte;
+        lowest = std::min<unsigned char>(lowest, bytes[k]);
+    return lowest;
+}
+
+// The lowest byte in the shifted fields of whole records.
+unsigned char lowestShiftedByte(QByteArrayView records)
+{
+    SixteenBytes lowest = ~SixteenBytes{};
+    for (qsizetype record = 0; record < records.size(); record += BeaconRecord::Length)
+        foldShiftedBytes(records.data() + record, lowest);
+    return lowestByte(lowest);
 }
 
 // Bytes 0 and 1 have no plain form: stored in any shifted field they mean the record
@@ -265,22 +281,77 @@ QString IntegrityResult::message() const
     return {};
 }
 
+namespace {
+
+// Both plain fields lie in a record's last eight bytes, read in one load. Most beacons
+// were never logged: their mask, "0" and blanks as the writers store it, is known by
+// its bytes.
+void countLogged(const char *record, LoggedCounts &counts)
+{
+    constexpr qsizetype kTailAt = BeaconRecord::Length - 8;
+    constexpr int kMaskShift = 8 * (layoutOf(BeaconField::LoggedMask).offset - kTailAt);
+    constexpr int kMarkShift = 8 * (layoutOf(BeaconField::CLEMark).offset - kTailAt);
+    static_assert(layoutOf(BeaconField::LoggedMask).width == 5 && kMaskShift + 40 == kMarkShift);
+    constexpr quint64 kMaskBytes = 0xFFFFFFFFFFull << kMaskShift;
+    constexpr quint64 kNeverLogged = 0x2020202030ull << kMaskShift; // "0    "
+    quint64 tail;
+    std::memcpy(&tail, record + kTailAt, sizeof tail);
+    if ((tail & kMaskBytes) != kNeverLogged) {
+        const quint32 mask = storedLoggedMask(QByteArrayView(record, BeaconRecord::Length));
+        for (size_t i = 0; i < counts.locations.size(); ++i)
+            counts.locations[i] += (mask >> i) & 1u;
+    }
+    counts.inSession += ((tail >> kMarkShift) & 0xFF) == 'z';
+}
+
+} // namespace
+
+void LoggedCounts::add(QByteArrayView records)
+{
+    for (qsizetype at = 0; at < records.size(); at += BeaconRecord::Length)
+        countLogged(records.data() + at, *this);
+}
+
 bool IntegrityTally::add(QByteArrayView records)
 {
-    // A damaged record is rare: the whole block is looked at first, and only a block
-    // that holds one is looked at record by record, to stop at that record.
-    // Counted in locals: stores through this could alias the record bytes.
-    bool undecodable = m_undecodable;
-    const bool damaged = !undecodable && holdsUndecodableByte(records);
-    qint64 validCount = 0;
-    for (qsizetype at = 0; at < records.size() && !undecodable; at += BeaconRecord::Length) {
-        const QByteArrayView record = records.sliced(at, BeaconRecord::Length);
-        undecodable = damaged && holdsUndecodableByte(record);
-        validCount += !undecodable && storedFrequencyIsValid(record) ? 1 : 0;
+    return addRecords(records, nullptr);
+}
+
+bool IntegrityTally::add(QByteArrayView records, LoggedCounts &counts)
+{
+    return addRecords(records, &counts);
+}
+
+bool IntegrityTally::addRecords(QByteArrayView records, LoggedCounts *counts)
+{
+    // One pass over the records, every fact read while the record is at hand. A damaged
+    // record is rare: a block that holds one is looked at again record by record, to
+    // stop counting at that record. Counted in locals: stores through this could alias
+    // the record bytes.
+    if (m_undecodable) {
+        if (counts)
+            counts->add(records);
+        return false;
     }
-    m_undecodable = undecodable;
+    SixteenBytes lowest = ~SixteenBytes{};
+    qint64 validCount = 0;
+    for (qsizetype at = 0; at < records.size(); at += BeaconRecord::Length) {
+        const QByteArrayView record = records.sliced(at, BeaconRecord::Length);
+        foldShiftedBytes(record.data(), lowest);
+        validCount += storedFrequencyIsValid(record) ? 1 : 0;
+        if (counts)
+            countLogged(record.data(), *counts);
+    }
+    if (lowestByte(lowest) < 2) {
+        validCount = 0;
+        for (qsizetype at = 0; at < records.size() && !m_undecodable; at += BeaconRecord::Length) {
+            const QByteArrayView record = records.sliced(at, BeaconRecord::Length);
+            m_undecodable = holdsUndecodableByte(record);
+            validCount += !m_undecodable && storedFrequencyIsValid(record) ? 1 : 0;
+        }
+    }
     m_validCount += validCount;
-    return !undecodable;
+    return !m_undecodable;
 }
 
 IntegrityResult IntegrityTally::result(qint64 byteLength, const FileError &walkError) const
