@@ -54,8 +54,9 @@ public:
     // distance along the meridian alone.
     double lowerBoundKm(double latRad) const;
     // The cosine of the angle between the two points as km() works it out, before its
-    // arc cosine: a point whose cosine is below cos(limit / radius) - 1e-9 is farther
-    // than limit km, for any limit up to 20000 km, without the arc cosine.
+    // arc cosine: for any limit from 0 to 20000 km, a point whose cosine is below
+    // cos(limit / radius) - 1e-9 is farther than limit km, and one whose cosine is above
+    // cos(limit / radius) + 1e-9 is nearer, without the arc cosine.
     double cosineTo(const PointRad &far) const;
 
 private:

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cmath>
 #include <cstring>
 
 #include "BeaconDatabase.h"
@@ -91,18 +92,52 @@ bool identMayEnd(QByteArrayView record, const LikePattern &pattern, QByteArrayVi
 }
 
 // Beacons at latitude or longitude 0 have no known position and always pass.
-bool passesDistanceFilter(QByteArrayView record, const DistanceFrom &fromListener, const SearchContext &ctx)
-{
-    std::array<char, layoutOf(BeaconField::Latitude).width> latitude{};
-    std::array<char, layoutOf(BeaconField::Longitude).width> longitude{};
-    const double latDeg = beaconLatitudeDegrees(decodeFieldInto(record, BeaconField::Latitude, latitude));
-    const double lonDeg = beaconLongitudeDegrees(decodeFieldInto(record, BeaconField::Longitude, longitude));
-    if (latDeg == 0 || lonDeg == 0)
-        return true;
-    const double km = fromListener.km(PointRad(latDeg / kDegreesPerRadian, lonDeg / kDegreesPerRadian));
-    const double distance = ctx.metric ? km : km / kKmPerMile;
-    return !(distance > ctx.distanceFilterValue);
-}
+class DistanceFilter {
+public:
+    explicit DistanceFilter(const SearchContext &ctx)
+        : m_ctx(ctx), m_fromListener(listenerRad(ctx).first, listenerRad(ctx).second)
+    {
+        // Either side of the radius' cosine (below 20000 km) a candidate is surely in or
+        // out, whatever the last digits of its kilometres would be.
+        const double radiusKm = ctx.metric ? ctx.distanceFilterValue : ctx.distanceFilterValue * kKmPerMile;
+        if (radiusKm >= 0 && radiusKm < 20000) {
+            const double cosine = std::cos(radiusKm / kEarthRadiusKm);
+            m_surelyIn = cosine + 1e-9;
+            m_surelyOut = cosine - 1e-9;
+        }
+    }
+
+    bool passes(QByteArrayView record) const
+    {
+        std::array<char, layoutOf(BeaconField::Latitude).width> latitude{};
+        std::array<char, layoutOf(BeaconField::Longitude).width> longitude{};
+        const double latDeg = beaconLatitudeDegrees(decodeFieldInto(record, BeaconField::Latitude, latitude));
+        const double lonDeg = beaconLongitudeDegrees(decodeFieldInto(record, BeaconField::Longitude, longitude));
+        if (latDeg == 0 || lonDeg == 0)
+            return true;
+        const PointRad beacon(latDeg / kDegreesPerRadian, lonDeg / kDegreesPerRadian);
+        const double cosine = m_fromListener.cosineTo(beacon);
+        if (cosine > m_surelyIn)
+            return true;
+        if (cosine < m_surelyOut)
+            return false;
+        const double km = m_fromListener.km(beacon);
+        const double distance = m_ctx.metric ? km : km / kKmPerMile;
+        return !(distance > m_ctx.distanceFilterValue);
+    }
+
+private:
+    static std::pair<double, double> listenerRad(const SearchContext &ctx)
+    {
+        const QthDegrees qth = ComputeQTHDegrees(ctx.locationLat, ctx.locationLon);
+        return {qth.latitude / kDegreesPerRadian, qth.longitude / kDegreesPerRadian};
+    }
+
+    const SearchContext &m_ctx;
+    DistanceFrom m_fromListener;
+    double m_surelyIn = 2.0;
+    double m_surelyOut = -2.0;
+};
 
 } // namespace
 
@@ -204,8 +239,7 @@ SearchResult SearchBeacons(const ProgramFolder &folder, QByteArrayView text,
     if (!fileExists(path))
         return result;
 
-    const QthDegrees qth = ComputeQTHDegrees(ctx.locationLat, ctx.locationLon);
-    const DistanceFrom fromListener(qth.latitude / kDegreesPerRadian, qth.longitude / kDegreesPerRadian);
+    const DistanceFilter distanceFilter(ctx);
 
     // The frequency of each match, kept only to pick the one to show.
     QList<QByteArray> matchFrequencies;
@@ -230,7 +264,7 @@ SearchResult SearchBeacons(const ProgramFolder &folder, QByteArrayView text,
         }
         if (!candidate)
             return true;
-        if (filterOn && !passesDistanceFilter(record, fromListener, ctx))
+        if (filterOn && !distanceFilter.passes(record))
             return true;
         result.matches.append(number);
         if (pickByFrequency)

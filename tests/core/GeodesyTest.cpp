@@ -191,11 +191,15 @@ TEST(DistanceFrom, GivesCalcDistanceBearingsKilometresToTheLastBit)
             EXPECT_EQ(km, seenFrom(lat, lon, fromLat, fromLon).distanceKm) << lat << ',' << lon;
             // The meridian alone never makes a point farther than it is, but for the clamp's metres.
             EXPECT_LE(from.lowerBoundKm(lat / kDegreesPerRadian), km + 0.03) << lat << ',' << lon;
-            // Neither does a cosine below the limit's.
+            // Neither does a cosine below the limit's, nor one above it nearer.
             const double cosine = from.cosineTo(PointRad(lat / kDegreesPerRadian, lon / kDegreesPerRadian));
-            for (const double limitKm : {0.0, 0.5, km, std::nextafter(km, 0.0), km - 1e-6, 5000.0, 19999.9}) {
+            for (const double limitKm : {0.0, 0.5, km, std::nextafter(km, 0.0), std::nextafter(km, 1e9), km - 1e-6,
+                                         km + 1e-6, 5000.0, 19999.9}) {
                 if (cosine < std::cos(limitKm / kEarthRadiusKm) - 1e-9) {
                     EXPECT_GT(km, limitKm) << lat << ',' << lon;
+                }
+                if (cosine > std::cos(limitKm / kEarthRadiusKm) + 1e-9) {
+                    EXPECT_LT(km, limitKm) << lat << ',' << lon;
                 }
             }
         }
