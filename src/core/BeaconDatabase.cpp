@@ -101,8 +101,9 @@ bool frequencyValueIsValid(double kHz)
 // stored digit 1 to 9, more stored digits, perhaps a stored point and digits, then
 // plain blanks. Such a text is valid when its whole part is below 4500: up to three
 // digits, or four below 45 in their first two. 1 for valid, 0 for not, -1 for any
-// other form (a number, not an optional, keeps the verdict in a register).
-int plainStoredFrequencyVerdict(QByteArrayView record)
+// other form (a number, not an optional, keeps the verdict in a register). Always
+// inlined: a call would spill the walk's vector minimum around it.
+[[gnu::always_inline]] inline int plainStoredFrequencyVerdict(QByteArrayView record)
 {
     constexpr FieldLayout f = layoutOf(BeaconField::Frequency);
     static_assert(f.width == 6);
@@ -140,10 +141,16 @@ int plainStoredFrequencyVerdict(QByteArrayView record)
     return int((whole <= 3) | ((whole == 4) & (firstTwo < ((kShiftedZero + 4) << 8 | (kShiftedZero + 5)))));
 }
 
-bool storedFrequencyIsValid(QByteArrayView record)
+// Any other form, through the number reader.
+[[gnu::noinline]] int otherFrequencyVerdict(QByteArrayView record)
+{
+    return frequencyValueIsValid(storedFrequencyValue(record)) ? 1 : 0;
+}
+
+[[gnu::always_inline]] inline bool storedFrequencyIsValid(QByteArrayView record)
 {
     const int verdict = plainStoredFrequencyVerdict(record);
-    return verdict >= 0 ? verdict == 1 : frequencyValueIsValid(storedFrequencyValue(record));
+    return (verdict >= 0 ? verdict : otherFrequencyVerdict(record)) == 1;
 }
 
 } // namespace
