@@ -384,7 +384,8 @@ void frmName::Command1_Click()
             main->ClearBeaconDisplay();
         } else {
             const QByteArray frequency = toWindows1252(txtFrequencyIn->text());
-            main->SearchBeacons(fromWindows1252(StripSemicolonSuffix(ident)), StripSemicolonSuffix(frequency), false);
+            main->SearchBeacons(fromWindows1252(StripSemicolonSuffix(ident)), StripSemicolonSuffix(frequency), false,
+                                m_shown);
         }
     } else {
         m_windows.receptionComments()->showForm();

@@ -289,7 +289,7 @@ void frmLog::Form_Unload()
     m_windows.returnToMain();
     // The main window shows the beacon last viewed here.
     if (!txtLogIdent->text().isEmpty())
-        main->SearchBeacons(txtLogIdent->text(), toWindows1252(txtLogFreq->text()), false);
+        main->SearchBeacons(txtLogIdent->text(), toWindows1252(txtLogFreq->text()), false, m_shown);
     else
         main->ClearBeaconDisplay();
 }
@@ -308,6 +308,7 @@ void frmLog::LoadTable()
     ctx.currentLocationIndex = m_state.CurrentLocationIndex;
     ctx.currentIdent = m_state.CurrentIdent;
     ctx.currentFrequency = m_state.CurrentFrequency;
+    ctx.currentRecordNumber = m_state.CurrentRecordNumber;
     ctx.countries = &m_state.Countries;
     ctx.states = &m_state.States;
     ctx.exactMatchSeen = ExactMatchSeen;
