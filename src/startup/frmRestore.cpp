@@ -15,6 +15,7 @@
 #include "SharedState.h"
 #include "WindowSet.h"
 #include "frmBackup.h"
+#include "logbook/frmLog.h"
 #include "main/frmMain.h"
 #include "preferences/frmLocation.h"
 
@@ -109,6 +110,9 @@ void frmRestore::Command1_Click()
     // that now holds another one.
     if (run.databaseRestored)
         m_windows.main()->ClearBeaconDisplay();
+    // Nor does an open log viewer keep record or entry numbers of replaced files.
+    if (run.autoBackupTaken && m_windows.isLogLoaded())
+        m_windows.log()->filesReplaced();
     if (run.failed()) {
         MessageBox::show(restoreAbortedText(run.error), QStringLiteral("Error"));
         cmdExit->setEnabled(true);

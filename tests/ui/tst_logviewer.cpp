@@ -3,6 +3,7 @@
 // window.
 
 #include <QCalendarWidget>
+#include <QCheckBox>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
@@ -15,6 +16,7 @@
 #include "logbook/frmLog.h"
 #include "preferences/frmLocation.h"
 #include "reports/frmCLEReport.h"
+#include "startup/frmRestore.h"
 #include "UiTestSupport.h"
 
 using namespace qern;
@@ -405,6 +407,44 @@ private slots:
         QVERIFY(log->lstLog->currentItem()->isSelected());
     }
 
+
+    // The restore window is modeless: it can replace the files while the viewer is open.
+    void aRestoreWhileTheViewerIsOpenIsWhatTheViewerShowsAndWrites()
+    {
+        TestProgram program;
+        TempFolder drive;
+        program.writeBeacons({logged("CFX", "239"), logged("TI", "300")});
+        program.write("Logs/log0.dat", logEntry("CFX", "239", "0100", "20260101", "first") +
+                                           logEntry("CFX", "239", "0200", "20260102", "second"));
+        // The set: TI not yet logged, and an older logbook whose second entry is another.
+        drive.write("ndb.bak", beaconBytes(logged("CFX", "239")) + beaconBytes(beacon("TI", "300")));
+        const QByteArray older =
+            logEntry("CFX", "239", "0100", "20260101", "first") + logEntry("CFX", "239", "0050", "20251231", "older");
+        drive.write("log0.bak", older);
+        frmMain *main = program.startToMain();
+        QVERIFY(main);
+        main->mnuDBRestore->trigger();
+        frmRestore *restore = program.windows->restore();
+        restore->setSourceRoot(drive.root());
+        restore->chkLocation->setChecked(true);
+        frmLog *log = viewLog(program, 0);
+        QVERIFY(log);
+        log->HLogged->setValue(2);
+        QCOMPARE(log->txtReceptionComments->text(), "second");
+
+        QTest::mouseClick(restore->Command1, Qt::LeftButton);
+
+        // The list and CFX's entries as the restored files hold them.
+        QCOMPARE(log->RecNo, QList<qint64>{1});
+        QCOMPARE(log->lstLog->currentRow(), 0);
+        QCOMPARE(textsOf({log->txtLogIdent, log->lblCount, log->txtReceptionComments}),
+                 QStringList({"CFX", " 1/ 2", "first"}));
+        QTest::keyClicks(log->txtReceptionComments, "!");
+        QTest::mouseClick(log->cmdUpdate, Qt::LeftButton);
+        QCOMPARE(program.boxes.summary(), "");
+        QCOMPARE(program.read("Logs/log0.dat"),
+                 logEntry("CFX", "239", "0100", "20260101", "first!") + logEntry("CFX", "239", "0050", "20251231", "older"));
+    }
 
     void theScrollBarStepsThroughTheEntries()
     {
