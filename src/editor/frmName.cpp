@@ -314,6 +314,13 @@ void frmName::showBeaconAgain()
     loadRecord(*number);
 }
 
+void frmName::filesReplaced()
+{
+    BeaconRecord record;
+    if (!m_newRecord && !m_shown.isEmpty() && readShownBeacon(m_state.folder, m_shown, &record).moved)
+        showBeaconAgain();
+}
+
 void frmName::cmdWrite_Click()
 {
     BeaconEntries entries;

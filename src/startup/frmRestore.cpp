@@ -15,7 +15,9 @@
 #include "SharedState.h"
 #include "WindowSet.h"
 #include "frmBackup.h"
+#include "editor/frmName.h"
 #include "logbook/frmLog.h"
+#include "logbook/frmReceptionComments.h"
 #include "main/frmMain.h"
 #include "preferences/frmLocation.h"
 
@@ -110,7 +112,12 @@ void frmRestore::Command1_Click()
     // that now holds another one.
     if (run.databaseRestored)
         m_windows.main()->ClearBeaconDisplay();
-    // Nor does an open log viewer keep record or entry numbers of replaced files.
+    // Nor do the windows that can be open beside this one keep record or entry numbers
+    // of replaced files.
+    if (run.databaseRestored && m_windows.isEditorLoaded())
+        m_windows.editor()->filesReplaced();
+    if (run.databaseRestored && m_windows.isReceptionCommentsLoaded())
+        m_windows.receptionComments()->filesReplaced();
     if (run.autoBackupTaken && m_windows.isLogLoaded())
         m_windows.log()->filesReplaced();
     if (run.failed()) {
