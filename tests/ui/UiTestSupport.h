@@ -20,12 +20,6 @@
 
 #include <memory>
 
-#include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include "BeaconRecord.h"
 #include "LogRecords.h"
 #include "RegistryStore.h"
@@ -167,46 +161,22 @@ const QColor kRed(255, 0, 0);
 const QColor kGreen(128, 255, 128);
 const QColor kLightRed(255, 128, 128);
 
-// A file that refuses writes while it can still be read, as a read-only ndb.dat does:
-// read-only for a user, immutable for root. holds() is false where the file system
-// offers neither; the file is writable again when this goes.
-class UnwritableFile {
+// A file the user made read-only (QERN refuses it even to root); writable again when
+// this goes.
+class ReadOnlyFile {
 public:
-    explicit UnwritableFile(const QString &path) : m_path(QFile::encodeName(path))
+    explicit ReadOnlyFile(const QString &path) : m_path(path)
     {
-        ::chmod(m_path.constData(), 0444);
-        if (::access(m_path.constData(), W_OK) == 0)
-            m_immutable = setImmutable(true);
+        QFile::setPermissions(m_path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
     }
-    ~UnwritableFile() { release(); }
-    UnwritableFile(const UnwritableFile &) = delete;
-    UnwritableFile &operator=(const UnwritableFile &) = delete;
+    ~ReadOnlyFile() { release(); }
+    ReadOnlyFile(const ReadOnlyFile &) = delete;
+    ReadOnlyFile &operator=(const ReadOnlyFile &) = delete;
 
-    bool holds() const { return ::access(m_path.constData(), W_OK) != 0; }
-    void release()
-    {
-        if (m_immutable)
-            setImmutable(false);
-        m_immutable = false;
-        ::chmod(m_path.constData(), 0644);
-    }
+    void release() { QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther); }
 
 private:
-    bool setImmutable(bool on) const
-    {
-        const int fd = ::open(m_path.constData(), O_RDONLY);
-        if (fd < 0)
-            return false;
-        int flags = 0;
-        bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-        flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
-        done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-        ::close(fd);
-        return done;
-    }
-
-    QByteArray m_path;
-    bool m_immutable = false;
+    QString m_path;
 };
 
 // Rows for the tests of a window that closes the same way by its button and by its title bar.
