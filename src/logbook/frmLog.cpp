@@ -289,7 +289,7 @@ void frmLog::Form_Unload()
     m_windows.returnToMain();
     // The main window shows the beacon last viewed here.
     if (!txtLogIdent->text().isEmpty())
-        main->SearchBeacons(txtLogIdent->text(), toWindows1252(txtLogFreq->text()), false);
+        main->SearchBeacons(txtLogIdent->text(), toWindows1252(txtLogFreq->text()), false, m_shown);
     else
         main->ClearBeaconDisplay();
 }
@@ -308,6 +308,7 @@ void frmLog::LoadTable()
     ctx.currentLocationIndex = m_state.CurrentLocationIndex;
     ctx.currentIdent = m_state.CurrentIdent;
     ctx.currentFrequency = m_state.CurrentFrequency;
+    ctx.currentRecordNumber = m_state.CurrentRecordNumber;
     ctx.countries = &m_state.Countries;
     ctx.states = &m_state.States;
     ctx.exactMatchSeen = ExactMatchSeen;
@@ -713,15 +714,21 @@ void frmLog::cmdDelete_Click()
     m_windows.main()->CheckDatabaseIntegrity();
 }
 
-// The shown beacon's record holds another beacon now: nothing was written. The list
-// is read again and the beacon shown where it stands, or none when it is gone.
+// The shown beacon's record holds another beacon now: nothing was written.
 void frmLog::showBeaconAgain()
+{
+    filesReplaced();
+    showError(QLatin1String(kBeaconMovedText));
+}
+
+// The list, its record numbers and the entries are read again, and the beacon shown
+// where it stands now, or none when it is gone.
+void frmLog::filesReplaced()
 {
     const ShownBeacon shown = m_shown;
     LoadTable();
-    const std::optional<qint64> number = findShownBeacon(m_state.folder, shown);
+    const std::optional<qint64> number = shown.isEmpty() ? std::nullopt : findShownBeacon(m_state.folder, shown);
     selectRow(number ? static_cast<int>(RecNo.indexOf(*number)) : -1);
-    showError(QLatin1String(kBeaconMovedText));
 }
 
 // ---------------------------------------------------------------------------------

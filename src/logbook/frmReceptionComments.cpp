@@ -399,6 +399,14 @@ void frmReceptionComments::cmdAddBeacon_Click()
     main->ShowBeacon(m_state.CurrentRecordNumber);
 }
 
+void frmReceptionComments::filesReplaced()
+{
+    const ShownBeacon shown{m_state.CurrentRecordNumber, m_state.CurrentIdent, m_state.CurrentFrequency};
+    BeaconRecord record;
+    if (readShownBeacon(m_state.folder, shown, &record).moved)
+        showBeaconAgain(shown);
+}
+
 // The dialog follows its beacon to where it stands now and keeps what was typed.
 void frmReceptionComments::showBeaconAgain(const ShownBeacon &shown)
 {

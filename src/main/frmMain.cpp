@@ -106,6 +106,21 @@ private:
     std::function<void(int &)> m_keyPress;
 };
 
+// A window that hands control back names its beacon by ident and frequency, which a
+// duplicate shares with its namesake: its own record is the match to show, while
+// that record still holds it.
+std::optional<qsizetype> positionOfViewed(const ProgramFolder &folder, const QList<qint64> &matches,
+                                          const QByteArray &frequency, const ShownBeacon &viewed)
+{
+    const qsizetype at = matches.indexOf(viewed.recordNumber);
+    if (viewed.isEmpty() || at < 0 || trimBlanks(viewed.frequency) != frequency)
+        return std::nullopt;
+    BeaconRecord record;
+    if (!readShownBeacon(folder, viewed, &record).passed())
+        return std::nullopt;
+    return at;
+}
+
 } // namespace
 
 frmMain::frmMain(WindowSet &windows) : m_windows(windows), m_state(windows.state())
@@ -518,7 +533,8 @@ void frmMain::setMatchStepperVisible(bool visible)
 // byte, so it matches nothing instead of turning into the "?" wildcard.
 static constexpr char kUnmatchableByte = '\x01';
 
-void frmMain::SearchBeacons(const QString &text, const QByteArray &frequency, bool filterOn)
+void frmMain::SearchBeacons(const QString &text, const QByteArray &frequency, bool filterOn,
+                            const ShownBeacon &viewed)
 {
     ClearBeaconDisplay();
     txtIdent->setEnabled(false);
@@ -537,7 +553,8 @@ void frmMain::SearchBeacons(const QString &text, const QByteArray &frequency, bo
     switch (result.outcome) {
     case SearchOutcome::Found: {
         const qint64 count = result.matches.size();
-        const int shownPosition = static_cast<int>(result.shownMatch.value_or(0)) + 1;
+        const std::optional<qsizetype> viewedAt = positionOfViewed(m_state.folder, result.matches, frequency, viewed);
+        const int shownPosition = static_cast<int>(viewedAt.value_or(result.shownMatch.value_or(0))) + 1;
         {
             const QSignalBlocker blocker(scrBeaconNumber);
             if (count > 1) {
@@ -552,7 +569,8 @@ void frmMain::SearchBeacons(const QString &text, const QByteArray &frequency, bo
         m_commands.setArmed(cmdAddToLog, true);
         m_commands.setArmed(cmdQuickLog, true);
         lblkHz->show();
-        if (const std::optional<qint64> record = result.shownRecord())
+        if (const std::optional<qint64> record =
+                viewedAt ? std::optional<qint64>(result.matches[*viewedAt]) : result.shownRecord())
             ShowBeacon(*record);
         txtIdent->clear();
         break;

@@ -116,6 +116,13 @@ frmFileOperation::frmFileOperation(WindowSet &windows) : m_windows(windows), m_s
 
     connect(lstDrive, &QComboBox::activated, this, &frmFileOperation::lstDrive_Change);
     connect(lstDirectory, &QListWidget::itemActivated, this, &frmFileOperation::openFolderItem);
+    // A file chosen with the arrow keys is taken as one clicked; a click on the file
+    // already chosen copies its name again over what was typed since.
+    connect(lstFile, &QListWidget::itemSelectionChanged, this, [this] {
+        const QList<QListWidgetItem *> chosen = lstFile->selectedItems();
+        if (!chosen.isEmpty())
+            lstFile_Click(chosen.first());
+    });
     connect(lstFile, &QListWidget::itemClicked, this, &frmFileOperation::lstFile_Click);
     connect(cmdNewDir, &QPushButton::clicked, this, &frmFileOperation::cmdNewDir_Click);
     connect(Command1, &QPushButton::clicked, this, &frmFileOperation::Command1_Click);
