@@ -79,6 +79,8 @@ void frmLog::buildControls()
         name(e, objectName);
         e->setGeometry(x, y, w, 22);
         e->setReadOnly(readOnly);
+        if (readOnly)
+            showTextFromStart(e);
         return e;
     };
     // A button as wide as the widest of the captions it takes.
@@ -249,13 +251,14 @@ void frmLog::Form_Activate()
     txtCLEComments->setVisible(session);
     cmdExport->show();
     if (session) {
-        lblTitle->setText(QStringLiteral("CLE Log"));
+        // Fitted like the location's caption, which would otherwise come back on a resize.
+        setUserTextCaption(lblTitle, QStringLiteral("CLE Log"), QString());
         cmdDelete->setText(QStringLiteral("Delete From CLE/Session"));
     } else {
         m_state.LogFileName = MakeLogFileName(m_state.CurrentLocationIndex);
         const QString location =
             m_windows.location()->cmbListeningLocation->itemText(m_state.CurrentLocationIndex);
-        lblTitle->setText(location + QStringLiteral(" NDB Log"));
+        setUserTextCaption(lblTitle, QString(), location, QStringLiteral(" NDB Log"));
         cmdExport->setText(QStringLiteral("Print Log"));
         cmdDelete->setText(QStringLiteral("Delete From Log"));
     }

@@ -165,6 +165,7 @@ void frmMain::buildControls()
         name(e, objectName);
         e->setReadOnly(true);
         e->setGeometry(x, y, w, 22);
+        showTextFromStart(e);
         return e;
     };
     auto button = [&](const char *objectName, const QString &text, int x, int y, int w) {
@@ -202,6 +203,7 @@ void frmMain::buildControls()
 
     lblkHz = label("lblkHz", QString(), 8, 38, 300, 24);
     lblkHz->setFont(namedFont(QStringLiteral("Tahoma"), 11, true));
+    lblkHz->setTextFormat(Qt::PlainText); // an ident is never markup
     lblDAID = label("lblDAID", QStringLiteral("DAID"), 312, 41, 40);
     scrBeaconNumber = new QScrollBar(Qt::Horizontal, central);
     name(scrBeaconNumber, "scrBeaconNumber");

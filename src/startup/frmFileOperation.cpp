@@ -74,6 +74,9 @@ frmFileOperation::frmFileOperation(WindowSet &windows) : m_windows(windows), m_s
     lblPath = new QLabel(this);
     name(lblPath, "lblPath");
     lblPath->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A folder can be deeper than any window is wide: the window keeps its width and the
+    // path shows its ends.
+    lblPath->setSizePolicy(QSizePolicy::Ignored, lblPath->sizePolicy().verticalPolicy());
     cmdNewDir = new QPushButton(QStringLiteral("New Folder"), this);
     name(cmdNewDir, "cmdNewDir");
     Command1 = new QPushButton(QStringLiteral("Set Path"), this);
@@ -260,7 +263,7 @@ void frmFileOperation::lstDrive_Change(int index)
 
 void frmFileOperation::lstDirectory_Change()
 {
-    lblPath->setText(m_folder);
+    setUserTextCaption(lblPath, QString(), m_folder, QString(), Qt::ElideMiddle);
     lstFile->clear();
     lstFile->addItems(fileNames(m_folder, m_pattern));
 }
