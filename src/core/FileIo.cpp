@@ -531,6 +531,55 @@ FileError RecordFile::sync()
     return {};
 }
 
+RecordFileUndo::RecordFileUndo(QString path, int recordLength)
+    : m_path(std::move(path)), m_recordLength(recordLength), m_existed(fileExists(m_path)),
+      m_length(fileLength(m_path))
+{
+}
+
+FileError RecordFileUndo::keepRecord(qint64 number)
+{
+    const qint64 offset = (number - 1) * m_recordLength;
+    if (number < 1 || offset >= m_length)
+        return {};
+    for (const auto &kept : std::as_const(m_kept)) {
+        if (kept.first == offset)
+            return {};
+    }
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadOnly) || !file.seek(offset))
+        return FileError::fromQFile(file);
+    const qint64 want = std::min<qint64>(m_recordLength, m_length - offset);
+    QByteArray bytes = file.read(want);
+    if (bytes.size() != want)
+        return FileError::fromQFile(file, 57);
+    m_kept.append({offset, std::move(bytes)});
+    return {};
+}
+
+FileError RecordFileUndo::keepAppendPosition()
+{
+    return keepRecord(recordCountForLength(m_length, m_recordLength) + 1);
+}
+
+FileError RecordFileUndo::undo() const
+{
+    if (!m_existed)
+        return fileExists(m_path) ? removeFileIfExists(m_path) : FileError{};
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadWrite))
+        return FileError::fromQFile(file);
+    if (file.size() > m_length && !file.resize(m_length))
+        return FileError::fromQFile(file, 61);
+    for (const auto &[offset, bytes] : m_kept) {
+        if (!file.seek(offset) || file.write(bytes) != bytes.size())
+            return FileError::fromQFile(file, 61);
+    }
+    if (!file.flush())
+        return FileError::fromQFile(file, 61);
+    return {};
+}
+
 FileError forEachRecordBlock(const QString &path, int recordLength,
                              const std::function<bool(qint64, QByteArrayView)> &visit)
 {

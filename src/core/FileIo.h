@@ -16,9 +16,11 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QFile>
+#include <QList>
 #include <QString>
 
 #include <functional>
+#include <utility>
 
 namespace qern {
 
@@ -106,6 +108,31 @@ private:
     int m_recordLength;
     QFile m_file;
     bool m_createdByOpen = false; // its folder entry is synced after the first write
+};
+
+// What writes into one record file are about to change, kept so that a failure after
+// them can put the file back as it was. The bytes go back in place and the file is
+// cut to its old length: a rewrite through a temporary file would need the room that
+// a full disk lacks.
+class RecordFileUndo {
+public:
+    RecordFileUndo(QString path, int recordLength);
+
+    // Keeps what record number holds now, a short last record as far as it goes; call
+    // before writing it. Past the end there is nothing to keep.
+    FileError keepRecord(qint64 number);
+    // Keeps what an append may overwrite: a short last record the count rounds down.
+    FileError keepAppendPosition();
+    // Puts the kept bytes back and cuts the file to its old length; a file that was
+    // not there is removed.
+    FileError undo() const;
+
+private:
+    QString m_path;
+    int m_recordLength;
+    bool m_existed = false;
+    qint64 m_length = 0;
+    QList<std::pair<qint64, QByteArray>> m_kept; // offset, bytes as they were
 };
 
 // Reads every record of a file in order, a block of whole records at a time: the

@@ -268,13 +268,24 @@ LogEditResult updateSessionRecords(const ProgramFolder &folder, const ShownBeaco
          })))
         return result;
 
+    // All or nothing: a read-only session log stops it before the first write, and
+    // a write that fails puts back the records written before it, and its own.
+    if (matches.isEmpty() || (result.error = checkWritable(sessionLog)))
+        return result;
+    RecordFileUndo undo(sessionLog, CLERecord::Length);
     RecordFile file(sessionLog, CLERecord::Length);
     for (auto &[number, record] : matches) {
         record.set(CLEField::Time, trimBlanks(time));
         record.set(CLEField::Date, trimBlanks(date));
         record.set(CLEField::Comments, trimBlanks(comments));
-        if ((result.error = file.write(number, QByteArrayView(record.bytes()))))
+        if ((result.error = undo.keepRecord(number)) ||
+            (result.error = file.write(number, QByteArrayView(record.bytes())))) {
+            file.close();
+            result.undone = !undo.undo().failed();
+            if (result.undone)
+                result.recordsWritten = 0;
             return result;
+        }
         ++result.recordsWritten;
     }
     return result;

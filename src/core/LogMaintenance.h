@@ -115,7 +115,9 @@ LogEditResult updateLogbookEntry(const ProgramFolder &folder, int locationIndex,
 // Session mode: every session record of the beacon (its decoded ident with the
 // duplicate suffix, frequency and country code) gets the trimmed time, date and
 // comments, which checkEntryTimeAndDate must pass. ndb.dat and the logbooks are not
-// touched. A missing session log updates nothing.
+// touched. A missing session log updates nothing. All or nothing: a read-only session
+// log is refused before the first write, and a failed write puts back the records
+// written before it (recordsWritten 0; undone false when that fails too).
 LogEditResult updateSessionRecords(const ProgramFolder &folder, const ShownBeacon &shown, QByteArrayView time,
                                    QByteArrayView date, QByteArrayView comments);
 

@@ -39,6 +39,13 @@ QByteArray identKey(QByteArrayView ident)
     return trimRightBlanks(upperCase(trimBlanks(ident)).left(kStoredIdentWidth));
 }
 
+// Cut first, as the record cuts: "ABCD;2" is stored "ABCD;", and both lose the same
+// suffix.
+QByteArray entryIdentKey(QByteArrayView ident)
+{
+    return trimRightBlanks(StripSemicolonSuffix(identKey(ident)));
+}
+
 // Walks the records from the last to the first, in blocks; visit returns false to stop.
 FileError forEachRecordBackwards(const QString &path, int length,
                                  const std::function<bool(qint64, QByteArrayView)> &visit)
@@ -155,6 +162,11 @@ bool identsMatch(QByteArrayView recordIdent, QByteArrayView beaconIdent)
     return identKey(recordIdent) == identKey(beaconIdent);
 }
 
+bool entryIdentsMatch(QByteArrayView entryIdent, QByteArrayView beaconIdent)
+{
+    return entryIdentKey(entryIdent) == entryIdentKey(beaconIdent);
+}
+
 bool fieldsMatch(QByteArrayView recordText, QByteArrayView beaconText)
 {
     return upperCase(trimBlanks(recordText)) == upperCase(trimBlanks(beaconText));
@@ -162,14 +174,14 @@ bool fieldsMatch(QByteArrayView recordText, QByteArrayView beaconText)
 
 bool logEntryBelongsTo(const LogRecord &entry, QByteArrayView beaconIdent, QByteArrayView beaconFrequency)
 {
-    return identsMatch(entry.raw(LogField::Ident), beaconIdent)
+    return entryIdentsMatch(entry.raw(LogField::Ident), beaconIdent)
            && fieldsMatch(entry.raw(LogField::Frequency), beaconFrequency);
 }
 
 QByteArray logEntryKey(QByteArrayView ident, QByteArrayView frequency)
 {
     // The ident's length first, so that no two pairs run together into one key.
-    const QByteArray identPart = identKey(ident);
+    const QByteArray identPart = entryIdentKey(ident);
     return char(identPart.size()) + identPart + upperCase(trimBlanks(frequency));
 }
 
@@ -207,7 +219,7 @@ FileError appendLogRecord(const QString &path, const LogRecord &entry, qint64 *w
 }
 
 FileError writeSessionRecord(const QString &path, const CLERecord &record, qint64 *writtenAs,
-                             bool *overwritten)
+                             bool *overwritten, RecordFileUndo *undo)
 {
     if (overwritten)
         *overwritten = false;
@@ -222,6 +234,10 @@ FileError writeSessionRecord(const QString &path, const CLERecord &record, qint6
                 match = number;
                 return false;
             }))
+            return err;
+    }
+    if (undo) {
+        if (FileError err = match == 0 ? undo->keepAppendPosition() : undo->keepRecord(match))
             return err;
     }
     RecordFile file(path, CLERecord::Length);
@@ -285,20 +301,14 @@ FileError findLastMatching(const QString &path, const std::function<bool(const L
 FileError findLastLogEntry(const QString &path, QByteArrayView ident, QByteArrayView frequency,
                            std::optional<LogRecord> *entry)
 {
-    const QByteArray plainIdent = StripSemicolonSuffix(trimBlanks(ident));
     return findLastMatching(
-        path,
-        [&](const LogRecord &candidate) {
-            return identsMatch(StripSemicolonSuffix(candidate.ident()), plainIdent) &&
-                   fieldsMatch(candidate.raw(LogField::Frequency), frequency);
-        },
-        entry);
+        path, [&](const LogRecord &candidate) { return logEntryBelongsTo(candidate, ident, frequency); }, entry);
 }
 
 FileError findLastLogEntryForIdent(const QString &path, QByteArrayView ident, std::optional<LogRecord> *entry)
 {
     return findLastMatching(
-        path, [&](const LogRecord &candidate) { return identsMatch(candidate.raw(LogField::Ident), ident); },
+        path, [&](const LogRecord &candidate) { return entryIdentsMatch(candidate.raw(LogField::Ident), ident); },
         entry);
 }
 

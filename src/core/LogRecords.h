@@ -106,16 +106,21 @@ private:
 // The one ident matcher every later matcher uses: first 5 characters of the trimmed,
 // upper-cased idents. Records keep 5 characters, so "ABCDE;2" finds its "ABCDE".
 bool identsMatch(QByteArrayView recordIdent, QByteArrayView beaconIdent);
+// The same for logbook entries, both idents also without their duplicate suffix:
+// Quick Log writes a duplicate's entry without it, the reception dialog with it, and
+// both are the beacon's. Only the frequency tells a duplicate from its namesake.
+bool entryIdentsMatch(QByteArrayView entryIdent, QByteArrayView beaconIdent);
 // Trimmed, upper-cased texts equal (frequency, country code).
 bool fieldsMatch(QByteArrayView recordText, QByteArrayView beaconText);
 
-// Ident (5-character rule) and frequency.
+// The one test of a logbook entry against a beacon: entryIdentsMatch and frequency.
 bool logEntryBelongsTo(const LogRecord &entry, QByteArrayView beaconIdent,
                        QByteArrayView beaconFrequency);
 // What logEntryBelongsTo compares, as one text, for an index of the entries: an entry
 // belongs to a beacon exactly when the keys of their idents and frequencies are equal.
 QByteArray logEntryKey(QByteArrayView ident, QByteArrayView frequency);
-// Ident (5-character rule), frequency and country code.
+// Ident (5-character rule, suffix kept: every reception writes it there), frequency
+// and country code.
 bool sessionRecordBelongsTo(const CLERecord &record, QByteArrayView ident,
                             QByteArrayView frequency, QByteArrayView countryCode);
 
@@ -133,9 +138,11 @@ FileError appendLogRecord(const QString &path, const LogRecord &entry, qint64 *w
 
 // Overwrites in place the first record that belongs to the same beacon (ident,
 // frequency, country code of record), else appends it as count + 1. A missing or
-// empty session log is created and receives record 1.
+// empty session log is created and receives record 1. undo, when given, keeps what
+// the write is about to change, before it writes.
 FileError writeSessionRecord(const QString &path, const CLERecord &record,
-                             qint64 *writtenAs = nullptr, bool *overwritten = nullptr);
+                             qint64 *writtenAs = nullptr, bool *overwritten = nullptr,
+                             RecordFileUndo *undo = nullptr);
 
 // Every record in file order; visit returns false to stop. A missing file is error 53
 // (never created).
@@ -149,9 +156,7 @@ FileError forEachSessionRecord(const QString &path,
 FileError findLogEntries(const QString &path, QByteArrayView ident, QByteArrayView frequency,
                          QList<LogRecord> *entries);
 // The beacon's entry nearest the end of the logbook (not necessarily the latest
-// date); empty when none or the logbook is missing. Both idents are taken without
-// their duplicate suffix: Quick Log writes a duplicate's entries without it, the
-// reception dialog with it, and both are receptions of the beacon on display.
+// date); empty when none or the logbook is missing.
 FileError findLastLogEntry(const QString &path, QByteArrayView ident, QByteArrayView frequency,
                            std::optional<LogRecord> *entry);
 // The same matched on the ident alone, as the beacon display looks up last-logged dates.

@@ -108,7 +108,7 @@ LogTable LoadTable(const ProgramFolder &folder, const LogTableContext &ctx)
     table.ExactMatchSeen = ctx.exactMatchSeen;
     const quint32 bit = locationBit(ctx.currentLocationIndex);
     const double currentFrequency = numericValue(ctx.currentFrequency);
-    const QByteArray currentIdent = upperCase(ctx.currentIdent);
+    const QByteArray currentIdent = StripSemicolonSuffix(upperCase(ctx.currentIdent));
 
     table.error = forEachBeacon(folder, [&](qint64 number, const BeaconRecord &beacon) {
         const bool listed = ctx.mode == kLogViewSession ? beacon.inSession() : loggedAt(beacon, bit);
@@ -121,7 +121,8 @@ LogTable LoadTable(const ProgramFolder &folder, const LogTableContext &ctx)
         // In a list ordered by frequency this selects the main window's beacon, or
         // else the first beacon above its frequency.
         const double frequency = numericValue(field(beacon, BeaconField::Frequency));
-        if (currentFrequency == frequency && upperCase(field(beacon, BeaconField::Ident)) == currentIdent) {
+        if (number == ctx.currentRecordNumber && currentFrequency == frequency &&
+            StripSemicolonSuffix(upperCase(field(beacon, BeaconField::Ident))) == currentIdent) {
             table.LogListSelectRow = itemCount - 1;
             table.ExactMatchSeen = true;
         }

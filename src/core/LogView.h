@@ -36,6 +36,10 @@ struct LogTableContext {
     int currentLocationIndex = 0;
     QByteArray currentIdent;     // the beacon shown in the main window, suffix removed
     QByteArray currentFrequency; // empty when none is shown
+    // Its record: the row that is the main window's beacon is the one at that record
+    // while it still holds that ident and frequency, as a duplicate shares both with
+    // its namesake.
+    qint64 currentRecordNumber = 0;
     const CountryTable *countries = nullptr;
     const StateTable *states = nullptr;
     // Set once a load has found the main window's beacon; kept while the window is

@@ -2,7 +2,6 @@
 
 #include "BeaconDatabase.h"
 #include "LogRecords.h"
-#include "NumberText.h"
 #include "SharedState.h"
 #include "Text.h"
 
@@ -16,59 +15,6 @@ QByteArray withoutSeparators(QByteArrayView text, char separator)
     out.replace(QByteArray(1, separator), QByteArray());
     return out;
 }
-
-// What a record file held before one record was appended to it, so that a later
-// failure can put it back. An append may overwrite a short last record (the count
-// rounds it down), so those bytes are kept too.
-class AppendUndo {
-public:
-    AppendUndo(QString path, int recordLength) : m_path(std::move(path))
-    {
-        m_existed = fileExists(m_path);
-        m_length = fileLength(m_path);
-        m_appendOffset = recordCountForLength(m_length, recordLength) * recordLength;
-    }
-
-    // Reads the bytes the append may overwrite; call before appending.
-    FileError keepOverwrittenTail()
-    {
-        if (m_appendOffset >= m_length)
-            return {};
-        QFile file(m_path);
-        if (!file.open(QIODevice::ReadOnly) || !file.seek(m_appendOffset))
-            return FileError::fromQFile(file);
-        m_tail = file.read(m_length - m_appendOffset);
-        if (m_tail.size() != m_length - m_appendOffset)
-            return FileError::fromQFile(file, 57);
-        return {};
-    }
-
-    // Cuts the file back in place: a rewrite through a temporary file would need the
-    // room that a full disk lacks.
-    FileError undo() const
-    {
-        if (!m_existed)
-            return fileExists(m_path) ? removeFileIfExists(m_path) : FileError{};
-        QFile file(m_path);
-        if (!file.open(QIODevice::ReadWrite))
-            return FileError::fromQFile(file);
-        const qint64 cut = std::min(m_appendOffset, m_length);
-        if (file.size() > cut && !file.resize(cut))
-            return FileError::fromQFile(file, 61);
-        if (m_tail.isEmpty())
-            return {};
-        if (!file.seek(cut) || file.write(m_tail) != m_tail.size() || !file.flush())
-            return FileError::fromQFile(file, 61);
-        return {};
-    }
-
-private:
-    QString m_path;
-    bool m_existed = false;
-    qint64 m_length = 0;
-    qint64 m_appendOffset = 0;
-    QByteArray m_tail;
-};
 
 } // namespace
 
@@ -135,13 +81,11 @@ ReceptionResult writeReception(const ProgramFolder &folder, const ShownBeacon &s
                         trimBlanks(input.sessionComments), result.firstAtLocation);
 
     const QString logbook = logbookPath(folder, locationIndex);
-    AppendUndo logbookUndo(logbook, LogRecord::Length);
-    if ((result.error = logbookUndo.keepOverwrittenTail()))
+    RecordFileUndo logbookUndo(logbook, LogRecord::Length);
+    if ((result.error = logbookUndo.keepAppendPosition()))
         return result;
     const QString sessionLog = sessionLogPath(folder);
-    AppendUndo sessionUndo(sessionLog, CLERecord::Length);
-    if ((result.error = sessionUndo.keepOverwrittenTail()))
-        return result;
+    RecordFileUndo sessionUndo(sessionLog, CLERecord::Length);
 
     auto undoLogbook = [&] { result.undone = !logbookUndo.undo().failed() && result.undone; };
     auto undoBeacon = [&] { result.undone = !writeBeacon(folder, recordNumber, before).failed() && result.undone; };
@@ -156,7 +100,7 @@ ReceptionResult writeReception(const ProgramFolder &folder, const ShownBeacon &s
         return result;
     }
     if ((result.error = writeSessionRecord(sessionLog, sessionRecord, &result.sessionRecordNumber,
-                                           &result.sessionRecordOverwritten))) {
+                                           &result.sessionRecordOverwritten, &sessionUndo))) {
         result.undone = !sessionUndo.undo().failed();
         undoBeacon();
         undoLogbook();

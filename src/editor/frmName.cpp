@@ -314,6 +314,13 @@ void frmName::showBeaconAgain()
     loadRecord(*number);
 }
 
+void frmName::filesReplaced()
+{
+    BeaconRecord record;
+    if (!m_newRecord && !m_shown.isEmpty() && readShownBeacon(m_state.folder, m_shown, &record).moved)
+        showBeaconAgain();
+}
+
 void frmName::cmdWrite_Click()
 {
     BeaconEntries entries;
@@ -384,7 +391,8 @@ void frmName::Command1_Click()
             main->ClearBeaconDisplay();
         } else {
             const QByteArray frequency = toWindows1252(txtFrequencyIn->text());
-            main->SearchBeacons(fromWindows1252(StripSemicolonSuffix(ident)), StripSemicolonSuffix(frequency), false);
+            main->SearchBeacons(fromWindows1252(StripSemicolonSuffix(ident)), StripSemicolonSuffix(frequency), false,
+                                m_shown);
         }
     } else {
         m_windows.receptionComments()->showForm();

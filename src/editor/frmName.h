@@ -60,6 +60,9 @@ public:
     // Fills lstStateIn with the states of countryName (Canada, Australia, USA) and
     // names stateCode, a state of that country where there is one, in txtStateIn.
     void LoadStateList(const QByteArray &stateCode, const QByteArray &countryName);
+    // ndb.dat was replaced while the editor is open (it is modeless when the reception
+    // dialog opens it): a beacon no longer at its record is loaded from where it stands.
+    void filesReplaced();
 
 public slots:
     void Form_Load();

@@ -79,6 +79,8 @@ void frmLog::buildControls()
         name(e, objectName);
         e->setGeometry(x, y, w, 22);
         e->setReadOnly(readOnly);
+        if (readOnly)
+            showTextFromStart(e);
         return e;
     };
     // A button as wide as the widest of the captions it takes.
@@ -249,13 +251,14 @@ void frmLog::Form_Activate()
     txtCLEComments->setVisible(session);
     cmdExport->show();
     if (session) {
-        lblTitle->setText(QStringLiteral("CLE Log"));
+        // Fitted like the location's caption, which would otherwise come back on a resize.
+        setUserTextCaption(lblTitle, QStringLiteral("CLE Log"), QString());
         cmdDelete->setText(QStringLiteral("Delete From CLE/Session"));
     } else {
         m_state.LogFileName = MakeLogFileName(m_state.CurrentLocationIndex);
         const QString location =
             m_windows.location()->cmbListeningLocation->itemText(m_state.CurrentLocationIndex);
-        lblTitle->setText(location + QStringLiteral(" NDB Log"));
+        setUserTextCaption(lblTitle, QString(), location, QStringLiteral(" NDB Log"));
         cmdExport->setText(QStringLiteral("Print Log"));
         cmdDelete->setText(QStringLiteral("Delete From Log"));
     }
@@ -289,7 +292,7 @@ void frmLog::Form_Unload()
     m_windows.returnToMain();
     // The main window shows the beacon last viewed here.
     if (!txtLogIdent->text().isEmpty())
-        main->SearchBeacons(txtLogIdent->text(), toWindows1252(txtLogFreq->text()), false);
+        main->SearchBeacons(txtLogIdent->text(), toWindows1252(txtLogFreq->text()), false, m_shown);
     else
         main->ClearBeaconDisplay();
 }
@@ -308,6 +311,7 @@ void frmLog::LoadTable()
     ctx.currentLocationIndex = m_state.CurrentLocationIndex;
     ctx.currentIdent = m_state.CurrentIdent;
     ctx.currentFrequency = m_state.CurrentFrequency;
+    ctx.currentRecordNumber = m_state.CurrentRecordNumber;
     ctx.countries = &m_state.Countries;
     ctx.states = &m_state.States;
     ctx.exactMatchSeen = ExactMatchSeen;
@@ -713,15 +717,21 @@ void frmLog::cmdDelete_Click()
     m_windows.main()->CheckDatabaseIntegrity();
 }
 
-// The shown beacon's record holds another beacon now: nothing was written. The list
-// is read again and the beacon shown where it stands, or none when it is gone.
+// The shown beacon's record holds another beacon now: nothing was written.
 void frmLog::showBeaconAgain()
+{
+    filesReplaced();
+    showError(QLatin1String(kBeaconMovedText));
+}
+
+// The list, its record numbers and the entries are read again, and the beacon shown
+// where it stands now, or none when it is gone.
+void frmLog::filesReplaced()
 {
     const ShownBeacon shown = m_shown;
     LoadTable();
-    const std::optional<qint64> number = findShownBeacon(m_state.folder, shown);
+    const std::optional<qint64> number = shown.isEmpty() ? std::nullopt : findShownBeacon(m_state.folder, shown);
     selectRow(number ? static_cast<int>(RecNo.indexOf(*number)) : -1);
-    showError(QLatin1String(kBeaconMovedText));
 }
 
 // ---------------------------------------------------------------------------------

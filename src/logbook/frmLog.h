@@ -104,6 +104,9 @@ public:
     void showForm();
 
     void LoadTable();
+    // ndb.dat and the logbooks were replaced while the window is open (the restore
+    // window is modeless): what it holds of them is read again.
+    void filesReplaced();
     void ClearEverything();
     void LoadAfterScrolling();
     void PrintLog();

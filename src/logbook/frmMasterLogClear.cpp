@@ -11,18 +11,9 @@
 #include "Text.h"
 #include "WindowSet.h"
 #include "main/frmMain.h"
+#include "preferences/frmLocation.h"
 
 namespace qern {
-
-namespace {
-
-// A check box caption shows an ampersand of a location name as it is.
-QString literalCaption(const QByteArray &text)
-{
-    return fromWindows1252(text).replace(QLatin1Char('&'), QLatin1String("&&"));
-}
-
-} // namespace
 
 frmMasterLogClear::frmMasterLogClear(WindowSet &windows) : m_windows(windows), m_state(windows.state())
 {
@@ -57,9 +48,14 @@ frmMasterLogClear::frmMasterLogClear(WindowSet &windows) : m_windows(windows), m
 
 void frmMasterLogClear::applyStatistics(const DatabaseStatistics &statistics)
 {
+    // Each caption begins with the location's name, which may be too long for its box.
+    const std::array<QByteArray, kLocationCount> names = m_windows.location()->locationNames();
     for (int i = 0; i < kLocationCount; ++i) {
         const auto at = static_cast<size_t>(i);
-        chklog[at]->setText(literalCaption(statistics.chklogCaptions[at]));
+        const QByteArray &caption = statistics.chklogCaptions[at];
+        const qsizetype nameLength = caption.startsWith(names[at]) ? names[at].size() : caption.size();
+        setUserTextCaption(chklog[at], QString(), fromWindows1252(caption.left(nameLength)),
+                           fromWindows1252(caption.mid(nameLength)));
         chklog[at]->setVisible(statistics.chklogVisible[at]);
     }
     if (statistics.cmdDeleteEnabled)

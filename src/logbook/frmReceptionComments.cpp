@@ -12,12 +12,14 @@
 #include <QTimer>
 
 #include "BeaconDatabase.h"
+#include "BeaconRecord.h"
 #include "ClockTexts.h"
 #include "DatePickerPanel.h"
 #include "MessageBox.h"
 #include "NumberText.h"
 #include "ReceptionWrite.h"
 #include "SharedState.h"
+#include "Tables.h"
 #include "Text.h"
 #include "WindowSet.h"
 #include "editor/frmName.h"
@@ -39,13 +41,6 @@ QString withoutByte(const QByteArray &text, char removed)
     QByteArray out = text;
     out.replace(QByteArray(1, removed), QByteArray());
     return fromWindows1252(out);
-}
-
-// A button caption shows an ampersand of a location name as it is.
-QString literalCaption(const QString &text)
-{
-    QString escaped = text;
-    return escaped.replace(QLatin1Char('&'), QLatin1String("&&"));
 }
 
 } // namespace
@@ -80,12 +75,27 @@ frmReceptionComments::frmReceptionComments(WindowSet &windows) : m_windows(windo
 
     lblShowAddedBeacon = label("lblShowAddedBeacon", QString(), 10, 8, 320, 24);
     lblShowAddedBeacon->setFont(namedFont(QStringLiteral("Tahoma"), 11, true));
-    lblLocation = label("lblLocation", QString(), 10, 36, 330);
-    lblCountry = label("lblCountry", QString(), 10, 54, 330);
     lblUTC = label("lblUTC", QString(), 340, 8, 210);
     lblLocal = label("lblLocal", QString(), 340, 26, 210);
     for (QLabel *clock : {lblUTC, lblLocal})
         clock->resize(std::max(clock->width(), clockLabelWidth(clock)), clock->height());
+    // The beacon's place and country, below the clocks so that they can take the window's
+    // width: room for a full Location field with the longest state name, and the longest
+    // country name, of the tables.
+    lblLocation = label("lblLocation", QString(), 10, 44, 330);
+    lblCountry = label("lblCountry", QString(), 10, 62, 330);
+    const QString fullPlace(layoutOf(BeaconField::Location).width, QLatin1Char('W'));
+    int placeWidth = captionWidth(lblLocation, fullPlace);
+    for (const StateEntry &state : m_state.States.rows)
+        placeWidth = std::max(placeWidth, captionWidth(lblLocation, fullPlace + QStringLiteral(", ") +
+                                                                        fromWindows1252(state.Name)));
+    for (const CountryEntry &country : m_state.Countries.rows)
+        placeWidth = std::max(placeWidth, captionWidth(lblCountry, fromWindows1252(country.Name)));
+    for (QLabel *place : {lblLocation, lblCountry})
+        place->resize(std::max(place->width(), placeWidth), place->height());
+    // The beacon's texts are never markup.
+    for (QLabel *beacon : {lblShowAddedBeacon, lblLocation, lblCountry})
+        beacon->setTextFormat(Qt::PlainText);
 
     const int boxX = alignCaptionColumn({label(nullptr, QStringLiteral("Time (HHMM)"), 10, 86, 118),
                                          label(nullptr, QStringLiteral("Date (YYYYMMDD)"), 10, 116, 118)}) +
@@ -118,9 +128,14 @@ frmReceptionComments::frmReceptionComments(WindowSet &windows) : m_windows(windo
     Command1 = picCalendar2->confirmButton;
     Command2 = picCalendar2->cancelButton;
     // The designed size, or more for what the calendar panel needs where it opens.
-    const int width = std::max({560, rightOf(lblUTC, 10), rightOf(lblLocal, 10), rightOf(Command3, 10),
-                                rightOf(picCalendar2, 0)});
+    const int width = std::max({560, rightOf(lblUTC, 10), rightOf(lblLocal, 10), rightOf(lblLocation, 10),
+                                rightOf(lblCountry, 10), rightOf(Command3, 10), rightOf(picCalendar2, 0)});
     setFixedSize(width, std::max(310, picCalendar2->y() + picCalendar2->height()));
+    // Room the window has to spare goes to the caption that names the location.
+    const int spare = width - rightOf(Command3, 10);
+    cmdAddBeacon->resize(cmdAddBeacon->width() + spare, cmdAddBeacon->height());
+    for (QPushButton *following : {cmdChangeBeacon, Command3})
+        following->move(following->x() + spare, following->y());
     for (QLineEdit *comments : {txtReceptionComments, txtSessionComments})
         comments->resize(width - 20, comments->height());
 
@@ -173,7 +188,7 @@ void frmReceptionComments::Form_Activate()
     txtDate->setText(withoutByte(m_state.UTCDateText, '-'));
 
     const QString location = m_windows.location()->cmbListeningLocation->itemText(m_state.CurrentLocationIndex);
-    cmdAddBeacon->setText(literalCaption(QStringLiteral("Add beacon to \"") + location + QStringLiteral("\" log.")));
+    setUserTextCaption(cmdAddBeacon, QStringLiteral("Add beacon to \""), location, QStringLiteral("\" log."));
 
     frmMain *main = m_windows.main();
     lblLocation->setText(main->txtLocation->text());
@@ -397,6 +412,14 @@ void frmReceptionComments::cmdAddBeacon_Click()
     main->GatherDatabaseStatistics(true);
     unloadAndReturn();
     main->ShowBeacon(m_state.CurrentRecordNumber);
+}
+
+void frmReceptionComments::filesReplaced()
+{
+    const ShownBeacon shown{m_state.CurrentRecordNumber, m_state.CurrentIdent, m_state.CurrentFrequency};
+    BeaconRecord record;
+    if (readShownBeacon(m_state.folder, shown, &record).moved)
+        showBeaconAgain(shown);
 }
 
 // The dialog follows its beacon to where it stands now and keeps what was typed.

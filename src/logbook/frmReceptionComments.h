@@ -59,6 +59,9 @@ public:
 
     void DisplayRequestedBeacon();
     void RefreshTime();
+    // ndb.dat was replaced while the dialog is open (the restore window is modeless):
+    // the dialog follows its beacon to where it stands now, as before a write.
+    void filesReplaced();
 
 public slots:
     void Form_Load();

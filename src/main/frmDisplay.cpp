@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <QScrollBar>
 
+#include "BeaconRecord.h"
 #include "FormSupport.h"
 #include "MapCanvas.h"
 #include "MapOutline.h"
@@ -28,7 +29,7 @@ namespace {
 
 constexpr int kPictureSide = 600; // pixels; 9000 twips
 constexpr int kPanelLeft = kPictureSide + 20;
-constexpr int kPanelWidth = 176;
+constexpr int kPanelWidth = 176; // or what the beacon's caption needs
 
 QColor colourOf(quint32 bgrColour)
 {
@@ -91,10 +92,11 @@ void frmDisplay::buildControls()
         l->setGeometry(x, y, w, h);
         return l;
     };
-    auto button = [this](const char *objectName, const QString &text, int y) {
+    int panelWidth = kPanelWidth;
+    auto button = [&](const char *objectName, const QString &text, int y) {
         auto *b = new QPushButton(text, this);
         b->setObjectName(QLatin1String(objectName));
-        b->setGeometry(kPanelLeft, y, kPanelWidth, 28);
+        b->setGeometry(kPanelLeft, y, panelWidth, 28);
         b->setAutoDefault(false);
         return b;
     };
@@ -105,10 +107,18 @@ void frmDisplay::buildControls()
 
     lblBeacon = label("lblBeacon", QString(), kPanelLeft, 10, kPanelWidth, 24);
     lblBeacon->setFont(namedFont(QStringLiteral("Tahoma"), 11, true));
-    lblRange = label("lblRange", QString(), kPanelLeft, 40, kPanelWidth);
-    lblNumberOfBeacons = label("lblNumberOfBeacons", QString(), kPanelLeft, 62, kPanelWidth);
-    Label1 = label("Label1", QStringLiteral("Mouse Location"), kPanelLeft, 100, kPanelWidth);
-    lblMouseKm = label("lblMouseKm", QString(), kPanelLeft, 122, kPanelWidth);
+    lblBeacon->setTextFormat(Qt::PlainText);
+    // Room for the widest ident and frequency a record holds.
+    const QString widestBeacon = QString(layoutOf(BeaconField::Ident).width, QLatin1Char('W')) +
+                                 QStringLiteral(" - ") +
+                                 QString(layoutOf(BeaconField::Frequency).width, QLatin1Char('0')) +
+                                 QStringLiteral(" kHz");
+    panelWidth = std::max(kPanelWidth, captionWidth(lblBeacon, widestBeacon));
+    lblBeacon->resize(panelWidth, lblBeacon->height());
+    lblRange = label("lblRange", QString(), kPanelLeft, 40, panelWidth);
+    lblNumberOfBeacons = label("lblNumberOfBeacons", QString(), kPanelLeft, 62, panelWidth);
+    Label1 = label("Label1", QStringLiteral("Mouse Location"), kPanelLeft, 100, panelWidth);
+    lblMouseKm = label("lblMouseKm", QString(), kPanelLeft, 122, panelWidth);
 
     // The radar's legend, under the blocker in the Map It view.
     const int legendTop = 170;
@@ -118,7 +128,7 @@ void frmDisplay::buildControls()
         shape->setObjectName(QLatin1String(shapeName));
         shape->setFrameShape(QFrame::Box);
         shape->setGeometry(kPanelLeft, legendTop + row * 24 + 4, 12, 12);
-        QLabel *l = label(labelName, caption, kPanelLeft + 20, legendTop + row * 24, kPanelWidth - 20);
+        QLabel *l = label(labelName, caption, kPanelLeft + 20, legendTop + row * 24, panelWidth - 20);
         ++row;
         return l;
     };
@@ -130,7 +140,7 @@ void frmDisplay::buildControls()
 
     shBlocker = new QFrame(this);
     shBlocker->setObjectName(QStringLiteral("shBlocker"));
-    shBlocker->setGeometry(kPanelLeft - 4, legendTop - 4, kPanelWidth + 8, row * 24 + 8);
+    shBlocker->setGeometry(kPanelLeft - 4, legendTop - 4, panelWidth + 8, row * 24 + 8);
     shBlocker->setAutoFillBackground(true);
     shBlocker->hide();
 
@@ -147,7 +157,7 @@ void frmDisplay::buildControls()
     connect(cmdToggle, &QPushButton::clicked, this, &frmDisplay::cmdToggle_Click);
     connect(picRadar, &MapCanvas::MouseMove, this, &frmDisplay::picRadar_MouseMove);
 
-    setFixedSize(kPanelLeft + kPanelWidth + 8, kPictureSide + 16);
+    setFixedSize(kPanelLeft + panelWidth + 8, kPictureSide + 16);
 }
 
 QLabel *frmDisplay::loadBeaconLabel()

@@ -106,6 +106,21 @@ private:
     std::function<void(int &)> m_keyPress;
 };
 
+// A window that hands control back names its beacon by ident and frequency, which a
+// duplicate shares with its namesake: its own record is the match to show, while
+// that record still holds it.
+std::optional<qsizetype> positionOfViewed(const ProgramFolder &folder, const QList<qint64> &matches,
+                                          const QByteArray &frequency, const ShownBeacon &viewed)
+{
+    const qsizetype at = matches.indexOf(viewed.recordNumber);
+    if (viewed.isEmpty() || at < 0 || trimBlanks(viewed.frequency) != frequency)
+        return std::nullopt;
+    BeaconRecord record;
+    if (!readShownBeacon(folder, viewed, &record).passed())
+        return std::nullopt;
+    return at;
+}
+
 } // namespace
 
 frmMain::frmMain(WindowSet &windows) : m_windows(windows), m_state(windows.state())
@@ -150,6 +165,7 @@ void frmMain::buildControls()
         name(e, objectName);
         e->setReadOnly(true);
         e->setGeometry(x, y, w, 22);
+        showTextFromStart(e);
         return e;
     };
     auto button = [&](const char *objectName, const QString &text, int x, int y, int w) {
@@ -187,6 +203,7 @@ void frmMain::buildControls()
 
     lblkHz = label("lblkHz", QString(), 8, 38, 300, 24);
     lblkHz->setFont(namedFont(QStringLiteral("Tahoma"), 11, true));
+    lblkHz->setTextFormat(Qt::PlainText); // an ident is never markup
     lblDAID = label("lblDAID", QStringLiteral("DAID"), 312, 41, 40);
     scrBeaconNumber = new QScrollBar(Qt::Horizontal, central);
     name(scrBeaconNumber, "scrBeaconNumber");
@@ -519,7 +536,8 @@ void frmMain::setMatchStepperVisible(bool visible)
 // byte, so it matches nothing instead of turning into the "?" wildcard.
 static constexpr char kUnmatchableByte = '\x01';
 
-void frmMain::SearchBeacons(const QString &text, const QByteArray &frequency, bool filterOn)
+void frmMain::SearchBeacons(const QString &text, const QByteArray &frequency, bool filterOn,
+                            const ShownBeacon &viewed)
 {
     ClearBeaconDisplay();
     txtIdent->setEnabled(false);
@@ -538,7 +556,8 @@ void frmMain::SearchBeacons(const QString &text, const QByteArray &frequency, bo
     switch (result.outcome) {
     case SearchOutcome::Found: {
         const qint64 count = result.matches.size();
-        const int shownPosition = static_cast<int>(result.shownMatch.value_or(0)) + 1;
+        const std::optional<qsizetype> viewedAt = positionOfViewed(m_state.folder, result.matches, frequency, viewed);
+        const int shownPosition = static_cast<int>(viewedAt.value_or(result.shownMatch.value_or(0))) + 1;
         {
             const QSignalBlocker blocker(scrBeaconNumber);
             if (count > 1) {
@@ -553,7 +572,8 @@ void frmMain::SearchBeacons(const QString &text, const QByteArray &frequency, bo
         m_commands.setArmed(cmdAddToLog, true);
         m_commands.setArmed(cmdQuickLog, true);
         lblkHz->show();
-        if (const std::optional<qint64> record = result.shownRecord())
+        if (const std::optional<qint64> record =
+                viewedAt ? std::optional<qint64>(result.matches[*viewedAt]) : result.shownRecord())
             ShowBeacon(*record);
         txtIdent->clear();
         break;

@@ -121,8 +121,11 @@ public:
     void showForm();
 
     // The procedures of the beacon area. text: the look-up text as typed;
-    // frequency: empty, or the frequency of the match to show.
-    void SearchBeacons(const QString &text, const QByteArray &frequency, bool filterOn);
+    // frequency: empty, or the frequency of the match to show; viewed: the beacon
+    // the window handing control back had on display, shown when it is among the
+    // matches with that frequency.
+    void SearchBeacons(const QString &text, const QByteArray &frequency, bool filterOn,
+                       const ShownBeacon &viewed = {});
     void ShowBeacon(qint64 recNo);
     void ClearBeaconDisplay();
     // ndb.dat was sorted again: the look-up's record numbers no longer hold, so the

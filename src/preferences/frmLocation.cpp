@@ -126,6 +126,7 @@ void frmLocation::buildControls()
     // One line: the window widens to a longer station name rather than cutting it.
     lblClosestMetar = new QLabel;
     name(lblClosestMetar, "lblClosestMetar");
+    lblClosestMetar->setTextFormat(Qt::PlainText);
     stationForm->addRow(tr("Closest METAR"), lblClosestMetar);
     auto *units = new QWidget;
     auto *unitsRow = new QHBoxLayout(units);

@@ -23,8 +23,7 @@ frmListeningReports::frmListeningReports(WindowSet &windows) : m_windows(windows
     setObjectName(QStringLiteral("frmListeningReports"));
     setWindowTitle(QStringLiteral("Listening Reports"));
 
-    cmbListeningLocation = new QComboBox;
-    cmbListeningLocation->setObjectName(QStringLiteral("cmbListeningLocation"));
+    cmbListeningLocation = new NameList("cmbListeningLocation");
     auto *form = new QFormLayout;
     form->addRow(tr("Listening Location"), cmbListeningLocation);
 

@@ -74,6 +74,9 @@ frmFileOperation::frmFileOperation(WindowSet &windows) : m_windows(windows), m_s
     lblPath = new QLabel(this);
     name(lblPath, "lblPath");
     lblPath->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A folder can be deeper than any window is wide: the window keeps its width and the
+    // path shows its ends.
+    lblPath->setSizePolicy(QSizePolicy::Ignored, lblPath->sizePolicy().verticalPolicy());
     cmdNewDir = new QPushButton(QStringLiteral("New Folder"), this);
     name(cmdNewDir, "cmdNewDir");
     Command1 = new QPushButton(QStringLiteral("Set Path"), this);
@@ -116,6 +119,13 @@ frmFileOperation::frmFileOperation(WindowSet &windows) : m_windows(windows), m_s
 
     connect(lstDrive, &QComboBox::activated, this, &frmFileOperation::lstDrive_Change);
     connect(lstDirectory, &QListWidget::itemActivated, this, &frmFileOperation::openFolderItem);
+    // A file chosen with the arrow keys is taken as one clicked; a click on the file
+    // already chosen copies its name again over what was typed since.
+    connect(lstFile, &QListWidget::itemSelectionChanged, this, [this] {
+        const QList<QListWidgetItem *> chosen = lstFile->selectedItems();
+        if (!chosen.isEmpty())
+            lstFile_Click(chosen.first());
+    });
     connect(lstFile, &QListWidget::itemClicked, this, &frmFileOperation::lstFile_Click);
     connect(cmdNewDir, &QPushButton::clicked, this, &frmFileOperation::cmdNewDir_Click);
     connect(Command1, &QPushButton::clicked, this, &frmFileOperation::Command1_Click);
@@ -253,7 +263,7 @@ void frmFileOperation::lstDrive_Change(int index)
 
 void frmFileOperation::lstDirectory_Change()
 {
-    lblPath->setText(m_folder);
+    setUserTextCaption(lblPath, QString(), m_folder, QString(), Qt::ElideMiddle);
     lstFile->clear();
     lstFile->addItems(fileNames(m_folder, m_pattern));
 }

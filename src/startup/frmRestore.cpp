@@ -15,6 +15,9 @@
 #include "SharedState.h"
 #include "WindowSet.h"
 #include "frmBackup.h"
+#include "editor/frmName.h"
+#include "logbook/frmLog.h"
+#include "logbook/frmReceptionComments.h"
 #include "main/frmMain.h"
 #include "preferences/frmLocation.h"
 
@@ -109,6 +112,14 @@ void frmRestore::Command1_Click()
     // that now holds another one.
     if (run.databaseRestored)
         m_windows.main()->ClearBeaconDisplay();
+    // Nor do the windows that can be open beside this one keep record or entry numbers
+    // of replaced files.
+    if (run.databaseRestored && m_windows.isEditorLoaded())
+        m_windows.editor()->filesReplaced();
+    if (run.databaseRestored && m_windows.isReceptionCommentsLoaded())
+        m_windows.receptionComments()->filesReplaced();
+    if (run.autoBackupTaken && m_windows.isLogLoaded())
+        m_windows.log()->filesReplaced();
     if (run.failed()) {
         MessageBox::show(restoreAbortedText(run.error), QStringLiteral("Error"));
         cmdExit->setEnabled(true);

@@ -15,10 +15,15 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QStyleOptionComboBox>
+#include <QStyleOptionFrame>
+#include <QStylePainter>
+#include <QTextDocument>
 #include <QValidator>
 #include <QWidget>
 
 #include "AutoBackup.h"
+#include "BeaconRecord.h"
 #include "ClockTexts.h"
 #include "MessageBox.h"
 #include "Text.h"
@@ -173,6 +178,184 @@ int alignCaptionColumn(const QList<QLabel *> &captions)
     for (QLabel *caption : captions)
         caption->resize(width, caption->height());
     return captions.isEmpty() ? 0 : captions.first()->x() + width;
+}
+
+namespace {
+
+// A tool tip that looks like markup would be shown as markup.
+QString plainToolTip(const QString &text)
+{
+    if (!Qt::mightBeRichText(text))
+        return text;
+    return QStringLiteral("<p style='white-space:pre'>") + text.toHtmlEscaped() + QStringLiteral("</p>");
+}
+
+// Keeps one control's caption fitted to its width; a child of the control.
+class UserTextCaption : public QObject {
+public:
+    explicit UserTextCaption(QWidget *control) : QObject(control), m_control(control)
+    {
+        setObjectName(QLatin1String(kName));
+        control->installEventFilter(this);
+        if (auto *label = qobject_cast<QLabel *>(control))
+            label->setTextFormat(Qt::PlainText);
+    }
+
+    static UserTextCaption *of(QWidget *control)
+    {
+        auto *caption = control->findChild<UserTextCaption *>(QLatin1String(kName), Qt::FindDirectChildrenOnly);
+        return caption ? caption : new UserTextCaption(control);
+    }
+
+    void set(const QString &before, const QString &userText, const QString &after, Qt::TextElideMode mode)
+    {
+        m_before = before;
+        m_userText = userText;
+        m_after = after;
+        m_mode = mode;
+        fit();
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == m_control &&
+            (event->type() == QEvent::Resize || event->type() == QEvent::FontChange ||
+             event->type() == QEvent::StyleChange))
+            fit();
+        return false;
+    }
+
+private:
+    static constexpr const char *kName = "qern_userTextCaption";
+
+    // What the control is given: a button would take an ampersand for a mnemonic.
+    QString literal(const QString &caption) const
+    {
+        if (!qobject_cast<QAbstractButton *>(m_control))
+            return caption;
+        return QString(caption).replace(QLatin1Char('&'), QLatin1String("&&"));
+    }
+
+    bool fits(const QString &caption) const { return captionWidth(m_control, literal(caption)) <= m_control->width(); }
+
+    void fit()
+    {
+        const QString whole = m_before + m_userText + m_after;
+        QString shown = whole;
+        if (!fits(whole)) {
+            // The fixed words take their room first; kerning may want a little more.
+            const QFontMetrics metrics = m_control->fontMetrics();
+            int room = m_control->width() - captionWidth(m_control, literal(m_before + m_after));
+            do {
+                shown = m_before + metrics.elidedText(m_userText, m_mode, std::max(room, 0)) + m_after;
+                room -= 2;
+            } while (!fits(shown) && room > 0);
+        }
+        if (auto *label = qobject_cast<QLabel *>(m_control))
+            label->setText(shown);
+        else if (auto *button = qobject_cast<QAbstractButton *>(m_control))
+            button->setText(literal(shown));
+        m_control->setToolTip(shown == whole ? QString() : plainToolTip(whole));
+    }
+
+    QWidget *m_control;
+    QString m_before;
+    QString m_userText;
+    QString m_after;
+    Qt::TextElideMode m_mode = Qt::ElideRight;
+};
+
+// Keeps a read-only box's text shown from its start, with the whole in the tool tip when
+// cut; a child of the box.
+class TextFromStart : public QObject {
+public:
+    explicit TextFromStart(QLineEdit *box) : QObject(box), m_box(box)
+    {
+        box->installEventFilter(this);
+        connect(box, &QLineEdit::textChanged, this, [this] {
+            m_box->setCursorPosition(0);
+            updateToolTip();
+        });
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == m_box && (event->type() == QEvent::Resize || event->type() == QEvent::FontChange))
+            updateToolTip();
+        return false;
+    }
+
+private:
+    void updateToolTip()
+    {
+        QStyleOptionFrame option;
+        option.initFrom(m_box);
+        option.lineWidth = m_box->hasFrame() ? m_box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, m_box)
+                                             : 0;
+        // The box keeps two pixels either side of its text.
+        const QRect room = m_box->style()
+                               ->subElementRect(QStyle::SE_LineEditContents, &option, m_box)
+                               .marginsRemoved(m_box->textMargins())
+                               .adjusted(2, 0, -2, 0);
+        const QString text = m_box->text();
+        const bool whole = m_box->fontMetrics().horizontalAdvance(text) <= room.width();
+        m_box->setToolTip(whole ? QString() : plainToolTip(text));
+    }
+
+    QLineEdit *m_box;
+};
+
+} // namespace
+
+void showTextFromStart(QLineEdit *box)
+{
+    new TextFromStart(box);
+}
+
+void setUserTextCaption(QWidget *control, const QString &before, const QString &userText, const QString &after,
+                        Qt::TextElideMode mode)
+{
+    UserTextCaption::of(control)->set(before, userText, after, mode);
+}
+
+NameList::NameList(const char *objectName)
+{
+    setObjectName(QLatin1String(objectName));
+    setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    setMinimumContentsLength(layoutOf(BeaconField::Location).width);
+    connect(this, &QComboBox::currentTextChanged, this, &NameList::updateToolTip);
+}
+
+QRect NameList::nameRect() const
+{
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    return style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
+}
+
+void NameList::paintEvent(QPaintEvent *)
+{
+    QStylePainter painter(this);
+    painter.setPen(palette().color(QPalette::Text));
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    painter.drawComplexControl(QStyle::CC_ComboBox, option);
+    option.currentText = fontMetrics().elidedText(option.currentText, Qt::ElideRight, nameRect().width());
+    painter.drawControl(QStyle::CE_ComboBoxLabel, option);
+}
+
+void NameList::resizeEvent(QResizeEvent *event)
+{
+    QComboBox::resizeEvent(event);
+    updateToolTip();
+}
+
+void NameList::updateToolTip()
+{
+    const bool whole = fontMetrics().horizontalAdvance(currentText()) <= nameRect().width();
+    setToolTip(whole ? QString() : plainToolTip(currentText()));
 }
 
 QPushButton *namedButton(const char *objectName, const QString &caption)

@@ -4,6 +4,7 @@
 // command disabled until the window it opens exists.
 
 #include <QByteArray>
+#include <QComboBox>
 #include <QFont>
 #include <QHash>
 #include <QList>
@@ -58,6 +59,35 @@ int rightOf(const QWidget *control, int gap = 0);
 // Gives captions placed by hand in one column the width of the widest of them; returns
 // the column's right edge.
 int alignCaptionColumn(const QList<QLabel *> &captions);
+
+// A caption of a label or button around a text of the user's that no window can hold at
+// its longest (a location's name: Preferences takes thousands of characters; a folder).
+// It shows whole when it fits the control; else the user's text is elided, the words
+// around it stay, and the tool tip holds the whole caption. It fits itself again when the
+// control's width or font changes. Shown as plain text: an ampersand or a tag of the
+// user's is shown as it is.
+void setUserTextCaption(QWidget *control, const QString &before, const QString &userText,
+                        const QString &after = {}, Qt::TextElideMode mode = Qt::ElideRight);
+
+// A read-only box of a record's texts shows each text from its start, and the whole text
+// in its tool tip while the box is too narrow for it.
+void showTextFromStart(QLineEdit *box);
+
+// A list of names of the user's (the listening locations), as wide as a name as long as a
+// beacon's place needs, however long a name is: a longer chosen name shows elided, whole
+// in the tool tip and in the opened list.
+class NameList : public QComboBox {
+public:
+    explicit NameList(const char *objectName);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    QRect nameRect() const;
+    void updateToolTip();
+};
 
 // Controls of the windows laid out by layouts. A button never takes Enter for itself:
 // the windows give Enter its own meaning.

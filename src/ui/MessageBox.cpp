@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QRegularExpression>
+#include <QScreen>
 
 #include <cstdio>
 
@@ -35,11 +37,39 @@ MsgAnswer answerUnattended(const MessageRequest &request)
     return request.defaultAnswer;
 }
 
+// A message box wraps its text at blanks and cuts a word longer than the box can be
+// wide (a location's name without blanks): such a word shows its two ends instead, and
+// the whole text is under "Show Details...".
+void setTextWhole(QMessageBox &box, const QString &text)
+{
+    const QFontMetrics metrics = box.fontMetrics();
+    const QScreen *screen = box.screen();
+    const int widest = std::min(screen ? screen->availableGeometry().width() / 3 : 400, 400);
+    static const QRegularExpression word(QStringLiteral("\\S+"));
+    QString shown;
+    qsizetype copied = 0;
+    for (const QRegularExpressionMatch &match : word.globalMatch(text)) {
+        if (metrics.horizontalAdvance(match.captured()) <= widest)
+            continue;
+        shown += text.mid(copied, match.capturedStart() - copied) +
+                 metrics.elidedText(match.captured(), Qt::ElideMiddle, widest);
+        copied = match.capturedEnd();
+    }
+    if (copied == 0) {
+        box.setText(text);
+        return;
+    }
+    box.setText(shown + text.mid(copied));
+    box.setDetailedText(text);
+}
+
 MsgAnswer showReal(const MessageRequest &request)
 {
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(request.title);
-    box.setText(withLineBreaks(request.text));
+    // The program's messages hold no markup; a name or path of the user's may look like it.
+    box.setTextFormat(Qt::PlainText);
+    setTextWhole(box, withLineBreaks(request.text));
     switch (request.icon) {
     case MsgIcon::None:
         box.setIcon(QMessageBox::NoIcon);

@@ -25,8 +25,7 @@ frmWeblogImport::frmWeblogImport(WindowSet &windows) : m_windows(windows)
     setObjectName(QStringLiteral("frmWeblogImport"));
     setWindowTitle(QStringLiteral("NDB Weblog Import/Export"));
 
-    cmbListeningLocation = new QComboBox;
-    cmbListeningLocation->setObjectName(QStringLiteral("cmbListeningLocation"));
+    cmbListeningLocation = new NameList("cmbListeningLocation");
     txtWeblog = new QLineEdit;
     txtWeblog->setObjectName(QStringLiteral("txtWeblog"));
     cmdWeblogImport = namedButton("cmdWeblogImport", QStringLiteral("Browse..."));

@@ -474,10 +474,17 @@ TEST_F(Maintenance, RefusedOrFailedEditWritesNothing)
 TEST_F(Maintenance, AWriteThatFailsHalfWayIsTakenBack)
 {
     const ShownBeacon aaa{2, "AAA", "300"};
+    // Two records of AAA, the second a short last record: writing it whole would grow
+    // the file past the limit.
+    const QByteArray sessionOfAAA =
+        bytesOf({sessionRecord("first"), CLERecord::make("XYZ", "NOR", "400", "1200", "20240101", "", true)}) +
+        sessionRecord("second").bytes().first(50);
     const struct {
         const char *name;
         QList<LogRecord> logbook;
         std::function<LogEditResult(const DataFolder &)> edit;
+        QByteArray session = {};
+        rlim_t limit = BeaconRecord::Length;
     } cases[] = {
         // The beacon's record lies past the limit: its bit cannot be cleared.
         {"delete of the only entry", {entry("AAA", "300", "0100"), entry("XYZ", "400", "0200")},
@@ -487,15 +494,23 @@ TEST_F(Maintenance, AWriteThatFailsHalfWayIsTakenBack)
          {entry("AAA", "300", "0100"), entry("XYZ", "400", "0200"), entry("XYZ", "400", "0300"),
           entry("XYZ", "400", "0400")},
          [&](auto &f) { return updateLogbookEntry(f.folder(), 0, {1, "XYZ", "400"}, 4, {"new", "1200", "20240101", ""}); }},
+        // The first record is written, the second only in part: both are put back.
+        {"session update of two records",
+         {},
+         [&](auto &f) { return updateSessionRecords(f.folder(), aaa, "2200", "20240102", "late"); },
+         sessionOfAAA,
+         static_cast<rlim_t>(sessionOfAAA.size())},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         DataFolder f;
         const QByteArray database = f.writeDatabase({norwegian("XYZ", "400", 1), norwegian("AAA", "300", 1)});
         const QByteArray logbook = f.writeLogbook(0, c.logbook);
+        if (!c.session.isEmpty())
+            f.write("Logs/cle.dat", c.session);
         LogEditResult r;
         {
-            const ScopedFileSizeLimit limit(BeaconRecord::Length);
+            const ScopedFileSizeLimit limit(c.limit);
             r = c.edit(f);
         }
 
@@ -505,6 +520,8 @@ TEST_F(Maintenance, AWriteThatFailsHalfWayIsTakenBack)
         EXPECT_EQ(r.messageText(), r.error.messageText());
         EXPECT_EQ(f.read("ndb.dat"), database);
         EXPECT_EQ(f.read("Logs/log0.dat"), logbook);
+        EXPECT_EQ(f.read("Logs/cle.dat"), c.session);
+        EXPECT_EQ(r.recordsWritten, 0);
         // Nothing is lost: the same edit goes through once the disk has room.
         expectOk(c.edit(f).error);
     }

@@ -31,13 +31,14 @@ protected:
     }
 
     LogTable load(int mode, const QByteArray &currentIdent = {}, const QByteArray &currentFrequency = {},
-                  bool exactMatchSeen = false, int location = 0) const
+                  bool exactMatchSeen = false, int location = 0, qint64 currentRecord = 0) const
     {
         LogTableContext ctx;
         ctx.mode = mode;
         ctx.currentLocationIndex = location;
         ctx.currentIdent = currentIdent;
         ctx.currentFrequency = currentFrequency;
+        ctx.currentRecordNumber = currentRecord;
         ctx.countries = &countries;
         ctx.states = &states;
         ctx.exactMatchSeen = exactMatchSeen;
@@ -115,16 +116,26 @@ TEST_F(LogViewTest, MissingDatabaseIsAnErrorAndAnEmptyList)
 
 TEST_F(LogViewTest, RowSelectedFollowsTheMainWindowsBeacon)
 {
-    // Rows stand in database order: 300, 320, 340.
-    t.writeDatabase({logged("AAA", "300"), logged("BBB", "320"), logged("CCC", "340")});
-    const struct { const char *name; QByteArray ident, frequency; int expectedRow; bool exactSeen; } cases[] = {
-        {"the beacon itself", "bbb", "320", 1, true}, {"not listed, between two rows", "ZZZ", "330", 2, false},
-        {"not listed, above every row", "ZZZ", "400", 2, false},
-        {"not listed, below every row", "ZZZ", "250", -1, false}, {"no beacon shown", "", "", -1, false},
-        {"same ident, other frequency", "BBB", "321", 2, false},
+    // Rows stand in database order: 300, 320, 320, 340.
+    t.writeDatabase({logged("AAA", "300"), logged("BBB", "320"), logged("BBB;2", "320"), logged("CCC", "340")});
+    const struct {
+        const char *name;
+        QByteArray ident, frequency; // as the main window keeps them: without the suffix
+        qint64 record;
+        int expectedRow;
+        bool exactSeen;
+    } cases[] = {
+        {"the beacon itself", "bbb", "320", 2, 1, true}, {"its duplicate, by its record", "BBB", "320", 3, 2, true},
+        {"as the reception dialog names the duplicate", "BBB;2", "320", 3, 2, true},
+        // The record holds another beacon now: the row by frequency.
+        {"a record holding another beacon", "BBB", "320", 4, 1, false},
+        {"not listed, between two rows", "ZZZ", "330", 0, 3, false},
+        {"not listed, above every row", "ZZZ", "400", 0, 3, false},
+        {"not listed, below every row", "ZZZ", "250", 0, -1, false}, {"no beacon shown", "", "", 0, -1, false},
+        {"same ident, other frequency", "BBB", "321", 2, 3, false},
     };
     for (const auto &c : cases) {
-        const LogTable table = load(kLogViewLogbook, c.ident, c.frequency);
+        const LogTable table = load(kLogViewLogbook, c.ident, c.frequency, false, 0, c.record);
         EXPECT_EQ(table.rowToSelect(), c.expectedRow) << c.name;
         EXPECT_EQ(table.ExactMatchSeen, c.exactSeen) << c.name;
     }
@@ -229,16 +240,26 @@ TEST_F(LogViewTest, EntriesOfTheBeaconComeInFileOrderWithTheirRecordNumbers)
     EXPECT_EQ(d.entries[2].date, "2026011");
 }
 
-TEST_F(LogViewTest, DuplicateSuffixKeepsTheEntriesApart)
+// Quick Log writes a duplicate's entry without the suffix, the reception dialog with
+// it: both are the duplicate's. Only the frequency tells it from its namesake.
+TEST_F(LogViewTest, EntriesOfADuplicateAreKeyedWithoutTheSuffix)
 {
-    t.writeDatabase({logged("ABC;2", "338"), logged("ABC", "338")});
+    t.writeDatabase({logged("ABC;2", "338"), logged("ABC", "415")});
     t.writeLogbook(0, {LogRecord::make("ABC;2", "338", "0930", "20260101", "dialog entry"),
+                       LogRecord::make("ABC", "415", "0945", "20260101", "namesake"),
                        LogRecord::make("ABC", "338", "1000", "20260102", "quick log entry")});
 
-    ASSERT_EQ(detail(1).entries.size(), 1);
-    EXPECT_EQ(detail(1).entries[0].comments, "dialog entry");
-    ASSERT_EQ(detail(2).entries.size(), 1);
-    EXPECT_EQ(detail(2).entries[0].comments, "quick log entry");
+    const LogDetail duplicate = detail(1);
+    ASSERT_EQ(duplicate.entries.size(), 2);
+    EXPECT_EQ(duplicate.entries[0].comments, "dialog entry");
+    EXPECT_EQ(duplicate.entries[1].comments, "quick log entry");
+    const LogDetail namesake = detail(2);
+    ASSERT_EQ(namesake.entries.size(), 1);
+    EXPECT_EQ(namesake.entries[0].comments, "namesake");
+    // The printed log takes the last entry written by either path.
+    const PrintedLogBody body = printed();
+    ASSERT_EQ(body.lines.size(), 2);
+    EXPECT_EQ(body.lines[0].mid(9, 19), "2026/01/02  10:00  ");
 }
 
 TEST_F(LogViewTest, MissingLogbookGivesNoEntriesAndNoError)

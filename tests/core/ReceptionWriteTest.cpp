@@ -287,10 +287,16 @@ TEST_F(Reception, RefusedOrFailedReceptionWritesNothing)
 
 TEST_F(Reception, FailedSessionWritePutsTheLogbookAndTheBeaconBack)
 {
+    // The beacon's session record is the short last one: overwritten in place, the
+    // write runs past the size limit half-way through it.
+    const QByteArray otherSession = CLERecord::make("XYZ", "NOR", "400", "1200", "20240101", "", true).bytes();
+    const QByteArray shortSession = otherSession + otherSession +
+                                    CLERecord::make("ABC", "NOR", "338", "0100", "20060101", "old", true).bytes().first(50);
     const struct {
         const char *name;
         QByteArray logbook; // null: no logbook before
         bool noRoomBeside = false; // no temporary file can be written beside the logbook
+        QByteArray session = {};   // null: a folder where the session log belongs
     } cases[] = {
         {"no logbook", {}}, {"whole records", LogRecord::make("XYZ", "400", "1200", "20240101", "").bytes()},
         // 830 + 30 bytes count 10 records: the append overwrites the short tail.
@@ -298,6 +304,7 @@ TEST_F(Reception, FailedSessionWritePutsTheLogbookAndTheBeaconBack)
         // The entry is cut off in place, as on a full disk.
         {"whole records, no room beside", LogRecord::make("XYZ", "400", "1200", "20240101", "").bytes(), true},
         {"short tail, no room beside", QByteArray(830, 'a') + QByteArray(30, 'b'), true},
+        {"session record overwritten half-way", {}, false, shortSession},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -307,9 +314,16 @@ TEST_F(Reception, FailedSessionWritePutsTheLogbookAndTheBeaconBack)
             f.write("Logs/log0.dat", c.logbook);
         if (c.noRoomBeside)
             f.mkdir("Logs/log0.dat.tmp");
-        f.mkdir("Logs/cle.dat");
+        if (c.session.isNull())
+            f.mkdir("Logs/cle.dat");
+        else
+            f.write("Logs/cle.dat", c.session);
 
-        const ReceptionResult r = writeReception(f.folder(), f.shownAt(1), 0, dialog("ABC", "338", "1405", "20060408"));
+        ReceptionResult r;
+        {
+            const ScopedFileSizeLimit limit(c.session.isNull() ? RLIM_INFINITY : rlim_t(c.session.size()));
+            r = writeReception(f.folder(), f.shownAt(1), 0, dialog("ABC", "338", "1405", "20060408"));
+        }
 
         EXPECT_TRUE(r.error.failed());
         EXPECT_TRUE(r.undone);
@@ -317,6 +331,7 @@ TEST_F(Reception, FailedSessionWritePutsTheLogbookAndTheBeaconBack)
         EXPECT_EQ(f.read("ndb.dat"), database);
         EXPECT_EQ(f.exists("Logs/log0.dat"), !c.logbook.isNull());
         EXPECT_EQ(f.read("Logs/log0.dat"), c.logbook);
+        EXPECT_EQ(f.read("Logs/cle.dat"), c.session);
     }
 }
 

@@ -12,7 +12,13 @@ namespace qern::test {
 
 class ScriptedMessageBox {
 public:
-    ScriptedMessageBox()
+    ScriptedMessageBox() { install(); }
+    ~ScriptedMessageBox() { MessageBox::setHandler({}); }
+    ScriptedMessageBox(const ScriptedMessageBox &) = delete;
+    ScriptedMessageBox &operator=(const ScriptedMessageBox &) = delete;
+
+    // Answers from the script again, after a test has let the real box show.
+    void install()
     {
         MessageBox::setHandler([this](const MessageRequest &request) {
             shown.append(request);
@@ -23,9 +29,6 @@ public:
                        : MsgAnswer::Ok;
         });
     }
-    ~ScriptedMessageBox() { MessageBox::setHandler({}); }
-    ScriptedMessageBox(const ScriptedMessageBox &) = delete;
-    ScriptedMessageBox &operator=(const ScriptedMessageBox &) = delete;
 
     void answerNext(MsgAnswer answer) { m_answers.enqueue(answer); }
     QStringList texts() const

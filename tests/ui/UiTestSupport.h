@@ -45,6 +45,8 @@ struct Beacon {
     QByteArray lsb = "400";
     QByteArray daid = "0";
     quint32 loggedMask = 0;
+    QByteArray cycle = "8";
+    QByteArray comments = "test beacon";
 };
 
 inline QByteArray beaconBytes(const Beacon &b)
@@ -55,9 +57,9 @@ inline QByteArray beaconBytes(const Beacon &b)
               r.setShifted(BeaconField::Frequency, b.frequency) &&
               r.setShifted(BeaconField::BeaconClass, b.beaconClass) && r.setShifted(BeaconField::Power, b.power) &&
               r.setShifted(BeaconField::Latitude, b.latitude) && r.setShifted(BeaconField::Longitude, b.longitude) &&
-              r.setShifted(BeaconField::Current, "202601") && r.setShifted(BeaconField::Cycle, "8") &&
+              r.setShifted(BeaconField::Current, "202601") && r.setShifted(BeaconField::Cycle, b.cycle) &&
               r.setShifted(BeaconField::USB, b.usb) && r.setShifted(BeaconField::LSB, b.lsb) &&
-              r.setShifted(BeaconField::DAID, b.daid) && r.setShifted(BeaconField::Comments, "test beacon");
+              r.setShifted(BeaconField::DAID, b.daid) && r.setShifted(BeaconField::Comments, b.comments);
     Q_ASSERT(ok);
     Q_UNUSED(ok);
     r.setLoggedMask(b.loggedMask);

@@ -22,6 +22,7 @@
 #include "logbook/frmMasterLogClear.h"
 #include "logbook/frmReceptionComments.h"
 #include "preferences/frmLocation.h"
+#include "startup/frmRestore.h"
 #include "UiTestSupport.h"
 
 using namespace qern;
@@ -228,6 +229,51 @@ private slots:
         }
         QCOMPARE(program.state.CurrentRecordNumber, 2);
         QCOMPARE(program.read("Logs/log3.dat"), logEntry("ABC", "338", "1706", "20260304"));
+        QCOMPARE(program.storedBeacon(2).loggedMask(), 8u);
+        QCOMPARE(program.storedBeacon(1).loggedMask(), 0u);
+    }
+
+    // The restore window is modeless: it can replace ndb.dat while the dialog and the
+    // editor it opened are open.
+    void aRestoreUnderTheDialogAndItsEditorIsFollowed_data()
+    {
+        QTest::addColumn<bool>("editorOpen");
+        QTest::newRow("the dialog") << false;
+        QTest::newRow("the dialog and its editor") << true;
+    }
+    void aRestoreUnderTheDialogAndItsEditorIsFollowed()
+    {
+        QFETCH(bool, editorOpen);
+        const ScopedClock clock(utc(2026, 3, 4, 17, 6));
+        TestProgram program;
+        TempFolder drive;
+        drive.write("ndb.bak", beaconBytes(beacon("TI", "300")) + beaconBytes(beacon("CFX", "239")));
+        drive.write("cle.bak", "");
+        frmMain *main = startAtCabinShowing(program, {beacon("CFX", "239"), beacon("TI", "300")}, "CFX");
+        QVERIFY(main);
+        main->mnuDBRestore->trigger();
+        frmRestore *restore = program.windows->restore();
+        restore->setSourceRoot(drive.root());
+        restore->chkCLE->setChecked(true);
+        QTest::mouseClick(main->cmdAddToLog, Qt::LeftButton);
+        frmReceptionComments *dialog = program.windows->receptionComments();
+        if (editorOpen)
+            QTest::mouseClick(dialog->cmdChangeBeacon, Qt::LeftButton);
+
+        QTest::mouseClick(restore->Command1, Qt::LeftButton);
+        QCOMPARE(program.read("ndb.dat"), drive.read("ndb.bak"));
+
+        // CFX is record 2 now, in the editor and in the dialog.
+        if (editorOpen) {
+            frmName *editor = program.windows->editor();
+            QCOMPARE(editor->txtIdentIn->text(), "CFX");
+            QCOMPARE(editor->recordNumber(), 2);
+            QTest::mouseClick(editor->Command1, Qt::LeftButton);
+        }
+        QCOMPARE(dialog->lblShowAddedBeacon->text(), "CFX - 239 kHz");
+        QTest::mouseClick(dialog->cmdAddBeacon, Qt::LeftButton);
+        QCOMPARE(program.boxes.summary(), "");
+        QCOMPARE(program.read("Logs/log3.dat"), logEntry("CFX", "239", "1706", "20260304"));
         QCOMPARE(program.storedBeacon(2).loggedMask(), 8u);
         QCOMPARE(program.storedBeacon(1).loggedMask(), 0u);
     }

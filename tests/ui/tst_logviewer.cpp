@@ -3,6 +3,7 @@
 // window.
 
 #include <QCalendarWidget>
+#include <QCheckBox>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
@@ -15,6 +16,7 @@
 #include "logbook/frmLog.h"
 #include "preferences/frmLocation.h"
 #include "reports/frmCLEReport.h"
+#include "startup/frmRestore.h"
 #include "UiTestSupport.h"
 
 using namespace qern;
@@ -166,21 +168,41 @@ private slots:
         QVERIFY(log->txtLogIdent->text().isEmpty());
     }
 
+    void theMainWindowsBeaconIsSelectedAndShown_data()
+    {
+        QTest::addColumn<int>("steps"); // through the look-up's matches
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("location");
+        QTest::newRow("the beacon found") << 0 << 1 << "Port Eden";
+        // It shares ident and frequency with its namesake, and its entries too.
+        QTest::newRow("its duplicate, stepped to") << 1 << 2 << "Lake Town";
+    }
     void theMainWindowsBeaconIsSelectedAndShown()
     {
+        QFETCH(int, steps);
+        QFETCH(int, row);
+        QFETCH(QString, location);
         TestProgram program;
         program.write("Logs/log0.dat", logEntry("BBB", "320", "0930", "20260301", "evening"));
-        QVERIFY(program.startShowing({logged("AAA", "300"), logged("BBB", "320"), logged("CCC", "340")}, "BBB"));
+        Beacon duplicate = logged("BBB;2", "320");
+        duplicate.location = "Lake Town";
+        frmMain *main = program.startShowing({logged("AAA", "300"), logged("BBB", "320"), duplicate, logged("CCC", "340")},
+                                             "BBB");
+        QVERIFY(main);
+        QScrollBar *stepper = main->scrBeaconNumber;
+        for (int step = 0; step < steps; ++step) // the arrow at its right end
+            QTest::mouseClick(stepper, Qt::LeftButton, {}, QPoint(stepper->width() - 4, stepper->height() / 2));
+        QCOMPARE(main->txtLocation->text(), location + ", Ontario");
 
         frmLog *log = viewLog(program);
         QVERIFY(log);
 
-        QCOMPARE(log->lstLog->currentRow(), 1);
-        QCOMPARE(textsOf({log->txtLogIdent, log->txtLogFreq, log->txtLogCountry, log->txtLogProvince,
-                          log->txtLogLatitude, log->txtLogLongitude, log->txtLogTime, log->txtLogDate,
-                          log->txtReceptionComments}),
-                 QStringList({"BBB", "320", "Canada", "Ontario", "45.30.00 N", "075.42.10 W", "0930", "20260301",
-                              "evening"}));
+        QCOMPARE(log->lstLog->currentRow(), row);
+        QCOMPARE(textsOf({log->txtLogIdent, log->txtLogFreq, log->txtLogLocation, log->txtLogCountry,
+                          log->txtLogProvince, log->txtLogLatitude, log->txtLogLongitude, log->txtLogTime,
+                          log->txtLogDate, log->txtReceptionComments}),
+                 QStringList({"BBB", "320", location, "Canada", "Ontario", "45.30.00 N", "075.42.10 W", "0930",
+                              "20260301", "evening"}));
         QVERIFY(log->txtLogDistance->text().endsWith(" deg"));
         QVERIFY(log->HLogged->isHidden());
         QCOMPARE(baseColour(log->txtLogTime), kGreen);
@@ -267,20 +289,25 @@ private slots:
         QTest::addColumn<bool>("session");
         QTest::addColumn<QString>("command");
         QTest::addColumn<bool>("byMouse");
-        QTest::newRow("logbook, Update") << false << "Update" << true;
-        QTest::newRow("logbook, Delete") << false << "Delete" << true;
-        QTest::newRow("session, Update") << true << "Update" << true;
-        QTest::newRow("session, Delete") << true << "Delete" << true;
-        QTest::newRow("logbook, Update, arrow keys") << false << "Update" << false;
+        QTest::addColumn<QByteArray>("stored"); // the third beacon's ident in ndb.dat
+        QTest::newRow("logbook, Update") << false << "Update" << true << QByteArray("CCC");
+        QTest::newRow("logbook, Delete") << false << "Delete" << true << QByteArray("CCC");
+        QTest::newRow("session, Update") << true << "Update" << true << QByteArray("CCC");
+        QTest::newRow("session, Delete") << true << "Delete" << true << QByteArray("CCC");
+        QTest::newRow("logbook, Update, arrow keys") << false << "Update" << false << QByteArray("CCC");
+        // A duplicate's entry as Quick Log writes it, without the suffix.
+        QTest::newRow("logbook, Update, a duplicate") << false << "Update" << true << QByteArray("CCC;2");
+        QTest::newRow("logbook, Delete, a duplicate") << false << "Delete" << true << QByteArray("CCC;2");
     }
     void aClickedRowIsTheBeaconShownUpdatedAndDeleted()
     {
         QFETCH(bool, session);
         QFETCH(QString, command);
         QFETCH(bool, byMouse);
+        QFETCH(QByteArray, stored);
         TestProgram program;
         program.write("ndb.dat", inSession(logged("AAA", "300")) + inSession(logged("BBB", "310")) +
-                                     inSession(logged("CCC", "320")));
+                                     inSession(logged(stored, "320")));
         const QByteArray a = logEntry("AAA", "300", "0100", "20260101", "a");
         const QByteArray b = logEntry("BBB", "310", "0200", "20260102", "b");
         program.write("Logs/log0.dat", a + b + logEntry("CCC", "320", "0300", "20260103", "c"));
@@ -380,6 +407,44 @@ private slots:
         QVERIFY(log->lstLog->currentItem()->isSelected());
     }
 
+
+    // The restore window is modeless: it can replace the files while the viewer is open.
+    void aRestoreWhileTheViewerIsOpenIsWhatTheViewerShowsAndWrites()
+    {
+        TestProgram program;
+        TempFolder drive;
+        program.writeBeacons({logged("CFX", "239"), logged("TI", "300")});
+        program.write("Logs/log0.dat", logEntry("CFX", "239", "0100", "20260101", "first") +
+                                           logEntry("CFX", "239", "0200", "20260102", "second"));
+        // The set: TI not yet logged, and an older logbook whose second entry is another.
+        drive.write("ndb.bak", beaconBytes(logged("CFX", "239")) + beaconBytes(beacon("TI", "300")));
+        const QByteArray older =
+            logEntry("CFX", "239", "0100", "20260101", "first") + logEntry("CFX", "239", "0050", "20251231", "older");
+        drive.write("log0.bak", older);
+        frmMain *main = program.startToMain();
+        QVERIFY(main);
+        main->mnuDBRestore->trigger();
+        frmRestore *restore = program.windows->restore();
+        restore->setSourceRoot(drive.root());
+        restore->chkLocation->setChecked(true);
+        frmLog *log = viewLog(program, 0);
+        QVERIFY(log);
+        log->HLogged->setValue(2);
+        QCOMPARE(log->txtReceptionComments->text(), "second");
+
+        QTest::mouseClick(restore->Command1, Qt::LeftButton);
+
+        // The list and CFX's entries as the restored files hold them.
+        QCOMPARE(log->RecNo, QList<qint64>{1});
+        QCOMPARE(log->lstLog->currentRow(), 0);
+        QCOMPARE(textsOf({log->txtLogIdent, log->lblCount, log->txtReceptionComments}),
+                 QStringList({"CFX", " 1/ 2", "first"}));
+        QTest::keyClicks(log->txtReceptionComments, "!");
+        QTest::mouseClick(log->cmdUpdate, Qt::LeftButton);
+        QCOMPARE(program.boxes.summary(), "");
+        QCOMPARE(program.read("Logs/log0.dat"),
+                 logEntry("CFX", "239", "0100", "20260101", "first!") + logEntry("CFX", "239", "0050", "20251231", "older"));
+    }
 
     void theScrollBarStepsThroughTheEntries()
     {
@@ -957,6 +1022,8 @@ private slots:
         QTest::newRow("title bar") << true << 0 << "ABC  338 kHz" << qint64(2);
         // The beacon shown before is not in the log: nothing is viewed, nothing is shown.
         QTest::newRow("nothing viewed") << false << -1 << "" << qint64(0);
+        // Its ident and frequency are also those of the first match: its own record is shown.
+        QTest::newRow("a duplicate of the same frequency") << false << 2 << "ABC  338 kHz" << qint64(4);
     }
     void leavingShowsTheMainWindowWithTheBeaconLastViewed()
     {
@@ -965,7 +1032,8 @@ private slots:
         QFETCH(QString, shown);
         QFETCH(qint64, record);
         TestProgram program;
-        frmMain *main = program.startShowing({beacon("AAA", "300", 0), logged("ABC;2"), logged("ABC", "415")}, "AAA");
+        frmMain *main = program.startShowing(
+            {beacon("AAA", "300", 0), logged("ABC;2"), logged("ABC", "415"), logged("ABC;3")}, "AAA");
         QVERIFY(main);
         frmLog *log = viewLog(program, row);
         QVERIFY(log);
@@ -979,8 +1047,12 @@ private slots:
         QVERIFY(main->isEnabled());
         QCOMPARE(main->lblkHz->text(), shown);
         QCOMPARE(main->cmdQuickLog->isEnabled(), !shown.isEmpty());
-        if (record > 0)
+        if (record > 0) {
             QCOMPARE(program.state.CurrentRecordNumber, record);
+            // The stepper stands at it among the three matches.
+            QCOMPARE(main->scrBeaconNumber->value(), int(record) - 1);
+            QCOMPARE(main->lblEntryNumber->text(), QString::number(record - 1));
+        }
     }
 };
 

@@ -291,19 +291,32 @@ private slots:
         QCOMPARE(chooser->directoryPath(), drive.path("out"));
     }
 
-    void clickingAFileCopiesItsName()
+    // Whichever way a file is chosen, its name replaces what the box held.
+    void choosingAFileCopiesItsName()
     {
         TestProgram program;
         TempFolder drive;
+        drive.write("radar-new.txt", "x");
         drive.write("radar-old.txt", "x");
         QVERIFY(start(program));
         QLineEdit box;
         frmFileOperation *chooser = openChooser(program, &box, 4, drive.root());
-        QCOMPARE(chooser->lstFile->count(), 1);
+        QCOMPARE(chooser->lstFile->count(), 2);
+        QTest::keyClicks(chooser->txtFileName, "typed.txt");
 
-        chooser->lstFile_Click(chooser->lstFile->item(0));
-
+        // Going through the list without choosing leaves the name.
+        chooser->lstFile->setFocus(Qt::TabFocusReason);
+        QCOMPARE(chooser->txtFileName->text(), "typed.txt");
+        clickRow(chooser->lstFile, 0);
+        QCOMPARE(chooser->txtFileName->text(), "radar-new.txt");
+        QTest::keyClick(chooser->lstFile, Qt::Key_Down);
         QCOMPARE(chooser->txtFileName->text(), "radar-old.txt");
+        chooser->txtFileName->clear();
+        QTest::keyClicks(chooser->txtFileName, "typed.txt");
+        clickRow(chooser->lstFile, 1);
+        QCOMPARE(chooser->txtFileName->text(), "radar-old.txt");
+        QTest::mouseClick(chooser->Command1, Qt::LeftButton);
+        QCOMPARE(box.text(), drive.path("radar-old.txt"));
     }
 
     void doubleClickingAFolderEntersIt()

@@ -304,10 +304,14 @@ private slots:
         QTest::addColumn<qint64>("matches");
         // The ident alone would show the first match, at 338 kHz.
         QTest::addColumn<QString>("way");
-        QTest::newRow("Exit") << false << "ABC  415 kHz" << qint64(2) << "Exit";
+        QTest::addColumn<QByteArray>("duplicateAt"); // the frequency of ABC;2
+        QTest::newRow("Exit") << false << "ABC  415 kHz" << qint64(2) << "Exit" << QByteArray("415");
         // The title bar and Escape do what "Exit" does.
-        QTest::newRow("an empty ident, title bar") << true << "" << qint64(0) << "title bar";
-        QTest::newRow("Escape") << false << "ABC  415 kHz" << qint64(2) << "Escape";
+        QTest::newRow("an empty ident, title bar") << true << "" << qint64(0) << "title bar" << QByteArray("415");
+        QTest::newRow("Escape") << false << "ABC  415 kHz" << qint64(2) << "Escape" << QByteArray("415");
+        // Ident and frequency are the first match's too: the editor's own record is shown.
+        QTest::newRow("Exit, a duplicate of the same frequency")
+            << false << "ABC  338 kHz" << qint64(2) << "Exit" << QByteArray("338");
     }
     void leavingSearchesAgainForTheEditorsIdentAndFrequency()
     {
@@ -315,11 +319,12 @@ private slots:
         QFETCH(QString, shown);
         QFETCH(qint64, matches);
         QFETCH(QString, way);
+        QFETCH(QByteArray, duplicateAt);
         TestProgram program;
-        frmMain *main = program.startShowing({beacon("ABC"), beacon("DEF", "290"), beacon("ABC;2", "415")});
+        frmMain *main = program.startShowing({beacon("ABC"), beacon("DEF", "290"), beacon("ABC;2", duplicateAt)});
         QVERIFY(main);
         main->scrBeaconNumber->setValue(2);
-        QCOMPARE(main->lblkHz->text(), "ABC  415 kHz");
+        QCOMPARE(program.state.CurrentRecordNumber, 3);
         frmName *editor = openEditor(program, main);
         QCOMPARE(editor->txtIdentIn->text(), "ABC;2");
         if (clearIdent)
@@ -334,6 +339,8 @@ private slots:
         QCOMPARE(main->txtCountry->text(), matches ? "Canada" : "");
         QCOMPARE(program.state.SearchMatchCount, matches);
         QCOMPARE(main->scrBeaconNumber->isHidden(), matches == 0);
+        if (matches)
+            QCOMPARE(program.state.CurrentRecordNumber, 3);
         QVERIFY(!program.windows->isEditorLoaded());
         QVERIFY(main->isEnabled());
         QCOMPARE(program.storedCount(), 3);

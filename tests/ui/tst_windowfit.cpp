@@ -1,16 +1,22 @@
 // Every window of the program as it first opens, at the default font and at a font a
-// quarter larger: no caption of a label, button, tab, group or menu is cut, and no
-// control lies outside its window.
+// quarter larger, with ordinary texts and with every text of the user's at its longest:
+// no caption of a label, button, tab, group or menu is cut, a caption too long for any
+// window shows elided with its whole text at hand, no control lies outside its window,
+// and no window outgrows an ordinary screen.
 
 #include <QCalendarWidget>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyleOptionButton>
+#include <QStyleOptionComboBox>
+#include <QStyleOptionFrame>
 #include <QTabBar>
+#include <QTextDocumentFragment>
 #include <QTimer>
 
 #include <functional>
@@ -44,6 +50,14 @@ using namespace qern::test;
 
 namespace {
 
+// A long text in a failure message: its length and its ends.
+QString brief(const QString &text)
+{
+    if (text.size() <= 80)
+        return QLatin1Char('"') + text + QLatin1Char('"');
+    return QStringLiteral("\"%1...%2\" (%3 characters)").arg(text.left(30), text.right(30)).arg(text.size());
+}
+
 QString describe(const QWidget *w)
 {
     QString text;
@@ -54,13 +68,115 @@ QString describe(const QWidget *w)
     else if (auto *group = qobject_cast<const QGroupBox *>(w))
         text = group->title();
     const QString name = w->objectName().isEmpty() ? QLatin1String(w->metaObject()->className()) : w->objectName();
-    return text.isEmpty() ? name : QStringLiteral("%1 \"%2\"").arg(name, text);
+    return text.isEmpty() ? name : name + QLatin1Char(' ') + brief(text);
 }
 
 QString sizeText(QSize size)
 {
     return QStringLiteral("%1x%2").arg(size.width()).arg(size.height());
 }
+
+// The caption as the user reads it: a button's "&&" is one ampersand, "&x" underlines x.
+QString shownText(const QWidget *w)
+{
+    if (auto *label = qobject_cast<const QLabel *>(w))
+        return label->text();
+    auto *button = qobject_cast<const QAbstractButton *>(w);
+    if (!button)
+        return {};
+    const QString caption = button->text();
+    QString shown;
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption[i] == QLatin1Char('&') && i + 1 < caption.size())
+            ++i;
+        shown += caption[i];
+    }
+    return shown;
+}
+
+// Where the whole of an elided caption is at hand: its tool tip (as it reads, should it be
+// markup), or a message box's details.
+QString textBehind(const QWidget *w)
+{
+    for (const QWidget *p = w; p; p = p->parentWidget()) {
+        if (auto *box = qobject_cast<const QMessageBox *>(p))
+            return box->detailedText();
+    }
+    const QString tip = w->toolTip();
+    return Qt::mightBeRichText(tip) ? QTextDocumentFragment::fromHtml(tip).toPlainText() : tip;
+}
+
+const QChar kEllipsis(0x2026);
+
+// shown is whole with one or more runs of it, each at least a character, put as an ellipsis.
+bool isElidedFormOf(const QString &shown, const QString &whole)
+{
+    const QStringList kept = shown.split(kEllipsis);
+    if (kept.size() < 2 || !whole.startsWith(kept.first()) || !whole.endsWith(kept.last()))
+        return false;
+    qsizetype at = kept.first().size();
+    for (qsizetype i = 1; i + 1 < kept.size(); ++i) {
+        const qsizetype found = whole.indexOf(kept[i], at + 1);
+        if (found < 0)
+            return false;
+        at = found + kept[i].size();
+    }
+    return at < whole.size() - kept.last().size();
+}
+
+QString elisionHidden(const QWidget *w)
+{
+    const QString shown = shownText(w);
+    if (!shown.contains(kEllipsis) || isElidedFormOf(shown, textBehind(w)))
+        return {};
+    return QStringLiteral("%1 is elided without its whole text at hand (%2)")
+        .arg(w->objectName(), brief(textBehind(w)));
+}
+
+// A caption that shows a text of the user's at its longest: one bounded by its record
+// field or table shows whole; an unbounded one may be elided when its whole is at hand.
+struct LongCaption {
+    QString control; // object name
+    QString text;
+    bool bounded = true;
+};
+
+// What the row started the program with, and the captions it expects to meet.
+struct RowData {
+    QString station = QStringLiteral("YSSY"); // nearest to the position typed in Preferences
+    QList<LongCaption> captions;
+    QSet<QString> met;
+};
+
+RowData &row()
+{
+    static RowData data;
+    return data;
+}
+
+QString longCaptionWrong(const QWidget *w)
+{
+    QStringList problems;
+    const QString shown = shownText(w);
+    for (const LongCaption &expected : std::as_const(row().captions)) {
+        // A window may show the caption empty before it has a value, as Preferences does
+        // its station until a position is typed.
+        if (w->objectName() != expected.control || shown.isEmpty())
+            continue;
+        row().met.insert(expected.control);
+        if (auto *label = qobject_cast<const QLabel *>(w); label && label->textFormat() != Qt::PlainText)
+            problems << expected.control + QStringLiteral(" would show the user's text as markup");
+        const bool whole = expected.bounded ? shown == expected.text : shown.contains(expected.text);
+        const bool elided = !expected.bounded && isElidedFormOf(shown, textBehind(w)) &&
+                            textBehind(w).contains(expected.text);
+        if (!whole && !elided)
+            problems << QStringLiteral("%1 shows %2 for %3").arg(expected.control, brief(shown), brief(expected.text));
+    }
+    return problems.join(QLatin1Char('\n'));
+}
+
+// An ordinary screen: no window needs a larger one.
+constexpr QSize kOrdinaryScreen(1280, 1024);
 
 // The rectangle a label lays its text out in, as QLabel works it out.
 QRect labelTextRect(const QLabel *label)
@@ -149,6 +265,41 @@ QString buttonClipped(const QAbstractButton *button)
     return QStringLiteral("%1 needs %2, has %3").arg(describe(button), sizeText(needed), sizeText(room.size()));
 }
 
+// A closed list shows its choice whole, or elided with the whole in its tool tip.
+QString listClipped(const QComboBox *list)
+{
+    if (list->isEditable() || list->currentText().isEmpty())
+        return {};
+    QStyleOptionComboBox option;
+    option.initFrom(list);
+    option.frame = list->hasFrame();
+    option.currentText = list->currentText();
+    option.iconSize = list->iconSize();
+    const QRect room = list->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, list);
+    const int needed = list->fontMetrics().horizontalAdvance(list->currentText());
+    if (needed <= room.width() || textBehind(list) == list->currentText())
+        return {};
+    return QStringLiteral("%1 %2 needs %3, has %4")
+        .arg(list->objectName(), brief(list->currentText()))
+        .arg(needed)
+        .arg(room.width());
+}
+
+// A read-only box shows its text whole, or from its start with the whole in its tool tip.
+QString boxClipped(const QLineEdit *box)
+{
+    if (!box->isReadOnly() || box->text().isEmpty())
+        return {};
+    QStyleOptionFrame option;
+    option.initFrom(box);
+    option.lineWidth = box->hasFrame() ? box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, box) : 0;
+    const int room = box->style()->subElementRect(QStyle::SE_LineEditContents, &option, box).width() - 4;
+    const int needed = box->fontMetrics().horizontalAdvance(box->text());
+    if (needed <= room || (textBehind(box) == box->text() && box->cursorPosition() == 0))
+        return {};
+    return QStringLiteral("%1 %2 needs %3, has %4").arg(box->objectName(), brief(box->text())).arg(needed).arg(room);
+}
+
 // Tabs, group titles, menu titles and a calendar's month shown whole: the widget is
 // at least as large as it asks to be.
 QString barClipped(const QWidget *w)
@@ -191,6 +342,9 @@ QStringList clippedIn(const Opened &opened)
     QWidget *window = opened.window;
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     QStringList problems;
+    if (window->width() > kOrdinaryScreen.width() || window->height() > kOrdinaryScreen.height())
+        problems << QStringLiteral("%1 is %2, larger than an ordinary screen")
+                        .arg(describe(window), sizeText(window->size()));
     for (QWidget *w : window->findChildren<QWidget *>()) {
         if (w->window() != window || !w->isVisibleTo(window) || scrollsInsideAView(w, window))
             continue;
@@ -209,10 +363,16 @@ QStringList clippedIn(const Opened &opened)
             clipped = labelClipped(label);
         else if (auto *button = qobject_cast<const QAbstractButton *>(w))
             clipped = buttonClipped(button);
+        else if (auto *list = qobject_cast<const QComboBox *>(w))
+            clipped = listClipped(list);
+        else if (auto *box = qobject_cast<const QLineEdit *>(w))
+            clipped = boxClipped(box);
         else
             clipped = barClipped(w);
-        if (!clipped.isEmpty())
-            problems << clipped;
+        for (const QString &problem : {clipped, elisionHidden(w), longCaptionWrong(w)}) {
+            if (!problem.isEmpty())
+                problems << problem;
+        }
     }
     return problems;
 }
@@ -247,6 +407,94 @@ frmMain *startShowingLoggedBeacon(TestProgram &program)
     frmMain *main = program.startToMain();
     if (main)
         typeAndEnter(main, QStringLiteral("ABC"));
+    return main;
+}
+
+QByteArray wide(int length)
+{
+    return QByteArray(length, 'W');
+}
+
+// The texts of the user's at their longest, where the windows show them.
+struct LongTexts {
+    QString location; // as long a name as Preferences takes, with an ampersand and a tag
+    QString folder;   // deeper than any window is wide
+};
+
+QList<LongCaption> longCaptionsIn(const QString &opener, const LongTexts &texts)
+{
+    const QString beacon = QStringLiteral("WWWWWWW - 1234.5 kHz");
+    const QList<std::pair<QStringList, LongCaption>> shown = {
+        {{"main window"}, {"lblkHz", QStringLiteral("WWWWWWW  1234.5 kHz")}},
+        {{"preferences"}, {"lblClosestMetar", QStringLiteral("WWWW, WW, ") + QLatin1String(wide(40))}},
+        {{"reception dialog", "reception dialog with its calendar"}, {"lblShowAddedBeacon", beacon}},
+        {{"reception dialog", "reception dialog with its calendar"},
+         {"lblLocation", QLatin1String(wide(30)) + QStringLiteral(", Australian Capital Territory")}},
+        {{"reception dialog", "reception dialog with its calendar"},
+         {"lblCountry", QStringLiteral("South Georgia and the South Sandwich Islands")}},
+        {{"reception dialog", "reception dialog with its calendar"},
+         {"cmdAddBeacon", QStringLiteral("Add beacon to \"%1\" log.").arg(texts.location), false}},
+        {{"log viewer", "log viewer with its calendar"}, {"lblTitle", texts.location + QStringLiteral(" NDB Log"), false}},
+        {{"master log clear"}, {"chklog(0)", texts.location + QStringLiteral(" -  1 entries"), false}},
+        {{"path chooser"}, {"lblPath", texts.folder, false}},
+        {{"map view"}, {"lblBeacon", beacon}},
+        {{"statistics"}, {"qt_msgbox_label", texts.location, false}},
+    };
+    QList<LongCaption> captions;
+    for (const auto &[openers, caption] : shown) {
+        if (openers.contains(opener))
+            captions << caption;
+    }
+    return captions;
+}
+
+// As above, with every text of the user's at its longest: a beacon with every field full
+// in the widest letter, of the country and the state with the longest names, its log and
+// session entries with full comments; a weather station with its code, region and name
+// full where a position is typed later; the radar's file in a folder deeper than any
+// window is wide; the location named by pasting into Preferences more than it takes, in
+// an earlier run, so that every window first opens with the name.
+frmMain *startShowingLongestTexts(TestProgram &program, LongTexts *texts)
+{
+    program.ports = {QStringLiteral("ttyS0")};
+    Beacon full = beacon(wide(7), "1234.5", 1);
+    full.country = "SGS";
+    full.state = "AC";
+    full.location = wide(30);
+    full.power = wide(5);
+    full.beaconClass = wide(7);
+    full.usb = wide(5);
+    full.lsb = wide(5);
+    full.daid = "1";
+    full.cycle = wide(20);
+    full.comments = wide(90);
+    program.write("ndb.dat", inSession(full));
+    program.write("Logs/log0.dat", logEntry(wide(5), "1234.5", "1015", "20260301", wide(60)));
+    program.write("Logs/cle.dat", sessionEntry(wide(5), "1234.5", "1015", "20260301", wide(60), true));
+    program.write("Metar.txt", "\"WWWW\",\"\",-33.9461,151.1772,\"" + wide(40) + "\",\"WW\"\r\n" +
+                                   program.read(QStringLiteral("Metar.txt")));
+    QString folder = program.root();
+    for (int depth = 0; depth < 12; ++depth)
+        folder += QLatin1Char('/') + QLatin1String(wide(200));
+    QDir().mkpath(folder);
+    program.presetSetting(RegistryKeys::FilePath, kRegistryString, "BeaconRadarPath",
+                          QFile::encodeName(folder + QStringLiteral("/radar.txt")));
+
+    frmMain *earlier = program.startToMain();
+    if (!earlier)
+        return nullptr;
+    earlier->mnuPreferences->trigger();
+    frmLocation *preferences = program.windows->location();
+    pasteInto(preferences->cmbListeningLocation->lineEdit(),
+              QStringLiteral("Tom & Jerry's <b>hut</b> ") + QLatin1String(wide(100000)));
+    QTest::mouseClick(preferences->cmdExit, Qt::LeftButton);
+    *texts = {preferences->cmbListeningLocation->itemText(0), folder};
+    program.windows.reset();
+    deleteUnloadedWindows();
+
+    frmMain *main = program.startToMain();
+    if (main)
+        typeAndEnter(main, QLatin1String(wide(7)));
     return main;
 }
 
@@ -311,7 +559,7 @@ const QList<std::pair<const char *, Opener>> &windowOpeners()
              QTest::keyClicks(preferences->txtLatitude, QStringLiteral("335646S"));
              preferences->txtLongitude->clear();
              QTest::keyClicks(preferences->txtLongitude, QStringLiteral("1511038E"));
-             if (!preferences->lblClosestMetar->text().startsWith(QLatin1String("YSSY")))
+             if (!preferences->lblClosestMetar->text().startsWith(row().station))
                  problems << QStringLiteral("no station named: ") + preferences->lblClosestMetar->text();
              return problems << clippedInTabs(preferences, preferences->tabPreferences1);
          }},
@@ -451,6 +699,16 @@ const QList<std::pair<const char *, Opener>> &windowOpeners()
              main->mnuWeblogImport->trigger();
              return clippedInShown(program.windows->weblogImport());
          }},
+        // The real message box, as the user sees it.
+        {"statistics",
+         [](TestProgram &program, frmMain *main) {
+             MessageBox::setHandler({});
+             const QStringList problems = clippedInModal(
+                 [&] { main->mnuStatistics->trigger(); },
+                 [](QWidget *box) { click(static_cast<QMessageBox *>(box)->button(QMessageBox::Ok)); });
+             program.boxes.install();
+             return problems;
+         }},
     };
     return openers;
 }
@@ -461,23 +719,33 @@ class WindowFitTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { m_defaultFont = QApplication::font(); }
+    void init()
+    {
+        m_defaultFont = QApplication::font();
+        row() = {};
+    }
     void cleanup() { QApplication::setFont(m_defaultFont); }
 
     void everyWindowShowsAllItHolds_data()
     {
         QTest::addColumn<int>("window"); // -1: the start-up window
         QTest::addColumn<double>("fontScale");
-        for (double scale : {1.0, 1.25}) {
-            QTest::addRow("start-up window, font x%.2f", scale) << -1 << scale;
-            for (int i = 0; i < windowOpeners().size(); ++i)
-                QTest::addRow("%s, font x%.2f", windowOpeners()[i].first, scale) << i << scale;
+        QTest::addColumn<bool>("longest");
+        for (bool longest : {false, true}) {
+            const char *data = longest ? "long data: " : "";
+            for (double scale : {1.0, 1.25}) {
+                if (!longest) // shows no text of the user's
+                    QTest::addRow("start-up window, font x%.2f", scale) << -1 << scale << longest;
+                for (int i = 0; i < windowOpeners().size(); ++i)
+                    QTest::addRow("%s%s, font x%.2f", data, windowOpeners()[i].first, scale) << i << scale << longest;
+            }
         }
     }
     void everyWindowShowsAllItHolds()
     {
         QFETCH(int, window);
         QFETCH(double, fontScale);
+        QFETCH(bool, longest);
         QFont font = QApplication::font();
         font.setPointSizeF(font.pointSizeF() * fontScale);
         QApplication::setFont(font);
@@ -487,10 +755,22 @@ private slots:
         if (window < 0) {
             program.start();
             problems = clippedInShown(program.windows->splash());
-        } else {
+        } else if (!longest) {
             frmMain *main = startShowingLoggedBeacon(program);
             QVERIFY(main);
             problems = windowOpeners()[window].second(program, main);
+        } else {
+            LongTexts texts;
+            frmMain *main = startShowingLongestTexts(program, &texts);
+            QVERIFY(main);
+            QCOMPARE(program.stored(RegistryKeys::ListeningLocations, "Location(0)"), texts.location.toLatin1());
+            row().station = QStringLiteral("WWWW");
+            row().captions = longCaptionsIn(QLatin1String(windowOpeners()[window].first), texts);
+            problems = windowOpeners()[window].second(program, main);
+            for (const LongCaption &caption : std::as_const(row().captions)) {
+                if (!row().met.contains(caption.control))
+                    problems << caption.control + QStringLiteral(" was not shown");
+            }
         }
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1String("\n"))));
     }
