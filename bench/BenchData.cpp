@@ -5,6 +5,9 @@
 
 #include <array>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include "BeaconDatabase.h"
 #include "FileIo.h"
 #include "LogRecords.h"
@@ -134,6 +137,21 @@ void readDatabasePlainly(benchmark::State &state)
         benchmark::DoNotOptimize(bytes.constData());
     }
     reportPerBeacon(state);
+}
+
+ChunkedRead::ChunkedRead() : m_buffer(256 * 1024) {}
+
+void ChunkedRead::operator()(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+    if (fd < 0)
+        std::abort();
+    ssize_t got;
+    while ((got = ::read(fd, m_buffer.data(), m_buffer.size())) > 0)
+        benchmark::DoNotOptimize(m_buffer.data());
+    ::close(fd);
+    if (got < 0)
+        std::abort();
 }
 
 void reportPerBeacon(benchmark::State &state)

@@ -7,7 +7,9 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <chrono>
 #include <random>
+#include <vector>
 
 #include "BeaconRecord.h"
 #include "ProgramFolder.h"
@@ -41,5 +43,49 @@ const BenchFolder &benchFolder();
 void readDatabasePlainly(benchmark::State &state);
 
 void reportPerBeacon(benchmark::State &state);
+
+// The limit S: one sequential read of a file in 256 KiB chunks into one reused buffer.
+class ChunkedRead {
+public:
+    ChunkedRead();
+    // Aborts the benchmark program when the file cannot be read whole.
+    void operator()(const QString &path);
+
+private:
+    std::vector<char> m_buffer;
+};
+
+template <typename Work>
+double secondsOf(Work &&work)
+{
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+inline void nothingToPrepare() {}
+
+// Times the action and its limit alternately, once each per iteration, so that both
+// see the same machine; prepare runs untimed before each action. The benchmark's time
+// is the action's (register it with UseManualTime()); the counters give the limit's
+// time, the ratio and its goal.
+template <typename Action, typename Limit, typename Prepare = void (*)()>
+void timeAgainstLimit(benchmark::State &state, Action &&action, Limit &&limit, double goal,
+                      Prepare &&prepare = nothingToPrepare)
+{
+    double actionSeconds = 0;
+    double limitSeconds = 0;
+    for (auto _ : state) {
+        limitSeconds += secondsOf(limit);
+        prepare();
+        const double seconds = secondsOf(action);
+        actionSeconds += seconds;
+        state.SetIterationTime(seconds);
+    }
+    const double iterations = double(state.iterations());
+    state.counters["limit_ms"] = limitSeconds * 1e3 / iterations;
+    state.counters["ratio"] = actionSeconds / limitSeconds;
+    state.counters["goal"] = goal;
+}
 
 } // namespace qern::bench

@@ -37,35 +37,27 @@ std::array<QByteArray, 16> locationNames()
     return names;
 }
 
-void BM_Statistics_PlainReadOfDatabase(benchmark::State &state)
-{
-    readDatabasePlainly(state);
-}
-BENCHMARK(BM_Statistics_PlainReadOfDatabase)->Unit(benchmark::kMillisecond);
+constexpr double kStatisticsGoal = 2;
 
-void BM_Statistics_WalkOnly(benchmark::State &state)
+// What start-up and every reception run: the integrity check, then the statistics.
+void IntegrityCheckAndStatistics(benchmark::State &state)
 {
     const ProgramFolder &folder = benchFolder().folder();
+    const QString database = databasePath(folder);
     const auto names = locationNames();
-    for (auto _ : state)
-        benchmark::DoNotOptimize(GatherDatabaseStatistics(folder, names, 0));
-    state.SetBytesProcessed(state.iterations() * fileLength(databasePath(folder)));
+    ChunkedRead plainRead;
+    timeAgainstLimit(
+        state,
+        [&] {
+            const CheckedStatistics checked = CheckAndGatherStatistics(folder, names, 0, 0);
+            if (!checked.integrity.ok())
+                state.SkipWithError("integrity");
+            benchmark::DoNotOptimize(checked.statistics.RecordCount);
+        },
+        [&] { plainRead(database); }, kStatisticsGoal);
+    state.SetBytesProcessed(state.iterations() * fileLength(database));
 }
-BENCHMARK(BM_Statistics_WalkOnly)->Unit(benchmark::kMillisecond);
-
-void BM_Statistics_IntegrityCheckThenWalk(benchmark::State &state)
-{
-    const ProgramFolder &folder = benchFolder().folder();
-    const auto names = locationNames();
-    for (auto _ : state) {
-        const IntegrityResult integrity = CheckDatabaseIntegrity(folder, 0);
-        if (!integrity.ok())
-            state.SkipWithError("integrity");
-        benchmark::DoNotOptimize(GatherDatabaseStatistics(folder, names, 0));
-    }
-    state.SetBytesProcessed(state.iterations() * fileLength(databasePath(folder)));
-}
-BENCHMARK(BM_Statistics_IntegrityCheckThenWalk)->Unit(benchmark::kMillisecond);
+BENCHMARK(IntegrityCheckAndStatistics)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 void BM_AutoBackup_PlainCopyOfEveryFile(benchmark::State &state)
 {

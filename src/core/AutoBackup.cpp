@@ -9,13 +9,14 @@ namespace qern {
 
 namespace {
 
-// Replaces copy with a complete new copy of source. When source is missing the old
-// copy stays: it may be the last copy of a file that has vanished.
+// Replaces copy with a complete new copy of source, unless it already is one. When
+// source is missing the old copy stays: it may be the last copy of a file that has
+// vanished.
 FileError backUpOne(const QString &source, const QString &copy)
 {
     if (!fileExists(source))
         return {};
-    return copyFileSafely(source, copy);
+    return copyFileUnlessSame(source, copy);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <array>
 #include <functional>
 #include <optional>
 
@@ -89,9 +90,37 @@ struct IntegrityResult {
 
 // Counts the records whose Frequency is valid and compares with the record count.
 // A length that is not a whole number of records is a mismatch. A stored byte 0 or
-// 1 in Frequency, or a failed read, is ReadError. With ndb.dat missing nothing is
-// read: recordCount keeps recordCountBefore and validCount is 0, so a positive
+// 1 in a shifted field, or a failed read, is ReadError. With ndb.dat missing nothing
+// is read: recordCount keeps recordCountBefore and validCount is 0, so a positive
 // recordCountBefore is a mismatch and 0 is Ok.
 IntegrityResult CheckDatabaseIntegrity(const ProgramFolder &folder, qint64 recordCountBefore);
+
+// The location bits and session marks of stored records, counted as they are read.
+struct LoggedCounts {
+    std::array<qint64, 16> locations{}; // records whose LoggedMask has bit i
+    qint64 inSession = 0;               // records whose CLEMark is "z"
+
+    void add(QByteArrayView records); // whole records
+};
+
+// The check fed stored records as they are read, for a walk that reads ndb.dat for more.
+class IntegrityTally {
+public:
+    // Takes one or more whole records. Returns false, and counts nothing more, from the
+    // first record holding a byte 0 or 1 in a shifted field: the check reads no further.
+    bool add(QByteArrayView records);
+    // The same, with counts.add(records) done in the same pass over the records (past a
+    // damaged one too).
+    bool add(QByteArrayView records, LoggedCounts &counts);
+    bool stopped() const { return m_undecodable; }
+    // The verdict on an existing file of byteLength bytes whose walk ended with walkError.
+    IntegrityResult result(qint64 byteLength, const FileError &walkError) const;
+
+private:
+    bool addRecords(QByteArrayView records, LoggedCounts *counts);
+
+    qint64 m_validCount = 0;
+    bool m_undecodable = false;
+};
 
 } // namespace qern

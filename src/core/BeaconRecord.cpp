@@ -35,13 +35,9 @@ QByteArray ShiftTextDown(QByteArrayView text, bool *ok)
     QByteArray out(text.size(), Qt::Uninitialized);
     for (qsizetype i = 0; i < text.size(); ++i) {
         const auto c = static_cast<unsigned char>(text[i]);
-        if (c < 2) {
-            out[i] = ' ';
-            if (ok)
-                *ok = false;
-        } else {
-            out[i] = static_cast<char>(c - 2);
-        }
+        if (c < 2 && ok)
+            *ok = false;
+        out[i] = shiftedDown(c);
     }
     return out;
 }
@@ -51,21 +47,6 @@ void ShiftTextDownToGlobal(QByteArrayView text, SharedState &state, bool *ok)
     state.DecodedText = ShiftTextDown(text, ok);
 }
 
-const std::array<char, 256> &shiftDownTable()
-{
-    static const std::array<char, 256> table = [] {
-        QByteArray all(256, Qt::Uninitialized);
-        for (int b = 0; b < 256; ++b)
-            all[b] = static_cast<char>(b);
-        const QByteArray down = ShiftTextDown(all);
-        std::array<char, 256> t{};
-        for (int b = 0; b < 256; ++b)
-            t[b] = down[b];
-        return t;
-    }();
-    return table;
-}
-
 bool canShiftUp(QByteArrayView text)
 {
     for (const char c : text) {
@@ -73,6 +54,19 @@ bool canShiftUp(QByteArrayView text)
             return false;
     }
     return true;
+}
+
+quint32 storedLoggedMask(QByteArrayView record)
+{
+    const FieldLayout mask = layoutOf(BeaconField::LoggedMask);
+    quint32 value = 0;
+    for (const char c : record.sliced(mask.offset, mask.width)) {
+        if (c >= '0' && c <= '9')
+            value = value * 10 + quint32(c - '0');
+        else if (c != ' ')
+            return BeaconRecord::fromBytes(record).loggedMask();
+    }
+    return value;
 }
 
 BeaconRecord::BeaconRecord() : m_bytes(Length, ' ') {}

@@ -83,9 +83,12 @@ void ShiftTextDownToGlobal(QByteArrayView text, SharedState &state, bool *ok = n
 // True when text holds a byte that ShiftTextUp cannot store.
 bool canShiftUp(QByteArrayView text);
 
-// ShiftTextDown of each byte value, for readers that look at every record and
-// decode without allocating.
-const std::array<char, 256> &shiftDownTable();
+// ShiftTextDown of one byte, for readers that look at every record and decode
+// without allocating.
+constexpr char shiftedDown(unsigned char stored)
+{
+    return stored >= 2 ? static_cast<char>(stored - 2) : ' ';
+}
 
 // A shifted field as readers take it (padding trimmed, decoded, trimmed again; see
 // BeaconRecord::text), decoded into buffer, which holds at least the field's width.
@@ -97,17 +100,20 @@ QByteArrayView decodeFieldInto(QByteArrayView record, BeaconField field, std::ar
     const FieldLayout f = layoutOf(field);
     Q_ASSERT(std::size_t(f.width) <= N);
     const QByteArrayView stored = trimBlanksView(record.sliced(f.offset, f.width));
-    const std::array<char, 256> &table = shiftDownTable();
     bool decodable = true;
     for (qsizetype i = 0; i < stored.size(); ++i) {
         const auto c = static_cast<unsigned char>(stored[i]);
         decodable = decodable && c >= 2;
-        buffer[i] = table[c];
+        buffer[i] = shiftedDown(c);
     }
     if (ok)
         *ok = decodable;
     return trimBlanksView(QByteArrayView(buffer.data(), stored.size()));
 }
+
+// LoggedMask of a stored record as BeaconRecord::loggedMask() reads it, read in place
+// when it holds digits and blanks only (what the writers store).
+quint32 storedLoggedMask(QByteArrayView record);
 
 class BeaconRecord {
 public:

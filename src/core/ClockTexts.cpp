@@ -131,16 +131,18 @@ QString MakeLogFileName(int locationIndex)
     return QStringLiteral("Logs/log") + QString::number(locationIndex) + QStringLiteral(".dat");
 }
 
+QByteArrayView withoutSemicolonSuffix(QByteArrayView ident)
+{
+    // From the end: digits, then the semicolon (idents are a few characters long).
+    qsizetype at = ident.size();
+    while (at > 0 && ident[at - 1] >= '0' && ident[at - 1] <= '9')
+        --at;
+    return at > 0 && ident[at - 1] == ';' ? ident.first(at - 1) : ident;
+}
+
 QByteArray StripSemicolonSuffix(QByteArrayView ident)
 {
-    const qsizetype semicolon = ident.lastIndexOf(';');
-    if (semicolon < 0)
-        return ident.toByteArray();
-    for (const char c : ident.sliced(semicolon + 1)) {
-        if (c < '0' || c > '9')
-            return ident.toByteArray();
-    }
-    return ident.first(semicolon).toByteArray();
+    return withoutSemicolonSuffix(ident).toByteArray();
 }
 
 } // namespace qern

@@ -37,5 +37,7 @@ QString MakeLogFileName(int locationIndex);
 
 // Removes the duplicate marker: the last ";" and the digits after it ("ABC;2" -> "ABC").
 QByteArray StripSemicolonSuffix(QByteArrayView ident);
+// The same as a view into ident.
+QByteArrayView withoutSemicolonSuffix(QByteArrayView ident);
 
 } // namespace qern

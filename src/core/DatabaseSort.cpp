@@ -2,12 +2,16 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #include "BeaconDatabase.h"
 #include "BeaconRecord.h"
 #include "NumberText.h"
+#include "PlainNumber.h"
 
 namespace qern {
 
@@ -25,62 +29,76 @@ void reportProgress(qint64 i, qint64 n, const SortProgress &progress)
         progress(i, n);
 }
 
-// The exchange sort both passes use: for every pair i < j, swap when swaps(key i, key j).
-template <typename Key, typename Swaps>
-void exchangePass(std::vector<Key> &keys, std::vector<qint32> &order, Swaps swaps, const SortProgress &progress)
+QByteArrayView recordAt(QByteArrayView image, qint64 index)
 {
-    const qint64 n = qint64(keys.size());
-    for (qint64 i = 0; i + 1 < n; ++i) {
-        reportProgress(i + 1, n, progress);
-        // Written without branches: about half of the comparisons exchange.
-        Key held = keys[i];
-        qint32 heldIndex = order[i];
-        for (qint64 j = i + 1; j < n; ++j) {
-            const Key key = keys[j];
-            const qint32 index = order[j];
-            const bool exchange = swaps(held, key);
-            keys[j] = exchange ? held : key;
-            order[j] = exchange ? heldIndex : index;
-            held = exchange ? key : held;
-            heldIndex = exchange ? index : heldIndex;
-        }
-        keys[i] = held;
-        order[i] = heldIndex;
+    return image.sliced(index * BeaconRecord::Length, BeaconRecord::Length);
+}
+
+// The first character of the ident as BeaconRecord::text() gives it.
+int firstIdentCode(QByteArrayView record)
+{
+    const FieldLayout f = layoutOf(BeaconField::Ident);
+    for (const char stored : record.sliced(f.offset, f.width)) {
+        if (stored != ' ')
+            return int(static_cast<unsigned char>(shiftedDown(static_cast<unsigned char>(stored))));
     }
+    return kEmptyIdent;
 }
 
-BeaconRecord recordAt(QByteArrayView image, qint64 index)
+qint64 frequencyKey(QByteArrayView record)
 {
-    return BeaconRecord::fromBytes(image.sliced(index * BeaconRecord::Length, BeaconRecord::Length));
+    std::array<char, layoutOf(BeaconField::Frequency).width> plain{};
+    return tenThousandthsValue(decodeFieldInto(record, BeaconField::Frequency, plain));
 }
 
-int firstIdentCode(const BeaconRecord &record)
-{
-    const QByteArray ident = record.text(BeaconField::Ident);
-    return ident.isEmpty() ? kEmptyIdent : int(static_cast<unsigned char>(ident.front()));
-}
+// An exchange pass over keys in their order at its start: for every pair i < j the two
+// swap when the key of i is >= (or <=) the key of j. It leaves equal keys in the
+// reverse of their order at its start, so it equals a stable sort of the reversed
+// sequence, done here in n log n or better. Each returns the positions, in the pass's
+// result order, and reports row k + 1 of n as the exchange pass would.
 
-// The frequency as a fixed-point number with four decimals, in ten-thousandths.
-qint64 frequencyKey(const BeaconRecord &record)
+// Pass 1, the largest first code first: a counting sort over the 257 codes.
+std::vector<qint32> identPassOrder(const std::vector<int> &codes, const SortProgress &progress)
 {
-    const double kHz = numericValue(record.text(BeaconField::Frequency));
-    return roundToInteger(roundToDecimals(kHz, 4) * 10000.0);
-}
-
-QByteArray reordered(QByteArrayView image, const std::vector<qint32> &order)
-{
-    QByteArray out;
-    out.reserve(image.size());
-    for (const qint32 index : order)
-        out.append(image.sliced(qint64(index) * BeaconRecord::Length, BeaconRecord::Length));
-    return out;
-}
-
-std::vector<qint32> identity(qint64 n)
-{
+    const auto n = qint32(codes.size());
+    constexpr int kBuckets = 257;
+    auto bucketOf = [](int code) { return 255 - code; }; // kEmptyIdent last
+    std::array<qint32, kBuckets + 1> next{};
+    for (const int code : codes)
+        ++next[bucketOf(code) + 1];
+    for (int b = 1; b <= kBuckets; ++b)
+        next[b] += next[b - 1];
     std::vector<qint32> order(n);
-    for (qint64 i = 0; i < n; ++i)
-        order[i] = qint32(i);
+    for (qint32 k = 0; k < n; ++k) {
+        if (k + 1 < n)
+            reportProgress(k + 1, n, progress);
+        const qint32 position = n - 1 - k;
+        order[next[bucketOf(codes[position])]++] = position;
+    }
+    return order;
+}
+
+// Pass 2, smallest frequency first: equal keys keep their rank in the reversed sequence.
+std::vector<qint32> frequencyPassOrder(const std::vector<qint64> &keys, const SortProgress &progress)
+{
+    struct Entry {
+        qint64 key;
+        qint32 position;
+    };
+    const auto n = qint32(keys.size());
+    std::vector<Entry> entries(n);
+    for (qint32 k = 0; k < n; ++k) {
+        if (k + 1 < n)
+            reportProgress(k + 1, n, progress);
+        entries[k] = {keys[n - 1 - k], n - 1 - k};
+    }
+    // Positions fall along the reversed sequence, so the larger one came first.
+    std::sort(entries.begin(), entries.end(), [](const Entry &a, const Entry &b) {
+        return a.key != b.key ? a.key < b.key : a.position > b.position;
+    });
+    std::vector<qint32> order(n);
+    for (qint32 k = 0; k < n; ++k)
+        order[k] = entries[k].position;
     return order;
 }
 
@@ -101,21 +119,29 @@ QString SortResult::message() const
 
 QByteArray sortedDatabaseImage(QByteArrayView image, const SortProgress &progress)
 {
-    const qint64 n = image.size() / BeaconRecord::Length;
-
+    // Both keys in one sequential read of the records.
+    const auto n = qint32(image.size() / BeaconRecord::Length);
     std::vector<int> identCodes(n);
-    for (qint64 i = 0; i < n; ++i)
-        identCodes[i] = firstIdentCode(recordAt(image, i));
-    std::vector<qint32> order = identity(n);
-    exchangePass(identCodes, order, [](int a, int b) { return a <= b; }, progress);
-    const QByteArray byIdent = reordered(image, order);
-
     std::vector<qint64> frequencies(n);
-    for (qint64 i = 0; i < n; ++i)
-        frequencies[i] = frequencyKey(recordAt(byIdent, i));
-    order = identity(n);
-    exchangePass(frequencies, order, [](qint64 a, qint64 b) { return a >= b; }, progress);
-    return reordered(byIdent, order);
+    for (qint32 k = 0; k < n; ++k) {
+        identCodes[k] = firstIdentCode(recordAt(image, k));
+        frequencies[k] = frequencyKey(recordAt(image, k));
+    }
+
+    // Pass 1: the first ident character, largest first.
+    const std::vector<qint32> byIdent = identPassOrder(identCodes, progress);
+
+    // Pass 2, from the order pass 1 left: the frequency, smallest first.
+    std::vector<qint64> frequenciesByIdent(n);
+    for (qint32 k = 0; k < n; ++k)
+        frequenciesByIdent[k] = frequencies[byIdent[k]];
+    const std::vector<qint32> byFrequency = frequencyPassOrder(frequenciesByIdent, progress);
+
+    QByteArray out(image.size(), Qt::Uninitialized);
+    for (qint32 k = 0; k < n; ++k)
+        std::memcpy(out.data() + qsizetype(k) * BeaconRecord::Length, recordAt(image, byIdent[byFrequency[k]]).data(),
+                    BeaconRecord::Length);
+    return out;
 }
 
 SortResult SortBeaconDatabase(const ProgramFolder &folder, const SortProgress &progress)

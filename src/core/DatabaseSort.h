@@ -3,9 +3,10 @@
 //
 // Pass 1 orders the records by the first character of the decoded ident, largest
 // code first; pass 2, starting from that order, by the decoded frequency (four
-// decimals), smallest first. Both are the same exchange sort: for every pair i < j the
-// two swap when the key of i is >= (pass 2) or <= (pass 1) the key of j, so equal keys
-// swap too, and the order of equal frequencies follows from those exchanges.
+// decimals), smallest first. The order is that of an exchange sort: for every pair
+// i < j the two swap when the key of i is >= (pass 2) or <= (pass 1) the key of j, so
+// equal keys swap too, and the order of equal frequencies follows from those
+// exchanges. It is computed as the stable sort it equals, in n log n.
 //
 // Records move whole; their bytes never change. The new file is built in memory and
 // replaces ndb.dat in one replaceFileContents, so a failure leaves the old ndb.dat as

@@ -5,6 +5,8 @@
 #include <cstdio>
 
 #include <cerrno>
+#include <cstring>
+#include <vector>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -149,6 +151,16 @@ FileError readWholeFile(const QString &path, QByteArray *content)
     *content = std::move(data);
     return {};
 }
+
+namespace {
+
+// A file that is not there: error 53, or 76 when its folder is missing too.
+FileError missingFileError(const QString &path)
+{
+    return folderExists(QFileInfo(path).absolutePath()) ? FileError::notFound(path) : FileError::pathNotFound(path);
+}
+
+} // namespace
 
 QString temporaryPathFor(const QString &target)
 {
@@ -302,6 +314,58 @@ FileError copyFileSafely(const QString &source, const QString &target)
     });
 }
 
+namespace {
+
+// True when both are regular files of the same length and the same bytes; false on
+// any doubt (a read that fails included), which only costs a copy.
+bool holdSameBytes(const QString &a, const QString &b)
+{
+    const QFileInfo infoA(a);
+    const QFileInfo infoB(b);
+    if (!infoA.isFile() || !infoB.isFile() || infoA.size() != infoB.size())
+        return false;
+    const int fdA = ::open(encoded(a).constData(), O_RDONLY | O_CLOEXEC);
+    const int fdB = fdA < 0 ? -1 : ::open(encoded(b).constData(), O_RDONLY | O_CLOEXEC);
+    bool same = fdA >= 0 && fdB >= 0;
+    std::vector<char> blockA(1 << 18);
+    std::vector<char> blockB(1 << 18);
+    while (same) {
+        const ssize_t gotA = ::read(fdA, blockA.data(), blockA.size());
+        const ssize_t gotB = gotA <= 0 ? gotA : ::read(fdB, blockB.data(), size_t(gotA));
+        if (gotA < 0 || gotB != gotA)
+            same = false;
+        else if (gotA == 0)
+            break;
+        else
+            same = std::memcmp(blockA.data(), blockB.data(), size_t(gotA)) == 0;
+    }
+    if (fdA >= 0)
+        ::close(fdA);
+    if (fdB >= 0)
+        ::close(fdB);
+    return same;
+}
+
+FileError syncToDisk(const QString &path)
+{
+    const int fd = ::open(encoded(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return FileError::fromErrno(errno, path);
+    const bool synced = ::fsync(fd) == 0;
+    const int err = errno;
+    ::close(fd);
+    return synced ? FileError{} : FileError::fromErrno(err, path);
+}
+
+} // namespace
+
+FileError copyFileUnlessSame(const QString &source, const QString &target)
+{
+    if (holdSameBytes(source, target))
+        return syncToDisk(target);
+    return copyFileSafely(source, target);
+}
+
 FileError removeFileIfExists(const QString &path)
 {
     QString target;
@@ -333,8 +397,7 @@ FileError RecordFile::openForReading()
     if (m_file.isOpen())
         return {};
     if (!fileExists(m_path))
-        return folderExists(QFileInfo(m_path).absolutePath()) ? FileError::notFound(m_path)
-                                                              : FileError::pathNotFound(m_path);
+        return missingFileError(m_path);
     if (!m_file.open(QIODevice::ReadOnly))
         return FileError::fromQFile(m_file);
     return {};
@@ -517,16 +580,15 @@ FileError RecordFileUndo::undo() const
     return {};
 }
 
-FileError forEachRecord(const QString &path, int recordLength,
-                        const std::function<bool(qint64, QByteArrayView)> &visit)
+FileError forEachRecordBlock(const QString &path, int recordLength,
+                             const std::function<bool(qint64, QByteArrayView)> &visit)
 {
-    RecordFile records(path, recordLength);
-    if (FileError err = records.openForReading())
-        return err;
-    const qint64 total = records.count();
+    if (!fileExists(path))
+        return missingFileError(path);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return FileError::fromQFile(file);
+    const qint64 total = recordCountForLength(file.size(), recordLength);
     const qint64 perBlock = std::max<qint64>(1, (1 << 18) / recordLength);
     QByteArray block;
     qint64 number = 0;
@@ -543,14 +605,12 @@ FileError forEachRecord(const QString &path, int recordLength,
             if (rest)
                 block.append(recordLength - rest, ' ');
         }
-        const qint64 inBlock = block.size() / recordLength;
+        const qint64 inBlock = std::min(qint64(block.size()) / recordLength, total - number);
         if (inBlock == 0)
             break;
-        for (qint64 k = 0; k < inBlock && number < total; ++k) {
-            ++number;
-            if (!visit(number, QByteArrayView(block).sliced(k * recordLength, recordLength)))
-                return {};
-        }
+        if (!visit(number + 1, QByteArrayView(block).first(inBlock * recordLength)))
+            return {};
+        number += inBlock;
         if (got < want)
             break;
     }

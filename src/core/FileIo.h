@@ -68,6 +68,9 @@ FileError replaceFileContents(const QString &path, QByteArrayView content);
 // Copies source over target through a temporary file beside target, so target is
 // replaced only by a complete copy.
 FileError copyFileSafely(const QString &source, const QString &target);
+// The same, unless target already holds source's very bytes: then it is left as it
+// is and only synced to the disk. Most files are unchanged since their last copy.
+FileError copyFileUnlessSame(const QString &source, const QString &target);
 // Removes the file through its links (the link stays, so the next write through it
 // makes the file again). A read-only file is refused.
 FileError removeFileIfExists(const QString &path);
@@ -132,10 +135,26 @@ private:
     QList<std::pair<qint64, QByteArray>> m_kept; // offset, bytes as they were
 };
 
-// Reads every record of a file in order, in large blocks. The callback gets the
-// 1-based number and the record bytes; returning false stops the walk.
-// A missing file is error 53 (never created).
-FileError forEachRecord(const QString &path, int recordLength,
-                        const std::function<bool(qint64, QByteArrayView)> &visit);
+// Reads every record of a file in order, a block of whole records at a time: the
+// callback gets the number of the block's first record (1-based) and the block;
+// returning false stops the walk. A record cut short at the end of the file is padded
+// with blanks. A missing file is error 53 (never created).
+FileError forEachRecordBlock(const QString &path, int recordLength,
+                             const std::function<bool(qint64, QByteArrayView)> &visit);
+
+// The same record by record: visit(number, record bytes) -> false stops the walk.
+// A template, so that the walks over every record call visit without an indirection.
+template <typename Visit>
+FileError forEachRecord(const QString &path, int recordLength, Visit &&visit)
+{
+    return forEachRecordBlock(path, recordLength, [&](qint64 first, QByteArrayView block) {
+        qint64 number = first;
+        for (qsizetype at = 0; at < block.size(); at += recordLength, ++number) {
+            if (!visit(number, block.sliced(at, recordLength)))
+                return false;
+        }
+        return true;
+    });
+}
 
 } // namespace qern

@@ -6,6 +6,7 @@
 
 #include "FileIo.h"
 #include "NumberText.h"
+#include "PlainNumber.h"
 #include "Tables.h"
 #include "Text.h"
 
@@ -30,7 +31,7 @@ char firstCharacter(QByteArrayView text)
 
 double sexagesimal(QByteArrayView degrees, QByteArrayView minutes, QByteArrayView seconds)
 {
-    return numericValue(degrees) + numericValue(minutes) / 60 + numericValue(seconds) / 3600;
+    return plainNumberValue(degrees) + plainNumberValue(minutes) / 60 + plainNumberValue(seconds) / 3600;
 }
 
 // The arc cosine written the way the distance formulas always were, through the arc
@@ -38,6 +39,20 @@ double sexagesimal(QByteArrayView degrees, QByteArrayView minutes, QByteArrayVie
 double arcCosine(double x)
 {
     return kQuarterTurn - std::atan(x / std::sqrt(1 - x * x));
+}
+
+// The angle at the centre of the earth between two points, from the sines and cosines
+// of their latitudes and the difference of their longitudes: the one expression of
+// every distance, so that each walk gets the very same kilometres.
+double centralCosine(double sinLat1, double cosLat1, double sinLat2, double cosLat2, double lonDifference)
+{
+    return sinLat2 * sinLat1 + cosLat2 * cosLat1 * std::cos(lonDifference);
+}
+
+double centralAngle(double sinLat1, double cosLat1, double sinLat2, double cosLat2, double lonDifference)
+{
+    const double x = centralCosine(sinLat1, cosLat1, sinLat2, cosLat2, lonDifference);
+    return arcCosine(std::clamp(x, -kCosineLimit, kCosineLimit));
 }
 
 // A character code 65 + Int(value) and the like; out-of-range positions stay bytes.
@@ -69,10 +84,8 @@ DistanceBearing CalcDistanceBearing(double lat1Rad, double lon1Rad, double lat2R
     if (lat1Rad == lat2Rad && lon1Rad == lon2Rad)
         return result;
 
-    double x = std::sin(lat2Rad) * std::sin(lat1Rad)
-               + std::cos(lat2Rad) * std::cos(lat1Rad) * std::cos(lon1Rad - lon2Rad);
-    x = std::clamp(x, -kCosineLimit, kCosineLimit);
-    const double d = arcCosine(x);
+    const double d = centralAngle(std::sin(lat1Rad), std::cos(lat1Rad), std::sin(lat2Rad), std::cos(lat2Rad),
+                                  lon1Rad - lon2Rad);
     result.distanceKm = kEarthRadiusKm * d;
 
     // At a pole (or for a point on its antipode) the course is undefined; call it north.
@@ -91,6 +104,31 @@ DistanceBearing CalcDistanceBearing(double lat1Rad, double lon1Rad, double lat2R
         bearingDeg = 360 - bearingDeg;
     result.bearingDeg = bearingDeg;
     return result;
+}
+
+PointRad::PointRad(double latRad, double lonRad)
+    : latRad(latRad), lonRad(lonRad), sinLat(std::sin(latRad)), cosLat(std::cos(latRad))
+{
+}
+
+DistanceFrom::DistanceFrom(double latRad, double lonRad) : m_near(latRad, lonRad) {}
+
+double DistanceFrom::km(const PointRad &far) const
+{
+    if (far.latRad == m_near.latRad && far.lonRad == m_near.lonRad)
+        return 0;
+    return kEarthRadiusKm
+           * centralAngle(far.sinLat, far.cosLat, m_near.sinLat, m_near.cosLat, far.lonRad - m_near.lonRad);
+}
+
+double DistanceFrom::cosineTo(const PointRad &far) const
+{
+    return centralCosine(far.sinLat, far.cosLat, m_near.sinLat, m_near.cosLat, far.lonRad - m_near.lonRad);
+}
+
+double DistanceFrom::lowerBoundKm(double latRad) const
+{
+    return kEarthRadiusKm * std::fabs(latRad - m_near.latRad);
 }
 
 QByteArray MakeLocator(double latDeg, double lonDeg)
@@ -116,21 +154,39 @@ QByteArray MakeLocator(double latDeg, double lonDeg)
     return locator;
 }
 
+double beaconCoordinateMagnitude(QByteArrayView text, qsizetype degreeDigits)
+{
+    // The whole number of count digits from position (1-based) on; -1 unless they are
+    // all there and all digits.
+    const auto digitsAt = [&text](qsizetype position, qsizetype count) {
+        if (position + count - 1 > text.size())
+            return -1;
+        int value = 0;
+        for (const char c : text.sliced(position - 1, count)) {
+            if (c < '0' || c > '9')
+                return -1;
+            value = value * 10 + (c - '0');
+        }
+        return value;
+    };
+    const int degrees = digitsAt(2, degreeDigits);
+    const int minutes = digitsAt(2 + degreeDigits, 2);
+    const int seconds = digitsAt(4 + degreeDigits, 2);
+    if (degrees < 0 || minutes < 0 || seconds < 0)
+        return sexagesimal(characters(text, 2, degreeDigits), characters(text, 2 + degreeDigits, 2),
+                           characters(text, 4 + degreeDigits, 2));
+    return double(degrees) + double(minutes) / 60 + double(seconds) / 3600;
+}
+
 double beaconLatitudeDegrees(QByteArrayView latitudeText)
 {
-    const double degrees = roundToDecimals(
-        sexagesimal(characters(latitudeText, 2, 2), characters(latitudeText, 4, 2),
-                    characters(latitudeText, 6, 2)),
-        4);
+    const double degrees = roundToDecimals(beaconCoordinateMagnitude(latitudeText, 2), 4);
     return firstCharacter(latitudeText) == 'S' ? -degrees : degrees;
 }
 
 double beaconLongitudeDegrees(QByteArrayView longitudeText)
 {
-    const double degrees = roundToDecimals(
-        sexagesimal(characters(longitudeText, 2, 3), characters(longitudeText, 5, 2),
-                    characters(longitudeText, 7, 2)),
-        4);
+    const double degrees = roundToDecimals(beaconCoordinateMagnitude(longitudeText, 3), 4);
     return firstCharacter(longitudeText) == 'W' ? -degrees : degrees;
 }
 

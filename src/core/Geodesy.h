@@ -34,8 +34,42 @@ struct DistanceBearing {
 // infinite: identical points give 0 km at 0 degrees, antipodes and poles are clamped.
 DistanceBearing CalcDistanceBearing(double lat1Rad, double lon1Rad, double lat2Rad, double lon2Rad);
 
+// A point with the sine and cosine of its latitude worked out once, for all the
+// distances a walk takes from it.
+struct PointRad {
+    PointRad(double latRad, double lonRad);
+    double latRad;
+    double lonRad;
+    double sinLat;
+    double cosLat;
+};
+
+// CalcDistanceBearing's distanceKm from one fixed point (point 2) to many, without the
+// bearing: the same kilometres, for walks that look at every record.
+class DistanceFrom {
+public:
+    DistanceFrom(double latRad, double lonRad);
+    double km(const PointRad &far) const;
+    // Never more than km() by more than a few metres (the arc cosine's clamp): the
+    // distance along the meridian alone.
+    double lowerBoundKm(double latRad) const;
+    // The cosine of the angle between the two points as km() works it out, before its
+    // arc cosine: for any limit from 0 to 20000 km, a point whose cosine is below
+    // cos(limit / radius) - 1e-9 is farther than limit km, and one whose cosine is above
+    // cos(limit / radius) + 1e-9 is nearer, without the arc cosine.
+    double cosineTo(const PointRad &far) const;
+
+private:
+    PointRad m_near;
+};
+
 // Six-character Maidenhead locator ("FN03aa") of a position in degrees.
 QByteArray MakeLocator(double latDeg, double lonDeg);
+
+// DD + MM / 60 + SS / 3600 of a beacon's coordinate text, the degrees of degreeDigits
+// from character 2: unrounded, the hemisphere letter not applied. Plain digits, what
+// every record holds, are read at once, to the very value the number reader gives.
+double beaconCoordinateMagnitude(QByteArrayView text, qsizetype degreeDigits);
 
 // The beacon's coordinates from the trimmed record texts ("N453000" + "00",
 // "W0754210" + "00"): characters 2-3, 4-5, 6-7 (longitude 2-4, 5-6, 7-8), negated

@@ -72,8 +72,12 @@ std::optional<LikePattern> LikePattern::compile(QByteArrayView pattern)
         }
         if (token.kind != Token::AnyRun)
             ++compiled.m_minLength;
+        compiled.m_fixedTail = token.kind == Token::AnyRun ? 0 : compiled.m_fixedTail + 1;
         compiled.m_tokens.append(token);
     }
+    for (int c = 0; c < 256; ++c)
+        compiled.m_lastCharacters[c] =
+            compiled.m_fixedTail == 0 || compiled.matchesOne(compiled.m_tokens.last(), static_cast<char>(c));
     return compiled;
 }
 
@@ -99,10 +103,16 @@ bool LikePattern::matches(QByteArrayView text) const
     const qsizetype n = text.size();
     if (n < m_minLength || (!m_hasStar && n != m_minLength))
         return false;
+    // The tokens after the last star take the last characters, one each: checked
+    // first, they turn most texts away at once.
+    const qsizetype m = m_tokens.size();
+    for (qsizetype k = 1; k <= m_fixedTail; ++k) {
+        if (!matchesOne(m_tokens[m - k], text[n - k]))
+            return false;
+    }
 
     // Every token but the star takes one character, so backing up to the last star
     // and letting it take one more character is enough (no deeper backtracking).
-    const qsizetype m = m_tokens.size();
     qsizetype t = 0;
     qsizetype p = 0;
     qsizetype starToken = -1;

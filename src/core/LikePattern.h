@@ -24,6 +24,8 @@ public:
 
     // True when the whole text matches the whole pattern.
     bool matches(QByteArrayView text) const;
+    // False when no text ending with c can match.
+    bool mayEndWith(char c) const { return m_lastCharacters.test(static_cast<unsigned char>(c)); }
 
 private:
     struct Token {
@@ -35,6 +37,8 @@ private:
 
     QList<Token> m_tokens;
     qsizetype m_minLength = 0; // characters the pattern needs at the least
+    qsizetype m_fixedTail = 0; // tokens after the last star (all of them without one)
+    std::bitset<256> m_lastCharacters; // what a matching text may end with
     bool m_hasStar = false;
 };
 

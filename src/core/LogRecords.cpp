@@ -178,6 +178,13 @@ bool logEntryBelongsTo(const LogRecord &entry, QByteArrayView beaconIdent, QByte
            && fieldsMatch(entry.raw(LogField::Frequency), beaconFrequency);
 }
 
+QByteArray logEntryKey(QByteArrayView ident, QByteArrayView frequency)
+{
+    // The ident's length first, so that no two pairs run together into one key.
+    const QByteArray identPart = entryIdentKey(ident);
+    return char(identPart.size()) + identPart + upperCase(trimBlanks(frequency));
+}
+
 bool sessionRecordBelongsTo(const CLERecord &record, QByteArrayView ident, QByteArrayView frequency,
                             QByteArrayView countryCode)
 {

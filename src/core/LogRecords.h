@@ -116,6 +116,9 @@ bool fieldsMatch(QByteArrayView recordText, QByteArrayView beaconText);
 // The one test of a logbook entry against a beacon: entryIdentsMatch and frequency.
 bool logEntryBelongsTo(const LogRecord &entry, QByteArrayView beaconIdent,
                        QByteArrayView beaconFrequency);
+// What logEntryBelongsTo compares, as one text, for an index of the entries: an entry
+// belongs to a beacon exactly when the keys of their idents and frequencies are equal.
+QByteArray logEntryKey(QByteArrayView ident, QByteArrayView frequency);
 // Ident (5-character rule, suffix kept: every reception writes it there), frequency
 // and country code.
 bool sessionRecordBelongsTo(const CLERecord &record, QByteArrayView ident,

@@ -327,13 +327,13 @@ PrintedLogBody PrintedLogLines(const ProgramFolder &folder, const PrintedLogCont
 {
     PrintedLogBody body;
 
-    // The logbook is read once; a beacon's entries are looked for among those of its
-    // frequency only, the last one in the file winning.
-    QHash<QByteArray, QList<LogRecord>> entriesByFrequency;
+    // The logbook is read once into an index of each beacon's latest entry (the last
+    // one in the file): one look-up per beacon, whatever the number of entries.
+    QHash<QByteArray, LogRecord> latestEntry;
     const QString logbook = logbookPath(folder, ctx.currentLocationIndex);
     if (fileExists(logbook)) {
         if ((body.error = forEachLogRecord(logbook, [&](qint64, const LogRecord &entry) {
-                 entriesByFrequency[upperCase(entry.frequency())].append(entry);
+                 latestEntry.insert(logEntryKey(entry.raw(LogField::Ident), entry.raw(LogField::Frequency)), entry);
                  return true;
              })))
             return body;
@@ -341,27 +341,25 @@ PrintedLogBody PrintedLogLines(const ProgramFolder &folder, const PrintedLogCont
 
     const quint32 bit = locationBit(ctx.currentLocationIndex);
     const QthDegrees qth = ComputeQTHDegrees(ctx.locationLat, ctx.locationLon);
-    body.error = forEachBeacon(folder, [&](qint64, const BeaconRecord &beacon) {
-        if (beacon.loggedMask() == 0)
+    body.error = forEachRecord(databasePath(folder), BeaconRecord::Length, [&](qint64, QByteArrayView record) {
+        // Most beacons were never logged: only their mask is read.
+        const quint32 mask = storedLoggedMask(record);
+        if (mask == 0)
             return true;
         if (letEventsRun)
             letEventsRun();
-        if (!loggedAt(beacon, bit))
+        if (bit == 0 || (mask & bit) != bit)
             return true;
 
+        const BeaconRecord beacon = BeaconRecord::fromBytes(record);
         PrintedLogLineParts parts;
         const QByteArray ident = field(beacon, BeaconField::Ident);
         parts.frequency = field(beacon, BeaconField::Frequency);
         parts.ident = StripSemicolonSuffix(ident);
-        const auto candidates = entriesByFrequency.constFind(upperCase(parts.frequency));
-        if (candidates != entriesByFrequency.constEnd()) {
-            for (auto it = candidates->crbegin(); it != candidates->crend(); ++it) {
-                if (logEntryBelongsTo(*it, ident, parts.frequency)) {
-                    parts.date = it->date();
-                    parts.time = it->time();
-                    break;
-                }
-            }
+        const auto latest = latestEntry.constFind(logEntryKey(ident, parts.frequency));
+        if (latest != latestEntry.constEnd()) {
+            parts.date = latest->date();
+            parts.time = latest->time();
         }
         parts.stateCode = field(beacon, BeaconField::StateCode);
         parts.city = field(beacon, BeaconField::Location);

@@ -1,6 +1,10 @@
 #include "Nearby.h"
 
+#include <QHash>
+
+#include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
 
 #include "BeaconDatabase.h"
@@ -8,6 +12,7 @@
 #include "ClockTexts.h"
 #include "Geodesy.h"
 #include "NumberText.h"
+#include "PlainNumber.h"
 #include "SharedState.h"
 #include "Tables.h"
 #include "Text.h"
@@ -21,66 +26,138 @@ char characterAt(QByteArrayView text, qsizetype position)
     return position <= text.size() ? text[position - 1] : '\0';
 }
 
-// A group of plain digits is read directly: the scan reads six per record, and
-// numericValue gives the same whole number for them.
-double groupValue(QByteArrayView group)
-{
-    if (group.isEmpty() || group.size() > 9)
-        return numericValue(group);
-    qint64 value = 0;
-    for (const char c : group) {
-        if (c < '0' || c > '9')
-            return numericValue(group);
-        value = value * 10 + (c - '0');
-    }
-    return double(value);
-}
-
-// The centre and every beacon go through this one expression, so a beacon typed
-// with the centre's digits compares equal to it exactly.
+// The expression of beaconCoordinateMagnitude, so that a beacon typed with the centre's
+// digits compares equal to it exactly.
 double sexagesimal(QByteArrayView degrees, QByteArrayView minutes, QByteArrayView seconds, bool negative)
 {
-    const double value = groupValue(degrees) + groupValue(minutes) / 60 + groupValue(seconds) / 3600;
+    const double value =
+        plainNumberValue(degrees) + plainNumberValue(minutes) / 60 + plainNumberValue(seconds) / 3600;
     return negative ? -value : value;
 }
 
-NearbyCentre beaconDegrees(QByteArrayView record)
+// A beacon's coordinate, negated after negativeMark.
+double beaconCoordinate(QByteArrayView text, qsizetype degreeDigits, char negativeMark)
 {
-    std::array<char, 9> latBuffer{};
-    std::array<char, 10> lonBuffer{};
-    const QByteArrayView lat = decodeFieldInto(record, BeaconField::Latitude, latBuffer);
-    const QByteArrayView lon = decodeFieldInto(record, BeaconField::Longitude, lonBuffer);
-    return {sexagesimal(characters(lat, 2, 2), characters(lat, 4, 2), characters(lat, 6, 2),
-                        characterAt(lat, 1) == 'S'),
-            sexagesimal(characters(lon, 2, 3), characters(lon, 5, 2), characters(lon, 7, 2),
-                        characterAt(lon, 1) == 'W')};
+    const double value = beaconCoordinateMagnitude(text, degreeDigits);
+    return characterAt(text, 1) == negativeMark ? -value : value;
 }
 
-double distanceBetween(const NearbyCentre &far, const NearbyCentre &near, bool imperial)
+double beaconLatitude(QByteArrayView record)
 {
-    const DistanceBearing db =
-        CalcDistanceBearing(far.latitude / kDegreesPerRadian, far.longitude / kDegreesPerRadian,
-                            near.latitude / kDegreesPerRadian, near.longitude / kDegreesPerRadian);
-    return imperial ? db.distanceKm / kKmPerMile : db.distanceKm;
+    std::array<char, layoutOf(BeaconField::Latitude).width> buffer{};
+    return beaconCoordinate(decodeFieldInto(record, BeaconField::Latitude, buffer), 2, 'S');
 }
 
-QByteArray lineText(const BeaconRecord &beacon, bool logged, qint64 distance, const NearbyContext &ctx)
+double beaconLongitude(QByteArrayView record)
 {
-    const auto field = [&beacon](BeaconField f) { return beacon.trimmedText(f); };
-    const QByteArray countryCode = upperCase(field(BeaconField::CountryCode));
-    QByteArray line = logged ? "***" : "   ";
-    line += fitField(StripSemicolonSuffix(field(BeaconField::Ident)), 8);
-    line += fitField(field(BeaconField::Frequency) + " kHz", 9);
-    line += field(BeaconField::Location) + ", ";
-    if (ctx.states) {
-        const QByteArray stateName = FindStateName(*ctx.states, field(BeaconField::StateCode), countryCode);
-        if (!stateName.isEmpty())
-            line += stateName + ", ";
+    std::array<char, layoutOf(BeaconField::Longitude).width> buffer{};
+    return beaconCoordinate(decodeFieldInto(record, BeaconField::Longitude, buffer), 3, 'W');
+}
+
+// The part of a line after the location: the state name and ", " when the state table
+// knows the code, then the country name. Looked up once per pair of codes in a build.
+class PlaceNames {
+public:
+    explicit PlaceNames(const NearbyContext &ctx) : m_ctx(ctx) {}
+
+    const QByteArray &after(QByteArrayView stateCode, QByteArrayView countryCode)
+    {
+        std::array<char, 8> key{};
+        key[0] = char(stateCode.size());
+        std::copy(stateCode.begin(), stateCode.end(), key.begin() + 1);
+        std::copy(countryCode.begin(), countryCode.end(), key.begin() + 1 + stateCode.size());
+        const qsizetype keySize = 1 + stateCode.size() + countryCode.size();
+        const auto found = m_names.constFind(QByteArray::fromRawData(key.data(), keySize));
+        if (found != m_names.constEnd())
+            return *found;
+        return *m_names.insert(QByteArray(key.data(), keySize), lookUp(stateCode, countryCode));
     }
-    if (ctx.countries)
-        line += FindCountryName(*ctx.countries, countryCode);
-    line += " (" + signedText(distance) + (ctx.imperial ? " mi)" : " km)");
+
+private:
+    QByteArray lookUp(QByteArrayView stateCode, QByteArrayView countryCode) const
+    {
+        const QByteArray upperCountry = upperCase(countryCode);
+        QByteArray text;
+        if (m_ctx.states) {
+            const QByteArray stateName = FindStateName(*m_ctx.states, stateCode, upperCountry);
+            if (!stateName.isEmpty())
+                text += stateName + ", ";
+        }
+        if (m_ctx.countries)
+            text += FindCountryName(*m_ctx.countries, upperCountry);
+        return text;
+    }
+
+    const NearbyContext &m_ctx;
+    QHash<QByteArray, QByteArray> m_names; // key: state code length, state code, country code
+};
+
+// Writes a line into memory sized beforehand: one allocation per line.
+class LineWriter {
+public:
+    explicit LineWriter(char *at) : m_at(at) {}
+    void put(QByteArrayView text) { m_at = std::copy(text.begin(), text.end(), m_at); }
+    // Left-aligned in width characters: padded with blanks, a longer text cut.
+    void putFitted(QByteArrayView text, qsizetype width)
+    {
+        const qsizetype kept = std::min(text.size(), width);
+        put(text.first(kept));
+        m_at = std::fill_n(m_at, width - kept, ' ');
+    }
+
+private:
+    char *m_at;
+};
+
+constexpr qsizetype kIdentColumn = 8;
+constexpr qsizetype kFrequencyColumn = 9;
+
+QByteArray lineText(QByteArrayView record, bool logged, qint64 distance, PlaceNames &places, bool imperial)
+{
+    std::array<char, layoutOf(BeaconField::Ident).width> identBuffer{};
+    std::array<char, layoutOf(BeaconField::Frequency).width + 4> frequencyBuffer{};
+    std::array<char, layoutOf(BeaconField::Location).width> locationBuffer{};
+    std::array<char, layoutOf(BeaconField::StateCode).width> stateBuffer{};
+    std::array<char, layoutOf(BeaconField::CountryCode).width> countryBuffer{};
+    const QByteArrayView ident =
+        withoutSemicolonSuffix(decodeFieldInto(record, BeaconField::Ident, identBuffer));
+    const QByteArrayView frequency = decodeFieldInto(record, BeaconField::Frequency, frequencyBuffer);
+    std::copy_n(" kHz", 4, frequencyBuffer.begin() + frequency.size());
+    const QByteArrayView kHz(frequencyBuffer.data(), frequency.size() + 4);
+    const QByteArrayView location = decodeFieldInto(record, BeaconField::Location, locationBuffer);
+    const QByteArray &place = places.after(decodeFieldInto(record, BeaconField::StateCode, stateBuffer),
+                                           decodeFieldInto(record, BeaconField::CountryCode, countryBuffer));
+    // The number form: a blank before a non-negative number.
+    std::array<char, 24> distanceBuffer{};
+    distanceBuffer[0] = ' ';
+    const qsizetype signRoom = distance < 0 ? 0 : 1;
+    const auto written =
+        std::to_chars(distanceBuffer.data() + signRoom, distanceBuffer.data() + distanceBuffer.size(), distance);
+    const QByteArrayView distanceText(distanceBuffer.data(), written.ptr - distanceBuffer.data());
+    const QByteArrayView unit = imperial ? " mi)" : " km)";
+
+    QByteArray line(3 + kIdentColumn + kFrequencyColumn + location.size() + 2 + place.size() + 2
+                        + distanceText.size() + unit.size(),
+                    Qt::Uninitialized);
+    LineWriter out(line.data());
+    out.put(logged ? "***" : "   ");
+    out.putFitted(ident, kIdentColumn);
+    out.putFitted(kHz, kFrequencyColumn);
+    out.put(location);
+    out.put(", ");
+    out.put(place);
+    out.put(" (");
+    out.put(distanceText);
+    out.put(unit);
     return line;
+}
+
+bool loggedAt(QByteArrayView record, int location)
+{
+    if (location < 0 || location > 31)
+        return false;
+    const quint32 bit = 1u << location;
+    return (storedLoggedMask(record) & bit) == bit;
 }
 
 } // namespace
@@ -111,19 +188,17 @@ QString NearbyResult::messageText() const
     case NearbyOutcome::ReadError:
         return error.messageText();
     case NearbyOutcome::Done:
-    case NearbyOutcome::Stopped:
         break;
     }
     return {};
 }
 
 NearbyResult FindNearbyBeacons(const ProgramFolder &folder, double radius, QByteArrayView centreLat,
-                               QByteArrayView centreLon, const NearbyContext &ctx, const NearbyLineSink &onLine)
+                               QByteArrayView centreLon, const NearbyContext &ctx)
 {
     NearbyResult result;
     const NearbyCentre centre = nearbyCentreDegrees(centreLat, centreLon);
-    const QthDegrees qthDegrees = ComputeQTHDegrees(ctx.locationLat, ctx.locationLon);
-    const NearbyCentre qth{qthDegrees.latitude, qthDegrees.longitude};
+    const QthDegrees qth = ComputeQTHDegrees(ctx.locationLat, ctx.locationLon);
 
     const QString path = databasePath(folder);
     if (!fileExists(path)) {
@@ -131,27 +206,38 @@ NearbyResult FindNearbyBeacons(const ProgramFolder &folder, double radius, QByte
         return result;
     }
 
+    const double unitKm = ctx.imperial ? kKmPerMile : 1.0;
+    const DistanceFrom fromCentre(centre.latitude / kDegreesPerRadian, centre.longitude / kDegreesPerRadian);
+    const DistanceFrom fromListener(qth.latitude / kDegreesPerRadian, qth.longitude / kDegreesPerRadian);
+    // Farther along the meridian alone than this, or at an angle of a smaller cosine,
+    // is out of the radius whatever the kilometres' last digits: no need to work out
+    // the distance. The cosine test holds below 20000 km.
+    const double surelyOutside = radius + 1.0;
+    const double radiusKm = radius * unitKm;
+    const double outsideCosine =
+        radiusKm >= 0 && radiusKm < 20000 ? std::cos(radiusKm / kEarthRadiusKm) - 1e-9 : -2.0;
+    PlaceNames places(ctx);
     const FileError err = forEachRecord(path, BeaconRecord::Length, [&](qint64 number, QByteArrayView record) {
-        const NearbyCentre at = beaconDegrees(record);
-        if (at.latitude == centre.latitude && at.longitude == centre.longitude)
+        // The latitude alone turns most beacons away, before the longitude is read.
+        const double latitude = beaconLatitude(record);
+        const double latRad = latitude / kDegreesPerRadian;
+        if (fromCentre.lowerBoundKm(latRad) / unitKm > surelyOutside)
             return true;
-        if (!(distanceBetween(at, centre, ctx.imperial) <= radius))
+        const double longitude = beaconLongitude(record);
+        if (latitude == centre.latitude && longitude == centre.longitude)
+            return true;
+        const PointRad beacon(latRad, longitude / kDegreesPerRadian);
+        if (fromCentre.cosineTo(beacon) < outsideCosine || !(fromCentre.km(beacon) / unitKm <= radius))
             return true;
 
-        const BeaconRecord beacon = BeaconRecord::fromBytes(record);
-        const qint64 shown = qint64(std::floor(distanceBetween(at, qth, ctx.imperial) + 0.5));
+        const qint64 shown = qint64(std::floor(fromListener.km(beacon) / unitKm + 0.5));
         NearbyLine line;
         line.recordNumber = number;
-        line.lineNumber = result.lines.size() + 1;
-        line.logged = beacon.isLoggedAt(ctx.currentLocationIndex);
-        line.text = lineText(beacon, line.logged, shown, ctx);
+        line.logged = loggedAt(record, ctx.currentLocationIndex);
+        line.text = lineText(record, line.logged, shown, places, ctx.imperial);
         result.loggedFlag = result.loggedFlag || line.logged;
         ++result.foundCount;
-        result.lines.append(line);
-        if (onLine && !onLine(line)) {
-            result.outcome = NearbyOutcome::Stopped;
-            return false;
-        }
+        result.lines.append(std::move(line));
         return true;
     });
     if (err) {

@@ -8,8 +8,6 @@
 #include <QList>
 #include <QString>
 
-#include <functional>
-
 #include "FileIo.h"
 #include "ListenerContext.h"
 #include "ProgramFolder.h"
@@ -32,7 +30,6 @@ NearbyCentre nearbyCentreDegrees(QByteArrayView centreLat, QByteArrayView centre
 
 struct NearbyLine {
     qint64 recordNumber = 0; // in ndb.dat
-    qint64 lineNumber = 0;   // 1 for the first line of a build
     QByteArray text;         // "***ABC     338 kHz  Port Eden, Eastland, Norland ( 523 km)"
     bool logged = false;     // logged at the current location
 };
@@ -41,7 +38,6 @@ enum class NearbyOutcome {
     Done,
     DatabaseMissing, // "Main database missing" / "Error"; nothing else changes
     ReadError,       // ndb.dat could not be read to the end: error.messageText() / "Error"
-    Stopped,         // the line callback asked to stop
 };
 
 struct NearbyResult {
@@ -58,16 +54,12 @@ struct NearbyResult {
     QString messageTitle() const { return QStringLiteral("Error"); }
 };
 
-// Called after each line is made, before the next record is read, so the window can
-// append it and let events run. Returning false ends the build there.
-using NearbyLineSink = std::function<bool(const NearbyLine &)>;
-
 // radius in miles when imperial, else km; centreLat and centreLon as
 // nearbyCentreDegrees takes them. Beacons at exactly the centre's coordinates are
-// neither listed nor counted. A missing ndb.dat is never created.
+// neither listed nor counted. A missing ndb.dat is never created. The whole list
+// comes back at once, for the window to fill its list in one step.
 NearbyResult FindNearbyBeacons(const ProgramFolder &folder, double radius, QByteArrayView centreLat,
-                               QByteArrayView centreLon, const NearbyContext &ctx,
-                               const NearbyLineSink &onLine = {});
+                               QByteArrayView centreLon, const NearbyContext &ctx);
 
 // "Search returned" + " N" + " beacons."
 QByteArray nearbySearchCaption(qint64 foundCount);

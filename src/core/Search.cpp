@@ -1,6 +1,10 @@
 #include "Search.h"
 
+#include <algorithm>
 #include <array>
+#include <bit>
+#include <cmath>
+#include <cstring>
 
 #include "BeaconDatabase.h"
 #include "BeaconRecord.h"
@@ -32,20 +36,108 @@ bool onlyQuestionMarks(QByteArrayView text)
     return true;
 }
 
-// Beacons at latitude or longitude 0 have no known position and always pass.
-bool passesDistanceFilter(QByteArrayView record, const QthDegrees &qth, const SearchContext &ctx)
+// A stored field of up to seven bytes in one load, and the high bit of each of its
+// bytes that is not padding (a plain blank): the first and the last of them come from
+// counting zero bits, without a loop over lengths that vary from record to record.
+struct StoredField {
+    quint64 bytes = 0;
+    quint64 content = 0;
+
+    StoredField(QByteArrayView record, BeaconField field)
+    {
+        const FieldLayout f = layoutOf(field);
+        Q_ASSERT(f.width <= 7 && f.offset + 8 <= BeaconRecord::Length);
+        const quint64 kept = (1ull << (8 * f.width)) - 1;
+        std::memcpy(&bytes, record.data() + f.offset, sizeof bytes);
+        // Per byte: y is 0 exactly for a blank, and (y & 0x7F) + 0x7F | y sets the high
+        // bit exactly when y is not 0.
+        const quint64 y = bytes ^ (0x2020202020202020ull & kept);
+        content = (((y & 0x7F7F7F7F7F7F7F7Full) + 0x7F7F7F7F7F7F7F7Full) | y) & 0x8080808080808080ull & kept;
+    }
+    bool empty() const { return content == 0; }
+    // Decoded; only for a field that is not empty.
+    char first() const { return shiftedDown(static_cast<unsigned char>(bytes >> std::countr_zero(content) / 8 * 8)); }
+    char last() const
+    {
+        return shiftedDown(static_cast<unsigned char>(bytes >> (63 - std::countl_zero(content)) / 8 * 8));
+    }
+};
+
+// False when a stored field surely does not read as text (trimmed, decoded, trimmed):
+// its first stored character, unless it reads as a blank, is the text's first. Most
+// records fail on that one byte.
+bool mayRead(QByteArrayView record, BeaconField field, QByteArrayView text)
 {
-    const BeaconRecord beacon = BeaconRecord::fromBytes(record);
-    const double latDeg = beaconLatitudeDegrees(beacon.trimmedText(BeaconField::Latitude));
-    const double lonDeg = beaconLongitudeDegrees(beacon.trimmedText(BeaconField::Longitude));
-    if (latDeg == 0 || lonDeg == 0)
+    if (text.isEmpty())
         return true;
-    const DistanceBearing db =
-        CalcDistanceBearing(latDeg / kDegreesPerRadian, lonDeg / kDegreesPerRadian,
-                            qth.latitude / kDegreesPerRadian, qth.longitude / kDegreesPerRadian);
-    const double distance = ctx.metric ? db.distanceKm : db.distanceKm / kKmPerMile;
-    return !(distance > ctx.distanceFilterValue);
+    const StoredField stored(record, field);
+    if (stored.empty())
+        return false;
+    const char first = stored.first();
+    return first == ' ' || first == text.front();
 }
+
+// False when the ident surely neither matches the pattern nor equals text: its last
+// stored character is the ident's last as compared, unless it reads as a blank, a
+// digit or a semicolon (a duplicate suffix may end the ident).
+bool identMayEnd(QByteArrayView record, const LikePattern &pattern, QByteArrayView text)
+{
+    const StoredField stored(record, BeaconField::Ident);
+    if (stored.empty())
+        return true;
+    const char last = stored.last();
+    if (last == ' ' || last == ';' || (last >= '0' && last <= '9'))
+        return true;
+    return pattern.mayEndWith(last) || (!text.isEmpty() && text.back() == last);
+}
+
+// Beacons at latitude or longitude 0 have no known position and always pass.
+class DistanceFilter {
+public:
+    explicit DistanceFilter(const SearchContext &ctx)
+        : m_ctx(ctx), m_fromListener(listenerRad(ctx).first, listenerRad(ctx).second)
+    {
+        // Either side of the radius' cosine (below 20000 km) a candidate is surely in or
+        // out, whatever the last digits of its kilometres would be.
+        const double radiusKm = ctx.metric ? ctx.distanceFilterValue : ctx.distanceFilterValue * kKmPerMile;
+        if (radiusKm >= 0 && radiusKm < 20000) {
+            const double cosine = std::cos(radiusKm / kEarthRadiusKm);
+            m_surelyIn = cosine + 1e-9;
+            m_surelyOut = cosine - 1e-9;
+        }
+    }
+
+    bool passes(QByteArrayView record) const
+    {
+        std::array<char, layoutOf(BeaconField::Latitude).width> latitude{};
+        std::array<char, layoutOf(BeaconField::Longitude).width> longitude{};
+        const double latDeg = beaconLatitudeDegrees(decodeFieldInto(record, BeaconField::Latitude, latitude));
+        const double lonDeg = beaconLongitudeDegrees(decodeFieldInto(record, BeaconField::Longitude, longitude));
+        if (latDeg == 0 || lonDeg == 0)
+            return true;
+        const PointRad beacon(latDeg / kDegreesPerRadian, lonDeg / kDegreesPerRadian);
+        const double cosine = m_fromListener.cosineTo(beacon);
+        if (cosine > m_surelyIn)
+            return true;
+        if (cosine < m_surelyOut)
+            return false;
+        const double km = m_fromListener.km(beacon);
+        const double distance = m_ctx.metric ? km : km / kKmPerMile;
+        return !(distance > m_ctx.distanceFilterValue);
+    }
+
+private:
+    static std::pair<double, double> listenerRad(const SearchContext &ctx)
+    {
+        const QthDegrees qth = ComputeQTHDegrees(ctx.locationLat, ctx.locationLon);
+        return {qth.latitude / kDegreesPerRadian, qth.longitude / kDegreesPerRadian};
+    }
+
+    const SearchContext &m_ctx;
+    DistanceFrom m_fromListener;
+    double m_surelyIn = 2.0;
+    double m_surelyOut = -2.0;
+};
 
 } // namespace
 
@@ -147,9 +239,7 @@ SearchResult SearchBeacons(const ProgramFolder &folder, QByteArrayView text,
     if (!fileExists(path))
         return result;
 
-    QthDegrees qth;
-    if (filterOn)
-        qth = ComputeQTHDegrees(ctx.locationLat, ctx.locationLon);
+    const DistanceFilter distanceFilter(ctx);
 
     // The frequency of each match, kept only to pick the one to show.
     QList<QByteArray> matchFrequencies;
@@ -162,19 +252,19 @@ SearchResult SearchBeacons(const ProgramFolder &folder, QByteArrayView text,
         result.recordCount = number;
         bool candidate;
         if (result.frequencySearch) {
-            candidate = decodeFieldInto(record, BeaconField::Frequency, frequencyBuffer) == wanted;
+            candidate = mayRead(record, BeaconField::Frequency, wanted)
+                        && decodeFieldInto(record, BeaconField::Frequency, frequencyBuffer) == wanted;
+        } else if (pattern ? !identMayEnd(record, *pattern, wanted) : !mayRead(record, BeaconField::Ident, wanted)) {
+            candidate = false;
         } else {
-            QByteArrayView ident = decodeFieldInto(record, BeaconField::Ident, identBuffer);
-            QByteArray stripped;
-            if (ident.contains(';')) {
-                stripped = StripSemicolonSuffix(ident);
-                ident = stripped;
-            }
-            candidate = (pattern && pattern->matches(ident)) || ident == wanted;
+            const QByteArrayView ident =
+                withoutSemicolonSuffix(decodeFieldInto(record, BeaconField::Ident, identBuffer));
+            candidate = (pattern && pattern->matches(ident))
+                        || (ident.size() == wanted.size() && std::equal(ident.begin(), ident.end(), wanted.begin()));
         }
         if (!candidate)
             return true;
-        if (filterOn && !passesDistanceFilter(record, qth, ctx))
+        if (filterOn && !distanceFilter.passes(record))
             return true;
         result.matches.append(number);
         if (pickByFrequency)

@@ -1,6 +1,5 @@
 #include "Statistics.h"
 
-#include "BeaconDatabase.h"
 #include "BeaconRecord.h"
 #include "NumberText.h"
 
@@ -9,33 +8,6 @@ namespace qern {
 namespace {
 
 constexpr qint64 kEventsAtRecord = 5000;
-
-// The mask as BeaconRecord::loggedMask() reads it. A field of digits and blanks (what
-// the writers store) is read in place; anything else takes the record's own rule.
-quint32 maskOf(QByteArrayView bytes)
-{
-    const FieldLayout mask = layoutOf(BeaconField::LoggedMask);
-    quint32 value = 0;
-    for (char c : bytes.sliced(mask.offset, mask.width)) {
-        if (c >= '0' && c <= '9')
-            value = value * 10 + quint32(c - '0');
-        else if (c != ' ')
-            return BeaconRecord::fromBytes(bytes).loggedMask();
-    }
-    return value;
-}
-
-// Only the two plain fields are looked at; nothing is decoded.
-void countRecord(QByteArrayView bytes, DatabaseStatistics &stats)
-{
-    const quint32 mask = maskOf(bytes);
-    for (int i = 0; i < kStatisticsLocations; ++i) {
-        if (mask & (1u << i))
-            ++stats.loggedCounts[i];
-    }
-    if (bytes[layoutOf(BeaconField::CLEMark).offset] == 'z')
-        ++stats.sessionCount;
-}
 
 void buildTexts(const std::array<QByteArray, kStatisticsLocations> &names, DatabaseStatistics &stats)
 {
@@ -51,29 +23,36 @@ void buildTexts(const std::array<QByteArray, kStatisticsLocations> &names, Datab
     stats.StatisticsText3 = "Number of beacons in CLE log - " + signedText(stats.sessionCount);
 }
 
-} // namespace
-
-DatabaseStatistics GatherDatabaseStatistics(const ProgramFolder &folder,
-                                            const std::array<QByteArray, kStatisticsLocations> &locationNames,
-                                            int currentLocation, const std::function<void()> &letEventsRun)
+// The statistics walk over ndb.dat at path, feeding the integrity check the same
+// records when one is given.
+DatabaseStatistics walkDatabase(const QString &path, const std::array<QByteArray, kStatisticsLocations> &locationNames,
+                                int currentLocation, const std::function<void()> &letEventsRun,
+                                IntegrityTally *tally, FileError *tallyError)
 {
     DatabaseStatistics stats;
-    const QString path = databasePath(folder);
     if (!fileExists(path)) {
         stats.databaseMissing = true;
     } else {
-        stats.readError = forEachRecord(path, BeaconRecord::Length, [&](qint64 number, QByteArrayView bytes) {
-            if (number == kEventsAtRecord && letEventsRun)
+        LoggedCounts counts;
+        stats.readError = forEachRecordBlock(path, BeaconRecord::Length, [&](qint64 first, QByteArrayView records) {
+            const qint64 last = first + records.size() / BeaconRecord::Length - 1;
+            if (first <= kEventsAtRecord && kEventsAtRecord <= last && letEventsRun)
                 letEventsRun();
-            countRecord(bytes, stats);
-            stats.RecordCount = number;
+            if (tally)
+                tally->add(records, counts);
+            else
+                counts.add(records);
+            stats.RecordCount = last;
             return true;
         });
+        // A check that stopped at a damaged record read no further, so never met a later failure.
+        if (tallyError && !tally->stopped())
+            *tallyError = stats.readError;
         if (stats.readError) {
             stats.RecordCount = 0;
-            stats.loggedCounts.fill(0);
-            stats.sessionCount = 0;
         } else {
+            stats.loggedCounts = counts.locations;
+            stats.sessionCount = counts.inSession;
             // The count is the file's, also when its last record is cut short.
             stats.RecordCount = recordCountForLength(fileLength(path), BeaconRecord::Length);
             for (qint64 count : stats.loggedCounts)
@@ -87,6 +66,32 @@ DatabaseStatistics GatherDatabaseStatistics(const ProgramFolder &folder,
     }
     buildTexts(locationNames, stats);
     return stats;
+}
+
+} // namespace
+
+DatabaseStatistics GatherDatabaseStatistics(const ProgramFolder &folder,
+                                            const std::array<QByteArray, kStatisticsLocations> &locationNames,
+                                            int currentLocation, const std::function<void()> &letEventsRun)
+{
+    return walkDatabase(databasePath(folder), locationNames, currentLocation, letEventsRun, nullptr, nullptr);
+}
+
+CheckedStatistics CheckAndGatherStatistics(const ProgramFolder &folder,
+                                           const std::array<QByteArray, kStatisticsLocations> &locationNames,
+                                           int currentLocation, qint64 recordCountBefore,
+                                           const std::function<void()> &letEventsRun)
+{
+    const QString path = databasePath(folder);
+    if (!fileExists(path))
+        return {CheckDatabaseIntegrity(folder, recordCountBefore),
+                GatherDatabaseStatistics(folder, locationNames, currentLocation, letEventsRun)};
+    IntegrityTally tally;
+    FileError tallyError;
+    CheckedStatistics checked;
+    checked.statistics = walkDatabase(path, locationNames, currentLocation, letEventsRun, &tally, &tallyError);
+    checked.integrity = tally.result(fileLength(path), tallyError);
+    return checked;
 }
 
 } // namespace qern

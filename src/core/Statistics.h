@@ -1,8 +1,8 @@
 #pragma once
 // The statistics walk over ndb.dat: records, beacons logged per listening location,
 // beacons in the session log, and the texts and enable states the windows show.
-// The integrity check is not run here: the window-side caller runs
-// CheckDatabaseIntegrity first when asked to, then this walk.
+// When the integrity check is to run first, CheckAndGatherStatistics gives both from
+// one read of the file.
 
 #include <QByteArray>
 
@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 
+#include "BeaconDatabase.h"
 #include "FileIo.h"
 #include "ProgramFolder.h"
 
@@ -58,5 +59,17 @@ DatabaseStatistics GatherDatabaseStatistics(const ProgramFolder &folder,
                                             const std::array<QByteArray, kStatisticsLocations> &locationNames,
                                             int currentLocation,
                                             const std::function<void()> &letEventsRun = {});
+
+struct CheckedStatistics {
+    IntegrityResult integrity;   // as CheckDatabaseIntegrity gives it
+    DatabaseStatistics statistics; // as GatherDatabaseStatistics gives it afterwards
+};
+
+// CheckDatabaseIntegrity(folder, recordCountBefore), then GatherDatabaseStatistics, in
+// one read of ndb.dat. The caller reports the check's verdict before the statistics.
+CheckedStatistics CheckAndGatherStatistics(const ProgramFolder &folder,
+                                           const std::array<QByteArray, kStatisticsLocations> &locationNames,
+                                           int currentLocation, qint64 recordCountBefore,
+                                           const std::function<void()> &letEventsRun = {});
 
 } // namespace qern

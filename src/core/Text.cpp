@@ -57,17 +57,6 @@ QByteArray trimRightBlanks(QByteArrayView text)
     return text.first(end).toByteArray();
 }
 
-QByteArrayView trimBlanksView(QByteArrayView text)
-{
-    qsizetype start = 0;
-    qsizetype end = text.size();
-    while (start < end && text[start] == ' ')
-        ++start;
-    while (end > start && text[end - 1] == ' ')
-        --end;
-    return text.sliced(start, end - start);
-}
-
 QByteArray trimBlanks(QByteArrayView text)
 {
     return trimBlanksView(text).toByteArray();

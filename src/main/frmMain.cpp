@@ -312,6 +312,7 @@ void frmMain::buildControls()
     name(lstNearbyBeacons, "lstNearbyBeacons");
     lstNearbyBeacons->setGeometry(8, 350, right - 8, 94);
     lstNearbyBeacons->setFont(fixedListFont());
+    lstNearbyBeacons->setUniformItemSizes(true); // thousands of lines, laid out as one
     lblAlreadyLogged = label("lblAlreadyLogged", QStringLiteral("***  Beacons Already Logged"), 8, 448, 300);
     picBeaconList = notice("picBeaconList", QStringLiteral("Generating Beacon List"), 290, 380);
     picGeneratingImage = notice("picGeneratingImage", QStringLiteral("Generating Image"), 290, 130);
@@ -767,7 +768,11 @@ void frmMain::enableAfterPassedCheck()
 
 void frmMain::CheckDatabaseIntegrity()
 {
-    const IntegrityResult result = qern::CheckDatabaseIntegrity(m_state.folder, m_state.RecordCount);
+    applyIntegrityCheck(qern::CheckDatabaseIntegrity(m_state.folder, m_state.RecordCount));
+}
+
+void frmMain::applyIntegrityCheck(const IntegrityResult &result)
+{
     m_state.RecordCount = result.recordCount;
     if (result.ok()) {
         if (m_integrityFailed)
@@ -780,14 +785,20 @@ void frmMain::CheckDatabaseIntegrity()
 
 void frmMain::GatherDatabaseStatistics(bool checkFirst)
 {
-    if (checkFirst)
-        CheckDatabaseIntegrity();
-
     std::array<QByteArray, kStatisticsLocations> names;
     const std::array<QByteArray, kLocationCount> listed = m_windows.location()->locationNames();
     std::copy(listed.begin(), listed.end(), names.begin());
-    const DatabaseStatistics statistics =
-        qern::GatherDatabaseStatistics(m_state.folder, names, m_state.CurrentLocationIndex, letEventsRun);
+
+    // The check and the count share one read of the database.
+    DatabaseStatistics statistics;
+    if (checkFirst) {
+        CheckedStatistics checked = CheckAndGatherStatistics(m_state.folder, names, m_state.CurrentLocationIndex,
+                                                             m_state.RecordCount, letEventsRun);
+        applyIntegrityCheck(checked.integrity);
+        statistics = std::move(checked.statistics);
+    } else {
+        statistics = qern::GatherDatabaseStatistics(m_state.folder, names, m_state.CurrentLocationIndex, letEventsRun);
+    }
 
     m_state.RecordCount = statistics.RecordCount;
     if (statistics.databaseMissing)
@@ -1025,6 +1036,7 @@ void frmMain::connectNearbyMapAndHelp()
 void frmMain::cmdNearby_Click()
 {
     lstNearbyBeacons->clear();
+    lblSearch->setText(QStringLiteral(" ")); // no count for a list being rebuilt
     picBeaconList->show();
     picBeaconList->raise();
     NearbyCentreLat = toWindows1252(txtLat->text());
@@ -1070,25 +1082,26 @@ void frmMain::FindNearbyBeacons(double radius, const QByteArray &centreLat, cons
     lblAlreadyLogged->hide();
     lstNearbyBeacons->setEnabled(false);
 
+    // No event runs during the build, so no command can reach the database meanwhile;
+    // the list is then filled in one step.
     const NearbyContext context = NearbyContext::fromState(m_state, &m_state.Countries, &m_state.States,
                                                            m_windows.location()->optImperial->isChecked());
-    // The list grows line by line; the events that run meanwhile are never user input.
-    const NearbyResult result = qern::FindNearbyBeacons(
-        m_state.folder, radius, centreLat, centreLon, context, [this](const NearbyLine &line) {
-            if (line.lineNumber == 1)
-                lstNearbyBeacons->clear();
-            lstNearbyBeacons->addItem(fromBytes(line.text));
-            letEventsRun();
-            return !m_windows.hasEnded();
-        });
-    if (result.outcome == NearbyOutcome::Stopped)
-        return;
+    const NearbyResult result = qern::FindNearbyBeacons(m_state.folder, radius, centreLat, centreLon, context);
+    QStringList lines;
+    lines.reserve(result.lines.size());
+    if (!result.hasMessage()) {
+        for (const NearbyLine &line : result.lines)
+            lines.append(fromBytes(line.text));
+    }
+    lstNearbyBeacons->clear();
+    lstNearbyBeacons->addItems(lines);
 
     // After a failure the panel is usable again, so the user can retry.
     m_commands.setArmed(cmdUpdateNearby, true);
     lstNearbyBeacons->setEnabled(true);
     picBeaconList->hide();
     if (result.hasMessage()) {
+        lblSearch->setText(QStringLiteral(" "));
         MessageBox::show(result.messageText(), result.messageTitle());
         return;
     }

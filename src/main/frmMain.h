@@ -21,6 +21,7 @@ namespace qern {
 
 class WindowSet;
 struct SharedState;
+struct IntegrityResult;
 
 class frmMain : public QMainWindow {
     Q_OBJECT
@@ -204,6 +205,7 @@ private:
     void refreshClocks();
     void refreshTitle();
     void setMatchStepperVisible(bool visible);
+    void applyIntegrityCheck(const IntegrityResult &result);
     void disableAfterFailedCheck(bool touchBackupItems);
     void enableAfterPassedCheck();
     void focusIdent();

@@ -1,5 +1,8 @@
 #include <QDir>
 #include <QFileInfo>
+#include <QMap>
+
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -41,6 +44,36 @@ TEST(AutoBackup, EachCallCopiesEveryFileByteForByteOverTheLastCopies)
         EXPECT_FALSE(err.failed()) << err.messageText().toStdString();
         for (const Pair &p : everyPair())
             EXPECT_EQ(dir.read(p.copy), tag + " of " + p.source.toUtf8()) << p.copy.toStdString();
+    }
+}
+
+ino_t inodeOf(const QString &path)
+{
+    struct stat info {};
+    EXPECT_EQ(::stat(QFile::encodeName(path).constData(), &info), 0) << path.toStdString();
+    return info.st_ino;
+}
+
+// A copy is replaced by a new file only when its source changed, by a byte or in length.
+TEST(AutoBackup, CopiesThatAlreadyHoldTheirSourceAreLeftAsTheyAre)
+{
+    TestFolder dir;
+    writeEverySource(dir, "data");
+    ASSERT_FALSE(AutoBackupFiles(dir.folder()).failed());
+    QMap<QString, ino_t> before;
+    for (const Pair &p : everyPair())
+        before[p.copy] = inodeOf(dir.path(p.copy));
+    QByteArray database = dir.read("ndb.dat");
+    database.back() = '!';
+    dir.write("ndb.dat", database);
+    dir.write("Logs/log3.dat", dir.read("Logs/log3.dat") + "more");
+    const QStringList changed = {"ndb.bak", "AutoBackups/log3.bak"};
+
+    ASSERT_FALSE(AutoBackupFiles(dir.folder()).failed());
+
+    for (const Pair &p : everyPair()) {
+        EXPECT_EQ(dir.read(p.copy), dir.read(p.source)) << p.copy.toStdString();
+        EXPECT_EQ(inodeOf(dir.path(p.copy)) != before[p.copy], changed.contains(p.copy)) << p.copy.toStdString();
     }
 }
 

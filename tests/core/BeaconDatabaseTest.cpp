@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "Fixtures.h"
+#include "NumberText.h"
 
 using namespace qern;
 using namespace qern::test;
@@ -19,6 +22,49 @@ QByteArray goodDatabase(int count)
     for (int i = 0; i < count; ++i)
         records.append(tuned("B" + QByteArray::number(i), QByteArray::number(200 + i)));
     return bytesOf(records);
+}
+
+// Records whose Frequency holds every odd form, a few with a byte 0 or 1 anywhere.
+QByteArray oddDatabase(int count, unsigned seed)
+{
+    std::mt19937 random(seed);
+    const QList<QByteArray> frequencies = {"338", " 338", "4499.9", "4500", "0", "", "NDB", "1e3", "-5", "338kHz",
+                                           "1 5", "1.2.3", ".5", "0.0001", "4499.99999", "+7"};
+    QByteArray bytes;
+    for (int i = 0; i < count; ++i) {
+        BeaconRecord r = tuned("B" + QByteArray::number(i), frequencies[random() % frequencies.size()]);
+        if (random() % 150 == 0)
+            r.setRaw(BeaconField::Frequency, QByteArray(1, ' ') + char(random() % 2) + "5");
+        QByteArray stored = r.bytes();
+        if (random() % 150 == 0)
+            stored[random() % BeaconRecord::Length] = char(random() % 2);
+        bytes += stored;
+    }
+    return bytes;
+}
+
+// The check done the plain way: every shifted field decoded whole, every frequency
+// read by the number reader; it stops at the first record it cannot decode.
+IntegrityResult plainIntegrity(const QByteArray &bytes)
+{
+    IntegrityResult result;
+    result.recordCount = recordCountForLength(bytes.size(), BeaconRecord::Length);
+    for (const BeaconRecord &r : recordsOf<BeaconRecord>(bytes)) {
+        for (int field = 0; field <= static_cast<int>(BeaconField::Comments); ++field) {
+            bool ok = true;
+            r.text(static_cast<BeaconField>(field), &ok);
+            if (!ok) {
+                result.verdict = IntegrityVerdict::ReadError;
+                return result;
+            }
+        }
+        if (isValidFrequency(r))
+            ++result.validCount;
+    }
+    result.verdict = bytes.size() % BeaconRecord::Length == 0 && result.validCount == result.recordCount
+                         ? IntegrityVerdict::Ok
+                         : IntegrityVerdict::RecordsMismatched;
+    return result;
 }
 
 } // namespace
@@ -288,6 +334,44 @@ TEST(IntegrityCheck, EveryStoredByteInFrequencyGivesAVerdict)
             EXPECT_EQ(result.verdict, IntegrityVerdict::RecordsMismatched) << b;
         else
             EXPECT_NE(result.verdict, IntegrityVerdict::ReadError) << b;
+    }
+}
+
+TEST(IntegrityCheck, GivesThePlainReadingsVerdict)
+{
+    for (unsigned seed = 1; seed <= 40; ++seed) {
+        TestFolder t;
+        const QByteArray database = oddDatabase(int(seed) * 10, seed);
+        t.write("ndb.dat", database);
+        const IntegrityResult r = CheckDatabaseIntegrity(t.folder(), 0);
+        const IntegrityResult plain = plainIntegrity(database);
+        EXPECT_EQ(r.verdict, plain.verdict) << "seed " << seed;
+        EXPECT_EQ(r.validCount, plain.validCount) << "seed " << seed;
+        EXPECT_EQ(r.recordCount, plain.recordCount) << "seed " << seed;
+    }
+}
+
+TEST(IntegrityCheck, ReadsEverySixByteFrequencyAsTheNumberReaderDoes)
+{
+    // Stored: digits 0, 1, 4, 5, 9, the point, the shifted blank, a plain blank, a letter.
+    const QByteArray alphabet = QByteArray("23679") + char('.' + 2) + kShiftedBlank + ' ' + 'C';
+    BeaconRecord record = tuned("ABC", "338");
+    const qsizetype offset = layoutOf(BeaconField::Frequency).offset;
+    QByteArray bytes = record.bytes();
+    std::array<qsizetype, 6> at{};
+    for (;;) {
+        for (int k = 0; k < 6; ++k)
+            bytes[offset + k] = alphabet[at[k]];
+        IntegrityTally tally;
+        ASSERT_TRUE(tally.add(bytes));
+        const bool plain = isValidFrequency(BeaconRecord::fromBytes(bytes));
+        ASSERT_EQ(tally.result(BeaconRecord::Length, {}).validCount, plain ? 1 : 0)
+            << '"' << BeaconRecord::fromBytes(bytes).text(BeaconField::Frequency).constData() << '"';
+        int k = 5;
+        while (k >= 0 && ++at[k] == alphabet.size())
+            at[k--] = 0;
+        if (k < 0)
+            break;
     }
 }
 

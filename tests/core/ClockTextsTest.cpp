@@ -130,7 +130,7 @@ TEST(StripSemicolonSuffix, RemovesTheDuplicateMarker)
 {
     const struct { const char *ident, *stripped; } cases[] = {
         {"NDB;2", "NDB"}, {"AB;12", "AB"}, {";", ""}, {"AB;", "AB"}, {"ABC", "ABC"},
-        {"", ""}, {"A;B;3", "A;B"}, {"AB;X", "AB;X"}, {"AB;1X", "AB;1X"},
+        {"", ""}, {"A;B;3", "A;B"}, {"AB;X", "AB;X"}, {"AB;1X", "AB;1X"}, {"A;2;B", "A;2;B"}, {"12", "12"},
     };
     for (const auto &c : cases)
         EXPECT_EQ(StripSemicolonSuffix(c.ident), QByteArray(c.stripped)) << c.ident;

@@ -27,16 +27,25 @@ QList<QByteArray> labels(const QByteArray &bytes)
     return out;
 }
 
+// Records full of ties: few first ident characters, lower case, DGPS and Navtex
+// idents, duplicate suffixes, empty idents; few frequency values written several ways.
 QByteArray generatedDatabase(int count, unsigned seed)
 {
     std::mt19937 random(seed);
-    const QByteArray firsts = "ABCMXZ019#$";
+    const QByteArray firsts = "ABCMXZ019#$az";
+    const QList<QByteArray> frequencies = {"338", "338.0", "0338", "283.5", "283.50", "", "4499.9", ".5",
+                                           "1e3", " 5", "abc", "1 5", "1.2.3"};
     QByteArray bytes;
     for (int i = 0; i < count; ++i) {
-        QByteArray ident(1, firsts[random() % firsts.size()]);
-        ident += char('A' + random() % 26);
+        QByteArray ident;
+        if (random() % 20) {
+            ident = QByteArray(1, firsts[random() % firsts.size()]) + char('A' + random() % 26);
+            if (random() % 10 == 0)
+                ident += ";2";
+        }
         // Few distinct frequencies, so that many keys are equal.
-        QByteArray frequency = QByteArray::number(200 + random() % 40);
+        QByteArray frequency = random() % 2 ? QByteArray::number(200 + random() % 40)
+                                            : frequencies[random() % frequencies.size()];
         if (random() % 3 == 0)
             frequency += random() % 2 ? ".5" : ".50";
         BeaconRecord r = tuned(ident, frequency, "Place " + QByteArray::number(i));
@@ -45,6 +54,48 @@ QByteArray generatedDatabase(int count, unsigned seed)
         bytes += r.bytes();
     }
     return bytes;
+}
+
+// The two exchange passes, pair by pair: the order the sort must give, ties included.
+QByteArray exchangePassesImage(const QByteArray &image)
+{
+    const qsizetype n = image.size() / BeaconRecord::Length;
+    auto recordAt = [](const QByteArray &bytes, qsizetype k) {
+        return BeaconRecord::fromBytes(bytes.mid(k * BeaconRecord::Length, BeaconRecord::Length));
+    };
+    auto pass = [&](const QByteArray &from, auto keyOf, auto swaps) {
+        std::vector<qint64> keys;
+        std::vector<qsizetype> order;
+        for (qsizetype k = 0; k < n; ++k) {
+            keys.push_back(keyOf(recordAt(from, k)));
+            order.push_back(k);
+        }
+        for (qsizetype i = 0; i + 1 < n; ++i) {
+            for (qsizetype j = i + 1; j < n; ++j) {
+                if (swaps(keys[i], keys[j])) {
+                    std::swap(keys[i], keys[j]);
+                    std::swap(order[i], order[j]);
+                }
+            }
+        }
+        QByteArray out;
+        for (const qsizetype k : order)
+            out += from.mid(k * BeaconRecord::Length, BeaconRecord::Length);
+        return out;
+    };
+    const QByteArray byIdent = pass(
+        image,
+        [](const BeaconRecord &r) -> qint64 {
+            const QByteArray ident = r.text(BeaconField::Ident);
+            return ident.isEmpty() ? -1 : static_cast<unsigned char>(ident.front());
+        },
+        [](qint64 a, qint64 b) { return a <= b; });
+    return pass(
+        byIdent,
+        [](const BeaconRecord &r) {
+            return roundToInteger(roundToDecimals(numericValue(r.text(BeaconField::Frequency)), 4) * 10000.0);
+        },
+        [](qint64 a, qint64 b) { return a >= b; });
 }
 
 class Sort : public ::testing::Test {
@@ -108,6 +159,30 @@ TEST_F(Sort, FrequencyOrdersByValueThenTheFirstIdentCharacter)
                 sortedInC = sorted;
             EXPECT_EQ(sorted, sortedInC) << c.name << " in " << locale;
         }
+    }
+}
+
+TEST_F(Sort, GivesTheExchangePassesOrderByteForByte)
+{
+    for (const int count : {2, 3, 17, 600, 2500}) {
+        for (const unsigned seed : {11u, 12u, 13u}) {
+            const QByteArray database = generatedDatabase(count, seed);
+            t.write("ndb.dat", database);
+            sort();
+            EXPECT_EQ(t.read("ndb.dat"), exchangePassesImage(database)) << count << " records, seed " << seed;
+        }
+    }
+
+    // The shipped database, as it is and with its records turned round.
+    QByteArray shipped;
+    ASSERT_FALSE(readWholeFile(QStringLiteral(QERN_SOURCE_DATA_DIR "/ndb.dat"), &shipped).failed());
+    QByteArray reversed;
+    for (qsizetype at = shipped.size() - BeaconRecord::Length; at >= 0; at -= BeaconRecord::Length)
+        reversed += shipped.mid(at, BeaconRecord::Length);
+    for (const QByteArray &database : {shipped, reversed}) {
+        t.write("ndb.dat", database);
+        sort();
+        EXPECT_EQ(t.read("ndb.dat"), exchangePassesImage(database));
     }
 }
 

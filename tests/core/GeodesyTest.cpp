@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
+#include <vector>
 
 #include "Geodesy.h"
 #include "TestFolder.h"
@@ -172,4 +174,34 @@ TEST_F(FindClosestMetarTest, KeepsTheBestDistanceToFourDecimals)
     // 1111.99988 km is kept as 1111.9999, so the next station at 1111.99989 km still wins.
     dir.write("Metar.txt", "AAAA,,10.0000000,0,Nearer,XX\nBBBB,,10.0000001,0,Farther,XX\n");
     EXPECT_EQ(FindClosestMetar(dir.folder(), 0, 0), "BBBB, Farther");
+}
+
+TEST(DistanceFrom, GivesCalcDistanceBearingsKilometresToTheLastBit)
+{
+    std::mt19937 random(1102);
+    std::uniform_real_distribution<double> latitude(-90, 90);
+    std::uniform_real_distribution<double> longitude(-180, 180);
+    std::vector<std::pair<double, double>> points = {{0, 0}, {90, 0}, {-90, 0}, {0, 180}, {45, -75}, {45, -75.0000001}};
+    for (int i = 0; i < 2000; ++i)
+        points.emplace_back(latitude(random), longitude(random));
+    for (const auto &[fromLat, fromLon] : {std::pair{45.0, -75.0}, std::pair{-33.9, 151.2}, std::pair{90.0, 0.0}}) {
+        const DistanceFrom from(fromLat / kDegreesPerRadian, fromLon / kDegreesPerRadian);
+        for (const auto &[lat, lon] : points) {
+            const double km = from.km(PointRad(lat / kDegreesPerRadian, lon / kDegreesPerRadian));
+            EXPECT_EQ(km, seenFrom(lat, lon, fromLat, fromLon).distanceKm) << lat << ',' << lon;
+            // The meridian alone never makes a point farther than it is, but for the clamp's metres.
+            EXPECT_LE(from.lowerBoundKm(lat / kDegreesPerRadian), km + 0.03) << lat << ',' << lon;
+            // Neither does a cosine below the limit's, nor one above it nearer.
+            const double cosine = from.cosineTo(PointRad(lat / kDegreesPerRadian, lon / kDegreesPerRadian));
+            for (const double limitKm : {0.0, 0.5, km, std::nextafter(km, 0.0), std::nextafter(km, 1e9), km - 1e-6,
+                                         km + 1e-6, 5000.0, 19999.9}) {
+                if (cosine < std::cos(limitKm / kEarthRadiusKm) - 1e-9) {
+                    EXPECT_GT(km, limitKm) << lat << ',' << lon;
+                }
+                if (cosine > std::cos(limitKm / kEarthRadiusKm) + 1e-9) {
+                    EXPECT_LT(km, limitKm) << lat << ',' << lon;
+                }
+            }
+        }
+    }
 }

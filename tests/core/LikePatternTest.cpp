@@ -48,6 +48,9 @@ TEST(LikePattern, StarTakesAnyRunIncludingNone)
         {"A*B*C", "AXBXBC", true}, {"A*B*C", "ACB", false}, {"*?", "", false}, {"*?", "X", true},
         {"**A", "BA", true},
         {"*AB", "AAB", true}, // the star has to give back what it took
+        // What follows the last star takes the last characters.
+        {"*?Q", "ABQ", true}, {"*?Q", "QQ", true}, {"*?Q", "Q", false}, {"*?Q", "AQB", false},
+        {"A*[0-9]#", "AB12", true}, {"A*[0-9]#", "AB1X", false}, {"*A*", "BAB", true}, {"A*B?", "ABXB", false}, {"A*B?", "ABB", true},
     });
 }
 

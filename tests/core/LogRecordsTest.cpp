@@ -110,10 +110,16 @@ TEST(LogEntryMatch, NeedsIdentWithoutItsSuffixAndFrequency)
         {"ABCD;", "ABCD;2", "338", true}, {"ABCD", "ABCD;2", "338", true}, // cut to 5 before the suffix goes
         {"ABCDE", "ABCDE;2", "338", true}, {"ABCD;", "ABCD;X", "338", true},
         {"AB;C", "AB;C", "338", true},  {"AB;C", "AB", "338", false}, // letters after ";" are the ident's
+        {"abc", "AB", "C338", false}, // no pair runs into another
     };
     for (const auto &c : cases) {
         const LogRecord entry = LogRecord::make(c.entryIdent, " 338", "1200", "20240101", "");
         EXPECT_EQ(logEntryBelongsTo(entry, c.ident, c.frequency), c.match)
+            << c.entryIdent << " / " << c.ident << " " << c.frequency;
+        // The index key of an entry sees the very same.
+        EXPECT_EQ(logEntryKey(entry.raw(LogField::Ident), entry.raw(LogField::Frequency))
+                      == logEntryKey(c.ident, c.frequency),
+                  c.match)
             << c.entryIdent << " / " << c.ident << " " << c.frequency;
     }
 }

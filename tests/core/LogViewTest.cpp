@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <random>
+
 #include "Fixtures.h"
 #include "LogView.h"
 
@@ -367,6 +369,41 @@ TEST_F(LogViewTest, PrintedLineTakesTheLastEntryInTheFileEvenWithAnEarlierDate)
     const PrintedLogBody body = printed();
     ASSERT_EQ(body.lines.size(), 1);
     EXPECT_EQ(body.lines[0].mid(9, 19), "2025/01/01  08:00  ");
+}
+
+TEST_F(LogViewTest, PrintedLinesTakeTheEntryThatAScanOfTheWholeLogbookTakes)
+{
+    std::mt19937 random(3105);
+    auto pick = [&](const QList<QByteArray> &from) { return from[random() % from.size()]; };
+    const QList<QByteArray> idents = {"ABC", "abc", "ABC;2", "ABCDE;2", "ABCDEF", "XY", " XY", "#123", ""};
+    const QList<QByteArray> frequencies = {"338", " 338", "338.0", "1020.5", "283.50", ""};
+    QList<BeaconRecord> beacons;
+    for (int i = 0; i < 300; ++i)
+        beacons.append(logged(pick(idents), pick(frequencies), random() % 3 ? 1 : 2));
+    QList<LogRecord> entries;
+    for (int i = 0; i < 900; ++i)
+        entries.append(LogRecord::make(pick(idents), pick(frequencies), QByteArray::number(1000 + i),
+                                       QByteArray::number(20260000 + random() % 10000), ""));
+    t.writeDatabase(beacons);
+    t.writeLogbook(0, entries);
+
+    const PrintedLogBody body = printed();
+    QList<QByteArray> expected;
+    for (const BeaconRecord &b : beacons) {
+        if (!b.isLoggedAt(0))
+            continue;
+        PrintedLogLineParts parts;
+        for (const LogRecord &entry : entries) {
+            if (logEntryBelongsTo(entry, b.trimmedText(BeaconField::Ident), b.trimmedText(BeaconField::Frequency))) {
+                parts.date = entry.date();
+                parts.time = entry.time();
+            }
+        }
+        expected.append(printedLogLine(parts).mid(9, 19));
+    }
+    ASSERT_EQ(body.lines.size(), expected.size());
+    for (qsizetype k = 0; k < expected.size(); ++k)
+        EXPECT_EQ(body.lines[k].mid(9, 19), expected[k]) << k;
 }
 
 TEST_F(LogViewTest, PrintedLineWithoutEntryHasBlankDateAndTimeAfterOneWithThem)

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 
+#include "ClockTexts.h"
 #include "Fixtures.h"
 #include "Geodesy.h"
 #include "Nearby.h"
 #include "NumberText.h"
+#include "Text.h"
 
 using namespace qern;
 using namespace qern::test;
@@ -15,6 +18,93 @@ namespace {
 BeaconRecord at(const QByteArray &ident, const QByteArray &latitude, const QByteArray &longitude, quint32 mask = 0)
 {
     return beacon({.ident = ident, .latitude = latitude, .longitude = longitude, .mask = mask});
+}
+
+// DD + MM / 60 + SS / 3600 from the characters of a coordinate text, read by the number reader.
+double plainDegrees(QByteArrayView text, qsizetype degreesAt, qsizetype degreeDigits, qsizetype minutesAt,
+                    qsizetype secondsAt, bool negative)
+{
+    const double value = numericValue(characters(text, degreesAt, degreeDigits))
+                         + numericValue(characters(text, minutesAt, 2)) / 60
+                         + numericValue(characters(text, secondsAt, 2)) / 3600;
+    return negative ? -value : value;
+}
+
+// The nearby list built the plain way: every field decoded whole, every distance
+// worked out with its bearing, every name looked up afresh.
+NearbyResult plainNearby(const QByteArray &database, double radius, QByteArrayView centreLat,
+                         QByteArrayView centreLon, const NearbyContext &ctx)
+{
+    const double centreLatDeg = plainDegrees(centreLat, 1, 2, 4, 7, characters(centreLat, 10, 1) == "S");
+    const double centreLonDeg = plainDegrees(centreLon, 1, 3, 5, 8, characters(centreLon, 11, 1) == "W");
+    const QthDegrees qth = ComputeQTHDegrees(ctx.locationLat, ctx.locationLon);
+    auto distance = [&](double latDeg, double lonDeg, double toLatDeg, double toLonDeg) {
+        const double km = CalcDistanceBearing(latDeg / kDegreesPerRadian, lonDeg / kDegreesPerRadian,
+                                              toLatDeg / kDegreesPerRadian, toLonDeg / kDegreesPerRadian)
+                              .distanceKm;
+        return ctx.imperial ? km / 1.609 : km;
+    };
+    NearbyResult result;
+    const QList<BeaconRecord> beacons = recordsOf<BeaconRecord>(database);
+    for (qsizetype k = 0; k < beacons.size(); ++k) {
+        const BeaconRecord &b = beacons[k];
+        const QByteArray lat = b.trimmedText(BeaconField::Latitude);
+        const QByteArray lon = b.trimmedText(BeaconField::Longitude);
+        const double latDeg = plainDegrees(lat, 2, 2, 4, 6, lat.startsWith('S'));
+        const double lonDeg = plainDegrees(lon, 2, 3, 5, 7, lon.startsWith('W'));
+        if ((latDeg == centreLatDeg && lonDeg == centreLonDeg)
+            || !(distance(latDeg, lonDeg, centreLatDeg, centreLonDeg) <= radius))
+            continue;
+        NearbyLine line;
+        line.recordNumber = k + 1;
+        line.logged = b.isLoggedAt(ctx.currentLocationIndex);
+        const QByteArray country = upperCase(b.trimmedText(BeaconField::CountryCode));
+        line.text = (line.logged ? "***" : "   ") + fitField(StripSemicolonSuffix(b.trimmedText(BeaconField::Ident)), 8)
+                    + fitField(b.trimmedText(BeaconField::Frequency) + " kHz", 9)
+                    + b.trimmedText(BeaconField::Location) + ", ";
+        if (ctx.states) {
+            const QByteArray state = FindStateName(*ctx.states, b.trimmedText(BeaconField::StateCode), country);
+            if (!state.isEmpty())
+                line.text += state + ", ";
+        }
+        if (ctx.countries)
+            line.text += FindCountryName(*ctx.countries, country);
+        const double shown = distance(latDeg, lonDeg, qth.latitude, qth.longitude);
+        line.text += " (" + signedText(qint64(std::floor(shown + 0.5))) + (ctx.imperial ? " mi)" : " km)");
+        result.loggedFlag = result.loggedFlag || line.logged;
+        ++result.foundCount;
+        result.lines.append(line);
+    }
+    return result;
+}
+
+// Beacons around 45N 75W with every field in its odd forms too: lower-case and unknown
+// codes, duplicate suffixes, empty fields, blanks and letters in the coordinates.
+QByteArray oddBeacons(int count, unsigned seed)
+{
+    std::mt19937 random(seed);
+    auto pick = [&](const QList<QByteArray> &from) { return from[random() % from.size()]; };
+    auto digits = [&](int n, int below) { return QByteArray::number(random() % below).rightJustified(n, '0'); };
+    QByteArray bytes;
+    for (int i = 0; i < count; ++i) {
+        Beacon b;
+        b.ident = pick({"ABC", "abc;2", "#123", "$A", "", "X;Y", "AB;12", "LONGID;3"});
+        b.country = pick({"CAN", "can", "NOR", "USA", "XYZ", "", "NRL"});
+        b.state = pick({"ON", "WA", "", "ME", "et", "ZZ"});
+        b.location = pick({"Port Eden", "", "Saint-Jean-sur-Richelieu, far along", "A"});
+        b.frequency = pick({"338", "1020.5", "", "12345", "283.50"});
+        b.latitude = pick({"N", "N", "N", "S"}) + QByteArray::number(40 + random() % 10) + digits(2, 60) + digits(2, 60)
+                     + "00";
+        b.longitude = pick({"W", "W", "W", "E"}) + QByteArray::number(70 + random() % 10).rightJustified(3, '0')
+                      + digits(2, 60) + digits(2, 60) + "00";
+        if (random() % 25 == 0)
+            b.latitude = pick({"N4530", "N45 30 00", "X4530000", "N00000000", "", "N4500000Z"});
+        if (random() % 25 == 0)
+            b.longitude = pick({"W07542", "W075 42 0", "W000000000", "", "E1800000"});
+        b.mask = random() % 3 ? 0 : quint32(random() % 65536);
+        bytes += beacon(b).bytes();
+    }
+    return bytes;
 }
 
 // The centre as the main window shows 45 00 00 N, 075 00 00 W.
@@ -31,10 +121,9 @@ protected:
         ctx.locationLon = "0800000W";
     }
 
-    NearbyResult find(double radius, const char *centreLat = kCentreLat, const char *centreLon = kCentreLon,
-                      const NearbyLineSink &sink = {})
+    NearbyResult find(double radius, const char *centreLat = kCentreLat, const char *centreLon = kCentreLon)
     {
-        return FindNearbyBeacons(t.folder(), radius, centreLat, centreLon, ctx, sink);
+        return FindNearbyBeacons(t.folder(), radius, centreLat, centreLon, ctx);
     }
 
     static QList<QByteArray> texts(const NearbyResult &r)
@@ -204,22 +293,48 @@ TEST_F(NearbyTest, MissingDatabaseIsReportedAndNotCreated)
     EXPECT_FALSE(t.exists("ndb.dat"));
 }
 
-TEST_F(NearbyTest, EachLineReachesTheWindowAsItIsMadeAndTheWindowCanStop)
+TEST_F(NearbyTest, TheListIsThePlainBuildsLineForLine)
 {
-    t.writeDatabase({at("ONE", "N45100000", "W075000000"), at("TWO", "N45200000", "W075000000"),
-                     at("THR", "N45300000", "W075000000")});
-    for (const int stopAt : {0, 2}) {
-        QList<qint64> numbers;
-        const NearbyResult r = find(160, kCentreLat, kCentreLon, [&](const NearbyLine &line) {
-            numbers.append(line.lineNumber);
-            return numbers.size() != stopAt;
-        });
-        EXPECT_EQ(numbers, (stopAt ? QList<qint64>{1, 2} : QList<qint64>{1, 2, 3}));
-        EXPECT_EQ(r.lines.size(), numbers.size());
-        EXPECT_EQ(r.outcome, stopAt ? NearbyOutcome::Stopped : NearbyOutcome::Done);
-        EXPECT_FALSE(r.hasMessage());
-        if (!stopAt) {
-            EXPECT_EQ(r.foundCount, 3);
+    CountryTable shippedCountries;
+    StateTable shippedStates;
+    ASSERT_FALSE(loadCountryTable(QStringLiteral(QERN_SOURCE_DATA_DIR "/Country.dat"), &shippedCountries));
+    ASSERT_FALSE(loadStateTable(QStringLiteral(QERN_SOURCE_DATA_DIR "/State.dat"), &shippedStates));
+    QByteArray shipped;
+    ASSERT_FALSE(readWholeFile(QStringLiteral(QERN_SOURCE_DATA_DIR "/ndb.dat"), &shipped).failed());
+
+    const struct { const char *name; QByteArray database; const CountryTable *countries; const StateTable *states; }
+        databases[] = {
+            {"shipped", shipped, &shippedCountries, &shippedStates},
+            {"odd fields", oddBeacons(600, 7), &countries, &states},
+            {"odd fields, no tables", oddBeacons(200, 8), nullptr, nullptr},
+        };
+    const struct { const char *lat, *lon; } centres[] = {
+        {kCentreLat, kCentreLon}, {"60 10 00 N", "024 56 00 E"}, {"45 30 00 N", "075 42 10 W"}, {"", ""},
+    };
+    for (const auto &d : databases) {
+        t.write("ndb.dat", d.database);
+        ctx.countries = d.countries;
+        ctx.states = d.states;
+        for (const auto &c : centres) {
+            for (const double radius : {0.0, 25.0, 160.0, 1500.0, 20000.0}) {
+                for (const bool imperial : {false, true}) {
+                    ctx.imperial = imperial;
+                    ctx.currentLocationIndex = imperial ? 3 : 0;
+                    const NearbyResult r = find(radius, c.lat, c.lon);
+                    const NearbyResult plain = plainNearby(d.database, radius, c.lat, c.lon, ctx);
+                    SCOPED_TRACE(testing::Message() << d.name << " around " << c.lat << ", " << c.lon << " within "
+                                                    << radius << (imperial ? " mi" : " km"));
+                    ASSERT_EQ(r.lines.size(), plain.lines.size());
+                    for (qsizetype k = 0; k < r.lines.size(); ++k) {
+                        EXPECT_EQ(r.lines[k].text, plain.lines[k].text);
+                        EXPECT_EQ(r.lines[k].recordNumber, plain.lines[k].recordNumber);
+                        EXPECT_EQ(r.lines[k].logged, plain.lines[k].logged);
+                    }
+                    EXPECT_EQ(r.foundCount, plain.foundCount);
+                    EXPECT_EQ(r.loggedFlag, plain.loggedFlag);
+                    EXPECT_EQ(r.outcome, NearbyOutcome::Done);
+                }
+            }
         }
     }
 }

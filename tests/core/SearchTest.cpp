@@ -1,8 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
+#include "ClockTexts.h"
 #include "Fixtures.h"
+#include "Geodesy.h"
+#include "LikePattern.h"
+#include "NumberText.h"
 #include "Search.h"
 #include "SharedState.h"
+#include "Text.h"
 
 using namespace qern;
 using namespace qern::test;
@@ -34,6 +41,50 @@ SearchContext home(int filterValue = 0, bool metric = true)
     ctx.distanceFilterValue = filterValue;
     ctx.metric = metric;
     return ctx;
+}
+
+// Degrees of a beacon's coordinate text, read by the number reader, four decimals.
+double plainDegrees(QByteArrayView text, qsizetype degreeDigits)
+{
+    const double value = roundToDecimals(numericValue(characters(text, 2, degreeDigits))
+                                             + numericValue(characters(text, 2 + degreeDigits, 2)) / 60
+                                             + numericValue(characters(text, 4 + degreeDigits, 2)) / 3600,
+                                         4);
+    return text.startsWith("S") || text.startsWith("W") ? -value : value;
+}
+
+// The matches of a look-up found the plain way: every record decoded whole.
+QList<qint64> plainMatches(const QByteArray &bytes, QByteArrayView text, bool filterOn, const SearchContext &ctx)
+{
+    if (text.isEmpty() || std::all_of(text.begin(), text.end(), [](char c) { return c == '?'; }))
+        return {}; // refused
+    const QByteArray wanted = upperCase(trimBlanks(text));
+    const bool frequencySearch = std::all_of(wanted.begin(), wanted.end(), [](char c) {
+        return (c >= '0' && c <= '9') || c == '.';
+    });
+    const auto pattern = wanted.contains('?') ? LikePattern::compile(wanted) : std::nullopt;
+    const QthDegrees qth = ComputeQTHDegrees(ctx.locationLat, ctx.locationLon);
+    QList<qint64> matches;
+    const QList<BeaconRecord> records = recordsOf<BeaconRecord>(bytes);
+    for (qsizetype k = 0; k < records.size(); ++k) {
+        const BeaconRecord &r = records[k];
+        const QByteArray ident = StripSemicolonSuffix(r.trimmedText(BeaconField::Ident));
+        const bool candidate = frequencySearch ? r.trimmedText(BeaconField::Frequency) == wanted
+                                               : (pattern && pattern->matches(ident)) || ident == wanted;
+        if (!candidate)
+            continue;
+        if (filterOn) {
+            const double lat = plainDegrees(r.trimmedText(BeaconField::Latitude), 2);
+            const double lon = plainDegrees(r.trimmedText(BeaconField::Longitude), 3);
+            const double km = CalcDistanceBearing(lat / kDegreesPerRadian, lon / kDegreesPerRadian,
+                                                  qth.latitude / kDegreesPerRadian, qth.longitude / kDegreesPerRadian)
+                                  .distanceKm;
+            if (lat != 0 && lon != 0 && (ctx.metric ? km : km / 1.609) > ctx.distanceFilterValue)
+                continue;
+        }
+        matches.append(k + 1);
+    }
+    return matches;
 }
 
 class SearchTest : public ::testing::Test {
@@ -257,4 +308,38 @@ TEST(SearchLarge, AnyIdentPatternMatchesAll32767Records)
     EXPECT_EQ(r.matches.first(), 1);
     EXPECT_EQ(r.matches.last(), kCount);
     EXPECT_EQ(r.searchMatchCount(), kCount);
+}
+
+TEST(SearchLarge, MatchesAreThePlainScansOnTheShippedAndOddDatabases)
+{
+    QByteArray shipped;
+    ASSERT_FALSE(readWholeFile(QStringLiteral(QERN_SOURCE_DATA_DIR "/ndb.dat"), &shipped).failed());
+    // Odd forms: lower case, duplicate suffixes, blanks and letters in the coordinates.
+    std::mt19937 random(2101);
+    auto pick = [&](const QList<QByteArray> &from) { return from[random() % from.size()]; };
+    QList<BeaconRecord> odd;
+    for (int i = 0; i < 800; ++i)
+        odd.append(beacon({.ident = pick({"ABQ", "abq", "ABQ;2", "ABQ;X", "#123", "$A", "", "Q", "XQ;12", "XYZ", " ABQ",
+                                          ";2", "  Q", "ABQ;", "XQ;"}),
+                           .frequency = pick({"338", "338.0", "283.5", "283.50", "", "1020", " 338", "3 38"}),
+                           .latitude = pick({"N45300000", "S12000000", "N00000000", "N45 30 00", "X4530000", ""}),
+                           .longitude = pick({"W075421000", "E140000000", "W000000000", "W0754", ""})}));
+    for (const QByteArray &bytes : {shipped, bytesOf(odd)}) {
+        TestFolder folder;
+        folder.write("ndb.dat", bytes);
+        const QList<BeaconRecord> records = recordsOf<BeaconRecord>(bytes);
+        QList<QByteArray> texts = {"*?Q", "A?*", "#12?", "[A-C]?", "*;2", "338", "338.0", "283.5", "1020", "ABQ",
+                                   "abq", "$A", "Q", ";2", "   "};
+        for (int k = 0; k < 10; ++k)
+            texts.append(records[random() % records.size()].trimmedText(BeaconField::Ident));
+        for (const QByteArray &text : texts) {
+            for (const auto &[filterOn, radius, metric] :
+                 {std::tuple{false, 0, true}, std::tuple{true, 800, true}, std::tuple{true, 3000, false}}) {
+                const SearchContext ctx = home(radius, metric);
+                const SearchResult r = SearchBeacons(folder.folder(), text, {}, filterOn, ctx);
+                EXPECT_EQ(r.matches, plainMatches(bytes, text, filterOn, ctx))
+                    << "\"" << text.constData() << "\"" << (filterOn ? " filtered" : "");
+            }
+        }
+    }
 }

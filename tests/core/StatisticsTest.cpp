@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "BeaconRecord.h"
 #include "Statistics.h"
 #include "TestFolder.h"
@@ -158,6 +160,67 @@ TEST(Statistics, RecordCountRoundsACutShortLastRecord)
     EXPECT_EQ(s.RecordCount, 2);
     dir.write("ndb.dat", beacon("1", " ") + beacon("1", " ").left(106));
     EXPECT_EQ(GatherDatabaseStatistics(dir.folder(), defaultNames(), 0).RecordCount, 1);
+}
+
+TEST(Statistics, OneReadGivesWhatTheCheckAndTheWalkGiveApart)
+{
+    auto withByte = [](QByteArray record, qsizetype at, char byte) {
+        record[at] = byte;
+        return record;
+    };
+    const QByteArray good = beacon("9", "z");
+    const QByteArray badFrequency = [] {
+        BeaconRecord r = BeaconRecord::fromBytes(beacon("1", " "));
+        r.setRaw(BeaconField::Frequency, "NDB");
+        return r.bytes();
+    }();
+    const struct { const char *name; std::optional<QByteArray> database; qint64 before; } cases[] = {
+        {"sound", good + beacon(" 5", " ") + beacon("32768", "\"") + beacon("7abc", "z"), 0},
+        {"a bad frequency", good + badFrequency + good, 0},
+        {"a byte 0 in a shifted field half-way", good + withByte(good, 20, 0) + beacon("1", "z"), 0},
+        {"a byte 1 at the end of the shifted fields", withByte(good, 205, 1) + good, 0},
+        {"a byte 0 in the plain fields", withByte(good, 212, 0) + good, 0},
+        {"a cut-short last record", good + good.left(150), 0},
+        {"stray bytes", good + good.left(20), 0},
+        {"empty", QByteArray(), 4},
+        {"missing, nothing counted before", std::nullopt, 0},
+        {"missing, counted before", std::nullopt, 7},
+        {"past 5000 records", (good + badFrequency).repeated(2600), 0},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        TestFolder dir;
+        if (c.database)
+            dir.write("ndb.dat", *c.database);
+        int eventsApart = 0;
+        int eventsTogether = 0;
+        const IntegrityResult integrity = CheckDatabaseIntegrity(dir.folder(), c.before);
+        const DatabaseStatistics stats =
+            GatherDatabaseStatistics(dir.folder(), defaultNames(), 3, [&eventsApart] { ++eventsApart; });
+        const CheckedStatistics checked = CheckAndGatherStatistics(dir.folder(), defaultNames(), 3, c.before,
+                                                                   [&eventsTogether] { ++eventsTogether; });
+        EXPECT_EQ(checked.integrity.verdict, integrity.verdict);
+        EXPECT_EQ(checked.integrity.recordCount, integrity.recordCount);
+        EXPECT_EQ(checked.integrity.validCount, integrity.validCount);
+        EXPECT_EQ(checked.integrity.readError.number, integrity.readError.number);
+        const DatabaseStatistics &s = checked.statistics;
+        EXPECT_EQ(s.databaseMissing, stats.databaseMissing);
+        EXPECT_EQ(s.readError.number, stats.readError.number);
+        EXPECT_EQ(s.RecordCount, stats.RecordCount);
+        EXPECT_EQ(s.loggedCounts, stats.loggedCounts);
+        EXPECT_EQ(s.sessionCount, stats.sessionCount);
+        EXPECT_EQ(s.loggedTotal, stats.loggedTotal);
+        EXPECT_EQ(s.LoggedCountHere, stats.LoggedCountHere);
+        EXPECT_EQ(s.cmdViewLogEnabled, stats.cmdViewLogEnabled);
+        EXPECT_EQ(s.cmdViewSessionEnabled, stats.cmdViewSessionEnabled);
+        EXPECT_EQ(s.cmdDeleteEnabled, stats.cmdDeleteEnabled);
+        EXPECT_EQ(s.StatisticsText1, stats.StatisticsText1);
+        EXPECT_EQ(s.StatisticsText2, stats.StatisticsText2);
+        EXPECT_EQ(s.StatisticsText3, stats.StatisticsText3);
+        EXPECT_EQ(s.chklogCaptions, stats.chklogCaptions);
+        EXPECT_EQ(s.chklogVisible, stats.chklogVisible);
+        EXPECT_EQ(eventsTogether, eventsApart);
+    }
 }
 
 } // namespace

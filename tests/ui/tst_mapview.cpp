@@ -296,8 +296,8 @@ private slots:
         TestProgram program;
         frmMain *main = program.startShowing({kCentre, kNear});
         QVERIFY(main);
-        if (byUpdate)
-            QTest::mouseClick(main->cmdNearby, Qt::LeftButton);
+        QTest::mouseClick(main->cmdNearby, Qt::LeftButton);
+        QCOMPARE(main->lblSearch->text(), "Search returned 1 beacons.");
         program.remove("ndb.dat");
 
         QTest::mouseClick(byUpdate ? main->cmdUpdateNearby : main->cmdNearby, Qt::LeftButton);
@@ -308,6 +308,44 @@ private slots:
         QVERIFY(main->cmdUpdateNearby->isEnabled());
         QVERIFY(main->lstNearbyBeacons->isEnabled());
         QCOMPARE(main->lstNearbyBeacons->count(), 0);
+        QCOMPARE(main->lblSearch->text().trimmed(), QString()); // no count of the list that is gone
+    }
+
+    void theCaptionShowsWholeWhateverTheCount_data()
+    {
+        QTest::addColumn<int>("found");
+        QTest::newRow("17") << 17;
+        QTest::newRow("7088") << 7088;
+    }
+    void theCaptionShowsWholeWhateverTheCount()
+    {
+        QFETCH(int, found);
+        // Beacons a few minutes from the centre, each at a place of its own.
+        QList<Beacon> beacons = {kCentre};
+        for (int i = 0; i < found; ++i) {
+            const QByteArray latitude = "N45" + QByteArray::number(31 + i % 29) +
+                                        QByteArray::number(i / 29 % 60).rightJustified(2, '0') + "00";
+            const QByteArray longitude = "W07542" + QByteArray::number(10 + i / (29 * 60)) + "00";
+            beacons.append(beaconAt("N" + QByteArray::number(i), latitude, longitude));
+        }
+        TestProgram program;
+        frmMain *main = program.startShowing(beacons);
+        QVERIFY(main);
+
+        QTest::mouseClick(main->cmdNearby, Qt::LeftButton);
+
+        const QString caption = QStringLiteral("Search returned %1 beacons.").arg(found);
+        QCOMPARE(main->lblSearch->text(), caption);
+        QCOMPARE(main->lstNearbyBeacons->count(), found);
+        QVERIFY(main->lstNearbyBeacons->item(found - 1)->text().startsWith(
+            QStringLiteral("   N%1 ").arg(found - 1)));
+        // This caption and the one of the largest database fit (the window's fit test
+        // covers a larger font).
+        const int room = main->lblSearch->contentsRect().width();
+        QVERIFY(main->lblSearch->isVisible());
+        QVERIFY(main->lblSearch->geometry().right() < main->centralWidget()->width());
+        for (const QString &text : {caption, QStringLiteral("Search returned 32767 beacons.")})
+            QVERIFY2(QFontMetrics(main->lblSearch->font()).horizontalAdvance(text) <= room, qPrintable(text));
     }
 
     void hideCoversThePanelAndFocusesTheIdent()
