@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <cstdio>
 
 #include <cerrno>
@@ -590,7 +591,18 @@ FileError forEachRecordBlock(const QString &path, int recordLength,
         return FileError::fromQFile(file);
     const qint64 total = recordCountForLength(file.size(), recordLength);
     const qint64 perBlock = std::max<qint64>(1, (1 << 18) / recordLength);
-    QByteArray block;
+    // Walks reuse one block, whose pages are then at hand; a walk started while another
+    // runs (events let run half-way) takes a block of its own.
+    thread_local QByteArray sharedBlock;
+    thread_local bool sharedBlockInUse = false;
+    QByteArray ownBlock;
+    const bool share = !sharedBlockInUse;
+    QByteArray &block = share ? sharedBlock : ownBlock;
+    sharedBlockInUse = true;
+    const auto release = qScopeGuard([share] {
+        if (share)
+            sharedBlockInUse = false;
+    });
     qint64 number = 0;
     while (number < total) {
         const qint64 want = std::min(perBlock, total - number) * recordLength;

@@ -120,6 +120,19 @@ TEST(RecordFile, WalkStopsWhenAskedAndCrossesBlocks)
         return n < 7;
     }));
     EXPECT_EQ(last, 7);
+
+    // A walk started from inside another (events let run half-way) leaves the outer
+    // walk's records as they were.
+    t.write("other.dat", QByteArray("x").repeated(213 * 3000));
+    ASSERT_FALSE(forEachRecord(t.path("ndb.dat"), 213, [&](qint64 n, QByteArrayView r) {
+        if (n == 2) {
+            EXPECT_FALSE(forEachRecord(t.path("other.dat"), 213, [](qint64, QByteArrayView) { return true; }));
+        }
+        EXPECT_EQ(r[0], char('0' + (n - 1) % 10)) << n;
+        last = n;
+        return true;
+    }));
+    EXPECT_EQ(last, 5000);
 }
 
 TEST(SafeWrite, ReplacesAWholeFileOnlyWhenTheNewOneIsComplete)
