@@ -57,6 +57,25 @@ frmLog *viewSession(TestProgram &program, int row = -1)
     return openViewer(program, true, row);
 }
 
+// ABC, logged and in the session, with one logbook entry, in the viewer.
+frmLog *viewOneEntry(TestProgram &program, const QByteArray &entry = logEntry("ABC", "338", "0100", "20260101"),
+                     int row = 0)
+{
+    program.write("ndb.dat", inSession(logged("ABC")));
+    program.write("Logs/log0.dat", entry);
+    return viewLog(program, row);
+}
+
+void printTo(frmLog *log, const QString &pdf)
+{
+    log->setPrinterSource([pdf] {
+        auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName(pdf);
+        return printer;
+    });
+}
+
 // A logbook of count beacons, B001 upwards, each logged once, in the viewer; the log
 // prints to pdf.
 frmLog *viewLogPrintingTo(TestProgram &program, int count, const QString &pdf)
@@ -72,14 +91,8 @@ frmLog *viewLogPrintingTo(TestProgram &program, int count, const QString &pdf)
     program.writeBeacons(beacons);
     program.write("Logs/log0.dat", logbook);
     frmLog *log = viewLog(program);
-    if (log) {
-        log->setPrinterSource([pdf] {
-            auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-            printer->setOutputFormat(QPrinter::PdfFormat);
-            printer->setOutputFileName(pdf);
-            return printer;
-        });
-    }
+    if (log)
+        printTo(log, pdf);
     return log;
 }
 
@@ -256,12 +269,7 @@ private slots:
         frmLog *log = viewLog(program);
         QVERIFY(log);
         QTemporaryDir output;
-        log->setPrinterSource([pdf = output.filePath("log.pdf")] {
-            auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-            printer->setOutputFormat(QPrinter::PdfFormat);
-            printer->setOutputFileName(pdf);
-            return printer;
-        });
+        printTo(log, output.filePath("log.pdf"));
         if (!selection.isEmpty()) {
             clickRow(log->lstLog, 0);
             QVERIFY(log->cmdUpdate->isEnabled());
@@ -469,26 +477,10 @@ private slots:
         QCOMPARE(log->Entries[2].recordNumber, 4);
     }
 
-    void aStoredTimeOfThreeCharactersIsLightRedAndDisablesUpdate()
-    {
-        TestProgram program;
-        program.writeBeacons({logged("ABC")});
-        program.write("Logs/log0.dat", logEntry("ABC", "338", "930", "20260101"));
-
-        frmLog *log = viewLog(program, 0);
-        QVERIFY(log);
-
-        QCOMPARE(log->txtLogTime->text(), "930");
-        QCOMPARE(baseColour(log->txtLogTime), kLightRed);
-        QVERIFY(!log->cmdUpdate->isEnabled());
-    }
-
     void aLoggedBeaconWithoutEntriesIsShownOutOfSync()
     {
         TestProgram program;
-        program.writeBeacons({logged("ABC")});
-
-        frmLog *log = viewLog(program, 0);
+        frmLog *log = viewOneEntry(program, "");
         QVERIFY(log);
 
         QVERIFY(!log->lblOutOfSync->isHidden());
@@ -613,9 +605,7 @@ private slots:
     void aFailingBackupStopsUpdateAndDeleteBeforeAnythingChanges()
     {
         TestProgram program;
-        program.writeBeacons({logged("ABC")});
-        program.write("Logs/log0.dat", logEntry("ABC", "338", "0100", "20260101", "one"));
-        frmLog *log = viewLog(program, 0);
+        frmLog *log = viewOneEntry(program, logEntry("ABC", "338", "0100", "20260101", "one"));
         QVERIFY(log);
         const QByteArray database = program.read("ndb.dat");
         // A folder where the database's copy belongs: the copy cannot be made.
@@ -739,9 +729,7 @@ private slots:
     void withNoRowSelectedUpdateAndDeleteChangeNothing()
     {
         TestProgram program;
-        program.writeBeacons({logged("AAA", "300")});
-        program.write("Logs/log0.dat", logEntry("AAA", "300", "0100", "20260101"));
-        frmLog *log = viewLog(program);
+        frmLog *log = viewOneEntry(program, logEntry("ABC", "338", "0100", "20260101"), -1);
         QVERIFY(log);
         QCOMPARE(log->lstLog->selectedItems().size(), 0);
         QVERIFY(log->cmdDelete->isEnabled());
@@ -752,78 +740,64 @@ private slots:
 
         QVERIFY(program.boxes.shown.isEmpty());
         QCOMPARE(program.read("ndb.dat"), database);
-        QCOMPARE(program.read("Logs/log0.dat"), logEntry("AAA", "300", "0100", "20260101"));
+        QCOMPARE(program.read("Logs/log0.dat"), logEntry("ABC", "338", "0100", "20260101"));
         QVERIFY(!program.exists("ndb.bak"));
     }
 
     // --- The edit boxes ------------------------------------------------------------
 
-    void typedTimesAreCheckedAsTheyAreTyped_data()
+    void typedTimesAndDatesAreCheckedAsTheyAreTyped_data()
     {
+        QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("red");
         QTest::addColumn<QString>("selected");
         QTest::addColumn<bool>("stored"); // Update is on and writes it
-        QTest::newRow("minutes 60") << "2360" << "2360" << true << "60" << false;
-        QTest::newRow("hours 25") << "25" << "25" << true << "25" << false;
-        QTest::newRow("five digits") << "12345" << "1234" << false << "34" << true;
-        QTest::newRow("a valid time") << "2359" << "2359" << false << "" << true;
+        const QString time = "txtLogTime";
+        QTest::newRow("minutes 60") << time << "2360" << "2360" << true << "60" << false;
+        QTest::newRow("hours 25") << time << "25" << "25" << true << "25" << false;
+        QTest::newRow("five digits") << time << "12345" << "1234" << false << "34" << true;
+        QTest::newRow("a valid time") << time << "2359" << "2359" << false << "" << true;
         // Only four digits are a time.
-        QTest::newRow("one digit") << "0" << "0" << false << "" << false;
-        QTest::newRow("a letter in the minutes") << "12a5" << "12a5" << true << "" << false;
-        QTest::newRow("letters for the hours") << "ab12" << "ab12" << true << "" << false;
-        QTest::newRow("a comma, typed as a blank") << "12,3" << "12 3" << true << "" << false;
+        QTest::newRow("one digit") << time << "0" << "0" << false << "" << false;
+        QTest::newRow("a letter in the minutes") << time << "12a5" << "12a5" << true << "" << false;
+        QTest::newRow("letters for the hours") << time << "ab12" << "ab12" << true << "" << false;
+        QTest::newRow("a comma, typed as a blank") << time << "12,3" << "12 3" << true << "" << false;
+        QTest::newRow("29 February 2006") << "txtLogDate" << "20060229" << "20060229" << true << "" << false;
+        QTest::newRow("29 February 2004") << "txtLogDate" << "20040229" << "20040229" << false << "" << true;
     }
-    void typedTimesAreCheckedAsTheyAreTyped()
+    void typedTimesAndDatesAreCheckedAsTheyAreTyped()
     {
+        QFETCH(QString, box);
         QFETCH(QString, typed);
         QFETCH(QString, text);
         QFETCH(bool, red);
         QFETCH(QString, selected);
         QFETCH(bool, stored);
         TestProgram program;
-        program.writeBeacons({logged("ABC")});
-        program.write("Logs/log0.dat", logEntry("ABC", "338", "0100", "20260101"));
-        frmLog *log = viewLog(program, 0);
+        frmLog *log = viewOneEntry(program);
         QVERIFY(log);
+        QLineEdit *edit = log->findChild<QLineEdit *>(box);
 
-        log->txtLogTime->clear();
-        QTest::keyClicks(log->txtLogTime, typed);
+        edit->clear();
+        QTest::keyClicks(edit, typed);
 
-        QCOMPARE(log->txtLogTime->text(), text);
-        QCOMPARE(baseColour(log->txtLogTime), red ? kRed : kGreen);
+        QCOMPARE(edit->text(), text);
+        QCOMPARE(baseColour(edit), red ? kRed : kGreen);
         QCOMPARE(log->cmdUpdate->isEnabled(), stored);
-        QCOMPARE(log->txtLogTime->selectedText(), selected);
+        QCOMPARE(edit->selectedText(), selected);
 
         QTest::mouseClick(log->cmdUpdate, Qt::LeftButton);
-        QCOMPARE(program.read("Logs/log0.dat"),
-                 logEntry("ABC", "338", stored ? text.toLatin1() : "0100", "20260101"));
-    }
-
-    void aDateThatBreaksARuleTurnsRedAndDisablesUpdate()
-    {
-        TestProgram program;
-        program.writeBeacons({logged("ABC")});
-        program.write("Logs/log0.dat", logEntry("ABC", "338", "0100", "20260101"));
-        frmLog *log = viewLog(program, 0);
-        QVERIFY(log);
-
-        log->txtLogDate->setText("20060229");
-        QCOMPARE(baseColour(log->txtLogDate), kRed);
-        QVERIFY(!log->cmdUpdate->isEnabled());
-
-        log->txtLogDate->setText("20040229");
-        QCOMPARE(baseColour(log->txtLogDate), kGreen);
-        QVERIFY(log->cmdUpdate->isEnabled());
+        const bool date = edit == log->txtLogDate;
+        QCOMPARE(program.read("Logs/log0.dat"), logEntry("ABC", "338", stored && !date ? text.toLatin1() : "0100",
+                                                         stored && date ? text.toLatin1() : "20260101"));
     }
 
     void aTimeOfThreeDigitsGetsALeadingZeroWhenTheBoxIsLeft()
     {
         TestProgram program;
-        program.writeBeacons({logged("ABC")});
-        program.write("Logs/log0.dat", logEntry("ABC", "338", "0100", "20260101"));
-        frmLog *log = viewLog(program, 0);
+        frmLog *log = viewOneEntry(program);
         QVERIFY(log);
         QApplication::setActiveWindow(log);
         QVERIFY(QTest::qWaitForWindowActive(log));
@@ -847,18 +821,10 @@ private slots:
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("fieldLength"); // 0: not a comment field
-        QTest::addColumn<bool>("pasted");
-        QTest::newRow("beacon comments") << "txtLogComments" << "a,b \"c\"" << "a b 'c'" << 90 << false;
-        QTest::newRow("reception comments") << "txtReceptionComments" << "say \"hi\", then" << "say 'hi', then"
-                                            << 60 << false;
-        QTest::newRow("session comments") << "txtCLEComments" << "\"q\"" << "'q'" << 60 << false;
-        QTest::newRow("time") << "txtLogTime" << "12,3" << "12 3" << 0 << false;
-        // Pasted text takes the same way.
-        QTest::newRow("beacon comments, pasted") << "txtLogComments" << "a,b \"c\"" << "a b 'c'" << 90 << true;
-        QTest::newRow("reception comments, pasted") << "txtReceptionComments" << "say \"hi\", then"
-                                                    << "say 'hi', then" << 60 << true;
-        QTest::newRow("session comments, pasted") << "txtCLEComments" << "\"q\"" << "'q'" << 60 << true;
+        QTest::addColumn<int>("fieldLength");
+        QTest::newRow("beacon comments") << "txtLogComments" << "a,b \"c\"" << "a b 'c'" << 90;
+        QTest::newRow("reception comments") << "txtReceptionComments" << "say \"hi\", then" << "say 'hi', then" << 60;
+        QTest::newRow("session comments") << "txtCLEComments" << "\"q\"" << "'q'" << 60;
     }
     void theEditBoxesTakeOnlyWhatTheirFieldsCanHold()
     {
@@ -866,35 +832,27 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(QString, text);
         QFETCH(int, fieldLength);
-        QFETCH(bool, pasted);
         TestProgram program;
-        program.write("ndb.dat", inSession(logged("ABC")));
-        program.write("Logs/log0.dat", logEntry("ABC", "338", "0100", "20260101"));
-        frmLog *log = viewLog(program, 0);
+        frmLog *log = viewOneEntry(program);
         QVERIFY(log);
         QLineEdit *edit = log->findChild<QLineEdit *>(box);
         QVERIFY(edit);
 
+        // Typed or pasted alike.
         edit->clear();
-        if (pasted)
-            pasteInto(edit, typed);
-        else
-            QTest::keyClicks(edit, typed);
+        QTest::keyClicks(edit, typed);
+        QCOMPARE(edit->text(), text);
+        pasteInto(edit, typed);
         QCOMPARE(edit->text(), text);
 
-        // A comment box keeps no more than its field holds.
-        if (fieldLength > 0) {
-            edit->setText(QString(fieldLength + 10, QLatin1Char('x')));
-            QCOMPARE(edit->text(), QString(fieldLength, QLatin1Char('x')));
-        }
+        edit->setText(QString(fieldLength + 10, QLatin1Char('x')));
+        QCOMPARE(edit->text(), QString(fieldLength, QLatin1Char('x')));
     }
 
     void theDatePickerWritesTheChosenDateIntoTheDateBox()
     {
         TestProgram program;
-        program.writeBeacons({logged("ABC")});
-        program.write("Logs/log0.dat", logEntry("ABC", "338", "0100", "20060408"));
-        frmLog *log = viewLog(program);
+        frmLog *log = viewOneEntry(program, logEntry("ABC", "338", "0100", "20060408"), -1);
         QVERIFY(log);
 
         log->cmdCalendar_Click();
