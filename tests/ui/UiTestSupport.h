@@ -239,6 +239,13 @@ public:
         QFile f(path(relative));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
+    QList<QByteArray> readEach(const QStringList &files) const
+    {
+        QList<QByteArray> contents;
+        for (const QString &file : files)
+            contents << read(file);
+        return contents;
+    }
     void remove(const QString &relative) const { QFile::remove(path(relative)); }
     bool exists(const QString &relative) const { return QFileInfo::exists(path(relative)); }
     void mkdir(const QString &relative) const { QDir().mkpath(path(relative)); }

@@ -57,13 +57,20 @@ frmLog *viewSession(TestProgram &program, int row = -1)
     return openViewer(program, true, row);
 }
 
-// ABC, logged and in the session, with one logbook entry, in the viewer.
-frmLog *viewOneEntry(TestProgram &program, const QByteArray &entry = logEntry("ABC", "338", "0100", "20260101"),
-                     int row = 0)
+QByteArray abcSessionEntry()
+{
+    return sessionEntry("ABC", "338", "0100", "20260101", "session", true);
+}
+
+// ABC, logged and in the session, with its logbook entries and one session record, in
+// the viewer.
+frmLog *viewOneEntry(TestProgram &program, const QByteArray &entries = logEntry("ABC", "338", "0100", "20260101"),
+                     int row = 0, bool session = false)
 {
     program.write("ndb.dat", inSession(logged("ABC")));
-    program.write("Logs/log0.dat", entry);
-    return viewLog(program, row);
+    program.write("Logs/log0.dat", entries);
+    program.write("Logs/cle.dat", abcSessionEntry());
+    return openViewer(program, session, row);
 }
 
 void printTo(frmLog *log, const QString &pdf)
@@ -318,10 +325,12 @@ private slots:
                                      inSession(logged(stored, "320")));
         const QByteArray a = logEntry("AAA", "300", "0100", "20260101", "a");
         const QByteArray b = logEntry("BBB", "310", "0200", "20260102", "b");
-        program.write("Logs/log0.dat", a + b + logEntry("CCC", "320", "0300", "20260103", "c"));
+        const QByteArray c = logEntry("CCC", "320", "0300", "20260103", "c");
+        program.write("Logs/log0.dat", a + b + c);
         const QByteArray sessionAB = sessionEntry("AAA", "300", "0100", "20260101", "a", true) +
                                      sessionEntry("BBB", "310", "0200", "20260102", "b", true);
-        program.write("Logs/cle.dat", sessionAB + sessionEntry("CCC", "320", "0300", "20260103", "c", true));
+        const QByteArray sessionC = sessionEntry("CCC", "320", "0300", "20260103", "c", true);
+        program.write("Logs/cle.dat", sessionAB + sessionC);
         frmMain *main = program.startToMain();
         QVERIFY(main);
         typeAndEnter(main, "AAA");
@@ -341,6 +350,8 @@ private slots:
         if (command == "Update") {
             QTest::keyClicks(log->txtLogComments, "!");
             QTest::keyClicks(comments, "!");
+            log->txtLogTime->clear();
+            QTest::keyClicks(log->txtLogTime, "1830");
             QTest::mouseClick(log->cmdUpdate, Qt::LeftButton);
         } else {
             QTest::mouseClick(log->cmdDelete, Qt::LeftButton);
@@ -354,16 +365,22 @@ private slots:
         const QByteArray sessionLog = program.read("Logs/cle.dat");
         if (!session && command == "Update") {
             QCOMPARE(ccc.trimmedText(BeaconField::Comments), "test beacon!");
-            QCOMPARE(logbook, a + b + logEntry("CCC", "320", "0300", "20260103", "c!"));
+            QCOMPARE(logbook, a + b + logEntry("CCC", "320", "1830", "20260103", "c!"));
         } else if (!session) {
             QCOMPARE(ccc.loggedMask(), 0u);
             QCOMPARE(logbook, a + b);
         } else if (command == "Update") {
-            QCOMPARE(sessionLog, sessionAB + sessionEntry("CCC", "320", "0300", "20260103", "c!", true));
+            QCOMPARE(sessionLog, sessionAB + sessionEntry("CCC", "320", "1830", "20260103", "c!", true));
             QCOMPARE(program.read("ndb.dat"), database);
+            QCOMPARE(logbook, a + b + c);
         } else {
-            QVERIFY(!ccc.inSession());
+            // Unmarked with the shifted blank; the session log and the logbook stay.
+            QCOMPARE(ccc.raw(BeaconField::CLEMark).toByteArray(), "\"");
             QCOMPARE(ccc.loggedMask(), 1u);
+            QCOMPARE(sessionLog, sessionAB + sessionC);
+            QCOMPARE(logbook, a + b + c);
+            QCOMPARE(log->lstLog->count(), 2);
+            QCOMPARE(textsOf({log->txtLogIdent, log->txtCLEComments}), QStringList({"BBB", "b"}));
         }
     }
 
@@ -454,29 +471,6 @@ private slots:
                  logEntry("CFX", "239", "0100", "20260101", "first!") + logEntry("CFX", "239", "0050", "20251231", "older"));
     }
 
-    void theScrollBarStepsThroughTheEntries()
-    {
-        TestProgram program;
-        program.writeBeacons({logged("ABC"), logged("XYZ", "400")});
-        program.write("Logs/log0.dat", logEntry("ABC", "338", "0100", "20260101", "one") +
-                                           logEntry("XYZ", "400", "0200", "20260102", "other") +
-                                           logEntry("ABC", "338", "0300", "20260103", "two") +
-                                           logEntry("ABC", "338", "0400", "20260104", "three"));
-        frmLog *log = viewLog(program, 0);
-        QVERIFY(log);
-
-        QVERIFY(!log->HLogged->isHidden());
-        QCOMPARE(log->HLogged->minimum(), 1);
-        QCOMPARE(log->HLogged->maximum(), 3);
-        QCOMPARE(log->lblCount->text(), " 1/ 3");
-        QCOMPARE(log->txtReceptionComments->text(), "one");
-
-        log->HLogged->setValue(3);
-        QCOMPARE(textsOf({log->lblCount, log->txtLogTime, log->txtLogDate, log->txtReceptionComments}),
-                 QStringList({" 3/ 3", "0400", "20260104", "three"}));
-        QCOMPARE(log->Entries[2].recordNumber, 4);
-    }
-
     void aLoggedBeaconWithoutEntriesIsShownOutOfSync()
     {
         TestProgram program;
@@ -496,12 +490,8 @@ private slots:
     void updateInLogbookModeWritesTheCommentsAndTheEntryShown()
     {
         TestProgram program;
-        program.writeBeacons({logged("ABC")});
-        const QByteArray session = sessionEntry("ABC", "338", "0100", "20260101", "session", true);
-        program.write("Logs/cle.dat", session);
-        program.write("Logs/log0.dat", logEntry("ABC", "338", "0100", "20260101", "one") +
-                                           logEntry("ABC", "338", "0200", "20260102", "two"));
-        frmLog *log = viewLog(program, 0);
+        frmLog *log = viewOneEntry(program, logEntry("ABC", "338", "0100", "20260101", "one") +
+                                                logEntry("ABC", "338", "0200", "20260102", "two"));
         QVERIFY(log);
         log->HLogged->setValue(2);
 
@@ -518,7 +508,7 @@ private slots:
         QCOMPARE(stored.trimmedText(BeaconField::Comments), "new beacon notes");
         QCOMPARE(program.read("Logs/log0.dat"), logEntry("ABC", "338", "0100", "20260101", "one") +
                                                     logEntry("ABC", "338", "2215", "20260105", "faded at dusk"));
-        QCOMPARE(program.read("Logs/cle.dat"), session);
+        QCOMPARE(program.read("Logs/cle.dat"), abcSessionEntry());
         QVERIFY(program.exists("ndb.bak"));
         QCOMPARE(log->txtLogComments->text(), "new beacon notes");
     }
@@ -537,15 +527,10 @@ private slots:
         QFETCH(bool, session);
         QFETCH(QString, box);
         TestProgram program;
-        program.write("ndb.dat", inSession(logged("ABC")));
-        program.write("Logs/cle.dat", sessionEntry("ABC", "338", "0100", "20260101", "session", true));
-        program.write("Logs/log0.dat", logEntry("ABC", "338", "0100", "20260101", "one"));
-        const QStringList files = {"ndb.dat", "Logs/cle.dat", "Logs/log0.dat"};
-        QList<QByteArray> before;
-        for (const QString &file : files)
-            before << program.read(file);
-        frmLog *log = openViewer(program, session, 0);
+        frmLog *log = viewOneEntry(program, logEntry("ABC", "338", "0100", "20260101"), 0, session);
         QVERIFY(log);
+        const QStringList files = {"ndb.dat", "Logs/cle.dat", "Logs/log0.dat"};
+        const QList<QByteArray> before = program.readEach(files);
         auto *edit = log->findChild<QLineEdit *>(box);
         QVERIFY(edit);
         program.boxes.shown.clear();
@@ -556,32 +541,8 @@ private slots:
         QTest::mouseClick(log->cmdUpdate, Qt::LeftButton);
 
         QCOMPARE(program.boxes.summary(), "Error: The comments hold a character that cannot be stored.");
-        QList<QByteArray> after;
-        for (const QString &file : files)
-            after << program.read(file);
-        QCOMPARE(after, before);
+        QCOMPARE(program.readEach(files), before);
         QVERIFY2(!program.exists("ndb.bak"), "refused before the automatic backup");
-    }
-
-    void updateInSessionModeWritesTheSessionRecordOnly()
-    {
-        TestProgram program;
-        program.write("ndb.dat", inSession(logged("ABC")));
-        program.write("Logs/cle.dat", sessionEntry("ABC", "338", "0100", "20260101", "session", true));
-        const QByteArray logbook = logEntry("ABC", "338", "0100", "20260101", "one");
-        program.write("Logs/log0.dat", logbook);
-        const QByteArray database = program.read("ndb.dat");
-        frmLog *log = viewSession(program, 0);
-        QVERIFY(log);
-
-        log->txtLogTime->setText("1830");
-        log->txtCLEComments->setText("  strong  ");
-        log->txtLogComments->setText("not saved in this mode");
-        log->cmdUpdate_Click();
-
-        QCOMPARE(program.read("Logs/cle.dat"), sessionEntry("ABC", "338", "1830", "20260101", "strong", true));
-        QCOMPARE(program.read("ndb.dat"), database);
-        QCOMPARE(program.read("Logs/log0.dat"), logbook);
     }
 
     void updateOfABeaconWithoutEntrySavesItsCommentsAndSaysBeaconMissing()
@@ -624,7 +585,7 @@ private slots:
 
     // --- Delete --------------------------------------------------------------------
 
-    void deletingTheSecondOfThreeEntriesKeepsTheOthersInOrder()
+    void theScrollBarStepsThroughTheEntriesAndDeleteTakesTheOneShown()
     {
         TestProgram program;
         program.writeBeacons({logged("ABC"), logged("XYZ", "400")});
@@ -635,6 +596,14 @@ private slots:
         program.write("Logs/log0.dat", first + other + second + third);
         frmLog *log = viewLog(program, 0);
         QVERIFY(log);
+        QVERIFY(!log->HLogged->isHidden());
+        QCOMPARE(log->HLogged->minimum(), 1);
+        QCOMPARE(log->HLogged->maximum(), 3);
+        QCOMPARE(textsOf({log->lblCount, log->txtReceptionComments}), QStringList({" 1/ 3", "one"}));
+        log->HLogged->setValue(3);
+        QCOMPARE(textsOf({log->lblCount, log->txtLogTime, log->txtLogDate, log->txtReceptionComments}),
+                 QStringList({" 3/ 3", "0400", "20260104", "three"}));
+        QCOMPARE(log->Entries[2].recordNumber, 4);
         log->HLogged->setValue(2);
         QCOMPARE(log->txtReceptionComments->text(), "two");
 
@@ -676,26 +645,6 @@ private slots:
         QCOMPARE(log->txtLogIdent->text(), selectedAfter);
         QCOMPARE(program.read("Logs/log0.dat").size(), 2 * 83);
         QCOMPARE(log->lblLog->text(), "There are  2 records in your log.");
-    }
-
-    void deletingInSessionModeUnmarksTheBeaconAndKeepsTheSessionLog()
-    {
-        TestProgram program;
-        program.write("ndb.dat", inSession(logged("AAA", "300")) + inSession(logged("BBB", "310")));
-        const QByteArray session = sessionEntry("AAA", "300", "0100", "20260101", "a", true) +
-                                   sessionEntry("BBB", "310", "0200", "20260102", "b", false);
-        program.write("Logs/cle.dat", session);
-        frmLog *log = viewSession(program, 0);
-        QVERIFY(log);
-
-        log->cmdDelete_Click();
-
-        QCOMPARE(program.read("Logs/cle.dat"), session);
-        QCOMPARE(program.storedBeacon(1).raw(BeaconField::CLEMark).toByteArray(), "\"");
-        QVERIFY(program.storedBeacon(2).inSession());
-        QCOMPARE(log->lstLog->count(), 1);
-        QCOMPARE(log->txtLogIdent->text(), "BBB");
-        QCOMPARE(log->txtCLEComments->text(), "b");
     }
 
     void aDeleteThatCannotClearTheBitTakesNoEntryAway()
