@@ -53,6 +53,23 @@ frmReceptionComments *openDialog(TestProgram &program)
     return program.windows->receptionComments();
 }
 
+QByteArray abcSession()
+{
+    return sessionEntry("ABC", "338", "1200", "20260101", "", true);
+}
+
+// ABC in the session (other beacons after it), the program started and the next
+// question answered.
+frmMain *startInSession(TestProgram &program, MsgAnswer answer, const QByteArray &others = {})
+{
+    program.write("ndb.dat", inSession(beacon("ABC")) + others);
+    program.write("Logs/cle.dat", abcSession());
+    frmMain *main = program.startToMain();
+    program.boxes.shown.clear();
+    program.boxes.answerNext(answer);
+    return main;
+}
+
 } // namespace
 
 class LoggingTest : public QObject {
@@ -487,28 +504,38 @@ private slots:
     void typingTheTimeChecksIt_data()
     {
         QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("left"); // the box left afterwards
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("look"); // red, green or neutral
         QTest::addColumn<QString>("error"); // empty: hidden
         QTest::addColumn<QString>("selected");
         QTest::addColumn<bool>("addEnabled");
-        QTest::newRow("empty") << "" << "" << "green" << "" << "" << true;
-        QTest::newRow("one digit") << "1" << "1" << "green" << "" << "" << true;
-        QTest::newRow("valid hours") << "12" << "12" << "neutral" << "" << "" << true;
-        QTest::newRow("hours 25") << "25" << "25" << "red" << "Invalid hours" << "" << false;
-        QTest::newRow("third digit cuts") << "253" << "25" << "red" << "Invalid hours" << "25" << false;
-        QTest::newRow("minutes 60") << "1260" << "1260" << "red" << "Invalid minutes" << "60" << false;
-        QTest::newRow("valid time") << "1259" << "1259" << "neutral" << "" << "" << true;
-        QTest::newRow("five characters") << "12345" << "12345" << "red" << "Invalid Time Entry" << "" << false;
+        QTest::newRow("empty") << "" << false << "" << "green" << "" << "" << true;
+        QTest::newRow("one digit") << "1" << false << "1" << "green" << "" << "" << true;
+        QTest::newRow("valid hours") << "12" << false << "12" << "neutral" << "" << "" << true;
+        QTest::newRow("hours 25") << "25" << false << "25" << "red" << "Invalid hours" << "" << false;
+        QTest::newRow("third digit cuts") << "253" << false << "25" << "red" << "Invalid hours" << "25" << false;
+        QTest::newRow("minutes 60") << "1260" << false << "1260" << "red" << "Invalid minutes" << "60" << false;
+        QTest::newRow("valid time") << "1259" << false << "1259" << "neutral" << "" << "" << true;
+        QTest::newRow("five characters") << "12345" << false << "12345" << "red" << "Invalid Time Entry" << "" << false;
         // Letters and blanks would count 0.
-        QTest::newRow("a letter in the minutes") << "12a5" << "12a5" << "red" << "Invalid Time Entry" << "" << false;
-        QTest::newRow("letters for the hours") << "ab12" << "ab12" << "red" << "Invalid Time Entry" << "" << false;
-        QTest::newRow("a blank") << "12 3" << "12 3" << "red" << "Invalid Time Entry" << "" << false;
+        QTest::newRow("a letter in the minutes") << "12a5" << false << "12a5" << "red" << "Invalid Time Entry" << ""
+                                                 << false;
+        QTest::newRow("letters for the hours") << "ab12" << false << "ab12" << "red" << "Invalid Time Entry" << ""
+                                               << false;
+        QTest::newRow("a blank") << "12 3" << false << "12 3" << "red" << "Invalid Time Entry" << "" << false;
+        // Leaving the box checks the length; four characters that are no time stay refused.
+        QTest::newRow("left: three digits get a zero") << "123" << true << "0123" << "neutral" << "" << "" << true;
+        QTest::newRow("left: two digits") << "93" << true << "93" << "red" << "Invalid time" << "" << false;
+        QTest::newRow("left: empty") << "" << true << "" << "red" << "Invalid time" << "" << false;
+        QTest::newRow("left: four digits") << "2359" << true << "2359" << "neutral" << "" << "" << true;
+        QTest::newRow("left: minutes 75") << "1275" << true << "1275" << "red" << "Invalid minutes" << "" << false;
     }
 
     void typingTheTimeChecksIt()
     {
         QFETCH(QString, typed);
+        QFETCH(bool, left);
         QFETCH(QString, text);
         QFETCH(QString, look);
         QFETCH(QString, error);
@@ -520,6 +547,8 @@ private slots:
         dialog->txtTime->clear();
 
         QTest::keyClicks(dialog->txtTime, typed);
+        if (left)
+            dialog->txtTime_LostFocus();
 
         QCOMPARE(dialog->txtTime->text(), text);
         const QColor expected = look == "red" ? kRed : look == "green" ? kGreen : neutralColour(dialog->txtTime);
@@ -539,85 +568,45 @@ private slots:
         QCOMPARE(program.exists("Logs/cle.dat"), whole);
     }
 
-    void leavingTheTimeBoxChecksItsLength_data()
+    // The Add button waits for both boxes to be valid.
+    void theDateBoxTurnsRedForAnInvalidDateWithoutAMessage_data()
     {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("error");
+        QTest::addColumn<QString>("time"); // empty: the time proposed
+        QTest::addColumn<QString>("date");
+        QTest::addColumn<bool>("valid");
         QTest::addColumn<bool>("addEnabled");
-        QTest::newRow("three digits get a zero") << "123" << "0123" << "" << true;
-        QTest::newRow("two digits") << "93" << "93" << "Invalid time" << false;
-        QTest::newRow("empty") << "" << "" << "Invalid time" << false;
-        QTest::newRow("four digits") << "2359" << "2359" << "" << true;
-        // Four characters are refused when they are no time.
-        QTest::newRow("minutes 75") << "1275" << "1275" << "Invalid minutes" << false;
+        QTest::newRow("29 February 2004") << "" << "20040229" << true << true;
+        QTest::newRow("29 February 2006") << "" << "20060229" << false << false;
+        QTest::newRow("seven characters") << "" << "2006041" << false << false;
+        QTest::newRow("before 1950") << "" << "19491231" << false << false;
+        QTest::newRow("empty") << "" << "" << false << false;
+        QTest::newRow("hours 25, a valid date") << "2500" << "20260101" << true << false;
+        QTest::newRow("a valid time, month 13") << "1200" << "20261301" << false << false;
+        QTest::newRow("a valid time and date") << "1200" << "20261201" << true << true;
     }
-    void leavingTheTimeBoxChecksItsLength()
+    void theDateBoxTurnsRedForAnInvalidDateWithoutAMessage()
     {
-        QFETCH(QString, typed);
-        QFETCH(QString, text);
-        QFETCH(QString, error);
+        QFETCH(QString, time);
+        QFETCH(QString, date);
+        QFETCH(bool, valid);
         QFETCH(bool, addEnabled);
         TestProgram program;
         frmReceptionComments *dialog = openDialog(program);
         QVERIFY(dialog);
-        dialog->txtTime->clear();
-        QTest::keyClicks(dialog->txtTime, typed);
 
-        dialog->txtTime_LostFocus();
-
-        QCOMPARE(dialog->txtTime->text(), text);
-        QCOMPARE(dialog->lblTimeError->isHidden(), error.isEmpty());
-        QCOMPARE(dialog->lblTimeError->isHidden() ? QString() : dialog->lblTimeError->text(), error);
-        QCOMPARE(baseColour(dialog->txtTime), error.isEmpty() ? neutralColour(dialog->txtTime) : kRed);
-        QCOMPARE(dialog->cmdAddBeacon->isEnabled(), addEnabled);
-    }
-
-    void theDateBoxTurnsRedForAnInvalidDateWithoutAMessage_data()
-    {
-        QTest::addColumn<QString>("date");
-        QTest::addColumn<bool>("valid");
-        QTest::newRow("29 February 2004") << "20040229" << true;
-        QTest::newRow("29 February 2006") << "20060229" << false;
-        QTest::newRow("seven characters") << "2006041" << false;
-        QTest::newRow("before 1950") << "19491231" << false;
-        QTest::newRow("empty") << "" << false;
-    }
-    void theDateBoxTurnsRedForAnInvalidDateWithoutAMessage()
-    {
-        QFETCH(QString, date);
-        QFETCH(bool, valid);
-        TestProgram program;
-        frmReceptionComments *dialog = openDialog(program);
-        QVERIFY(dialog);
-
+        if (!time.isEmpty())
+            dialog->txtTime->setText(time);
+        dialog->txtDate->clear();
         dialog->txtDate->setText(date);
 
         QCOMPARE(baseColour(dialog->txtDate), valid ? kGreen : kRed);
-        QCOMPARE(dialog->cmdAddBeacon->isEnabled(), valid);
+        QCOMPARE(dialog->cmdAddBeacon->isEnabled(), addEnabled);
         QVERIFY(program.boxes.shown.isEmpty());
-    }
-
-    void theAddButtonWaitsForBothBoxesToBeValid()
-    {
-        TestProgram program;
-        frmReceptionComments *dialog = openDialog(program);
-        QVERIFY(dialog);
-
-        dialog->txtTime->setText("2500");
-        dialog->txtDate->setText("20260101");
-        QVERIFY(!dialog->cmdAddBeacon->isEnabled());
-
-        dialog->txtDate->setText("20261301");
-        dialog->txtTime->setText("1200");
-        QVERIFY(!dialog->cmdAddBeacon->isEnabled());
-
-        dialog->txtDate->setText("20261201");
-        QVERIFY(dialog->cmdAddBeacon->isEnabled());
     }
 
     void commentBoxesKeepSixtyCharactersAndTurnQuotesIntoApostrophes()
     {
+        const ScopedClock clock(utc(2026, 3, 4, 17, 6));
         TestProgram program;
         frmReceptionComments *dialog = openDialog(program);
         QVERIFY(dialog);
@@ -630,14 +619,6 @@ private slots:
             QTest::keyClicks(box, "a\"b");
             QCOMPARE(box->text(), "a'b");
         }
-    }
-
-    void aPastedQuoteIsLoggedAsAnApostrophe()
-    {
-        const ScopedClock clock(utc(2026, 3, 4, 17, 6));
-        TestProgram program;
-        frmReceptionComments *dialog = openDialog(program);
-        QVERIFY(dialog);
 
         pasteInto(dialog->txtReceptionComments, "say \"hi\"");
         pasteInto(dialog->txtSessionComments, "\"CLE\" 12");
@@ -763,17 +744,9 @@ private slots:
         dialog->cmbMonth->setCurrentIndex(1);
         emit dialog->cmbMonth->activated(1);
         QCOMPARE(dialog->cdrCalendar2->selectedDate(), QDate(1999, 2, 28));
-    }
 
-    void pagingTheCalendarBefore1965SnapsBackToJanuary1965()
-    {
-        const ScopedClock clock(utc(2006, 6, 20, 12, 0));
-        TestProgram program;
-        frmReceptionComments *dialog = openDialog(program);
-        QVERIFY(dialog);
-        dialog->txtDate->setText("19650115");
-        dialog->cmdDateSelect_Click();
-
+        // Paging before 1965 snaps back to January 1965.
+        dialog->cdrCalendar2->setSelectedDate(QDate(1965, 1, 15));
         dialog->cdrCalendar2->showPreviousMonth();
 
         QCOMPARE(dialog->cdrCalendar2->selectedDate(), QDate(1965, 1, 15));
@@ -808,14 +781,9 @@ private slots:
     void sessionClearAnsweredYesDeletesTheSessionAndEveryMark()
     {
         TestProgram program;
-        program.write("ndb.dat", inSession(beacon("ABC")) + beaconBytes(beacon("DEF", "290")));
-        const QByteArray session = sessionEntry("ABC", "338", "1200", "20260101", "", true);
-        program.write("Logs/cle.dat", session);
-        frmMain *main = program.startToMain();
+        frmMain *main = startInSession(program, MsgAnswer::Yes, beaconBytes(beacon("DEF", "290")));
         QVERIFY(main);
         QVERIFY(main->mnuSessionClr->isEnabled());
-        program.boxes.shown.clear();
-        program.boxes.answerNext(MsgAnswer::Yes);
 
         main->mnuSessionClr->trigger();
 
@@ -826,7 +794,7 @@ private slots:
         QCOMPARE(program.boxes.shown[0].icon, MsgIcon::Critical);
         QCOMPARE(program.boxes.shown[0].defaultAnswer, MsgAnswer::No);
         QVERIFY(!program.exists("Logs/cle.dat"));
-        QCOMPARE(program.read("AutoBackups/cle.bak"), session);
+        QCOMPARE(program.read("AutoBackups/cle.bak"), abcSession());
         for (int n : {1, 2}) {
             const BeaconRecord record = program.storedBeacon(n);
             QVERIFY(!record.inSession());
@@ -839,14 +807,9 @@ private slots:
     void sessionClearAnsweredNoChangesNothing()
     {
         TestProgram program;
-        program.write("ndb.dat", inSession(beacon("ABC")));
-        const QByteArray session = sessionEntry("ABC", "338", "1200", "20260101", "", true);
-        program.write("Logs/cle.dat", session);
-        frmMain *main = program.startToMain();
+        frmMain *main = startInSession(program, MsgAnswer::No);
         QVERIFY(main);
         const QByteArray before = program.read("ndb.dat");
-        program.boxes.shown.clear();
-        program.boxes.answerNext(MsgAnswer::No);
 
         main->mnuSessionClr_Click();
 
@@ -854,7 +817,7 @@ private slots:
                  QStringList({"This action will delete your entire Session/CLE. Are you sure you want to do this?",
                               "Session/CLE not deleted."}));
         QCOMPARE(program.read("ndb.dat"), before);
-        QCOMPARE(program.read("Logs/cle.dat"), session);
+        QCOMPARE(program.read("Logs/cle.dat"), abcSession());
         QVERIFY(!program.exists("AutoBackups/cle.bak"));
         QVERIFY(!program.exists("ndb.bak"));
     }
@@ -862,15 +825,12 @@ private slots:
     void sessionClearWithoutADatabaseKeepsItsLastCopy()
     {
         TestProgram program;
-        const QByteArray session = sessionEntry("ABC", "338", "1200", "20260101", "", true);
-        program.write("Logs/cle.dat", session);
-        frmMain *main = program.startToMain();
+        frmMain *main = startInSession(program, MsgAnswer::Yes);
         QVERIFY(main);
         // ndb.dat is gone; ndb.bak is the only copy of the database left.
         const QByteArray copy = beaconBytes(beacon("ABC"));
+        program.remove("ndb.dat");
         program.write("ndb.bak", copy);
-        program.boxes.shown.clear();
-        program.boxes.answerNext(MsgAnswer::Yes);
 
         main->mnuSessionClr_Click();
 
@@ -878,7 +838,7 @@ private slots:
         QCOMPARE(program.boxes.shown[1].title, "Error");
         QVERIFY(program.boxes.shown[1].text.startsWith("Error # 53: File not found"));
         QCOMPARE(program.read("ndb.bak"), copy);
-        QCOMPARE(program.read("Logs/cle.dat"), session);
+        QCOMPARE(program.read("Logs/cle.dat"), abcSession());
         QVERIFY(!program.exists("ndb.dat"));
     }
 
@@ -893,15 +853,10 @@ private slots:
     {
         QFETCH(QString, file);
         TestProgram program;
-        program.write("ndb.dat", inSession(beacon("ABC")));
-        const QByteArray database = program.read("ndb.dat");
-        const QByteArray session = sessionEntry("ABC", "338", "1200", "20260101", "", true);
-        program.write("Logs/cle.dat", session);
-        frmMain *main = program.startToMain();
+        frmMain *main = startInSession(program, MsgAnswer::Yes);
         QVERIFY(main);
-        QVERIFY(QFile::setPermissions(program.path(file), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
-        program.boxes.shown.clear();
-        program.boxes.answerNext(MsgAnswer::Yes);
+        const QByteArray database = program.read("ndb.dat");
+        const ReadOnlyFile readOnly(program.path(file));
 
         main->mnuSessionClr->trigger();
 
@@ -909,7 +864,7 @@ private slots:
         QCOMPARE(program.boxes.shown[1].title, "Error");
         QCOMPARE(program.boxes.shown[1].text, "Error # 70: Permission denied (" + program.path(file) + ")");
         QCOMPARE(program.read("ndb.dat"), database);
-        QCOMPARE(program.read("Logs/cle.dat"), session);
+        QCOMPARE(program.read("Logs/cle.dat"), abcSession());
         QVERIFY(main->mnuSessionClr->isEnabled());
     }
 
