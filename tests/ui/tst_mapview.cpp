@@ -148,20 +148,24 @@ private slots:
         QVERIFY(program.boxes.shown.isEmpty());
     }
 
-    void distancesInTheListAreFromTheListeningLocation()
+    // Two beacons 1' either side of the centre: the same distance from it, not from the
+    // listener. The one logged here, at location 0, is marked; the other is logged elsewhere.
+    void distancesAreFromTheListeningLocationAndBeaconsLoggedHereAreMarked()
     {
-        // Two beacons 1' either side of the centre: the same distance from it, not
-        // from the listener.
         TestProgram program;
-        const Beacon east = beaconAt("EAS", "N45300000", "W075411000");
-        const Beacon west = beaconAt("WES", "N45300000", "W075431000");
+        Beacon east = beaconAt("EAS", "N45300000", "W075411000");
+        east.loggedMask = 1;
+        Beacon west = beaconAt("WES", "N45300000", "W075431000");
+        west.loggedMask = 1u << 4;
         frmMain *main = program.startShowing({kCentre, east, west});
         QVERIFY(main);
 
         QTest::mouseClick(main->cmdNearby, Qt::LeftButton);
 
         QCOMPARE(listTexts(main->lstNearbyBeacons),
-                 QStringList({nearbyLine(east, false, 275), nearbyLine(west, false, 273)}));
+                 QStringList({nearbyLine(east, true, 275), nearbyLine(west, false, 273)}));
+        QVERIFY(!main->lblAlreadyLogged->isHidden());
+        QCOMPARE(main->lblAlreadyLogged->text(), "***  Beacons Already Logged");
     }
 
     void theProposedRadiusAndCaptionFollowTheUnits_data()
@@ -191,24 +195,6 @@ private slots:
         QCOMPARE(main->lblCoverage->text(), caption);
         QCOMPARE(main->lstNearbyBeacons->count(), 1);
         QVERIFY(main->lstNearbyBeacons->item(0)->text().endsWith(unit));
-    }
-
-    void beaconsLoggedHereAreMarked()
-    {
-        TestProgram program;
-        Beacon logged = kNear;
-        logged.loggedMask = 1; // location 0, the current one
-        Beacon elsewhere = beaconAt("ELS", "N45290000", "W075421000");
-        elsewhere.loggedMask = 1u << 4;
-        frmMain *main = program.startShowing({kCentre, logged, elsewhere});
-        QVERIFY(main);
-
-        QTest::mouseClick(main->cmdNearby, Qt::LeftButton);
-
-        QCOMPARE(listTexts(main->lstNearbyBeacons),
-                 QStringList({nearbyLine(logged, true, 275), nearbyLine(elsewhere, false, 273)}));
-        QVERIFY(!main->lblAlreadyLogged->isHidden());
-        QCOMPARE(main->lblAlreadyLogged->text(), "***  Beacons Already Logged");
     }
 
     void updateKeepsTheCentreOfTheLastClick()
@@ -530,24 +516,9 @@ private slots:
             QCOMPARE(display->lblMouseKm->text(), readout);
     }
 
-    void thePointerOverThePictureIsReadInPlotUnits()
-    {
-        TestProgram program;
-        program.presetSetting(RegistryKeys::ProgramPreferences, kRegistryString, "Metric", "True");
-        frmMain *main = program.startShowing({kCentre});
-        QVERIFY(main);
-        main->txtDistance->setText(" 100 km");
-        frmDisplay *display = mapIt(program, main);
-        QVERIFY(display);
-        const QSizeF size = display->picRadar->size();
-
-        // Three quarters across, a quarter down: (6000, 2000) in plot units.
-        sendPointer(display->picRadar, QPointF(size.width() * 0.75, size.height() * 0.25));
-
-        QCOMPARE(display->lblMouseKm->text(), " 77.8 km,  45" + kDeg);
-    }
-
-    void aMapItAfterTheRadarStillReadsThePointerWithItsOwnRange()
+    // The pointer over the picture is read in plot units; a Map It after the radar reads
+    // it with its own range.
+    void thePointerOverThePictureIsReadInPlotUnitsAndItsOwnRange()
     {
         TestProgram program;
         program.presetSetting(RegistryKeys::ProgramPreferences, kRegistryString, "Metric", "True");
@@ -558,6 +529,10 @@ private slots:
         frmDisplay *display = mapIt(program, main);
         QVERIFY(display);
 
+        // Three quarters across, a quarter down: (6000, 2000) in plot units.
+        const QSizeF size = display->picRadar->size();
+        sendPointer(display->picRadar, QPointF(size.width() * 0.75, size.height() * 0.25));
+        QCOMPARE(display->lblMouseKm->text(), " 77.8 km,  45" + kDeg);
         display->picRadar_MouseMove(Qt::NoButton, Qt::NoModifier, 8000, 4000);
         QCOMPARE(display->lblMouseKm->text(), " 110 km,  90" + kDeg);
 
@@ -626,21 +601,13 @@ private slots:
                 QCOMPARE(label->isHidden(), hidden == 1);
             QVERIFY(display->lblNDB[0]->isHidden());
         }
-    }
 
-    void toggleCallsWithMoreCountedThanLoadedTouchesOnlyTheLoaded()
-    {
-        TestProgram program;
-        QVERIFY(program.startShowing({kCentre}));
-        frmDisplay *display = program.windows->display();
-        QLabel *label = display->loadBeaconLabel();
-        label->show();
-        program.state.RadarLabelCount = 40; // left from an earlier radar view
-
+        // A count left from an earlier radar view touches only the labels loaded.
+        program.state.RadarLabelCount = 40;
         display->ToggleBeaconLabels();
-
-        QVERIFY(label->isHidden());
-        QCOMPARE(display->lblNDB.size(), 2);
+        for (QLabel *label : labels)
+            QVERIFY(label->isHidden());
+        QCOMPARE(display->lblNDB.size(), 3);
     }
 
     // ---- help viewer ----
