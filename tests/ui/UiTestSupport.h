@@ -27,6 +27,7 @@
 #include "SharedState.h"
 #include "WindowSet.h"
 #include "main/frmMain.h"
+#include "startup/frmRestore.h"
 #include "startup/frmSplash.h"
 
 namespace qern::test {
@@ -377,5 +378,14 @@ private:
 
     QString m_settings;
 };
+
+// The restore window reading the backup set in drive, one part ticked.
+inline frmRestore *restoreFrom(TestProgram &program, const TempFolder &drive, QCheckBox *frmRestore::*part)
+{
+    frmRestore *restore = program.windows->restore();
+    restore->setSourceRoot(drive.root());
+    (restore->*part)->setChecked(true);
+    return restore;
+}
 
 } // namespace qern::test

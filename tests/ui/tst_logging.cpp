@@ -269,9 +269,7 @@ private slots:
         frmMain *main = startAtCabinShowing(program, {beacon("CFX", "239"), beacon("TI", "300")}, "CFX");
         QVERIFY(main);
         main->mnuDBRestore->trigger();
-        frmRestore *restore = program.windows->restore();
-        restore->setSourceRoot(drive.root());
-        restore->chkCLE->setChecked(true);
+        frmRestore *restore = restoreFrom(program, drive, &frmRestore::chkCLE);
         QTest::mouseClick(main->cmdAddToLog, Qt::LeftButton);
         frmReceptionComments *dialog = program.windows->receptionComments();
         if (editorOpen)

@@ -449,9 +449,7 @@ private slots:
         frmMain *main = program.startToMain();
         QVERIFY(main);
         main->mnuDBRestore->trigger();
-        frmRestore *restore = program.windows->restore();
-        restore->setSourceRoot(drive.root());
-        restore->chkLocation->setChecked(true);
+        frmRestore *restore = restoreFrom(program, drive, &frmRestore::chkLocation);
         frmLog *log = viewLog(program, 0);
         QVERIFY(log);
         log->HLogged->setValue(2);

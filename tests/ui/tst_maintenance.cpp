@@ -336,37 +336,22 @@ private slots:
         QCOMPARE(trimmedTexts(chooser->lstFile), QStringList{"inside.txt"});
     }
 
-    void exitAndTheTitleBarWriteNothing_data() { closingRows(); }
-    void exitAndTheTitleBarWriteNothing()
-    {
-        QFETCH(bool, byTitleBar);
-        TestProgram program;
-        TempFolder drive;
-        QVERIFY(start(program));
-        QLineEdit box("kept");
-        program.state.WeblogFolder = "kept/";
-        frmFileOperation *chooser = openChooser(program, &box, 3, drive.root());
-
-        closeWindow(chooser, chooser->Command2, byTitleBar);
-
-        QVERIFY(!program.windows->isFileOperationLoaded());
-        QCOMPARE(box.text(), "kept");
-        QCOMPARE(program.state.WeblogFolder, "kept/");
-    }
-
+    // Exit and the title bar write nothing.
     void newFolderOnlyCreatesTheFolderAndSetPathRecordsIt_data()
     {
         QTest::addColumn<int>("mode");
-        QTest::addColumn<bool>("setPath");
-        QTest::newRow("weblog, Exit") << 3 << false;
-        QTest::newRow("weblog, Set Path") << 3 << true;
-        QTest::newRow("radar, Exit") << 4 << false;
-        QTest::newRow("radar, Set Path") << 4 << true;
+        QTest::addColumn<QString>("way");
+        QTest::newRow("weblog, Exit") << 3 << "Exit";
+        QTest::newRow("weblog, title bar") << 3 << "title bar";
+        QTest::newRow("weblog, Set Path") << 3 << "Set Path";
+        QTest::newRow("radar, Exit") << 4 << "Exit";
+        QTest::newRow("radar, Set Path") << 4 << "Set Path";
     }
     void newFolderOnlyCreatesTheFolderAndSetPathRecordsIt()
     {
         QFETCH(int, mode);
-        QFETCH(bool, setPath);
+        QFETCH(QString, way);
+        const bool setPath = way == "Set Path";
         TestProgram program;
         TempFolder drive;
         QVERIFY(start(program));
@@ -387,7 +372,10 @@ private slots:
         QCOMPARE(program.state.BeaconRadarFolder, "kept");
         QVERIFY(program.boxes.shown.isEmpty());
 
-        QTest::mouseClick(setPath ? chooser->Command1 : chooser->Command2, Qt::LeftButton);
+        if (setPath)
+            QTest::mouseClick(chooser->Command1, Qt::LeftButton);
+        else
+            closeWindow(chooser, chooser->Command2, way == "title bar");
 
         QVERIFY(!program.windows->isFileOperationLoaded());
         const bool weblog = mode == 3;
@@ -616,9 +604,7 @@ private slots:
         program.write("Logs/log1.dat", QByteArray(83, 'c'));
         drive.write("log0.bak", QByteArray(83, 's'));
         drive.write("log1.bak", QByteArray(166, 's'));
-        frmRestore *restore = program.windows->restore();
-        restore->setSourceRoot(drive.root());
-        restore->chkLocation->setChecked(true);
+        frmRestore *restore = restoreFrom(program, drive, &frmRestore::chkLocation);
 
         QTest::mouseClick(restore->Command1, Qt::LeftButton);
 
@@ -649,9 +635,7 @@ private slots:
         program.boxes.shown.clear();
         drive.write("ndb.bak", good + beaconBytes(beacon("DEF", "290")));
         drive.write("cle.bak", "");
-        frmRestore *restore = program.windows->restore();
-        restore->setSourceRoot(drive.root());
-        restore->chkCLE->setChecked(true);
+        frmRestore *restore = restoreFrom(program, drive, &frmRestore::chkCLE);
 
         restore->Command1_Click();
 
@@ -675,9 +659,7 @@ private slots:
         drive.write("ndb.bak", beaconBytes(beacon("TI", "300")) + beaconBytes(beacon("CFX", "239")));
         drive.write("cle.bak", "");
         main->mnuDBRestore->trigger();
-        frmRestore *restore = program.windows->restore();
-        restore->setSourceRoot(drive.root());
-        restore->chkCLE->setChecked(true);
+        frmRestore *restore = restoreFrom(program, drive, &frmRestore::chkCLE);
 
         QTest::mouseClick(restore->Command1, Qt::LeftButton);
         QTest::mouseClick(main->cmdQuickLog, Qt::LeftButton);
@@ -703,9 +685,7 @@ private slots:
         program.remove("ndb.dat");
         program.write("ndb.bak", copy);
         drive.write("log0.bak", QByteArray(83, 's'));
-        frmRestore *restore = program.windows->restore();
-        restore->setSourceRoot(drive.root());
-        restore->chkLocation->setChecked(true);
+        frmRestore *restore = restoreFrom(program, drive, &frmRestore::chkLocation);
 
         QTest::mouseClick(restore->Command1, Qt::LeftButton);
 
@@ -818,9 +798,7 @@ private slots:
         drive.write("ndb.bak", QByteArray(213, 'z'));
         program.write("ndb.dat.tmp/blocker", "x"); // the copy's temporary name is a folder
         program.state.RecordCount = 99;
-        frmRestore *restore = program.windows->restore();
-        restore->setSourceRoot(drive.root());
-        restore->chkCLE->setChecked(true);
+        frmRestore *restore = restoreFrom(program, drive, &frmRestore::chkCLE);
 
         restore->Command1_Click();
 
