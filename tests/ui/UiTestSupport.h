@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QByteArray>
 #include <QClipboard>
 #include <QComboBox>
