@@ -391,12 +391,14 @@ private slots:
         QVERIFY(!program.exists("Logs/cle.dat"));
     }
 
+    // A frequency changed in the editor is the one logged: the sort moves the beacon
+    // after XYZ and the dialog follows it.
     void modifyBeaconDataOpensTheEditorAndComesBackToTheDialog()
     {
         QDateTime now = utc(2026, 3, 4, 17, 6);
         const ScopedClock clock([&now] { return now; });
         TestProgram program;
-        frmMain *main = startAtCabinShowing(program, {beacon("XYZ", "400"), beacon("ABC")});
+        frmMain *main = startAtCabinShowing(program, {beacon("ABC"), beacon("XYZ", "400")});
         QVERIFY(main);
         main->cmdAddToLog_Click();
         frmReceptionComments *dialog = program.windows->receptionComments();
@@ -412,46 +414,27 @@ private slots:
         QVERIFY(!editor->cmdDelete->isEnabled());
         QVERIFY(!editor->Command2->isEnabled());
         QCOMPARE(program.state.NewRecordFlag, 0);
-        QCOMPARE(program.state.EditRecordNumber, 2);
+        QCOMPARE(program.state.EditRecordNumber, 1);
         QVERIFY(!program.state.EditorOpenedFromMain);
         QVERIFY(program.windows->isReceptionCommentsLoaded());
         QVERIFY(dialog->isHidden());
         QVERIFY(!main->isEnabled());
 
-        now = utc(2026, 3, 4, 17, 20);
-        editor->Command1_Click();
-
-        QVERIFY(dialog->isVisible());
-        QCOMPARE(dialog->txtTime->text(), "1720");
-        QCOMPARE(dialog->txtReceptionComments->text(), "kept");
-        QCOMPARE(dialog->lblShowAddedBeacon->text(), "ABC - 338 kHz");
-        QVERIFY(!main->isEnabled());
-    }
-
-    void aFrequencyChangedInTheEditorIsTheOneLogged()
-    {
-        const ScopedClock clock(utc(2026, 3, 4, 17, 6));
-        TestProgram program;
-        frmMain *main = startAtCabinShowing(program, {beacon("ABC"), beacon("XYZ", "400")});
-        QVERIFY(main);
-        main->cmdAddToLog_Click();
-        frmReceptionComments *dialog = program.windows->receptionComments();
-        dialog->cmdChangeBeacon_Click();
-        frmName *editor = program.windows->editor();
-
         editor->txtFrequencyIn->setText("450");
         editor->cmdWrite_Click();
         QCOMPARE(main->lblkHz->text(), "ABC  338 kHz"); // not shown again in the main window
+        now = utc(2026, 3, 4, 17, 20);
         editor->Command1_Click();
 
-        // The sort moved the beacon after XYZ; the dialog follows it.
         QVERIFY(!program.windows->isEditorLoaded());
         QVERIFY(dialog->isVisible());
         QVERIFY(!main->isEnabled());
+        QCOMPARE(dialog->txtTime->text(), "1720");
+        QCOMPARE(dialog->txtReceptionComments->text(), "kept");
         QCOMPARE(program.state.CurrentRecordNumber, 2);
         QCOMPARE(dialog->lblShowAddedBeacon->text(), "ABC - 450 kHz");
         dialog->cmdAddBeacon_Click();
-        QCOMPARE(program.read("Logs/log3.dat"), logEntry("ABC", "450", "1706", "20260304"));
+        QCOMPARE(program.read("Logs/log3.dat"), logEntry("ABC", "450", "1720", "20260304", "kept"));
         QCOMPARE(program.storedBeacon(2).loggedMask(), 8u);
         QCOMPARE(program.storedBeacon(1).loggedMask(), 0u);
     }
