@@ -183,12 +183,18 @@ private:
     QString m_path;
 };
 
+// Rows of a test run once each way: the column false, then true.
+inline void bothWays(const char *column, const char *whenFalse, const char *whenTrue)
+{
+    QTest::addColumn<bool>(column);
+    QTest::newRow(whenFalse) << false;
+    QTest::newRow(whenTrue) << true;
+}
+
 // Rows for the tests of a window that closes the same way by its button and by its title bar.
 inline void closingRows()
 {
-    QTest::addColumn<bool>("byTitleBar");
-    QTest::newRow("button") << false;
-    QTest::newRow("title bar") << true;
+    bothWays("byTitleBar", "button", "title bar");
 }
 
 inline void closeWindow(QWidget *window, QWidget *button, bool byTitleBar)

@@ -130,12 +130,7 @@ private slots:
         QVERIFY(program.boxes.shown.isEmpty());
     }
 
-    void aFailingBackupStopsTheWriteWithTheMessage_data()
-    {
-        QTest::addColumn<bool>("byDialog");
-        QTest::newRow("Quick Log") << false;
-        QTest::newRow("Log It dialog") << true;
-    }
+    void aFailingBackupStopsTheWriteWithTheMessage_data() { bothWays("byDialog", "Quick Log", "Log It dialog"); }
     void aFailingBackupStopsTheWriteWithTheMessage()
     {
         QFETCH(bool, byDialog);
@@ -254,9 +249,7 @@ private slots:
     // editor it opened are open.
     void aRestoreUnderTheDialogAndItsEditorIsFollowed_data()
     {
-        QTest::addColumn<bool>("editorOpen");
-        QTest::newRow("the dialog") << false;
-        QTest::newRow("the dialog and its editor") << true;
+        bothWays("editorOpen", "the dialog", "the dialog and its editor");
     }
     void aRestoreUnderTheDialogAndItsEditorIsFollowed()
     {
@@ -441,9 +434,7 @@ private slots:
 
     void theDialogAndTheMainWindowFollowTheirBeaconThroughTheEditorsSort_data()
     {
-        QTest::addColumn<bool>("cancelDialog"); // then Quick Log in the main window
-        QTest::newRow("the dialog's add button") << false;
-        QTest::newRow("Cancel, then Quick Log") << true;
+        bothWays("cancelDialog", "the dialog's add button", "Cancel, then Quick Log");
     }
     void theDialogAndTheMainWindowFollowTheirBeaconThroughTheEditorsSort()
     {
@@ -636,9 +627,7 @@ private slots:
     // Comments the logbook cannot hold are refused, not logged with "?".
     void pastedCommentsTheFilesCannotHoldAreRefused_data()
     {
-        QTest::addColumn<bool>("sessionBox");
-        QTest::newRow("reception comments") << false;
-        QTest::newRow("session comments") << true;
+        bothWays("sessionBox", "reception comments", "session comments");
     }
     void pastedCommentsTheFilesCannotHoldAreRefused()
     {

@@ -829,13 +829,11 @@ private slots:
 
     // --- The printed log -----------------------------------------------------------
 
+    // The title bar's close box, pressed while the print lets events run: the print
+    // goes on to its end, then the viewer closes as Exit closes it.
     void printingBreaksPagesWithAFooterAndRepeatsTheHeading_data()
     {
-        QTest::addColumn<bool>("closedMeanwhile");
-        QTest::newRow("viewer left open") << false;
-        // The title bar's close box, pressed while the print lets events run: the print
-        // goes on to its end, then the viewer closes as Exit closes it.
-        QTest::newRow("viewer closed while printing") << true;
+        bothWays("closedMeanwhile", "viewer left open", "viewer closed while printing");
     }
     void printingBreaksPagesWithAFooterAndRepeatsTheHeading()
     {

@@ -838,9 +838,7 @@ private slots:
 
     void sortShowsItsProgressWindowAndACloseWaitsForIt_data()
     {
-        QTest::addColumn<bool>("closeMain");
-        QTest::newRow("left alone") << false;
-        QTest::newRow("main window closed meanwhile") << true;
+        bothWays("closeMain", "left alone", "main window closed meanwhile");
     }
     void sortShowsItsProgressWindowAndACloseWaitsForIt()
     {

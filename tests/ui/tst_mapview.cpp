@@ -270,12 +270,7 @@ private slots:
         QCOMPARE(main->lstNearbyBeacons->count(), after == 0 ? 0 : 1);
     }
 
-    void aMissingDatabaseIsReportedAndThePanelStaysUsable_data()
-    {
-        QTest::addColumn<bool>("byUpdate");
-        QTest::newRow("show nearby") << false;
-        QTest::newRow("update") << true;
-    }
+    void aMissingDatabaseIsReportedAndThePanelStaysUsable_data() { bothWays("byUpdate", "show nearby", "update"); }
     void aMissingDatabaseIsReportedAndThePanelStaysUsable()
     {
         QFETCH(bool, byUpdate);

@@ -503,12 +503,7 @@ private slots:
         QCOMPARE(program.stored(kProg, orderName.constData()), descending ? "Ascending" : "Descending");
     }
 
-    void reportViewsStoreAndPresetTheFileNameOfEachKind_data()
-    {
-        QTest::addColumn<bool>("session");
-        QTest::newRow("listening") << false;
-        QTest::newRow("session") << true;
-    }
+    void reportViewsStoreAndPresetTheFileNameOfEachKind_data() { bothWays("session", "listening", "session"); }
     void reportViewsStoreAndPresetTheFileNameOfEachKind()
     {
         QFETCH(bool, session);
