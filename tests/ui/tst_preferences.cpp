@@ -272,11 +272,10 @@ private slots:
         QTest::mouseClick(radar->cmdSavePrefs, Qt::LeftButton);
 
         const char *key = RegistryKeys::RadarPreferences;
-        QCOMPARE(program.stored(key, "RadarRivers"), "1");
-        QCOMPARE(program.stored(key, "RadarLakes"), "0");
-        QCOMPARE(program.stored(key, "RadarDetail"), "4");
-        QCOMPARE(program.stored(key, "RadarNavtex"), "1");
-        QCOMPARE(program.stored(RegistryKeys::FilePath, "BeaconRadarPath"), "/tmp/beacons/radar list.txt");
+        QCOMPARE((QList<QByteArray>{program.stored(key, "RadarRivers"), program.stored(key, "RadarLakes"),
+                                    program.stored(key, "RadarDetail"), program.stored(key, "RadarNavtex"),
+                                    program.stored(RegistryKeys::FilePath, "BeaconRadarPath")}),
+                 (QList<QByteArray>{"1", "0", "4", "1", "/tmp/beacons/radar list.txt"}));
 
         QTest::mouseClick(radar->cmdExit, Qt::LeftButton);
         QVERIFY(!radar->isVisible());
