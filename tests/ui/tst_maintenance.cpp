@@ -521,6 +521,7 @@ private slots:
         QVERIFY(!program.windows->isBackupLoaded());
     }
 
+    // The target list offers the home folder, chosen, and the volumes; nothing is ticked.
     void backupListsEachLogbookByItsLocation()
     {
         TestProgram program;
@@ -528,6 +529,10 @@ private slots:
         QVERIFY(start(program));
         program.remove("Logs/log2.dat");
         frmBackup *backup = program.windows->backup();
+        QCOMPARE(backup->targetRoot(), QDir::cleanPath(QDir::homePath()));
+        QVERIFY(backup->drvBackup->findData("/") >= 0);
+        for (QCheckBox *box : {backup->chkLocation, backup->chkCLE, backup->chkPreferences})
+            QVERIFY(!box->isChecked());
         backup->setTargetRoot(drive.root());
         backup->chkLocation->setChecked(true);
 
@@ -563,35 +568,8 @@ private slots:
         QVERIFY(trimmedTexts(backup->lstBackupStatus).isEmpty());
     }
 
-    void backupTargetListOffersHomeAndVolumes()
-    {
-        TestProgram program;
-        QVERIFY(start(program));
-        frmBackup *backup = program.windows->backup();
-        QCOMPARE(backup->targetRoot(), QDir::cleanPath(QDir::homePath()));
-        QVERIFY(backup->drvBackup->findData("/") >= 0);
-        for (QCheckBox *box : {backup->chkLocation, backup->chkCLE, backup->chkPreferences})
-            QVERIFY(!box->isChecked());
-    }
-
     // -----------------------------------------------------------------------------
     // Restore
-
-    void restoreMenuShowsTheWindowModeless()
-    {
-        TestProgram program;
-        frmMain *main = start(program);
-        QVERIFY(main);
-        QVERIFY(main->mnuDBRestore->isEnabled());
-
-        main->mnuDBRestore->trigger();
-
-        frmRestore *restore = program.windows->restore();
-        QVERIFY(restore->isVisible());
-        QCOMPARE(restore->windowTitle(), "Database Restore");
-        QVERIFY(main->isEnabled());
-        QVERIFY(!restore->isModal());
-    }
 
     void restoreFromAPartialSetNamesWhatIsMissing()
     {
@@ -645,6 +623,7 @@ private slots:
         QVERIFY(main->mnuDBBackup->isEnabled());
     }
 
+    // The menu shows the restore window modeless, over a main window that stays enabled.
     void aRestoredDatabaseLeavesNoBeaconArmedAtItsOldNumber()
     {
         TestProgram program;
@@ -655,8 +634,13 @@ private slots:
         // The backup set holds the records in another order: TI is record 1 there.
         drive.write("ndb.bak", beaconBytes(beacon("TI", "300")) + beaconBytes(beacon("CFX", "239")));
         drive.write("cle.bak", "");
+        QVERIFY(main->mnuDBRestore->isEnabled());
         main->mnuDBRestore->trigger();
         frmRestore *restore = restoreFrom(program, drive, &frmRestore::chkCLE);
+        QVERIFY(restore->isVisible());
+        QCOMPARE(restore->windowTitle(), "Database Restore");
+        QVERIFY(main->isEnabled());
+        QVERIFY(!restore->isModal());
 
         QTest::mouseClick(restore->Command1, Qt::LeftButton);
         QTest::mouseClick(main->cmdQuickLog, Qt::LeftButton);
