@@ -384,13 +384,8 @@ private slots:
         QCOMPARE(main->lblLocal->text(), "Local 2026-03-04   05:06 PM");
         QVERIFY(main->tmrTimeDate->isActive());
         QCOMPARE(main->tmrTimeDate->interval(), 10000);
-    }
 
-    void theAboutBoxHasFourLines()
-    {
-        TestProgram program;
-        frmMain *main = program.startWith({beacon("ABC")});
-        QVERIFY(main);
+        // The about box has four lines.
         program.boxes.shown.clear();
 
         main->mnuAbout_Click();

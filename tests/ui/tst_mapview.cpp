@@ -642,7 +642,7 @@ private slots:
         QVERIFY(program.boxes.shown.isEmpty());
     }
 
-    void aMissingHelpPageSaysSoInTheViewer()
+    void aMissingHelpPageSaysSoInTheViewerAndAnotherPageClosesAlone()
     {
         TestProgram program;
         frmMain *main = program.startShowing({kCentre});
@@ -657,20 +657,17 @@ private slots:
         QVERIFY(browser->brwWebBrowser->toPlainText().contains(program.path("help.htm")));
         QVERIFY(program.boxes.shown.isEmpty());
         QVERIFY(!program.exists("help.htm"));
-    }
+        browser->cmdClose_Click();
+        deleteUnloadedWindows();
 
-    void aViewerOpenedForAnotherPageClosesWithoutTheMainWindow()
-    {
-        TestProgram program;
-        frmMain *main = program.startShowing({kCentre});
-        QVERIFY(main);
+        // A viewer opened for another page closes without the main window.
         main->hide();
         program.state.BrowserTitle = "Some other page";
         program.state.BrowserURL = program.path("other.htm");
-        frmBrowser *browser = program.windows->browser();
-        QCOMPARE(browser->windowTitle(), "Some other page");
+        frmBrowser *other = program.windows->browser();
+        QCOMPARE(other->windowTitle(), "Some other page");
 
-        browser->cmdClose_Click();
+        other->cmdClose_Click();
 
         QVERIFY(!program.windows->isBrowserLoaded());
         QVERIFY(!main->isVisible());
