@@ -140,25 +140,22 @@ private slots:
         QVERIFY(program.boxes.shown.isEmpty());
     }
 
+    // A radar folder that cannot be shown starts in the program folder; Set Path at a
+    // root writes one separator.
     void radarFolderThatCannotBeShownStartsInTheProgramFolder()
     {
         TestProgram program;
         QVERIFY(start(program));
         program.state.BeaconRadarFolder = "/no/such/folder";
         program.windows->distanceCircle()->cmdBeaconReport_Click();
-        QCOMPARE(program.windows->fileOperation()->directoryPath(), program.root());
+        frmFileOperation *chooser = program.windows->fileOperation();
+        QCOMPARE(chooser->directoryPath(), program.root());
         QVERIFY(program.boxes.shown.isEmpty());
-    }
 
-    void setPathAtARootWritesOneSeparator()
-    {
-        TestProgram program;
-        QVERIFY(start(program));
-        QLineEdit box;
-        frmFileOperation *chooser = openChooser(program, &box, 4, "/");
+        QVERIFY(!chooser->setDirectoryPath("/").failed());
         chooser->txtFileName->setText("radar.txt");
         chooser->Command1_Click();
-        QCOMPARE(box.text(), "/radar.txt");
+        QCOMPARE(program.windows->distanceCircle()->txtBeaconRadar->text(), "/radar.txt");
         QCOMPARE(program.state.BeaconRadarFolder, "/");
     }
 
@@ -411,6 +408,7 @@ private slots:
         QCOMPARE(program.state.BeaconRadarFolder, "kept");
     }
 
+    // Cancel creates nothing.
     void newFolderInAReportModeReturnsToTheStartFolder()
     {
         TestProgram program;
@@ -419,6 +417,9 @@ private slots:
         QVERIFY(start(program));
         QLineEdit box(drive.path("out/rep.txt"));
         frmFileOperation *chooser = openChooser(program, &box, 5);
+        QVERIFY(!newFolder(chooser, "never", false).stayedOpen);
+        QVERIFY(!drive.exists("out/never"));
+        QVERIFY(program.windows->isFileOperationLoaded());
         QCOMPARE(chooser->setDirectoryPath(drive.root()).number, 0);
 
         newFolder(chooser, "made");
@@ -453,20 +454,6 @@ private slots:
         QVERIFY(program.boxes.shown[0].text.startsWith(QStringLiteral("Error # %1: ").arg(number)));
         QCOMPARE(program.state.BeaconRadarFolder, radarFolder);
         QCOMPARE(QDir(drive.root()).entryList(QDir::Dirs | QDir::NoDotAndDotDot), QStringList{"exists"});
-    }
-
-    void cancelCreatesNothing()
-    {
-        TestProgram program;
-        TempFolder drive;
-        QVERIFY(start(program));
-        QLineEdit box;
-        frmFileOperation *chooser = openChooser(program, &box, 4, drive.root());
-
-        QVERIFY(!newFolder(chooser, "never", false).stayedOpen);
-
-        QVERIFY(!drive.exists("never"));
-        QVERIFY(program.windows->isFileOperationLoaded());
     }
 
     void driveThatCannotBeOpenedReportsAndGoesBack()
