@@ -5,8 +5,8 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QCheckBox>
 #include <QByteArray>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>

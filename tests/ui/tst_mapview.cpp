@@ -146,6 +146,12 @@ private slots:
         QVERIFY(main->lblAlreadyLogged->isHidden());
         QCOMPARE(main->focusWidget(), main->txtIdent);
         QVERIFY(program.boxes.shown.isEmpty());
+
+        // Hide covers the panel and focuses the ident box.
+        main->txtCoverage->setFocus();
+        QTest::mouseClick(main->Command1, Qt::LeftButton);
+        QCOMPARE(main->height(), 333); // 4992 twips
+        QCOMPARE(main->focusWidget(), main->txtIdent);
     }
 
     // Two beacons 1' either side of the centre: the same distance from it, not from the
@@ -327,20 +333,6 @@ private slots:
         QVERIFY(main->lblSearch->geometry().right() < main->centralWidget()->width());
         for (const QString &text : {caption, QStringLiteral("Search returned 32767 beacons.")})
             QVERIFY2(QFontMetrics(main->lblSearch->font()).horizontalAdvance(text) <= room, qPrintable(text));
-    }
-
-    void hideCoversThePanelAndFocusesTheIdent()
-    {
-        TestProgram program;
-        frmMain *main = program.startShowing({kCentre, kNear});
-        QVERIFY(main);
-        QTest::mouseClick(main->cmdNearby, Qt::LeftButton);
-        main->txtCoverage->setFocus();
-
-        QTest::mouseClick(main->Command1, Qt::LeftButton);
-
-        QCOMPARE(main->height(), 333); // 4992 twips
-        QCOMPARE(main->focusWidget(), main->txtIdent);
     }
 
     // ---- map view ----
@@ -562,7 +554,8 @@ private slots:
         QVERIFY(program.windows->display()->isVisible());
     }
 
-    void exitFromTheRadarViewLeavesTheMainWindowAlone()
+    // Exit from the radar view leaves the main window alone.
+    void toggleCallsHidesAndShowsTheRadarLabels()
     {
         TestProgram program;
         frmMain *main = program.startShowing({kCentre});
@@ -570,20 +563,6 @@ private slots:
         frmDisplay *display = program.windows->display();
         display->setUse(frmDisplay::Use::BeaconRadar);
         QVERIFY(!main->isVisible());
-
-        display->cmdExit_Click();
-
-        QVERIFY(!program.windows->isDisplayLoaded());
-        QVERIFY(!main->isVisible());
-        QVERIFY(main->commands().isArmed(main->cmdMapIt));
-    }
-
-    void toggleCallsHidesAndShowsTheRadarLabels()
-    {
-        TestProgram program;
-        QVERIFY(program.startShowing({kCentre}));
-        frmDisplay *display = program.windows->display();
-        display->setUse(frmDisplay::Use::BeaconRadar);
         QList<QLabel *> labels{display->loadBeaconLabel(), display->loadBeaconLabel()};
         for (QLabel *label : labels)
             label->show();
@@ -603,6 +582,11 @@ private slots:
         for (QLabel *label : labels)
             QVERIFY(label->isHidden());
         QCOMPARE(display->lblNDB.size(), 3);
+
+        display->cmdExit_Click();
+        QVERIFY(!program.windows->isDisplayLoaded());
+        QVERIFY(!main->isVisible());
+        QVERIFY(main->commands().isArmed(main->cmdMapIt));
     }
 
     // ---- help viewer ----
