@@ -241,6 +241,22 @@ TEST_F(NearbyTest, ShownDistanceRoundsHalfUp)
     EXPECT_TRUE(r.lines[1].text.endsWith("( 522 km)")) << r.lines[1].text.constData();
 }
 
+// Checked apart from the plain build, which shares the unit and the mark with it.
+TEST_F(NearbyTest, LoggedMarkFollowsTheCurrentLocationAndMilesShowTheirUnit)
+{
+    t.writeDatabase({at("ABC", "N45100000", "W075000000", 1u << 3)});
+    for (const int location : {0, 3}) {
+        ctx.currentLocationIndex = location;
+        ctx.imperial = location == 3;
+        const NearbyResult r = find(160);
+        ASSERT_EQ(r.lines.size(), 1);
+        EXPECT_TRUE(r.lines[0].text.startsWith(location == 3 ? "***ABC" : "   ABC")) << location;
+        EXPECT_TRUE(r.lines[0].text.endsWith(location == 3 ? " mi)" : " km)")) << location;
+        EXPECT_EQ(r.loggedFlag, location == 3);
+        EXPECT_EQ(r.lines[0].logged, location == 3);
+    }
+}
+
 TEST_F(NearbyTest, EmptyRadiusFindsNothing)
 {
     t.writeDatabase({at("CTR", "N45000000", "W075000000"), at("NBR", "N45000100", "W075000000")});
