@@ -46,18 +46,10 @@ TEST_F(BeaconDisplayTest, FillsEveryTextOfTheDetailArea)
 {
     const BeaconDisplay d = show();
     ASSERT_FALSE(d.cleared);
-    EXPECT_EQ(d.lblkHz, "ABC  338 kHz");
-    EXPECT_EQ(d.txtCountry, "Canada");
-    EXPECT_EQ(d.txtLocation, "Port Eden, Ontario");
-    EXPECT_EQ(d.txtPower, "25 / NDB");
-    EXPECT_EQ(d.txtLat, "47 42 40 N");
-    EXPECT_EQ(d.txtLon, "080 01 00 W");
-    EXPECT_EQ(d.txtCurrent, "2026 12");
-    EXPECT_EQ(d.txtCycle, "8.0");
-    EXPECT_EQ(d.txtUSB, "400");
-    EXPECT_EQ(d.txtLSB, "1020");
-    EXPECT_EQ(d.txtComments, "Heard at dusk");
-    EXPECT_EQ(d.txtLocator, "EN97xr");
+    EXPECT_EQ((QList<QByteArray>{d.lblkHz, d.txtCountry, d.txtLocation, d.txtPower, d.txtLat, d.txtLon, d.txtCurrent,
+                                 d.txtCycle, d.txtUSB, d.txtLSB, d.txtComments, d.txtLocator}),
+              (QList<QByteArray>{"ABC  338 kHz", "Canada", "Port Eden, Ontario", "25 / NDB", "47 42 40 N", "080 01 00 W",
+                                 "2026 12", "8.0", "400", "1020", "Heard at dusk", "EN97xr"}));
     EXPECT_TRUE(d.cmdMapItEnabled);
     EXPECT_TRUE(d.cmdNearbyEnabled);
 }
@@ -251,23 +243,18 @@ TEST_F(BeaconDisplayTest, AppliesItsGlobalsToTheSharedState)
 
     show({.ident = "ABC;2", .mask = 40000}).applyTo(state);
     EXPECT_EQ(state.CurrentRecordNumber, 1);
-    EXPECT_EQ(state.ShownIdent, "ABC");
-    EXPECT_EQ(state.CurrentIdent, "ABC");
-    EXPECT_EQ(state.ShownFrequency, "338");
-    EXPECT_EQ(state.CurrentFrequency, "338");
+    EXPECT_EQ((QList<QByteArray>{state.ShownIdent, state.CurrentIdent, state.ShownFrequency, state.CurrentFrequency,
+                                 state.BeaconLatitudeText, state.BeaconLongitudeText, state.QTHLocator,
+                                 state.CountryNameFound, state.StateNameFound}),
+              (QList<QByteArray>{"ABC", "ABC", "338", "338", "N47424000", "W080010000", "EN97xr", "Canada", "Ontario"}));
     EXPECT_EQ(state.LoggedMaskValue, 40000u);
     EXPECT_EQ(state.CurrentDAID, 1);
-    EXPECT_EQ(state.BeaconLatitudeText, "N47424000");
-    EXPECT_EQ(state.BeaconLongitudeText, "W080010000");
     EXPECT_DOUBLE_EQ(state.BeaconLatitudeDeg, 47.7111);
     EXPECT_DOUBLE_EQ(state.BeaconLongitudeDeg, -80.0167);
     EXPECT_DOUBLE_EQ(state.QTHLatitude, 43.0);
     EXPECT_DOUBLE_EQ(state.QTHLongitude, -80.0);
     EXPECT_NEAR(state.Distance, 523.88, 0.01);
     EXPECT_NEAR(state.Bearing, 359.86, 0.01);
-    EXPECT_EQ(state.QTHLocator, "EN97xr");
-    EXPECT_EQ(state.CountryNameFound, "Canada");
-    EXPECT_EQ(state.StateNameFound, "Ontario");
 }
 
 TEST_F(BeaconDisplayTest, ClearingResetsOnlyTheMatchCountAndDaid)

@@ -39,16 +39,11 @@ TEST(BeaconEditor, LoadShowsTheDecodedFieldsAndTheCountryName)
 
     ASSERT_FALSE(load.error.failed());
     EXPECT_FALSE(load.undecodable);
-    EXPECT_EQ(load.entries.ident, "ABC;2");
-    EXPECT_EQ(load.entries.country, "Canada");
-    EXPECT_EQ(load.entries.state, "ON");
-    EXPECT_EQ(load.stateCode, "ON");
-    EXPECT_EQ(load.entries.frequency, "338");
-    EXPECT_EQ(load.entries.latitude, "N47424000");
-    EXPECT_EQ(load.entries.current, "202612");
-    EXPECT_EQ(load.entries.lsb, "1020");
-    EXPECT_TRUE(load.entries.daid);
-    EXPECT_EQ(load.entries.comments, "Heard at dusk");
+    const BeaconEntries &e = load.entries;
+    EXPECT_EQ((QList<QByteArray>{e.ident, e.country, e.state, load.stateCode, e.frequency, e.latitude, e.current, e.lsb,
+                                 e.comments}),
+              (QList<QByteArray>{"ABC;2", "Canada", "ON", "ON", "338", "N47424000", "202612", "1020", "Heard at dusk"}));
+    EXPECT_TRUE(e.daid);
     // An unknown country code is shown as stored.
     const EditorLoad unknown = loadBeaconForEditing(t.folder(), 3, sampleCountries());
     EXPECT_EQ(unknown.entries.country, "ZZZ");
@@ -107,19 +102,12 @@ TEST(BeaconEditor, NewRecordGoesAfterTheLastWithItsFirstMarks)
 
     ASSERT_TRUE(p.ok()) << p.refusal.toStdString();
     EXPECT_EQ(p.number, 3);
-    const BeaconRecord &r = p.record;
-    EXPECT_EQ(r.raw(BeaconField::Ident), ShiftTextUp("XYZ") + "    ");
-    EXPECT_EQ(r.trimmedText(BeaconField::CountryCode), "CAN");
-    EXPECT_EQ(r.trimmedText(BeaconField::StateCode), "ON");
-    EXPECT_EQ(r.trimmedText(BeaconField::Frequency), "283.5");
-    EXPECT_EQ(r.raw(BeaconField::Current), ShiftTextUp("202603"));
-    EXPECT_EQ(r.raw(BeaconField::DAID), ShiftTextUp("1"));
-    EXPECT_EQ(r.raw(BeaconField::LSB), "     "); // an empty entry is one plain blank
-    EXPECT_EQ(r.trimmedText(BeaconField::Comments), "new note");
-    EXPECT_EQ(r.raw(BeaconField::LoggedMask), "0    ");
-    EXPECT_EQ(r.raw(BeaconField::CLEMark), " ");
-    EXPECT_FALSE(r.inSession());
-    EXPECT_EQ(r.raw(BeaconField::Spare), " ");
+    // Codes for the names, the month of the change, an empty LSB as one plain blank, no marks.
+    EXPECT_EQ(p.record.bytes(), beacon({.ident = "XYZ", .location = "Lake Town", .frequency = "283.5", .power = "50",
+                                        .latitude = "N46000000", .longitude = "W080000000", .current = "202603",
+                                        .cycle = "10", .usb = "1020", .lsb = "", .comments = "new note",
+                                        .spare = " "}).bytes());
+    EXPECT_EQ(p.record.raw(BeaconField::LoggedMask), "0    ");
 }
 
 TEST(BeaconEditor, ChangeKeepsTheMarksTheFileHoldsNow)

@@ -402,50 +402,45 @@ TEST_F(Maintenance, RefusedOrFailedEditWritesNothing)
     const ShownBeacon aaa{1, "AAA", "300"};
     const ShownBeacon gone{2, "AAA", "300"};
     const ShownBeacon xyz{1, "XYZ", "400"};
+    auto remove = [](const ShownBeacon &shown, qint64 entry) -> Edit {
+        return [=](auto &f) { return deleteLogbookEntry(f.folder(), 0, shown, entry); };
+    };
+    auto update = [](const ShownBeacon &shown, qint64 entry, const LogbookEntryEdit &edit) -> Edit {
+        return [=](auto &f) { return updateLogbookEntry(f.folder(), 0, shown, entry, edit); };
+    };
+    auto updateSession = [](const ShownBeacon &shown, const QByteArray &time) -> Edit {
+        return [=](auto &f) { return updateSessionRecords(f.folder(), shown, time, "20240101", ""); };
+    };
+    auto removeSession = [](const ShownBeacon &shown) -> Edit {
+        return [=](auto &f) { return removeFromSession(f.folder(), shown); };
+    };
     const struct {
         const char *name;
         int number;          // 0: any error, -1: none, the beacon moved
         const char *blocker; // made a folder so that the rewrite fails
         Edit edit;
     } cases[] = {
-        {"delete past the end", 63, nullptr, [&](auto &f) { return deleteLogbookEntry(f.folder(), 0, aaa, 3); }},
-        {"delete before the start", 63, nullptr, [&](auto &f) { return deleteLogbookEntry(f.folder(), 0, aaa, -1); }},
-        {"delete another beacon's entry", 63, nullptr,
-         [&](auto &f) { return deleteLogbookEntry(f.folder(), 0, aaa, 2); }},
+        {"delete past the end", 63, nullptr, remove(aaa, 3)},
+        {"delete before the start", 63, nullptr, remove(aaa, -1)},
+        {"delete another beacon's entry", 63, nullptr, remove(aaa, 2)},
         // The bit is cleared first and set again.
-        {"delete, logbook rewrite fails", 0, "Logs/log0.dat.tmp",
-         [&](auto &f) { return deleteLogbookEntry(f.folder(), 0, aaa, 1); }},
-        {"comments with byte 254", 0, nullptr,
-         [&](auto &f) { return updateLogbookEntry(f.folder(), 0, aaa, 1, {"ok\xFE", "1200", "20240101", "x"}); }},
-        {"comments with byte 255", 0, nullptr,
-         [&](auto &f) { return updateLogbookEntry(f.folder(), 0, aaa, 1, {"ok\xFF", "1200", "20240101", "x"}); }},
-        {"time with a letter", 5, nullptr,
-         [&](auto &f) { return updateLogbookEntry(f.folder(), 0, aaa, 1, {"x", "12a5", "20240101", ""}); }},
-        {"time with letters first", 5, nullptr,
-         [&](auto &f) { return updateLogbookEntry(f.folder(), 0, aaa, 1, {"x", "ab12", "20240101", ""}); }},
-        {"time of two digits", 5, nullptr,
-         [&](auto &f) { return updateLogbookEntry(f.folder(), 0, aaa, 1, {"x", "12", "20240101", ""}); }},
-        {"time with a blank", 5, nullptr,
-         [&](auto &f) { return updateLogbookEntry(f.folder(), 0, aaa, 1, {"x", "12 3", "20240101", ""}); }},
-        {"no valid date", 5, nullptr,
-         [&](auto &f) { return updateLogbookEntry(f.folder(), 0, aaa, 1, {"x", "1200", "20240230", ""}); }},
-        {"session time with a letter", 5, nullptr,
-         [&](auto &f) { return updateSessionRecords(f.folder(), aaa, "0", "20240101", ""); }},
-        {"session delete past the end", -1, nullptr, [&](auto &f) { return removeFromSession(f.folder(), gone); }},
-        {"logbook delete past the end", -1, nullptr,
-         [&](auto &f) { return deleteLogbookEntry(f.folder(), 0, gone, 0); }},
-        {"logbook update past the end", -1, nullptr,
-         [&](auto &f) { return updateLogbookEntry(f.folder(), 0, gone, 1, {"x", "1200", "20240101", ""}); }},
-        {"session update past the end", -1, nullptr,
-         [&](auto &f) { return updateSessionRecords(f.folder(), gone, "1200", "20240101", ""); }},
-        {"session delete of a beacon sorted away", -1, nullptr,
-         [&](auto &f) { return removeFromSession(f.folder(), xyz); }},
-        {"delete of a beacon sorted away", -1, nullptr,
-         [&](auto &f) { return deleteLogbookEntry(f.folder(), 0, xyz, 2); }},
-        {"update of a beacon sorted away", -1, nullptr,
-         [&](auto &f) { return updateLogbookEntry(f.folder(), 0, xyz, 2, {"x", "1200", "20240101", ""}); }},
-        {"session update of a beacon sorted away", -1, nullptr,
-         [&](auto &f) { return updateSessionRecords(f.folder(), xyz, "1200", "20240101", ""); }},
+        {"delete, logbook rewrite fails", 0, "Logs/log0.dat.tmp", remove(aaa, 1)},
+        {"comments with byte 254", 0, nullptr, update(aaa, 1, {"ok\xFE", "1200", "20240101", "x"})},
+        {"comments with byte 255", 0, nullptr, update(aaa, 1, {"ok\xFF", "1200", "20240101", "x"})},
+        {"time with a letter", 5, nullptr, update(aaa, 1, {"x", "12a5", "20240101", ""})},
+        {"time with letters first", 5, nullptr, update(aaa, 1, {"x", "ab12", "20240101", ""})},
+        {"time of two digits", 5, nullptr, update(aaa, 1, {"x", "12", "20240101", ""})},
+        {"time with a blank", 5, nullptr, update(aaa, 1, {"x", "12 3", "20240101", ""})},
+        {"no valid date", 5, nullptr, update(aaa, 1, {"x", "1200", "20240230", ""})},
+        {"session time with a letter", 5, nullptr, updateSession(aaa, "0")},
+        {"session delete past the end", -1, nullptr, removeSession(gone)},
+        {"logbook delete past the end", -1, nullptr, remove(gone, 0)},
+        {"logbook update past the end", -1, nullptr, update(gone, 1, {"x", "1200", "20240101", ""})},
+        {"session update past the end", -1, nullptr, updateSession(gone, "1200")},
+        {"session delete of a beacon sorted away", -1, nullptr, removeSession(xyz)},
+        {"delete of a beacon sorted away", -1, nullptr, remove(xyz, 2)},
+        {"update of a beacon sorted away", -1, nullptr, update(xyz, 2, {"x", "1200", "20240101", ""})},
+        {"session update of a beacon sorted away", -1, nullptr, updateSession(xyz, "1200")},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);

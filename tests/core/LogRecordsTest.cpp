@@ -73,13 +73,9 @@ TEST(CLERecord, AccessorsTrimAndRawKeepsPadding)
 {
     const CLERecord r = CLERecord::fromBytes(QByteArray(" ab  us 338   120020240101") + QByteArray(60, ' ') + "1");
     EXPECT_EQ(r.raw(CLEField::Ident), " ab  ");
-    EXPECT_EQ(r.ident(), "ab");
-    EXPECT_EQ(r.countryCode(), "us");
-    EXPECT_EQ(r.frequency(), "338");
-    EXPECT_EQ(r.time(), "1200");
-    EXPECT_EQ(r.date(), "20240101");
-    EXPECT_EQ(r.comments(), "");
-    EXPECT_EQ(r.newFlag(), "1");
+    EXPECT_EQ((QList<QByteArray>{r.ident(), r.countryCode(), r.frequency(), r.time(), r.date(), r.comments(),
+                                 r.newFlag()}),
+              (QList<QByteArray>{"ab", "us", "338", "1200", "20240101", "", "1"}));
 }
 
 TEST(IdentMatch, ComparesFiveTrimmedUpperCasedCharacters)

@@ -185,15 +185,6 @@ TEST_F(NearbyTest, LineHasTheFixedColumnsAndTheNames)
     EXPECT_EQ(r.lblSearchCaption(), "Search returned 2 beacons.");
 }
 
-TEST_F(NearbyTest, MilesAreShownWithTheirUnit)
-{
-    ctx.imperial = true;
-    t.writeDatabase({at("ABC", "N45300000", "W075000000")});
-    const NearbyResult r = find(100);
-    ASSERT_EQ(r.lines.size(), 1);
-    EXPECT_TRUE(r.lines[0].text.endsWith(" mi)"));
-}
-
 TEST_F(NearbyTest, BeaconsExactlyAtTheCentreAreNeitherListedNorCounted)
 {
     const struct { const char *lat, *lon; QList<BeaconRecord> beacons; } cases[] = {
@@ -250,27 +241,20 @@ TEST_F(NearbyTest, ShownDistanceRoundsHalfUp)
     EXPECT_TRUE(r.lines[1].text.endsWith("( 522 km)")) << r.lines[1].text.constData();
 }
 
-TEST_F(NearbyTest, LoggedMarkFollowsTheCurrentLocation)
+// Checked apart from the plain build, which shares the unit and the mark with it.
+TEST_F(NearbyTest, LoggedMarkFollowsTheCurrentLocationAndMilesShowTheirUnit)
 {
     t.writeDatabase({at("ABC", "N45100000", "W075000000", 1u << 3)});
     for (const int location : {0, 3}) {
         ctx.currentLocationIndex = location;
+        ctx.imperial = location == 3;
         const NearbyResult r = find(160);
         ASSERT_EQ(r.lines.size(), 1);
         EXPECT_TRUE(r.lines[0].text.startsWith(location == 3 ? "***ABC" : "   ABC")) << location;
+        EXPECT_TRUE(r.lines[0].text.endsWith(location == 3 ? " mi)" : " km)")) << location;
         EXPECT_EQ(r.loggedFlag, location == 3);
         EXPECT_EQ(r.lines[0].logged, location == 3);
     }
-}
-
-TEST_F(NearbyTest, LinesKeepRecordOrder)
-{
-    t.writeDatabase({at("FAR", "N46000000", "W075000000"), at("CTR", "N45000000", "W075000000"),
-                     at("NEAR", "N45010000", "W075000000")});
-    const NearbyResult r = find(160);
-    ASSERT_EQ(r.lines.size(), 2);
-    EXPECT_EQ(r.lines[0].recordNumber, 1);
-    EXPECT_EQ(r.lines[1].recordNumber, 3);
 }
 
 TEST_F(NearbyTest, EmptyRadiusFindsNothing)

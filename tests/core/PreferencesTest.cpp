@@ -53,33 +53,23 @@ TEST_F(PreferencesTest, FirstRunLoadsEveryDefaultWithoutErrors)
 {
     const LoadedPreferences p = load();
     EXPECT_TRUE(p.errors.isEmpty()) << descriptions(p.errors).join(", ").toStdString();
-    EXPECT_EQ(p.LocationLat[15], "430000N");
-    EXPECT_EQ(p.LocationLon[0], "08000000W");
-    EXPECT_EQ(p.CurrentLocationIndex, 0);
-    EXPECT_EQ(p.LocationName, "Location 1");
+    const QByteArray home = defaultHomeFolder();
+    EXPECT_EQ((QList<QByteArray>{p.LocationLat[15], p.LocationLon[0], p.LocationName, p.LocationLocator,
+                                 p.LocationListItems[0], p.LocationListItems[15], p.DXLoggerSignature, p.WeblogFolder,
+                                 p.BeaconRadarFolder.value_or("none"), p.BeaconRadarFile.value_or("none"),
+                                 p.txtBeaconRadar}),
+              (QList<QByteArray>{"430000N", "08000000W", "Location 1", "FN03aa", "Location 1", "Location 16", "",
+                                 home, home.chopped(1), "radar.txt", home + "radar.txt"}));
     EXPECT_DOUBLE_EQ(p.BeaconLatitudeDeg, 43.0);
     EXPECT_DOUBLE_EQ(p.BeaconLongitudeDeg, -80.0);
-    EXPECT_EQ(p.LocationLocator, "FN03aa");
-    EXPECT_EQ(p.LocationListItems[0], "Location 1");
-    EXPECT_EQ(p.LocationListItems[15], "Location 16");
-    EXPECT_EQ(p.DXLoggerSignature, "");
     for (const CheckValue &v : {p.ShowLakes, p.ShowStates, p.ShowIslands, p.ShowRivers, p.ShowBorders})
         EXPECT_EQ(v, 0);
     EXPECT_FALSE(p.Metric);
-    EXPECT_EQ(p.DistanceFilterValue, 0);
-    EXPECT_EQ(p.DistanceFilterEnabled, 0);
     EXPECT_EQ(p.DistanceFilterOn, false);
-    EXPECT_EQ(p.ShowDetail, 1);
-    EXPECT_EQ(p.WeblogFolder, defaultHomeFolder());
-    EXPECT_EQ(p.RadarLakes, 1);
-    EXPECT_EQ(p.RadarStates, 0);
-    EXPECT_EQ(p.RadarDetail, 1);
-    EXPECT_EQ(p.RadarAll, 0);
-    EXPECT_EQ(p.RadarNavtex, 1);
-    const QByteArray home = defaultHomeFolder();
-    EXPECT_EQ(p.BeaconRadarFolder, home.chopped(1));
-    EXPECT_EQ(p.BeaconRadarFile, "radar.txt");
-    EXPECT_EQ(p.txtBeaconRadar, home + "radar.txt");
+    EXPECT_EQ(std::tuple(p.CurrentLocationIndex, p.DistanceFilterValue, p.DistanceFilterEnabled, p.ShowDetail),
+              std::tuple(0, 0, 0, 1));
+    EXPECT_EQ(std::tuple(p.RadarLakes, p.RadarStates, p.RadarDetail, p.RadarAll, p.RadarNavtex),
+              std::tuple(1, 0, 1, 0, 1));
 }
 
 TEST_F(PreferencesTest, PortsFoundAreNumberedAtMostFourAndWithoutThemNoPortSettingIsLoaded)
@@ -317,14 +307,11 @@ TEST_F(PreferencesTest, SaveThenLoadGivesTheSavedSettingsBack)
     ASSERT_TRUE(SavePreferences(m_store, s));
     const LoadedPreferences p = load({"ttyS0", "ttyS1"});
     EXPECT_TRUE(p.errors.isEmpty());
-    EXPECT_EQ(p.CurrentLocationIndex, 5);
     EXPECT_EQ(p.LocationName, "Location 6");
-    EXPECT_EQ(p.DistanceFilterValue, 250);
     EXPECT_EQ(p.DistanceFilterOn, true);
-    EXPECT_EQ(p.ShowRivers, 1);
-    EXPECT_EQ(p.ComPortIndex, 1);
-    EXPECT_EQ(p.ComSpeedIndex, 6);
-    EXPECT_EQ(p.ComParityIndex, 2);
+    EXPECT_EQ(std::tuple(p.CurrentLocationIndex, p.DistanceFilterValue, p.ShowRivers, p.ComPortIndex,
+                         p.ComSpeedIndex, p.ComParityIndex),
+              std::tuple(5, 250, 1, 1, 6, 2));
 }
 
 TEST_F(PreferencesTest, SaveClampsTheDistanceFilterIntoItsRange)

@@ -211,6 +211,7 @@ TEST_F(SearchTest, FileOfPartRecordsEndsInNotFound)
     EXPECT_EQ(search("ABC").outcome, SearchOutcome::NotFound);
 }
 
+// A frequency that no match has shows nothing and arms nothing.
 TEST_F(SearchTest, FrequencyPicksTheMatchToShow)
 {
     folder.write("ndb.dat", database({{"ABC", "338"}, {"ABC;2", "339"}, {"ABC;3", "340"}}));
@@ -221,17 +222,13 @@ TEST_F(SearchTest, FrequencyPicksTheMatchToShow)
     EXPECT_EQ(r.shownRecord(), 2);
     EXPECT_EQ(r.searchMatchCount(), 3);
     EXPECT_FALSE(r.hasMessage());
-}
 
-TEST_F(SearchTest, FrequencyThatNoMatchHasShowsNothingAndArmsNothing)
-{
-    folder.write("ndb.dat", database({{"ABC", "338"}, {"ABC;2", "339"}}));
-    const SearchResult r = search("ABC", "341");
-    EXPECT_EQ(r.outcome, SearchOutcome::FrequencyNotAmongMatches);
-    EXPECT_FALSE(r.found());
-    EXPECT_FALSE(r.shownRecord().has_value());
-    EXPECT_EQ(r.searchMatchCount(), 0);
-    EXPECT_FALSE(r.hasMessage());
+    const SearchResult none = search("ABC", "341");
+    EXPECT_EQ(none.outcome, SearchOutcome::FrequencyNotAmongMatches);
+    EXPECT_FALSE(none.found());
+    EXPECT_FALSE(none.shownRecord().has_value());
+    EXPECT_EQ(none.searchMatchCount(), 0);
+    EXPECT_FALSE(none.hasMessage());
 }
 
 TEST(SearchFilter, DropsOnlyCandidatesBeyondTheRadius)
@@ -256,24 +253,17 @@ TEST(SearchFilter, DropsOnlyCandidatesBeyondTheRadius)
               (QList<qint64>{1, 2}));
 }
 
+// A zero latitude or longitude always passes; a frequency search is filtered too.
 TEST(SearchFilter, ZeroLatitudeOrLongitudeAlwaysPasses)
 {
     TestFolder folder;
     folder.write("ndb.dat", database({{"ABC", "338", "N00000000", "E100000000"},
                                       {"ABC", "338", "S50000000", "E000000000"},
                                       {"ABC", "338", "N00000000", "W000000000"},
-                                      {"ABC", "338", "S50000000", "E100000000"}}));
-    const SearchResult r = SearchBeacons(folder.folder(), "ABC", {}, true, home(10));
-    EXPECT_EQ(r.matches, (QList<qint64>{1, 2, 3}));
-}
-
-TEST(SearchFilter, FrequencySearchIsFilteredToo)
-{
-    TestFolder folder;
-    folder.write("ndb.dat", database({{"AAA", "338", "N44000000", "W080000000"},
-                                      {"BBB", "338", "S40000000", "E150000000"}}));
-    EXPECT_EQ(SearchBeacons(folder.folder(), "338", {}, true, home(500)).matches,
-              QList<qint64>{1});
+                                      {"ABC", "338", "S50000000", "E100000000"},
+                                      {"AAA", "338", "N44000000", "W080000000"}}));
+    EXPECT_EQ(SearchBeacons(folder.folder(), "ABC", {}, true, home(10)).matches, (QList<qint64>{1, 2, 3}));
+    EXPECT_EQ(SearchBeacons(folder.folder(), "338", {}, true, home(500)).matches, (QList<qint64>{1, 2, 3, 5}));
 }
 
 TEST(SearchContextTest, TakesTheCurrentLocationsTexts)

@@ -199,26 +199,17 @@ TEST(Statistics, OneReadGivesWhatTheCheckAndTheWalkGiveApart)
             GatherDatabaseStatistics(dir.folder(), defaultNames(), 3, [&eventsApart] { ++eventsApart; });
         const CheckedStatistics checked = CheckAndGatherStatistics(dir.folder(), defaultNames(), 3, c.before,
                                                                    [&eventsTogether] { ++eventsTogether; });
-        EXPECT_EQ(checked.integrity.verdict, integrity.verdict);
-        EXPECT_EQ(checked.integrity.recordCount, integrity.recordCount);
-        EXPECT_EQ(checked.integrity.validCount, integrity.validCount);
-        EXPECT_EQ(checked.integrity.readError.number, integrity.readError.number);
-        const DatabaseStatistics &s = checked.statistics;
-        EXPECT_EQ(s.databaseMissing, stats.databaseMissing);
-        EXPECT_EQ(s.readError.number, stats.readError.number);
-        EXPECT_EQ(s.RecordCount, stats.RecordCount);
-        EXPECT_EQ(s.loggedCounts, stats.loggedCounts);
-        EXPECT_EQ(s.sessionCount, stats.sessionCount);
-        EXPECT_EQ(s.loggedTotal, stats.loggedTotal);
-        EXPECT_EQ(s.LoggedCountHere, stats.LoggedCountHere);
-        EXPECT_EQ(s.cmdViewLogEnabled, stats.cmdViewLogEnabled);
-        EXPECT_EQ(s.cmdViewSessionEnabled, stats.cmdViewSessionEnabled);
-        EXPECT_EQ(s.cmdDeleteEnabled, stats.cmdDeleteEnabled);
-        EXPECT_EQ(s.StatisticsText1, stats.StatisticsText1);
-        EXPECT_EQ(s.StatisticsText2, stats.StatisticsText2);
-        EXPECT_EQ(s.StatisticsText3, stats.StatisticsText3);
-        EXPECT_EQ(s.chklogCaptions, stats.chklogCaptions);
-        EXPECT_EQ(s.chklogVisible, stats.chklogVisible);
+        auto verdict = [](const IntegrityResult &r) {
+            return std::tuple(r.verdict, r.recordCount, r.validCount, r.readError.number);
+        };
+        auto counts = [](const DatabaseStatistics &s) {
+            return std::tuple(s.databaseMissing, s.readError.number, s.RecordCount, s.loggedCounts, s.sessionCount,
+                              s.loggedTotal, s.LoggedCountHere, s.cmdViewLogEnabled, s.cmdViewSessionEnabled,
+                              s.cmdDeleteEnabled, s.StatisticsText1, s.StatisticsText2, s.StatisticsText3,
+                              s.chklogCaptions, s.chklogVisible);
+        };
+        EXPECT_EQ(verdict(checked.integrity), verdict(integrity));
+        EXPECT_EQ(counts(checked.statistics), counts(stats));
         EXPECT_EQ(eventsTogether, eventsApart);
     }
 }

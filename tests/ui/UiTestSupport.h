@@ -6,6 +6,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QByteArray>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
@@ -27,6 +28,7 @@
 #include "SharedState.h"
 #include "WindowSet.h"
 #include "main/frmMain.h"
+#include "startup/frmRestore.h"
 #include "startup/frmSplash.h"
 
 namespace qern::test {
@@ -181,12 +183,18 @@ private:
     QString m_path;
 };
 
+// Rows of a test run once each way: the column false, then true.
+inline void bothWays(const char *column, const char *whenFalse, const char *whenTrue)
+{
+    QTest::addColumn<bool>(column);
+    QTest::newRow(whenFalse) << false;
+    QTest::newRow(whenTrue) << true;
+}
+
 // Rows for the tests of a window that closes the same way by its button and by its title bar.
 inline void closingRows()
 {
-    QTest::addColumn<bool>("byTitleBar");
-    QTest::newRow("button") << false;
-    QTest::newRow("title bar") << true;
+    bothWays("byTitleBar", "button", "title bar");
 }
 
 inline void closeWindow(QWidget *window, QWidget *button, bool byTitleBar)
@@ -238,6 +246,13 @@ public:
     {
         QFile f(path(relative));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    QList<QByteArray> readEach(const QStringList &files) const
+    {
+        QList<QByteArray> contents;
+        for (const QString &file : files)
+            contents << read(file);
+        return contents;
     }
     void remove(const QString &relative) const { QFile::remove(path(relative)); }
     bool exists(const QString &relative) const { return QFileInfo::exists(path(relative)); }
@@ -370,5 +385,14 @@ private:
 
     QString m_settings;
 };
+
+// The restore window reading the backup set in drive, one part ticked.
+inline frmRestore *restoreFrom(TestProgram &program, const TempFolder &drive, QCheckBox *frmRestore::*part)
+{
+    frmRestore *restore = program.windows->restore();
+    restore->setSourceRoot(drive.root());
+    (restore->*part)->setChecked(true);
+    return restore;
+}
 
 } // namespace qern::test

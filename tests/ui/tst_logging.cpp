@@ -53,6 +53,23 @@ frmReceptionComments *openDialog(TestProgram &program)
     return program.windows->receptionComments();
 }
 
+QByteArray abcSession()
+{
+    return sessionEntry("ABC", "338", "1200", "20260101", "", true);
+}
+
+// ABC in the session (other beacons after it), the program started and the next
+// question answered.
+frmMain *startInSession(TestProgram &program, MsgAnswer answer, const QByteArray &others = {})
+{
+    program.write("ndb.dat", inSession(beacon("ABC")) + others);
+    program.write("Logs/cle.dat", abcSession());
+    frmMain *main = program.startToMain();
+    program.boxes.shown.clear();
+    program.boxes.answerNext(answer);
+    return main;
+}
+
 } // namespace
 
 class LoggingTest : public QObject {
@@ -113,43 +130,23 @@ private slots:
         QVERIFY(program.boxes.shown.isEmpty());
     }
 
-    void aFailingBackupStopsTheWriteWithTheMessage_data()
+    // A failing backup stops the write with its message; a session write that fails
+    // after the logbook entry takes the entry back in place (no file can be written
+    // beside the logbook, as on a full disk). The dialog stays open over the main window.
+    void aFailedReceptionLeavesEveryFileAsItWas_data()
     {
         QTest::addColumn<bool>("byDialog");
-        QTest::newRow("Quick Log") << false;
-        QTest::newRow("Log It dialog") << true;
+        QTest::addColumn<QStringList>("blockers"); // folders where a write goes
+        for (bool byDialog : {false, true}) {
+            const char *way = byDialog ? "Log It dialog" : "Quick Log";
+            QTest::addRow("%s, no backup", way) << byDialog << QStringList{"ndb.bak"};
+            QTest::addRow("%s, no session write", way) << byDialog << QStringList{"Logs/cle.dat", "Logs/log3.dat.tmp"};
+        }
     }
-    void aFailingBackupStopsTheWriteWithTheMessage()
+    void aFailedReceptionLeavesEveryFileAsItWas()
     {
         QFETCH(bool, byDialog);
-        const ScopedClock clock(utc(2026, 3, 4, 17, 6));
-        TestProgram program;
-        frmMain *main = startAtCabinShowing(program, {beacon("ABC")});
-        QVERIFY(main);
-        const QByteArray before = program.read("ndb.dat");
-        if (byDialog)
-            main->cmdAddToLog_Click();
-        // A folder where the database's copy belongs: the copy cannot be made.
-        QVERIFY(QDir().mkpath(program.path("ndb.bak")));
-
-        if (byDialog)
-            program.windows->receptionComments()->cmdAddBeacon_Click();
-        else
-            main->cmdQuickLog_Click();
-
-        QVERIFY(program.boxes.onlyError());
-        QCOMPARE(program.read("ndb.dat"), before);
-        QCOMPARE(program.read("Logs/log3.dat"), "");
-        QVERIFY(!program.exists("Logs/cle.dat"));
-        // The dialog stays open over the main window.
-        QCOMPARE(program.windows->isReceptionCommentsLoaded(), byDialog);
-        QCOMPARE(main->isEnabled(), !byDialog);
-    }
-
-    void aFailedReceptionIsTakenBackInPlace_data() { aFailingBackupStopsTheWriteWithTheMessage_data(); }
-    void aFailedReceptionIsTakenBackInPlace()
-    {
-        QFETCH(bool, byDialog);
+        QFETCH(QStringList, blockers);
         const ScopedClock clock(utc(2026, 3, 4, 17, 6));
         TestProgram program;
         frmMain *main = startAtCabinShowing(program, {beacon("ABC")});
@@ -158,10 +155,8 @@ private slots:
             main->cmdAddToLog_Click();
         program.boxes.shown.clear();
         const QByteArray database = program.read("ndb.dat");
-        // The session write fails after the logbook entry; no file can be written beside
-        // the logbook, as on a full disk: the entry is cut off in place.
-        QVERIFY(QDir().mkpath(program.path("Logs/cle.dat")));
-        QVERIFY(QDir().mkpath(program.path("Logs/log3.dat.tmp")));
+        for (const QString &blocker : blockers)
+            QVERIFY(QDir().mkpath(program.path(blocker)));
 
         if (byDialog)
             QTest::mouseClick(program.windows->receptionComments()->cmdAddBeacon, Qt::LeftButton);
@@ -170,8 +165,11 @@ private slots:
 
         QVERIFY(program.boxes.onlyError());
         QVERIFY(!program.boxes.shown[0].text.contains(QLatin1String(kReceptionNotUndoneText)));
-        QCOMPARE(program.read("Logs/log3.dat"), "");
         QCOMPARE(program.read("ndb.dat"), database);
+        QCOMPARE(program.read("Logs/log3.dat"), "");
+        QVERIFY(!QFileInfo(program.path("Logs/cle.dat")).isFile());
+        QCOMPARE(program.windows->isReceptionCommentsLoaded(), byDialog);
+        QCOMPARE(main->isEnabled(), !byDialog);
     }
 
     void aBeaconMovedBehindTheWindowsBackIsNotLoggedAndShownAgain_data()
@@ -237,9 +235,7 @@ private slots:
     // editor it opened are open.
     void aRestoreUnderTheDialogAndItsEditorIsFollowed_data()
     {
-        QTest::addColumn<bool>("editorOpen");
-        QTest::newRow("the dialog") << false;
-        QTest::newRow("the dialog and its editor") << true;
+        bothWays("editorOpen", "the dialog", "the dialog and its editor");
     }
     void aRestoreUnderTheDialogAndItsEditorIsFollowed()
     {
@@ -252,9 +248,7 @@ private slots:
         frmMain *main = startAtCabinShowing(program, {beacon("CFX", "239"), beacon("TI", "300")}, "CFX");
         QVERIFY(main);
         main->mnuDBRestore->trigger();
-        frmRestore *restore = program.windows->restore();
-        restore->setSourceRoot(drive.root());
-        restore->chkCLE->setChecked(true);
+        frmRestore *restore = restoreFrom(program, drive, &frmRestore::chkCLE);
         QTest::mouseClick(main->cmdAddToLog, Qt::LeftButton);
         frmReceptionComments *dialog = program.windows->receptionComments();
         if (editorOpen)
@@ -376,12 +370,14 @@ private slots:
         QVERIFY(!program.exists("Logs/cle.dat"));
     }
 
+    // A frequency changed in the editor is the one logged: the sort moves the beacon
+    // after XYZ and the dialog follows it.
     void modifyBeaconDataOpensTheEditorAndComesBackToTheDialog()
     {
         QDateTime now = utc(2026, 3, 4, 17, 6);
         const ScopedClock clock([&now] { return now; });
         TestProgram program;
-        frmMain *main = startAtCabinShowing(program, {beacon("XYZ", "400"), beacon("ABC")});
+        frmMain *main = startAtCabinShowing(program, {beacon("ABC"), beacon("XYZ", "400")});
         QVERIFY(main);
         main->cmdAddToLog_Click();
         frmReceptionComments *dialog = program.windows->receptionComments();
@@ -397,55 +393,34 @@ private slots:
         QVERIFY(!editor->cmdDelete->isEnabled());
         QVERIFY(!editor->Command2->isEnabled());
         QCOMPARE(program.state.NewRecordFlag, 0);
-        QCOMPARE(program.state.EditRecordNumber, 2);
+        QCOMPARE(program.state.EditRecordNumber, 1);
         QVERIFY(!program.state.EditorOpenedFromMain);
         QVERIFY(program.windows->isReceptionCommentsLoaded());
         QVERIFY(dialog->isHidden());
         QVERIFY(!main->isEnabled());
 
-        now = utc(2026, 3, 4, 17, 20);
-        editor->Command1_Click();
-
-        QVERIFY(dialog->isVisible());
-        QCOMPARE(dialog->txtTime->text(), "1720");
-        QCOMPARE(dialog->txtReceptionComments->text(), "kept");
-        QCOMPARE(dialog->lblShowAddedBeacon->text(), "ABC - 338 kHz");
-        QVERIFY(!main->isEnabled());
-    }
-
-    void aFrequencyChangedInTheEditorIsTheOneLogged()
-    {
-        const ScopedClock clock(utc(2026, 3, 4, 17, 6));
-        TestProgram program;
-        frmMain *main = startAtCabinShowing(program, {beacon("ABC"), beacon("XYZ", "400")});
-        QVERIFY(main);
-        main->cmdAddToLog_Click();
-        frmReceptionComments *dialog = program.windows->receptionComments();
-        dialog->cmdChangeBeacon_Click();
-        frmName *editor = program.windows->editor();
-
         editor->txtFrequencyIn->setText("450");
         editor->cmdWrite_Click();
         QCOMPARE(main->lblkHz->text(), "ABC  338 kHz"); // not shown again in the main window
+        now = utc(2026, 3, 4, 17, 20);
         editor->Command1_Click();
 
-        // The sort moved the beacon after XYZ; the dialog follows it.
         QVERIFY(!program.windows->isEditorLoaded());
         QVERIFY(dialog->isVisible());
         QVERIFY(!main->isEnabled());
+        QCOMPARE(dialog->txtTime->text(), "1720");
+        QCOMPARE(dialog->txtReceptionComments->text(), "kept");
         QCOMPARE(program.state.CurrentRecordNumber, 2);
         QCOMPARE(dialog->lblShowAddedBeacon->text(), "ABC - 450 kHz");
         dialog->cmdAddBeacon_Click();
-        QCOMPARE(program.read("Logs/log3.dat"), logEntry("ABC", "450", "1706", "20260304"));
+        QCOMPARE(program.read("Logs/log3.dat"), logEntry("ABC", "450", "1720", "20260304", "kept"));
         QCOMPARE(program.storedBeacon(2).loggedMask(), 8u);
         QCOMPARE(program.storedBeacon(1).loggedMask(), 0u);
     }
 
     void theDialogAndTheMainWindowFollowTheirBeaconThroughTheEditorsSort_data()
     {
-        QTest::addColumn<bool>("cancelDialog"); // then Quick Log in the main window
-        QTest::newRow("the dialog's add button") << false;
-        QTest::newRow("Cancel, then Quick Log") << true;
+        bothWays("cancelDialog", "the dialog's add button", "Cancel, then Quick Log");
     }
     void theDialogAndTheMainWindowFollowTheirBeaconThroughTheEditorsSort()
     {
@@ -487,28 +462,38 @@ private slots:
     void typingTheTimeChecksIt_data()
     {
         QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("left"); // the box left afterwards
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("look"); // red, green or neutral
         QTest::addColumn<QString>("error"); // empty: hidden
         QTest::addColumn<QString>("selected");
         QTest::addColumn<bool>("addEnabled");
-        QTest::newRow("empty") << "" << "" << "green" << "" << "" << true;
-        QTest::newRow("one digit") << "1" << "1" << "green" << "" << "" << true;
-        QTest::newRow("valid hours") << "12" << "12" << "neutral" << "" << "" << true;
-        QTest::newRow("hours 25") << "25" << "25" << "red" << "Invalid hours" << "" << false;
-        QTest::newRow("third digit cuts") << "253" << "25" << "red" << "Invalid hours" << "25" << false;
-        QTest::newRow("minutes 60") << "1260" << "1260" << "red" << "Invalid minutes" << "60" << false;
-        QTest::newRow("valid time") << "1259" << "1259" << "neutral" << "" << "" << true;
-        QTest::newRow("five characters") << "12345" << "12345" << "red" << "Invalid Time Entry" << "" << false;
+        QTest::newRow("empty") << "" << false << "" << "green" << "" << "" << true;
+        QTest::newRow("one digit") << "1" << false << "1" << "green" << "" << "" << true;
+        QTest::newRow("valid hours") << "12" << false << "12" << "neutral" << "" << "" << true;
+        QTest::newRow("hours 25") << "25" << false << "25" << "red" << "Invalid hours" << "" << false;
+        QTest::newRow("third digit cuts") << "253" << false << "25" << "red" << "Invalid hours" << "25" << false;
+        QTest::newRow("minutes 60") << "1260" << false << "1260" << "red" << "Invalid minutes" << "60" << false;
+        QTest::newRow("valid time") << "1259" << false << "1259" << "neutral" << "" << "" << true;
+        QTest::newRow("five characters") << "12345" << false << "12345" << "red" << "Invalid Time Entry" << "" << false;
         // Letters and blanks would count 0.
-        QTest::newRow("a letter in the minutes") << "12a5" << "12a5" << "red" << "Invalid Time Entry" << "" << false;
-        QTest::newRow("letters for the hours") << "ab12" << "ab12" << "red" << "Invalid Time Entry" << "" << false;
-        QTest::newRow("a blank") << "12 3" << "12 3" << "red" << "Invalid Time Entry" << "" << false;
+        QTest::newRow("a letter in the minutes") << "12a5" << false << "12a5" << "red" << "Invalid Time Entry" << ""
+                                                 << false;
+        QTest::newRow("letters for the hours") << "ab12" << false << "ab12" << "red" << "Invalid Time Entry" << ""
+                                               << false;
+        QTest::newRow("a blank") << "12 3" << false << "12 3" << "red" << "Invalid Time Entry" << "" << false;
+        // Leaving the box checks the length; four characters that are no time stay refused.
+        QTest::newRow("left: three digits get a zero") << "123" << true << "0123" << "neutral" << "" << "" << true;
+        QTest::newRow("left: two digits") << "93" << true << "93" << "red" << "Invalid time" << "" << false;
+        QTest::newRow("left: empty") << "" << true << "" << "red" << "Invalid time" << "" << false;
+        QTest::newRow("left: four digits") << "2359" << true << "2359" << "neutral" << "" << "" << true;
+        QTest::newRow("left: minutes 75") << "1275" << true << "1275" << "red" << "Invalid minutes" << "" << false;
     }
 
     void typingTheTimeChecksIt()
     {
         QFETCH(QString, typed);
+        QFETCH(bool, left);
         QFETCH(QString, text);
         QFETCH(QString, look);
         QFETCH(QString, error);
@@ -520,6 +505,8 @@ private slots:
         dialog->txtTime->clear();
 
         QTest::keyClicks(dialog->txtTime, typed);
+        if (left)
+            dialog->txtTime_LostFocus();
 
         QCOMPARE(dialog->txtTime->text(), text);
         const QColor expected = look == "red" ? kRed : look == "green" ? kGreen : neutralColour(dialog->txtTime);
@@ -539,85 +526,45 @@ private slots:
         QCOMPARE(program.exists("Logs/cle.dat"), whole);
     }
 
-    void leavingTheTimeBoxChecksItsLength_data()
+    // The Add button waits for both boxes to be valid.
+    void theDateBoxTurnsRedForAnInvalidDateWithoutAMessage_data()
     {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("error");
+        QTest::addColumn<QString>("time"); // empty: the time proposed
+        QTest::addColumn<QString>("date");
+        QTest::addColumn<bool>("valid");
         QTest::addColumn<bool>("addEnabled");
-        QTest::newRow("three digits get a zero") << "123" << "0123" << "" << true;
-        QTest::newRow("two digits") << "93" << "93" << "Invalid time" << false;
-        QTest::newRow("empty") << "" << "" << "Invalid time" << false;
-        QTest::newRow("four digits") << "2359" << "2359" << "" << true;
-        // Four characters are refused when they are no time.
-        QTest::newRow("minutes 75") << "1275" << "1275" << "Invalid minutes" << false;
+        QTest::newRow("29 February 2004") << "" << "20040229" << true << true;
+        QTest::newRow("29 February 2006") << "" << "20060229" << false << false;
+        QTest::newRow("seven characters") << "" << "2006041" << false << false;
+        QTest::newRow("before 1950") << "" << "19491231" << false << false;
+        QTest::newRow("empty") << "" << "" << false << false;
+        QTest::newRow("hours 25, a valid date") << "2500" << "20260101" << true << false;
+        QTest::newRow("a valid time, month 13") << "1200" << "20261301" << false << false;
+        QTest::newRow("a valid time and date") << "1200" << "20261201" << true << true;
     }
-    void leavingTheTimeBoxChecksItsLength()
+    void theDateBoxTurnsRedForAnInvalidDateWithoutAMessage()
     {
-        QFETCH(QString, typed);
-        QFETCH(QString, text);
-        QFETCH(QString, error);
+        QFETCH(QString, time);
+        QFETCH(QString, date);
+        QFETCH(bool, valid);
         QFETCH(bool, addEnabled);
         TestProgram program;
         frmReceptionComments *dialog = openDialog(program);
         QVERIFY(dialog);
-        dialog->txtTime->clear();
-        QTest::keyClicks(dialog->txtTime, typed);
 
-        dialog->txtTime_LostFocus();
-
-        QCOMPARE(dialog->txtTime->text(), text);
-        QCOMPARE(dialog->lblTimeError->isHidden(), error.isEmpty());
-        QCOMPARE(dialog->lblTimeError->isHidden() ? QString() : dialog->lblTimeError->text(), error);
-        QCOMPARE(baseColour(dialog->txtTime), error.isEmpty() ? neutralColour(dialog->txtTime) : kRed);
-        QCOMPARE(dialog->cmdAddBeacon->isEnabled(), addEnabled);
-    }
-
-    void theDateBoxTurnsRedForAnInvalidDateWithoutAMessage_data()
-    {
-        QTest::addColumn<QString>("date");
-        QTest::addColumn<bool>("valid");
-        QTest::newRow("29 February 2004") << "20040229" << true;
-        QTest::newRow("29 February 2006") << "20060229" << false;
-        QTest::newRow("seven characters") << "2006041" << false;
-        QTest::newRow("before 1950") << "19491231" << false;
-        QTest::newRow("empty") << "" << false;
-    }
-    void theDateBoxTurnsRedForAnInvalidDateWithoutAMessage()
-    {
-        QFETCH(QString, date);
-        QFETCH(bool, valid);
-        TestProgram program;
-        frmReceptionComments *dialog = openDialog(program);
-        QVERIFY(dialog);
-
+        if (!time.isEmpty())
+            dialog->txtTime->setText(time);
+        dialog->txtDate->clear();
         dialog->txtDate->setText(date);
 
         QCOMPARE(baseColour(dialog->txtDate), valid ? kGreen : kRed);
-        QCOMPARE(dialog->cmdAddBeacon->isEnabled(), valid);
+        QCOMPARE(dialog->cmdAddBeacon->isEnabled(), addEnabled);
         QVERIFY(program.boxes.shown.isEmpty());
-    }
-
-    void theAddButtonWaitsForBothBoxesToBeValid()
-    {
-        TestProgram program;
-        frmReceptionComments *dialog = openDialog(program);
-        QVERIFY(dialog);
-
-        dialog->txtTime->setText("2500");
-        dialog->txtDate->setText("20260101");
-        QVERIFY(!dialog->cmdAddBeacon->isEnabled());
-
-        dialog->txtDate->setText("20261301");
-        dialog->txtTime->setText("1200");
-        QVERIFY(!dialog->cmdAddBeacon->isEnabled());
-
-        dialog->txtDate->setText("20261201");
-        QVERIFY(dialog->cmdAddBeacon->isEnabled());
     }
 
     void commentBoxesKeepSixtyCharactersAndTurnQuotesIntoApostrophes()
     {
+        const ScopedClock clock(utc(2026, 3, 4, 17, 6));
         TestProgram program;
         frmReceptionComments *dialog = openDialog(program);
         QVERIFY(dialog);
@@ -630,14 +577,6 @@ private slots:
             QTest::keyClicks(box, "a\"b");
             QCOMPARE(box->text(), "a'b");
         }
-    }
-
-    void aPastedQuoteIsLoggedAsAnApostrophe()
-    {
-        const ScopedClock clock(utc(2026, 3, 4, 17, 6));
-        TestProgram program;
-        frmReceptionComments *dialog = openDialog(program);
-        QVERIFY(dialog);
 
         pasteInto(dialog->txtReceptionComments, "say \"hi\"");
         pasteInto(dialog->txtSessionComments, "\"CLE\" 12");
@@ -674,9 +613,7 @@ private slots:
     // Comments the logbook cannot hold are refused, not logged with "?".
     void pastedCommentsTheFilesCannotHoldAreRefused_data()
     {
-        QTest::addColumn<bool>("sessionBox");
-        QTest::newRow("reception comments") << false;
-        QTest::newRow("session comments") << true;
+        bothWays("sessionBox", "reception comments", "session comments");
     }
     void pastedCommentsTheFilesCannotHoldAreRefused()
     {
@@ -763,17 +700,9 @@ private slots:
         dialog->cmbMonth->setCurrentIndex(1);
         emit dialog->cmbMonth->activated(1);
         QCOMPARE(dialog->cdrCalendar2->selectedDate(), QDate(1999, 2, 28));
-    }
 
-    void pagingTheCalendarBefore1965SnapsBackToJanuary1965()
-    {
-        const ScopedClock clock(utc(2006, 6, 20, 12, 0));
-        TestProgram program;
-        frmReceptionComments *dialog = openDialog(program);
-        QVERIFY(dialog);
-        dialog->txtDate->setText("19650115");
-        dialog->cmdDateSelect_Click();
-
+        // Paging before 1965 snaps back to January 1965.
+        dialog->cdrCalendar2->setSelectedDate(QDate(1965, 1, 15));
         dialog->cdrCalendar2->showPreviousMonth();
 
         QCOMPARE(dialog->cdrCalendar2->selectedDate(), QDate(1965, 1, 15));
@@ -808,14 +737,9 @@ private slots:
     void sessionClearAnsweredYesDeletesTheSessionAndEveryMark()
     {
         TestProgram program;
-        program.write("ndb.dat", inSession(beacon("ABC")) + beaconBytes(beacon("DEF", "290")));
-        const QByteArray session = sessionEntry("ABC", "338", "1200", "20260101", "", true);
-        program.write("Logs/cle.dat", session);
-        frmMain *main = program.startToMain();
+        frmMain *main = startInSession(program, MsgAnswer::Yes, beaconBytes(beacon("DEF", "290")));
         QVERIFY(main);
         QVERIFY(main->mnuSessionClr->isEnabled());
-        program.boxes.shown.clear();
-        program.boxes.answerNext(MsgAnswer::Yes);
 
         main->mnuSessionClr->trigger();
 
@@ -826,7 +750,7 @@ private slots:
         QCOMPARE(program.boxes.shown[0].icon, MsgIcon::Critical);
         QCOMPARE(program.boxes.shown[0].defaultAnswer, MsgAnswer::No);
         QVERIFY(!program.exists("Logs/cle.dat"));
-        QCOMPARE(program.read("AutoBackups/cle.bak"), session);
+        QCOMPARE(program.read("AutoBackups/cle.bak"), abcSession());
         for (int n : {1, 2}) {
             const BeaconRecord record = program.storedBeacon(n);
             QVERIFY(!record.inSession());
@@ -839,14 +763,9 @@ private slots:
     void sessionClearAnsweredNoChangesNothing()
     {
         TestProgram program;
-        program.write("ndb.dat", inSession(beacon("ABC")));
-        const QByteArray session = sessionEntry("ABC", "338", "1200", "20260101", "", true);
-        program.write("Logs/cle.dat", session);
-        frmMain *main = program.startToMain();
+        frmMain *main = startInSession(program, MsgAnswer::No);
         QVERIFY(main);
         const QByteArray before = program.read("ndb.dat");
-        program.boxes.shown.clear();
-        program.boxes.answerNext(MsgAnswer::No);
 
         main->mnuSessionClr_Click();
 
@@ -854,7 +773,7 @@ private slots:
                  QStringList({"This action will delete your entire Session/CLE. Are you sure you want to do this?",
                               "Session/CLE not deleted."}));
         QCOMPARE(program.read("ndb.dat"), before);
-        QCOMPARE(program.read("Logs/cle.dat"), session);
+        QCOMPARE(program.read("Logs/cle.dat"), abcSession());
         QVERIFY(!program.exists("AutoBackups/cle.bak"));
         QVERIFY(!program.exists("ndb.bak"));
     }
@@ -862,15 +781,12 @@ private slots:
     void sessionClearWithoutADatabaseKeepsItsLastCopy()
     {
         TestProgram program;
-        const QByteArray session = sessionEntry("ABC", "338", "1200", "20260101", "", true);
-        program.write("Logs/cle.dat", session);
-        frmMain *main = program.startToMain();
+        frmMain *main = startInSession(program, MsgAnswer::Yes);
         QVERIFY(main);
         // ndb.dat is gone; ndb.bak is the only copy of the database left.
         const QByteArray copy = beaconBytes(beacon("ABC"));
+        program.remove("ndb.dat");
         program.write("ndb.bak", copy);
-        program.boxes.shown.clear();
-        program.boxes.answerNext(MsgAnswer::Yes);
 
         main->mnuSessionClr_Click();
 
@@ -878,7 +794,7 @@ private slots:
         QCOMPARE(program.boxes.shown[1].title, "Error");
         QVERIFY(program.boxes.shown[1].text.startsWith("Error # 53: File not found"));
         QCOMPARE(program.read("ndb.bak"), copy);
-        QCOMPARE(program.read("Logs/cle.dat"), session);
+        QCOMPARE(program.read("Logs/cle.dat"), abcSession());
         QVERIFY(!program.exists("ndb.dat"));
     }
 
@@ -893,15 +809,10 @@ private slots:
     {
         QFETCH(QString, file);
         TestProgram program;
-        program.write("ndb.dat", inSession(beacon("ABC")));
-        const QByteArray database = program.read("ndb.dat");
-        const QByteArray session = sessionEntry("ABC", "338", "1200", "20260101", "", true);
-        program.write("Logs/cle.dat", session);
-        frmMain *main = program.startToMain();
+        frmMain *main = startInSession(program, MsgAnswer::Yes);
         QVERIFY(main);
-        QVERIFY(QFile::setPermissions(program.path(file), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
-        program.boxes.shown.clear();
-        program.boxes.answerNext(MsgAnswer::Yes);
+        const QByteArray database = program.read("ndb.dat");
+        const ReadOnlyFile readOnly(program.path(file));
 
         main->mnuSessionClr->trigger();
 
@@ -909,7 +820,7 @@ private slots:
         QCOMPARE(program.boxes.shown[1].title, "Error");
         QCOMPARE(program.boxes.shown[1].text, "Error # 70: Permission denied (" + program.path(file) + ")");
         QCOMPARE(program.read("ndb.dat"), database);
-        QCOMPARE(program.read("Logs/cle.dat"), session);
+        QCOMPARE(program.read("Logs/cle.dat"), abcSession());
         QVERIFY(main->mnuSessionClr->isEnabled());
     }
 

@@ -57,6 +57,32 @@ frmLog *viewSession(TestProgram &program, int row = -1)
     return openViewer(program, true, row);
 }
 
+QByteArray abcSessionEntry()
+{
+    return sessionEntry("ABC", "338", "0100", "20260101", "session", true);
+}
+
+// ABC, logged and in the session, with its logbook entries and one session record, in
+// the viewer.
+frmLog *viewOneEntry(TestProgram &program, const QByteArray &entries = logEntry("ABC", "338", "0100", "20260101"),
+                     int row = 0, bool session = false)
+{
+    program.write("ndb.dat", inSession(logged("ABC")));
+    program.write("Logs/log0.dat", entries);
+    program.write("Logs/cle.dat", abcSessionEntry());
+    return openViewer(program, session, row);
+}
+
+void printTo(frmLog *log, const QString &pdf)
+{
+    log->setPrinterSource([pdf] {
+        auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName(pdf);
+        return printer;
+    });
+}
+
 // A logbook of count beacons, B001 upwards, each logged once, in the viewer; the log
 // prints to pdf.
 frmLog *viewLogPrintingTo(TestProgram &program, int count, const QString &pdf)
@@ -72,14 +98,8 @@ frmLog *viewLogPrintingTo(TestProgram &program, int count, const QString &pdf)
     program.writeBeacons(beacons);
     program.write("Logs/log0.dat", logbook);
     frmLog *log = viewLog(program);
-    if (log) {
-        log->setPrinterSource([pdf] {
-            auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-            printer->setOutputFormat(QPrinter::PdfFormat);
-            printer->setOutputFileName(pdf);
-            return printer;
-        });
-    }
+    if (log)
+        printTo(log, pdf);
     return log;
 }
 
@@ -256,12 +276,7 @@ private slots:
         frmLog *log = viewLog(program);
         QVERIFY(log);
         QTemporaryDir output;
-        log->setPrinterSource([pdf = output.filePath("log.pdf")] {
-            auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-            printer->setOutputFormat(QPrinter::PdfFormat);
-            printer->setOutputFileName(pdf);
-            return printer;
-        });
+        printTo(log, output.filePath("log.pdf"));
         if (!selection.isEmpty()) {
             clickRow(log->lstLog, 0);
             QVERIFY(log->cmdUpdate->isEnabled());
@@ -310,10 +325,12 @@ private slots:
                                      inSession(logged(stored, "320")));
         const QByteArray a = logEntry("AAA", "300", "0100", "20260101", "a");
         const QByteArray b = logEntry("BBB", "310", "0200", "20260102", "b");
-        program.write("Logs/log0.dat", a + b + logEntry("CCC", "320", "0300", "20260103", "c"));
+        const QByteArray c = logEntry("CCC", "320", "0300", "20260103", "c");
+        program.write("Logs/log0.dat", a + b + c);
         const QByteArray sessionAB = sessionEntry("AAA", "300", "0100", "20260101", "a", true) +
                                      sessionEntry("BBB", "310", "0200", "20260102", "b", true);
-        program.write("Logs/cle.dat", sessionAB + sessionEntry("CCC", "320", "0300", "20260103", "c", true));
+        const QByteArray sessionC = sessionEntry("CCC", "320", "0300", "20260103", "c", true);
+        program.write("Logs/cle.dat", sessionAB + sessionC);
         frmMain *main = program.startToMain();
         QVERIFY(main);
         typeAndEnter(main, "AAA");
@@ -333,6 +350,8 @@ private slots:
         if (command == "Update") {
             QTest::keyClicks(log->txtLogComments, "!");
             QTest::keyClicks(comments, "!");
+            log->txtLogTime->clear();
+            QTest::keyClicks(log->txtLogTime, "1830");
             QTest::mouseClick(log->cmdUpdate, Qt::LeftButton);
         } else {
             QTest::mouseClick(log->cmdDelete, Qt::LeftButton);
@@ -346,16 +365,22 @@ private slots:
         const QByteArray sessionLog = program.read("Logs/cle.dat");
         if (!session && command == "Update") {
             QCOMPARE(ccc.trimmedText(BeaconField::Comments), "test beacon!");
-            QCOMPARE(logbook, a + b + logEntry("CCC", "320", "0300", "20260103", "c!"));
+            QCOMPARE(logbook, a + b + logEntry("CCC", "320", "1830", "20260103", "c!"));
         } else if (!session) {
             QCOMPARE(ccc.loggedMask(), 0u);
             QCOMPARE(logbook, a + b);
         } else if (command == "Update") {
-            QCOMPARE(sessionLog, sessionAB + sessionEntry("CCC", "320", "0300", "20260103", "c!", true));
+            QCOMPARE(sessionLog, sessionAB + sessionEntry("CCC", "320", "1830", "20260103", "c!", true));
             QCOMPARE(program.read("ndb.dat"), database);
+            QCOMPARE(logbook, a + b + c);
         } else {
-            QVERIFY(!ccc.inSession());
+            // Unmarked with the shifted blank; the session log and the logbook stay.
+            QCOMPARE(ccc.raw(BeaconField::CLEMark).toByteArray(), "\"");
             QCOMPARE(ccc.loggedMask(), 1u);
+            QCOMPARE(sessionLog, sessionAB + sessionC);
+            QCOMPARE(logbook, a + b + c);
+            QCOMPARE(log->lstLog->count(), 2);
+            QCOMPARE(textsOf({log->txtLogIdent, log->txtCLEComments}), QStringList({"BBB", "b"}));
         }
     }
 
@@ -424,9 +449,7 @@ private slots:
         frmMain *main = program.startToMain();
         QVERIFY(main);
         main->mnuDBRestore->trigger();
-        frmRestore *restore = program.windows->restore();
-        restore->setSourceRoot(drive.root());
-        restore->chkLocation->setChecked(true);
+        frmRestore *restore = restoreFrom(program, drive, &frmRestore::chkLocation);
         frmLog *log = viewLog(program, 0);
         QVERIFY(log);
         log->HLogged->setValue(2);
@@ -446,49 +469,10 @@ private slots:
                  logEntry("CFX", "239", "0100", "20260101", "first!") + logEntry("CFX", "239", "0050", "20251231", "older"));
     }
 
-    void theScrollBarStepsThroughTheEntries()
-    {
-        TestProgram program;
-        program.writeBeacons({logged("ABC"), logged("XYZ", "400")});
-        program.write("Logs/log0.dat", logEntry("ABC", "338", "0100", "20260101", "one") +
-                                           logEntry("XYZ", "400", "0200", "20260102", "other") +
-                                           logEntry("ABC", "338", "0300", "20260103", "two") +
-                                           logEntry("ABC", "338", "0400", "20260104", "three"));
-        frmLog *log = viewLog(program, 0);
-        QVERIFY(log);
-
-        QVERIFY(!log->HLogged->isHidden());
-        QCOMPARE(log->HLogged->minimum(), 1);
-        QCOMPARE(log->HLogged->maximum(), 3);
-        QCOMPARE(log->lblCount->text(), " 1/ 3");
-        QCOMPARE(log->txtReceptionComments->text(), "one");
-
-        log->HLogged->setValue(3);
-        QCOMPARE(textsOf({log->lblCount, log->txtLogTime, log->txtLogDate, log->txtReceptionComments}),
-                 QStringList({" 3/ 3", "0400", "20260104", "three"}));
-        QCOMPARE(log->Entries[2].recordNumber, 4);
-    }
-
-    void aStoredTimeOfThreeCharactersIsLightRedAndDisablesUpdate()
-    {
-        TestProgram program;
-        program.writeBeacons({logged("ABC")});
-        program.write("Logs/log0.dat", logEntry("ABC", "338", "930", "20260101"));
-
-        frmLog *log = viewLog(program, 0);
-        QVERIFY(log);
-
-        QCOMPARE(log->txtLogTime->text(), "930");
-        QCOMPARE(baseColour(log->txtLogTime), kLightRed);
-        QVERIFY(!log->cmdUpdate->isEnabled());
-    }
-
     void aLoggedBeaconWithoutEntriesIsShownOutOfSync()
     {
         TestProgram program;
-        program.writeBeacons({logged("ABC")});
-
-        frmLog *log = viewLog(program, 0);
+        frmLog *log = viewOneEntry(program, "");
         QVERIFY(log);
 
         QVERIFY(!log->lblOutOfSync->isHidden());
@@ -504,12 +488,8 @@ private slots:
     void updateInLogbookModeWritesTheCommentsAndTheEntryShown()
     {
         TestProgram program;
-        program.writeBeacons({logged("ABC")});
-        const QByteArray session = sessionEntry("ABC", "338", "0100", "20260101", "session", true);
-        program.write("Logs/cle.dat", session);
-        program.write("Logs/log0.dat", logEntry("ABC", "338", "0100", "20260101", "one") +
-                                           logEntry("ABC", "338", "0200", "20260102", "two"));
-        frmLog *log = viewLog(program, 0);
+        frmLog *log = viewOneEntry(program, logEntry("ABC", "338", "0100", "20260101", "one") +
+                                                logEntry("ABC", "338", "0200", "20260102", "two"));
         QVERIFY(log);
         log->HLogged->setValue(2);
 
@@ -526,7 +506,7 @@ private slots:
         QCOMPARE(stored.trimmedText(BeaconField::Comments), "new beacon notes");
         QCOMPARE(program.read("Logs/log0.dat"), logEntry("ABC", "338", "0100", "20260101", "one") +
                                                     logEntry("ABC", "338", "2215", "20260105", "faded at dusk"));
-        QCOMPARE(program.read("Logs/cle.dat"), session);
+        QCOMPARE(program.read("Logs/cle.dat"), abcSessionEntry());
         QVERIFY(program.exists("ndb.bak"));
         QCOMPARE(log->txtLogComments->text(), "new beacon notes");
     }
@@ -545,15 +525,10 @@ private slots:
         QFETCH(bool, session);
         QFETCH(QString, box);
         TestProgram program;
-        program.write("ndb.dat", inSession(logged("ABC")));
-        program.write("Logs/cle.dat", sessionEntry("ABC", "338", "0100", "20260101", "session", true));
-        program.write("Logs/log0.dat", logEntry("ABC", "338", "0100", "20260101", "one"));
-        const QStringList files = {"ndb.dat", "Logs/cle.dat", "Logs/log0.dat"};
-        QList<QByteArray> before;
-        for (const QString &file : files)
-            before << program.read(file);
-        frmLog *log = openViewer(program, session, 0);
+        frmLog *log = viewOneEntry(program, logEntry("ABC", "338", "0100", "20260101"), 0, session);
         QVERIFY(log);
+        const QStringList files = {"ndb.dat", "Logs/cle.dat", "Logs/log0.dat"};
+        const QList<QByteArray> before = program.readEach(files);
         auto *edit = log->findChild<QLineEdit *>(box);
         QVERIFY(edit);
         program.boxes.shown.clear();
@@ -564,32 +539,8 @@ private slots:
         QTest::mouseClick(log->cmdUpdate, Qt::LeftButton);
 
         QCOMPARE(program.boxes.summary(), "Error: The comments hold a character that cannot be stored.");
-        QList<QByteArray> after;
-        for (const QString &file : files)
-            after << program.read(file);
-        QCOMPARE(after, before);
+        QCOMPARE(program.readEach(files), before);
         QVERIFY2(!program.exists("ndb.bak"), "refused before the automatic backup");
-    }
-
-    void updateInSessionModeWritesTheSessionRecordOnly()
-    {
-        TestProgram program;
-        program.write("ndb.dat", inSession(logged("ABC")));
-        program.write("Logs/cle.dat", sessionEntry("ABC", "338", "0100", "20260101", "session", true));
-        const QByteArray logbook = logEntry("ABC", "338", "0100", "20260101", "one");
-        program.write("Logs/log0.dat", logbook);
-        const QByteArray database = program.read("ndb.dat");
-        frmLog *log = viewSession(program, 0);
-        QVERIFY(log);
-
-        log->txtLogTime->setText("1830");
-        log->txtCLEComments->setText("  strong  ");
-        log->txtLogComments->setText("not saved in this mode");
-        log->cmdUpdate_Click();
-
-        QCOMPARE(program.read("Logs/cle.dat"), sessionEntry("ABC", "338", "1830", "20260101", "strong", true));
-        QCOMPARE(program.read("ndb.dat"), database);
-        QCOMPARE(program.read("Logs/log0.dat"), logbook);
     }
 
     void updateOfABeaconWithoutEntrySavesItsCommentsAndSaysBeaconMissing()
@@ -610,31 +561,9 @@ private slots:
         QCOMPARE(program.read("Logs/log0.dat"), "");
     }
 
-    void aFailingBackupStopsUpdateAndDeleteBeforeAnythingChanges()
-    {
-        TestProgram program;
-        program.writeBeacons({logged("ABC")});
-        program.write("Logs/log0.dat", logEntry("ABC", "338", "0100", "20260101", "one"));
-        frmLog *log = viewLog(program, 0);
-        QVERIFY(log);
-        const QByteArray database = program.read("ndb.dat");
-        // A folder where the database's copy belongs: the copy cannot be made.
-        QVERIFY(QDir().mkpath(program.path("ndb.bak")));
-
-        log->txtLogComments->setText("changed");
-        log->cmdUpdate_Click();
-        QVERIFY(program.boxes.onlyError());
-        program.boxes.shown.clear();
-        log->cmdDelete_Click();
-        QVERIFY(program.boxes.onlyError());
-
-        QCOMPARE(program.read("ndb.dat"), database);
-        QCOMPARE(program.read("Logs/log0.dat"), logEntry("ABC", "338", "0100", "20260101", "one"));
-    }
-
     // --- Delete --------------------------------------------------------------------
 
-    void deletingTheSecondOfThreeEntriesKeepsTheOthersInOrder()
+    void theScrollBarStepsThroughTheEntriesAndDeleteTakesTheOneShown()
     {
         TestProgram program;
         program.writeBeacons({logged("ABC"), logged("XYZ", "400")});
@@ -645,6 +574,14 @@ private slots:
         program.write("Logs/log0.dat", first + other + second + third);
         frmLog *log = viewLog(program, 0);
         QVERIFY(log);
+        QVERIFY(!log->HLogged->isHidden());
+        QCOMPARE(log->HLogged->minimum(), 1);
+        QCOMPARE(log->HLogged->maximum(), 3);
+        QCOMPARE(textsOf({log->lblCount, log->txtReceptionComments}), QStringList({" 1/ 3", "one"}));
+        log->HLogged->setValue(3);
+        QCOMPARE(textsOf({log->lblCount, log->txtLogTime, log->txtLogDate, log->txtReceptionComments}),
+                 QStringList({" 3/ 3", "0400", "20260104", "three"}));
+        QCOMPARE(log->Entries[2].recordNumber, 4);
         log->HLogged->setValue(2);
         QCOMPARE(log->txtReceptionComments->text(), "two");
 
@@ -688,28 +625,16 @@ private slots:
         QCOMPARE(log->lblLog->text(), "There are  2 records in your log.");
     }
 
-    void deletingInSessionModeUnmarksTheBeaconAndKeepsTheSessionLog()
+    // A failing backup stops Update and Delete before anything changes; a Delete that
+    // cannot clear the bit takes no entry away. The user can repeat it once the files
+    // can be written.
+    void aFailingUpdateOrDeleteChangesNothing_data()
     {
-        TestProgram program;
-        program.write("ndb.dat", inSession(logged("AAA", "300")) + inSession(logged("BBB", "310")));
-        const QByteArray session = sessionEntry("AAA", "300", "0100", "20260101", "a", true) +
-                                   sessionEntry("BBB", "310", "0200", "20260102", "b", false);
-        program.write("Logs/cle.dat", session);
-        frmLog *log = viewSession(program, 0);
-        QVERIFY(log);
-
-        log->cmdDelete_Click();
-
-        QCOMPARE(program.read("Logs/cle.dat"), session);
-        QCOMPARE(program.storedBeacon(1).raw(BeaconField::CLEMark).toByteArray(), "\"");
-        QVERIFY(program.storedBeacon(2).inSession());
-        QCOMPARE(log->lstLog->count(), 1);
-        QCOMPARE(log->txtLogIdent->text(), "BBB");
-        QCOMPARE(log->txtCLEComments->text(), "b");
+        bothWays("readOnly", "no backup can be made", "ndb.dat read-only");
     }
-
-    void aDeleteThatCannotClearTheBitTakesNoEntryAway()
+    void aFailingUpdateOrDeleteChangesNothing()
     {
+        QFETCH(bool, readOnly);
         TestProgram program;
         program.writeBeacons({logged("AAA", "300"), logged("BBB", "310")});
         const QByteArray logbook = logEntry("AAA", "300", "0100", "20260101") + logEntry("BBB", "310", "0200", "20260102");
@@ -717,8 +642,16 @@ private slots:
         frmLog *log = viewLog(program, 0);
         QVERIFY(log);
         const QByteArray database = program.read("ndb.dat");
-        ReadOnlyFile readOnly(program.path("ndb.dat"));
+        std::optional<ReadOnlyFile> readOnlyDatabase;
+        if (readOnly)
+            readOnlyDatabase.emplace(program.path("ndb.dat"));
+        else // a folder where the database's copy belongs
+            QVERIFY(QDir().mkpath(program.path("ndb.bak")));
 
+        log->txtLogComments->setText("changed");
+        QTest::mouseClick(log->cmdUpdate, Qt::LeftButton);
+        QVERIFY(program.boxes.onlyError());
+        program.boxes.shown.clear();
         QTest::mouseClick(log->cmdDelete, Qt::LeftButton);
 
         QVERIFY(program.boxes.onlyError());
@@ -726,8 +659,8 @@ private slots:
         QCOMPARE(program.read("ndb.dat"), database);
         QCOMPARE(log->lstLog->count(), 2);
 
-        // The user can repeat the Delete once ndb.dat can be written.
-        readOnly.release();
+        readOnlyDatabase.reset();
+        QDir(program.path("ndb.bak")).removeRecursively();
         program.boxes.shown.clear();
         QCOMPARE(log->txtLogIdent->text(), "AAA");
         QTest::mouseClick(log->cmdDelete, Qt::LeftButton);
@@ -739,9 +672,7 @@ private slots:
     void withNoRowSelectedUpdateAndDeleteChangeNothing()
     {
         TestProgram program;
-        program.writeBeacons({logged("AAA", "300")});
-        program.write("Logs/log0.dat", logEntry("AAA", "300", "0100", "20260101"));
-        frmLog *log = viewLog(program);
+        frmLog *log = viewOneEntry(program, logEntry("ABC", "338", "0100", "20260101"), -1);
         QVERIFY(log);
         QCOMPARE(log->lstLog->selectedItems().size(), 0);
         QVERIFY(log->cmdDelete->isEnabled());
@@ -752,78 +683,64 @@ private slots:
 
         QVERIFY(program.boxes.shown.isEmpty());
         QCOMPARE(program.read("ndb.dat"), database);
-        QCOMPARE(program.read("Logs/log0.dat"), logEntry("AAA", "300", "0100", "20260101"));
+        QCOMPARE(program.read("Logs/log0.dat"), logEntry("ABC", "338", "0100", "20260101"));
         QVERIFY(!program.exists("ndb.bak"));
     }
 
     // --- The edit boxes ------------------------------------------------------------
 
-    void typedTimesAreCheckedAsTheyAreTyped_data()
+    void typedTimesAndDatesAreCheckedAsTheyAreTyped_data()
     {
+        QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("red");
         QTest::addColumn<QString>("selected");
         QTest::addColumn<bool>("stored"); // Update is on and writes it
-        QTest::newRow("minutes 60") << "2360" << "2360" << true << "60" << false;
-        QTest::newRow("hours 25") << "25" << "25" << true << "25" << false;
-        QTest::newRow("five digits") << "12345" << "1234" << false << "34" << true;
-        QTest::newRow("a valid time") << "2359" << "2359" << false << "" << true;
+        const QString time = "txtLogTime";
+        QTest::newRow("minutes 60") << time << "2360" << "2360" << true << "60" << false;
+        QTest::newRow("hours 25") << time << "25" << "25" << true << "25" << false;
+        QTest::newRow("five digits") << time << "12345" << "1234" << false << "34" << true;
+        QTest::newRow("a valid time") << time << "2359" << "2359" << false << "" << true;
         // Only four digits are a time.
-        QTest::newRow("one digit") << "0" << "0" << false << "" << false;
-        QTest::newRow("a letter in the minutes") << "12a5" << "12a5" << true << "" << false;
-        QTest::newRow("letters for the hours") << "ab12" << "ab12" << true << "" << false;
-        QTest::newRow("a comma, typed as a blank") << "12,3" << "12 3" << true << "" << false;
+        QTest::newRow("one digit") << time << "0" << "0" << false << "" << false;
+        QTest::newRow("a letter in the minutes") << time << "12a5" << "12a5" << true << "" << false;
+        QTest::newRow("letters for the hours") << time << "ab12" << "ab12" << true << "" << false;
+        QTest::newRow("a comma, typed as a blank") << time << "12,3" << "12 3" << true << "" << false;
+        QTest::newRow("29 February 2006") << "txtLogDate" << "20060229" << "20060229" << true << "" << false;
+        QTest::newRow("29 February 2004") << "txtLogDate" << "20040229" << "20040229" << false << "" << true;
     }
-    void typedTimesAreCheckedAsTheyAreTyped()
+    void typedTimesAndDatesAreCheckedAsTheyAreTyped()
     {
+        QFETCH(QString, box);
         QFETCH(QString, typed);
         QFETCH(QString, text);
         QFETCH(bool, red);
         QFETCH(QString, selected);
         QFETCH(bool, stored);
         TestProgram program;
-        program.writeBeacons({logged("ABC")});
-        program.write("Logs/log0.dat", logEntry("ABC", "338", "0100", "20260101"));
-        frmLog *log = viewLog(program, 0);
+        frmLog *log = viewOneEntry(program);
         QVERIFY(log);
+        QLineEdit *edit = log->findChild<QLineEdit *>(box);
 
-        log->txtLogTime->clear();
-        QTest::keyClicks(log->txtLogTime, typed);
+        edit->clear();
+        QTest::keyClicks(edit, typed);
 
-        QCOMPARE(log->txtLogTime->text(), text);
-        QCOMPARE(baseColour(log->txtLogTime), red ? kRed : kGreen);
+        QCOMPARE(edit->text(), text);
+        QCOMPARE(baseColour(edit), red ? kRed : kGreen);
         QCOMPARE(log->cmdUpdate->isEnabled(), stored);
-        QCOMPARE(log->txtLogTime->selectedText(), selected);
+        QCOMPARE(edit->selectedText(), selected);
 
         QTest::mouseClick(log->cmdUpdate, Qt::LeftButton);
-        QCOMPARE(program.read("Logs/log0.dat"),
-                 logEntry("ABC", "338", stored ? text.toLatin1() : "0100", "20260101"));
-    }
-
-    void aDateThatBreaksARuleTurnsRedAndDisablesUpdate()
-    {
-        TestProgram program;
-        program.writeBeacons({logged("ABC")});
-        program.write("Logs/log0.dat", logEntry("ABC", "338", "0100", "20260101"));
-        frmLog *log = viewLog(program, 0);
-        QVERIFY(log);
-
-        log->txtLogDate->setText("20060229");
-        QCOMPARE(baseColour(log->txtLogDate), kRed);
-        QVERIFY(!log->cmdUpdate->isEnabled());
-
-        log->txtLogDate->setText("20040229");
-        QCOMPARE(baseColour(log->txtLogDate), kGreen);
-        QVERIFY(log->cmdUpdate->isEnabled());
+        const bool date = edit == log->txtLogDate;
+        QCOMPARE(program.read("Logs/log0.dat"), logEntry("ABC", "338", stored && !date ? text.toLatin1() : "0100",
+                                                         stored && date ? text.toLatin1() : "20260101"));
     }
 
     void aTimeOfThreeDigitsGetsALeadingZeroWhenTheBoxIsLeft()
     {
         TestProgram program;
-        program.writeBeacons({logged("ABC")});
-        program.write("Logs/log0.dat", logEntry("ABC", "338", "0100", "20260101"));
-        frmLog *log = viewLog(program, 0);
+        frmLog *log = viewOneEntry(program);
         QVERIFY(log);
         QApplication::setActiveWindow(log);
         QVERIFY(QTest::qWaitForWindowActive(log));
@@ -847,18 +764,10 @@ private slots:
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("fieldLength"); // 0: not a comment field
-        QTest::addColumn<bool>("pasted");
-        QTest::newRow("beacon comments") << "txtLogComments" << "a,b \"c\"" << "a b 'c'" << 90 << false;
-        QTest::newRow("reception comments") << "txtReceptionComments" << "say \"hi\", then" << "say 'hi', then"
-                                            << 60 << false;
-        QTest::newRow("session comments") << "txtCLEComments" << "\"q\"" << "'q'" << 60 << false;
-        QTest::newRow("time") << "txtLogTime" << "12,3" << "12 3" << 0 << false;
-        // Pasted text takes the same way.
-        QTest::newRow("beacon comments, pasted") << "txtLogComments" << "a,b \"c\"" << "a b 'c'" << 90 << true;
-        QTest::newRow("reception comments, pasted") << "txtReceptionComments" << "say \"hi\", then"
-                                                    << "say 'hi', then" << 60 << true;
-        QTest::newRow("session comments, pasted") << "txtCLEComments" << "\"q\"" << "'q'" << 60 << true;
+        QTest::addColumn<int>("fieldLength");
+        QTest::newRow("beacon comments") << "txtLogComments" << "a,b \"c\"" << "a b 'c'" << 90;
+        QTest::newRow("reception comments") << "txtReceptionComments" << "say \"hi\", then" << "say 'hi', then" << 60;
+        QTest::newRow("session comments") << "txtCLEComments" << "\"q\"" << "'q'" << 60;
     }
     void theEditBoxesTakeOnlyWhatTheirFieldsCanHold()
     {
@@ -866,35 +775,27 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(QString, text);
         QFETCH(int, fieldLength);
-        QFETCH(bool, pasted);
         TestProgram program;
-        program.write("ndb.dat", inSession(logged("ABC")));
-        program.write("Logs/log0.dat", logEntry("ABC", "338", "0100", "20260101"));
-        frmLog *log = viewLog(program, 0);
+        frmLog *log = viewOneEntry(program);
         QVERIFY(log);
         QLineEdit *edit = log->findChild<QLineEdit *>(box);
         QVERIFY(edit);
 
+        // Typed or pasted alike.
         edit->clear();
-        if (pasted)
-            pasteInto(edit, typed);
-        else
-            QTest::keyClicks(edit, typed);
+        QTest::keyClicks(edit, typed);
+        QCOMPARE(edit->text(), text);
+        pasteInto(edit, typed);
         QCOMPARE(edit->text(), text);
 
-        // A comment box keeps no more than its field holds.
-        if (fieldLength > 0) {
-            edit->setText(QString(fieldLength + 10, QLatin1Char('x')));
-            QCOMPARE(edit->text(), QString(fieldLength, QLatin1Char('x')));
-        }
+        edit->setText(QString(fieldLength + 10, QLatin1Char('x')));
+        QCOMPARE(edit->text(), QString(fieldLength, QLatin1Char('x')));
     }
 
     void theDatePickerWritesTheChosenDateIntoTheDateBox()
     {
         TestProgram program;
-        program.writeBeacons({logged("ABC")});
-        program.write("Logs/log0.dat", logEntry("ABC", "338", "0100", "20060408"));
-        frmLog *log = viewLog(program);
+        frmLog *log = viewOneEntry(program, logEntry("ABC", "338", "0100", "20060408"), -1);
         QVERIFY(log);
 
         log->cmdCalendar_Click();
@@ -924,13 +825,11 @@ private slots:
 
     // --- The printed log -----------------------------------------------------------
 
+    // The title bar's close box, pressed while the print lets events run: the print
+    // goes on to its end, then the viewer closes as Exit closes it.
     void printingBreaksPagesWithAFooterAndRepeatsTheHeading_data()
     {
-        QTest::addColumn<bool>("closedMeanwhile");
-        QTest::newRow("viewer left open") << false;
-        // The title bar's close box, pressed while the print lets events run: the print
-        // goes on to its end, then the viewer closes as Exit closes it.
-        QTest::newRow("viewer closed while printing") << true;
+        bothWays("closedMeanwhile", "viewer left open", "viewer closed while printing");
     }
     void printingBreaksPagesWithAFooterAndRepeatsTheHeading()
     {

@@ -140,25 +140,22 @@ private slots:
         QVERIFY(program.boxes.shown.isEmpty());
     }
 
+    // A radar folder that cannot be shown starts in the program folder; Set Path at a
+    // root writes one separator.
     void radarFolderThatCannotBeShownStartsInTheProgramFolder()
     {
         TestProgram program;
         QVERIFY(start(program));
         program.state.BeaconRadarFolder = "/no/such/folder";
         program.windows->distanceCircle()->cmdBeaconReport_Click();
-        QCOMPARE(program.windows->fileOperation()->directoryPath(), program.root());
+        frmFileOperation *chooser = program.windows->fileOperation();
+        QCOMPARE(chooser->directoryPath(), program.root());
         QVERIFY(program.boxes.shown.isEmpty());
-    }
 
-    void setPathAtARootWritesOneSeparator()
-    {
-        TestProgram program;
-        QVERIFY(start(program));
-        QLineEdit box;
-        frmFileOperation *chooser = openChooser(program, &box, 4, "/");
+        QVERIFY(!chooser->setDirectoryPath("/").failed());
         chooser->txtFileName->setText("radar.txt");
         chooser->Command1_Click();
-        QCOMPARE(box.text(), "/radar.txt");
+        QCOMPARE(program.windows->distanceCircle()->txtBeaconRadar->text(), "/radar.txt");
         QCOMPARE(program.state.BeaconRadarFolder, "/");
     }
 
@@ -210,6 +207,7 @@ private slots:
         QVERIFY(!program.windows->isFileOperationLoaded());
     }
 
+    // One name per mode: the forms of names are the core's table.
     void reportModesForceTheExtension_data()
     {
         QTest::addColumn<int>("mode");
@@ -218,12 +216,8 @@ private slots:
         QTest::addColumn<QString>("pattern");
         QTest::newRow("5 plain") << 5 << "list" << "list.txt" << "*.txt";
         QTest::newRow("6 plain") << 6 << "list" << "list.csv" << "*.csv";
-        QTest::newRow("5 csv name") << 5 << "list.csv" << "list.txt" << "*.txt";
-        QTest::newRow("6 two dots") << 6 << "a.b.c" << "a.b.csv" << "*.csv";
         QTest::newRow("7 plain") << 7 << "cle" << "cle.txt" << "*.txt";
         QTest::newRow("8 dotted") << 8 << "week.1.txt" << "week.1.csv" << "*.csv";
-        QTest::newRow("5 dotted csv") << 5 << "week.1.csv" << "week.1.txt" << "*.txt";
-        QTest::newRow("6 dotted txt") << 6 << "my.report.txt" << "my.report.csv" << "*.csv";
     }
     void reportModesForceTheExtension()
     {
@@ -336,37 +330,22 @@ private slots:
         QCOMPARE(trimmedTexts(chooser->lstFile), QStringList{"inside.txt"});
     }
 
-    void exitAndTheTitleBarWriteNothing_data() { closingRows(); }
-    void exitAndTheTitleBarWriteNothing()
-    {
-        QFETCH(bool, byTitleBar);
-        TestProgram program;
-        TempFolder drive;
-        QVERIFY(start(program));
-        QLineEdit box("kept");
-        program.state.WeblogFolder = "kept/";
-        frmFileOperation *chooser = openChooser(program, &box, 3, drive.root());
-
-        closeWindow(chooser, chooser->Command2, byTitleBar);
-
-        QVERIFY(!program.windows->isFileOperationLoaded());
-        QCOMPARE(box.text(), "kept");
-        QCOMPARE(program.state.WeblogFolder, "kept/");
-    }
-
+    // Exit and the title bar write nothing.
     void newFolderOnlyCreatesTheFolderAndSetPathRecordsIt_data()
     {
         QTest::addColumn<int>("mode");
-        QTest::addColumn<bool>("setPath");
-        QTest::newRow("weblog, Exit") << 3 << false;
-        QTest::newRow("weblog, Set Path") << 3 << true;
-        QTest::newRow("radar, Exit") << 4 << false;
-        QTest::newRow("radar, Set Path") << 4 << true;
+        QTest::addColumn<QString>("way");
+        QTest::newRow("weblog, Exit") << 3 << "Exit";
+        QTest::newRow("weblog, title bar") << 3 << "title bar";
+        QTest::newRow("weblog, Set Path") << 3 << "Set Path";
+        QTest::newRow("radar, Exit") << 4 << "Exit";
+        QTest::newRow("radar, Set Path") << 4 << "Set Path";
     }
     void newFolderOnlyCreatesTheFolderAndSetPathRecordsIt()
     {
         QFETCH(int, mode);
-        QFETCH(bool, setPath);
+        QFETCH(QString, way);
+        const bool setPath = way == "Set Path";
         TestProgram program;
         TempFolder drive;
         QVERIFY(start(program));
@@ -387,7 +366,10 @@ private slots:
         QCOMPARE(program.state.BeaconRadarFolder, "kept");
         QVERIFY(program.boxes.shown.isEmpty());
 
-        QTest::mouseClick(setPath ? chooser->Command1 : chooser->Command2, Qt::LeftButton);
+        if (setPath)
+            QTest::mouseClick(chooser->Command1, Qt::LeftButton);
+        else
+            closeWindow(chooser, chooser->Command2, way == "title bar");
 
         QVERIFY(!program.windows->isFileOperationLoaded());
         const bool weblog = mode == 3;
@@ -426,6 +408,7 @@ private slots:
         QCOMPARE(program.state.BeaconRadarFolder, "kept");
     }
 
+    // Cancel creates nothing.
     void newFolderInAReportModeReturnsToTheStartFolder()
     {
         TestProgram program;
@@ -434,6 +417,9 @@ private slots:
         QVERIFY(start(program));
         QLineEdit box(drive.path("out/rep.txt"));
         frmFileOperation *chooser = openChooser(program, &box, 5);
+        QVERIFY(!newFolder(chooser, "never", false).stayedOpen);
+        QVERIFY(!drive.exists("out/never"));
+        QVERIFY(program.windows->isFileOperationLoaded());
         QCOMPARE(chooser->setDirectoryPath(drive.root()).number, 0);
 
         newFolder(chooser, "made");
@@ -468,20 +454,6 @@ private slots:
         QVERIFY(program.boxes.shown[0].text.startsWith(QStringLiteral("Error # %1: ").arg(number)));
         QCOMPARE(program.state.BeaconRadarFolder, radarFolder);
         QCOMPARE(QDir(drive.root()).entryList(QDir::Dirs | QDir::NoDotAndDotDot), QStringList{"exists"});
-    }
-
-    void cancelCreatesNothing()
-    {
-        TestProgram program;
-        TempFolder drive;
-        QVERIFY(start(program));
-        QLineEdit box;
-        frmFileOperation *chooser = openChooser(program, &box, 4, drive.root());
-
-        QVERIFY(!newFolder(chooser, "never", false).stayedOpen);
-
-        QVERIFY(!drive.exists("never"));
-        QVERIFY(program.windows->isFileOperationLoaded());
     }
 
     void driveThatCannotBeOpenedReportsAndGoesBack()
@@ -536,6 +508,7 @@ private slots:
         QVERIFY(!program.windows->isBackupLoaded());
     }
 
+    // The target list offers the home folder, chosen, and the volumes; nothing is ticked.
     void backupListsEachLogbookByItsLocation()
     {
         TestProgram program;
@@ -543,6 +516,10 @@ private slots:
         QVERIFY(start(program));
         program.remove("Logs/log2.dat");
         frmBackup *backup = program.windows->backup();
+        QCOMPARE(backup->targetRoot(), QDir::cleanPath(QDir::homePath()));
+        QVERIFY(backup->drvBackup->findData("/") >= 0);
+        for (QCheckBox *box : {backup->chkLocation, backup->chkCLE, backup->chkPreferences})
+            QVERIFY(!box->isChecked());
         backup->setTargetRoot(drive.root());
         backup->chkLocation->setChecked(true);
 
@@ -578,35 +555,8 @@ private slots:
         QVERIFY(trimmedTexts(backup->lstBackupStatus).isEmpty());
     }
 
-    void backupTargetListOffersHomeAndVolumes()
-    {
-        TestProgram program;
-        QVERIFY(start(program));
-        frmBackup *backup = program.windows->backup();
-        QCOMPARE(backup->targetRoot(), QDir::cleanPath(QDir::homePath()));
-        QVERIFY(backup->drvBackup->findData("/") >= 0);
-        for (QCheckBox *box : {backup->chkLocation, backup->chkCLE, backup->chkPreferences})
-            QVERIFY(!box->isChecked());
-    }
-
     // -----------------------------------------------------------------------------
     // Restore
-
-    void restoreMenuShowsTheWindowModeless()
-    {
-        TestProgram program;
-        frmMain *main = start(program);
-        QVERIFY(main);
-        QVERIFY(main->mnuDBRestore->isEnabled());
-
-        main->mnuDBRestore->trigger();
-
-        frmRestore *restore = program.windows->restore();
-        QVERIFY(restore->isVisible());
-        QCOMPARE(restore->windowTitle(), "Database Restore");
-        QVERIFY(main->isEnabled());
-        QVERIFY(!restore->isModal());
-    }
 
     void restoreFromAPartialSetNamesWhatIsMissing()
     {
@@ -616,9 +566,7 @@ private slots:
         program.write("Logs/log1.dat", QByteArray(83, 'c'));
         drive.write("log0.bak", QByteArray(83, 's'));
         drive.write("log1.bak", QByteArray(166, 's'));
-        frmRestore *restore = program.windows->restore();
-        restore->setSourceRoot(drive.root());
-        restore->chkLocation->setChecked(true);
+        frmRestore *restore = restoreFrom(program, drive, &frmRestore::chkLocation);
 
         QTest::mouseClick(restore->Command1, Qt::LeftButton);
 
@@ -649,9 +597,7 @@ private slots:
         program.boxes.shown.clear();
         drive.write("ndb.bak", good + beaconBytes(beacon("DEF", "290")));
         drive.write("cle.bak", "");
-        frmRestore *restore = program.windows->restore();
-        restore->setSourceRoot(drive.root());
-        restore->chkCLE->setChecked(true);
+        frmRestore *restore = restoreFrom(program, drive, &frmRestore::chkCLE);
 
         restore->Command1_Click();
 
@@ -664,6 +610,7 @@ private slots:
         QVERIFY(main->mnuDBBackup->isEnabled());
     }
 
+    // The menu shows the restore window modeless, over a main window that stays enabled.
     void aRestoredDatabaseLeavesNoBeaconArmedAtItsOldNumber()
     {
         TestProgram program;
@@ -674,10 +621,13 @@ private slots:
         // The backup set holds the records in another order: TI is record 1 there.
         drive.write("ndb.bak", beaconBytes(beacon("TI", "300")) + beaconBytes(beacon("CFX", "239")));
         drive.write("cle.bak", "");
+        QVERIFY(main->mnuDBRestore->isEnabled());
         main->mnuDBRestore->trigger();
-        frmRestore *restore = program.windows->restore();
-        restore->setSourceRoot(drive.root());
-        restore->chkCLE->setChecked(true);
+        frmRestore *restore = restoreFrom(program, drive, &frmRestore::chkCLE);
+        QVERIFY(restore->isVisible());
+        QCOMPARE(restore->windowTitle(), "Database Restore");
+        QVERIFY(main->isEnabled());
+        QVERIFY(!restore->isModal());
 
         QTest::mouseClick(restore->Command1, Qt::LeftButton);
         QTest::mouseClick(main->cmdQuickLog, Qt::LeftButton);
@@ -703,9 +653,7 @@ private slots:
         program.remove("ndb.dat");
         program.write("ndb.bak", copy);
         drive.write("log0.bak", QByteArray(83, 's'));
-        frmRestore *restore = program.windows->restore();
-        restore->setSourceRoot(drive.root());
-        restore->chkLocation->setChecked(true);
+        frmRestore *restore = restoreFrom(program, drive, &frmRestore::chkLocation);
 
         QTest::mouseClick(restore->Command1, Qt::LeftButton);
 
@@ -818,9 +766,7 @@ private slots:
         drive.write("ndb.bak", QByteArray(213, 'z'));
         program.write("ndb.dat.tmp/blocker", "x"); // the copy's temporary name is a folder
         program.state.RecordCount = 99;
-        frmRestore *restore = program.windows->restore();
-        restore->setSourceRoot(drive.root());
-        restore->chkCLE->setChecked(true);
+        frmRestore *restore = restoreFrom(program, drive, &frmRestore::chkCLE);
 
         restore->Command1_Click();
 
@@ -848,24 +794,16 @@ private slots:
         deleteUnloadedWindows();
         QVERIFY(!program.windows->isSortProgressLoaded());
         QVERIFY(program.boxes.shown.isEmpty());
-    }
 
-    void sortAfterAnEditKeepsTheEditorsBackup()
-    {
-        TestProgram program;
-        QVERIFY(start(program));
+        // After an edit the editor's backup is kept.
         program.write("ndb.bak", "before the edit");
-
         QVERIFY(SortBeaconDatabase(*program.windows, SortBackup::AlreadyTaken));
-
         QCOMPARE(program.read("ndb.bak"), "before the edit");
     }
 
     void sortShowsItsProgressWindowAndACloseWaitsForIt_data()
     {
-        QTest::addColumn<bool>("closeMain");
-        QTest::newRow("left alone") << false;
-        QTest::newRow("main window closed meanwhile") << true;
+        bothWays("closeMain", "left alone", "main window closed meanwhile");
     }
     void sortShowsItsProgressWindowAndACloseWaitsForIt()
     {

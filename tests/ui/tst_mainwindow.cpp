@@ -23,11 +23,15 @@ class MainWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // The clipboard holds the summary line; the coordinates give their dotted form at
+    // every click; commands whose windows are not built yet are enabled.
     void typingAnIdentAndEnterShowsTheBeacon()
     {
         TestProgram program;
-        frmMain *main = program.startShowing({beacon("XYZ", "400"), beacon("ABC")}, "abc");
+        frmMain *main = program.startWith({beacon("XYZ", "400"), beacon("ABC")});
         QVERIFY(main);
+        program.windows->location()->txtDXLogger->setText("XYZ");
+        typeAndEnter(main, "abc");
 
         QCOMPARE(textsOf({main->lblkHz, main->txtCountry, main->txtLocation, main->txtPower, main->txtLat,
                           main->txtLon, main->txtIdent}),
@@ -43,13 +47,7 @@ private slots:
         QVERIFY(main->commands().isArmed(main->cmdAddToLog));
         QVERIFY(main->commands().isArmed(main->cmdQuickLog));
         QVERIFY(program.boxes.shown.isEmpty());
-    }
-
-    void commandsWhoseWindowsAreNotBuiltStayDisabled()
-    {
-        TestProgram program;
-        frmMain *main = program.startShowing({beacon("ABC")});
-        QVERIFY(main);
+        QCOMPARE(QGuiApplication::clipboard()->text(), "ABC:338, +400 -400 Port Eden, Ontario, Canada XYZ");
 
         // No serial port in these tests: the GPS radar's item stays disabled.
         QVERIFY(!main->mnuDynamic->isEnabled());
@@ -62,6 +60,13 @@ private slots:
         QVERIFY(main->cmdNearby->isEnabled());
         QVERIFY(main->cmdLookUp->isEnabled());
         QVERIFY(main->cmdExit->isEnabled());
+
+        for (int click = 0; click < 2; ++click) {
+            QTest::mouseClick(main->txtLat, Qt::LeftButton);
+            QTest::mouseClick(main->txtLon, Qt::LeftButton);
+            QCOMPARE(main->txtLat->text(), "45.30.00.N");
+            QCOMPARE(main->txtLon->text(), "075.42.10.W");
+        }
     }
 
     void twoMatchesShowTheFirstAndTheCount()
@@ -180,18 +185,6 @@ private slots:
             QCOMPARE(main->scrBeaconNumber->value(), 2);
             QCOMPARE(program.state.CurrentRecordNumber, 2);
         }
-    }
-
-    void theClipboardHoldsTheSummaryLine()
-    {
-        TestProgram program;
-        frmMain *main = program.startWith({beacon("ABC")});
-        QVERIFY(main);
-        program.windows->location()->txtDXLogger->setText("XYZ");
-
-        typeAndEnter(main, "ABC");
-
-        QCOMPARE(QGuiApplication::clipboard()->text(), "ABC:338, +400 -400 Port Eden, Ontario, Canada XYZ");
     }
 
     void theTitleFollowsTheLocation()
@@ -318,20 +311,6 @@ private slots:
         QVERIFY(main->commands().isArmed(main->cmdViewSession));
     }
 
-    void clickingTheCoordinatesGivesTheDottedFormEveryTime()
-    {
-        TestProgram program;
-        frmMain *main = program.startShowing({beacon("ABC")});
-        QVERIFY(main);
-
-        for (int click = 0; click < 2; ++click) {
-            QTest::mouseClick(main->txtLat, Qt::LeftButton);
-            QTest::mouseClick(main->txtLon, Qt::LeftButton);
-            QCOMPARE(main->txtLat->text(), "45.30.00.N");
-            QCOMPARE(main->txtLon->text(), "075.42.10.W");
-        }
-    }
-
     void activationArmsMapAndNearbyOnlyForAKnownPosition_data()
     {
         QTest::addColumn<QByteArray>("latitude");
@@ -362,7 +341,9 @@ private slots:
     {
         TestProgram program;
         program.write("Logs/log3.dat", logEntry("ABC", "338", "1200", "20260105"));
-        frmMain *main = program.startShowing({beacon("ABC", "338", 1u << 3)});
+        program.write("Logs/log0.dat", logEntry("AAA", "338", "1200", "20260105"));
+        frmMain *main = program.startShowing(
+            {beacon("ABC", "338", 1u << 3), beacon("AAA", "338", 1), beacon("DEF", "290", 1), beacon("GHI")});
         QVERIFY(main);
 
         QCOMPARE(main->lblLogged->text(), " *** Logged from a different QTH *** ");
@@ -376,22 +357,15 @@ private slots:
         QVERIFY(!main->lstGotLogged->isHidden());
         QApplication::sendEvent(main->lblLogged, &move);
         QVERIFY(main->lstGotLogged->isHidden());
-    }
 
-    void theLoggedCaptionIsTheShownBeaconsOwn()
-    {
-        TestProgram program;
-        program.write("Logs/log0.dat", logEntry("ABC", "338", "1200", "20260105"));
-        // DEF is marked as logged here, but the logbook holds no entry of it.
-        frmMain *main = program.startShowing({beacon("ABC", "338", 1), beacon("DEF", "290", 1), beacon("GHI")});
-        QVERIFY(main);
-        QCOMPARE(main->lblLogged->text(), " *** Last logged on 05-Jan-2026 ***");
-
+        // The caption is the shown beacon's own. DEF is marked as logged here, but the
+        // logbook holds no entry of it.
         const struct {
             const char *typed;
             const char *caption;
             bool visible;
-        } rows[] = {{"DEF", " *** Logged *** ", true}, {"GHI", "", false}};
+        } rows[] = {{"AAA", " *** Last logged on 05-Jan-2026 ***", true}, {"DEF", " *** Logged *** ", true},
+                    {"GHI", "", false}};
         for (const auto &row : rows) {
             typeAndEnter(main, row.typed);
             QCOMPARE(main->lblLogged->text(), row.caption);
@@ -410,13 +384,8 @@ private slots:
         QCOMPARE(main->lblLocal->text(), "Local 2026-03-04   05:06 PM");
         QVERIFY(main->tmrTimeDate->isActive());
         QCOMPARE(main->tmrTimeDate->interval(), 10000);
-    }
 
-    void theAboutBoxHasFourLines()
-    {
-        TestProgram program;
-        frmMain *main = program.startWith({beacon("ABC")});
-        QVERIFY(main);
+        // The about box has four lines.
         program.boxes.shown.clear();
 
         main->mnuAbout_Click();

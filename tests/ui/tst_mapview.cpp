@@ -146,22 +146,32 @@ private slots:
         QVERIFY(main->lblAlreadyLogged->isHidden());
         QCOMPARE(main->focusWidget(), main->txtIdent);
         QVERIFY(program.boxes.shown.isEmpty());
+
+        // Hide covers the panel and focuses the ident box.
+        main->txtCoverage->setFocus();
+        QTest::mouseClick(main->Command1, Qt::LeftButton);
+        QCOMPARE(main->height(), 333); // 4992 twips
+        QCOMPARE(main->focusWidget(), main->txtIdent);
     }
 
-    void distancesInTheListAreFromTheListeningLocation()
+    // Two beacons 1' either side of the centre: the same distance from it, not from the
+    // listener. The one logged here, at location 0, is marked; the other is logged elsewhere.
+    void distancesAreFromTheListeningLocationAndBeaconsLoggedHereAreMarked()
     {
-        // Two beacons 1' either side of the centre: the same distance from it, not
-        // from the listener.
         TestProgram program;
-        const Beacon east = beaconAt("EAS", "N45300000", "W075411000");
-        const Beacon west = beaconAt("WES", "N45300000", "W075431000");
+        Beacon east = beaconAt("EAS", "N45300000", "W075411000");
+        east.loggedMask = 1;
+        Beacon west = beaconAt("WES", "N45300000", "W075431000");
+        west.loggedMask = 1u << 4;
         frmMain *main = program.startShowing({kCentre, east, west});
         QVERIFY(main);
 
         QTest::mouseClick(main->cmdNearby, Qt::LeftButton);
 
         QCOMPARE(listTexts(main->lstNearbyBeacons),
-                 QStringList({nearbyLine(east, false, 275), nearbyLine(west, false, 273)}));
+                 QStringList({nearbyLine(east, true, 275), nearbyLine(west, false, 273)}));
+        QVERIFY(!main->lblAlreadyLogged->isHidden());
+        QCOMPARE(main->lblAlreadyLogged->text(), "***  Beacons Already Logged");
     }
 
     void theProposedRadiusAndCaptionFollowTheUnits_data()
@@ -191,24 +201,6 @@ private slots:
         QCOMPARE(main->lblCoverage->text(), caption);
         QCOMPARE(main->lstNearbyBeacons->count(), 1);
         QVERIFY(main->lstNearbyBeacons->item(0)->text().endsWith(unit));
-    }
-
-    void beaconsLoggedHereAreMarked()
-    {
-        TestProgram program;
-        Beacon logged = kNear;
-        logged.loggedMask = 1; // location 0, the current one
-        Beacon elsewhere = beaconAt("ELS", "N45290000", "W075421000");
-        elsewhere.loggedMask = 1u << 4;
-        frmMain *main = program.startShowing({kCentre, logged, elsewhere});
-        QVERIFY(main);
-
-        QTest::mouseClick(main->cmdNearby, Qt::LeftButton);
-
-        QCOMPARE(listTexts(main->lstNearbyBeacons),
-                 QStringList({nearbyLine(logged, true, 275), nearbyLine(elsewhere, false, 273)}));
-        QVERIFY(!main->lblAlreadyLogged->isHidden());
-        QCOMPARE(main->lblAlreadyLogged->text(), "***  Beacons Already Logged");
     }
 
     void updateKeepsTheCentreOfTheLastClick()
@@ -284,12 +276,7 @@ private slots:
         QCOMPARE(main->lstNearbyBeacons->count(), after == 0 ? 0 : 1);
     }
 
-    void aMissingDatabaseIsReportedAndThePanelStaysUsable_data()
-    {
-        QTest::addColumn<bool>("byUpdate");
-        QTest::newRow("show nearby") << false;
-        QTest::newRow("update") << true;
-    }
+    void aMissingDatabaseIsReportedAndThePanelStaysUsable_data() { bothWays("byUpdate", "show nearby", "update"); }
     void aMissingDatabaseIsReportedAndThePanelStaysUsable()
     {
         QFETCH(bool, byUpdate);
@@ -346,20 +333,6 @@ private slots:
         QVERIFY(main->lblSearch->geometry().right() < main->centralWidget()->width());
         for (const QString &text : {caption, QStringLiteral("Search returned 32767 beacons.")})
             QVERIFY2(QFontMetrics(main->lblSearch->font()).horizontalAdvance(text) <= room, qPrintable(text));
-    }
-
-    void hideCoversThePanelAndFocusesTheIdent()
-    {
-        TestProgram program;
-        frmMain *main = program.startShowing({kCentre, kNear});
-        QVERIFY(main);
-        QTest::mouseClick(main->cmdNearby, Qt::LeftButton);
-        main->txtCoverage->setFocus();
-
-        QTest::mouseClick(main->Command1, Qt::LeftButton);
-
-        QCOMPARE(main->height(), 333); // 4992 twips
-        QCOMPARE(main->focusWidget(), main->txtIdent);
     }
 
     // ---- map view ----
@@ -530,24 +503,9 @@ private slots:
             QCOMPARE(display->lblMouseKm->text(), readout);
     }
 
-    void thePointerOverThePictureIsReadInPlotUnits()
-    {
-        TestProgram program;
-        program.presetSetting(RegistryKeys::ProgramPreferences, kRegistryString, "Metric", "True");
-        frmMain *main = program.startShowing({kCentre});
-        QVERIFY(main);
-        main->txtDistance->setText(" 100 km");
-        frmDisplay *display = mapIt(program, main);
-        QVERIFY(display);
-        const QSizeF size = display->picRadar->size();
-
-        // Three quarters across, a quarter down: (6000, 2000) in plot units.
-        sendPointer(display->picRadar, QPointF(size.width() * 0.75, size.height() * 0.25));
-
-        QCOMPARE(display->lblMouseKm->text(), " 77.8 km,  45" + kDeg);
-    }
-
-    void aMapItAfterTheRadarStillReadsThePointerWithItsOwnRange()
+    // The pointer over the picture is read in plot units; a Map It after the radar reads
+    // it with its own range.
+    void thePointerOverThePictureIsReadInPlotUnitsAndItsOwnRange()
     {
         TestProgram program;
         program.presetSetting(RegistryKeys::ProgramPreferences, kRegistryString, "Metric", "True");
@@ -558,6 +516,10 @@ private slots:
         frmDisplay *display = mapIt(program, main);
         QVERIFY(display);
 
+        // Three quarters across, a quarter down: (6000, 2000) in plot units.
+        const QSizeF size = display->picRadar->size();
+        sendPointer(display->picRadar, QPointF(size.width() * 0.75, size.height() * 0.25));
+        QCOMPARE(display->lblMouseKm->text(), " 77.8 km,  45" + kDeg);
         display->picRadar_MouseMove(Qt::NoButton, Qt::NoModifier, 8000, 4000);
         QCOMPARE(display->lblMouseKm->text(), " 110 km,  90" + kDeg);
 
@@ -592,7 +554,8 @@ private slots:
         QVERIFY(program.windows->display()->isVisible());
     }
 
-    void exitFromTheRadarViewLeavesTheMainWindowAlone()
+    // Exit from the radar view leaves the main window alone.
+    void toggleCallsHidesAndShowsTheRadarLabels()
     {
         TestProgram program;
         frmMain *main = program.startShowing({kCentre});
@@ -600,20 +563,6 @@ private slots:
         frmDisplay *display = program.windows->display();
         display->setUse(frmDisplay::Use::BeaconRadar);
         QVERIFY(!main->isVisible());
-
-        display->cmdExit_Click();
-
-        QVERIFY(!program.windows->isDisplayLoaded());
-        QVERIFY(!main->isVisible());
-        QVERIFY(main->commands().isArmed(main->cmdMapIt));
-    }
-
-    void toggleCallsHidesAndShowsTheRadarLabels()
-    {
-        TestProgram program;
-        QVERIFY(program.startShowing({kCentre}));
-        frmDisplay *display = program.windows->display();
-        display->setUse(frmDisplay::Use::BeaconRadar);
         QList<QLabel *> labels{display->loadBeaconLabel(), display->loadBeaconLabel()};
         for (QLabel *label : labels)
             label->show();
@@ -626,21 +575,18 @@ private slots:
                 QCOMPARE(label->isHidden(), hidden == 1);
             QVERIFY(display->lblNDB[0]->isHidden());
         }
-    }
 
-    void toggleCallsWithMoreCountedThanLoadedTouchesOnlyTheLoaded()
-    {
-        TestProgram program;
-        QVERIFY(program.startShowing({kCentre}));
-        frmDisplay *display = program.windows->display();
-        QLabel *label = display->loadBeaconLabel();
-        label->show();
-        program.state.RadarLabelCount = 40; // left from an earlier radar view
-
+        // A count left from an earlier radar view touches only the labels loaded.
+        program.state.RadarLabelCount = 40;
         display->ToggleBeaconLabels();
+        for (QLabel *label : labels)
+            QVERIFY(label->isHidden());
+        QCOMPARE(display->lblNDB.size(), 3);
 
-        QVERIFY(label->isHidden());
-        QCOMPARE(display->lblNDB.size(), 2);
+        display->cmdExit_Click();
+        QVERIFY(!program.windows->isDisplayLoaded());
+        QVERIFY(!main->isVisible());
+        QVERIFY(main->commands().isArmed(main->cmdMapIt));
     }
 
     // ---- help viewer ----
@@ -680,7 +626,7 @@ private slots:
         QVERIFY(program.boxes.shown.isEmpty());
     }
 
-    void aMissingHelpPageSaysSoInTheViewer()
+    void aMissingHelpPageSaysSoInTheViewerAndAnotherPageClosesAlone()
     {
         TestProgram program;
         frmMain *main = program.startShowing({kCentre});
@@ -695,20 +641,17 @@ private slots:
         QVERIFY(browser->brwWebBrowser->toPlainText().contains(program.path("help.htm")));
         QVERIFY(program.boxes.shown.isEmpty());
         QVERIFY(!program.exists("help.htm"));
-    }
+        browser->cmdClose_Click();
+        deleteUnloadedWindows();
 
-    void aViewerOpenedForAnotherPageClosesWithoutTheMainWindow()
-    {
-        TestProgram program;
-        frmMain *main = program.startShowing({kCentre});
-        QVERIFY(main);
+        // A viewer opened for another page closes without the main window.
         main->hide();
         program.state.BrowserTitle = "Some other page";
         program.state.BrowserURL = program.path("other.htm");
-        frmBrowser *browser = program.windows->browser();
-        QCOMPARE(browser->windowTitle(), "Some other page");
+        frmBrowser *other = program.windows->browser();
+        QCOMPARE(other->windowTitle(), "Some other page");
 
-        browser->cmdClose_Click();
+        other->cmdClose_Click();
 
         QVERIFY(!program.windows->isBrowserLoaded());
         QVERIFY(!main->isVisible());

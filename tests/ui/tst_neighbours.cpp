@@ -140,6 +140,7 @@ private slots:
         QVERIFY(program.boxes.shown.isEmpty());
     }
 
+    // A second Update changes the same beacon after the sort moved it.
     void updateWritesANewRecordSortsAndShowsIt()
     {
         const ScopedClock clock(kMarch2026);
@@ -174,22 +175,6 @@ private slots:
         QVERIFY(!editor->isNewRecord());
         QCOMPARE(editor->recordNumber(), 3);
         QCOMPARE(editor->txtCurrentIn->text(), "202603");
-
-        // Leaving looks the beacon up again, and finds it.
-        QTest::mouseClick(editor->Command1, Qt::LeftButton);
-        QCOMPARE(program.boxes.summary(), "");
-        QCOMPARE(main->lblkHz->text(), "NEW  350 kHz");
-    }
-
-    void aSecondUpdateChangesTheSameBeaconAfterTheSort()
-    {
-        const ScopedClock clock(kMarch2026);
-        TestProgram program;
-        frmMain *main = program.startWith(threeBeacons());
-        QVERIFY(main);
-        frmName *editor = openEditor(program, main);
-        fillNewBeacon(editor);
-        editor->cmdWrite->click();
         const QByteArray xyz = program.storedBeacon(4).bytes();
 
         editor->txtCommentsIn->setText("second note");
@@ -203,6 +188,11 @@ private slots:
         QCOMPARE(moved.trimmedText(BeaconField::Comments), "second note");
         QCOMPARE(program.storedBeacon(4).bytes(), xyz);
         QCOMPARE(editor->recordNumber(), 2);
+        QCOMPARE(main->lblkHz->text(), "NEW  250 kHz");
+
+        // Leaving looks the beacon up again, and finds it.
+        QTest::mouseClick(editor->Command1, Qt::LeftButton);
+        QCOMPARE(program.boxes.summary(), "");
         QCOMPARE(main->lblkHz->text(), "NEW  250 kHz");
     }
 
@@ -513,12 +503,7 @@ private slots:
         QCOMPARE(program.stored(kProg, orderName.constData()), descending ? "Ascending" : "Descending");
     }
 
-    void reportViewsStoreAndPresetTheFileNameOfEachKind_data()
-    {
-        QTest::addColumn<bool>("session");
-        QTest::newRow("listening") << false;
-        QTest::newRow("session") << true;
-    }
+    void reportViewsStoreAndPresetTheFileNameOfEachKind_data() { bothWays("session", "listening", "session"); }
     void reportViewsStoreAndPresetTheFileNameOfEachKind()
     {
         QFETCH(bool, session);
@@ -654,18 +639,9 @@ private slots:
         weblog->txtWeblog->setText("/home/me/weblog/");
         weblog->cmdSavePrefs->click();
         QCOMPARE(program.stored(kFilePath, "WeblogPath"), "/home/me/weblog/");
-    }
 
-    void weblogFolderButtonOpensThePathChooserInModeThree()
-    {
-        TestProgram program;
-        frmMain *main = program.startToMain();
-        QVERIFY(main);
-        main->mnuWeblogImport->trigger();
-        frmWeblogImport *weblog = program.windows->weblogImport();
-
+        // The folder button opens the path chooser in its weblog mode.
         weblog->cmdWeblogImport->click();
-
         QCOMPARE(program.state.FileOperationMode, 3);
         QVERIFY(program.windows->fileOperation()->isVisible());
         QCOMPARE(program.windows->fileOperation()->target(), weblog->txtWeblog);

@@ -88,10 +88,19 @@ class PreferencesTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // Metric only for a stored "True": any other value selects miles.
+    void theLoaderFillsThePreferencesWindow_data()
+    {
+        QTest::addColumn<QByteArray>("metric");
+        QTest::newRow("True") << QByteArray("True");
+        QTest::newRow("lower case") << QByteArray("true");
+        QTest::newRow("False") << QByteArray("False");
+    }
     void theLoaderFillsThePreferencesWindow()
     {
+        QFETCH(QByteArray, metric);
         TestProgram program;
-        program.presetSetting(kProgram, kRegistryString, "Metric", "True");
+        program.presetSetting(kProgram, kRegistryString, "Metric", metric);
         program.presetSetting(kProgram, kRegistryNumber, "DistanceFilter", "150");
         program.presetSetting(kProgram, kRegistryNumber, "ShowRivers", "1");
         program.presetSetting(kProgram, kRegistryString, "DXLoggerSignature", "XYZ");
@@ -102,8 +111,8 @@ private slots:
         QCOMPARE(preferences->cmbListeningLocation->count(), 16);
         QCOMPARE(preferences->cmbListeningLocation->itemText(0), "Location 1");
         QCOMPARE(preferences->cmbListeningLocation->itemText(5), "Empty");
-        QVERIFY(preferences->optMetric->isChecked());
-        QVERIFY(!preferences->optImperial->isChecked());
+        QCOMPARE(preferences->optMetric->isChecked(), metric == "True");
+        QCOMPARE(preferences->optImperial->isChecked(), metric != "True");
         QCOMPARE(preferences->txtDistanceFilter->text(), "150");
         QCOMPARE(program.state.DistanceFilterValue, 150);
         QVERIFY(preferences->chkRivers->isChecked());
@@ -113,22 +122,6 @@ private slots:
         QCOMPARE(program.state.LocationLon[15], "08000000W");
         QCOMPARE(program.state.LocationLocator, "FN03aa");
         QVERIFY(!preferences->isVisible());
-    }
-
-    void metricOtherThanTrueSelectsMiles_data()
-    {
-        QTest::addColumn<QByteArray>("metric");
-        QTest::newRow("lower case") << QByteArray("true");
-        QTest::newRow("False") << QByteArray("False");
-    }
-    void metricOtherThanTrueSelectsMiles()
-    {
-        QFETCH(QByteArray, metric);
-        TestProgram program;
-        program.presetSetting(kProgram, kRegistryString, "Metric", metric);
-        QVERIFY(program.startWith({Beacon()}));
-        QVERIFY(program.windows->location()->optImperial->isChecked());
-        QVERIFY(!program.windows->location()->optMetric->isChecked());
     }
 
     void aLocationIndexOutOfRangeIsReportedAndKept()
@@ -279,11 +272,10 @@ private slots:
         QTest::mouseClick(radar->cmdSavePrefs, Qt::LeftButton);
 
         const char *key = RegistryKeys::RadarPreferences;
-        QCOMPARE(program.stored(key, "RadarRivers"), "1");
-        QCOMPARE(program.stored(key, "RadarLakes"), "0");
-        QCOMPARE(program.stored(key, "RadarDetail"), "4");
-        QCOMPARE(program.stored(key, "RadarNavtex"), "1");
-        QCOMPARE(program.stored(RegistryKeys::FilePath, "BeaconRadarPath"), "/tmp/beacons/radar list.txt");
+        QCOMPARE((QList<QByteArray>{program.stored(key, "RadarRivers"), program.stored(key, "RadarLakes"),
+                                    program.stored(key, "RadarDetail"), program.stored(key, "RadarNavtex"),
+                                    program.stored(RegistryKeys::FilePath, "BeaconRadarPath")}),
+                 (QList<QByteArray>{"1", "0", "4", "1", "/tmp/beacons/radar list.txt"}));
 
         QTest::mouseClick(radar->cmdExit, Qt::LeftButton);
         QVERIFY(!radar->isVisible());

@@ -536,6 +536,48 @@ void click(QWidget *control)
     QTest::mouseClick(control, Qt::LeftButton);
 }
 
+void activate(QAction *item)
+{
+    item->trigger();
+}
+
+void activate(QWidget *button)
+{
+    click(button);
+}
+
+// Opens a window with a main-window command, a menu item or a button.
+template <typename Command, typename Window>
+Opener via(Command *frmMain::*command, Window *(WindowSet::*window)())
+{
+    return [command, window](TestProgram &program, frmMain *main) {
+        activate(main->*command);
+        return clippedInShown(((*program.windows).*window)());
+    };
+}
+
+// The same, then a button of the window it opened, and the window shown then.
+template <typename Command, typename First, typename Shown>
+Opener via(Command *frmMain::*command, First *(WindowSet::*first)(), QPushButton *First::*button,
+           Shown *(WindowSet::*shown)())
+{
+    return [=](TestProgram &program, frmMain *main) {
+        activate(main->*command);
+        click(((*program.windows).*first)()->*button);
+        return clippedInShown(((*program.windows).*shown)());
+    };
+}
+
+// The same for a modal window, left by its button leave.
+template <typename Command, typename Window>
+Opener modalVia(Command *frmMain::*command, QPushButton *Window::*leave)
+{
+    return [command, leave](TestProgram &, frmMain *main) {
+        return clippedInModal([&] { activate(main->*command); },
+                              [leave](QWidget *window) { click(static_cast<Window *>(window)->*leave); });
+    };
+}
+
 const QList<std::pair<const char *, Opener>> &windowOpeners()
 {
     static const QList<std::pair<const char *, Opener>> openers = {
@@ -563,17 +605,10 @@ const QList<std::pair<const char *, Opener>> &windowOpeners()
                  problems << QStringLiteral("no station named: ") + preferences->lblClosestMetar->text();
              return problems << clippedInTabs(preferences, preferences->tabPreferences1);
          }},
-        {"beacon radar",
-         [](TestProgram &program, frmMain *main) {
-             main->mnuDistanceCircle->trigger();
-             return clippedInShown(program.windows->distanceCircle());
-         }},
+        {"beacon radar", via(&frmMain::mnuDistanceCircle, &WindowSet::distanceCircle)},
         {"path chooser",
-         [](TestProgram &program, frmMain *main) {
-             main->mnuDistanceCircle->trigger();
-             click(program.windows->distanceCircle()->cmdBeaconReport);
-             return clippedInShown(program.windows->fileOperation());
-         }},
+         via(&frmMain::mnuDistanceCircle, &WindowSet::distanceCircle, &frmDistanceCircle::cmdBeaconReport,
+             &WindowSet::fileOperation)},
         {"new-folder dialog",
          [](TestProgram &program, frmMain *main) {
              main->mnuDistanceCircle->trigger();
@@ -581,11 +616,7 @@ const QList<std::pair<const char *, Opener>> &windowOpeners()
              return clippedInModal([&] { click(program.windows->fileOperation()->cmdNewDir); },
                                    [](QWidget *dialog) { click(static_cast<frmNewDirectory *>(dialog)->Command1); });
          }},
-        {"listening reports",
-         [](TestProgram &program, frmMain *main) {
-             main->cmdListeningReports->trigger();
-             return clippedInShown(program.windows->listeningReports());
-         }},
+        {"listening reports", via(&frmMain::cmdListeningReports, &WindowSet::listeningReports)},
         {"listening report view",
          [](TestProgram &program, frmMain *main) {
              main->cmdListeningReports->trigger();
@@ -593,28 +624,12 @@ const QList<std::pair<const char *, Opener>> &windowOpeners()
              frmListeningReportView *view = program.windows->listeningReportView();
              return clippedInShown(view) << rowsHidden(view->lstSortBy);
          }},
-        {"log viewer",
-         [](TestProgram &program, frmMain *main) {
-             click(main->cmdViewLog);
-             return clippedInShown(program.windows->log());
-         }},
+        {"log viewer", via(&frmMain::cmdViewLog, &WindowSet::log)},
         {"log viewer with its calendar",
-         [](TestProgram &program, frmMain *main) {
-             click(main->cmdViewLog);
-             click(program.windows->log()->cmdCalendar);
-             return clippedInShown(program.windows->log());
-         }},
-        {"session viewer",
-         [](TestProgram &program, frmMain *main) {
-             click(main->cmdViewSession);
-             return clippedInShown(program.windows->log());
-         }},
+         via(&frmMain::cmdViewLog, &WindowSet::log, &frmLog::cmdCalendar, &WindowSet::log)},
+        {"session viewer", via(&frmMain::cmdViewSession, &WindowSet::log)},
         {"session report",
-         [](TestProgram &program, frmMain *main) {
-             click(main->cmdViewSession);
-             click(program.windows->log()->cmdExport);
-             return clippedInShown(program.windows->cleReport());
-         }},
+         via(&frmMain::cmdViewSession, &WindowSet::log, &frmLog::cmdExport, &WindowSet::cleReport)},
         {"session report view",
          [](TestProgram &program, frmMain *main) {
              click(main->cmdViewSession);
@@ -632,73 +647,26 @@ const QList<std::pair<const char *, Opener>> &windowOpeners()
              progress.show();
              return clippedInShown(&progress);
          }},
-        {"reception dialog",
-         [](TestProgram &program, frmMain *main) {
-             click(main->cmdAddToLog);
-             return clippedInShown(program.windows->receptionComments());
-         }},
+        {"reception dialog", via(&frmMain::cmdAddToLog, &WindowSet::receptionComments)},
         {"reception dialog with its calendar",
-         [](TestProgram &program, frmMain *main) {
-             click(main->cmdAddToLog);
-             click(program.windows->receptionComments()->cmdDateSelect);
-             return clippedInShown(program.windows->receptionComments());
-         }},
-        {"beacon editor",
-         [](TestProgram &, frmMain *main) {
-             return clippedInModal([&] { click(main->cmdUpdate); },
-                                   [](QWidget *editor) { click(static_cast<frmName *>(editor)->Command1); });
-         }},
+         via(&frmMain::cmdAddToLog, &WindowSet::receptionComments, &frmReceptionComments::cmdDateSelect,
+             &WindowSet::receptionComments)},
+        {"beacon editor", modalVia(&frmMain::cmdUpdate, &frmName::Command1)},
         // Shown while the database sorts.
         {"sorting",
          [](TestProgram &program, frmMain *) {
              program.windows->sortProgress()->showForm();
              return clippedInShown(program.windows->sortProgress());
          }},
-        {"map view",
-         [](TestProgram &program, frmMain *main) {
-             click(main->cmdMapIt);
-             return clippedInShown(program.windows->display());
-         }},
-        {"help",
-         [](TestProgram &program, frmMain *main) {
-             main->mnuCnts->trigger();
-             return clippedInShown(program.windows->browser());
-         }},
-        {"master log clear",
-         [](TestProgram &, frmMain *main) {
-             return clippedInModal([&] { main->mnuMasterClear->trigger(); },
-                                   [](QWidget *window) { click(static_cast<frmMasterLogClear *>(window)->cmdExit); });
-         }},
-        {"backup",
-         [](TestProgram &, frmMain *main) {
-             return clippedInModal([&] { main->mnuDBBackup->trigger(); },
-                                   [](QWidget *window) { click(static_cast<frmBackup *>(window)->cmdExit); });
-         }},
-        {"restore",
-         [](TestProgram &program, frmMain *main) {
-             main->mnuDBRestore->trigger();
-             return clippedInShown(program.windows->restore());
-         }},
-        {"GPS radar",
-         [](TestProgram &program, frmMain *main) {
-             main->mnuDynamic->trigger();
-             return clippedInShown(program.windows->gpsRadar());
-         }},
-        {"comparison charts",
-         [](TestProgram &program, frmMain *main) {
-             main->mnuComparison->trigger();
-             return clippedInShown(program.windows->beaconsPerBearing());
-         }},
-        {"auroral oval",
-         [](TestProgram &program, frmMain *main) {
-             main->mnuNAO->trigger();
-             return clippedInShown(program.windows->auroralOval());
-         }},
-        {"weblog",
-         [](TestProgram &program, frmMain *main) {
-             main->mnuWeblogImport->trigger();
-             return clippedInShown(program.windows->weblogImport());
-         }},
+        {"map view", via(&frmMain::cmdMapIt, &WindowSet::display)},
+        {"help", via(&frmMain::mnuCnts, &WindowSet::browser)},
+        {"master log clear", modalVia(&frmMain::mnuMasterClear, &frmMasterLogClear::cmdExit)},
+        {"backup", modalVia(&frmMain::mnuDBBackup, &frmBackup::cmdExit)},
+        {"restore", via(&frmMain::mnuDBRestore, &WindowSet::restore)},
+        {"GPS radar", via(&frmMain::mnuDynamic, &WindowSet::gpsRadar)},
+        {"comparison charts", via(&frmMain::mnuComparison, &WindowSet::beaconsPerBearing)},
+        {"auroral oval", via(&frmMain::mnuNAO, &WindowSet::auroralOval)},
+        {"weblog", via(&frmMain::mnuWeblogImport, &WindowSet::weblogImport)},
         // The real message box, as the user sees it.
         {"statistics",
          [](TestProgram &program, frmMain *main) {
