@@ -115,15 +115,17 @@ constexpr qsizetype kFrequencyColumn = 9;
 QByteArray lineText(QByteArrayView record, bool logged, qint64 distance, PlaceNames &places, bool imperial)
 {
     std::array<char, layoutOf(BeaconField::Ident).width> identBuffer{};
-    std::array<char, layoutOf(BeaconField::Frequency).width + 4> frequencyBuffer{};
+    std::array<char, layoutOf(BeaconField::Frequency).width> frequencyBuffer{};
     std::array<char, layoutOf(BeaconField::Location).width> locationBuffer{};
     std::array<char, layoutOf(BeaconField::StateCode).width> stateBuffer{};
     std::array<char, layoutOf(BeaconField::CountryCode).width> countryBuffer{};
     const QByteArrayView ident =
         withoutSemicolonSuffix(decodeFieldInto(record, BeaconField::Ident, identBuffer));
+    // The trimmed frequency may start inside its buffer (" 283" reads as "283").
     const QByteArrayView frequency = decodeFieldInto(record, BeaconField::Frequency, frequencyBuffer);
-    std::copy_n(" kHz", 4, frequencyBuffer.begin() + frequency.size());
-    const QByteArrayView kHz(frequencyBuffer.data(), frequency.size() + 4);
+    std::array<char, layoutOf(BeaconField::Frequency).width + 4> kHzBuffer{};
+    std::copy_n(" kHz", 4, std::copy(frequency.begin(), frequency.end(), kHzBuffer.begin()));
+    const QByteArrayView kHz(kHzBuffer.data(), frequency.size() + 4);
     const QByteArrayView location = decodeFieldInto(record, BeaconField::Location, locationBuffer);
     const QByteArray &place = places.after(decodeFieldInto(record, BeaconField::StateCode, stateBuffer),
                                            decodeFieldInto(record, BeaconField::CountryCode, countryBuffer));
@@ -216,12 +218,16 @@ NearbyResult FindNearbyBeacons(const ProgramFolder &folder, double radius, QByte
     const double radiusKm = radius * unitKm;
     const double outsideCosine =
         radiusKm >= 0 && radiusKm < 20000 ? std::cos(radiusKm / kEarthRadiusKm) - 1e-9 : -2.0;
+    // The distance along the meridian is a lower bound only between latitudes within 90
+    // degrees: the formulas take one beyond 90 as a latitude on the far side of the pole.
+    const auto inRange = [](double latitude) { return std::fabs(latitude) <= 90; };
+    const bool centreInRange = inRange(centre.latitude);
     PlaceNames places(ctx);
     const FileError err = forEachRecord(path, BeaconRecord::Length, [&](qint64 number, QByteArrayView record) {
         // The latitude alone turns most beacons away, before the longitude is read.
         const double latitude = beaconLatitude(record);
         const double latRad = latitude / kDegreesPerRadian;
-        if (fromCentre.lowerBoundKm(latRad) / unitKm > surelyOutside)
+        if (centreInRange && inRange(latitude) && fromCentre.lowerBoundKm(latRad) / unitKm > surelyOutside)
             return true;
         const double longitude = beaconLongitude(record);
         if (latitude == centre.latitude && longitude == centre.longitude)

@@ -107,6 +107,35 @@ QByteArray oddBeacons(int count, unsigned seed)
     return bytes;
 }
 
+// Beacons at every pair of latitudes and longitudes in and out of their range; the
+// sphere's formulas place N99 as N81 on the far meridian, and E285 as W75.
+QByteArray outOfRangeBeacons()
+{
+    QList<BeaconRecord> records;
+    for (const QByteArray latitude : {"N99000000", "N95300000", "N90000000", "N89595900", "N81000000", "S99595900",
+                                      "N45000000", "S45000000"}) {
+        for (const QByteArray longitude : {"E105000000", "E285000000", "W999595900", "E180000000", "W180000000",
+                                           "E180300000", "W075000000", "W255000000"})
+            records.append(at("OUT", latitude, longitude));
+    }
+    return bytesOf(records);
+}
+
+// Beacons of oddBeacons' places whose stored Frequency is, in turn, every six-byte form
+// of a digit, the point, the shifted blank and the plain blank.
+QByteArray everyFrequencyForm()
+{
+    const QByteArray alphabet = QByteArray(1, char('3' + 2)) + char('.' + 2) + kShiftedBlank + ' ';
+    const qsizetype forms = 4 * 4 * 4 * 4 * 4 * 4;
+    QByteArray bytes = oddBeacons(int(forms), 11);
+    const qsizetype offset = layoutOf(BeaconField::Frequency).offset;
+    for (qsizetype form = 0; form < forms; ++form) {
+        for (qsizetype k = 0, rest = form; k < 6; ++k, rest /= 4)
+            bytes[form * BeaconRecord::Length + offset + k] = alphabet[rest % 4];
+    }
+    return bytes;
+}
+
 // The centre as the main window shows 45 00 00 N, 075 00 00 W.
 constexpr const char *kCentreLat = "45 00 00 N";
 constexpr const char *kCentreLon = "075 00 00 W";
@@ -291,9 +320,13 @@ TEST_F(NearbyTest, TheListIsThePlainBuildsLineForLine)
             {"shipped", shipped, &shippedCountries, &shippedStates},
             {"odd fields", oddBeacons(600, 7), &countries, &states},
             {"odd fields, no tables", oddBeacons(200, 8), nullptr, nullptr},
+            {"every six-byte frequency", everyFrequencyForm(), &countries, &states},
+            {"coordinates out of range", outOfRangeBeacons(), &countries, &states},
         };
     const struct { const char *lat, *lon; } centres[] = {
         {kCentreLat, kCentreLon}, {"60 10 00 N", "024 56 00 E"}, {"45 30 00 N", "075 42 10 W"}, {"", ""},
+        // Out of range, as a beacon's coordinates can be: near beacons stored in range.
+        {"80 00 00 N", "075 00 00 W"}, {"99 00 00 N", "105 00 00 E"}, {"45 00 00 N", "285 00 00 E"},
     };
     for (const auto &d : databases) {
         t.write("ndb.dat", d.database);
