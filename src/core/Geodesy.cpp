@@ -126,9 +126,50 @@ double DistanceFrom::cosineTo(const PointRad &far) const
     return centralCosine(far.sinLat, far.cosLat, m_near.sinLat, m_near.cosLat, far.lonRad - m_near.lonRad);
 }
 
-double DistanceFrom::lowerBoundKm(double latRad) const
+namespace {
+
+bool latitudeInRange(double latDeg)
 {
-    return kEarthRadiusKm * std::fabs(latRad - m_near.latRad);
+    return std::fabs(latDeg) <= 90;
+}
+
+bool longitudeInRange(double lonDeg)
+{
+    return std::fabs(lonDeg) <= 180;
+}
+
+} // namespace
+
+ReachAround::ReachAround(double centreLatDeg, double centreLonDeg, double limitKm)
+    : m_centreLatDeg(centreLatDeg), m_centreLonDeg(centreLonDeg)
+{
+    // Fifty metres wider than the limit: at the antipode the clamp of the arc cosine's
+    // argument takes up to 29 m off the distance.
+    const double angleRad = (limitKm + 0.05) / kEarthRadiusKm;
+    if (!(angleRad >= 0) || !latitudeInRange(centreLatDeg))
+        return;
+    // Along the meridian a point is as far as its difference in latitude at the least.
+    m_latitudeReachDeg = angleRad * kDegreesPerRadian;
+    // Off the meridian, the widest difference in longitude within the circle, unless it
+    // holds a pole.
+    if (std::fabs(centreLatDeg) + m_latitudeReachDeg < 90 && longitudeInRange(centreLonDeg))
+        m_longitudeReachDeg =
+            std::asin(std::sin(angleRad) / std::cos(centreLatDeg / kDegreesPerRadian)) * kDegreesPerRadian;
+}
+
+bool ReachAround::outsideByLatitude(double latDeg) const
+{
+    return m_latitudeReachDeg >= 0 && latitudeInRange(latDeg) && std::fabs(latDeg - m_centreLatDeg) > m_latitudeReachDeg;
+}
+
+bool ReachAround::outsideByLongitude(double latDeg, double lonDeg) const
+{
+    if (m_longitudeReachDeg < 0 || !latitudeInRange(latDeg) || !longitudeInRange(lonDeg))
+        return false;
+    double apartDeg = std::fabs(lonDeg - m_centreLonDeg);
+    if (apartDeg > 180)
+        apartDeg = 360 - apartDeg;
+    return apartDeg > m_longitudeReachDeg;
 }
 
 QByteArray MakeLocator(double latDeg, double lonDeg)

@@ -50,9 +50,6 @@ class DistanceFrom {
 public:
     DistanceFrom(double latRad, double lonRad);
     double km(const PointRad &far) const;
-    // Never more than km() by more than a few metres (the arc cosine's clamp): the
-    // distance along the meridian alone.
-    double lowerBoundKm(double latRad) const;
     // The cosine of the angle between the two points as km() works it out, before its
     // arc cosine: for any limit from 0 to 20000 km, a point whose cosine is below
     // cos(limit / radius) - 1e-9 is farther than limit km, and one whose cosine is above
@@ -61,6 +58,24 @@ public:
 
 private:
     PointRad m_near;
+};
+
+// The latitudes and longitudes around a centre that hold every point within limitKm
+// of it, as km() measures: a point outside them is farther, and its distance need not
+// be worked out. The formulas take a latitude beyond 90 degrees as one on the far side
+// of the pole, and a longitude beyond 180 as one the other way round: such a point or
+// centre is never found outside.
+class ReachAround {
+public:
+    ReachAround(double centreLatDeg, double centreLonDeg, double limitKm);
+    bool outsideByLatitude(double latDeg) const;
+    bool outsideByLongitude(double latDeg, double lonDeg) const;
+
+private:
+    double m_centreLatDeg;
+    double m_centreLonDeg;
+    double m_latitudeReachDeg = -1;  // negative: no point is outside by latitude
+    double m_longitudeReachDeg = -1; // the same by longitude (the circle holds a pole)
 };
 
 // Six-character Maidenhead locator ("FN03aa") of a position in degrees.

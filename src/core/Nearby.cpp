@@ -209,30 +209,25 @@ NearbyResult FindNearbyBeacons(const ProgramFolder &folder, double radius, QByte
     }
 
     const double unitKm = ctx.imperial ? kKmPerMile : 1.0;
+    const double radiusKm = radius * unitKm;
     const DistanceFrom fromCentre(centre.latitude / kDegreesPerRadian, centre.longitude / kDegreesPerRadian);
     const DistanceFrom fromListener(qth.latitude / kDegreesPerRadian, qth.longitude / kDegreesPerRadian);
-    // Farther along the meridian alone than this, or at an angle of a smaller cosine,
-    // is out of the radius whatever the kilometres' last digits: no need to work out
-    // the distance. The cosine test holds below 20000 km.
-    const double surelyOutside = radius + 1.0;
-    const double radiusKm = radius * unitKm;
+    // Most beacons lie beyond the radius by their latitude alone, and most of the rest by
+    // their longitude; of the others, an angle of a smaller cosine is beyond it too. A
+    // kilometre of room covers the rounding of the radius in miles.
+    const ReachAround reach(centre.latitude, centre.longitude, radiusKm + 1.0);
     const double outsideCosine =
         radiusKm >= 0 && radiusKm < 20000 ? std::cos(radiusKm / kEarthRadiusKm) - 1e-9 : -2.0;
-    // The distance along the meridian is a lower bound only between latitudes within 90
-    // degrees: the formulas take one beyond 90 as a latitude on the far side of the pole.
-    const auto inRange = [](double latitude) { return std::fabs(latitude) <= 90; };
-    const bool centreInRange = inRange(centre.latitude);
     PlaceNames places(ctx);
     const FileError err = forEachRecord(path, BeaconRecord::Length, [&](qint64 number, QByteArrayView record) {
-        // The latitude alone turns most beacons away, before the longitude is read.
         const double latitude = beaconLatitude(record);
-        const double latRad = latitude / kDegreesPerRadian;
-        if (centreInRange && inRange(latitude) && fromCentre.lowerBoundKm(latRad) / unitKm > surelyOutside)
+        if (reach.outsideByLatitude(latitude))
             return true;
         const double longitude = beaconLongitude(record);
-        if (latitude == centre.latitude && longitude == centre.longitude)
+        if ((latitude == centre.latitude && longitude == centre.longitude)
+            || reach.outsideByLongitude(latitude, longitude))
             return true;
-        const PointRad beacon(latRad, longitude / kDegreesPerRadian);
+        const PointRad beacon(latitude / kDegreesPerRadian, longitude / kDegreesPerRadian);
         if (fromCentre.cosineTo(beacon) < outsideCosine || !(fromCentre.km(beacon) / unitKm <= radius))
             return true;
 

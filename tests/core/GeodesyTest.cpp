@@ -176,32 +176,68 @@ TEST_F(FindClosestMetarTest, KeepsTheBestDistanceToFourDecimals)
     EXPECT_EQ(FindClosestMetar(dir.folder(), 0, 0), "BBBB, Farther");
 }
 
+// Coordinates beyond 90 and 180 degrees too: a record can hold them.
 TEST(DistanceFrom, GivesCalcDistanceBearingsKilometresToTheLastBit)
 {
     std::mt19937 random(1102);
     std::uniform_real_distribution<double> latitude(-90, 90);
     std::uniform_real_distribution<double> longitude(-180, 180);
-    std::vector<std::pair<double, double>> points = {{0, 0}, {90, 0}, {-90, 0}, {0, 180}, {45, -75}, {45, -75.0000001}};
+    std::uniform_real_distribution<double> anyLatitude(-99.9, 99.9);
+    std::uniform_real_distribution<double> anyLongitude(-999.9, 999.9);
+    std::vector<std::pair<double, double>> points = {{0, 0},     {90, 0},  {-90, 0},  {0, 180},        {45, -75},
+                                                     {45, -75.0000001},    {99, 105}, {81, -75}, {45, 285}};
     for (int i = 0; i < 2000; ++i)
         points.emplace_back(latitude(random), longitude(random));
-    for (const auto &[fromLat, fromLon] : {std::pair{45.0, -75.0}, std::pair{-33.9, 151.2}, std::pair{90.0, 0.0}}) {
+    for (int i = 0; i < 500; ++i)
+        points.emplace_back(anyLatitude(random), anyLongitude(random));
+    // Points within a few degrees of each centre, where the reach decides.
+    const std::pair<double, double> centres[] = {{45.0, -75.0}, {-33.9, 151.2}, {90.0, 0.0}, {88.5, 10.0},
+                                                 {80.0, 179.9}, {99.0, 105.0},  {45.0, 285.0}};
+    for (const auto &[centreLat, centreLon] : centres) {
+        std::uniform_real_distribution<double> offset(-3, 3);
+        for (int i = 0; i < 300; ++i)
+            points.emplace_back(centreLat + offset(random), centreLon + 3 * offset(random));
+    }
+    for (const auto &[fromLat, fromLon] : centres) {
         const DistanceFrom from(fromLat / kDegreesPerRadian, fromLon / kDegreesPerRadian);
         for (const auto &[lat, lon] : points) {
             const double km = from.km(PointRad(lat / kDegreesPerRadian, lon / kDegreesPerRadian));
             EXPECT_EQ(km, seenFrom(lat, lon, fromLat, fromLon).distanceKm) << lat << ',' << lon;
-            // The meridian alone never makes a point farther than it is, but for the clamp's metres.
-            EXPECT_LE(from.lowerBoundKm(lat / kDegreesPerRadian), km + 0.03) << lat << ',' << lon;
-            // Neither does a cosine below the limit's, nor one above it nearer.
+            // Neither a cosine below the limit's (of a limit below 20000 km), nor a place
+            // outside the reach, makes a point farther than it is; nor does a cosine above the
+            // limit's make it nearer.
             const double cosine = from.cosineTo(PointRad(lat / kDegreesPerRadian, lon / kDegreesPerRadian));
             for (const double limitKm : {0.0, 0.5, km, std::nextafter(km, 0.0), std::nextafter(km, 1e9), km - 1e-6,
-                                         km + 1e-6, 5000.0, 19999.9}) {
-                if (cosine < std::cos(limitKm / kEarthRadiusKm) - 1e-9) {
+                                         km + 1e-6, 100.0, 5000.0, 19999.9, 25000.0}) {
+                if (limitKm < 20000 && cosine < std::cos(limitKm / kEarthRadiusKm) - 1e-9) {
                     EXPECT_GT(km, limitKm) << lat << ',' << lon;
                 }
                 if (cosine > std::cos(limitKm / kEarthRadiusKm) + 1e-9) {
                     EXPECT_LT(km, limitKm) << lat << ',' << lon;
                 }
+                const ReachAround reach(fromLat, fromLon, limitKm);
+                if (reach.outsideByLatitude(lat) || reach.outsideByLongitude(lat, lon)) {
+                    EXPECT_GT(km, limitKm) << lat << ',' << lon << " from " << fromLat << ',' << fromLon;
+                }
             }
         }
     }
+}
+
+// That it never turns a nearer point away is checked above; here, that it turns away far ones.
+TEST(ReachAround, TurnsAwayPointsBeyondTheLimitByEitherCoordinate)
+{
+    // 100 km around 45N 75W reach 0.90 degrees of latitude and 1.27 of longitude.
+    const ReachAround reach(45.0, -75.0, 100.0);
+    EXPECT_TRUE(reach.outsideByLatitude(46.0));
+    EXPECT_TRUE(reach.outsideByLatitude(44.0));
+    EXPECT_FALSE(reach.outsideByLatitude(45.8));
+    EXPECT_TRUE(reach.outsideByLongitude(45.0, -73.6));
+    EXPECT_TRUE(reach.outsideByLongitude(45.0, 105.0));
+    EXPECT_FALSE(reach.outsideByLongitude(45.0, -73.8));
+    EXPECT_FALSE(reach.outsideByLongitude(45.0, 285.0)); // the meridian of 75W, written the other way round
+    // A circle around a pole, or a centre out of range, has no reach in longitude.
+    EXPECT_FALSE(ReachAround(89.5, 0.0, 100.0).outsideByLongitude(89.5, 180.0));
+    EXPECT_FALSE(ReachAround(99.0, 105.0, 100.0).outsideByLatitude(10.0));
+    EXPECT_FALSE(ReachAround(45.0, 285.0, 100.0).outsideByLongitude(45.0, 105.0));
 }
