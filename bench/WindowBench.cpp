@@ -10,7 +10,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QFileInfo>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -143,7 +143,7 @@ void NearbyListInTheWindow(benchmark::State &state)
     ChunkedRead plainRead;
     timeAgainstLimit(
         state, [&] { main->cmdUpdateNearby_Click(); }, [&] { plainRead(database); }, kNearbyGoal);
-    state.counters["lines"] = double(main->lstNearbyBeacons->count());
+    state.counters["lines"] = double(main->lstNearbyBeacons->model()->rowCount());
 }
 BENCHMARK(NearbyListInTheWindow)->UseManualTime()->Unit(benchmark::kMillisecond);
 

@@ -26,6 +26,7 @@
 #include "ClockTexts.h"
 #include "MessageBox.h"
 #include "Nearby.h"
+#include "NearbyListModel.h"
 #include "ReceptionWrite.h"
 #include "NumberText.h"
 #include "Search.h"
@@ -308,7 +309,9 @@ void frmMain::buildControls()
                       lblSearch->height());
     const int right = std::max({rightOf(cmdDistanceFilter, 0), rightOf(lblUTC, 0), rightOf(lblLocal, 0), detailsRight,
                                 rightOf(cmdExit, 0), rightOf(lblSearch, 0)});
-    lstNearbyBeacons = new QListWidget(central);
+    lstNearbyBeacons = new QListView(central);
+    m_nearbyLines = new NearbyListModel(lstNearbyBeacons);
+    lstNearbyBeacons->setModel(m_nearbyLines);
     name(lstNearbyBeacons, "lstNearbyBeacons");
     lstNearbyBeacons->setGeometry(8, 350, right - 8, 94);
     lstNearbyBeacons->setFont(fixedListFont());
@@ -1035,7 +1038,7 @@ void frmMain::connectNearbyMapAndHelp()
 
 void frmMain::cmdNearby_Click()
 {
-    lstNearbyBeacons->clear();
+    m_nearbyLines->clear();
     lblSearch->setText(QStringLiteral(" ")); // no count for a list being rebuilt
     picBeaconList->show();
     picBeaconList->raise();
@@ -1057,7 +1060,7 @@ void frmMain::cmdUpdateNearby_Click()
     picBeaconList->show();
     picBeaconList->raise();
     m_commands.setArmed(cmdUpdateNearby, false);
-    lstNearbyBeacons->clear();
+    m_nearbyLines->clear();
     lblSearch->setText(QStringLiteral(" "));
     letEventsRun();
     FindNearbyBeacons(numericValueOfText(txtCoverage->text()), NearbyCentreLat, NearbyCentreLon);
@@ -1086,15 +1089,8 @@ void frmMain::FindNearbyBeacons(double radius, const QByteArray &centreLat, cons
     // the list is then filled in one step.
     const NearbyContext context = NearbyContext::fromState(m_state, &m_state.Countries, &m_state.States,
                                                            m_windows.location()->optImperial->isChecked());
-    const NearbyResult result = qern::FindNearbyBeacons(m_state.folder, radius, centreLat, centreLon, context);
-    QStringList lines;
-    lines.reserve(result.lines.size());
-    if (!result.hasMessage()) {
-        for (const NearbyLine &line : result.lines)
-            lines.append(fromBytes(line.text));
-    }
-    lstNearbyBeacons->clear();
-    lstNearbyBeacons->addItems(lines);
+    NearbyResult result = qern::FindNearbyBeacons(m_state.folder, radius, centreLat, centreLon, context);
+    m_nearbyLines->setLines(result.hasMessage() ? QList<NearbyLine>() : std::move(result.lines));
 
     // After a failure the panel is usable again, so the user can retry.
     m_commands.setArmed(cmdUpdateNearby, true);

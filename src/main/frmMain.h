@@ -11,6 +11,7 @@
 class QAction;
 class QLabel;
 class QLineEdit;
+class QListView;
 class QListWidget;
 class QMenu;
 class QPushButton;
@@ -19,6 +20,7 @@ class QTimer;
 
 namespace qern {
 
+class NearbyListModel;
 class WindowSet;
 struct SharedState;
 struct IntegrityResult;
@@ -75,7 +77,7 @@ public:
     QPushButton *cmdExit = nullptr;
 
     // Nearby panel
-    QListWidget *lstNearbyBeacons = nullptr;
+    QListView *lstNearbyBeacons = nullptr;
     QLineEdit *txtCoverage = nullptr;
     QLabel *lblCoverage = nullptr;
     QLabel *lblSearch = nullptr;
@@ -222,6 +224,7 @@ private:
     // The beacon on display, as Quick Log checks it before writing.
     ShownBeacon m_shownBeacon;
     int m_windowWidth = 0; // worked out from the captions in buildControls
+    NearbyListModel *m_nearbyLines = nullptr; // what lstNearbyBeacons shows
     // The centre of the nearby list, taken at the last "Show Nearby Beacons".
     QByteArray NearbyCentreLat;
     QByteArray NearbyCentreLon;

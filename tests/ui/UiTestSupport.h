@@ -124,11 +124,11 @@ inline void pasteInto(QLineEdit *box, const QString &text)
     QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
 }
 
-inline QStringList listTexts(const QListWidget *list)
+inline QStringList listTexts(const QAbstractItemView *list)
 {
     QStringList texts;
-    for (int i = 0; i < list->count(); ++i)
-        texts << list->item(i)->text();
+    for (int i = 0; i < list->model()->rowCount(); ++i)
+        texts << list->model()->index(i, 0).data().toString();
     return texts;
 }
 

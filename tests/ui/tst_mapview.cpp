@@ -138,6 +138,7 @@ private slots:
         QTest::mouseClick(main->cmdNearby, Qt::LeftButton);
 
         QCOMPARE(listTexts(main->lstNearbyBeacons), QStringList{nearbyLine(kNear, false, 275)});
+        QCOMPARE(main->lstNearbyBeacons->indexAt(QPoint(2, 2)).data().toString(), nearbyLine(kNear, false, 275));
         QCOMPARE(main->lblSearch->text(), "Search returned 1 beacons.");
         QCOMPARE(main->height(), 494); // 7404 twips
         QVERIFY(main->picBeaconList->isHidden());
@@ -199,8 +200,8 @@ private slots:
 
         QCOMPARE(main->txtCoverage->text(), radius);
         QCOMPARE(main->lblCoverage->text(), caption);
-        QCOMPARE(main->lstNearbyBeacons->count(), 1);
-        QVERIFY(main->lstNearbyBeacons->item(0)->text().endsWith(unit));
+        QCOMPARE(listTexts(main->lstNearbyBeacons).size(), 1);
+        QVERIFY(listTexts(main->lstNearbyBeacons).constFirst().endsWith(unit));
     }
 
     void updateKeepsTheCentreOfTheLastClick()
@@ -239,7 +240,7 @@ private slots:
         frmMain *main = program.startShowing({kCentre, kNear, kTwin});
         QVERIFY(main);
         QTest::mouseClick(main->cmdNearby, Qt::LeftButton);
-        QCOMPARE(main->lstNearbyBeacons->count(), 1);
+        QCOMPARE(listTexts(main->lstNearbyBeacons).size(), 1);
 
         main->txtCoverage->setText(radius);
         if (key)
@@ -248,7 +249,7 @@ private slots:
             QTest::mouseClick(main->cmdUpdateNearby, Qt::LeftButton);
 
         QCOMPARE(main->lblSearch->text(), QStringLiteral("Search returned %1 beacons.").arg(found));
-        QCOMPARE(main->lstNearbyBeacons->count(), found);
+        QCOMPARE(listTexts(main->lstNearbyBeacons).size(), found);
         QVERIFY(program.boxes.shown.isEmpty());
     }
 
@@ -273,7 +274,7 @@ private slots:
         main->txtCoverage_KeyPress(keyAscii);
 
         QCOMPARE(keyAscii, after);
-        QCOMPARE(main->lstNearbyBeacons->count(), after == 0 ? 0 : 1);
+        QCOMPARE(listTexts(main->lstNearbyBeacons).size(), after == 0 ? 0 : 1);
     }
 
     void aMissingDatabaseIsReportedAndThePanelStaysUsable_data() { bothWays("byUpdate", "show nearby", "update"); }
@@ -294,7 +295,7 @@ private slots:
         QVERIFY(main->picBeaconList->isHidden());
         QVERIFY(main->cmdUpdateNearby->isEnabled());
         QVERIFY(main->lstNearbyBeacons->isEnabled());
-        QCOMPARE(main->lstNearbyBeacons->count(), 0);
+        QCOMPARE(listTexts(main->lstNearbyBeacons).size(), 0);
         QCOMPARE(main->lblSearch->text().trimmed(), QString()); // no count of the list that is gone
     }
 
@@ -323,8 +324,8 @@ private slots:
 
         const QString caption = QStringLiteral("Search returned %1 beacons.").arg(found);
         QCOMPARE(main->lblSearch->text(), caption);
-        QCOMPARE(main->lstNearbyBeacons->count(), found);
-        QVERIFY(main->lstNearbyBeacons->item(found - 1)->text().startsWith(
+        QCOMPARE(listTexts(main->lstNearbyBeacons).size(), found);
+        QVERIFY(listTexts(main->lstNearbyBeacons).constLast().startsWith(
             QStringLiteral("   N%1 ").arg(found - 1)));
         // This caption and the one of the largest database fit (the window's fit test
         // covers a larger font).
