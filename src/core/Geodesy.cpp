@@ -117,8 +117,12 @@ double DistanceFrom::km(const PointRad &far) const
 {
     if (far.latRad == m_near.latRad && far.lonRad == m_near.lonRad)
         return 0;
-    return kEarthRadiusKm
-           * centralAngle(far.sinLat, far.cosLat, m_near.sinLat, m_near.cosLat, far.lonRad - m_near.lonRad);
+    return kmAtCosine(cosineTo(far));
+}
+
+double DistanceFrom::kmAtCosine(double cosine)
+{
+    return kEarthRadiusKm * arcCosine(std::clamp(cosine, -kCosineLimit, kCosineLimit));
 }
 
 double DistanceFrom::cosineTo(const PointRad &far) const

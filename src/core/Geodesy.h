@@ -50,6 +50,9 @@ class DistanceFrom {
 public:
     DistanceFrom(double latRad, double lonRad);
     double km(const PointRad &far) const;
+    // km() of a point other than the near one, from its cosineTo(): for a walk that has
+    // the cosine already.
+    static double kmAtCosine(double cosine);
     // The cosine of the angle between the two points as km() works it out, before its
     // arc cosine: for any limit from 0 to 20000 km, a point whose cosine is below
     // cos(limit / radius) - 1e-9 is farther than limit km, and one whose cosine is above

@@ -1,10 +1,6 @@
 #include "Nearby.h"
 
-#include <QHash>
-
-#include <algorithm>
 #include <array>
-#include <charconv>
 #include <cmath>
 
 #include "BeaconDatabase.h"
@@ -35,124 +31,56 @@ double sexagesimal(QByteArrayView degrees, QByteArrayView minutes, QByteArrayVie
     return negative ? -value : value;
 }
 
-// A beacon's coordinate, negated after negativeMark.
-double beaconCoordinate(QByteArrayView text, qsizetype degreeDigits, char negativeMark)
+// The whole number of count stored digits from offset at, or -1 when one of them does
+// not read as a digit.
+int storedDigits(QByteArrayView record, qsizetype at, int count)
 {
+    int value = 0;
+    for (int i = 0; i < count; ++i) {
+        const char c = shiftedDown(static_cast<unsigned char>(record[at + i]));
+        if (c < '0' || c > '9')
+            return -1;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+// A beacon's coordinate, negated after negativeMark. The writers store the hemisphere
+// letter, then digits: such a field reads from its first byte, and its digits are taken
+// where they stand, to the value beaconCoordinateMagnitude gives them. Any other form
+// is decoded whole and read by it.
+double beaconCoordinate(QByteArrayView record, BeaconField field, int degreeDigits, char negativeMark)
+{
+    const qsizetype at = layoutOf(field).offset;
+    const char mark = shiftedDown(static_cast<unsigned char>(record[at]));
+    const int degrees = storedDigits(record, at + 1, degreeDigits);
+    const int minutes = storedDigits(record, at + 1 + degreeDigits, 2);
+    const int seconds = storedDigits(record, at + 3 + degreeDigits, 2);
+    if (record[at] != ' ' && mark != ' ' && degrees >= 0 && minutes >= 0 && seconds >= 0) {
+        const double value = double(degrees) + double(minutes) / 60 + double(seconds) / 3600;
+        return mark == negativeMark ? -value : value;
+    }
+    std::array<char, layoutOf(BeaconField::Longitude).width> buffer{};
+    const QByteArrayView text = decodeFieldInto(record, field, buffer);
     const double value = beaconCoordinateMagnitude(text, degreeDigits);
     return characterAt(text, 1) == negativeMark ? -value : value;
 }
 
 double beaconLatitude(QByteArrayView record)
 {
-    std::array<char, layoutOf(BeaconField::Latitude).width> buffer{};
-    return beaconCoordinate(decodeFieldInto(record, BeaconField::Latitude, buffer), 2, 'S');
+    return beaconCoordinate(record, BeaconField::Latitude, 2, 'S');
 }
 
 double beaconLongitude(QByteArrayView record)
 {
-    std::array<char, layoutOf(BeaconField::Longitude).width> buffer{};
-    return beaconCoordinate(decodeFieldInto(record, BeaconField::Longitude, buffer), 3, 'W');
+    return beaconCoordinate(record, BeaconField::Longitude, 3, 'W');
 }
 
-// The part of a line after the location: the state name and ", " when the state table
-// knows the code, then the country name. Looked up once per pair of codes in a build.
-class PlaceNames {
-public:
-    explicit PlaceNames(const NearbyContext &ctx) : m_ctx(ctx) {}
-
-    const QByteArray &after(QByteArrayView stateCode, QByteArrayView countryCode)
-    {
-        std::array<char, 8> key{};
-        key[0] = char(stateCode.size());
-        std::copy(stateCode.begin(), stateCode.end(), key.begin() + 1);
-        std::copy(countryCode.begin(), countryCode.end(), key.begin() + 1 + stateCode.size());
-        const qsizetype keySize = 1 + stateCode.size() + countryCode.size();
-        const auto found = m_names.constFind(QByteArray::fromRawData(key.data(), keySize));
-        if (found != m_names.constEnd())
-            return *found;
-        return *m_names.insert(QByteArray(key.data(), keySize), lookUp(stateCode, countryCode));
-    }
-
-private:
-    QByteArray lookUp(QByteArrayView stateCode, QByteArrayView countryCode) const
-    {
-        const QByteArray upperCountry = upperCase(countryCode);
-        QByteArray text;
-        if (m_ctx.states) {
-            const QByteArray stateName = FindStateName(*m_ctx.states, stateCode, upperCountry);
-            if (!stateName.isEmpty())
-                text += stateName + ", ";
-        }
-        if (m_ctx.countries)
-            text += FindCountryName(*m_ctx.countries, upperCountry);
-        return text;
-    }
-
-    const NearbyContext &m_ctx;
-    QHash<QByteArray, QByteArray> m_names; // key: state code length, state code, country code
-};
-
-// Writes a line into memory sized beforehand: one allocation per line.
-class LineWriter {
-public:
-    explicit LineWriter(char *at) : m_at(at) {}
-    void put(QByteArrayView text) { m_at = std::copy(text.begin(), text.end(), m_at); }
-    // Left-aligned in width characters: padded with blanks, a longer text cut.
-    void putFitted(QByteArrayView text, qsizetype width)
-    {
-        const qsizetype kept = std::min(text.size(), width);
-        put(text.first(kept));
-        m_at = std::fill_n(m_at, width - kept, ' ');
-    }
-
-private:
-    char *m_at;
-};
-
-constexpr qsizetype kIdentColumn = 8;
-constexpr qsizetype kFrequencyColumn = 9;
-
-QByteArray lineText(QByteArrayView record, bool logged, qint64 distance, PlaceNames &places, bool imperial)
-{
-    std::array<char, layoutOf(BeaconField::Ident).width> identBuffer{};
-    std::array<char, layoutOf(BeaconField::Frequency).width> frequencyBuffer{};
-    std::array<char, layoutOf(BeaconField::Location).width> locationBuffer{};
-    std::array<char, layoutOf(BeaconField::StateCode).width> stateBuffer{};
-    std::array<char, layoutOf(BeaconField::CountryCode).width> countryBuffer{};
-    const QByteArrayView ident =
-        withoutSemicolonSuffix(decodeFieldInto(record, BeaconField::Ident, identBuffer));
-    // The trimmed frequency may start inside its buffer (" 283" reads as "283").
-    const QByteArrayView frequency = decodeFieldInto(record, BeaconField::Frequency, frequencyBuffer);
-    std::array<char, layoutOf(BeaconField::Frequency).width + 4> kHzBuffer{};
-    std::copy_n(" kHz", 4, std::copy(frequency.begin(), frequency.end(), kHzBuffer.begin()));
-    const QByteArrayView kHz(kHzBuffer.data(), frequency.size() + 4);
-    const QByteArrayView location = decodeFieldInto(record, BeaconField::Location, locationBuffer);
-    const QByteArray &place = places.after(decodeFieldInto(record, BeaconField::StateCode, stateBuffer),
-                                           decodeFieldInto(record, BeaconField::CountryCode, countryBuffer));
-    // The number form: a blank before a non-negative number.
-    std::array<char, 24> distanceBuffer{};
-    distanceBuffer[0] = ' ';
-    const qsizetype signRoom = distance < 0 ? 0 : 1;
-    const auto written =
-        std::to_chars(distanceBuffer.data() + signRoom, distanceBuffer.data() + distanceBuffer.size(), distance);
-    const QByteArrayView distanceText(distanceBuffer.data(), written.ptr - distanceBuffer.data());
-    const QByteArrayView unit = imperial ? " mi)" : " km)";
-
-    QByteArray line(3 + kIdentColumn + kFrequencyColumn + location.size() + 2 + place.size() + 2
-                        + distanceText.size() + unit.size(),
-                    Qt::Uninitialized);
-    LineWriter out(line.data());
-    out.put(logged ? "***" : "   ");
-    out.putFitted(ident, kIdentColumn);
-    out.putFitted(kHz, kFrequencyColumn);
-    out.put(location);
-    out.put(", ");
-    out.put(place);
-    out.put(" (");
-    out.put(distanceText);
-    out.put(unit);
-    return line;
-}
+// A line is written from the fields of its record up to Frequency.
+constexpr qsizetype kLineFieldsWidth = layoutOf(BeaconField::Frequency).offset + layoutOf(BeaconField::Frequency).width;
+static_assert(layoutOf(BeaconField::Ident).offset == 0 && layoutOf(BeaconField::CountryCode).offset < kLineFieldsWidth
+              && layoutOf(BeaconField::StateCode).offset < kLineFieldsWidth
+              && layoutOf(BeaconField::Location).offset < kLineFieldsWidth);
 
 bool loggedAt(QByteArrayView record, int location)
 {
@@ -200,7 +128,6 @@ NearbyResult FindNearbyBeacons(const ProgramFolder &folder, double radius, QByte
 {
     NearbyResult result;
     const NearbyCentre centre = nearbyCentreDegrees(centreLat, centreLon);
-    const QthDegrees qth = ComputeQTHDegrees(ctx.locationLat, ctx.locationLon);
 
     const QString path = databasePath(folder);
     if (!fileExists(path)) {
@@ -211,14 +138,18 @@ NearbyResult FindNearbyBeacons(const ProgramFolder &folder, double radius, QByte
     const double unitKm = ctx.imperial ? kKmPerMile : 1.0;
     const double radiusKm = radius * unitKm;
     const DistanceFrom fromCentre(centre.latitude / kDegreesPerRadian, centre.longitude / kDegreesPerRadian);
-    const DistanceFrom fromListener(qth.latitude / kDegreesPerRadian, qth.longitude / kDegreesPerRadian);
     // Most beacons lie beyond the radius by their latitude alone, and most of the rest by
-    // their longitude; of the others, an angle of a smaller cosine is beyond it too. A
-    // kilometre of room covers the rounding of the radius in miles.
+    // their longitude; of the others, the cosine of the angle tells most of those beyond
+    // and within it, and only the ones near the radius need its arc cosine. A kilometre
+    // of room covers the rounding of the radius in miles.
     const ReachAround reach(centre.latitude, centre.longitude, radiusKm + 1.0);
-    const double outsideCosine =
-        radiusKm >= 0 && radiusKm < 20000 ? std::cos(radiusKm / kEarthRadiusKm) - 1e-9 : -2.0;
-    PlaceNames places(ctx);
+    double surelyOutside = -2.0; // cosines
+    double surelyInside = 2.0;
+    if (radiusKm >= 0 && radiusKm < 20000) {
+        surelyOutside = std::cos(radiusKm / kEarthRadiusKm) - 1e-9;
+        surelyInside = std::cos(radiusKm / kEarthRadiusKm) + 1e-9;
+    }
+    result.context = ctx;
     const FileError err = forEachRecord(path, BeaconRecord::Length, [&](qint64 number, QByteArrayView record) {
         const double latitude = beaconLatitude(record);
         if (reach.outsideByLatitude(latitude))
@@ -227,18 +158,17 @@ NearbyResult FindNearbyBeacons(const ProgramFolder &folder, double radius, QByte
         if ((latitude == centre.latitude && longitude == centre.longitude)
             || reach.outsideByLongitude(latitude, longitude))
             return true;
-        const PointRad beacon(latitude / kDegreesPerRadian, longitude / kDegreesPerRadian);
-        if (fromCentre.cosineTo(beacon) < outsideCosine || !(fromCentre.km(beacon) / unitKm <= radius))
+        const double cosine =
+            fromCentre.cosineTo(PointRad(latitude / kDegreesPerRadian, longitude / kDegreesPerRadian));
+        if (cosine < surelyOutside
+            || (cosine <= surelyInside && !(DistanceFrom::kmAtCosine(cosine) / unitKm <= radius)))
             return true;
 
-        const qint64 shown = qint64(std::floor(fromListener.km(beacon) / unitKm + 0.5));
-        NearbyLine line;
-        line.recordNumber = number;
-        line.logged = loggedAt(record, ctx.currentLocationIndex);
-        line.text = lineText(record, line.logged, shown, places, ctx.imperial);
+        const NearbyLine line{number, loggedAt(record, ctx.currentLocationIndex), latitude, longitude};
+        result.storedFields.append(record.first(kLineFieldsWidth));
         result.loggedFlag = result.loggedFlag || line.logged;
         ++result.foundCount;
-        result.lines.append(std::move(line));
+        result.lines.append(line);
         return true;
     });
     if (err) {
@@ -246,6 +176,31 @@ NearbyResult FindNearbyBeacons(const ProgramFolder &folder, double radius, QByte
         result.error = err;
     }
     return result;
+}
+
+QByteArray NearbyResult::lineText(qsizetype index) const
+{
+    const NearbyLine &line = lines[index];
+    const BeaconRecord record =
+        BeaconRecord::fromBytes(QByteArrayView(storedFields).sliced(index * kLineFieldsWidth, kLineFieldsWidth));
+    QByteArray text = (line.logged ? "***" : "   ") + fitField(StripSemicolonSuffix(record.trimmedText(BeaconField::Ident)), 8)
+                      + fitField(record.trimmedText(BeaconField::Frequency) + " kHz", 9)
+                      + record.trimmedText(BeaconField::Location) + ", ";
+    const QByteArray country = upperCase(record.trimmedText(BeaconField::CountryCode));
+    if (context.states) {
+        const QByteArray state = FindStateName(*context.states, record.trimmedText(BeaconField::StateCode), country);
+        if (!state.isEmpty())
+            text += state + ", ";
+    }
+    if (context.countries)
+        text += FindCountryName(*context.countries, country);
+    // The distance shown is the one from the listening location, not from the centre.
+    const QthDegrees qth = ComputeQTHDegrees(context.locationLat, context.locationLon);
+    const double km = DistanceFrom(qth.latitude / kDegreesPerRadian, qth.longitude / kDegreesPerRadian)
+                          .km(PointRad(line.latitude / kDegreesPerRadian, line.longitude / kDegreesPerRadian));
+    const double shown = context.imperial ? km / kKmPerMile : km;
+    text += " (" + signedText(qint64(std::floor(shown + 0.5))) + (context.imperial ? " mi)" : " km)");
+    return text;
 }
 
 QByteArray nearbyCoverageCaption(QByteArrayView shownIdent, QByteArrayView shownFrequency, bool imperial)

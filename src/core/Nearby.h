@@ -1,7 +1,9 @@
 #pragma once
 // The nearby list of the main window: every beacon of ndb.dat within a radius of a
 // centre, one fixed-layout line each, with its distance from the listening location.
-// Returns the lines and the counts; the window fills its list and labels from them.
+// Returns the beacons found and the counts; the window fills its list and labels from
+// them. A line's text is written when it is asked for: a list of thousands of lines
+// then costs no more to show than the lines in sight.
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -28,10 +30,12 @@ struct NearbyCentre {
 // "075 42 10 W" (1-3, 5-6, 8-9, hemisphere at 11). Not rounded.
 NearbyCentre nearbyCentreDegrees(QByteArrayView centreLat, QByteArrayView centreLon);
 
+// One beacon of the list.
 struct NearbyLine {
     qint64 recordNumber = 0; // in ndb.dat
-    QByteArray text;         // "***ABC     338 kHz  Port Eden, Eastland, Norland ( 523 km)"
     bool logged = false;     // logged at the current location
+    double latitude = 0;     // degrees, as the build read them from the record
+    double longitude = 0;
 };
 
 enum class NearbyOutcome {
@@ -47,11 +51,20 @@ struct NearbyResult {
     bool loggedFlag = false; // shows lblAlreadyLogged
     FileError error;
 
+    // The text of lines[index]:
+    // "***ABC     338 kHz  Port Eden, Eastland, Norland ( 523 km)"
+    QByteArray lineText(qsizetype index) const;
     // "Search returned 12 beacons." (with the blank before the count)
     QByteArray lblSearchCaption() const;
     bool hasMessage() const { return outcome == NearbyOutcome::DatabaseMissing || outcome == NearbyOutcome::ReadError; }
     QString messageText() const;
     QString messageTitle() const { return QStringLiteral("Error"); }
+
+    // What the lines are written from: for each line, the stored fields from Ident to
+    // Frequency of its record, one after another; the tables, the listening location
+    // and the unit of the build.
+    QByteArray storedFields;
+    NearbyContext context;
 };
 
 // radius in miles when imperial, else km; centreLat and centreLon as

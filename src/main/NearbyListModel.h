@@ -1,10 +1,10 @@
 #pragma once
-// The lines of the nearby list as the list view shows them. They stay as the build
-// made them; a line becomes text for the screen only when the view asks for it, so a
-// list of thousands of lines costs no more to show than the rows in sight.
+// The lines of the nearby list as the list view shows them. A line is written when
+// the view first asks for it (a row in sight, a key typed to find a row) and kept.
 
 #include <QAbstractListModel>
-#include <QList>
+#include <QHash>
+#include <QString>
 
 #include "Nearby.h"
 
@@ -16,14 +16,18 @@ class NearbyListModel : public QAbstractListModel {
 public:
     using QAbstractListModel::QAbstractListModel;
 
-    void setLines(QList<NearbyLine> lines);
+    void setLines(NearbyResult found);
     void clear();
 
+    // Without the checks through rowCount() and columnCount() that the base class makes:
+    // the view asks for the index of every row when it lays the list out.
+    QModelIndex index(int row, int column, const QModelIndex &parent = {}) const override;
     int rowCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
 
 private:
-    QList<NearbyLine> m_lines;
+    NearbyResult m_found;
+    mutable QHash<int, QString> m_written; // by row
 };
 
 } // namespace qern

@@ -1090,19 +1090,20 @@ void frmMain::FindNearbyBeacons(double radius, const QByteArray &centreLat, cons
     const NearbyContext context = NearbyContext::fromState(m_state, &m_state.Countries, &m_state.States,
                                                            m_windows.location()->optImperial->isChecked());
     NearbyResult result = qern::FindNearbyBeacons(m_state.folder, radius, centreLat, centreLon, context);
-    m_nearbyLines->setLines(result.hasMessage() ? QList<NearbyLine>() : std::move(result.lines));
 
     // After a failure the panel is usable again, so the user can retry.
     m_commands.setArmed(cmdUpdateNearby, true);
     lstNearbyBeacons->setEnabled(true);
     picBeaconList->hide();
     if (result.hasMessage()) {
+        m_nearbyLines->clear();
         lblSearch->setText(QStringLiteral(" "));
         MessageBox::show(result.messageText(), result.messageTitle());
         return;
     }
     lblSearch->setText(fromBytes(result.lblSearchCaption()));
     lblAlreadyLogged->setVisible(result.loggedFlag);
+    m_nearbyLines->setLines(std::move(result));
     letEventsRun();
 }
 
