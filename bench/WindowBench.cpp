@@ -142,7 +142,7 @@ void NearbyListInTheWindow(benchmark::State &state)
     const QString database = databasePath(program.state().folder);
     ChunkedRead plainRead;
     timeAgainstLimit(
-        state, [&] { main->cmdUpdateNearby_Click(); }, [&] { plainRead(database); }, kNearbyGoal);
+        state, [&] { main->cmdUpdateNearby_Click(); }, [&] { return plainRead.seconds(database); }, kNearbyGoal);
     state.counters["lines"] = double(main->lstNearbyBeacons->model()->rowCount());
 }
 BENCHMARK(NearbyListInTheWindow)->UseManualTime()->Unit(benchmark::kMillisecond);
@@ -185,7 +185,7 @@ void QuickLogInTheWindow(benchmark::State &state)
             if (!main->cmdQuickLog->isEnabled())
                 state.SkipWithError("no beacon shown after Quick Log");
         },
-        [&] { copyWithOneFsyncEach(program, buffer); }, kQuickLogGoal,
+        [&] { return secondsOf([&] { copyWithOneFsyncEach(program, buffer); }); }, kQuickLogGoal,
         [&] {
             record = record % kBeacons + 97;
             BeaconRecord beacon;
