@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 
+#include "BeaconRecord.h"
 #include "FileIo.h"
 #include "NumberText.h"
 #include "PlainNumber.h"
@@ -221,6 +222,53 @@ double beaconCoordinateMagnitude(QByteArrayView text, qsizetype degreeDigits)
         return sexagesimal(characters(text, 2, degreeDigits), characters(text, 2 + degreeDigits, 2),
                            characters(text, 4 + degreeDigits, 2));
     return double(degrees) + double(minutes) / 60 + double(seconds) / 3600;
+}
+
+namespace {
+
+// The whole number of count stored digits from offset at, or -1 when one of them does
+// not read as a digit.
+int storedDigits(QByteArrayView record, qsizetype at, int count)
+{
+    int value = 0;
+    for (int i = 0; i < count; ++i) {
+        const char c = shiftedDown(static_cast<unsigned char>(record[at + i]));
+        if (c < '0' || c > '9')
+            return -1;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+double storedCoordinateDegrees(QByteArrayView record, BeaconField field, int degreeDigits, char negativeMark)
+{
+    // In the writers' form the field reads from its first byte, and the digits give the
+    // value beaconCoordinateMagnitude gives them.
+    const qsizetype at = layoutOf(field).offset;
+    const char mark = shiftedDown(static_cast<unsigned char>(record[at]));
+    const int degrees = storedDigits(record, at + 1, degreeDigits);
+    const int minutes = storedDigits(record, at + 1 + degreeDigits, 2);
+    const int seconds = storedDigits(record, at + 3 + degreeDigits, 2);
+    if (record[at] != ' ' && mark != ' ' && degrees >= 0 && minutes >= 0 && seconds >= 0) {
+        const double value = double(degrees) + double(minutes) / 60 + double(seconds) / 3600;
+        return mark == negativeMark ? -value : value;
+    }
+    std::array<char, layoutOf(BeaconField::Longitude).width> buffer{};
+    const QByteArrayView text = decodeFieldInto(record, field, buffer);
+    const double value = beaconCoordinateMagnitude(text, degreeDigits);
+    return firstCharacter(text) == negativeMark ? -value : value;
+}
+
+} // namespace
+
+double storedLatitudeDegrees(QByteArrayView record)
+{
+    return storedCoordinateDegrees(record, BeaconField::Latitude, 2, 'S');
+}
+
+double storedLongitudeDegrees(QByteArrayView record)
+{
+    return storedCoordinateDegrees(record, BeaconField::Longitude, 3, 'W');
 }
 
 double beaconLatitudeDegrees(QByteArrayView latitudeText)

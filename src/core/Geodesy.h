@@ -89,6 +89,13 @@ QByteArray MakeLocator(double latDeg, double lonDeg);
 // every record holds, are read at once, to the very value the number reader gives.
 double beaconCoordinateMagnitude(QByteArrayView text, qsizetype degreeDigits);
 
+// The same, negated for a leading "S" (latitude) or "W" (longitude), read from a stored
+// record of ndb.dat: unrounded, what its decoded, trimmed field gives. A field in the
+// writers' form (the hemisphere letter, then digits) is read where it is stored, as
+// walks over every record need.
+double storedLatitudeDegrees(QByteArrayView record);
+double storedLongitudeDegrees(QByteArrayView record);
+
 // The beacon's coordinates from the trimmed record texts ("N453000" + "00",
 // "W0754210" + "00"): characters 2-3, 4-5, 6-7 (longitude 2-4, 5-6, 7-8), negated
 // for a leading "S"/"W", rounded to four decimals.

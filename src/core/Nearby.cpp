@@ -31,51 +31,6 @@ double sexagesimal(QByteArrayView degrees, QByteArrayView minutes, QByteArrayVie
     return negative ? -value : value;
 }
 
-// The whole number of count stored digits from offset at, or -1 when one of them does
-// not read as a digit.
-int storedDigits(QByteArrayView record, qsizetype at, int count)
-{
-    int value = 0;
-    for (int i = 0; i < count; ++i) {
-        const char c = shiftedDown(static_cast<unsigned char>(record[at + i]));
-        if (c < '0' || c > '9')
-            return -1;
-        value = value * 10 + (c - '0');
-    }
-    return value;
-}
-
-// A beacon's coordinate, negated after negativeMark. The writers store the hemisphere
-// letter, then digits: such a field reads from its first byte, and its digits are taken
-// where they stand, to the value beaconCoordinateMagnitude gives them. Any other form
-// is decoded whole and read by it.
-double beaconCoordinate(QByteArrayView record, BeaconField field, int degreeDigits, char negativeMark)
-{
-    const qsizetype at = layoutOf(field).offset;
-    const char mark = shiftedDown(static_cast<unsigned char>(record[at]));
-    const int degrees = storedDigits(record, at + 1, degreeDigits);
-    const int minutes = storedDigits(record, at + 1 + degreeDigits, 2);
-    const int seconds = storedDigits(record, at + 3 + degreeDigits, 2);
-    if (record[at] != ' ' && mark != ' ' && degrees >= 0 && minutes >= 0 && seconds >= 0) {
-        const double value = double(degrees) + double(minutes) / 60 + double(seconds) / 3600;
-        return mark == negativeMark ? -value : value;
-    }
-    std::array<char, layoutOf(BeaconField::Longitude).width> buffer{};
-    const QByteArrayView text = decodeFieldInto(record, field, buffer);
-    const double value = beaconCoordinateMagnitude(text, degreeDigits);
-    return characterAt(text, 1) == negativeMark ? -value : value;
-}
-
-double beaconLatitude(QByteArrayView record)
-{
-    return beaconCoordinate(record, BeaconField::Latitude, 2, 'S');
-}
-
-double beaconLongitude(QByteArrayView record)
-{
-    return beaconCoordinate(record, BeaconField::Longitude, 3, 'W');
-}
-
 // A line is written from the fields of its record up to Frequency.
 constexpr qsizetype kLineFieldsWidth = layoutOf(BeaconField::Frequency).offset + layoutOf(BeaconField::Frequency).width;
 static_assert(layoutOf(BeaconField::Ident).offset == 0 && layoutOf(BeaconField::CountryCode).offset < kLineFieldsWidth
@@ -151,10 +106,10 @@ NearbyResult FindNearbyBeacons(const ProgramFolder &folder, double radius, QByte
     }
     result.context = ctx;
     const FileError err = forEachRecord(path, BeaconRecord::Length, [&](qint64 number, QByteArrayView record) {
-        const double latitude = beaconLatitude(record);
+        const double latitude = storedLatitudeDegrees(record);
         if (reach.outsideByLatitude(latitude))
             return true;
-        const double longitude = beaconLongitude(record);
+        const double longitude = storedLongitudeDegrees(record);
         if ((latitude == centre.latitude && longitude == centre.longitude)
             || reach.outsideByLongitude(latitude, longitude))
             return true;

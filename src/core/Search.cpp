@@ -2,9 +2,7 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cmath>
-#include <cstring>
 
 #include "BeaconDatabase.h"
 #include "BeaconRecord.h"
@@ -36,33 +34,6 @@ bool onlyQuestionMarks(QByteArrayView text)
     return true;
 }
 
-// A stored field of up to seven bytes in one load, and the high bit of each of its
-// bytes that is not padding (a plain blank): the first and the last of them come from
-// counting zero bits, without a loop over lengths that vary from record to record.
-struct StoredField {
-    quint64 bytes = 0;
-    quint64 content = 0;
-
-    StoredField(QByteArrayView record, BeaconField field)
-    {
-        const FieldLayout f = layoutOf(field);
-        Q_ASSERT(f.width <= 7 && f.offset + 8 <= BeaconRecord::Length);
-        const quint64 kept = (1ull << (8 * f.width)) - 1;
-        std::memcpy(&bytes, record.data() + f.offset, sizeof bytes);
-        // Per byte: y is 0 exactly for a blank, and (y & 0x7F) + 0x7F | y sets the high
-        // bit exactly when y is not 0.
-        const quint64 y = bytes ^ (0x2020202020202020ull & kept);
-        content = (((y & 0x7F7F7F7F7F7F7F7Full) + 0x7F7F7F7F7F7F7F7Full) | y) & 0x8080808080808080ull & kept;
-    }
-    bool empty() const { return content == 0; }
-    // Decoded; only for a field that is not empty.
-    char first() const { return shiftedDown(static_cast<unsigned char>(bytes >> std::countr_zero(content) / 8 * 8)); }
-    char last() const
-    {
-        return shiftedDown(static_cast<unsigned char>(bytes >> (63 - std::countl_zero(content)) / 8 * 8));
-    }
-};
-
 // False when a stored field surely does not read as text (trimmed, decoded, trimmed):
 // its first stored character, unless it reads as a blank, is the text's first. Most
 // records fail on that one byte.
@@ -70,44 +41,72 @@ bool mayRead(QByteArrayView record, BeaconField field, QByteArrayView text)
 {
     if (text.isEmpty())
         return true;
-    const StoredField stored(record, field);
-    if (stored.empty())
+    const FieldLayout f = layoutOf(field);
+    qsizetype at = f.offset;
+    while (at < f.offset + f.width && record[at] == ' ')
+        ++at;
+    if (at == f.offset + f.width)
         return false;
-    const char first = stored.first();
+    const char first = shiftedDown(static_cast<unsigned char>(record[at]));
     return first == ' ' || first == text.front();
 }
 
 // False when the ident surely neither matches the pattern nor equals text: its last
-// stored character is the ident's last as compared, unless it reads as a blank, a
-// digit or a semicolon (a duplicate suffix may end the ident).
+// stored character is the ident's last as compared, unless it reads as a blank or may
+// end a duplicate suffix (a semicolon and digits).
 bool identMayEnd(QByteArrayView record, const LikePattern &pattern, QByteArrayView text)
 {
-    const StoredField stored(record, BeaconField::Ident);
-    if (stored.empty())
+    const QByteArrayView stored = record.sliced(layoutOf(BeaconField::Ident).offset, layoutOf(BeaconField::Ident).width);
+    qsizetype end = stored.size();
+    while (end > 0 && stored[end - 1] == ' ')
+        --end;
+    if (end == 0)
         return true;
-    const char last = stored.last();
-    if (last == ' ' || last == ';' || (last >= '0' && last <= '9'))
-        return true;
-    return pattern.mayEndWith(last) || (!text.isEmpty() && text.back() == last);
+    const char last = shiftedDown(static_cast<unsigned char>(stored[end - 1]));
+    const bool mayEndSuffix = (last == ';' || (last >= '0' && last <= '9')) && stored.contains(char(';' + 2));
+    return last == ' ' || mayEndSuffix || pattern.mayEndWith(last) || (!text.isEmpty() && text.back() == last);
 }
 
-// Beacons at latitude or longitude 0 have no known position and always pass.
+// Beacons at latitude or longitude 0 have no known position and always pass. The
+// filter compares coordinates rounded to four decimals; rounding moves a beacon by
+// less than 8 m, which decides only for beacons within a tenth of a kilometre of the
+// radius, or at a coordinate that may round to 0. The others are decided unrounded,
+// most by the cosine of their angle alone.
 class DistanceFilter {
 public:
     explicit DistanceFilter(const SearchContext &ctx)
         : m_ctx(ctx), m_fromListener(listenerRad(ctx).first, listenerRad(ctx).second)
     {
-        // Either side of the radius' cosine (below 20000 km) a candidate is surely in or
+        // Either side of these cosines (limits below 20000 km) a beacon is surely in or
         // out, whatever the last digits of its kilometres would be.
         const double radiusKm = ctx.metric ? ctx.distanceFilterValue : ctx.distanceFilterValue * kKmPerMile;
-        if (radiusKm >= 0 && radiusKm < 20000) {
-            const double cosine = std::cos(radiusKm / kEarthRadiusKm);
-            m_surelyIn = cosine + 1e-9;
-            m_surelyOut = cosine - 1e-9;
-        }
+        if (radiusKm - kRoundingRoomKm >= 0 && radiusKm - kRoundingRoomKm < 20000)
+            m_surelyIn = std::cos((radiusKm - kRoundingRoomKm) / kEarthRadiusKm) + 1e-9;
+        if (radiusKm + kRoundingRoomKm >= 0 && radiusKm + kRoundingRoomKm < 20000)
+            m_surelyOut = std::cos((radiusKm + kRoundingRoomKm) / kEarthRadiusKm) - 1e-9;
     }
 
     bool passes(QByteArrayView record) const
+    {
+        const double latDeg = storedLatitudeDegrees(record);
+        const double lonDeg = storedLongitudeDegrees(record);
+        if (std::fabs(latDeg) >= kMayRoundToZero && std::fabs(lonDeg) >= kMayRoundToZero) {
+            const double cosine =
+                m_fromListener.cosineTo(PointRad(latDeg / kDegreesPerRadian, lonDeg / kDegreesPerRadian));
+            if (cosine > m_surelyIn)
+                return true;
+            if (cosine < m_surelyOut)
+                return false;
+        }
+        return passesRounded(record);
+    }
+
+private:
+    static constexpr double kRoundingRoomKm = 0.1;
+    static constexpr double kMayRoundToZero = 0.0001; // degrees
+
+    // The filter as it stands: coordinates rounded to four decimals.
+    bool passesRounded(QByteArrayView record) const
     {
         std::array<char, layoutOf(BeaconField::Latitude).width> latitude{};
         std::array<char, layoutOf(BeaconField::Longitude).width> longitude{};
@@ -115,18 +114,11 @@ public:
         const double lonDeg = beaconLongitudeDegrees(decodeFieldInto(record, BeaconField::Longitude, longitude));
         if (latDeg == 0 || lonDeg == 0)
             return true;
-        const PointRad beacon(latDeg / kDegreesPerRadian, lonDeg / kDegreesPerRadian);
-        const double cosine = m_fromListener.cosineTo(beacon);
-        if (cosine > m_surelyIn)
-            return true;
-        if (cosine < m_surelyOut)
-            return false;
-        const double km = m_fromListener.km(beacon);
+        const double km = m_fromListener.km(PointRad(latDeg / kDegreesPerRadian, lonDeg / kDegreesPerRadian));
         const double distance = m_ctx.metric ? km : km / kKmPerMile;
         return !(distance > m_ctx.distanceFilterValue);
     }
 
-private:
     static std::pair<double, double> listenerRad(const SearchContext &ctx)
     {
         const QthDegrees qth = ComputeQTHDegrees(ctx.locationLat, ctx.locationLon);
@@ -135,7 +127,7 @@ private:
 
     const SearchContext &m_ctx;
     DistanceFrom m_fromListener;
-    double m_surelyIn = 2.0;
+    double m_surelyIn = 2.0;   // cosines
     double m_surelyOut = -2.0;
 };
 

@@ -44,17 +44,27 @@ SearchContext home(int filterValue = 0, bool metric = true)
 }
 
 // Degrees of a beacon's coordinate text, read by the number reader, four decimals.
-double plainDegrees(QByteArrayView text, qsizetype degreeDigits)
+double plainDegrees(QByteArrayView text, qsizetype degreeDigits, bool rounded = true)
 {
-    const double value = roundToDecimals(numericValue(characters(text, 2, degreeDigits))
-                                             + numericValue(characters(text, 2 + degreeDigits, 2)) / 60
-                                             + numericValue(characters(text, 4 + degreeDigits, 2)) / 3600,
-                                         4);
-    return text.startsWith("S") || text.startsWith("W") ? -value : value;
+    const double value = numericValue(characters(text, 2, degreeDigits))
+                         + numericValue(characters(text, 2 + degreeDigits, 2)) / 60
+                         + numericValue(characters(text, 4 + degreeDigits, 2)) / 3600;
+    const double degrees = rounded ? roundToDecimals(value, 4) : value;
+    return text.startsWith("S") || text.startsWith("W") ? -degrees : degrees;
 }
 
-// The matches of a look-up found the plain way: every record decoded whole.
-QList<qint64> plainMatches(const QByteArray &bytes, QByteArrayView text, bool filterOn, const SearchContext &ctx)
+// Degrees, minutes and seconds of a whole number of seconds, as a record stores them.
+QByteArray sexagesimalText(int seconds, int degreeDigits)
+{
+    return QByteArray::number(seconds / 3600).rightJustified(degreeDigits, '0')
+           + QByteArray::number(seconds / 60 % 60).rightJustified(2, '0')
+           + QByteArray::number(seconds % 60).rightJustified(2, '0');
+}
+
+// The matches of a look-up found the plain way: every record decoded whole. Unrounded,
+// the distance filter takes the coordinates as they are, not to four decimals.
+QList<qint64> plainMatches(const QByteArray &bytes, QByteArrayView text, bool filterOn, const SearchContext &ctx,
+                           bool rounded = true)
 {
     if (text.isEmpty() || std::all_of(text.begin(), text.end(), [](char c) { return c == '?'; }))
         return {}; // refused
@@ -74,8 +84,8 @@ QList<qint64> plainMatches(const QByteArray &bytes, QByteArrayView text, bool fi
         if (!candidate)
             continue;
         if (filterOn) {
-            const double lat = plainDegrees(r.trimmedText(BeaconField::Latitude), 2);
-            const double lon = plainDegrees(r.trimmedText(BeaconField::Longitude), 3);
+            const double lat = plainDegrees(r.trimmedText(BeaconField::Latitude), 2, rounded);
+            const double lon = plainDegrees(r.trimmedText(BeaconField::Longitude), 3, rounded);
             const double km = CalcDistanceBearing(lat / kDegreesPerRadian, lon / kDegreesPerRadian,
                                                   qth.latitude / kDegreesPerRadian, qth.longitude / kDegreesPerRadian)
                                   .distanceKm;
@@ -314,7 +324,38 @@ TEST(SearchLarge, MatchesAreThePlainScansOnTheShippedAndOddDatabases)
                            .frequency = pick({"338", "338.0", "283.5", "283.50", "", "1020", " 338", "3 38"}),
                            .latitude = pick({"N45300000", "S12000000", "N00000000", "N45 30 00", "X4530000", ""}),
                            .longitude = pick({"W075421000", "E140000000", "W000000000", "W0754", ""})}));
-    for (const QByteArray &bytes : {shipped, bytesOf(odd)}) {
+    // Beacons at whole seconds within metres of the filter's circles below (800 km, 3000
+    // miles) around the listener at 43N 80W, some moved across by the rounding of their
+    // coordinates to four decimals; and a second either side of 0.
+    QList<BeaconRecord> nearTheRadius;
+    for (const double radiusKm : {800.0, 3000 * 1.609}) {
+        for (int second = 0; second < 120; ++second) {
+            const double latRad = (48 + second / 3600.0) / kDegreesPerRadian;
+            const double listenerLatRad = 43 / kDegreesPerRadian;
+            const double eastRad = std::acos((std::cos(radiusKm / kEarthRadiusKm) - std::sin(latRad) * std::sin(listenerLatRad))
+                                             / (std::cos(latRad) * std::cos(listenerLatRad)));
+            const int westSeconds = int(std::lround((80 - eastRad * kDegreesPerRadian) * 3600));
+            for (int west = westSeconds - 1; west <= westSeconds + 1; ++west)
+                nearTheRadius.append(beacon({.ident = "ABQ",
+                                             .latitude = "N" + sexagesimalText(48 * 3600 + second, 2) + "00",
+                                             .longitude = "W" + sexagesimalText(west, 3) + "00"}));
+        }
+    }
+    for (const QByteArray latitude : {"N00000000", "N00000.10", "S00000100", "N45300000"}) {
+        for (const QByteArray longitude : {"W000000000", "E00000.100", "W000000100", "W080000000"})
+            nearTheRadius.append(beacon({.ident = "ABQ", .latitude = latitude, .longitude = longitude}));
+    }
+    // Coordinates out of range, read by the formulas as places elsewhere.
+    for (const QByteArray latitude : {"N99000000", "S95300000", "N50113000"}) {
+        for (const QByteArray longitude : {"E285000000", "W999595900", "E100000000"})
+            nearTheRadius.append(beacon({.ident = "ABQ", .latitude = latitude, .longitude = longitude}));
+    }
+    for (const auto &[filterOn, radius, metric] : {std::tuple{true, 800, true}, std::tuple{true, 3000, false}}) {
+        EXPECT_NE(plainMatches(bytesOf(nearTheRadius), "ABQ", filterOn, home(radius, metric)),
+                  plainMatches(bytesOf(nearTheRadius), "ABQ", filterOn, home(radius, metric), false))
+            << "rounding decides for a beacon within " << radius << (metric ? " km" : " miles");
+    }
+    for (const QByteArray &bytes : {shipped, bytesOf(odd), bytesOf(nearTheRadius)}) {
         TestFolder folder;
         folder.write("ndb.dat", bytes);
         const QList<BeaconRecord> records = recordsOf<BeaconRecord>(bytes);
