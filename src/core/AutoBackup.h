@@ -6,10 +6,11 @@
 //   Logs/cle.dat      -> AutoBackups/cle.bak
 //   Logs/log<N>.dat   -> AutoBackups/log<N>.bak  N = 0 .. 15
 //
-// Each copy is written beside the old copy and renamed over it, so an old copy is only
-// ever replaced by a complete new one; a copy that already holds its source's bytes is
-// left as it is (synced to the disk): between two commands most files do not change. A missing source keeps its old copy: that copy
-// may be all that is left of the file.
+// Each copy is written beside the old copy, synced and renamed over it, so an old copy
+// is only ever replaced by a complete new one. A copy that already holds its source's
+// bytes is left as it is, neither rewritten nor synced (it was synced when it was
+// made): between two commands most files do not change. A missing source keeps its
+// old copy: that copy may be all that is left of the file.
 // After a failure the remaining files are still copied (each one is either the new
 // complete copy or the old one), and the first failure is returned: the caller then
 // shows "Error # n: description" titled "Error" and changes nothing.

@@ -347,23 +347,12 @@ bool holdSameBytes(const QString &a, const QString &b)
     return same;
 }
 
-FileError syncToDisk(const QString &path)
-{
-    const int fd = ::open(encoded(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return FileError::fromErrno(errno, path);
-    const bool synced = ::fsync(fd) == 0;
-    const int err = errno;
-    ::close(fd);
-    return synced ? FileError{} : FileError::fromErrno(err, path);
-}
-
 } // namespace
 
 FileError copyFileUnlessSame(const QString &source, const QString &target)
 {
     if (holdSameBytes(source, target))
-        return syncToDisk(target);
+        return {};
     return copyFileSafely(source, target);
 }
 

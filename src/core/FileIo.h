@@ -68,8 +68,11 @@ FileError replaceFileContents(const QString &path, QByteArrayView content);
 // Copies source over target through a temporary file beside target, so target is
 // replaced only by a complete copy.
 FileError copyFileSafely(const QString &source, const QString &target);
-// The same, unless target already holds source's very bytes: then it is left as it
-// is and only synced to the disk. Most files are unchanged since their last copy.
+// The same, unless target already holds source's very bytes (compared byte for byte;
+// a target missing, of another length or that cannot be read is copied over): then it
+// is left as it is, neither rewritten nor synced. For copies made only this way, each
+// synced before it was renamed into place: one that holds its source's bytes is on the
+// disk already. Most files are unchanged since their last copy.
 FileError copyFileUnlessSame(const QString &source, const QString &target);
 // Removes the file through its links (the link stays, so the next write through it
 // makes the file again). A read-only file is refused.

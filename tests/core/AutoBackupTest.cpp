@@ -54,7 +54,8 @@ ino_t inodeOf(const QString &path)
     return info.st_ino;
 }
 
-// A copy is replaced by a new file only when its source changed, by a byte or in length.
+// A copy is replaced by a new file only when its bytes differ from its source's, by a
+// byte or in length, whichever of the two changed.
 TEST(AutoBackup, CopiesThatAlreadyHoldTheirSourceAreLeftAsTheyAre)
 {
     TestFolder dir;
@@ -67,7 +68,15 @@ TEST(AutoBackup, CopiesThatAlreadyHoldTheirSourceAreLeftAsTheyAre)
     database.back() = '!';
     dir.write("ndb.dat", database);
     dir.write("Logs/log3.dat", dir.read("Logs/log3.dat") + "more");
-    const QStringList changed = {"ndb.bak", "AutoBackups/log3.bak"};
+    // Copies damaged behind the program's back, in place: a byte, and the length.
+    QByteArray session = dir.read("AutoBackups/cle.bak");
+    session[2] = '?';
+    QFile damaged(dir.path("AutoBackups/cle.bak"));
+    ASSERT_TRUE(damaged.open(QIODevice::ReadWrite));
+    ASSERT_EQ(damaged.write(session), session.size());
+    damaged.close();
+    ASSERT_TRUE(QFile(dir.path("AutoBackups/log5.bak")).resize(3));
+    const QStringList changed = {"ndb.bak", "AutoBackups/log3.bak", "AutoBackups/cle.bak", "AutoBackups/log5.bak"};
 
     ASSERT_FALSE(AutoBackupFiles(dir.folder()).failed());
 

@@ -483,6 +483,29 @@ TEST(Durability, EveryWriteIsSyncedWithItsFolderBeforeItReturns)
          {root + "/ndb.dat.tmp", root + "/"}},
         {"copy", [&] { return copyFileSafely(t.path("ndb.dat"), t.path("ndb.bak")); },
          {root + "/ndb.bak.tmp", root + "/"}},
+        // A copy that holds its source's bytes was synced when it was made.
+        {"copy already made", [&] { return copyFileUnlessSame(t.path("ndb.dat"), t.path("ndb.bak")); }, {}},
+        {"copy over other bytes",
+         [&] {
+             t.write("ndb.dat", "other");
+             return copyFileUnlessSame(t.path("ndb.dat"), t.path("ndb.bak"));
+         },
+         {root + "/ndb.bak.tmp", root + "/"}},
+        // Only the copy of the one file that changed is written and synced.
+        {"automatic backup",
+         [&] {
+             t.mkdir("Logs");
+             t.mkdir("AutoBackups");
+             for (int n = 0; n < 16; ++n)
+                 t.write(QStringLiteral("Logs/log%1.dat").arg(n), "entries");
+             t.write("Logs/cle.dat", "session");
+             if (FileError err = AutoBackupFiles(t.folder())) // makes every copy
+                 return err;
+             g_syncs.synced.clear();
+             t.write("Logs/log3.dat", "more entries");
+             return AutoBackupFiles(t.folder());
+         },
+         {root + "/AutoBackups/log3.bak.tmp", root + "/AutoBackups/"}},
         {"removal", [&] { return removeFileIfExists(t.path("ndb.bak")); }, {root + "/"}},
     };
     for (const auto &c : cases) {
