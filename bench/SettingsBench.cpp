@@ -37,7 +37,7 @@ std::array<QByteArray, 16> locationNames()
     return names;
 }
 
-constexpr double kStatisticsGoal = 2;
+constexpr double kStatisticsGoal = 3;
 
 // What start-up and every reception run: the integrity check, then the statistics.
 void IntegrityCheckAndStatistics(benchmark::State &state)

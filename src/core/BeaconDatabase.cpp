@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
-#include <cstring>
 
 #include "NumberText.h"
 #include "PlainNumber.h"
@@ -36,59 +34,19 @@ double storedFrequencyValue(QByteArrayView record)
     return plainNumberValue(decodeFieldInto(record, BeaconField::Frequency, plain));
 }
 
-// Sixteen bytes as one value, for vector code whatever the optimisation level
-// (a GCC and Clang extension).
-using SixteenBytes = unsigned char __attribute__((vector_size(16)));
-
-// Sixteen-byte runs over the shifted fields of a record, the last run overlapping the
-// one before.
-constexpr int kShiftedBytes = layoutOf(BeaconField::LoggedMask).offset;
-constexpr int kWholeRuns = kShiftedBytes / 16;
-static_assert(kWholeRuns % 4 == 0 && kShiftedBytes % 16 != 0);
-
-SixteenBytes lower(SixteenBytes a, SixteenBytes b)
-{
-    return a < b ? a : b;
-}
-
-// The lowest byte of a record's shifted fields folded into lowest, its runs in four
-// minima of their own so that no run waits for the one before.
-void foldShiftedBytes(const char *record, SixteenBytes &lowest)
-{
-    const auto run = [record](int at) {
-        SixteenBytes bytes;
-        std::memcpy(&bytes, record + at, sizeof bytes);
-        return bytes;
-    };
-    std::array<SixteenBytes, 4> part = {run(0), run(16), run(32), run(48)};
-    for (int k = 4; k < kWholeRuns; ++k)
-        part[k % 4] = lower(part[k % 4], run(16 * k));
-    part[0] = lower(part[0], run(kShiftedBytes - 16));
-    lowest = lower(lowest, lower(lower(part[0], part[1]), lower(part[2], part[3])));
-}
-
-unsigned char lowestByte(SixteenBytes bytes)
+unsigned char lowestByte(QByteArrayView bytes)
 {
     unsigned char lowest = 0xFF;
-    for (int k = 0; k < 16; ++k)
-        lowest = std::min<unsigned char>(lowest, bytes[k]);
+    for (const char c : bytes)
+        lowest = std::min(lowest, static_cast<unsigned char>(c));
     return lowest;
-}
-
-// The lowest byte in the shifted fields of whole records.
-unsigned char lowestShiftedByte(QByteArrayView records)
-{
-    SixteenBytes lowest = ~SixteenBytes{};
-    for (qsizetype record = 0; record < records.size(); record += BeaconRecord::Length)
-        foldShiftedBytes(records.data() + record, lowest);
-    return lowestByte(lowest);
 }
 
 // Bytes 0 and 1 have no plain form: stored in any shifted field they mean the record
 // was damaged (the writers never produce them).
-bool holdsUndecodableByte(QByteArrayView records)
+bool holdsUndecodableByte(QByteArrayView record)
 {
-    return lowestShiftedByte(records) < 2;
+    return lowestByte(record.first(layoutOf(BeaconField::LoggedMask).offset)) < 2;
 }
 
 bool frequencyValueIsValid(double kHz)
@@ -96,71 +54,9 @@ bool frequencyValueIsValid(double kHz)
     return kHz > 0.0 && kHz < kHighestFrequencyKHz;
 }
 
-// The verdict on the stored Frequency read from its six bytes at once, eight-byte
-// word arithmetic in place of a loop, for the form nearly every record holds: a
-// stored digit 1 to 9, more stored digits, perhaps a stored point and digits, then
-// plain blanks. Such a text is valid when its whole part is below 4500: up to three
-// digits, or four below 45 in their first two. 1 for valid, 0 for not, -1 for any
-// other form (a number, not an optional, keeps the verdict in a register). Always
-// inlined: a call would spill the walk's vector minimum around it.
-[[gnu::always_inline]] inline int plainStoredFrequencyVerdict(QByteArrayView record)
+bool storedFrequencyIsValid(QByteArrayView record)
 {
-    constexpr FieldLayout f = layoutOf(BeaconField::Frequency);
-    static_assert(f.width == 6);
-    constexpr quint64 kOnes = 0x0000010101010101ull;
-    constexpr quint64 kHighs = kOnes * 0x80; // the high bit of each of the six bytes
-    constexpr quint64 kBlanks = kOnes * ' ';
-    constexpr quint64 kEnd = 1ull << 48;     // stands for the end of the field in bit counts
-    constexpr quint64 kShiftedZero = '0' + 2;
-    constexpr quint64 kShiftedPoint = '.' + 2;
-    // Eight bytes in one load (the two after the field belong to BeaconClass), the
-    // two dropped.
-    quint64 word;
-    std::memcpy(&word, record.data() + f.offset, sizeof word);
-    word &= kOnes * 0xFF;
-    if (word & kHighs)
-        return -1;
-    // For bytes below 0x80, (byte | 0x80) - code keeps its high bit when byte >= code.
-    const quint64 raised = word | kHighs;
-    const quint64 digits = (raised - kShiftedZero * kOnes) & ~(raised - (kShiftedZero + 10) * kOnes) & kHighs;
-    const quint64 others = ~digits & kHighs;
-    const int whole = std::countr_zero(others | kEnd) / 8;
-    const int restShift = 8 * whole;
-    const int fractionShift = std::min(restShift + 8, 48);
-    const int fraction = std::countr_zero((others & (~0ull << fractionShift)) | kEnd) / 8 - whole - 1;
-    // What follows the whole digits: blanks only, or the point, digits, then blanks.
-    const quint64 rest = word >> restShift;
-    const quint64 blanks = kBlanks >> restShift;
-    const bool blanksOnly = rest == blanks;
-    const int afterFraction = std::min(8 + 8 * fraction, 48);
-    const bool pointThenDigits = (rest & 0xFF) == kShiftedPoint && (rest >> afterFraction) == (blanks >> afterFraction);
-    const quint64 first = word & 0xFF;
-    if (!((first - (kShiftedZero + 1) < 9) & (blanksOnly | pointThenDigits)))
-        return -1;
-    const quint64 firstTwo = first << 8 | ((word >> 8) & 0xFF);
-    return int((whole <= 3) | ((whole == 4) & (firstTwo < ((kShiftedZero + 4) << 8 | (kShiftedZero + 5)))));
-}
-
-// Any other form, through the number reader.
-[[gnu::noinline]] int otherFrequencyVerdict(QByteArrayView record)
-{
-    return frequencyValueIsValid(storedFrequencyValue(record)) ? 1 : 0;
-}
-
-// The six stored bytes of Frequency in one word, the only bytes its verdict reads.
-[[gnu::always_inline]] inline quint64 storedFrequencyBytes(QByteArrayView record)
-{
-    constexpr FieldLayout f = layoutOf(BeaconField::Frequency);
-    static_assert(f.width == 6);
-    quint64 word;
-    std::memcpy(&word, record.data() + f.offset, sizeof word);
-    return word & 0x0000FFFFFFFFFFFFull;
-}
-
-[[gnu::always_inline]] inline bool storedFrequencyIsValid(QByteArrayView record)
-{
-    const int verdict = plainStoredFrequencyVerdict(record);
-    return (verdict >= 0 ? verdict : otherFrequencyVerdict(record)) == 1;
+    return frequencyValueIsValid(storedFrequencyValue(record));
 }
 
 } // namespace
@@ -300,25 +196,22 @@ QString IntegrityResult::message() const
 
 namespace {
 
-// Both plain fields lie in a record's last eight bytes, read in one load. Most beacons
-// were never logged: their mask, "0" and blanks as the writers store it, is known by
-// its bytes.
-void countLogged(const char *record, LoggedCounts &counts)
+bool sameBytes(QByteArrayView a, QByteArrayView b)
 {
-    constexpr qsizetype kTailAt = BeaconRecord::Length - 8;
-    constexpr int kMaskShift = 8 * (layoutOf(BeaconField::LoggedMask).offset - kTailAt);
-    constexpr int kMarkShift = 8 * (layoutOf(BeaconField::CLEMark).offset - kTailAt);
-    static_assert(layoutOf(BeaconField::LoggedMask).width == 5 && kMaskShift + 40 == kMarkShift);
-    constexpr quint64 kMaskBytes = 0xFFFFFFFFFFull << kMaskShift;
-    constexpr quint64 kNeverLogged = 0x2020202030ull << kMaskShift; // "0    "
-    quint64 tail;
-    std::memcpy(&tail, record + kTailAt, sizeof tail);
-    if ((tail & kMaskBytes) != kNeverLogged) {
-        const quint32 mask = storedLoggedMask(QByteArrayView(record, BeaconRecord::Length));
+    return std::equal(a.begin(), a.end(), b.begin(), b.end());
+}
+
+void countLogged(QByteArrayView record, LoggedCounts &counts)
+{
+    // Most beacons were never logged: their mask is "0" and blanks, as the writers store it.
+    static constexpr QByteArrayView kNeverLogged = "0    ";
+    const FieldLayout mask = layoutOf(BeaconField::LoggedMask);
+    if (!sameBytes(record.sliced(mask.offset, mask.width), kNeverLogged)) {
+        const quint32 bits = storedLoggedMask(record);
         for (size_t i = 0; i < counts.locations.size(); ++i)
-            counts.locations[i] += (mask >> i) & 1u;
+            counts.locations[i] += (bits >> i) & 1u;
     }
-    counts.inSession += ((tail >> kMarkShift) & 0xFF) == 'z';
+    counts.inSession += record[layoutOf(BeaconField::CLEMark).offset] == 'z' ? 1 : 0;
 }
 
 } // namespace
@@ -326,7 +219,7 @@ void countLogged(const char *record, LoggedCounts &counts)
 void LoggedCounts::add(QByteArrayView records)
 {
     for (qsizetype at = 0; at < records.size(); at += BeaconRecord::Length)
-        countLogged(records.data() + at, *this);
+        countLogged(records.sliced(at, BeaconRecord::Length), *this);
 }
 
 bool IntegrityTally::add(QByteArrayView records)
@@ -341,42 +234,30 @@ bool IntegrityTally::add(QByteArrayView records, LoggedCounts &counts)
 
 bool IntegrityTally::addRecords(QByteArrayView records, LoggedCounts *counts)
 {
-    // One pass over the records, every fact read while the record is at hand. A damaged
-    // record is rare: a block that holds one is looked at again record by record, to
-    // stop counting at that record. Counted in locals: stores through this could alias
-    // the record bytes.
-    if (m_undecodable) {
-        if (counts)
-            counts->add(records);
-        return false;
-    }
-    SixteenBytes lowest = ~SixteenBytes{};
-    qint64 validCount = 0;
-    // The database is kept in frequency order: most records repeat the frequency of the
-    // one before, and with it its verdict.
-    quint64 lastFrequency = ~0ull;
-    bool lastValid = false;
+    if (counts)
+        counts->add(records);
+    if (m_undecodable)
+        return false; // the check reads no further than a damaged record
+    // A damaged record is rare: the records are looked at one by one for bytes 0 and 1
+    // only when the block holds one (the plain fields may, without harm).
+    const bool mayHoldDamage = lowestByte(records) < 2;
+    constexpr FieldLayout kFrequency = layoutOf(BeaconField::Frequency);
     for (qsizetype at = 0; at < records.size(); at += BeaconRecord::Length) {
         const QByteArrayView record = records.sliced(at, BeaconRecord::Length);
-        foldShiftedBytes(record.data(), lowest);
-        const quint64 frequency = storedFrequencyBytes(record);
-        if (frequency != lastFrequency) {
-            lastFrequency = frequency;
-            lastValid = storedFrequencyIsValid(record);
+        if (mayHoldDamage && holdsUndecodableByte(record)) {
+            m_undecodable = true;
+            break;
         }
-        validCount += lastValid ? 1 : 0;
-        if (counts)
-            countLogged(record.data(), *counts);
-    }
-    if (lowestByte(lowest) < 2) {
-        validCount = 0;
-        for (qsizetype at = 0; at < records.size() && !m_undecodable; at += BeaconRecord::Length) {
-            const QByteArrayView record = records.sliced(at, BeaconRecord::Length);
-            m_undecodable = holdsUndecodableByte(record);
-            validCount += !m_undecodable && storedFrequencyIsValid(record) ? 1 : 0;
+        // The database is kept in frequency order: most records repeat the frequency of
+        // the one before, and with it its verdict.
+        const QByteArrayView frequency = record.sliced(kFrequency.offset, kFrequency.width);
+        if (!m_lastFrequencyKnown || !sameBytes(frequency, QByteArrayView(m_lastFrequency))) {
+            std::copy(frequency.begin(), frequency.end(), m_lastFrequency.begin());
+            m_lastFrequencyKnown = true;
+            m_lastFrequencyValid = storedFrequencyIsValid(record);
         }
+        m_validCount += m_lastFrequencyValid ? 1 : 0;
     }
-    m_validCount += validCount;
     return !m_undecodable;
 }
 

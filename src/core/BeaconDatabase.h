@@ -110,7 +110,7 @@ public:
     // first record holding a byte 0 or 1 in a shifted field: the check reads no further.
     bool add(QByteArrayView records);
     // The same, with counts.add(records) done in the same pass over the records (past a
-    // damaged one too).
+    // damaged one too), so that the check and the statistics share one read.
     bool add(QByteArrayView records, LoggedCounts &counts);
     bool stopped() const { return m_undecodable; }
     // The verdict on an existing file of byteLength bytes whose walk ended with walkError.
@@ -121,6 +121,10 @@ private:
 
     qint64 m_validCount = 0;
     bool m_undecodable = false;
+    // The stored Frequency of the record before, and its verdict.
+    std::array<char, layoutOf(BeaconField::Frequency).width> m_lastFrequency{};
+    bool m_lastFrequencyKnown = false;
+    bool m_lastFrequencyValid = false;
 };
 
 } // namespace qern
