@@ -12,7 +12,7 @@ namespace {
 
 using namespace qern::bench;
 
-constexpr double kLookUpGoal = 3;
+constexpr double kLookUpGoal = 2;
 
 SearchContext searchContext()
 {

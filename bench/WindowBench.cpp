@@ -37,8 +37,8 @@ namespace {
 
 using namespace qern::bench;
 
-constexpr double kNearbyGoal = 20;
-constexpr double kQuickLogGoal = 2;
+constexpr double kNearbyGoal = 10;
+constexpr double kQuickLogGoal = 0.5;
 constexpr qint64 kNearbyLines = 7000;
 
 QApplication &application()
