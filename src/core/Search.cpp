@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bitset>
 #include <cmath>
 
 #include "BeaconDatabase.h"
@@ -51,21 +52,43 @@ bool mayRead(QByteArrayView record, BeaconField field, QByteArrayView text)
     return first == ' ' || first == text.front();
 }
 
-// False when the ident surely neither matches the pattern nor equals text: its last
-// stored character is the ident's last as compared, unless it reads as a blank or may
-// end a duplicate suffix (a semicolon and digits).
-bool identMayEnd(QByteArrayView record, const LikePattern &pattern, QByteArrayView text)
-{
-    const QByteArrayView stored = record.sliced(layoutOf(BeaconField::Ident).offset, layoutOf(BeaconField::Ident).width);
-    qsizetype end = stored.size();
-    while (end > 0 && stored[end - 1] == ' ')
-        --end;
-    if (end == 0)
-        return true;
-    const char last = shiftedDown(static_cast<unsigned char>(stored[end - 1]));
-    const bool mayEndSuffix = (last == ';' || (last >= '0' && last <= '9')) && stored.contains(char(';' + 2));
-    return last == ' ' || mayEndSuffix || pattern.mayEndWith(last) || (!text.isEmpty() && text.back() == last);
-}
+// Which idents a pattern look-up decodes and matches: its stored last character tells
+// for nearly all of them.
+class IdentEnds {
+public:
+    IdentEnds(const LikePattern &pattern, QByteArrayView text) : m_pattern(pattern)
+    {
+        m_textLast = text.isEmpty() ? -1 : static_cast<unsigned char>(text.back());
+        for (int c = 0; c < 256; ++c)
+            m_worthALook[c] = mayEnd(char(c)) || c == ' ' || c == ';' || (c >= '0' && c <= '9');
+    }
+
+    // False when the ident surely neither matches the pattern nor equals text: its last
+    // stored character is the ident's last as compared, unless it reads as a blank or
+    // may end a duplicate suffix (a semicolon and digits).
+    bool mayMatch(QByteArrayView record) const
+    {
+        const FieldLayout f = layoutOf(BeaconField::Ident);
+        const QByteArrayView stored = record.sliced(f.offset, f.width);
+        qsizetype end = stored.size();
+        while (end > 0 && stored[end - 1] == ' ')
+            --end;
+        if (end == 0)
+            return true;
+        const char last = shiftedDown(static_cast<unsigned char>(stored[end - 1]));
+        if (!m_worthALook[static_cast<unsigned char>(last)])
+            return false;
+        const bool mayEndSuffix = (last == ';' || (last >= '0' && last <= '9')) && stored.contains(char(';' + 2));
+        return mayEnd(last) || last == ' ' || mayEndSuffix;
+    }
+
+private:
+    bool mayEnd(char c) const { return m_pattern.mayEndWith(c) || static_cast<unsigned char>(c) == m_textLast; }
+
+    const LikePattern &m_pattern;
+    int m_textLast;
+    std::bitset<256> m_worthALook;
+};
 
 // Beacons at latitude or longitude 0 have no known position and always pass. The
 // filter compares coordinates rounded to four decimals; rounding moves a beacon by
@@ -239,14 +262,18 @@ SearchResult SearchBeacons(const ProgramFolder &folder, QByteArrayView text,
 
     std::array<char, 7> identBuffer{};
     std::array<char, 6> frequencyBuffer{};
+    const bool frequencySearch = result.frequencySearch;
+    const std::optional<IdentEnds> identEnds = pattern ? std::optional<IdentEnds>(std::in_place, *pattern, wanted)
+                                                       : std::nullopt;
+    qint64 recordCount = 0;
     const FileError err = forEachRecord(path, BeaconRecord::Length,
                                         [&](qint64 number, QByteArrayView record) {
-        result.recordCount = number;
+        recordCount = number;
         bool candidate;
-        if (result.frequencySearch) {
+        if (frequencySearch) {
             candidate = mayRead(record, BeaconField::Frequency, wanted)
                         && decodeFieldInto(record, BeaconField::Frequency, frequencyBuffer) == wanted;
-        } else if (pattern ? !identMayEnd(record, *pattern, wanted) : !mayRead(record, BeaconField::Ident, wanted)) {
+        } else if (identEnds ? !identEnds->mayMatch(record) : !mayRead(record, BeaconField::Ident, wanted)) {
             candidate = false;
         } else {
             const QByteArrayView ident =
@@ -264,6 +291,7 @@ SearchResult SearchBeacons(const ProgramFolder &folder, QByteArrayView text,
                 decodeFieldInto(record, BeaconField::Frequency, frequencyBuffer).toByteArray());
         return true;
     });
+    result.recordCount = recordCount;
     if (err) {
         if (err.number == FileError::notFound(path).number)
             return result;
