@@ -40,11 +40,6 @@ QString unstorableCharacter(const char *label)
         .arg(QLatin1String(label));
 }
 
-bool sameIgnoringCase(QByteArrayView a, QByteArrayView b)
-{
-    return upperCase(a) == upperCase(b);
-}
-
 } // namespace
 
 EditorLoad loadBeaconForEditing(const ProgramFolder &folder, qint64 number, const CountryTable &countries)

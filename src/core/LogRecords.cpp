@@ -281,17 +281,16 @@ FileError findLogEntries(const QString &path, QByteArrayView ident, QByteArrayVi
 
 namespace {
 
-FileError findLastMatching(const QString &path, const std::function<bool(const LogRecord &)> &matches,
+FileError findLastMatching(const QString &path, const std::function<bool(QByteArrayView)> &matches,
                            std::optional<LogRecord> *entry)
 {
     entry->reset();
     if (!fileExists(path))
         return {};
     return forEachRecordBackwards(path, LogRecord::Length, [&](qint64, QByteArrayView bytes) {
-        LogRecord candidate = LogRecord::fromBytes(bytes);
-        if (!matches(candidate))
+        if (!matches(bytes))
             return true;
-        *entry = std::move(candidate);
+        *entry = LogRecord::fromBytes(bytes);
         return false;
     });
 }
@@ -301,14 +300,26 @@ FileError findLastMatching(const QString &path, const std::function<bool(const L
 FileError findLastLogEntry(const QString &path, QByteArrayView ident, QByteArrayView frequency,
                            std::optional<LogRecord> *entry)
 {
+    // Most entries are of other frequencies, which is told without building their keys.
+    const PlainField frequencyField = LogRecord::Layout[static_cast<int>(LogField::Frequency)];
+    const QByteArrayView wantedFrequency = trimBlanksView(frequency);
     return findLastMatching(
-        path, [&](const LogRecord &candidate) { return logEntryBelongsTo(candidate, ident, frequency); }, entry);
+        path,
+        [&](QByteArrayView bytes) {
+            return sameIgnoringCase(trimBlanksView(bytes.sliced(frequencyField.offset, frequencyField.width)),
+                                    wantedFrequency)
+                   && logEntryBelongsTo(LogRecord::fromBytes(bytes), ident, frequency);
+        },
+        entry);
 }
 
 FileError findLastLogEntryForIdent(const QString &path, QByteArrayView ident, std::optional<LogRecord> *entry)
 {
     return findLastMatching(
-        path, [&](const LogRecord &candidate) { return entryIdentsMatch(candidate.raw(LogField::Ident), ident); },
+        path,
+        [&](QByteArrayView bytes) {
+            return entryIdentsMatch(LogRecord::fromBytes(bytes).raw(LogField::Ident), ident);
+        },
         entry);
 }
 

@@ -78,23 +78,42 @@ QByteArray fitField(QByteArrayView text, int width)
     return field;
 }
 
+namespace {
+
+char upperCaseByte(char byte)
+{
+    const auto c = static_cast<unsigned char>(byte);
+    unsigned char u = c;
+    if (c >= 'a' && c <= 'z')
+        u = c - 32;
+    else if (c >= 0xE0 && c <= 0xFE && c != 0xF7)
+        u = c - 32;
+    else if (c == 0x9A || c == 0x9C || c == 0x9E) // š œ ž
+        u = c - 16;
+    else if (c == 0xFF) // ÿ
+        u = 0x9F;
+    return static_cast<char>(u);
+}
+
+} // namespace
+
 QByteArray upperCase(QByteArrayView text)
 {
     QByteArray out(text.size(), Qt::Uninitialized);
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        unsigned char u = c;
-        if (c >= 'a' && c <= 'z')
-            u = c - 32;
-        else if (c >= 0xE0 && c <= 0xFE && c != 0xF7)
-            u = c - 32;
-        else if (c == 0x9A || c == 0x9C || c == 0x9E) // š œ ž
-            u = c - 16;
-        else if (c == 0xFF) // ÿ
-            u = 0x9F;
-        out[i] = static_cast<char>(u);
-    }
+    for (qsizetype i = 0; i < text.size(); ++i)
+        out[i] = upperCaseByte(text[i]);
     return out;
+}
+
+bool sameIgnoringCase(QByteArrayView a, QByteArrayView b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        if (upperCaseByte(a[i]) != upperCaseByte(b[i]))
+            return false;
+    }
+    return true;
 }
 
 QString fromWindows1252(QByteArrayView bytes)

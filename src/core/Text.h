@@ -35,6 +35,8 @@ QByteArray fitField(QByteArrayView text, int width);
 
 // Upper case in Windows-1252 (accented letters included).
 QByteArray upperCase(QByteArrayView text);
+// upperCase(a) == upperCase(b), without building either.
+bool sameIgnoringCase(QByteArrayView a, QByteArrayView b);
 
 // Name order of device names, the same in every language setting: characters by their
 // codes, a run of digits by its value ("ttyS2" before "ttyS10").
