@@ -276,6 +276,13 @@ TEST(FindLastLogEntry, ReturnsTheEntryNearestTheEndNotTheLatestDate)
     EXPECT_EQ(last, nearEnd);
     ASSERT_FALSE(findLastLogEntry(path, "ABC", "404", &last));
     EXPECT_FALSE(last.has_value());
+    // The frequency compared trimmed and without regard to case, as the ident is.
+    ASSERT_FALSE(findLastLogEntry(path, "ABC", " 339 ", &last));
+    EXPECT_EQ(last, otherFrequency);
+    const LogRecord lettered = LogRecord::make("ABC", "33a", "0100", "20240101", "");
+    t.writeLogbook(1, {lettered});
+    ASSERT_FALSE(findLastLogEntry(t.path("Logs/log1.dat"), "ABC", "33A", &last));
+    EXPECT_EQ(last, lettered);
     // Matched on the ident alone, the frequency no longer counts.
     ASSERT_FALSE(findLastLogEntryForIdent(path, "ABC", &last));
     EXPECT_EQ(last, otherFrequency);
