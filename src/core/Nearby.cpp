@@ -133,29 +133,33 @@ NearbyResult FindNearbyBeacons(const ProgramFolder &folder, double radius, QByte
     return result;
 }
 
-QByteArray NearbyResult::lineText(qsizetype index) const
+QByteArray nearbyLineText(const BeaconRecord &record, bool logged, qint64 distance, const NearbyContext &ctx)
 {
-    const NearbyLine &line = lines[index];
-    const BeaconRecord record =
-        BeaconRecord::fromBytes(QByteArrayView(storedFields).sliced(index * kLineFieldsWidth, kLineFieldsWidth));
-    QByteArray text = (line.logged ? "***" : "   ") + fitField(StripSemicolonSuffix(record.trimmedText(BeaconField::Ident)), 8)
+    QByteArray text = (logged ? "***" : "   ") + fitField(StripSemicolonSuffix(record.trimmedText(BeaconField::Ident)), 8)
                       + fitField(record.trimmedText(BeaconField::Frequency) + " kHz", 9)
                       + record.trimmedText(BeaconField::Location) + ", ";
     const QByteArray country = upperCase(record.trimmedText(BeaconField::CountryCode));
-    if (context.states) {
-        const QByteArray state = FindStateName(*context.states, record.trimmedText(BeaconField::StateCode), country);
+    if (ctx.states) {
+        const QByteArray state = FindStateName(*ctx.states, record.trimmedText(BeaconField::StateCode), country);
         if (!state.isEmpty())
             text += state + ", ";
     }
-    if (context.countries)
-        text += FindCountryName(*context.countries, country);
+    if (ctx.countries)
+        text += FindCountryName(*ctx.countries, country);
+    return text + " (" + signedText(distance) + (ctx.imperial ? " mi)" : " km)");
+}
+
+QByteArray NearbyResult::lineText(qsizetype index) const
+{
+    const NearbyLine &line = lines[index];
     // The distance shown is the one from the listening location, not from the centre.
     const QthDegrees qth = ComputeQTHDegrees(context.locationLat, context.locationLon);
     const double km = DistanceFrom(qth.latitude / kDegreesPerRadian, qth.longitude / kDegreesPerRadian)
                           .km(PointRad(line.latitude / kDegreesPerRadian, line.longitude / kDegreesPerRadian));
     const double shown = context.imperial ? km / kKmPerMile : km;
-    text += " (" + signedText(qint64(std::floor(shown + 0.5))) + (context.imperial ? " mi)" : " km)");
-    return text;
+    return nearbyLineText(
+        BeaconRecord::fromBytes(QByteArrayView(storedFields).sliced(index * kLineFieldsWidth, kLineFieldsWidth)),
+        line.logged, qint64(std::floor(shown + 0.5)), context);
 }
 
 QByteArray nearbyCoverageCaption(QByteArrayView shownIdent, QByteArrayView shownFrequency, bool imperial)

@@ -10,6 +10,7 @@
 #include <QList>
 #include <QString>
 
+#include "BeaconRecord.h"
 #include "FileIo.h"
 #include "ListenerContext.h"
 #include "ProgramFolder.h"
@@ -73,6 +74,10 @@ struct NearbyResult {
 // comes back at once, for the window to fill its list in one step.
 NearbyResult FindNearbyBeacons(const ProgramFolder &folder, double radius, QByteArrayView centreLat,
                                QByteArrayView centreLon, const NearbyContext &ctx);
+
+// The line of one beacon, distance being its rounded distance in the unit of ctx:
+// "***ABC     338 kHz  Port Eden, Eastland, Norland ( 523 km)"
+QByteArray nearbyLineText(const BeaconRecord &record, bool logged, qint64 distance, const NearbyContext &ctx);
 
 // "Search returned" + " N" + " beacons."
 QByteArray nearbySearchCaption(qint64 foundCount);

@@ -52,8 +52,8 @@ Listed listed(const NearbyResult &r)
     return out;
 }
 
-// The nearby list built the plain way: every field decoded whole, every distance
-// worked out with its bearing, every name looked up afresh.
+// The nearby list built the plain way: every record decoded whole, every distance
+// worked out with its bearing, each line written from its whole record.
 Listed plainNearby(const QByteArray &database, double radius, QByteArrayView centreLat,
                          QByteArrayView centreLon, const NearbyContext &ctx)
 {
@@ -78,21 +78,9 @@ Listed plainNearby(const QByteArray &database, double radius, QByteArrayView cen
             || !(distance(latDeg, lonDeg, centreLatDeg, centreLonDeg) <= radius))
             continue;
         const bool logged = b.isLoggedAt(ctx.currentLocationIndex);
-        const QByteArray country = upperCase(b.trimmedText(BeaconField::CountryCode));
-        QByteArray text = (logged ? "***" : "   ") + fitField(StripSemicolonSuffix(b.trimmedText(BeaconField::Ident)), 8)
-                          + fitField(b.trimmedText(BeaconField::Frequency) + " kHz", 9)
-                          + b.trimmedText(BeaconField::Location) + ", ";
-        if (ctx.states) {
-            const QByteArray state = FindStateName(*ctx.states, b.trimmedText(BeaconField::StateCode), country);
-            if (!state.isEmpty())
-                text += state + ", ";
-        }
-        if (ctx.countries)
-            text += FindCountryName(*ctx.countries, country);
         const double shown = distance(latDeg, lonDeg, qth.latitude, qth.longitude);
-        text += " (" + signedText(qint64(std::floor(shown + 0.5))) + (ctx.imperial ? " mi)" : " km)");
         result.records.append(k + 1);
-        result.texts.append(text);
+        result.texts.append(nearbyLineText(b, logged, qint64(std::floor(shown + 0.5)), ctx));
         result.logged.append(logged);
         result.loggedFlag = result.loggedFlag || logged;
         ++result.foundCount;
