@@ -62,8 +62,8 @@ struct NearbyResult {
     QString messageTitle() const { return QStringLiteral("Error"); }
 
     // What the lines are written from: for each line, the stored fields from Ident to
-    // Frequency of its record, one after another; the tables, the listening location
-    // and the unit of the build.
+    // Frequency of its record, one after another; the tables (which must outlive the
+    // result, as the program's do), the listening location and the unit of the build.
     QByteArray storedFields;
     NearbyContext context;
 };
