@@ -234,19 +234,19 @@ bool IntegrityTally::add(QByteArrayView records, LoggedCounts &counts)
 
 bool IntegrityTally::addRecords(QByteArrayView records, LoggedCounts *counts)
 {
-    if (counts)
-        counts->add(records);
-    if (m_undecodable)
-        return false; // the check reads no further than a damaged record
     // A damaged record is rare: the records are looked at one by one for bytes 0 and 1
     // only when the block holds one (the plain fields may, without harm).
-    const bool mayHoldDamage = lowestByte(records) < 2;
+    const bool mayHoldDamage = !m_undecodable && lowestByte(records) < 2;
     constexpr FieldLayout kFrequency = layoutOf(BeaconField::Frequency);
     for (qsizetype at = 0; at < records.size(); at += BeaconRecord::Length) {
         const QByteArrayView record = records.sliced(at, BeaconRecord::Length);
+        if (counts)
+            countLogged(record, *counts);
+        if (m_undecodable)
+            continue; // the check reads no further than a damaged record
         if (mayHoldDamage && holdsUndecodableByte(record)) {
             m_undecodable = true;
-            break;
+            continue;
         }
         // The database is kept in frequency order: most records repeat the frequency of
         // the one before, and with it its verdict.
