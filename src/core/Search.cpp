@@ -93,8 +93,8 @@ private:
 // Beacons at latitude or longitude 0 have no known position and always pass. The
 // filter compares coordinates rounded to four decimals; rounding moves a beacon by
 // less than 8 m, which decides only for beacons within a tenth of a kilometre of the
-// radius, or at a coordinate that may round to 0. The others are decided unrounded,
-// most by the cosine of their angle alone.
+// radius, or at a coordinate that may round to 0. The others are decided by the cosine
+// of their angle, unrounded.
 class DistanceFilter {
 public:
     explicit DistanceFilter(const SearchContext &ctx)
