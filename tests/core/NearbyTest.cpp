@@ -54,8 +54,8 @@ Listed listed(const NearbyResult &r)
 
 // The nearby list built the plain way: every record decoded whole, every distance
 // worked out with its bearing, each line written from its whole record.
-Listed plainNearby(const QByteArray &database, double radius, QByteArrayView centreLat,
-                         QByteArrayView centreLon, const NearbyContext &ctx)
+Listed plainNearby(const QList<BeaconRecord> &beacons, double radius, QByteArrayView centreLat,
+                   QByteArrayView centreLon, const NearbyContext &ctx)
 {
     const double centreLatDeg = plainDegrees(centreLat, 1, 2, 4, 7, characters(centreLat, 10, 1) == "S");
     const double centreLonDeg = plainDegrees(centreLon, 1, 3, 5, 8, characters(centreLon, 11, 1) == "W");
@@ -67,7 +67,6 @@ Listed plainNearby(const QByteArray &database, double radius, QByteArrayView cen
         return ctx.imperial ? km / 1.609 : km;
     };
     Listed result;
-    const QList<BeaconRecord> beacons = recordsOf<BeaconRecord>(database);
     for (qsizetype k = 0; k < beacons.size(); ++k) {
         const BeaconRecord &b = beacons[k];
         const QByteArray lat = b.trimmedText(BeaconField::Latitude);
@@ -334,6 +333,7 @@ TEST_F(NearbyTest, TheListIsThePlainBuildsLineForLine)
     };
     for (const auto &d : databases) {
         t.write("ndb.dat", d.database);
+        const QList<BeaconRecord> beacons = recordsOf<BeaconRecord>(d.database);
         ctx.countries = d.countries;
         ctx.states = d.states;
         for (const auto &c : centres) {
@@ -343,7 +343,7 @@ TEST_F(NearbyTest, TheListIsThePlainBuildsLineForLine)
                     ctx.currentLocationIndex = imperial ? 3 : 0;
                     const NearbyResult found = find(radius, c.lat, c.lon);
                     const Listed r = listed(found);
-                    const Listed plain = plainNearby(d.database, radius, c.lat, c.lon, ctx);
+                    const Listed plain = plainNearby(beacons, radius, c.lat, c.lon, ctx);
                     SCOPED_TRACE(testing::Message() << d.name << " around " << c.lat << ", " << c.lon << " within "
                                                     << radius << (imperial ? " mi" : " km"));
                     EXPECT_EQ(r.records, plain.records);
