@@ -164,7 +164,8 @@ ReachAround::ReachAround(double centreLatDeg, double centreLonDeg, double limitK
 
 bool ReachAround::outsideByLatitude(double latDeg) const
 {
-    return m_latitudeReachDeg >= 0 && latitudeInRange(latDeg) && std::fabs(latDeg - m_centreLatDeg) > m_latitudeReachDeg;
+    return m_latitudeReachDeg >= 0 && latitudeInRange(latDeg)
+           && std::fabs(latDeg - m_centreLatDeg) > m_latitudeReachDeg;
 }
 
 bool ReachAround::outsideByLongitude(double latDeg, double lonDeg) const

@@ -135,7 +135,8 @@ NearbyResult FindNearbyBeacons(const ProgramFolder &folder, double radius, QByte
 
 QByteArray nearbyLineText(const BeaconRecord &record, bool logged, qint64 distance, const NearbyContext &ctx)
 {
-    QByteArray text = (logged ? "***" : "   ") + fitField(StripSemicolonSuffix(record.trimmedText(BeaconField::Ident)), 8)
+    QByteArray text = (logged ? "***" : "   ")
+                      + fitField(StripSemicolonSuffix(record.trimmedText(BeaconField::Ident)), 8)
                       + fitField(record.trimmedText(BeaconField::Frequency) + " kHz", 9)
                       + record.trimmedText(BeaconField::Location) + ", ";
     const QByteArray country = upperCase(record.trimmedText(BeaconField::CountryCode));

@@ -30,7 +30,8 @@ int NearbyListModel::rowCount(const QModelIndex &parent) const
 
 QVariant NearbyListModel::data(const QModelIndex &index, int role) const
 {
-    if (role != Qt::DisplayRole || !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+    if (role != Qt::DisplayRole
+        || !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
     auto written = m_written.find(index.row());
     if (written == m_written.end())

@@ -107,7 +107,8 @@ QByteArray oddBeacons(int count, unsigned seed)
         b.longitude = pick({"W", "W", "W", "E"}) + QByteArray::number(70 + random() % 10).rightJustified(3, '0')
                       + digits(2, 60) + digits(2, 60) + "00";
         if (random() % 25 == 0)
-            b.latitude = pick({"N4530", "N45 30 00", "X4530000", "N00000000", "", "N4500000Z", " S4530000", "s45300000"});
+            b.latitude =
+                pick({"N4530", "N45 30 00", "X4530000", "N00000000", "", "N4500000Z", " S4530000", "s45300000"});
         if (random() % 25 == 0)
             b.longitude = pick({"W07542", "W075 42 0", "W000000000", "", "E1800000", " W0754200", "W07542.0"});
         b.mask = random() % 3 ? 0 : quint32(random() % 65536);

@@ -332,8 +332,9 @@ TEST(SearchLarge, MatchesAreThePlainScansOnTheShippedAndOddDatabases)
         for (int second = 0; second < 120; ++second) {
             const double latRad = (48 + second / 3600.0) / kDegreesPerRadian;
             const double listenerLatRad = 43 / kDegreesPerRadian;
-            const double eastRad = std::acos((std::cos(radiusKm / kEarthRadiusKm) - std::sin(latRad) * std::sin(listenerLatRad))
-                                             / (std::cos(latRad) * std::cos(listenerLatRad)));
+            const double eastRad =
+                std::acos((std::cos(radiusKm / kEarthRadiusKm) - std::sin(latRad) * std::sin(listenerLatRad))
+                          / (std::cos(latRad) * std::cos(listenerLatRad)));
             const int westSeconds = int(std::lround((80 - eastRad * kDegreesPerRadian) * 3600));
             for (int west = westSeconds - 1; west <= westSeconds + 1; ++west)
                 nearTheRadius.append(beacon({.ident = "ABQ",
