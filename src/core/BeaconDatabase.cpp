@@ -17,12 +17,6 @@ namespace {
 
 constexpr double kHighestFrequencyKHz = 4500.0; // exclusive
 
-FileError missingDatabase(const QString &path)
-{
-    return folderExists(QFileInfo(path).absolutePath()) ? FileError::notFound(path)
-                                                        : FileError::pathNotFound(path);
-}
-
 FileError badRecordNumber(const QString &path)
 {
     return {63, QStringLiteral("Bad record number (%1)").arg(path)};
@@ -194,7 +188,7 @@ FileError writeBeacon(const ProgramFolder &folder, qint64 number, const BeaconRe
 {
     const QString path = databasePath(folder);
     if (!fileExists(path))
-        return missingDatabase(path);
+        return missingFileError(path);
     RecordFile file(path, BeaconRecord::Length);
     if (FileError err = file.openForWriting())
         return err;
@@ -231,7 +225,7 @@ BeaconCheck readShownBeacon(const ProgramFolder &folder, const ShownBeacon &show
     BeaconCheck check;
     const QString path = databasePath(folder);
     if (!fileExists(path)) {
-        check.error = missingDatabase(path);
+        check.error = missingFileError(path);
         return check;
     }
     if (shown.recordNumber < 1 || shown.recordNumber > databaseRecordCount(folder)) {
@@ -399,7 +393,7 @@ IntegrityResult IntegrityTally::result(qint64 byteLength, const FileError &walkE
 IntegrityResult CheckDatabaseIntegrity(const ProgramFolder &folder, qint64 recordCountBefore)
 {
     const QString path = databasePath(folder);
-    if (!fileExists(path)) {
+    if (isMissing(path)) {
         IntegrityResult result;
         result.recordCount = recordCountBefore;
         result.verdict = recordCountBefore == 0 ? IntegrityVerdict::Ok : IntegrityVerdict::RecordsMismatched;

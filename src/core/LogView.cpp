@@ -241,7 +241,7 @@ LogDetail LoadAfterScrolling(const ProgramFolder &folder, qint64 recNo, const Lo
 
     if (ctx.mode == kLogViewSession) {
         const QString sessionLog = sessionLogPath(folder);
-        if (fileExists(sessionLog)) {
+        if (!isMissing(sessionLog)) {
             d.logError = forEachSessionRecord(sessionLog, [&](qint64, const CLERecord &record) {
                 if (sessionRecordBelongsTo(record, ident, frequency, d.ShownCountryCode)) {
                     d.sessionRecordFound = true;
@@ -255,7 +255,7 @@ LogDetail LoadAfterScrolling(const ProgramFolder &folder, qint64 recNo, const Lo
         }
     } else {
         const QString logbook = logbookPath(folder, ctx.currentLocationIndex);
-        if (fileExists(logbook)) {
+        if (!isMissing(logbook)) {
             d.logError = forEachLogRecord(logbook, [&](qint64 number, const LogRecord &entry) {
                 if (logEntryBelongsTo(entry, ident, frequency))
                     d.entries.append({number, trimRightBlanks(entry.raw(LogField::Time)), entry.date(),
@@ -331,7 +331,7 @@ PrintedLogBody PrintedLogLines(const ProgramFolder &folder, const PrintedLogCont
     // one in the file): one look-up per beacon, whatever the number of entries.
     QHash<QByteArray, LogRecord> latestEntry;
     const QString logbook = logbookPath(folder, ctx.currentLocationIndex);
-    if (fileExists(logbook)) {
+    if (!isMissing(logbook)) {
         if ((body.error = forEachLogRecord(logbook, [&](qint64, const LogRecord &entry) {
                  latestEntry.insert(logEntryKey(entry.raw(LogField::Ident), entry.raw(LogField::Frequency)), entry);
                  return true;

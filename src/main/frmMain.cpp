@@ -978,7 +978,7 @@ void frmMain::mnuSessionClr_Click()
     // Without a database there is nothing to clear.
     const QString database = databasePath(m_state.folder);
     if (!fileExists(database)) {
-        MessageBox::show(FileError::notFound(database).messageText(), QStringLiteral("Error"));
+        MessageBox::show(missingFileError(database).messageText(), QStringLiteral("Error"));
         return;
     }
     if (!backUpBeforeChange(m_state.folder))

@@ -148,7 +148,8 @@ TEST(SafeWrite, ReplacesAWholeFileOnlyWhenTheNewOneIsComplete)
     const FileError err = replaceFileContents(t.path("ndb.dat"), "lost");
     EXPECT_TRUE(err.failed());
     // The message names the user's file, never the temporary one.
-    EXPECT_EQ(err.messageText(), "Error # 75: Path/File access error (" + t.path("ndb.dat") + ")");
+    EXPECT_EQ(err.messageText(), "Error # 75: Path/File access error (" + t.path("ndb.dat") + ": a folder stands at " +
+                                     t.path("ndb.dat.tmp") + ", where its new copy is written first)");
     EXPECT_EQ(t.read("ndb.dat"), "new content");
 }
 

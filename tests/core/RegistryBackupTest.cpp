@@ -290,10 +290,11 @@ TEST_F(RegistryBackupTest, LineEndsOfEveryKindSeparateLines)
 // The restore says why the store could not be written, whatever the reason.
 TEST_F(RegistryBackupTest, RestoreIntoAStoreThatCannotBeWrittenGivesTheCause)
 {
+    // %1: the settings file.
     const struct { const char *name; int number; const char *description; } cases[] = {
-        {"blocked", 75, "Path/File access error"},
-        {"read-only", 70, "Permission denied"},
-        {"disk full", 61, "Disk full"},
+        {"blocked", 75, "Path/File access error (%1: a folder stands at %1.tmp, where its new copy is written first)"},
+        {"read-only", 70, "Permission denied (%1)"},
+        {"disk full", 61, "Disk full (%1)"},
     };
     for (const auto &c : cases) {
         TestFolder dir;
@@ -317,7 +318,8 @@ TEST_F(RegistryBackupTest, RestoreIntoAStoreThatCannotBeWrittenGivesTheCause)
         EXPECT_FALSE(result.RegistryRestored) << name;
         EXPECT_EQ(result.error.number, c.number) << name;
         EXPECT_EQ(result.error.messageText(),
-                  QStringLiteral("Error # %1: %2 (%3)").arg(c.number).arg(c.description, dir.path("registry.ini")))
+                  QStringLiteral("Error # %1: ").arg(c.number) +
+                      QString::fromLatin1(c.description).arg(dir.path("registry.ini")))
             << name;
         EXPECT_EQ(store.GetRegistryValue(kProg, "Metric"), "False") << name;
         EXPECT_EQ(dir.read("registry.ini"), before) << name;
