@@ -18,13 +18,52 @@
 #include "FileIo.h"
 #include "Fixtures.h"
 #include "LogMaintenance.h"
+#include "LogView.h"
 #include "RegistryBackup.h"
 #include "RegistryStore.h"
+#include "Statistics.h"
 #include "TestFolder.h"
 
 using namespace qern;
 using qern::test::ScopedFileSizeLimit;
 using qern::test::TestFolder;
+
+namespace {
+
+// The file an open descriptor stands for; a folder is its path followed by "/".
+QString pathOf(int fd)
+{
+    const QFileInfo info(QFileInfo(QStringLiteral("/proc/self/fd/%1").arg(fd)).symLinkTarget());
+    return info.isDir() ? info.filePath() + QLatin1Char('/') : info.filePath();
+}
+
+// Writes into one file fail the way a disk says it is full: ENOSPC, or EDQUOT when the
+// user's quota is spent.
+struct WriteFault {
+    QString path;
+    int error = 0;
+};
+WriteFault g_writeFault;
+
+class FailingWrites {
+public:
+    FailingWrites(const QString &path, int error) { g_writeFault = {QFileInfo(path).canonicalFilePath(), error}; }
+    ~FailingWrites() { g_writeFault = {}; }
+    FailingWrites(const FailingWrites &) = delete;
+    FailingWrites &operator=(const FailingWrites &) = delete;
+};
+
+} // namespace
+
+// This definition stands in for the C library's in this test program.
+extern "C" ssize_t write(int fd, const void *data, size_t size)
+{
+    if (g_writeFault.error != 0 && pathOf(fd) == g_writeFault.path) {
+        errno = g_writeFault.error;
+        return -1;
+    }
+    return ::syscall(SYS_write, fd, data, size);
+}
 
 TEST(RecordFile, ReaderNeverCreatesAMissingFile)
 {
@@ -57,11 +96,15 @@ TEST(RecordFile, WritesInPlaceAppendsAndReadsBack)
     EXPECT_TRUE(file.write(1, "TOOLONG").failed()); // a record of the wrong length is refused
 }
 
+// However the disk says it is full (a write cut short, no space, the quota spent), the
+// user hears "Disk full".
 TEST(RecordFile, ShortWriteIsAnErrorAndLeavesTheFileAsItWas)
 {
     const QByteArray first(213, 'A');
-    const struct { const char *name; qint64 number; } cases[] = {
-        {"append", 2}, {"beyond the end", 3},
+    const struct { const char *name; qint64 number; int error; } cases[] = {
+        {"append", 2, 0}, {"beyond the end", 3, 0}, // 0: a write cut short by the file size limit
+        {"in place, no space", 1, ENOSPC}, {"append, quota spent", 2, EDQUOT},
+        {"in place, quota spent", 1, EDQUOT}, {"beyond the end, quota spent", 3, EDQUOT},
     };
     for (const auto &c : cases) {
         TestFolder t;
@@ -69,12 +112,17 @@ TEST(RecordFile, ShortWriteIsAnErrorAndLeavesTheFileAsItWas)
         RecordFile file(t.path("ndb.dat"), 213);
         FileError err;
         {
-            const ScopedFileSizeLimit limit(300); // room for 87 more bytes
+            std::optional<ScopedFileSizeLimit> limit;
+            std::optional<FailingWrites> failing;
+            if (c.error == 0)
+                limit.emplace(300); // room for 87 more bytes
+            else
+                failing.emplace(t.path("ndb.dat"), c.error);
             err = file.write(c.number, QByteArray(213, 'B'));
             file.close();
         }
-        EXPECT_EQ(err.number, 61) << c.name;
-        EXPECT_TRUE(err.messageText().startsWith("Error # 61: Disk full")) << err.messageText().toStdString();
+        EXPECT_EQ(err.messageText().toStdString(), ("Error # 61: Disk full (" + t.path("ndb.dat") + ")").toStdString())
+            << c.name;
         const QByteArray after = t.read("ndb.dat");
         EXPECT_EQ(after.size(), first.size()) << c.name;
         EXPECT_TRUE(after == first) << c.name;
