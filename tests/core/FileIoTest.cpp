@@ -409,25 +409,116 @@ TEST(UserFiles, RewritesKeepTheFilesPermissionsAndWriteThroughLinks)
     }
 }
 
-// CI runs as root, which may write any file: the refusal comes from the file's mode,
-// so it holds for root as for the user.
-TEST(UserFiles, ReadOnlyFileStopsTheRewriteWithNothingChanged)
+namespace {
+
+// What may stand in the place of a user's file, so that no command can write it.
+struct Obstacle {
+    const char *name;
+    QString message; // %1: the file
+    std::function<void(const QString &path)> put;
+    std::function<bool(const QString &path)> stillThere;
+};
+
+QList<Obstacle> everyObstacle()
 {
-    for (const Rewrite &r : everyRewrite()) {
-        DataFolder f;
-        r.prepare(f);
-        ASSERT_EQ(::chmod(QFile::encodeName(f.path(r.file)).constData(), kReadOnly), 0);
-        const auto before = snapshot(f);
+    auto replaced = [](const std::function<bool(const QString &)> &make) {
+        return [make](const QString &path) {
+            ASSERT_TRUE(QFile::remove(path));
+            ASSERT_TRUE(make(path));
+        };
+    };
+    return {
+        // CI runs as root, which may write any file: the refusal comes from the file's
+        // mode, so it holds for root as for the user.
+        {"read-only", "Error # 70: Permission denied (%1)",
+         [](const QString &path) { ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), kReadOnly), 0); },
+         [](const QString &path) { return modeOf(path) == kReadOnly; }},
+        {"loop of links", "Error # 75: Path/File access error (%1 is a loop of symbolic links)",
+         replaced([](const QString &path) { return QFile::link(QFileInfo(path).fileName(), path); }),
+         [](const QString &path) { return QFileInfo(path).isSymLink(); }},
+        {"folder", "Error # 75: Path/File access error (%1 is a folder)",
+         replaced([](const QString &path) { return QDir().mkdir(path); }),
+         [](const QString &path) { return QFileInfo(path).isDir(); }},
+    };
+}
 
-        const FileError err = r.run(f);
+} // namespace
 
-        EXPECT_EQ(err.number, 70) << r.command;
-        EXPECT_TRUE(err.messageText().startsWith("Error # 70: Permission denied (")) << r.command;
-        EXPECT_TRUE(err.description.endsWith(QFileInfo(r.file).fileName() + ")"))
-            << r.command << ": " << err.description.toStdString();
-        EXPECT_EQ(snapshot(f), before) << r.command;
-        EXPECT_EQ(modeOf(f.path(r.file)), kReadOnly) << r.command;
-        EXPECT_EQ(temporaryFiles(f), QStringList()) << r.command;
+TEST(UserFiles, AFileThatCannotBeWrittenStopsTheRewriteWithNothingChanged)
+{
+    for (const Obstacle &o : everyObstacle()) {
+        for (const Rewrite &r : everyRewrite()) {
+            SCOPED_TRACE(std::string(r.command) + ", " + o.name);
+            DataFolder f;
+            r.prepare(f);
+            o.put(f.path(r.file));
+            const auto before = snapshot(f);
+
+            const FileError err = r.run(f);
+
+            EXPECT_EQ(err.messageText().toStdString(), o.message.arg(f.path(r.file)).toStdString());
+            EXPECT_EQ(snapshot(f), before);
+            EXPECT_TRUE(o.stillThere(f.path(r.file)));
+            EXPECT_EQ(temporaryFiles(f), QStringList());
+        }
+    }
+}
+
+// Reading commands take a loop of links or a folder in a file's place for no missing
+// file (an empty logbook, a beacon out of sync, nothing to update): they name it.
+TEST(UserFiles, ALoopOrAFolderInAFilesPlaceIsNamedNotTakenForMissing)
+{
+    std::array<QByteArray, kStatisticsLocations> names;
+    names.fill("Empty");
+    const LogbookEntryEdit edit{"comments", "1300", "20260102", "mended"};
+    const struct {
+        const char *command;
+        QString file;
+        std::function<FileError(const DataFolder &)> run;
+    } readers[] = {
+        {"start-up count", "ndb.dat",
+         [&](const DataFolder &f) { return GatherDatabaseStatistics(f.folder(), names, 0).readError; }},
+        {"integrity check", "ndb.dat",
+         [](const DataFolder &f) { return CheckDatabaseIntegrity(f.folder(), 2).readError; }},
+        {"log viewer", "Logs/log0.dat",
+         [](const DataFolder &f) { return LoadAfterScrolling(f.folder(), 1, {}).logError; }},
+        {"session viewer", "Logs/cle.dat",
+         [](const DataFolder &f) {
+             LogDetailContext session;
+             session.mode = kLogViewSession;
+             return LoadAfterScrolling(f.folder(), 1, session).logError;
+         }},
+        {"printed log", "Logs/log0.dat", [](const DataFolder &f) { return PrintedLogLines(f.folder(), {}).error; }},
+        {"last logged", "Logs/log0.dat",
+         [](const DataFolder &f) {
+             std::optional<LogRecord> entry;
+             return findLastLogEntry(f.path("Logs/log0.dat"), "XYZ", "400", &entry);
+         }},
+        {"log update", "Logs/log0.dat",
+         [&](const DataFolder &f) { return updateLogbookEntry(f.folder(), 0, f.shownAt(1), 1, edit).error; }},
+        {"session update", "Logs/cle.dat",
+         [](const DataFolder &f) {
+             return updateSessionRecords(f.folder(), f.shownAt(1), "1300", "20260102", "mended").error;
+         }},
+        {"log delete", "Logs/log0.dat",
+         [](const DataFolder &f) { return deleteLogbookEntry(f.folder(), 0, f.shownAt(1), 1).error; }},
+    };
+    for (const Obstacle &o : everyObstacle()) {
+        if (QByteArray(o.name) == "read-only")
+            continue; // read, it is no obstacle
+        for (const auto &r : readers) {
+            SCOPED_TRACE(std::string(r.command) + ", " + o.name);
+            DataFolder f;
+            writeLoggedBeacons(f);
+            o.put(f.path(r.file));
+            const auto before = snapshot(f);
+
+            const FileError err = r.run(f);
+
+            EXPECT_EQ(err.messageText().toStdString(), o.message.arg(f.path(r.file)).toStdString());
+            EXPECT_EQ(snapshot(f), before);
+            EXPECT_TRUE(o.stillThere(f.path(r.file)));
+        }
     }
 }
 
