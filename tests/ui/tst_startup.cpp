@@ -155,27 +155,60 @@ private slots:
         QCOMPARE(program.state.UserCallSign, "VE3XYZ");
     }
 
+    void unreadableSettingsAreReportedAndNotOverwritten_data()
+    {
+        QTest::addColumn<QString>("linkTo"); // empty: a file of garbage; "/": a folder
+        QTest::addColumn<QString>("cause");  // %1: the settings file, %2: where its link points
+        QTest::addColumn<QString>("wayOut");
+        QTest::newRow("damaged") << QString() << "Error # 75: Line 1 of the settings file is not a setting (%1)"
+                                 << QString(kDamagedSettingsWayOut);
+        QTest::newRow("link to nothing")
+            << "elsewhere/registry.ini" << "Error # 53: File not found (%1 is a link to %2, which does not exist)"
+            << QString(kSettingsLinkWayOut);
+        QTest::newRow("loop of links") << "registry.ini"
+                                       << "Error # 75: Path/File access error (%1 is a loop of symbolic links)"
+                                       << QString(kUnusableSettingsWayOut);
+        QTest::newRow("folder") << "/" << "Error # 75: Path/File access error (%1 is a folder)"
+                                << QString(kUnusableSettingsWayOut);
+    }
     void unreadableSettingsAreReportedAndNotOverwritten()
     {
+        QFETCH(QString, linkTo);
+        QFETCH(QString, cause);
+        QFETCH(QString, wayOut);
         TestProgram program(TestProgram::FirstRun);
         program.writeBeacons({Beacon()});
+        const QString settings = program.settingsPath();
         const QByteArray garbage = "this is not a settings file\n[unterminated\n";
-        {
-            QFile f(program.settingsPath());
+        QDir().mkpath(QFileInfo(settings).dir().filePath(QStringLiteral("elsewhere")));
+        if (linkTo.isEmpty()) {
+            QFile f(settings);
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write(garbage);
+        } else if (linkTo == "/") {
+            QVERIFY(QDir().mkdir(settings));
+        } else {
+            QVERIFY(QFile::link(linkTo, settings));
         }
         program.start();
 
         QVERIFY(!program.boxes.texts().contains(kWelcome));
         QVERIFY(!program.boxes.shown.isEmpty());
         QCOMPARE(program.boxes.shown[0].title, "Error");
-        QVERIFY(program.boxes.shown[0].text.startsWith("Error # "));
-        // The message names the way out.
-        QVERIFY(program.boxes.shown[0].text.endsWith(QLatin1String(kDamagedSettingsWayOut)));
-        QFile f(program.settingsPath());
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), garbage);
+        // The message names the file, the cause and the way out that fits it.
+        const QString target = QFileInfo(settings).dir().filePath(linkTo);
+        QCOMPARE(program.boxes.shown[0].text,
+                 QString(cause).replace("%1", settings).replace("%2", target) + "\r\n" + wayOut);
+        if (linkTo.isEmpty()) {
+            QFile f(settings);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QCOMPARE(f.readAll(), garbage);
+        } else if (linkTo == "/") {
+            QVERIFY(QFileInfo(settings).isDir());
+        } else {
+            QVERIFY(QFileInfo(settings).isSymLink());
+            QVERIFY(!QFile::exists(target));
+        }
     }
 
     void aMissingTableEndsTheProgramWithLoadError_data()
