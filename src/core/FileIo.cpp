@@ -242,13 +242,45 @@ FileError syncFolderOf(const QString &file, const QString &shownPath)
 // file stays untouched until the new one is complete. Errors name path, the user's
 // file, never the temporary one.
 using BlockWriter = std::function<bool(QByteArrayView block)>;
-FileError writeBesideAndRename(const QString &path, const std::function<FileError(const BlockWriter &)> &produce)
+
+// Renames from to to unless something stands at to: then from is dropped and *renamed
+// says so. A file system that cannot refuse in the rename itself is asked first.
+FileError renameUnlessTaken(const QString &from, const QString &to, const QString &shownPath, bool *renamed)
 {
+    *renamed = false;
+    const QByteArray source = encoded(from);
+    const QByteArray target = encoded(to);
+    int result = ::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE);
+    if (result != 0 && (errno == EINVAL || errno == ENOSYS)) {
+        struct stat info {};
+        if (::lstat(target.constData(), &info) == 0)
+            errno = EEXIST;
+        else
+            result = ::rename(source.constData(), target.constData());
+    }
+    if (result == 0) {
+        *renamed = true;
+        return {};
+    }
+    const int cause = errno;
+    QFile::remove(from);
+    return cause == EEXIST ? FileError{} : FileError::fromErrno(cause, shownPath);
+}
+
+enum class Replace { Always, OnlyWhenMissing };
+
+FileError writeBesideAndRename(const QString &path, const std::function<FileError(const BlockWriter &)> &produce,
+                               Replace replace = Replace::Always, bool *written = nullptr)
+{
+    if (written)
+        *written = false;
     QString target;
     if (FileError err = resolveLinks(path, &target))
         return err;
     struct stat old {};
     const bool existed = ::stat(encoded(target).constData(), &old) == 0;
+    if (existed && replace == Replace::OnlyWhenMissing)
+        return {};
     if (existed && !S_ISREG(old.st_mode))
         return notAFile(path, old.st_mode);
     if (existed && !modeAllowsWriting(target, old))
@@ -283,13 +315,22 @@ FileError writeBesideAndRename(const QString &path, const std::function<FileErro
     if (!err && ::fsync(out.handle()) != 0)
         err = FileError::fromErrno(errno, path);
     out.close();
-    if (!err && ::rename(encoded(temporary).constData(), encoded(target).constData()) != 0)
-        err = FileError::fromErrno(errno, path);
+    bool renamed = false;
+    if (!err) {
+        if (replace == Replace::OnlyWhenMissing)
+            err = renameUnlessTaken(temporary, target, path, &renamed);
+        else if (::rename(encoded(temporary).constData(), encoded(target).constData()) == 0)
+            renamed = true;
+        else
+            err = FileError::fromErrno(errno, path);
+    }
     if (err) {
         QFile::remove(temporary);
         return err;
     }
-    return syncFolderOf(target, path);
+    if (written)
+        *written = renamed;
+    return renamed ? syncFolderOf(target, path) : FileError{};
 }
 
 } // namespace
@@ -366,23 +407,40 @@ FileError replaceFileContents(const QString &path, QByteArrayView content)
     });
 }
 
-FileError copyFileSafely(const QString &source, const QString &target)
+namespace {
+
+FileError copyFile(const QString &source, const QString &target, Replace replace, bool *copied)
 {
     if (!fileExists(source))
         return missingFileError(source);
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly))
         return FileError::fromQFile(in);
-    return writeBesideAndRename(target, [&](const BlockWriter &put) -> FileError {
-        while (!in.atEnd()) {
-            const QByteArray block = in.read(1 << 20);
-            if (in.error() != QFileDevice::NoError)
-                return FileError::fromQFile(in, 57);
-            if (!put(block))
-                return {};
-        }
-        return {};
-    });
+    return writeBesideAndRename(
+        target,
+        [&](const BlockWriter &put) -> FileError {
+            while (!in.atEnd()) {
+                const QByteArray block = in.read(1 << 20);
+                if (in.error() != QFileDevice::NoError)
+                    return FileError::fromQFile(in, 57);
+                if (!put(block))
+                    return {};
+            }
+            return {};
+        },
+        replace, copied);
+}
+
+} // namespace
+
+FileError copyFileSafely(const QString &source, const QString &target)
+{
+    return copyFile(source, target, Replace::Always, nullptr);
+}
+
+FileError copyFileIfMissing(const QString &source, const QString &target, bool *copied)
+{
+    return copyFile(source, target, Replace::OnlyWhenMissing, copied);
 }
 
 namespace {

@@ -80,6 +80,9 @@ FileError replaceFileContents(const QString &path, QByteArrayView content);
 // Copies source over target through a temporary file beside target, so target is
 // replaced only by a complete copy.
 FileError copyFileSafely(const QString &source, const QString &target);
+// The same for a target that is missing: whatever stands at target when the copy is
+// complete stays, and *copied (when given) says whether the copy took its place.
+FileError copyFileIfMissing(const QString &source, const QString &target, bool *copied = nullptr);
 // The same, unless target already holds source's very bytes: then it is left as it
 // is and only synced to the disk. Most files are unchanged since their last copy.
 FileError copyFileUnlessSame(const QString &source, const QString &target);

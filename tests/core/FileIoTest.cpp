@@ -225,6 +225,27 @@ TEST(SafeWrite, CopyKeepsTheOldCopyWhenItFails)
     EXPECT_EQ(copyFileSafely(t.path("src.dat"), t.path("nofolder/x.bak")).number, 76);
 }
 
+// A copy into a missing file keeps whatever stands at its name when it is done.
+TEST(SafeWrite, ACopyIntoAMissingFileNeverReplacesWhatStandsThere)
+{
+    TestFolder t;
+    t.write("shipped.dat", "shipped");
+    t.write("kept.dat", "the user's");
+    t.mkdir("folder.dat");
+    for (const char *name : {"kept.dat", "folder.dat"}) {
+        bool copied = true;
+        ASSERT_FALSE(copyFileIfMissing(t.path("shipped.dat"), t.path(name), &copied)) << name;
+        EXPECT_FALSE(copied) << name;
+    }
+    EXPECT_EQ(t.read("kept.dat"), "the user's");
+    EXPECT_TRUE(QFileInfo(t.path("folder.dat")).isDir());
+    bool copied = false;
+    ASSERT_FALSE(copyFileIfMissing(t.path("shipped.dat"), t.path("new.dat"), &copied));
+    EXPECT_TRUE(copied);
+    EXPECT_EQ(t.read("new.dat"), "shipped");
+    EXPECT_EQ(QDir(t.root()).entryList({"*.tmp"}), QStringList());
+}
+
 // -----------------------------------------------------------------------------------
 // Links and read-only files: every command that rewrites a whole file.
 
