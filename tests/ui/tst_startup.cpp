@@ -6,6 +6,7 @@
 #include <QDirIterator>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMap>
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
@@ -121,6 +122,21 @@ private:
     QTemporaryDir m_dir;
     QList<QProcess *> m_runs;
 };
+
+// The files the program ships, by their path in data/ (its README is not one of them).
+QMap<QString, QByteArray> shippedFiles()
+{
+    QMap<QString, QByteArray> files;
+    const QDir data(QStringLiteral(QERN_SOURCE_DATA_DIR));
+    QDirIterator it(data.path(), QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        QFile file(it.next());
+        if (file.fileName().endsWith(QLatin1String("README.md")) || !file.open(QIODevice::ReadOnly))
+            continue;
+        files[data.relativeFilePath(file.fileName())] = file.readAll();
+    }
+    return files;
+}
 
 } // namespace
 
@@ -326,6 +342,66 @@ private slots:
             "Missing Database: NDB Database not found. Try restoring from a backup."));
         QVERIFY(!program.exists("ndb.dat"));
         QVERIFY(program.windows->splash()->cmdContinue->isEnabled());
+    }
+
+    // The program itself copies in what its folder lacks, and replaces nothing: a folder
+    // of the listener's own database, or one that lost a table, then starts as any other.
+    // A folder in use gets no starter database: a lost one stays missing.
+    void theProgramCopiesInTheShippedFilesItsFolderLacks_data()
+    {
+        QTest::addColumn<bool>("onlyTheDatabase");
+        QTest::addColumn<QString>("lost");
+        QTest::newRow("a real ndb.dat alone") << true << QString();
+        QTest::newRow("in use, Country.dat lost") << false << "Country.dat";
+        QTest::newRow("in use, ndb.dat lost") << false << "ndb.dat";
+    }
+    void theProgramCopiesInTheShippedFilesItsFolderLacks()
+    {
+        QFETCH(bool, onlyTheDatabase);
+        QFETCH(QString, lost);
+        const QMap<QString, QByteArray> shipped = shippedFiles();
+        QVERIFY(shipped.contains("Country.dat") && shipped.contains("help.htm") && shipped.contains("maps/coast.pnt"));
+        TestProgram program(TestProgram::FirstRun);
+        if (onlyTheDatabase) {
+            for (const QFileInfo &entry : QDir(program.root()).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot))
+                QVERIFY(entry.isDir() ? QDir(entry.filePath()).removeRecursively() : QFile::remove(entry.filePath()));
+        }
+        // The listener's own database: not the starter one.
+        const QByteArray own = shipped["ndb.dat"].left(300 * BeaconRecord::Length);
+        program.write("ndb.dat", own);
+        if (!lost.isEmpty())
+            program.remove(lost);
+
+        ProgramRuns runs;
+        QProcess *run = runs.start(program.root(), program.settingsPath());
+        // The greeting of a first run comes once the folder has its files and the tables
+        // are loaded.
+        QByteArray shown;
+        QVERIFY2(QTest::qWaitFor(
+                     [&] {
+                         shown += run->readAllStandardError();
+                         return shown.contains("Welcome: ");
+                     },
+                     30000),
+                 shown.constData());
+        run->kill();
+        QVERIFY(run->waitForFinished(30000));
+        QVERIFY2(!shown.contains("missing"), shown.constData());
+
+        // Started again on that folder, up to the main window.
+        program.presetSetting(RegistryKeys::UserInfo, kRegistryString, "Call Sign", "VE3XYZ");
+        QVERIFY(program.startToMain());
+        QCOMPARE(program.boxes.summary(), lost == "ndb.dat" ? QStringLiteral("Missing Database: NDB Database not found. "
+                                                                             "Try restoring from a backup.")
+                                                            : QString());
+        QCOMPARE(program.exists("ndb.dat"), lost != "ndb.dat");
+        if (lost != "ndb.dat")
+            QVERIFY(program.read("ndb.dat") == own);
+        for (auto file = shipped.cbegin(); file != shipped.cend(); ++file) {
+            if (file.key() != "ndb.dat")
+                QVERIFY2(program.read(file.key()) == file.value(), qPrintable(file.key()));
+        }
+        QVERIFY(QDir(program.root()).entryList({"*.tmp"}).isEmpty());
     }
 
     void aSecondCopyOnAHeldFolderOrSettingsFileEndsAndChangesNothing_data()
