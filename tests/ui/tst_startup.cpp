@@ -274,7 +274,17 @@ private slots:
         program.writeBeacons({Beacon()});
         const QByteArray entry = logEntry("ABC", "338", "1200", "20260101");
         program.write("LOGS/log3.dat", entry);
+        // What stands at a logbook's name is kept, and named when it is no file.
+        QVERIFY(QFile::link(QStringLiteral("log5.dat"), program.path("LOGS/log5.dat")));
+        program.mkdir("LOGS/log6.dat");
         program.start();
+
+        QCOMPARE(program.boxes.summary(),
+                 "Error: Error # 75: Path/File access error (" + program.path("LOGS/log5.dat") +
+                     " is a loop of symbolic links)\n"
+                     "Error: Error # 75: Path/File access error (" + program.path("LOGS/log6.dat") + " is a folder)");
+        QVERIFY(QFileInfo(program.path("LOGS/log5.dat")).isSymLink());
+        QVERIFY(QFileInfo(program.path("LOGS/log6.dat")).isDir());
 
         QVERIFY(QFileInfo(program.path("AutoBackups")).isDir());
         // The existing "LOGS" serves as the logs folder: no second one is made.
@@ -282,6 +292,8 @@ private slots:
                 QFileInfo(program.path("Logs")).canonicalFilePath() ==
                     QFileInfo(program.path("LOGS")).canonicalFilePath());
         for (int n = 0; n < 16; ++n) {
+            if (n == 5 || n == 6)
+                continue;
             const QFileInfo logbook(program.path(QStringLiteral("LOGS/log%1.dat").arg(n)));
             QVERIFY2(logbook.isFile(), qPrintable(logbook.filePath()));
             QCOMPARE(logbook.size(), n == 3 ? qint64(entry.size()) : qint64(0));
