@@ -101,7 +101,8 @@ public:
     }
 
     QString root() const { return m_dir.path(); }
-    QString path(const QString &relative) const { return m_dir.filePath(relative); }
+    // A path inside the temporary folder; an absolute one as it is.
+    QString path(const QString &relative) const { return QDir(m_dir.path()).filePath(relative); }
     QStringList snapshot() const { return ::snapshot(m_dir.path()); }
 
     QProcess *start(const QString &folder, const QString &settings)
