@@ -463,25 +463,31 @@ QList<Obstacle> everyObstacle()
     };
 }
 
+// Runs the command with o in the place of its file: it fails, naming the file and o,
+// and every file stays as it was.
+void expectStoppedWithNothingChanged(const Obstacle &o, const Rewrite &r)
+{
+    SCOPED_TRACE(std::string(r.command) + ", " + o.name);
+    DataFolder f;
+    r.prepare(f);
+    o.put(f.path(r.file));
+    const auto before = snapshot(f);
+
+    const FileError err = r.run(f);
+
+    EXPECT_EQ(err.messageText().toStdString(), o.message.arg(f.path(r.file)).toStdString());
+    EXPECT_EQ(snapshot(f), before);
+    EXPECT_TRUE(o.stillThere(f.path(r.file)));
+    EXPECT_EQ(temporaryFiles(f), QStringList());
+}
+
 } // namespace
 
 TEST(UserFiles, AFileThatCannotBeWrittenStopsTheRewriteWithNothingChanged)
 {
     for (const Obstacle &o : everyObstacle()) {
-        for (const Rewrite &r : everyRewrite()) {
-            SCOPED_TRACE(std::string(r.command) + ", " + o.name);
-            DataFolder f;
-            r.prepare(f);
-            o.put(f.path(r.file));
-            const auto before = snapshot(f);
-
-            const FileError err = r.run(f);
-
-            EXPECT_EQ(err.messageText().toStdString(), o.message.arg(f.path(r.file)).toStdString());
-            EXPECT_EQ(snapshot(f), before);
-            EXPECT_TRUE(o.stillThere(f.path(r.file)));
-            EXPECT_EQ(temporaryFiles(f), QStringList());
-        }
+        for (const Rewrite &r : everyRewrite())
+            expectStoppedWithNothingChanged(o, r);
     }
 }
 
@@ -492,54 +498,40 @@ TEST(UserFiles, ALoopOrAFolderInAFilesPlaceIsNamedNotTakenForMissing)
     std::array<QByteArray, kStatisticsLocations> names;
     names.fill("Empty");
     const LogbookEntryEdit edit{"comments", "1300", "20260102", "mended"};
-    const struct {
-        const char *command;
-        QString file;
-        std::function<FileError(const DataFolder &)> run;
-    } readers[] = {
-        {"start-up count", "ndb.dat",
+    const Rewrite readers[] = {
+        {"start-up count", "ndb.dat", writeLoggedBeacons,
          [&](const DataFolder &f) { return GatherDatabaseStatistics(f.folder(), names, 0).readError; }},
-        {"integrity check", "ndb.dat",
+        {"integrity check", "ndb.dat", writeLoggedBeacons,
          [](const DataFolder &f) { return CheckDatabaseIntegrity(f.folder(), 2).readError; }},
-        {"log viewer", "Logs/log0.dat",
+        {"log viewer", "Logs/log0.dat", writeLoggedBeacons,
          [](const DataFolder &f) { return LoadAfterScrolling(f.folder(), 1, {}).logError; }},
-        {"session viewer", "Logs/cle.dat",
+        {"session viewer", "Logs/cle.dat", writeLoggedBeacons,
          [](const DataFolder &f) {
              LogDetailContext session;
              session.mode = kLogViewSession;
              return LoadAfterScrolling(f.folder(), 1, session).logError;
          }},
-        {"printed log", "Logs/log0.dat", [](const DataFolder &f) { return PrintedLogLines(f.folder(), {}).error; }},
-        {"last logged", "Logs/log0.dat",
+        {"printed log", "Logs/log0.dat", writeLoggedBeacons,
+         [](const DataFolder &f) { return PrintedLogLines(f.folder(), {}).error; }},
+        {"last logged", "Logs/log0.dat", writeLoggedBeacons,
          [](const DataFolder &f) {
              std::optional<LogRecord> entry;
              return findLastLogEntry(f.path("Logs/log0.dat"), "XYZ", "400", &entry);
          }},
-        {"log update", "Logs/log0.dat",
+        {"log update", "Logs/log0.dat", writeLoggedBeacons,
          [&](const DataFolder &f) { return updateLogbookEntry(f.folder(), 0, f.shownAt(1), 1, edit).error; }},
-        {"session update", "Logs/cle.dat",
+        {"session update", "Logs/cle.dat", writeLoggedBeacons,
          [](const DataFolder &f) {
              return updateSessionRecords(f.folder(), f.shownAt(1), "1300", "20260102", "mended").error;
          }},
-        {"log delete", "Logs/log0.dat",
+        {"log delete", "Logs/log0.dat", writeLoggedBeacons,
          [](const DataFolder &f) { return deleteLogbookEntry(f.folder(), 0, f.shownAt(1), 1).error; }},
     };
     for (const Obstacle &o : everyObstacle()) {
         if (QByteArray(o.name) == "read-only")
             continue; // read, it is no obstacle
-        for (const auto &r : readers) {
-            SCOPED_TRACE(std::string(r.command) + ", " + o.name);
-            DataFolder f;
-            writeLoggedBeacons(f);
-            o.put(f.path(r.file));
-            const auto before = snapshot(f);
-
-            const FileError err = r.run(f);
-
-            EXPECT_EQ(err.messageText().toStdString(), o.message.arg(f.path(r.file)).toStdString());
-            EXPECT_EQ(snapshot(f), before);
-            EXPECT_TRUE(o.stillThere(f.path(r.file)));
-        }
+        for (const Rewrite &r : readers)
+            expectStoppedWithNothingChanged(o, r);
     }
 }
 

@@ -132,6 +132,16 @@ void loseSettings(TestProgram &program, SettingsLoss loss)
     }
 }
 
+// Settings holding "Cottage" backed up on drive, then lost before the next start.
+void backUpThenLoseSettings(TestProgram &program, const TempFolder &drive, SettingsLoss loss)
+{
+    program.presetSetting(RegistryKeys::ListeningLocations, kRegistryString, "Location(2)", "Cottage");
+    QVERIFY(start(program));
+    backUpSettings(program, drive);
+    QVERIFY(drive.read("Reg.bak").contains("Cottage"));
+    loseSettings(program, loss);
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(SettingsLoss)
@@ -582,12 +592,8 @@ private slots:
         QFETCH(SettingsLoss, loss);
         TestProgram program;
         TempFolder drive;
-        program.presetSetting(RegistryKeys::ListeningLocations, kRegistryString, "Location(2)", "Cottage");
-        QVERIFY(start(program));
-        backUpSettings(program, drive);
+        backUpThenLoseSettings(program, drive, loss);
         const QByteArray earlierBackup = drive.read("Reg.bak");
-        QVERIFY(earlierBackup.contains("Cottage"));
-        loseSettings(program, loss);
         frmMain *main = start(program);
         QVERIFY(main);
         QStringList listed;
@@ -809,10 +815,7 @@ private slots:
         QFETCH(SettingsLoss, loss);
         TestProgram program;
         TempFolder drive;
-        program.presetSetting(RegistryKeys::ListeningLocations, kRegistryString, "Location(2)", "Cottage");
-        QVERIFY(start(program));
-        backUpSettings(program, drive);
-        loseSettings(program, loss);
+        backUpThenLoseSettings(program, drive, loss);
         const QByteArray damaged = program.settingsFile();
         QVERIFY(start(program));
         frmRestore *restore = program.windows->restore();
