@@ -212,19 +212,35 @@ FileError undecodableRecord(qint64 number)
 
 namespace {
 
-// The decoded ident and frequency of record, when it holds the shown beacon's.
-bool holdsShownBeacon(const BeaconRecord &record, const ShownBeacon &shown, bool *decodable)
+// The fields that tell a beacon apart, in ShownBeacon's order.
+constexpr BeaconField kIdentityFields[] = {BeaconField::Ident, BeaconField::Frequency, BeaconField::CountryCode,
+                                           BeaconField::Latitude, BeaconField::Longitude};
+
+template <typename Beacon>
+auto identityOf(Beacon &shown)
 {
-    bool identOk = false;
-    bool frequencyOk = false;
-    const QByteArray ident = record.trimmedText(BeaconField::Ident, &identOk);
-    const QByteArray frequency = record.trimmedText(BeaconField::Frequency, &frequencyOk);
-    *decodable = identOk && frequencyOk;
-    return *decodable && upperCase(ident) == upperCase(trimBlanks(shown.ident)) &&
-           upperCase(frequency) == upperCase(trimBlanks(shown.frequency));
+    return std::array{&shown.ident, &shown.frequency, &shown.countryCode, &shown.latitude, &shown.longitude};
+}
+
+// False, with *decodable false, when a field cannot be decoded.
+bool holdsIdentity(const BeaconRecord &record, const ShownBeacon &shown, bool *decodable)
+{
+    const ShownBeacon stored = shownBeaconOf(shown.recordNumber, record, decodable);
+    const auto storedFields = identityOf(stored);
+    const auto shownFields = identityOf(shown);
+    bool holds = *decodable;
+    for (size_t i = 0; holds && i < shownFields.size(); ++i)
+        holds = upperCase(*storedFields[i]) == upperCase(trimBlanks(*shownFields[i]));
+    return holds;
 }
 
 } // namespace
+
+bool holdsShownBeacon(const BeaconRecord &record, const ShownBeacon &shown)
+{
+    bool decodable = false;
+    return holdsIdentity(record, shown, &decodable);
+}
 
 BeaconCheck readShownBeacon(const ProgramFolder &folder, const ShownBeacon &shown, BeaconRecord *record)
 {
@@ -242,7 +258,7 @@ BeaconCheck readShownBeacon(const ProgramFolder &folder, const ShownBeacon &show
     if ((check.error = readBeacon(folder, shown.recordNumber, &found)))
         return check;
     bool decodable = false;
-    check.moved = !holdsShownBeacon(found, shown, &decodable);
+    check.moved = !holdsIdentity(found, shown, &decodable);
     if (!decodable) {
         check.moved = false;
         check.error = undecodableRecord(shown.recordNumber);
@@ -253,22 +269,39 @@ BeaconCheck readShownBeacon(const ProgramFolder &folder, const ShownBeacon &show
     return check;
 }
 
-std::optional<qint64> findShownBeacon(const ProgramFolder &folder, const ShownBeacon &shown)
+FoundBeacon findBeacon(const ProgramFolder &folder, const std::function<bool(const BeaconRecord &)> &holds)
 {
-    std::optional<qint64> found;
-    const FileError err = forEachBeacon(folder, [&](qint64 number, const BeaconRecord &record) {
-        bool decodable = false;
-        if (!holdsShownBeacon(record, shown, &decodable))
+    FoundBeacon found;
+    found.error = forEachBeacon(folder, [&](qint64 number, const BeaconRecord &record) {
+        if (!holds(record))
             return true;
-        found = number;
-        return false;
+        found.recordNumber = number;
+        return ++found.matches < 2;
     });
-    return err.failed() ? std::nullopt : found;
+    if (!found.found())
+        found.recordNumber = 0;
+    return found;
 }
 
-ShownBeacon shownBeaconOf(qint64 number, const BeaconRecord &record)
+FoundBeacon findShownBeacon(const ProgramFolder &folder, const ShownBeacon &shown)
 {
-    return {number, record.trimmedText(BeaconField::Ident), record.trimmedText(BeaconField::Frequency)};
+    return findBeacon(folder, [&shown](const BeaconRecord &record) { return holdsShownBeacon(record, shown); });
+}
+
+ShownBeacon shownBeaconOf(qint64 number, const BeaconRecord &record, bool *decodable)
+{
+    ShownBeacon shown;
+    shown.recordNumber = number;
+    const auto fields = identityOf(shown);
+    bool allDecoded = true;
+    for (size_t i = 0; i < fields.size(); ++i) {
+        bool ok = false;
+        *fields[i] = record.trimmedText(kIdentityFields[i], &ok);
+        allDecoded = allDecoded && ok;
+    }
+    if (decodable)
+        *decodable = allDecoded;
+    return shown;
 }
 
 FileError forEachBeacon(const ProgramFolder &folder,
