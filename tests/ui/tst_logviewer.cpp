@@ -980,6 +980,9 @@ private slots:
         QTest::newRow("nothing viewed") << false << -1 << "" << qint64(0);
         // Its ident and frequency are also those of the first match: its own record is shown.
         QTest::newRow("a duplicate of the same frequency") << false << 2 << "ABC  338 kHz" << qint64(4);
+        // GL in Canada, viewed at 3, while another copy of the program sorts it ahead
+        // of its namesake in Indonesia: it is shown where it stands.
+        QTest::newRow("its namesake moved into its record") << false << 1 << "GL  201 kHz" << qint64(2);
     }
     void leavingShowsTheMainWindowWithTheBeaconLastViewed()
     {
@@ -987,14 +990,21 @@ private slots:
         QFETCH(int, row);
         QFETCH(QString, shown);
         QFETCH(qint64, record);
+        const bool namesakes = shown.startsWith("GL");
         TestProgram program;
-        frmMain *main = program.startShowing(
-            {beacon("AAA", "300", 0), logged("ABC;2"), logged("ABC", "415"), logged("ABC;3")}, "AAA");
+        const QList<Beacon> beacons =
+            namesakes ? QList<Beacon>{beacon("AAA", "300", 0), galela(1), laGrandeRiviere(1)}
+                      : QList<Beacon>{beacon("AAA", "300", 0), logged("ABC;2"), logged("ABC", "415"), logged("ABC;3")};
+        frmMain *main = program.startShowing(beacons, "AAA");
         QVERIFY(main);
         frmLog *log = viewLog(program, row);
         QVERIFY(log);
         if (row >= 0)
-            QCOMPARE(log->txtLogIdent->text(), "ABC");
+            QCOMPARE(log->txtLogIdent->text(), namesakes ? "GL" : "ABC");
+        if (namesakes) {
+            QCOMPARE(log->txtLogCountry->text(), "Canada");
+            program.writeBeacons({beacons[0], beacons[2], beacons[1]});
+        }
 
         closeWindow(log, log->cmdExit, byTitleBar);
 
@@ -1002,6 +1012,7 @@ private slots:
         QVERIFY(!main->isHidden());
         QVERIFY(main->isEnabled());
         QCOMPARE(main->lblkHz->text(), shown);
+        QCOMPARE(main->txtCountry->text(), shown.isEmpty() ? "" : "Canada");
         QCOMPARE(main->cmdQuickLog->isEnabled(), !shown.isEmpty());
         if (record > 0) {
             QCOMPARE(program.state.CurrentRecordNumber, record);
