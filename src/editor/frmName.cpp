@@ -308,7 +308,6 @@ void frmName::followTo(const FoundBeacon &found, bool load)
         m_state.CurrentRecordNumber = found.recordNumber;
     m_state.EditRecordNumber = found.recordNumber;
     m_state.NewRecordFlag = 0;
-    m_shown.recordNumber = found.recordNumber;
     if (!found.found()) {
         for (QLineEdit *box : findChildren<QLineEdit *>())
             box->clear();
@@ -316,6 +315,8 @@ void frmName::followTo(const FoundBeacon &found, bool load)
         m_shown = {};
     } else if (load) {
         loadRecord(found.recordNumber);
+    } else {
+        m_shown.recordNumber = found.recordNumber;
     }
 }
 

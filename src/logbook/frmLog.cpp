@@ -557,13 +557,14 @@ void frmLog::checkDateLength()
     checkShownLength(txtLogDate, 8);
 }
 
-// Update needs a beacon shown with a time and a date that can be stored, whichever
-// box was checked last; Delete, a beacon shown (it takes the entry shown, or a bit
-// without entries, or the session mark).
+// Update needs the selected row's beacon shown with a time and a date that can be
+// stored, whichever box was checked last; Delete, that beacon shown (it takes the
+// entry shown, or a bit without entries, or the session mark).
 void frmLog::applyButtons()
 {
-    cmdUpdate->setEnabled(!m_shown.isEmpty() && m_timeValid && m_dateValid);
-    cmdDelete->setEnabled(!m_shown.isEmpty());
+    const bool shown = !m_shown.isEmpty() && selectedRow() >= 0;
+    cmdUpdate->setEnabled(shown && m_timeValid && m_dateValid);
+    cmdDelete->setEnabled(shown);
 }
 
 // ---------------------------------------------------------------------------------
@@ -746,6 +747,13 @@ void frmLog::filesReplaced()
     const FoundBeacon found = m_shown.isEmpty() ? FoundBeacon{} : findShownBeacon(m_state.folder, m_shown);
     if (found.error.failed()) {
         showError(found.error.messageText());
+        // The record and entry numbers may belong to the replaced files: nothing acts
+        // on what the pane shows until a row is chosen again.
+        m_settingSelection = true;
+        lstLog->clearSelection();
+        m_settingSelection = false;
+        cmdCalendar->setEnabled(false);
+        applyButtons();
         return;
     }
     LoadTable();

@@ -568,6 +568,7 @@ void frmMain::SearchBeacons(const QString &text, const QByteArray &frequency, bo
     m_state.SearchMatches = result.found() ? result.matches : QList<qint64>();
     m_state.SearchMatchCount = result.searchMatchCount();
 
+    SearchOutcome outcome = result.outcome;
     std::optional<qsizetype> shownMatch = result.shownMatch;
     if (result.found() && looksUpViewed(viewed, toWindows1252(text), frequency)) {
         FileError error;
@@ -576,12 +577,13 @@ void frmMain::SearchBeacons(const QString &text, const QByteArray &frequency, bo
             MessageBox::show(error.messageText(), QStringLiteral("Error"));
         if (!shownMatch) {
             // Gone, or not to be told from its namesakes: no beacon rather than a guess.
+            outcome = SearchOutcome::FrequencyNotAmongMatches;
             m_state.SearchMatches.clear();
             m_state.SearchMatchCount = 0;
         }
     }
 
-    switch (shownMatch || !result.found() ? result.outcome : SearchOutcome::FrequencyNotAmongMatches) {
+    switch (outcome) {
     case SearchOutcome::Found: {
         const qint64 count = result.matches.size();
         const int shownPosition = static_cast<int>(*shownMatch) + 1;

@@ -430,7 +430,7 @@ private slots:
     }
 
     // A frequency changed in the editor is the one logged: the sort moves the beacon
-    // after XYZ and the dialog follows it.
+    // after XYZ and the dialog follows it, every line read again from its record.
     void modifyBeaconDataOpensTheEditorAndComesBackToTheDialog()
     {
         QDateTime now = utc(2026, 3, 4, 17, 6);
@@ -459,6 +459,7 @@ private slots:
         QVERIFY(!main->isEnabled());
 
         editor->txtFrequencyIn->setText("450");
+        editor->txtLocationIn->setText("Lake Town");
         editor->cmdWrite_Click();
         // Not shown again in the main window, whose beacon on 338 kHz is gone.
         QCOMPARE(main->lblkHz->text(), "");
@@ -472,7 +473,8 @@ private slots:
         QCOMPARE(dialog->txtTime->text(), "1720");
         QCOMPARE(dialog->txtReceptionComments->text(), "kept");
         QCOMPARE(program.state.CurrentRecordNumber, 2);
-        QCOMPARE(dialog->lblShowAddedBeacon->text(), "ABC - 450 kHz");
+        QCOMPARE(textsOf({dialog->lblShowAddedBeacon, dialog->lblLocation, dialog->lblCountry}),
+                 QStringList({"ABC - 450 kHz", "Lake Town, Ontario", "Canada"}));
         dialog->cmdAddBeacon_Click();
         QCOMPARE(program.read("Logs/log3.dat"), logEntry("ABC", "450", "1720", "20260304", "kept"));
         QCOMPARE(program.storedBeacon(2).loggedMask(), 8u);

@@ -494,6 +494,9 @@ private slots:
             QVERIFY2(program.boxes.shown[0].text.contains("ndb.dat"), qPrintable(program.boxes.summary()));
             QCOMPARE(textsOf({log->txtLogIdent, log->lblCount, log->txtReceptionComments}),
                      QStringList({"CFX", " 2/ 2", "second!"}));
+            // Its entry numbers belong to the logbook replaced: nothing writes them.
+            for (QWidget *command : {log->cmdUpdate, log->cmdDelete, log->cmdCalendar})
+                QVERIFY2(!command->isEnabled(), qPrintable(command->objectName()));
             return;
         }
         if (gone) {
