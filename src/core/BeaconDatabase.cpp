@@ -222,16 +222,27 @@ auto identityOf(Beacon &shown)
     return std::array{&shown.ident, &shown.frequency, &shown.countryCode, &shown.latitude, &shown.longitude};
 }
 
-// False, with *decodable false, when a field cannot be decoded.
-bool holdsIdentity(const BeaconRecord &record, const ShownBeacon &shown, bool *decodable)
+// The shown beacon's fields as they compare: trimmed, in capitals.
+ShownBeacon comparable(const ShownBeacon &shown)
 {
-    const ShownBeacon stored = shownBeaconOf(shown.recordNumber, record, decodable);
-    const auto storedFields = identityOf(stored);
-    const auto shownFields = identityOf(shown);
-    bool holds = *decodable;
-    for (size_t i = 0; holds && i < shownFields.size(); ++i)
-        holds = upperCase(*storedFields[i]) == upperCase(trimBlanks(*shownFields[i]));
-    return holds;
+    ShownBeacon wanted = shown;
+    for (QByteArray *field : identityOf(wanted))
+        *field = upperCase(trimBlanks(*field));
+    return wanted;
+}
+
+// Field by field, up to the first that differs; *decodable false when one read
+// cannot be decoded. wanted: comparable().
+bool holdsIdentity(const BeaconRecord &record, const ShownBeacon &wanted, bool *decodable)
+{
+    const auto fields = identityOf(wanted);
+    *decodable = true;
+    for (size_t i = 0; i < fields.size(); ++i) {
+        const QByteArray stored = record.trimmedText(kIdentityFields[i], decodable);
+        if (!*decodable || upperCase(stored) != *fields[i])
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -239,7 +250,7 @@ bool holdsIdentity(const BeaconRecord &record, const ShownBeacon &shown, bool *d
 bool holdsShownBeacon(const BeaconRecord &record, const ShownBeacon &shown)
 {
     bool decodable = false;
-    return holdsIdentity(record, shown, &decodable);
+    return holdsIdentity(record, comparable(shown), &decodable);
 }
 
 BeaconCheck readShownBeacon(const ProgramFolder &folder, const ShownBeacon &shown, BeaconRecord *record)
@@ -258,7 +269,7 @@ BeaconCheck readShownBeacon(const ProgramFolder &folder, const ShownBeacon &show
     if ((check.error = readBeacon(folder, shown.recordNumber, &found)))
         return check;
     bool decodable = false;
-    check.moved = !holdsIdentity(found, shown, &decodable);
+    check.moved = !holdsIdentity(found, comparable(shown), &decodable);
     if (!decodable) {
         check.moved = false;
         check.error = undecodableRecord(shown.recordNumber);
@@ -285,7 +296,11 @@ FoundBeacon findBeacon(const ProgramFolder &folder, const std::function<bool(con
 
 FoundBeacon findShownBeacon(const ProgramFolder &folder, const ShownBeacon &shown)
 {
-    return findBeacon(folder, [&shown](const BeaconRecord &record) { return holdsShownBeacon(record, shown); });
+    const ShownBeacon wanted = comparable(shown);
+    return findBeacon(folder, [&wanted](const BeaconRecord &record) {
+        bool decodable = false;
+        return holdsIdentity(record, wanted, &decodable);
+    });
 }
 
 ShownBeacon shownBeaconOf(qint64 number, const BeaconRecord &record, bool *decodable)
