@@ -79,24 +79,24 @@ inline Beacon beacon(const QByteArray &ident, const QByteArray &frequency = "338
 }
 
 // Namesakes, as the real database has them: GL on 201 kHz in Canada and in Indonesia.
-inline Beacon laGrandeRiviere(quint32 loggedMask = 0)
+inline Beacon gl201(const QByteArray &country, const QByteArray &state, const QByteArray &location,
+                    const QByteArray &latitude, const QByteArray &longitude, quint32 loggedMask)
 {
     Beacon b = beacon("GL", "201", loggedMask);
-    b.state = "QC";
-    b.location = "La Grande Riviere";
-    b.latitude = "N53374900";
-    b.longitude = "W077421500";
+    b.country = country;
+    b.state = state;
+    b.location = location;
+    b.latitude = latitude;
+    b.longitude = longitude;
     return b;
+}
+inline Beacon laGrandeRiviere(quint32 loggedMask = 0)
+{
+    return gl201("CAN", "QC", "La Grande Riviere", "N53374900", "W077421500", loggedMask);
 }
 inline Beacon galela(quint32 loggedMask = 0)
 {
-    Beacon b = beacon("GL", "201", loggedMask);
-    b.country = "IDN";
-    b.state = "";
-    b.location = "Galela";
-    b.latitude = "N01501700";
-    b.longitude = "E127471100";
-    return b;
+    return gl201("IDN", "", "Galela", "N01501700", "E127471100", loggedMask);
 }
 
 // The beacon's record in the session: it carries "z".
