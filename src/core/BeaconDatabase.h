@@ -7,7 +7,6 @@
 
 #include <array>
 #include <functional>
-#include <optional>
 
 #include "BeaconRecord.h"
 #include "FileIo.h"
