@@ -391,6 +391,8 @@ FieldCheck checkLogTime(QByteArrayView text)
     }
     // Fewer than four digits are accepted as typing goes on, but are no time yet.
     check.updateEnabled = text.size() == 4;
+    if (!check.updateEnabled)
+        check.colour = BoxColour::LightRed;
     return check;
 }
 
