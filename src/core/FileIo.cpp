@@ -236,13 +236,6 @@ FileError syncFolderOf(const QString &file, const QString &shownPath)
     return synced ? FileError{} : FileError::fromErrno(err, shownPath);
 }
 
-// Writes the whole new content with put() into a temporary file beside the final
-// target of path (through its symbolic links, which stay), gives it the old file's
-// permission bits, syncs it, renames it over the target and syncs the folder. The old
-// file stays untouched until the new one is complete. Errors name path, the user's
-// file, never the temporary one.
-using BlockWriter = std::function<bool(QByteArrayView block)>;
-
 // Renames from to to unless something stands at to: then from is dropped and *renamed
 // says so. A file system that cannot refuse in the rename itself is asked first.
 FileError renameUnlessTaken(const QString &from, const QString &to, const QString &shownPath, bool *renamed)
@@ -269,6 +262,13 @@ FileError renameUnlessTaken(const QString &from, const QString &to, const QStrin
 
 enum class Replace { Always, OnlyWhenMissing };
 
+// Writes the whole new content with put() into a temporary file beside the final
+// target of path (through its symbolic links, which stay), gives it the old file's
+// permission bits, syncs it, renames it over the target and syncs the folder. The old
+// file stays untouched until the new one is complete. Errors name path, the user's
+// file, never the temporary one. OnlyWhenMissing: whatever stands at the target, before
+// or when the new file is complete, stays; *written says whether the new file went in.
+using BlockWriter = std::function<bool(QByteArrayView block)>;
 FileError writeBesideAndRename(const QString &path, const std::function<FileError(const BlockWriter &)> &produce,
                                Replace replace = Replace::Always, bool *written = nullptr)
 {

@@ -635,8 +635,9 @@ void RegistryStore::Batch::writeEvenIfUnchanged()
 FileError RegistryStore::replaceDamagedFile(const std::function<void(RegistryStore &)> &fill, QString *keptAs)
 {
     keptAs->clear();
+    // Whatever the file holds now is kept; a link to nothing holds nothing to keep.
     QString aside;
-    if (m_loadFailure != LoadFailure::LinkToNothing) {
+    if (!isMissing(m_filePath)) {
         aside = m_filePath + QStringLiteral(".damaged");
         for (int n = 2; QFileInfo::exists(aside) || QFileInfo(aside).isSymLink(); ++n)
             aside = m_filePath + QStringLiteral(".damaged%1").arg(n);
