@@ -231,17 +231,24 @@ private slots:
     void aMissingTableEndsTheProgramWithLoadError_data()
     {
         QTest::addColumn<QString>("file");
-        QTest::addColumn<QString>("reportedFirst");
-        QTest::newRow("region.dat") << "region.dat" << QString();
-        QTest::newRow("State.dat") << "State.dat" << "State, Province lookup table missing.";
+        QTest::addColumn<bool>("folderInItsPlace");
+        QTest::addColumn<QString>("reportedFirst"); // %1: the file
+        QTest::newRow("region.dat") << "region.dat" << false << QString();
+        QTest::newRow("State.dat") << "State.dat" << false << "State, Province lookup table missing.";
+        QTest::newRow("Country.dat, a folder in its place")
+            << "Country.dat" << true << "Error # 75: Path/File access error (%1 is a folder)";
     }
     void aMissingTableEndsTheProgramWithLoadError()
     {
         QFETCH(QString, file);
+        QFETCH(bool, folderInItsPlace);
         QFETCH(QString, reportedFirst);
         TestProgram program;
         program.writeBeacons({Beacon()});
         program.remove(file);
+        if (folderInItsPlace)
+            program.mkdir(file);
+        reportedFirst.replace("%1", program.path(file));
         program.start();
 
         QVERIFY(program.windows->hasEnded());
