@@ -203,6 +203,25 @@ PreparedBeacon prepareBeaconWrite(const ProgramFolder &folder, const BeaconEntri
     return prepared;
 }
 
+BeaconWriteResult writePreparedBeacon(const ProgramFolder &folder, const PreparedBeacon &prepared)
+{
+    BeaconWriteResult result;
+    const QString database = databasePath(folder);
+    FileChange change(folder);
+    change.writesRecords(database, BeaconRecord::Length, FileChange::Missing::Refused);
+    change.replaces(database);
+    if ((result.error = change.begin()))
+        return result;
+    if ((result.error = change.writeRecord(database, prepared.number, prepared.record.bytes())))
+        result.takenBack = change.takeBack();
+    return result;
+}
+
+QString BeaconWriteResult::messageText() const
+{
+    return changeFailureText(error, takenBack, kChangeNotTakenBackText);
+}
+
 FoundBeacon findBeaconRecord(const ProgramFolder &folder, const BeaconRecord &record)
 {
     return findBeacon(folder, [&record](const BeaconRecord &candidate) { return candidate.bytes() == record.bytes(); });

@@ -15,6 +15,7 @@
 
 #include "BeaconDatabase.h"
 #include "BeaconRecord.h"
+#include "FileChange.h"
 #include "FileIo.h"
 #include "ProgramFolder.h"
 #include "Tables.h"
@@ -86,6 +87,18 @@ struct PreparedBeacon {
 PreparedBeacon prepareBeaconWrite(const ProgramFolder &folder, const BeaconEntries &entries,
                                   const CountryTable &countries, const StateTable &states, bool isNew,
                                   const ShownBeacon &shown, QByteArrayView month);
+
+struct BeaconWriteResult {
+    FileError error;
+    TakenBack takenBack; // after a failed write
+    QString messageText() const;
+};
+
+// Writes a prepared record as one FileChange: ndb.dat is checked, and its folder, in
+// which the sort that follows every write renames the sorted file, then the automatic
+// backup is taken, which keeps the database as it was before the edit for that sort
+// too. A failed write, its sync included, is taken back.
+BeaconWriteResult writePreparedBeacon(const ProgramFolder &folder, const PreparedBeacon &prepared);
 
 // The record whose 213 bytes equal record (the sort moves records whole), counted as
 // findShownBeacon counts.

@@ -112,7 +112,7 @@ QString SortResult::message() const
     case SortVerdict::DatabaseDamaged:
         return QStringLiteral("Records mismatched. Database corrupted.");
     case SortVerdict::Failed:
-        return error.messageText();
+        return changeFailureText(error, takenBack, kChangeNotTakenBackText);
     }
     return {};
 }
@@ -144,7 +144,7 @@ QByteArray sortedDatabaseImage(QByteArrayView image, const SortProgress &progres
     return out;
 }
 
-SortResult SortBeaconDatabase(const ProgramFolder &folder, const SortProgress &progress)
+SortResult SortBeaconDatabase(const ProgramFolder &folder, const SortProgress &progress, AutomaticBackup backup)
 {
     SortResult result;
     const QString path = databasePath(folder);
@@ -182,8 +182,18 @@ SortResult SortBeaconDatabase(const ProgramFolder &folder, const SortProgress &p
         return result;
     }
     const QByteArray sorted = sortedDatabaseImage(image, progress);
-    if (sorted != image && (result.error = replaceFileContents(path, sorted)))
+    if (sorted == image)
+        return result;
+    FileChange change(folder);
+    change.replaces(path);
+    if ((result.error = change.begin(backup))) {
         result.verdict = SortVerdict::Failed;
+        return result;
+    }
+    if ((result.error = change.replaceFile(path, sorted))) {
+        result.verdict = SortVerdict::Failed;
+        result.takenBack = change.takeBack();
+    }
     return result;
 }
 

@@ -148,15 +148,6 @@ FileError FileError::refused(const QString &description)
     return {5, description}; // "Invalid procedure call or argument"
 }
 
-QString failureMessageText(const FileError &error, bool undone, const char *notUndone)
-{
-    if (!error.failed())
-        return {};
-    if (undone)
-        return error.messageText();
-    return error.messageText() + QStringLiteral("\r\n") + QLatin1String(notUndone);
-}
-
 bool fileExists(const QString &path)
 {
     const QFileInfo info(path);
@@ -223,6 +214,19 @@ bool modeAllowsWriting(const QString &existing, const struct stat &info)
     return ::access(encoded(existing).constData(), W_OK) == 0;
 }
 
+// The folder that holds target, path's file through its links, where a new file is
+// made, renamed or removed: it must exist and be writable, by its mode as by access.
+FileError checkFolderOfTarget(const QString &path, const QString &target)
+{
+    const QString folder = QFileInfo(target).absolutePath();
+    struct stat info {};
+    if (::stat(encoded(folder).constData(), &info) != 0 || !S_ISDIR(info.st_mode))
+        return missingFileError(path);
+    if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(encoded(folder).constData(), W_OK | X_OK) != 0)
+        return {70, QStringLiteral("Permission denied (%1: its folder %2 is read-only)").arg(native(path), native(folder))};
+    return {};
+}
+
 // The folder entry of a rename, a new file or a removal is on the disk only once the
 // folder itself is synced.
 FileError syncFolderOf(const QString &file, const QString &shownPath)
@@ -285,8 +289,8 @@ FileError writeBesideAndRename(const QString &path, const std::function<FileErro
         return notAFile(path, old.st_mode);
     if (existed && !modeAllowsWriting(target, old))
         return FileError::permissionDenied(path);
-    if (!folderExists(QFileInfo(target).absolutePath()))
-        return missingFileError(path);
+    if (FileError err = checkFolderOfTarget(path, target))
+        return err;
 
     const QString temporary = temporaryPathFor(target);
     const QFileInfo tempInfo(temporary);
@@ -386,6 +390,14 @@ FileError missingFileError(const QString &path)
                     .arg(native(path), native(target))};
 }
 
+FileError checkFolderWritable(const QString &path)
+{
+    QString target;
+    if (FileError err = resolveLinks(path, &target))
+        return err;
+    return checkFolderOfTarget(path, target);
+}
+
 FileError checkWritable(const QString &path)
 {
     QString target;
@@ -399,12 +411,15 @@ FileError checkWritable(const QString &path)
     return modeAllowsWriting(target, info) ? FileError{} : FileError::permissionDenied(path);
 }
 
-FileError replaceFileContents(const QString &path, QByteArrayView content)
+FileError replaceFileContents(const QString &path, QByteArrayView content, bool *replaced)
 {
-    return writeBesideAndRename(path, [&](const BlockWriter &put) -> FileError {
-        put(content);
-        return {};
-    });
+    return writeBesideAndRename(
+        path,
+        [&](const BlockWriter &put) -> FileError {
+            put(content);
+            return {};
+        },
+        Replace::Always, replaced);
 }
 
 namespace {
@@ -495,8 +510,10 @@ FileError copyFileUnlessSame(const QString &source, const QString &target)
     return copyFileSafely(source, target);
 }
 
-FileError removeFileIfExists(const QString &path)
+FileError removeFileIfExists(const QString &path, bool *removed)
 {
+    if (removed)
+        *removed = false;
     QString target;
     if (FileError err = resolveLinks(path, &target))
         return err;
@@ -505,9 +522,13 @@ FileError removeFileIfExists(const QString &path)
         return {};
     if (FileError err = checkWritable(path))
         return err;
+    if (FileError err = checkFolderOfTarget(path, target))
+        return err;
     QFile file(target);
     if (!file.remove())
         return FileError::fromQFile(file, 70, path);
+    if (removed)
+        *removed = true;
     return syncFolderOf(target, path);
 }
 
@@ -547,6 +568,10 @@ FileError RecordFile::openForWriting()
     if (FileError err = checkWritable(m_path))
         return err;
     m_createdByOpen = !info.exists();
+    if (m_createdByOpen) {
+        if (FileError err = checkFolderWritable(m_path))
+            return err;
+    }
     // Unbuffered: a write that fails leaves nothing behind to be flushed later.
     if (!m_file.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
         return FileError::fromQFile(m_file);
@@ -689,21 +714,44 @@ FileError RecordFileUndo::keepAppendPosition()
     return keepRecord(recordCountForLength(m_length, m_recordLength) + 1);
 }
 
-FileError RecordFileUndo::undo() const
+FileError RecordFileUndo::undo(bool *putBack) const
 {
-    if (!m_existed)
-        return fileExists(m_path) ? removeFileIfExists(m_path) : FileError{};
+    bool back = false;
+    const auto tell = qScopeGuard([&] {
+        if (putBack)
+            *putBack = back;
+    });
+    if (!m_existed) {
+        if (!fileExists(m_path)) {
+            back = true;
+            return {};
+        }
+        return removeFileIfExists(m_path, &back);
+    }
     QFile file(m_path);
     if (!file.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
         return FileError::fromQFile(file);
-    if (file.size() > m_length && !file.resize(m_length))
+    bool changed = file.size() > m_length;
+    if (changed && !file.resize(m_length))
         return FileError::fromQFile(file, 61);
+    // Only bytes that differ are written back: a write that failed may have changed
+    // nothing, and writing there again could fail the same way.
     for (const auto &[offset, bytes] : m_kept) {
+        if (!file.seek(offset))
+            return FileError::fromQFile(file, 57);
+        const QByteArray now = file.read(bytes.size());
+        if (now == bytes)
+            continue;
         if (!file.seek(offset))
             return FileError::fromQFile(file, 57);
         if (FileError err = writeAll(file, bytes, m_path))
             return err;
+        changed = true;
     }
+    back = true;
+    // The writes it takes back were on the disk before they returned: so is the undo.
+    if (changed && ::fdatasync(file.handle()) != 0)
+        return FileError::fromErrno(errno, m_path);
     return {};
 }
 

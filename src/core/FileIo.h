@@ -47,10 +47,6 @@ struct [[nodiscard]] FileError {
     static FileError refused(const QString &description); // invalid data refused by a writer
 };
 
-// error.messageText(), and notUndone on a line of its own when writes made before
-// the failure could not be taken back; empty without an error.
-QString failureMessageText(const FileError &error, bool undone, const char *notUndone);
-
 bool fileExists(const QString &path);     // a normal file (not a folder)
 bool folderExists(const QString &path);
 qint64 fileLength(const QString &path);   // 0 when missing
@@ -74,9 +70,16 @@ FileError resolveLinks(const QString &path, QString *target);
 // Error 70 "Permission denied" when an existing file may not be written (see above);
 // a missing file may be. For commands that check every file before changing any.
 FileError checkWritable(const QString &path);
+// Error 70 when no file may be made, renamed or removed in the folder where path's file
+// stands (through its links): a whole-file write renames its new file in there. A
+// folder without write bits is refused whoever runs the program, as a read-only file
+// is. A missing folder is error 76.
+FileError checkFolderWritable(const QString &path);
 
 FileError readWholeFile(const QString &path, QByteArray *content);
-FileError replaceFileContents(const QString &path, QByteArrayView content);
+// *replaced, when given, says whether the new file took the old one's place: a failed
+// sync of the folder after the rename is an error with the new content in place.
+FileError replaceFileContents(const QString &path, QByteArrayView content, bool *replaced = nullptr);
 // Copies source over target through a temporary file beside target, so target is
 // replaced only by a complete copy.
 FileError copyFileSafely(const QString &source, const QString &target);
@@ -87,8 +90,9 @@ FileError copyFileIfMissing(const QString &source, const QString &target, bool *
 // is and only synced to the disk. Most files are unchanged since their last copy.
 FileError copyFileUnlessSame(const QString &source, const QString &target);
 // Removes the file through its links (the link stays, so the next write through it
-// makes the file again). A read-only file is refused.
-FileError removeFileIfExists(const QString &path);
+// makes the file again). A read-only file is refused. *removed, when given, says
+// whether the file is gone (also when the folder's sync after it failed).
+FileError removeFileIfExists(const QString &path, bool *removed = nullptr);
 
 // A file of fixed-length records, numbered from 1, opened for one operation.
 class RecordFile {
@@ -138,9 +142,11 @@ public:
     FileError keepRecord(qint64 number);
     // Keeps what an append may overwrite: a short last record the count rounds down.
     FileError keepAppendPosition();
-    // Puts the kept bytes back and cuts the file to its old length; a file that was
-    // not there is removed.
-    FileError undo() const;
+    // Puts the kept bytes back and cuts the file to its old length, and syncs it as the
+    // writes it takes back were synced; a file that was not there is removed. *putBack,
+    // when given, says whether the file holds its old bytes again: true with an error
+    // when only the sync failed.
+    FileError undo(bool *putBack = nullptr) const;
 
 private:
     QString m_path;

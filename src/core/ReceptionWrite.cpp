@@ -20,9 +20,8 @@ QByteArray withoutSeparators(QByteArrayView text, char separator)
 
 QString ReceptionResult::messageText() const
 {
-    if (error.failed() && undone)
-        return error.messageText() + QStringLiteral("\r\n") + QLatin1String(kReceptionNotWrittenText);
-    return failureMessageText(error, undone, kReceptionNotUndoneText);
+    return changeFailureText(error, takenBack, kReceptionNotUndoneText, kReceptionNotWrittenText,
+                             kReceptionNotWrittenText);
 }
 
 ReceptionInput quickLogInput(QByteArrayView currentIdent, QByteArrayView currentFrequency,
@@ -82,38 +81,20 @@ ReceptionResult writeReception(const ProgramFolder &folder, const ShownBeacon &s
         CLERecord::make(ident, countryCode, frequency, trimBlanks(input.time), trimBlanks(input.date),
                         trimBlanks(input.sessionComments), result.firstAtLocation);
 
-    // A file the user made read-only stops the reception before anything is written:
-    // the refused write would have nothing to take back.
     const QString logbook = logbookPath(folder, locationIndex);
+    const QString database = databasePath(folder);
     const QString sessionLog = sessionLogPath(folder);
-    for (const QString &path : {logbook, databasePath(folder), sessionLog}) {
-        if ((result.error = checkWritable(path)))
-            return result;
-    }
-    RecordFileUndo logbookUndo(logbook, LogRecord::Length);
-    if ((result.error = logbookUndo.keepAppendPosition()))
+    FileChange change(folder);
+    change.writesRecords(logbook, LogRecord::Length);
+    change.writesRecords(database, BeaconRecord::Length, FileChange::Missing::Refused);
+    change.writesRecords(sessionLog, CLERecord::Length);
+    if ((result.error = change.begin()))
         return result;
-    RecordFileUndo sessionUndo(sessionLog, CLERecord::Length);
-
-    auto undoLogbook = [&] { result.undone = !logbookUndo.undo().failed() && result.undone; };
-    auto undoBeacon = [&] { result.undone = !writeBeacon(folder, recordNumber, before).failed() && result.undone; };
-
-    if ((result.error = appendLogRecord(logbook, entry, &result.logRecordNumber))) {
-        undoLogbook();
-        return result;
-    }
-    if ((result.error = writeBeacon(folder, recordNumber, after))) {
-        undoBeacon();
-        undoLogbook();
-        return result;
-    }
-    if ((result.error = writeSessionRecord(sessionLog, sessionRecord, &result.sessionRecordNumber,
-                                           &result.sessionRecordOverwritten, &sessionUndo))) {
-        result.undone = !sessionUndo.undo().failed();
-        undoBeacon();
-        undoLogbook();
-        return result;
-    }
+    if ((result.error = change.appendRecord(logbook, entry.bytes(), &result.logRecordNumber)) ||
+        (result.error = change.writeRecord(database, recordNumber, after.bytes())) ||
+        (result.error = writeSessionRecord(sessionLog, sessionRecord, &result.sessionRecordNumber,
+                                           &result.sessionRecordOverwritten, &change)))
+        result.takenBack = change.takeBack();
     return result;
 }
 

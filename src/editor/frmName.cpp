@@ -353,10 +353,8 @@ void frmName::cmdWrite_Click()
         MessageBox::show(prepared.refusal, kErrorTitle);
         return;
     }
-    if (!backUpBeforeChange(m_state.folder))
-        return;
-    if (const FileError err = writeBeacon(m_state.folder, prepared.number, prepared.record)) {
-        MessageBox::show(err.messageText(), kErrorTitle);
+    if (const BeaconWriteResult written = writePreparedBeacon(m_state.folder, prepared); written.error) {
+        MessageBox::show(written.messageText(), kErrorTitle);
         return;
     }
     m_newRecord = false;
@@ -367,8 +365,8 @@ void frmName::cmdWrite_Click()
     // The box shows the ident as stored.
     txtIdentIn->setText(fromWindows1252(m_shown.ident));
 
-    // The automatic backup above keeps the database as it was before the edit.
-    SortBeaconDatabase(m_windows, SortBackup::AlreadyTaken);
+    // The write's automatic backup keeps the database as it was before the edit.
+    SortBeaconDatabase(m_windows, AutomaticBackup::AlreadyTaken);
     frmMain *main = m_windows.main();
     main->CheckDatabaseIntegrity();
     followRecord(prepared.record.bytes());

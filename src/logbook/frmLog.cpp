@@ -669,7 +669,7 @@ void frmLog::cmdUpdate_Click()
     const bool storable = m_state.LogViewMode == kLogViewSession
                               ? commentsStorable({txtCLEComments})
                               : commentsStorable({txtLogComments, txtReceptionComments});
-    if (!storable || !backUpBeforeChange(m_state.folder))
+    if (!storable)
         return;
 
     LogEditResult result;
@@ -707,8 +707,6 @@ void frmLog::cmdDelete_Click()
 {
     const int k = selectedRow();
     if (k < 0 || m_shown.isEmpty())
-        return;
-    if (!backUpBeforeChange(m_state.folder))
         return;
     cmdUpdate->setEnabled(false);
     cmdDelete->setEnabled(false);

@@ -90,15 +90,15 @@ void frmMasterLogClear::cmdDelete_Click()
                              MsgButtons::YesNo, MsgIcon::Critical);
         if (answer != MsgAnswer::Yes) {
             MessageBox::show(QLatin1String(kMasterLogsNotClearedText));
-        } else if (backUpBeforeChange(m_state.folder)) {
+        } else {
             const MasterLogClearResult result = clearMasterLogs(m_state.folder, selection);
             frmMain *main = m_windows.main();
-            // Recounted also after a failure: part of the clear may have been made.
+            // Recounted also after a failure: part of the clear may stay made.
             main->GatherDatabaseStatistics(true);
             main->ClearBeaconDisplay();
             main->CheckDatabaseIntegrity();
             if (result.error)
-                MessageBox::show(result.error.messageText(), QStringLiteral("Error"));
+                MessageBox::show(result.messageText(), QStringLiteral("Error"));
             else
                 MessageBox::show(QLatin1String(kMasterLogsClearedText));
         }

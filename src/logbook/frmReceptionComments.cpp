@@ -398,7 +398,7 @@ void frmReceptionComments::cmdAddBeacon_Click()
     }
     if (!m_dateValid)
         return;
-    if (!commentsStorable({txtReceptionComments, txtSessionComments}) || !backUpBeforeChange(m_state.folder))
+    if (!commentsStorable({txtReceptionComments, txtSessionComments}))
         return;
 
     ReceptionInput input;

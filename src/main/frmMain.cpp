@@ -967,10 +967,6 @@ void frmMain::cmdQuickLog_Click()
 {
     if (m_shownBeacon.isEmpty())
         return;
-    if (!backUpBeforeChange(m_state.folder)) {
-        focusIdent();
-        return;
-    }
     refreshClocks();
 
     ClockTexts clock;
@@ -1011,19 +1007,13 @@ void frmMain::mnuSessionClr_Click()
         MessageBox::show(QLatin1String(kSessionNotClearedText));
         return;
     }
-    // Without a database there is nothing to clear.
-    const QString database = databasePath(m_state.folder);
-    if (!fileExists(database)) {
-        MessageBox::show(missingFileError(database).messageText(), QStringLiteral("Error"));
-        return;
-    }
-    if (!backUpBeforeChange(m_state.folder))
-        return;
     const SessionClearResult result = clearSession(m_state.folder);
-    // Recounted also after a failure: the marks may be off already.
-    GatherDatabaseStatistics(false);
+    // Recounted unless the files are as they were (a database that is missing or
+    // cannot be read would be told twice).
+    if (!result.error || !result.takenBack.confirmed())
+        GatherDatabaseStatistics(false);
     if (result.error)
-        MessageBox::show(result.error.messageText(), QStringLiteral("Error"));
+        MessageBox::show(result.messageText(), QStringLiteral("Error"));
     else
         MessageBox::show(QLatin1String(kSessionClearedText));
 }

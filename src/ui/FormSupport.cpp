@@ -22,7 +22,6 @@
 #include <QValidator>
 #include <QWidget>
 
-#include "AutoBackup.h"
 #include "BeaconRecord.h"
 #include "ClockTexts.h"
 #include "MessageBox.h"
@@ -412,15 +411,6 @@ int clockLabelWidth(const QLabel *clock)
     for (const char *widest : {"UTC 0000-00-00  00:00", "Local 0000-00-00   00:00 AM", "Local 0000-00-00   00:00 PM"})
         width = std::max(width, captionWidth(clock, QLatin1String(widest)));
     return width;
-}
-
-bool backUpBeforeChange(const ProgramFolder &folder)
-{
-    if (const FileError err = AutoBackupFiles(folder)) {
-        MessageBox::show(err.messageText(), QStringLiteral("Error"));
-        return false;
-    }
-    return true;
 }
 
 std::optional<QByteArray> storableText(const QString &text, const QString &refusal)

@@ -27,7 +27,6 @@ class QWidget;
 
 namespace qern {
 
-class ProgramFolder;
 struct SharedState;
 
 constexpr int kTwipsPerPixel = 15;
@@ -113,10 +112,6 @@ void replaceEnteredCharacters(QLineEdit *box, const QList<std::pair<QChar, QChar
 void refreshClockLabels(SharedState &state, QLabel *utc, QLabel *local);
 // The width those texts need in a clock label's font, at any date and time.
 int clockLabelWidth(const QLabel *clock);
-
-// The automatic backup that comes before a change to the user's files. A failure is
-// shown, titled "Error", and the change must not go ahead: false.
-bool backUpBeforeChange(const ProgramFolder &folder);
 
 // Text on its way into the user's files, which hold Windows-1252: a character outside
 // it is not turned into "?" but refused, shown as refusal titled "Error", and nothing

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "AutoBackup.h"
 #include "ClockTexts.h"
 #include "Fixtures.h"
 #include "LogMaintenance.h"
@@ -179,7 +180,8 @@ TEST_F(Maintenance, MasterClearEmptiesOnlyTheSelectedLogbooksAndKeepsCopies)
     EXPECT_EQ(t.read("AutoBackups/log0.bak"), log0);
     EXPECT_EQ(t.read("AutoBackups/log3.bak"), log3);
     EXPECT_EQ(t.read("Logs/log2.dat"), log2);
-    EXPECT_FALSE(t.exists("AutoBackups/log2.bak"));
+    // Only the automatic backup, which the clear takes first, copies an unticked logbook.
+    EXPECT_EQ(t.read("AutoBackups/log2.bak"), log2);
     // The session log and the session marks are the session clear's business.
     EXPECT_EQ(t.read("Logs/cle.dat"), session);
     EXPECT_TRUE(t.beaconAt(1).inSession());
@@ -461,7 +463,7 @@ TEST_F(Maintenance, RefusedOrFailedEditWritesNothing)
 
         EXPECT_EQ(r.beaconMoved, c.number == -1);
         EXPECT_EQ(r.error.failed(), c.number != -1);
-        EXPECT_TRUE(r.undone);
+        EXPECT_TRUE(r.takenBack.putBack);
         if (c.number > 0) {
             EXPECT_EQ(r.error.number, c.number);
         }
@@ -509,6 +511,8 @@ TEST_F(Maintenance, AWriteThatFailsHalfWayIsTakenBack)
         const QByteArray logbook = f.writeLogbook(0, c.logbook);
         if (!c.session.isEmpty())
             f.write("Logs/cle.dat", c.session);
+        // The copies are current: the edit's own automatic backup writes nothing.
+        ASSERT_FALSE(AutoBackupFiles(f.folder()).failed());
         LogEditResult r;
         {
             const ScopedFileSizeLimit limit(c.limit);
@@ -517,8 +521,8 @@ TEST_F(Maintenance, AWriteThatFailsHalfWayIsTakenBack)
 
         EXPECT_TRUE(r.error.failed());
         EXPECT_FALSE(r.beaconMoved);
-        EXPECT_TRUE(r.undone);
-        EXPECT_EQ(r.messageText(), r.error.messageText());
+        EXPECT_TRUE(r.takenBack.confirmed());
+        EXPECT_EQ(r.messageText().toStdString(), (r.error.messageText() + "\r\n" + QLatin1String(kChangeTakenBackText)).toStdString());
         EXPECT_EQ(f.read("ndb.dat"), database);
         EXPECT_EQ(f.read("Logs/log0.dat"), logbook);
         EXPECT_EQ(f.read("Logs/cle.dat"), c.session);
@@ -528,7 +532,8 @@ TEST_F(Maintenance, AWriteThatFailsHalfWayIsTakenBack)
     }
     LogEditResult notUndone;
     notUndone.error = FileError::ioError(QStringLiteral("Logs/log0.dat"));
-    notUndone.undone = false;
+    notUndone.takenBack.anyWrite = true;
+    notUndone.takenBack.putBack = false;
     EXPECT_TRUE(notUndone.messageText().endsWith(QLatin1String(kEditNotUndoneText)));
 }
 

@@ -331,7 +331,7 @@ TEST_F(Reception, FailedSessionWritePutsTheLogbookAndTheBeaconBack)
         }
 
         EXPECT_TRUE(r.error.failed());
-        EXPECT_TRUE(r.undone);
+        EXPECT_TRUE(r.takenBack.confirmed());
         EXPECT_FALSE(r.messageText().contains(QLatin1String(kReceptionNotUndoneText)));
         EXPECT_EQ(f.read("ndb.dat"), database);
         EXPECT_EQ(f.exists("Logs/log0.dat"), !c.logbook.isNull());
@@ -346,7 +346,8 @@ TEST(ReceptionResult, MessageSaysWhetherPartOfTheReceptionStaysWritten)
     EXPECT_TRUE(r.messageText().isEmpty());
     r.error = FileError::ioError(QStringLiteral("Logs/cle.dat"));
     EXPECT_EQ(r.messageText(), r.error.messageText() + "\r\n" + QLatin1String(kReceptionNotWrittenText));
-    r.undone = false;
+    r.takenBack.anyWrite = true;
+    r.takenBack.putBack = false;
     EXPECT_TRUE(r.messageText().startsWith(r.error.messageText()));
     EXPECT_TRUE(r.messageText().endsWith(QLatin1String(kReceptionNotUndoneText)));
 }

@@ -885,7 +885,7 @@ private slots:
 
         // After an edit the editor's backup is kept.
         program.write("ndb.bak", "before the edit");
-        QVERIFY(SortBeaconDatabase(*program.windows, SortBackup::AlreadyTaken));
+        QVERIFY(SortBeaconDatabase(*program.windows, AutomaticBackup::AlreadyTaken));
         QCOMPARE(program.read("ndb.bak"), "before the edit");
     }
 
