@@ -194,22 +194,28 @@ const QColor kRed(255, 0, 0);
 const QColor kGreen(128, 255, 128);
 const QColor kLightRed(255, 128, 128);
 
-// A file the user made read-only (QERN refuses it even to root); writable again when
-// this goes.
+// A file or folder the user made read-only (QERN refuses it even to root); writable
+// again when this goes. A folder can still be entered.
 class ReadOnlyFile {
 public:
-    explicit ReadOnlyFile(const QString &path) : m_path(path)
+    explicit ReadOnlyFile(const QString &path) : m_path(path), m_entered(QFileInfo(path).isDir() ? kEntered : 0)
     {
-        QFile::setPermissions(m_path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+        QFile::setPermissions(m_path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther | m_entered);
     }
     ~ReadOnlyFile() { release(); }
     ReadOnlyFile(const ReadOnlyFile &) = delete;
     ReadOnlyFile &operator=(const ReadOnlyFile &) = delete;
 
-    void release() { QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther); }
+    void release()
+    {
+        QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther |
+                                          m_entered);
+    }
 
 private:
+    static constexpr QFile::Permissions kEntered{QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther};
     QString m_path;
+    QFile::Permissions m_entered;
 };
 
 // Rows of a test run once each way: the column false, then true.

@@ -878,16 +878,20 @@ private slots:
         QVERIFY(!program.exists("ndb.dat"));
     }
 
-    // A user who made a file read-only is told so; nothing is cleared.
+    // A user who made a file, or the folder the session log is deleted from, read-only
+    // is told so; nothing is cleared.
     void sessionClearOfAReadOnlyFileSaysSoAndChangesNothing_data()
     {
         QTest::addColumn<QString>("file");
-        QTest::newRow("database") << "ndb.dat";
-        QTest::newRow("session log") << "Logs/cle.dat";
+        QTest::addColumn<QString>("cause"); // after the session log's or database's name
+        QTest::newRow("database") << "ndb.dat" << "";
+        QTest::newRow("session log") << "Logs/cle.dat" << "";
+        QTest::newRow("Logs folder") << "Logs" << ": its folder %1 is read-only";
     }
     void sessionClearOfAReadOnlyFileSaysSoAndChangesNothing()
     {
         QFETCH(QString, file);
+        QFETCH(QString, cause);
         TestProgram program;
         frmMain *main = startInSession(program, MsgAnswer::Yes);
         QVERIFY(main);
@@ -898,7 +902,8 @@ private slots:
 
         QCOMPARE(program.boxes.shown.size(), 2);
         QCOMPARE(program.boxes.shown[1].title, "Error");
-        QCOMPARE(program.boxes.shown[1].text, "Error # 70: Permission denied (" + program.path(file) + ")");
+        const QString named = cause.isEmpty() ? program.path(file) : program.path("Logs/cle.dat") + cause.arg(program.path(file));
+        QCOMPARE(program.boxes.shown[1].text, "Error # 70: Permission denied (" + named + ")");
         QCOMPARE(program.read("ndb.dat"), database);
         QCOMPARE(program.read("Logs/cle.dat"), abcSession());
         QVERIFY(main->mnuSessionClr->isEnabled());
