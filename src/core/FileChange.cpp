@@ -134,7 +134,9 @@ FileError FileChange::keepWholeFile(const QString &path, Step *step) const
     return readWholeFile(path, &step->content);
 }
 
-FileError FileChange::replaceFile(const QString &path, QByteArrayView content)
+// What the file holds is kept first; the step counts when write() changed the file,
+// also when the sync after it failed.
+FileError FileChange::writeWhole(const QString &path, const std::function<FileError(bool *changed)> &write)
 {
     const Target *t = nullptr;
     if (FileError err = findTarget(path, true, &t))
@@ -142,28 +144,21 @@ FileError FileChange::replaceFile(const QString &path, QByteArrayView content)
     auto step = std::make_shared<Step>();
     if (FileError err = keepWholeFile(path, step.get()))
         return err;
-    bool replaced = false;
-    FileError err = replaceFileContents(path, content, &replaced);
-    if (replaced)
+    bool changed = false;
+    FileError err = write(&changed);
+    if (changed)
         m_steps.append(step);
     return err;
 }
 
+FileError FileChange::replaceFile(const QString &path, QByteArrayView content)
+{
+    return writeWhole(path, [&](bool *replaced) { return replaceFileContents(path, content, replaced); });
+}
+
 FileError FileChange::removeFile(const QString &path)
 {
-    const Target *t = nullptr;
-    if (FileError err = findTarget(path, true, &t))
-        return err;
-    auto step = std::make_shared<Step>();
-    if (FileError err = keepWholeFile(path, step.get()))
-        return err;
-    if (!step->existed)
-        return {};
-    bool removed = false;
-    FileError err = removeFileIfExists(path, &removed);
-    if (removed)
-        m_steps.append(step);
-    return err;
+    return writeWhole(path, [&](bool *removed) { return removeFileIfExists(path, removed); });
 }
 
 FileError FileChange::copyFile(const QString &source, const QString &target)

@@ -2,14 +2,17 @@
 // The one way a command changes the user's files (ndb.dat, the logbooks, the session
 // log, the settings), whichever window starts it:
 //
-//   1. The command reads what it needs and refuses what it cannot store; then it names
-//      every file it will write and how (records in place, or the whole file).
+//   1. The command reads what it needs: the shown beacon, which must still stand at
+//      its record (readShownBeacon), and the records it changes; it refuses what it
+//      cannot store. Then it names every file it will write and how (records in place,
+//      or the whole file).
 //   2. begin() checks every named file, and the folder of each one written whole or
-//      removed (its new copy is renamed in there), before anything is written; then it
-//      takes the automatic backup. A failure of either changes nothing.
+//      removed (its new copy is renamed in there) or made, before anything is written;
+//      then it takes the automatic backup. A failure of either changes nothing.
 //   3. Each write goes through the change, which first keeps what the write replaces.
 //   4. The change is kept when every write succeeded. After a failure, takeBack() puts
-//      back what the writes changed, the last first.
+//      back what the writes changed, the last first. (The restore keeps its finished
+//      steps instead, as its list shows them: its automatic backup holds the rest.)
 //
 // A write and its taking back are the two halves of one step, made the same way and
 // synced the same way: records written in place are put back in place; a file written
@@ -22,6 +25,7 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -116,6 +120,7 @@ private:
     FileError findTarget(const QString &path, bool whole, const Target **found) const;
     Step &recordStep(const Target &target);
     FileError keepWholeFile(const QString &path, Step *step) const;
+    FileError writeWhole(const QString &path, const std::function<FileError(bool *changed)> &write);
     static FileError putBack(const Step &step, bool *back);
 
     ProgramFolder m_folder;
