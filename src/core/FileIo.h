@@ -6,7 +6,8 @@
 //   symbolic link stays a link: the new file replaces the link's final target.
 // - A file the user made read-only (no write bit, or no write access) is refused by
 //   every writer, root included, with "Permission denied"; a rewrite keeps the old
-//   file's permission bits.
+//   file's permission bits. So is a read-only folder that a file would be made,
+//   renamed or removed in.
 // - One fixed-length record is written in place at its offset and checked: a short
 //   write is an error, never a silent success.
 // - Every write is on the disk (file and folder synced) before it returns success.

@@ -721,6 +721,7 @@ TEST(Durability, AFailedSyncIsAFailureNamingTheUsersFile)
         };
     };
     auto alone = [&](const char *file) { return [=](const DataFolder &f) { return ioError(f, file); }; };
+    auto textOf = [](const FileError &err) { return err ? err.messageText() : QString(); };
     auto oldDatabase = [](const DataFolder &f) { f.write("ndb.dat", "old!"); };
     // The only entry of AAA, logged at location 0; the copies current, so that the
     // command's own automatic backup writes nothing.
@@ -749,13 +750,13 @@ TEST(Durability, AFailedSyncIsAFailureNamingTheUsersFile)
         QByteArray left = {}; // ndb.dat afterwards; null: every file as it was
     } cases[] = {
         {"record", "ndb.dat", -1, oldDatabase,
-         [](auto &f) { return RecordFile(f.path("ndb.dat"), 4).write(1, "new!").messageText(); }, alone("ndb.dat"),
+         [&](auto &f) { return textOf(RecordFile(f.path("ndb.dat"), 4).write(1, "new!")); }, alone("ndb.dat"),
          "new!"},
         {"new file before its rename", "ndb.dat.tmp", -1, oldDatabase,
-         [](auto &f) { return replaceFileContents(f.path("ndb.dat"), "whole").messageText(); }, alone("ndb.dat"),
+         [&](auto &f) { return textOf(replaceFileContents(f.path("ndb.dat"), "whole")); }, alone("ndb.dat"),
          "old!"},
         {"folder after the rename", "", -1, oldDatabase,
-         [](auto &f) { return replaceFileContents(f.path("ndb.dat"), "whole").messageText(); }, alone("ndb.dat"),
+         [&](auto &f) { return textOf(replaceFileContents(f.path("ndb.dat"), "whole")); }, alone("ndb.dat"),
          "whole"},
         // Whichever step of a delete fails, the location bit and the entry are put back
         // together, and the message says whether the disk confirmed it.
@@ -796,5 +797,7 @@ TEST(Durability, AFailedSyncIsAFailureNamingTheUsersFile)
             EXPECT_EQ(f.read("ndb.dat"), c.left);
         }
         EXPECT_EQ(temporaryFiles(f), QStringList());
+        // Nothing is left half-done: once the disk is well, the same command goes through.
+        EXPECT_EQ(c.run(f), QString());
     }
 }
