@@ -96,30 +96,29 @@ FileChange::Step &FileChange::recordStep(const Target &target)
 
 FileError FileChange::writeRecord(const QString &path, qint64 number, QByteArrayView record)
 {
+    return writeRecords(path, number, record, nullptr);
+}
+
+FileError FileChange::appendRecord(const QString &path, QByteArrayView record, qint64 *writtenAs)
+{
+    return writeRecords(path, std::nullopt, record, writtenAs);
+}
+
+// Without a number the record is appended.
+FileError FileChange::writeRecords(const QString &path, std::optional<qint64> number, QByteArrayView record,
+                                   qint64 *writtenAs)
+{
     const Target *t = nullptr;
     if (FileError err = findTarget(path, false, &t))
         return err;
     if (t->missing == Missing::Refused && !fileExists(path))
         return missingFileError(path);
     Step &step = recordStep(*t);
-    if (FileError err = step.records->keepRecord(number))
+    if (FileError err = number ? step.records->keepRecord(*number) : step.records->keepAppendPosition())
         return err;
     step.written = true;
     RecordFile file(path, t->recordLength);
-    return file.write(number, record);
-}
-
-FileError FileChange::appendRecord(const QString &path, QByteArrayView record, qint64 *writtenAs)
-{
-    const Target *t = nullptr;
-    if (FileError err = findTarget(path, false, &t))
-        return err;
-    Step &step = recordStep(*t);
-    if (FileError err = step.records->keepAppendPosition())
-        return err;
-    step.written = true;
-    RecordFile file(path, t->recordLength);
-    return file.append(record, writtenAs);
+    return number ? file.write(*number, record) : file.append(record, writtenAs);
 }
 
 FileError FileChange::keepWholeFile(const QString &path, Step *step) const

@@ -119,6 +119,8 @@ private:
     };
     FileError findTarget(const QString &path, bool whole, const Target **found) const;
     Step &recordStep(const Target &target);
+    FileError writeRecords(const QString &path, std::optional<qint64> number, QByteArrayView record,
+                           qint64 *writtenAs);
     FileError keepWholeFile(const QString &path, Step *step) const;
     FileError writeWhole(const QString &path, const std::function<FileError(bool *changed)> &write);
     static FileError putBack(const Step &step, bool *back);
