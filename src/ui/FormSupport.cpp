@@ -24,6 +24,8 @@
 #include <QStyleOptionFrame>
 #include <QStylePainter>
 #include <QStyledItemDelegate>
+#include <QTextLayout>
+#include <QtMath>
 #include <QTextDocument>
 #include <QValidator>
 #include <QWidget>
@@ -383,7 +385,8 @@ void showTextFromStart(QLineEdit *box)
 
 namespace {
 
-// Lays a row's text out in the list's width, wrapping where it must.
+// Lays a row's text out in the list's width, wrapping between words, or inside a word
+// too long for a line.
 class WrappedRows : public QStyledItemDelegate {
 public:
     explicit WrappedRows(QListView *list) : QStyledItemDelegate(list), m_list(list) {}
@@ -391,9 +394,8 @@ public:
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
         const int width = m_list->viewport()->width();
-        const QRect text = option.fontMetrics.boundingRect(textRoom(QRect(0, 0, width, 100000)), kFlags,
-                                                           index.data().toString());
-        return {width, text.height() + 2 * kVerticalMargin};
+        return {width, textHeight(option.font, index.data().toString(), textRoom(QRect(0, 0, width, 0)).width()) +
+                           2 * kVerticalMargin};
     }
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
@@ -406,13 +408,34 @@ public:
         painter->save();
         const bool selected = row.state & QStyle::State_Selected;
         painter->setPen(row.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
-        painter->drawText(textRoom(row.rect), kFlags, text);
+        painter->setFont(row.font);
+        painter->drawText(textRoom(row.rect).adjusted(0, kVerticalMargin, 0, 0), text, wrapping());
         painter->restore();
     }
 
 private:
-    static constexpr int kFlags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWrapAnywhere;
     static constexpr int kVerticalMargin = 1;
+
+    static QTextOption wrapping()
+    {
+        QTextOption option(Qt::AlignLeft | Qt::AlignTop);
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        return option;
+    }
+
+    static int textHeight(const QFont &font, const QString &text, int width)
+    {
+        QTextLayout layout(text, font);
+        layout.setTextOption(wrapping());
+        layout.beginLayout();
+        qreal height = 0;
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(width);
+            height += line.height();
+        }
+        layout.endLayout();
+        return qCeil(height);
+    }
 
     // The style's margin either side of a row's text.
     QRect textRoom(const QRect &row) const

@@ -1,6 +1,7 @@
 #include "MessageBox.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QMessageBox>
@@ -84,9 +85,10 @@ void keepTitleWhole(QMessageBox &box)
 // once the details are open.
 void keepEnterForTheAnswer(QMessageBox &box)
 {
-    for (QAbstractButton *button : box.buttons()) {
+    const auto *buttons = box.findChild<QDialogButtonBox *>();
+    for (QAbstractButton *button : buttons ? buttons->buttons() : QList<QAbstractButton *>()) {
         auto *push = qobject_cast<QPushButton *>(button);
-        if (push && box.buttonRole(button) == QMessageBox::ActionRole)
+        if (push && buttons->buttonRole(button) == QDialogButtonBox::ActionRole)
             push->setAutoDefault(false);
     }
 }
