@@ -676,6 +676,13 @@ private slots:
                                   "Logs/cle.dat", "Show Nearby Beacons", "Show Beacon on Map", "QLog", "Log It",
                                   "View Log", "View Session", "New/Change", "Distance Filter"})
             QVERIFY2(text.contains(QLatin1String(topic)), topic);
+        // It claims nothing the program does not do: the README's list, in the words a
+        // page describing them would use.
+        for (const char *claim : {"added.txt", "very field is checked", "write the list to a text file",
+                                  "draws the beacons around its position", "exports the database", "imports them",
+                                  "the current auroral-oval images", "view, sort, print or save",
+                                  "worked out in both directions"})
+            QVERIFY2(!text.contains(QLatin1String(claim), Qt::CaseInsensitive), claim);
 
         // Every link of the contents leads to a section of the page itself.
         QStringList links;
