@@ -129,8 +129,11 @@ BackupSetRun BackupToFolder(const ProgramFolder &folder, const QString &root, co
         }
     }
 
-    if (components.preferences)
+    if (components.preferences) {
         run.statusLines << BackupRegistry(store, inRoot(root, QStringLiteral("Reg.bak")), &run.registryError);
+        if (run.registryError)
+            run.statusLines << run.registryError.messageText();
+    }
 
     if (dataChosen) {
         const QString source = databasePath(folder);

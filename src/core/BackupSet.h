@@ -40,8 +40,8 @@ using LogbookNames = std::array<QByteArray, kBackupLogbooks>;
 
 struct BackupSetRun {
     // The status lines in order; after a failure, the lines of the steps before it.
-    // Restore: "Registry Restore Error" is followed by its cause, and a damaged settings
-    // file that was replaced by where it was kept.
+    // "Registry Backup Error" and "Registry Restore Error" are followed by their cause;
+    // a damaged settings file that a restore replaced, by where it was kept.
     QStringList statusLines;
     // The step that failed; the steps after it did not run.
     FileError error;

@@ -54,6 +54,7 @@ EditorLoad loadBeaconForEditing(const ProgramFolder &folder, qint64 number, cons
     load.error = readBeacon(folder, number, &record);
     if (load.error.failed())
         return load;
+    load.shown = shownBeaconOf(number, record);
 
     bool allDecoded = true;
     auto field = [&](BeaconField f) {
@@ -202,19 +203,9 @@ PreparedBeacon prepareBeaconWrite(const ProgramFolder &folder, const BeaconEntri
     return prepared;
 }
 
-std::optional<qint64> findBeaconRecord(const ProgramFolder &folder, const BeaconRecord &record, FileError *error)
+FoundBeacon findBeaconRecord(const ProgramFolder &folder, const BeaconRecord &record)
 {
-    std::optional<qint64> found;
-    const FileError err = forEachBeacon(folder, [&](qint64 number, const BeaconRecord &candidate) {
-        if (candidate.bytes() == record.bytes()) {
-            found = number;
-            return false;
-        }
-        return true;
-    });
-    if (error)
-        *error = err;
-    return err.failed() ? std::nullopt : found;
+    return findBeacon(folder, [&record](const BeaconRecord &candidate) { return candidate.bytes() == record.bytes(); });
 }
 
 } // namespace qern

@@ -45,6 +45,7 @@ struct EditorLoad {
     bool undecodable = false; // a stored byte 0 or 1 has no plain form
     BeaconEntries entries;    // the state box holds the stored code until LoadStateList names it
     QByteArray stateCode;     // the stored state code, for LoadStateList
+    ShownBeacon shown;        // what a change checks before it writes
 };
 
 // Record number (1-based) of ndb.dat into the editor's boxes. The country box shows
@@ -86,9 +87,8 @@ PreparedBeacon prepareBeaconWrite(const ProgramFolder &folder, const BeaconEntri
                                   const CountryTable &countries, const StateTable &states, bool isNew,
                                   const ShownBeacon &shown, QByteArrayView month);
 
-// The number of the first record whose 213 bytes equal record (the sort moves records
-// whole); nullopt when none does or ndb.dat cannot be read (error says why).
-std::optional<qint64> findBeaconRecord(const ProgramFolder &folder, const BeaconRecord &record,
-                                       FileError *error = nullptr);
+// The record whose 213 bytes equal record (the sort moves records whole), counted as
+// findShownBeacon counts.
+FoundBeacon findBeaconRecord(const ProgramFolder &folder, const BeaconRecord &record);
 
 } // namespace qern

@@ -150,7 +150,7 @@ SortResult SortBeaconDatabase(const ProgramFolder &folder, const SortProgress &p
     const QString path = databasePath(folder);
     if (!fileExists(path)) {
         result.verdict = SortVerdict::Failed;
-        result.error = FileError::notFound(path);
+        result.error = missingFileError(path);
         return result;
     }
     const qint64 length = fileLength(path);
@@ -166,7 +166,7 @@ SortResult SortBeaconDatabase(const ProgramFolder &folder, const SortProgress &p
         QFile file(folder.path(QString::fromLatin1(leftover)));
         const QFileInfo info(file.fileName());
         if ((info.exists() || info.isSymLink()) && !file.remove()) {
-            result.error = info.isDir() ? FileError::accessError(file.fileName()) : FileError::fromQFile(file, 70);
+            result.error = info.isDir() ? missingFileError(file.fileName()) : FileError::fromQFile(file, 70);
             result.verdict = SortVerdict::Failed;
             return result;
         }

@@ -42,6 +42,8 @@ struct [[nodiscard]] FileError {
     static FileError accessError(const QString &path);
     static FileError permissionDenied(const QString &path);
     static FileError ioError(const QString &path);
+    // "Disk full": no room left, or the user's quota spent, however the system says it.
+    static FileError diskFull(const QString &path);
     static FileError refused(const QString &description); // invalid data refused by a writer
 };
 
@@ -56,8 +58,18 @@ qint64 fileLength(const QString &path);   // 0 when missing
 // The name a whole-file write uses beside its target until it renames it over.
 QString temporaryPathFor(const QString &target);
 
+// True when no file stands at path: no entry at all, or symbolic links that end at
+// nothing. A loop of links, a folder or any other entry stands there, and reading it
+// gives its own error rather than "missing".
+bool isMissing(const QString &path);
+// The error for a path where no plain file was found, naming what stands there
+// instead: a loop of links, a folder or another kind of entry (75), a link to nothing
+// (53, or 76 when the link's folder is missing too), or nothing (53, 76 without its
+// folder).
+FileError missingFileError(const QString &path);
+
 // The file path names once its symbolic links are followed (a dangling link's missing
-// target included). A loop of links is error 75.
+// target included). A loop of links is error 75, which says so.
 FileError resolveLinks(const QString &path, QString *target);
 // Error 70 "Permission denied" when an existing file may not be written (see above);
 // a missing file may be. For commands that check every file before changing any.
@@ -68,6 +80,9 @@ FileError replaceFileContents(const QString &path, QByteArrayView content);
 // Copies source over target through a temporary file beside target, so target is
 // replaced only by a complete copy.
 FileError copyFileSafely(const QString &source, const QString &target);
+// The same for a target that is missing: whatever stands at target when the copy is
+// complete stays, and *copied (when given) says whether the copy took its place.
+FileError copyFileIfMissing(const QString &source, const QString &target, bool *copied = nullptr);
 // The same, unless target already holds source's very bytes: then it is left as it
 // is and only synced to the disk. Most files are unchanged since their last copy.
 FileError copyFileUnlessSame(const QString &source, const QString &target);

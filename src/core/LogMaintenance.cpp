@@ -157,16 +157,21 @@ MasterLogClearResult clearMasterLogs(const ProgramFolder &folder, quint16 select
         return result;
     const QString database = databasePath(folder);
     if (!fileExists(database)) {
-        result.error = FileError::notFound(database);
+        result.error = missingFileError(database);
         return result;
     }
 
+    // A ticked logbook that is a folder or a loop of links is no missing one: it stops
+    // the clear with the rest.
     QList<int> present;
     QStringList changed = {database};
     for (int i = 0; i < kLocationCount; ++i) {
-        if ((selection & (1u << i)) != 0 && fileExists(logbookPath(folder, i))) {
+        if ((selection & (1u << i)) == 0)
+            continue;
+        changed << logbookPath(folder, i);
+        if (fileExists(logbookPath(folder, i))) {
             present.append(i);
-            changed << logbookPath(folder, i) << logbookBackupPath(folder, i);
+            changed << logbookBackupPath(folder, i);
         }
     }
     if ((result.error = checkEveryWritable(changed)))
@@ -219,7 +224,7 @@ LogEditResult updateLogbookEntry(const ProgramFolder &folder, int locationIndex,
     RecordFile entries(logbook, LogRecord::Length);
     LogRecord entry;
     bool found = false;
-    if (entryRecord >= 1 && fileExists(logbook)) {
+    if (entryRecord >= 1 && !isMissing(logbook)) {
         if ((result.error = entries.openForReading()))
             return result;
         if (entryRecord <= entries.count()) {
@@ -257,7 +262,7 @@ LogEditResult updateSessionRecords(const ProgramFolder &folder, const ShownBeaco
         (result.error = checkEntryTimeAndDate(trimBlanks(time), trimBlanks(date))))
         return result;
     const QString sessionLog = sessionLogPath(folder);
-    if (!fileExists(sessionLog))
+    if (isMissing(sessionLog))
         return result;
 
     QList<std::pair<qint64, CLERecord>> matches;
@@ -304,7 +309,7 @@ LogEditResult deleteLogbookEntry(const ProgramFolder &folder, int locationIndex,
     QByteArray kept;
     qint64 count = 0;
     bool removedIsTheBeacons = false;
-    if (fileExists(logbook)) {
+    if (!isMissing(logbook)) {
         if ((result.error = forEachLogRecord(logbook, [&](qint64 number, const LogRecord &entry) {
                  count = number;
                  const bool belongs = logEntryBelongsTo(entry, key.ident, key.frequency);
@@ -386,6 +391,8 @@ FieldCheck checkLogTime(QByteArrayView text)
     }
     // Fewer than four digits are accepted as typing goes on, but are no time yet.
     check.updateEnabled = text.size() == 4;
+    if (!check.updateEnabled)
+        check.colour = BoxColour::LightRed;
     return check;
 }
 

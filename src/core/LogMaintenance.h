@@ -136,8 +136,9 @@ LogEditResult removeFromSession(const ProgramFolder &folder, const ShownBeacon &
 // --- Field checks of the log viewer -------------------------------------------------
 
 enum class BoxColour {
-    Red,   // RGB(255, 0, 0): invalid
-    Green, // &H80FF80: accepted
+    Red,      // RGB(255, 0, 0): invalid
+    Green,    // &H80FF80: accepted, and stored as it stands
+    LightRed, // &H8080FF: not invalid, but not yet a value that can be stored
 };
 
 struct FieldCheck {
@@ -152,8 +153,8 @@ struct FieldCheck {
 // txtLogTime_Change. Longer than 4 characters: cut to 4 (checked again) and the last
 // two selected. Hours (first two) above 23 or below 0: red, and with 2 characters both
 // selected. With 4 characters, minutes (last two) above 59 or below 0: red with the
-// minutes selected. Any character other than a digit: red. Fewer than 4 digits stay
-// green with Update disabled.
+// minutes selected. Any character other than a digit: red. Fewer than 4 digits are
+// no time yet: light red with Update disabled.
 FieldCheck checkLogTime(QByteArrayView text);
 
 // txtLogTime_LostFocus: a time of 2 or 3 characters gets one "0" in front.

@@ -270,7 +270,7 @@ FileError findLogEntries(const QString &path, QByteArrayView ident, QByteArrayVi
                          QList<LogRecord> *entries)
 {
     entries->clear();
-    if (!fileExists(path))
+    if (isMissing(path))
         return {};
     return forEachLogRecord(path, [&](qint64, const LogRecord &entry) {
         if (logEntryBelongsTo(entry, ident, frequency))
@@ -285,7 +285,7 @@ FileError findLastMatching(const QString &path, const std::function<bool(const L
                            std::optional<LogRecord> *entry)
 {
     entry->reset();
-    if (!fileExists(path))
+    if (isMissing(path))
         return {};
     return forEachRecordBackwards(path, LogRecord::Length, [&](qint64, QByteArrayView bytes) {
         LogRecord candidate = LogRecord::fromBytes(bytes);

@@ -20,6 +20,8 @@ QByteArray withoutSeparators(QByteArrayView text, char separator)
 
 QString ReceptionResult::messageText() const
 {
+    if (error.failed() && undone)
+        return error.messageText() + QStringLiteral("\r\n") + QLatin1String(kReceptionNotWrittenText);
     return failureMessageText(error, undone, kReceptionNotUndoneText);
 }
 
@@ -80,11 +82,17 @@ ReceptionResult writeReception(const ProgramFolder &folder, const ShownBeacon &s
         CLERecord::make(ident, countryCode, frequency, trimBlanks(input.time), trimBlanks(input.date),
                         trimBlanks(input.sessionComments), result.firstAtLocation);
 
+    // A file the user made read-only stops the reception before anything is written:
+    // the refused write would have nothing to take back.
     const QString logbook = logbookPath(folder, locationIndex);
+    const QString sessionLog = sessionLogPath(folder);
+    for (const QString &path : {logbook, databasePath(folder), sessionLog}) {
+        if ((result.error = checkWritable(path)))
+            return result;
+    }
     RecordFileUndo logbookUndo(logbook, LogRecord::Length);
     if ((result.error = logbookUndo.keepAppendPosition()))
         return result;
-    const QString sessionLog = sessionLogPath(folder);
     RecordFileUndo sessionUndo(sessionLog, CLERecord::Length);
 
     auto undoLogbook = [&] { result.undone = !logbookUndo.undo().failed() && result.undone; };

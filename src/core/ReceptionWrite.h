@@ -9,8 +9,8 @@
 //
 // Everything that can be checked is checked before the first byte is written (the
 // location, the time and date, that the record still holds the beacon shown, its
-// decoded key fields). When a write fails half-way, the writes already made are put
-// back, so the three files stay in step.
+// decoded key fields, that none of the three files is read-only). When a write fails
+// half-way, the writes already made are put back, so the three files stay in step.
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -54,10 +54,14 @@ struct ReceptionResult {
     // After a failure: false when a write made before it could not be put back.
     bool undone = true;
 
-    // "Error # n: description", and when a write could not be put back, that the
-    // files may now disagree and where their copies from before are.
+    // "Error # n: description", then that nothing was written, or, when a write could
+    // not be put back, that the files may now disagree and where their copies from
+    // before are.
     QString messageText() const;
 };
+
+// Said after the failure when the three files are as they were before it.
+inline constexpr const char *kReceptionNotWrittenText = "Nothing of this reception was written.";
 
 // Said after the failure when part of the reception stays written.
 inline constexpr const char *kReceptionNotUndoneText =

@@ -1,5 +1,6 @@
 #include "frmLog.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFocusEvent>
@@ -42,7 +43,7 @@ constexpr int kBeaconCommentsWidth = 90; // BeaconRecord Comments
 
 const QColor kRed(255, 0, 0);
 const QColor kGreen(0x80, 0xFF, 0x80);    // accepted or incomplete
-const QColor kLightRed(0xFF, 0x80, 0x80); // a stored time or date of the wrong length
+const QColor kLightRed(0xFF, 0x80, 0x80); // a time or date of the wrong length: not storable
 
 const QString kErrorTitle = QStringLiteral("Error");
 
@@ -397,9 +398,8 @@ void frmLog::LoadTable()
     LogTableContext ctx;
     ctx.mode = m_state.LogViewMode;
     ctx.currentLocationIndex = m_state.CurrentLocationIndex;
-    ctx.currentIdent = m_state.CurrentIdent;
     ctx.currentFrequency = m_state.CurrentFrequency;
-    ctx.currentRecordNumber = m_state.CurrentRecordNumber;
+    ctx.currentBeacon = m_windows.main()->shownBeacon();
     ctx.countries = &m_state.Countries;
     ctx.states = &m_state.States;
     ctx.exactMatchSeen = ExactMatchSeen;
@@ -420,13 +420,11 @@ void frmLog::LoadTable()
     if (table.rows.isEmpty()) {
         selectRow(-1);
         m_commands.setArmed(cmdExport, false);
-        cmdDelete->setEnabled(false);
         return;
     }
     m_state.LogSelectCurrent = false;
     m_commands.setArmed(cmdExport, true);
-    cmdDelete->setEnabled(true);
-    // Update follows the checks of the beacon shown, as after a row chosen by hand.
+    // Update and Delete follow the beacon shown, as after a row chosen by hand.
     selectRow(table.rowToSelect());
 }
 
@@ -452,12 +450,21 @@ int frmLog::selectedRow() const
     return row;
 }
 
+// Nothing of the last beacon stays: no field, no colour of a check, no command that
+// would act on it.
 void frmLog::ClearEverything()
 {
     for (QLineEdit *box : {txtLogIdent, txtLogFreq, txtLogLocation, txtLogComments, txtReceptionComments, txtLogCountry,
-                           txtLogProvince, txtLogCycle, txtLogPower, txtLogLatitude, txtLogLongitude, txtLogQTH,
-                           txtLogDistance, txtLogDate, txtLogTime})
+                           txtLogProvince, txtLogCycle, txtLogPower, txtLogUSB, txtLogLSB, txtLogLatitude,
+                           txtLogLongitude, txtLogQTH, txtLogDistance, txtCLEComments})
         box->clear();
+    for (QLineEdit *box : {txtLogDate, txtLogTime}) {
+        const QSignalBlocker blocker(box); // an empty box is no time or date to check
+        box->clear();
+        box->setPalette(QApplication::palette(box));
+    }
+    m_timeValid = false;
+    m_dateValid = false;
     lblDAID->hide();
     lblNewBeacon->hide();
     // Nothing is shown, so no entry either.
@@ -466,8 +473,10 @@ void frmLog::ClearEverything()
     HLogged->hide();
     lblCount->clear();
     lblOutOfSync->hide();
+    cmdCalendar->setEnabled(false);
+    picCalendar2->hide();
     m_shown = {};
-    applyUpdateEnabled();
+    applyButtons();
 }
 
 void frmLog::lstLog_Click()
@@ -509,6 +518,7 @@ void frmLog::LoadAfterScrolling()
         return;
     }
     m_shown = d.shown;
+    applyButtons();
 
     txtLogIdent->setText(fromWindows1252(d.txtLogIdent));
     txtLogFreq->setText(fromWindows1252(d.txtLogFreq));
@@ -539,6 +549,7 @@ void frmLog::LoadAfterScrolling()
     if (d.lookupError.failed())
         showError(d.lookupError.messageText());
 
+    cmdCalendar->setEnabled(true);
     if (m_state.LogViewMode == kLogViewSession) {
         lblCount->hide();
         if (d.sessionRecordFound) {
@@ -552,7 +563,6 @@ void frmLog::LoadAfterScrolling()
         lblOutOfSync->hide();
         txtLogTime->setReadOnly(false);
         txtLogDate->setReadOnly(false);
-        cmdCalendar->setEnabled(true);
         lblCount->show();
         if (Entries.isEmpty()) {
             // Marked as logged here, yet the logbook holds no entry of it.
@@ -622,7 +632,7 @@ void frmLog::checkShownLength(QLineEdit *box, qsizetype length)
     }
     setBoxColour(box, kLightRed);
     (time ? m_timeValid : m_dateValid) = false;
-    applyUpdateEnabled();
+    applyButtons();
 }
 
 void frmLog::checkTimeLength()
@@ -635,11 +645,14 @@ void frmLog::checkDateLength()
     checkShownLength(txtLogDate, 8);
 }
 
-// Update needs a beacon shown with a time and a date that can be stored, whichever
-// box was checked last.
-void frmLog::applyUpdateEnabled()
+// Update needs the selected row's beacon shown with a time and a date that can be
+// stored, whichever box was checked last; Delete, that beacon shown (it takes the
+// entry shown, or a bit without entries, or the session mark).
+void frmLog::applyButtons()
 {
-    cmdUpdate->setEnabled(!m_shown.isEmpty() && m_timeValid && m_dateValid);
+    const bool shown = !m_shown.isEmpty() && selectedRow() >= 0;
+    cmdUpdate->setEnabled(shown && m_timeValid && m_dateValid);
+    cmdDelete->setEnabled(shown);
 }
 
 // ---------------------------------------------------------------------------------
@@ -652,9 +665,11 @@ void frmLog::applyCheck(QLineEdit *box, const FieldCheck &check)
         const QSignalBlocker blocker(box);
         box->setText(text);
     }
-    setBoxColour(box, check.colour == BoxColour::Red ? kRed : kGreen);
+    setBoxColour(box, check.colour == BoxColour::Red        ? kRed
+                      : check.colour == BoxColour::LightRed ? kLightRed
+                                                            : kGreen);
     (box == txtLogTime ? m_timeValid : m_dateValid) = check.updateEnabled;
-    applyUpdateEnabled();
+    applyButtons();
     if (check.selectionStart >= 0)
         box->setSelection(check.selectionStart, check.selectionLength);
 }
@@ -813,13 +828,24 @@ void frmLog::showBeaconAgain()
 }
 
 // The list, its record numbers and the entries are read again, and the beacon shown
-// where it stands now, or none when it is gone.
+// from the one record holding it now, or none when none or several do. A read error
+// is told, and the window stays as it is.
 void frmLog::filesReplaced()
 {
-    const ShownBeacon shown = m_shown;
+    const FoundBeacon found = m_shown.isEmpty() ? FoundBeacon{} : findShownBeacon(m_state.folder, m_shown);
+    if (found.error.failed()) {
+        showError(found.error.messageText());
+        // The record and entry numbers may belong to the replaced files: nothing acts
+        // on what the pane shows until a row is chosen again.
+        m_settingSelection = true;
+        lstLog->clearSelection();
+        m_settingSelection = false;
+        cmdCalendar->setEnabled(false);
+        applyButtons();
+        return;
+    }
     LoadTable();
-    const std::optional<qint64> number = shown.isEmpty() ? std::nullopt : findShownBeacon(m_state.folder, shown);
-    selectRow(number ? static_cast<int>(RecNo.indexOf(*number)) : -1);
+    selectRow(found.found() ? static_cast<int>(RecNo.indexOf(found.recordNumber)) : -1);
 }
 
 // ---------------------------------------------------------------------------------

@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "BeaconDatabase.h"
+#include "BeaconDisplay.h"
 #include "BeaconRecord.h"
 #include "ClockTexts.h"
 #include "DatePickerPanel.h"
@@ -233,37 +234,49 @@ void frmReceptionComments::Form_Activate()
     const QString location = m_windows.location()->cmbListeningLocation->itemText(m_state.CurrentLocationIndex);
     setUserTextCaption(cmdAddBeacon, QStringLiteral("Add beacon to \""), location, QStringLiteral("\" log."));
 
-    frmMain *main = m_windows.main();
-    lblLocation->setText(main->txtLocation->text());
-    lblCountry->setText(main->txtCountry->text());
-
     checkTime(false);
 }
 
+// Every line that names the beacon is read from its record, so that two namesakes are
+// told apart by what the record holds now (the main window may show an older text).
 void frmReceptionComments::DisplayRequestedBeacon()
 {
     BeaconRecord record;
-    const FileError error = readBeacon(m_state.folder, m_state.CurrentRecordNumber, &record);
-    bool identOk = false;
-    bool frequencyOk = false;
-    const QByteArray ident = error ? QByteArray() : record.trimmedText(BeaconField::Ident, &identOk);
-    const QByteArray frequency = error ? QByteArray() : record.trimmedText(BeaconField::Frequency, &frequencyOk);
-    const bool readable = !error && identOk && frequencyOk;
+    // The editor hands back no beacon when it lost its own.
+    const FileError error = m_state.CurrentRecordNumber < 1
+                                ? FileError{}
+                                : readBeacon(m_state.folder, m_state.CurrentRecordNumber, &record);
+    bool decodable = false;
+    const ShownBeacon shown = shownBeaconOf(m_state.CurrentRecordNumber, record, &decodable);
+    const bool readable = !error && !shown.isEmpty() && decodable;
 
     // A beacon that cannot be read cannot be logged: the write path would refuse it.
-    m_commands.setAvailable(cmdAddBeacon, readable);
     if (!readable) {
-        lblShowAddedBeacon->clear();
-        if (isVisible()) {
+        clearBeacon();
+        if (isVisible() && !shown.isEmpty()) {
             const QString text =
                 error ? error.messageText() : undecodableRecord(m_state.CurrentRecordNumber).description;
             MessageBox::show(text, QStringLiteral("Error"));
         }
         return;
     }
-    m_state.CurrentIdent = ident;
-    m_state.CurrentFrequency = frequency;
-    lblShowAddedBeacon->setText(fromWindows1252(StripSemicolonSuffix(ident) + " - " + frequency + " kHz"));
+    m_shown = shown;
+    m_commands.setAvailable(cmdAddBeacon, true);
+    m_state.CurrentIdent = shown.ident;
+    m_state.CurrentFrequency = shown.frequency;
+    lblShowAddedBeacon->setText(fromWindows1252(StripSemicolonSuffix(shown.ident) + " - " + shown.frequency + " kHz"));
+    const BeaconPlace place = beaconPlace(record, &m_state.Countries, &m_state.States);
+    lblLocation->setText(fromWindows1252(place.location));
+    lblCountry->setText(fromWindows1252(place.countryName));
+}
+
+// No beacon: nothing of the last one stays, and nothing can be logged.
+void frmReceptionComments::clearBeacon()
+{
+    m_shown = {};
+    for (QLabel *line : {lblShowAddedBeacon, lblLocation, lblCountry})
+        line->clear();
+    m_commands.setAvailable(cmdAddBeacon, false);
 }
 
 void frmReceptionComments::RefreshTime()
@@ -432,16 +445,15 @@ void frmReceptionComments::cmdAddBeacon_Click()
         return;
 
     ReceptionInput input;
-    input.ident = m_state.CurrentIdent;
-    input.frequency = m_state.CurrentFrequency;
+    input.ident = m_shown.ident;
+    input.frequency = m_shown.frequency;
     input.time = toWindows1252(txtTime->text());
     input.date = toWindows1252(txtDate->text());
     input.receptionComments = toWindows1252(txtReceptionComments->text());
     input.sessionComments = toWindows1252(txtSessionComments->text());
-    const ShownBeacon shown{m_state.CurrentRecordNumber, m_state.CurrentIdent, m_state.CurrentFrequency};
-    const ReceptionResult result = writeReception(m_state.folder, shown, m_state.CurrentLocationIndex, input);
+    const ReceptionResult result = writeReception(m_state.folder, m_shown, m_state.CurrentLocationIndex, input);
     if (result.beaconMoved) {
-        showBeaconAgain(shown);
+        showBeaconAgain();
         MessageBox::show(QLatin1String(kBeaconMovedText), QStringLiteral("Error"));
         return;
     }
@@ -459,22 +471,34 @@ void frmReceptionComments::cmdAddBeacon_Click()
 
 void frmReceptionComments::filesReplaced()
 {
-    const ShownBeacon shown{m_state.CurrentRecordNumber, m_state.CurrentIdent, m_state.CurrentFrequency};
+    if (m_shown.isEmpty())
+        return;
     BeaconRecord record;
-    if (readShownBeacon(m_state.folder, shown, &record).moved)
-        showBeaconAgain(shown);
+    const BeaconCheck check = readShownBeacon(m_state.folder, m_shown, &record);
+    if (check.error.failed())
+        MessageBox::show(check.error.messageText(), QStringLiteral("Error"));
+    else if (check.moved)
+        showBeaconAgain();
+    else
+        DisplayRequestedBeacon();
 }
 
-// The dialog follows its beacon to where it stands now and keeps what was typed.
-void frmReceptionComments::showBeaconAgain(const ShownBeacon &shown)
+// The dialog follows its beacon to the one record holding it now and keeps what was
+// typed; with none, or several, it shows no beacon. A read error is told and the
+// dialog stays as it is.
+void frmReceptionComments::showBeaconAgain()
 {
-    if (const std::optional<qint64> number = findShownBeacon(m_state.folder, shown)) {
-        m_state.CurrentRecordNumber = *number;
-        DisplayRequestedBeacon();
+    const FoundBeacon found = findShownBeacon(m_state.folder, m_shown);
+    if (found.error.failed()) {
+        MessageBox::show(found.error.messageText(), QStringLiteral("Error"));
         return;
     }
-    lblShowAddedBeacon->clear();
-    m_commands.setAvailable(cmdAddBeacon, false);
+    if (!found.found()) {
+        clearBeacon();
+        return;
+    }
+    m_state.CurrentRecordNumber = found.recordNumber;
+    DisplayRequestedBeacon();
 }
 
 void frmReceptionComments::cmdChangeBeacon_Click()

@@ -109,19 +109,34 @@ private:
     std::function<void(int &)> m_keyPress;
 };
 
-// A window that hands control back names its beacon by ident and frequency, which a
-// duplicate shares with its namesake: its own record is the match to show, while
-// that record still holds it.
+// A window that hands control back names its beacon by ident and frequency, which
+// namesakes and duplicates share: the match to show is the record holding the beacon
+// viewed there, followed when it has moved. nullopt when no one match is that beacon,
+// or when ndb.dat cannot be read (error says why).
 std::optional<qsizetype> positionOfViewed(const ProgramFolder &folder, const QList<qint64> &matches,
-                                          const QByteArray &frequency, const ShownBeacon &viewed)
+                                          const ShownBeacon &viewed, FileError *error)
 {
-    const qsizetype at = matches.indexOf(viewed.recordNumber);
-    if (viewed.isEmpty() || at < 0 || trimBlanks(viewed.frequency) != frequency)
-        return std::nullopt;
     BeaconRecord record;
-    if (!readShownBeacon(folder, viewed, &record).passed())
+    const BeaconCheck check = readShownBeacon(folder, viewed, &record);
+    qint64 number = viewed.recordNumber;
+    if ((*error = check.error))
         return std::nullopt;
-    return at;
+    if (check.moved) {
+        const FoundBeacon found = findShownBeacon(folder, viewed);
+        if ((*error = found.error) || !found.found())
+            return std::nullopt;
+        number = found.recordNumber;
+    }
+    const qsizetype at = matches.indexOf(number);
+    return at < 0 ? std::nullopt : std::optional<qsizetype>(at);
+}
+
+// The look-up is for the beacon viewed (the editor's boxes may hold another one, typed
+// and not saved).
+bool looksUpViewed(const ShownBeacon &viewed, const QByteArray &text, const QByteArray &frequency)
+{
+    return !viewed.isEmpty() && !frequency.isEmpty() && trimBlanks(viewed.frequency) == frequency &&
+           upperCase(StripSemicolonSuffix(trimBlanks(viewed.ident))) == upperCase(trimBlanks(text));
 }
 
 } // namespace
@@ -652,11 +667,25 @@ void frmMain::SearchBeacons(const QString &text, const QByteArray &frequency, bo
     m_state.SearchMatches = result.found() ? result.matches : QList<qint64>();
     m_state.SearchMatchCount = result.searchMatchCount();
 
-    switch (result.outcome) {
+    SearchOutcome outcome = result.outcome;
+    std::optional<qsizetype> shownMatch = result.shownMatch;
+    if (result.found() && looksUpViewed(viewed, toWindows1252(text), frequency)) {
+        FileError error;
+        shownMatch = positionOfViewed(m_state.folder, result.matches, viewed, &error);
+        if (error.failed())
+            MessageBox::show(error.messageText(), QStringLiteral("Error"));
+        if (!shownMatch) {
+            // Gone, or not to be told from its namesakes: no beacon rather than a guess.
+            outcome = SearchOutcome::FrequencyNotAmongMatches;
+            m_state.SearchMatches.clear();
+            m_state.SearchMatchCount = 0;
+        }
+    }
+
+    switch (outcome) {
     case SearchOutcome::Found: {
         const qint64 count = result.matches.size();
-        const std::optional<qsizetype> viewedAt = positionOfViewed(m_state.folder, result.matches, frequency, viewed);
-        const int shownPosition = static_cast<int>(viewedAt.value_or(result.shownMatch.value_or(0))) + 1;
+        const int shownPosition = static_cast<int>(*shownMatch) + 1;
         {
             const QSignalBlocker blocker(scrBeaconNumber);
             if (count > 1) {
@@ -671,9 +700,7 @@ void frmMain::SearchBeacons(const QString &text, const QByteArray &frequency, bo
         m_commands.setArmed(cmdAddToLog, true);
         m_commands.setArmed(cmdQuickLog, true);
         lblkHz->show();
-        if (const std::optional<qint64> record =
-                viewedAt ? std::optional<qint64>(result.matches[*viewedAt]) : result.shownRecord())
-            ShowBeacon(*record);
+        ShowBeacon(result.matches[*shownMatch]);
         txtIdent->clear();
         break;
     }
@@ -729,7 +756,7 @@ void frmMain::ShowBeacon(qint64 recNo)
         return;
     }
     display.applyTo(m_state);
-    m_shownBeacon = {recNo, display.StoredIdent, display.ShownFrequency};
+    m_shownBeacon = display.shown;
 
     lblDAID->setVisible(display.lblDAIDVisible);
     txtComments->setText(fromBytes(display.txtComments));
@@ -793,25 +820,34 @@ void frmMain::forgetSearchMatches()
 void frmMain::databaseSorted()
 {
     forgetSearchMatches();
-    // The sort moves records whole: the beacon on display is where its ident and
-    // frequency are now. One changed meanwhile is left to the check before a write.
-    if (m_shownBeacon.isEmpty())
-        return;
-    if (const std::optional<qint64> number = findShownBeacon(m_state.folder, m_shownBeacon))
-        m_shownBeacon.recordNumber = *number;
+    // The sort moves records whole: the beacon on display is followed to its record.
+    if (!m_shownBeacon.isEmpty())
+        followShownBeacon(false);
 }
 
-// Its record holds another beacon now: the beacon is shown where it stands, or the
-// display is cleared when it is gone.
+// Its record holds another beacon now: the beacon is shown where it stands.
 void frmMain::showBeaconAgain()
 {
-    const std::optional<qint64> number = findShownBeacon(m_state.folder, m_shownBeacon);
-    if (!number) {
-        ClearBeaconDisplay();
+    forgetSearchMatches();
+    followShownBeacon(true);
+}
+
+// The beacon on display is followed to the one record holding it now (shown there
+// again when showAgain); the display is cleared when none or several do. A read error
+// is told, and the display stays as it is.
+void frmMain::followShownBeacon(bool showAgain)
+{
+    const FoundBeacon found = findShownBeacon(m_state.folder, m_shownBeacon);
+    if (found.error.failed()) {
+        MessageBox::show(found.error.messageText(), QStringLiteral("Error"));
         return;
     }
-    forgetSearchMatches();
-    ShowBeacon(*number);
+    if (!found.found())
+        ClearBeaconDisplay();
+    else if (showAgain)
+        ShowBeacon(found.recordNumber);
+    else
+        m_shownBeacon.recordNumber = found.recordNumber;
 }
 
 void frmMain::txtLat_Click()
@@ -943,8 +979,8 @@ void frmMain::mnuAbout_Click()
 
 void frmMain::SetEditorRequest()
 {
-    if (m_state.SearchMatchCount > 0) {
-        m_state.EditRecordNumber = m_state.CurrentRecordNumber;
+    if (m_state.SearchMatchCount > 0 && !m_shownBeacon.isEmpty()) {
+        m_state.EditRecordNumber = m_shownBeacon.recordNumber;
         m_state.NewRecordFlag = 0;
     } else {
         m_state.NewRecordFlag = 1;
@@ -1041,7 +1077,7 @@ void frmMain::cmdQuickLog_Click()
     clock.UTCDateText = m_state.UTCDateText;
     const ReceptionResult result =
         writeReception(m_state.folder, m_shownBeacon, m_state.CurrentLocationIndex,
-                       quickLogInput(m_state.CurrentIdent, m_state.CurrentFrequency, clock));
+                       quickLogInput(m_shownBeacon.ident, m_shownBeacon.frequency, clock));
     if (result.beaconMoved) {
         showBeaconAgain();
         MessageBox::show(QLatin1String(kBeaconMovedText), QStringLiteral("Error"));
@@ -1077,7 +1113,7 @@ void frmMain::mnuSessionClr_Click()
     // Without a database there is nothing to clear.
     const QString database = databasePath(m_state.folder);
     if (!fileExists(database)) {
-        MessageBox::show(FileError::notFound(database).messageText(), QStringLiteral("Error"));
+        MessageBox::show(missingFileError(database).messageText(), QStringLiteral("Error"));
         return;
     }
     if (!backUpBeforeChange(m_state.folder))

@@ -18,13 +18,52 @@
 #include "FileIo.h"
 #include "Fixtures.h"
 #include "LogMaintenance.h"
+#include "LogView.h"
 #include "RegistryBackup.h"
 #include "RegistryStore.h"
+#include "Statistics.h"
 #include "TestFolder.h"
 
 using namespace qern;
 using qern::test::ScopedFileSizeLimit;
 using qern::test::TestFolder;
+
+namespace {
+
+// The file an open descriptor stands for; a folder is its path followed by "/".
+QString pathOf(int fd)
+{
+    const QFileInfo info(QFileInfo(QStringLiteral("/proc/self/fd/%1").arg(fd)).symLinkTarget());
+    return info.isDir() ? info.filePath() + QLatin1Char('/') : info.filePath();
+}
+
+// Writes into one file fail the way a disk says it is full: ENOSPC, or EDQUOT when the
+// user's quota is spent.
+struct WriteFault {
+    QString path;
+    int error = 0;
+};
+WriteFault g_writeFault;
+
+class FailingWrites {
+public:
+    FailingWrites(const QString &path, int error) { g_writeFault = {QFileInfo(path).canonicalFilePath(), error}; }
+    ~FailingWrites() { g_writeFault = {}; }
+    FailingWrites(const FailingWrites &) = delete;
+    FailingWrites &operator=(const FailingWrites &) = delete;
+};
+
+} // namespace
+
+// This definition stands in for the C library's in this test program.
+extern "C" ssize_t write(int fd, const void *data, size_t size)
+{
+    if (g_writeFault.error != 0 && pathOf(fd) == g_writeFault.path) {
+        errno = g_writeFault.error;
+        return -1;
+    }
+    return ::syscall(SYS_write, fd, data, size);
+}
 
 TEST(RecordFile, ReaderNeverCreatesAMissingFile)
 {
@@ -57,11 +96,15 @@ TEST(RecordFile, WritesInPlaceAppendsAndReadsBack)
     EXPECT_TRUE(file.write(1, "TOOLONG").failed()); // a record of the wrong length is refused
 }
 
+// However the disk says it is full (a write cut short, no space, the quota spent), the
+// user hears "Disk full".
 TEST(RecordFile, ShortWriteIsAnErrorAndLeavesTheFileAsItWas)
 {
     const QByteArray first(213, 'A');
-    const struct { const char *name; qint64 number; } cases[] = {
-        {"append", 2}, {"beyond the end", 3},
+    const struct { const char *name; qint64 number; int error; } cases[] = {
+        {"append", 2, 0}, {"beyond the end", 3, 0}, // 0: a write cut short by the file size limit
+        {"in place, no space", 1, ENOSPC}, {"append, quota spent", 2, EDQUOT},
+        {"in place, quota spent", 1, EDQUOT}, {"beyond the end, quota spent", 3, EDQUOT},
     };
     for (const auto &c : cases) {
         TestFolder t;
@@ -69,12 +112,17 @@ TEST(RecordFile, ShortWriteIsAnErrorAndLeavesTheFileAsItWas)
         RecordFile file(t.path("ndb.dat"), 213);
         FileError err;
         {
-            const ScopedFileSizeLimit limit(300); // room for 87 more bytes
+            std::optional<ScopedFileSizeLimit> limit;
+            std::optional<FailingWrites> failing;
+            if (c.error == 0)
+                limit.emplace(300); // room for 87 more bytes
+            else
+                failing.emplace(t.path("ndb.dat"), c.error);
             err = file.write(c.number, QByteArray(213, 'B'));
             file.close();
         }
-        EXPECT_EQ(err.number, 61) << c.name;
-        EXPECT_TRUE(err.messageText().startsWith("Error # 61: Disk full")) << err.messageText().toStdString();
+        EXPECT_EQ(err.messageText().toStdString(), ("Error # 61: Disk full (" + t.path("ndb.dat") + ")").toStdString())
+            << c.name;
         const QByteArray after = t.read("ndb.dat");
         EXPECT_EQ(after.size(), first.size()) << c.name;
         EXPECT_TRUE(after == first) << c.name;
@@ -148,7 +196,8 @@ TEST(SafeWrite, ReplacesAWholeFileOnlyWhenTheNewOneIsComplete)
     const FileError err = replaceFileContents(t.path("ndb.dat"), "lost");
     EXPECT_TRUE(err.failed());
     // The message names the user's file, never the temporary one.
-    EXPECT_EQ(err.messageText(), "Error # 75: Path/File access error (" + t.path("ndb.dat") + ")");
+    EXPECT_EQ(err.messageText(), "Error # 75: Path/File access error (" + t.path("ndb.dat") + ": a folder stands at " +
+                                     t.path("ndb.dat.tmp") + ", where its new copy is written first)");
     EXPECT_EQ(t.read("ndb.dat"), "new content");
 }
 
@@ -174,6 +223,27 @@ TEST(SafeWrite, CopyKeepsTheOldCopyWhenItFails)
 
     EXPECT_EQ(copyFileSafely(t.path("missing.dat"), t.path("x.bak")).number, 53);
     EXPECT_EQ(copyFileSafely(t.path("src.dat"), t.path("nofolder/x.bak")).number, 76);
+}
+
+// A copy into a missing file keeps whatever stands at its name when it is done.
+TEST(SafeWrite, ACopyIntoAMissingFileNeverReplacesWhatStandsThere)
+{
+    TestFolder t;
+    t.write("shipped.dat", "shipped");
+    t.write("kept.dat", "the user's");
+    t.mkdir("folder.dat");
+    for (const char *name : {"kept.dat", "folder.dat"}) {
+        bool copied = true;
+        ASSERT_FALSE(copyFileIfMissing(t.path("shipped.dat"), t.path(name), &copied)) << name;
+        EXPECT_FALSE(copied) << name;
+    }
+    EXPECT_EQ(t.read("kept.dat"), "the user's");
+    EXPECT_TRUE(QFileInfo(t.path("folder.dat")).isDir());
+    bool copied = false;
+    ASSERT_FALSE(copyFileIfMissing(t.path("shipped.dat"), t.path("new.dat"), &copied));
+    EXPECT_TRUE(copied);
+    EXPECT_EQ(t.read("new.dat"), "shipped");
+    EXPECT_EQ(QDir(t.root()).entryList({"*.tmp"}), QStringList());
 }
 
 // -----------------------------------------------------------------------------------
@@ -360,25 +430,108 @@ TEST(UserFiles, RewritesKeepTheFilesPermissionsAndWriteThroughLinks)
     }
 }
 
-// CI runs as root, which may write any file: the refusal comes from the file's mode,
-// so it holds for root as for the user.
-TEST(UserFiles, ReadOnlyFileStopsTheRewriteWithNothingChanged)
+namespace {
+
+// What may stand in the place of a user's file, so that no command can write it.
+struct Obstacle {
+    const char *name;
+    QString message; // %1: the file
+    std::function<void(const QString &path)> put;
+    std::function<bool(const QString &path)> stillThere;
+};
+
+QList<Obstacle> everyObstacle()
 {
-    for (const Rewrite &r : everyRewrite()) {
-        DataFolder f;
-        r.prepare(f);
-        ASSERT_EQ(::chmod(QFile::encodeName(f.path(r.file)).constData(), kReadOnly), 0);
-        const auto before = snapshot(f);
+    auto replaced = [](const std::function<bool(const QString &)> &make) {
+        return [make](const QString &path) {
+            ASSERT_TRUE(QFile::remove(path));
+            ASSERT_TRUE(make(path));
+        };
+    };
+    return {
+        // CI runs as root, which may write any file: the refusal comes from the file's
+        // mode, so it holds for root as for the user.
+        {"read-only", "Error # 70: Permission denied (%1)",
+         [](const QString &path) { ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), kReadOnly), 0); },
+         [](const QString &path) { return modeOf(path) == kReadOnly; }},
+        {"loop of links", "Error # 75: Path/File access error (%1 is a loop of symbolic links)",
+         replaced([](const QString &path) { return QFile::link(QFileInfo(path).fileName(), path); }),
+         [](const QString &path) { return QFileInfo(path).isSymLink(); }},
+        {"folder", "Error # 75: Path/File access error (%1 is a folder)",
+         replaced([](const QString &path) { return QDir().mkdir(path); }),
+         [](const QString &path) { return QFileInfo(path).isDir(); }},
+    };
+}
 
-        const FileError err = r.run(f);
+// Runs the command with o in the place of its file: it fails, naming the file and o,
+// and every file stays as it was.
+void expectStoppedWithNothingChanged(const Obstacle &o, const Rewrite &r)
+{
+    SCOPED_TRACE(std::string(r.command) + ", " + o.name);
+    DataFolder f;
+    r.prepare(f);
+    o.put(f.path(r.file));
+    const auto before = snapshot(f);
 
-        EXPECT_EQ(err.number, 70) << r.command;
-        EXPECT_TRUE(err.messageText().startsWith("Error # 70: Permission denied (")) << r.command;
-        EXPECT_TRUE(err.description.endsWith(QFileInfo(r.file).fileName() + ")"))
-            << r.command << ": " << err.description.toStdString();
-        EXPECT_EQ(snapshot(f), before) << r.command;
-        EXPECT_EQ(modeOf(f.path(r.file)), kReadOnly) << r.command;
-        EXPECT_EQ(temporaryFiles(f), QStringList()) << r.command;
+    const FileError err = r.run(f);
+
+    EXPECT_EQ(err.messageText().toStdString(), o.message.arg(f.path(r.file)).toStdString());
+    EXPECT_EQ(snapshot(f), before);
+    EXPECT_TRUE(o.stillThere(f.path(r.file)));
+    EXPECT_EQ(temporaryFiles(f), QStringList());
+}
+
+} // namespace
+
+TEST(UserFiles, AFileThatCannotBeWrittenStopsTheRewriteWithNothingChanged)
+{
+    for (const Obstacle &o : everyObstacle()) {
+        for (const Rewrite &r : everyRewrite())
+            expectStoppedWithNothingChanged(o, r);
+    }
+}
+
+// Reading commands take a loop of links or a folder in a file's place for no missing
+// file (an empty logbook, a beacon out of sync, nothing to update): they name it.
+TEST(UserFiles, ALoopOrAFolderInAFilesPlaceIsNamedNotTakenForMissing)
+{
+    std::array<QByteArray, kStatisticsLocations> names;
+    names.fill("Empty");
+    const LogbookEntryEdit edit{"comments", "1300", "20260102", "mended"};
+    const Rewrite readers[] = {
+        {"start-up count", "ndb.dat", writeLoggedBeacons,
+         [&](const DataFolder &f) { return GatherDatabaseStatistics(f.folder(), names, 0).readError; }},
+        {"integrity check", "ndb.dat", writeLoggedBeacons,
+         [](const DataFolder &f) { return CheckDatabaseIntegrity(f.folder(), 2).readError; }},
+        {"log viewer", "Logs/log0.dat", writeLoggedBeacons,
+         [](const DataFolder &f) { return LoadAfterScrolling(f.folder(), 1, {}).logError; }},
+        {"session viewer", "Logs/cle.dat", writeLoggedBeacons,
+         [](const DataFolder &f) {
+             LogDetailContext session;
+             session.mode = kLogViewSession;
+             return LoadAfterScrolling(f.folder(), 1, session).logError;
+         }},
+        {"printed log", "Logs/log0.dat", writeLoggedBeacons,
+         [](const DataFolder &f) { return PrintedLogLines(f.folder(), {}).error; }},
+        {"last logged", "Logs/log0.dat", writeLoggedBeacons,
+         [](const DataFolder &f) {
+             std::optional<LogRecord> entry;
+             return findLastLogEntry(f.path("Logs/log0.dat"), "XYZ", "400", &entry);
+         }},
+        {"log update", "Logs/log0.dat", writeLoggedBeacons,
+         [&](const DataFolder &f) { return updateLogbookEntry(f.folder(), 0, f.shownAt(1), 1, edit).error; }},
+        {"session update", "Logs/cle.dat", writeLoggedBeacons,
+         [](const DataFolder &f) {
+             return updateSessionRecords(f.folder(), f.shownAt(1), "1300", "20260102", "mended").error;
+         }},
+        {"log delete", "Logs/log0.dat", writeLoggedBeacons,
+         [](const DataFolder &f) { return deleteLogbookEntry(f.folder(), 0, f.shownAt(1), 1).error; }},
+    };
+    for (const Obstacle &o : everyObstacle()) {
+        if (QByteArray(o.name) == "read-only")
+            continue; // read, it is no obstacle
+        for (const Rewrite &r : readers)
+            expectStoppedWithNothingChanged(o, r);
     }
 }
 
