@@ -96,12 +96,6 @@ void frmLog::buildControls()
         b->setAutoDefault(false);
         return b;
     };
-    // Shown and hidden as the beacon needs: its room stays, so nothing moves.
-    auto keepRoom = [](QWidget *w) {
-        QSizePolicy policy = w->sizePolicy();
-        policy.setRetainSizeWhenHidden(true);
-        w->setSizePolicy(policy);
-    };
 
     lblTitle = label("lblTitle", QString());
     lblTitle->setFont(namedFont(QStringLiteral("Tahoma"), 12, true));
@@ -128,7 +122,7 @@ void frmLog::buildControls()
         beacon->addWidget(label(nullptr, captions[row], 108), row, 0);
     QLabel *frequencyCaption = label(nullptr, QStringLiteral("Frequency"), 70);
     lblDAID = label("lblDAID", QStringLiteral("DAID"), 36);
-    keepRoom(lblDAID);
+    keepRoomWhenHidden(lblDAID);
     beacon->addWidget(label(nullptr, QStringLiteral("Power/Class"), 80), 4, 2);
     beacon->addWidget(label(nullptr, QStringLiteral("Longitude"), 80), 6, 2);
 
@@ -153,7 +147,8 @@ void frmLog::buildControls()
     frequencyRow->addStretch();
     beacon->addWidget(txtLogIdent, 0, 1);
     beacon->addLayout(frequencyRow, 0, 2, 1, 2);
-    for (auto [row, wide] : {std::pair{1, txtLogLocation}, {2, txtLogProvince}, {3, txtLogCountry}, {8, txtLogDistance}})
+    for (auto [row, wide] :
+         {std::pair{1, txtLogLocation}, {2, txtLogProvince}, {3, txtLogCountry}, {8, txtLogDistance}})
         beacon->addWidget(wide, row, 1, 1, 3);
     beacon->addWidget(txtLogCycle, 4, 1);
     beacon->addWidget(txtLogPower, 4, 3);
@@ -195,7 +190,7 @@ void frmLog::buildControls()
     name(HLogged, "HLogged");
     HLogged->setFixedWidth(300);
     HLogged->setPageStep(1);
-    keepRoom(HLogged);
+    keepRoomWhenHidden(HLogged);
     lblCount = label("lblCount", QString(), 84);
     auto *stepping = new QHBoxLayout;
     stepping->addWidget(HLogged);
@@ -209,7 +204,7 @@ void frmLog::buildControls()
     lblNewBeacon->setFont(namedFont(QStringLiteral("Tahoma"), 10, true));
     setDesignedSize(lblNewBeacon, 170);
     lblNewBeacon->setStyleSheet(QStringLiteral("color: rgb(255, 0, 0);"));
-    keepRoom(lblNewBeacon);
+    keepRoomWhenHidden(lblNewBeacon);
     txtReceptionComments = box("txtReceptionComments", 0, false);
     txtReceptionComments->setMaxLength(kCommentsWidth);
     txtCLEComments = box("txtCLEComments", 0, false);
@@ -225,7 +220,8 @@ void frmLog::buildControls()
 
     // The captions that the log and the session give the two middle buttons.
     cmdUpdate = button("cmdUpdate", {QStringLiteral("Update")}, 110);
-    cmdDelete = button("cmdDelete", {QStringLiteral("Delete From Log"), QStringLiteral("Delete From CLE/Session")}, 170);
+    cmdDelete =
+        button("cmdDelete", {QStringLiteral("Delete From Log"), QStringLiteral("Delete From CLE/Session")}, 170);
     cmdExport = button("cmdExport", {QStringLiteral("Create CLE/Session Report"), QStringLiteral("Print Log")}, 200);
     cmdExit = button("cmdExit", {QStringLiteral("Exit")}, 92);
 

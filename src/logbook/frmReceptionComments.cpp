@@ -109,10 +109,7 @@ frmReceptionComments::frmReceptionComments(WindowSet &windows) : m_windows(windo
     QPalette errorText = lblTimeError->palette();
     errorText.setColor(QPalette::WindowText, kErrorRed);
     lblTimeError->setPalette(errorText);
-    // Its room stays while it is hidden, so nothing moves when it shows.
-    QSizePolicy keepsRoom = lblTimeError->sizePolicy();
-    keepsRoom.setRetainSizeWhenHidden(true);
-    lblTimeError->setSizePolicy(keepsRoom);
+    keepRoomWhenHidden(lblTimeError);
     lblTimeError->hide();
     txtDate = box("txtDate", 90);
     cmdDateSelect = button("cmdDateSelect", QStringLiteral("Select"), 62);

@@ -118,11 +118,8 @@ void frmDisplay::buildControls()
     lblNumberOfBeacons = label("lblNumberOfBeacons", QString());
     Label1 = label("Label1", QStringLiteral("Mouse Location"));
     lblMouseKm = label("lblMouseKm", QString());
-    // The read-out comes and goes with the pointer: its room stays.
-    QSizePolicy keepsRoom = lblMouseKm->sizePolicy();
-    keepsRoom.setRetainSizeWhenHidden(true);
     for (QLabel *l : {lblRange, lblNumberOfBeacons, lblMouseKm})
-        l->setSizePolicy(keepsRoom);
+        keepRoomWhenHidden(l);
 
     auto *panel = new QGridLayout;
     panel->setVerticalSpacing(2);

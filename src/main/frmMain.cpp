@@ -198,15 +198,10 @@ void frmMain::buildControls()
         l->setAlignment(Qt::AlignCenter);
         l->setFrameShape(QFrame::Box);
         l->setAutoFillBackground(true);
-        l->resize(l->sizeHint().expandedTo(QSize(220, 30)));
+        setDesignedSize(l, 220, 30);
+        l->resize(l->minimumSize());
         l->hide();
         return l;
-    };
-    // Shown and hidden as the beacon needs: its room stays, so nothing moves.
-    auto keepRoom = [](QWidget *w) {
-        QSizePolicy policy = w->sizePolicy();
-        policy.setRetainSizeWhenHidden(true);
-        w->setSizePolicy(policy);
     };
 
     // Look-up line
@@ -228,17 +223,17 @@ void frmMain::buildControls()
     setDesignedSize(lblkHz, 300);
     lblkHz->setTextFormat(Qt::PlainText); // an ident is never markup
     lblDAID = label("lblDAID", QStringLiteral("DAID"), 40, central);
-    keepRoom(lblDAID);
+    keepRoomWhenHidden(lblDAID);
     scrBeaconNumber = new QScrollBar(Qt::Horizontal, central);
     name(scrBeaconNumber, "scrBeaconNumber");
     scrBeaconNumber->setFixedWidth(200);
     scrBeaconNumber->setFocusPolicy(Qt::NoFocus); // its GotFocus only hands the focus back
-    keepRoom(scrBeaconNumber);
+    keepRoomWhenHidden(scrBeaconNumber);
     lblEntryNumber = label("lblEntryNumber", QString(), 40, central);
     lblEntryNumber->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    keepRoom(lblEntryNumber);
+    keepRoomWhenHidden(lblEntryNumber);
     lblFound = label("lblFound", QString(), 70, central);
-    keepRoom(lblFound);
+    keepRoomWhenHidden(lblFound);
 
     // Beacon details: two columns of six rows, then the comments.
     const QList<QLabel *> leftCaptions = {caption(QStringLiteral("Country"), 105),
@@ -278,7 +273,7 @@ void frmMain::buildControls()
     lblGotLogged = label("lblGotLogged", tr("Logged at..."), 150, central);
     lblGotLogged->setMouseTracking(true);
     lblGotLogged->installEventFilter(this);
-    keepRoom(lblGotLogged);
+    keepRoomWhenHidden(lblGotLogged);
     lstGotLogged = new QListWidget(central);
     name(lstGotLogged, "lstGotLogged");
     lstGotLogged->setMouseTracking(true);
@@ -329,7 +324,7 @@ void frmMain::buildControls()
     lstNearbyBeacons->setFont(fixedListFont());
     lstNearbyBeacons->setUniformItemSizes(true); // thousands of lines, laid out as one
     lblAlreadyLogged = label("lblAlreadyLogged", QStringLiteral("***  Beacons Already Logged"), 300, m_nearbyPanel);
-    keepRoom(lblAlreadyLogged);
+    keepRoomWhenHidden(lblAlreadyLogged);
     picBeaconList = notice("picBeaconList", QStringLiteral("Generating Beacon List"), m_nearbyPanel);
     picGeneratingImage = notice("picGeneratingImage", QStringLiteral("Generating Image"), central);
 
@@ -387,7 +382,8 @@ void frmMain::buildControls()
 
     auto *commands = new QHBoxLayout;
     commands->setSpacing(5);
-    for (QPushButton *b : {cmdAddToLog, cmdQuickLog, cmdUpdate, cmdViewLog, cmdViewSession, cmdMapIt, cmdNearby, cmdExit})
+    for (QPushButton *b :
+         {cmdAddToLog, cmdQuickLog, cmdUpdate, cmdViewLog, cmdViewSession, cmdMapIt, cmdNearby, cmdExit})
         commands->addWidget(b);
     commands->addStretch();
 

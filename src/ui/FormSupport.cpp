@@ -194,10 +194,17 @@ void setDesignedSize(QWidget *control, int width, int height)
         least.setWidth(std::max(width, captionWidth(control, button->text())));
     } else if (auto *label = qobject_cast<const QLabel *>(control); label && label->text().isEmpty()) {
         // A label that gets its text later has room for a line of it.
-        const int line = label->fontMetrics().boundingRect(QRect(0, 0, 1000, 1000), 0, QStringLiteral("X")).height();
-        least.setHeight(std::max(least.height(), line + 2 * (label->frameWidth() + label->margin())));
+        const QRect line = label->fontMetrics().boundingRect(QRect(0, 0, 1000, 1000), 0, QStringLiteral("X"));
+        least.setHeight(std::max(least.height(), line.height() + 2 * (label->frameWidth() + label->margin())));
     }
     control->setMinimumSize(least);
+}
+
+void keepRoomWhenHidden(QWidget *control)
+{
+    QSizePolicy policy = control->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    control->setSizePolicy(policy);
 }
 
 void layOutWindow(QWidget *window, QLayout *content, QSize designed)
@@ -284,8 +291,9 @@ private:
         const QSize size = m_control->size();
         m_probing = true;
         m_control->setMinimumWidth(kProbe);
-        m_control->setMinimumWidth(std::clamp(captionWidth(m_control, literal(m_before + m_userText + m_after)), 1,
-                                              std::max(roomOnScreen(window).width() - (minimumWidthOf(window) - kProbe), 1)));
+        const int beside = minimumWidthOf(window) - kProbe;
+        const int whole = captionWidth(m_control, literal(m_before + m_userText + m_after));
+        m_control->setMinimumWidth(std::clamp(whole, 1, std::max(roomOnScreen(window).width() - beside, 1)));
         m_control->resize(size);
         m_probing = false;
     }
@@ -564,7 +572,7 @@ void keepClockWidth(QLabel *clock)
     int width = 0;
     for (const char *widest : {"UTC 0000-00-00  00:00", "Local 0000-00-00   00:00 AM", "Local 0000-00-00   00:00 PM"})
         width = std::max(width, captionWidth(clock, QLatin1String(widest)));
-    clock->setMinimumWidth(width);
+    clock->setMinimumWidth(std::max(clock->minimumWidth(), width));
 }
 
 bool backUpBeforeChange(const ProgramFolder &folder)

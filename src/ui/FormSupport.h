@@ -61,6 +61,9 @@ void layOutWindow(QWidget *window, QLayout *content, QSize designed);
 // A control in a layout keeps its designed size as its least, or what its caption needs
 // in the font of the day when that is more.
 void setDesignedSize(QWidget *control, int width, int height = 0);
+// A control that a window shows and hides keeps its room in the layout meanwhile, so
+// that nothing beside it moves.
+void keepRoomWhenHidden(QWidget *control);
 
 // A caption of a label or button around a text of the user's that no window can hold at
 // its longest (a location's name: Preferences takes thousands of characters; a folder).

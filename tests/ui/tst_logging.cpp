@@ -830,7 +830,7 @@ private slots:
         QTest::mouseClick(dialog->cmdDateSelect, Qt::LeftButton);
 
         QVERIFY(dialog->picCalendar2->isAncestorOf(dialog->focusWidget()));
-        for (QWidget *hidden : {static_cast<QWidget *>(dialog->cmdChangeBeacon), static_cast<QWidget *>(dialog->Command3)})
+        for (QPushButton *hidden : {dialog->cmdChangeBeacon, dialog->Command3})
             QVERIFY2(covered(hidden), qPrintable(hidden->objectName()));
         QSet<QWidget *> reached;
         for (int i = 0; i < 30; ++i) {
