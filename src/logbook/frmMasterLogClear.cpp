@@ -38,14 +38,10 @@ frmMasterLogClear::frmMasterLogClear(WindowSet &windows) : m_windows(windows), m
     for (int column : {0, 1})
         boxes->setColumnMinimumWidth(column, 246);
 
-    cmdDelete = new QPushButton(QStringLiteral("Delete Selected Logs"));
-    cmdDelete->setObjectName(QStringLiteral("cmdDelete"));
+    cmdDelete = namedButton("cmdDelete", QStringLiteral("Delete Selected Logs"));
     setDesignedSize(cmdDelete, 180, 30);
-    cmdDelete->setAutoDefault(false);
-    cmdExit = new QPushButton(QStringLiteral("Exit"));
-    cmdExit->setObjectName(QStringLiteral("cmdExit"));
+    cmdExit = namedButton("cmdExit", QStringLiteral("Exit"));
     setDesignedSize(cmdExit, 100, 30);
-    cmdExit->setAutoDefault(false);
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(cmdDelete);
     buttons->addStretch();

@@ -172,10 +172,13 @@ void frmMain::buildControls()
         setDesignedSize(l, w);
         return l;
     };
-    auto caption = [&](const QString &text, int w = 0) {
-        auto *l = new QLabel(text, central);
-        setDesignedSize(l, w);
-        return l;
+    auto captions = [&](const QStringList &texts, int w) {
+        QList<QLabel *> labels;
+        for (const QString &text : texts) {
+            labels << new QLabel(text, central);
+            setDesignedSize(labels.last(), w);
+        }
+        return labels;
     };
     auto field = [&](const char *objectName, int w) {
         auto *e = new QLineEdit(central);
@@ -205,7 +208,7 @@ void frmMain::buildControls()
     };
 
     // Look-up line
-    QLabel *identCaption = caption(tr("Ident / kHz"), 70);
+    QLabel *identCaption = captions({tr("Ident / kHz")}, 70).first();
     txtIdent = new IdentBox(central);
     name(txtIdent, "txtIdent");
     txtIdent->setFixedWidth(110);
@@ -236,24 +239,21 @@ void frmMain::buildControls()
     keepRoomWhenHidden(lblFound);
 
     // Beacon details: two columns of six rows, then the comments.
-    const QList<QLabel *> leftCaptions = {caption(QStringLiteral("Country"), 105),
-                                          caption(QStringLiteral("Location"), 105),
-                                          caption(QStringLiteral("Power / TX Class"), 105),
-                                          caption(QStringLiteral("Latitude"), 105),
-                                          caption(QStringLiteral("Longitude"), 105),
-                                          caption(QStringLiteral("QTH Locator"), 105),
-                                          caption(QStringLiteral("Comments"), 105)};
+    const QList<QLabel *> leftCaptions = captions({QStringLiteral("Country"), QStringLiteral("Location"),
+                                                   QStringLiteral("Power / TX Class"), QStringLiteral("Latitude"),
+                                                   QStringLiteral("Longitude"), QStringLiteral("QTH Locator"),
+                                                   QStringLiteral("Comments")},
+                                                  105);
     txtCountry = field("txtCountry", 265);
     txtLocation = field("txtLocation", 265);
     txtPower = field("txtPower", 265);
     txtLat = field("txtLat", 265);
     txtLon = field("txtLon", 265);
     txtLocator = field("txtLocator", 265);
-    const QList<QLabel *> rightCaptions = {caption(QStringLiteral("Distance"), 90),
-                                           caption(QStringLiteral("Bearing"), 90),
-                                           caption(QStringLiteral("Data As Of"), 90),
-                                           caption(QStringLiteral("Ident Cycle"), 90),
-                                           caption(QStringLiteral("Mod Offset"), 90)};
+    const QList<QLabel *> rightCaptions = captions({QStringLiteral("Distance"), QStringLiteral("Bearing"),
+                                                    QStringLiteral("Data As Of"), QStringLiteral("Ident Cycle"),
+                                                    QStringLiteral("Mod Offset")},
+                                                   90);
     txtDistance = field("txtDistance", 306);
     txtBearing = field("txtBearing", 306);
     txtCurrent = field("txtCurrent", 306);
