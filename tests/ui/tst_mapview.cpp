@@ -147,11 +147,17 @@ private slots:
         QCOMPARE(main->focusWidget(), main->txtIdent);
         QVERIFY(program.boxes.shown.isEmpty());
 
-        // Hide covers the panel and focuses the ident box.
+        // Hide covers the panel and focuses the ident box; Tab no longer reaches the
+        // panel's controls below the window's edge.
         main->txtCoverage->setFocus();
         QTest::mouseClick(main->Command1, Qt::LeftButton);
         QCOMPARE(main->height(), 333); // 4992 twips
         QCOMPARE(main->focusWidget(), main->txtIdent);
+        for (int i = 0; i < 40; ++i) {
+            QTest::keyClick(main->focusWidget(), Qt::Key_Tab);
+            QVERIFY2(main->focusWidget()->mapTo(main, QPoint(0, 0)).y() < main->height(),
+                     qPrintable(main->focusWidget()->objectName()));
+        }
     }
 
     // Two beacons 1' either side of the centre: the same distance from it, not from the
