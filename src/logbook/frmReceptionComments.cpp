@@ -63,10 +63,10 @@ frmReceptionComments::frmReceptionComments(WindowSet &windows) : m_windows(windo
         setDesignedSize(l, w);
         return l;
     };
-    auto box = [this](const char *objectName, int w) {
+    auto box = [this](const char *objectName, int w, const QString &widest) {
         auto *e = new QLineEdit(this);
         e->setObjectName(QLatin1String(objectName));
-        e->setFixedWidth(w);
+        setBoxWidth(e, w, widest);
         return e;
     };
     auto button = [this](const char *objectName, const QString &text, int w) {
@@ -104,14 +104,14 @@ frmReceptionComments::frmReceptionComments(WindowSet &windows) : m_windows(windo
 
     QLabel *timeCaption = label(nullptr, QStringLiteral("Time (HHMM)"), 118);
     QLabel *dateCaption = label(nullptr, QStringLiteral("Date (YYYYMMDD)"), 118);
-    txtTime = box("txtTime", 70);
+    txtTime = box("txtTime", 70, QStringLiteral("0000"));
     lblTimeError = label("lblTimeError", QString(), 220);
     QPalette errorText = lblTimeError->palette();
     errorText.setColor(QPalette::WindowText, kErrorRed);
     lblTimeError->setPalette(errorText);
     keepRoomWhenHidden(lblTimeError);
     lblTimeError->hide();
-    txtDate = box("txtDate", 90);
+    txtDate = box("txtDate", 90, QStringLiteral("00000000"));
     cmdDateSelect = button("cmdDateSelect", QStringLiteral("Select"), 62);
 
     QLabel *receptionCaption = label(nullptr, QStringLiteral("Reception Comments"), 200);

@@ -211,7 +211,7 @@ void frmMain::buildControls()
     QLabel *identCaption = captions({tr("Ident / kHz")}, 70).first();
     txtIdent = new IdentBox(central);
     name(txtIdent, "txtIdent");
-    txtIdent->setFixedWidth(110);
+    setBoxWidth(txtIdent, 110, QStringLiteral("WWWWWWW"));
     txtIdent->setToolTip(QStringLiteral("Use $ as prefix for NAVTEX, # for DGPS"));
     cmdLookUp = button("cmdLookUp", tr("&Look Up"), 80, central);
     lblDistanceFilter = label("lblDistanceFilter", QStringLiteral("Distance Filter"), 90, central);
@@ -311,7 +311,7 @@ void frmMain::buildControls()
         captionWidth(lblCoverage, QStringLiteral("Coverage radius from WWWWWWW-0000.0 kHz (km)")));
     txtCoverage = new QLineEdit(m_nearbyPanel);
     name(txtCoverage, "txtCoverage");
-    txtCoverage->setFixedWidth(60);
+    setBoxWidth(txtCoverage, 60, QStringLiteral("00000"));
     cmdUpdateNearby = button("cmdUpdateNearby", QStringLiteral("Update"), 70, m_nearbyPanel);
     Command1 = button("Command1", QStringLiteral("Hide"), 60, m_nearbyPanel);
     // Room for the count of the largest database.

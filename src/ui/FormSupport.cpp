@@ -207,6 +207,19 @@ void keepRoomWhenHidden(QWidget *control)
     control->setSizePolicy(policy);
 }
 
+void setBoxWidth(QLineEdit *box, int designedWidth, const QString &widest)
+{
+    // The box keeps two pixels either side of its text, within its margins and frame.
+    const QMargins margins = box->textMargins();
+    const QSize text(box->fontMetrics().horizontalAdvance(widest) + 4 + margins.left() + margins.right(),
+                     box->fontMetrics().height());
+    QStyleOptionFrame option;
+    option.initFrom(box);
+    option.lineWidth = box->hasFrame() ? box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, box) : 0;
+    const int needed = box->style()->sizeFromContents(QStyle::CT_LineEdit, &option, text, box).width();
+    box->setFixedWidth(std::max(designedWidth, needed));
+}
+
 void layOutWindow(QWidget *window, QLayout *content, QSize designed)
 {
     auto *frame = new QGridLayout(window);

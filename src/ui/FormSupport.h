@@ -64,6 +64,9 @@ void setDesignedSize(QWidget *control, int width, int height = 0);
 // A control that a window shows and hides keeps its room in the layout meanwhile, so
 // that nothing beside it moves.
 void keepRoomWhenHidden(QWidget *control);
+// A box for a short text of known form (a time, a date, an ident) is as wide as designed,
+// or as its widest text needs in the font of the day.
+void setBoxWidth(QLineEdit *box, int designedWidth, const QString &widest);
 
 // A caption of a label or button around a text of the user's that no window can hold at
 // its longest (a location's name: Preferences takes thousands of characters; a folder).
