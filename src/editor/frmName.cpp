@@ -44,6 +44,7 @@ frmName::frmName(WindowSet &windows) : m_windows(windows), m_state(windows.state
     setWindowTitle(QStringLiteral("New/Modify Entry"));
 
     auto *grid = new QGridLayout;
+    grid->setVerticalSpacing(2); // seventeen rows, on a screen of 768 lines scaled by a quarter
     int row = 0;
     auto entry = [&](QLineEdit *&box, const char *objectName, const QString &caption, int maxLength) {
         box = new QLineEdit;

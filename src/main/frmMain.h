@@ -203,6 +203,7 @@ protected:
 private:
     void buildControls();
     void buildMenus();
+    void setNearbyPanelShown(bool shown);
     void markUnavailableCommands();
     void refreshClocks();
     void refreshTitle();
@@ -224,6 +225,7 @@ private:
     bool m_integrityFailed = false;
     ShownBeacon m_shownBeacon;
     int m_windowWidth = 0; // worked out from the captions in buildControls
+    QWidget *m_nearbyPanel = nullptr; // covered while the window is short
     // The centre of the nearby list, taken at the last "Show Nearby Beacons".
     QByteArray NearbyCentreLat;
     QByteArray NearbyCentreLon;

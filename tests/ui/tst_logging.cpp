@@ -812,6 +812,44 @@ private slots:
         QCOMPARE(baseColour(dialog->txtDate), kGreen);
     }
 
+    // The open panel has the focus, and Tab walks the panel and what it leaves uncovered,
+    // never a control under it, where Space would press a button the user cannot see.
+    // Closed, it hides nothing.
+    void theOpenPickerHasTheFocusAndTabPassesWhatItCovers()
+    {
+        TestProgram program;
+        frmReceptionComments *dialog = openDialog(program);
+        QVERIFY(dialog);
+        auto tabOnce = [dialog] {
+            QTest::keyClick(dialog->focusWidget(), Qt::Key_Tab);
+            return dialog->focusWidget();
+        };
+        auto covered = [dialog](QWidget *control) {
+            const QRect at(control->mapTo(dialog, QPoint(0, 0)), control->size());
+            return !dialog->picCalendar2->isAncestorOf(control) && dialog->picCalendar2->geometry().intersects(at);
+        };
+
+        QTest::mouseClick(dialog->cmdDateSelect, Qt::LeftButton);
+
+        QVERIFY(dialog->picCalendar2->isAncestorOf(dialog->focusWidget()));
+        for (QPushButton *hidden : {dialog->cmdChangeBeacon, dialog->Command3})
+            QVERIFY2(covered(hidden), qPrintable(hidden->objectName()));
+        QSet<QWidget *> reached;
+        for (int i = 0; i < 30; ++i) {
+            QWidget *focus = tabOnce();
+            QVERIFY2(!covered(focus), qPrintable(focus->objectName()));
+            reached.insert(focus);
+        }
+        QVERIFY(reached.contains(dialog->Command1) && reached.contains(dialog->Command2) &&
+                reached.contains(dialog->txtTime));
+
+        QTest::mouseClick(dialog->Command2, Qt::LeftButton);
+        reached.clear();
+        for (int i = 0; i < 30; ++i)
+            reached.insert(tabOnce());
+        QVERIFY(reached.contains(dialog->cmdChangeBeacon) && reached.contains(dialog->Command3));
+    }
+
     // --- Session clear ------------------------------------------------------------
 
     void sessionClearAnsweredYesDeletesTheSessionAndEveryMark()
