@@ -2,8 +2,8 @@
 //
 //   qern [--folder DIR] [--settings FILE]
 //
-// The folder defaults to ~/.local/share/qern and is seeded with the shipped files
-// when it is missing or empty. The settings file defaults to
+// The folder defaults to ~/.local/share/qern. Each start copies in the shipped files
+// it lacks (the starter ndb.dat only into a new folder). The settings file defaults to
 // ~/.config/QERN6.1/registry.ini; QERN_SETTINGS_FILE overrides it as --settings does.
 //
 // One copy per folder and per settings file: a second start on either says so and
@@ -92,12 +92,10 @@ int main(int argc, char *argv[])
     qern::ProgramLock lock;
     if (const int status = lockFolderAndSettings(lock, state.folder, settingsPath))
         return status;
-    if (state.folder.isEmptyOrMissing()) {
-        if (const qern::FileError error = state.folder.seedFrom(shippedDataFolder())) {
-            qern::MessageBox::show(error.messageText(), QStringLiteral("Error"));
-            if (!QFileInfo(state.folder.root()).isDir())
-                return 1;
-        }
+    if (const qern::FileError error = state.folder.seedFrom(shippedDataFolder())) {
+        qern::MessageBox::show(error.messageText(), QStringLiteral("Error"));
+        if (!QFileInfo(state.folder.root()).isDir())
+            return 1;
     }
     if (!QDir::setCurrent(state.folder.root())) {
         qern::MessageBox::show(qern::FileError::pathNotFound(state.folder.root()).messageText(),

@@ -2,8 +2,8 @@
 
 #include <QFileInfo>
 
-#include "AutoBackup.h"
 #include "BeaconDatabase.h"
+#include "FileChange.h"
 #include "LogRecords.h"
 #include "PathChoice.h"
 #include "RegistryBackup.h"
@@ -51,26 +51,27 @@ bool anyChosen(const BackupComponents &c)
     return c.logbooks || c.session || c.preferences;
 }
 
-// Every program file the restore would replace, checked before the first is: a
-// read-only one stops the restore with nothing changed.
-FileError checkRestoreTargets(const ProgramFolder &folder, const QString &root, const BackupComponents &c)
+// Every file the restore would replace, named to the change that checks them all
+// (and the folders they are renamed in) before the first is replaced: a read-only one
+// stops the restore with nothing changed. Files without a copy in the set stay.
+void nameRestoreTargets(FileChange &change, const ProgramFolder &folder, const QString &root,
+                        const BackupComponents &c, const RegistryStore &store)
 {
-    QList<std::pair<QString, QString>> copies; // set file, program file
+    QList<std::pair<QString, QString>> copies; // set file, program file, in the order of the steps
     if (c.logbooks) {
         for (int n = 0; n < kBackupLogbooks; ++n)
             copies.append({logbookBackupName(n), logbookPath(folder, n)});
     }
     if (c.session)
         copies.append({QStringLiteral("cle.bak"), sessionLogPath(folder)});
+    if (c.preferences)
+        copies.append({QStringLiteral("reg.bak"), store.filePath()});
     if (c.logbooks || c.session)
         copies.append({QStringLiteral("ndb.bak"), databasePath(folder)});
     for (const auto &[setFile, programFile] : copies) {
-        if (fileExists(inRoot(root, setFile))) {
-            if (FileError err = checkWritable(programFile))
-                return err;
-        }
+        if (fileExists(inRoot(root, setFile)))
+            change.replaces(programFile);
     }
-    return {};
 }
 
 } // namespace
@@ -129,8 +130,11 @@ BackupSetRun BackupToFolder(const ProgramFolder &folder, const QString &root, co
         }
     }
 
-    if (components.preferences)
+    if (components.preferences) {
         run.statusLines << BackupRegistry(store, inRoot(root, QStringLiteral("Reg.bak")), &run.registryError);
+        if (run.registryError)
+            run.statusLines << run.registryError.messageText();
+    }
 
     if (dataChosen) {
         const QString source = databasePath(folder);
@@ -152,10 +156,14 @@ BackupSetRun RestoreFromFolder(const ProgramFolder &folder, const QString &root,
                                RegistryStore &store)
 {
     BackupSetRun run;
-    if (anyChosen(components) && ((run.error = checkRootBeforeRun(folder, root)) ||
-                                  (run.error = checkRestoreTargets(folder, root, components))))
+    if (anyChosen(components) && (run.error = checkRootBeforeRun(folder, root)))
         return run;
-    if ((run.error = AutoBackupFiles(folder)))
+    // A failing step keeps the steps before it, as the list shows them: the automatic
+    // backup holds the files as they were.
+    FileChange change(folder);
+    if (anyChosen(components))
+        nameRestoreTargets(change, folder, root, components, store);
+    if ((run.error = change.begin()))
         return run;
     run.autoBackupTaken = true;
 
@@ -168,7 +176,7 @@ BackupSetRun RestoreFromFolder(const ProgramFolder &folder, const QString &root,
                 run.statusLines << QStringLiteral("Unable to restore ") + nameOf(names, n) + QStringLiteral(" log.");
                 continue;
             }
-            if ((run.error = copyFileSafely(source, logbookPath(folder, n))))
+            if ((run.error = change.copyFile(source, logbookPath(folder, n))))
                 return run;
             run.statusLines << QStringLiteral("Restored ") + nameOf(names, n) + QStringLiteral(" log.");
         }
@@ -180,7 +188,7 @@ BackupSetRun RestoreFromFolder(const ProgramFolder &folder, const QString &root,
         if (!fileExists(source)) {
             run.statusLines << QStringLiteral("Unable to restore CLE/Session file.");
         } else {
-            if ((run.error = copyFileSafely(source, sessionLogPath(folder))))
+            if ((run.error = change.copyFile(source, sessionLogPath(folder))))
                 return run;
             run.statusLines << QStringLiteral("Restored CLE/Session file.");
         }
@@ -203,7 +211,7 @@ BackupSetRun RestoreFromFolder(const ProgramFolder &folder, const QString &root,
         if (!fileExists(source)) {
             run.statusLines << QStringLiteral("Master Database not found.");
         } else {
-            if ((run.error = copyFileSafely(source, databasePath(folder))))
+            if ((run.error = change.copyFile(source, databasePath(folder))))
                 return run;
             run.databaseRestored = true;
             run.statusLines << QStringLiteral("Master Database restored.");

@@ -8,8 +8,9 @@
 //   ndb.dat          <->  <root>/ndb.bak       along with the logbooks or the session log
 //   the settings     <->  <root>/Reg.bak       (the settings text backup)
 //
-// Every copy goes through copyFileSafely, so a target is only ever replaced by a
-// complete copy; a failing step ends the run and the target keeps what it held.
+// Every copy is written beside its target and renamed over it, so a target is only
+// ever replaced by a complete copy; a failing step ends the run and the target keeps
+// what it held.
 // Names on either side are matched without regard to case. A missing source is no
 // error: it has its own status line and the run goes on.
 
@@ -40,8 +41,8 @@ using LogbookNames = std::array<QByteArray, kBackupLogbooks>;
 
 struct BackupSetRun {
     // The status lines in order; after a failure, the lines of the steps before it.
-    // Restore: "Registry Restore Error" is followed by its cause, and a damaged settings
-    // file that was replaced by where it was kept.
+    // "Registry Backup Error" and "Registry Restore Error" are followed by their cause;
+    // a damaged settings file that a restore replaced, by where it was kept.
     QStringList statusLines;
     // The step that failed; the steps after it did not run.
     FileError error;
@@ -71,9 +72,11 @@ FileError checkBackupRoot(const ProgramFolder &folder, const QString &root);
 BackupSetRun BackupToFolder(const ProgramFolder &folder, const QString &root, const BackupComponents &components,
                             const LogbookNames &names, const RegistryStore &store);
 
-// frmRestore's "Restore": the automatic backup first (a failure stops the run before
-// anything changes), then logbooks, session log, settings and the database. The
-// caller recounts the statistics when the run did not fail.
+// frmRestore's "Restore", one FileChange: every program file the set has a copy of,
+// the settings file among them, is checked with its folder, then the automatic backup
+// is taken (a failure of either stops the run before anything changes); then
+// logbooks, session log, settings and the database. A later failing step keeps the
+// steps before it. The caller recounts the statistics when the run did not fail.
 BackupSetRun RestoreFromFolder(const ProgramFolder &folder, const QString &root,
                                const BackupComponents &components, const LogbookNames &names,
                                RegistryStore &store);

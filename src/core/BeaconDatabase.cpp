@@ -15,12 +15,6 @@ namespace {
 
 constexpr double kHighestFrequencyKHz = 4500.0; // exclusive
 
-FileError missingDatabase(const QString &path)
-{
-    return folderExists(QFileInfo(path).absolutePath()) ? FileError::notFound(path)
-                                                        : FileError::pathNotFound(path);
-}
-
 FileError badRecordNumber(const QString &path)
 {
     return {63, QStringLiteral("Bad record number (%1)").arg(path)};
@@ -90,7 +84,7 @@ FileError writeBeacon(const ProgramFolder &folder, qint64 number, const BeaconRe
 {
     const QString path = databasePath(folder);
     if (!fileExists(path))
-        return missingDatabase(path);
+        return missingFileError(path);
     RecordFile file(path, BeaconRecord::Length);
     if (FileError err = file.openForWriting())
         return err;
@@ -108,26 +102,53 @@ FileError undecodableRecord(qint64 number)
 
 namespace {
 
-// The decoded ident and frequency of record, when it holds the shown beacon's.
-bool holdsShownBeacon(const BeaconRecord &record, const ShownBeacon &shown, bool *decodable)
+// The fields that tell a beacon apart, in ShownBeacon's order.
+constexpr BeaconField kIdentityFields[] = {BeaconField::Ident, BeaconField::Frequency, BeaconField::CountryCode,
+                                           BeaconField::Latitude, BeaconField::Longitude};
+
+template <typename Beacon>
+auto identityOf(Beacon &shown)
 {
-    bool identOk = false;
-    bool frequencyOk = false;
-    const QByteArray ident = record.trimmedText(BeaconField::Ident, &identOk);
-    const QByteArray frequency = record.trimmedText(BeaconField::Frequency, &frequencyOk);
-    *decodable = identOk && frequencyOk;
-    return *decodable && upperCase(ident) == upperCase(trimBlanks(shown.ident)) &&
-           upperCase(frequency) == upperCase(trimBlanks(shown.frequency));
+    return std::array{&shown.ident, &shown.frequency, &shown.countryCode, &shown.latitude, &shown.longitude};
+}
+
+// The shown beacon's fields as they compare: trimmed, in capitals.
+ShownBeacon comparable(const ShownBeacon &shown)
+{
+    ShownBeacon wanted = shown;
+    for (QByteArray *field : identityOf(wanted))
+        *field = upperCase(trimBlanks(*field));
+    return wanted;
+}
+
+// Field by field, up to the first that differs; *decodable false when one read
+// cannot be decoded. wanted: comparable().
+bool holdsIdentity(const BeaconRecord &record, const ShownBeacon &wanted, bool *decodable)
+{
+    const auto fields = identityOf(wanted);
+    *decodable = true;
+    for (size_t i = 0; i < fields.size(); ++i) {
+        const QByteArray stored = record.trimmedText(kIdentityFields[i], decodable);
+        if (!*decodable || upperCase(stored) != *fields[i])
+            return false;
+    }
+    return true;
 }
 
 } // namespace
+
+bool holdsShownBeacon(const BeaconRecord &record, const ShownBeacon &shown)
+{
+    bool decodable = false;
+    return holdsIdentity(record, comparable(shown), &decodable);
+}
 
 BeaconCheck readShownBeacon(const ProgramFolder &folder, const ShownBeacon &shown, BeaconRecord *record)
 {
     BeaconCheck check;
     const QString path = databasePath(folder);
     if (!fileExists(path)) {
-        check.error = missingDatabase(path);
+        check.error = missingFileError(path);
         return check;
     }
     if (shown.recordNumber < 1 || shown.recordNumber > databaseRecordCount(folder)) {
@@ -138,7 +159,7 @@ BeaconCheck readShownBeacon(const ProgramFolder &folder, const ShownBeacon &show
     if ((check.error = readBeacon(folder, shown.recordNumber, &found)))
         return check;
     bool decodable = false;
-    check.moved = !holdsShownBeacon(found, shown, &decodable);
+    check.moved = !holdsIdentity(found, comparable(shown), &decodable);
     if (!decodable) {
         check.moved = false;
         check.error = undecodableRecord(shown.recordNumber);
@@ -149,22 +170,43 @@ BeaconCheck readShownBeacon(const ProgramFolder &folder, const ShownBeacon &show
     return check;
 }
 
-std::optional<qint64> findShownBeacon(const ProgramFolder &folder, const ShownBeacon &shown)
+FoundBeacon findBeacon(const ProgramFolder &folder, const std::function<bool(const BeaconRecord &)> &holds)
 {
-    std::optional<qint64> found;
-    const FileError err = forEachBeacon(folder, [&](qint64 number, const BeaconRecord &record) {
-        bool decodable = false;
-        if (!holdsShownBeacon(record, shown, &decodable))
+    FoundBeacon found;
+    found.error = forEachBeacon(folder, [&](qint64 number, const BeaconRecord &record) {
+        if (!holds(record))
             return true;
-        found = number;
-        return false;
+        found.recordNumber = number;
+        return ++found.matches < 2;
     });
-    return err.failed() ? std::nullopt : found;
+    if (!found.found())
+        found.recordNumber = 0;
+    return found;
 }
 
-ShownBeacon shownBeaconOf(qint64 number, const BeaconRecord &record)
+FoundBeacon findShownBeacon(const ProgramFolder &folder, const ShownBeacon &shown)
 {
-    return {number, record.trimmedText(BeaconField::Ident), record.trimmedText(BeaconField::Frequency)};
+    const ShownBeacon wanted = comparable(shown);
+    return findBeacon(folder, [&wanted](const BeaconRecord &record) {
+        bool decodable = false;
+        return holdsIdentity(record, wanted, &decodable);
+    });
+}
+
+ShownBeacon shownBeaconOf(qint64 number, const BeaconRecord &record, bool *decodable)
+{
+    ShownBeacon shown;
+    shown.recordNumber = number;
+    const auto fields = identityOf(shown);
+    bool allDecoded = true;
+    for (size_t i = 0; i < fields.size(); ++i) {
+        bool ok = false;
+        *fields[i] = record.trimmedText(kIdentityFields[i], &ok);
+        allDecoded = allDecoded && ok;
+    }
+    if (decodable)
+        *decodable = allDecoded;
+    return shown;
 }
 
 FileError forEachBeacon(const ProgramFolder &folder,
@@ -280,7 +322,7 @@ IntegrityResult IntegrityTally::result(qint64 byteLength, const FileError &walkE
 IntegrityResult CheckDatabaseIntegrity(const ProgramFolder &folder, qint64 recordCountBefore)
 {
     const QString path = databasePath(folder);
-    if (!fileExists(path)) {
+    if (isMissing(path)) {
         IntegrityResult result;
         result.recordCount = recordCountBefore;
         result.verdict = recordCountBefore == 0 ? IntegrityVerdict::Ok : IntegrityVerdict::RecordsMismatched;

@@ -7,7 +7,6 @@
 
 #include <array>
 #include <functional>
-#include <optional>
 
 #include "BeaconRecord.h"
 #include "FileIo.h"
@@ -33,13 +32,18 @@ FileError writeBeacon(const ProgramFolder &folder, qint64 number, const BeaconRe
 // A record holding a stored byte 0 or 1 in a field that has to be read: refused.
 FileError undecodableRecord(qint64 number);
 
-// The beacon a window shows and acts on: the record it was read from, and its
-// decoded ident (duplicate suffix kept) and frequency as they were then. Another
-// window, or another copy of the program, may have sorted or replaced ndb.dat since.
+// The beacon a window shows and acts on: the record it was read from, and what tells
+// it apart from every other beacon, decoded and trimmed as the record held it then.
+// Namesakes share an ident and a frequency (GL on 201 kHz in Canada and in Indonesia);
+// two of one country are told apart by their position. Another window, or another
+// copy of the program, may have sorted or replaced ndb.dat since.
 struct ShownBeacon {
     qint64 recordNumber = 0;
-    QByteArray ident;
+    QByteArray ident; // duplicate suffix kept
     QByteArray frequency;
+    QByteArray countryCode;
+    QByteArray latitude;  // as stored: "N45300000"
+    QByteArray longitude; // "W075421000"
 
     bool isEmpty() const { return recordNumber < 1; }
 };
@@ -57,15 +61,32 @@ struct [[nodiscard]] BeaconCheck {
     bool passed() const { return !error.failed() && !moved; }
 };
 
-// Reads the shown beacon's record, which must still hold it: the same decoded ident
-// and frequency, trimmed, case ignored. A number outside the file is moved too.
+// The record holds the shown beacon: the same ident, frequency, country and position
+// (trimmed, case ignored). A record that cannot be decoded holds none.
+bool holdsShownBeacon(const BeaconRecord &record, const ShownBeacon &shown);
+
+// Reads the shown beacon's record, which must still hold it. A number outside the
+// file is moved too.
 BeaconCheck readShownBeacon(const ProgramFolder &folder, const ShownBeacon &shown, BeaconRecord *record);
 
-// Where the shown beacon stands now: the first record with its ident and frequency.
-std::optional<qint64> findShownBeacon(const ProgramFolder &folder, const ShownBeacon &shown);
+// Where a beacon a window follows stands now. Only one record holding it is an
+// answer: none means it is gone, two or more that it cannot be told from its
+// namesakes, and either way the window shows no beacon rather than guess.
+struct [[nodiscard]] FoundBeacon {
+    FileError error;         // ndb.dat could not be read: nothing is known
+    qint64 recordNumber = 0; // the one record holding it
+    int matches = 0;         // records holding it, counted up to two
+    bool found() const { return !error.failed() && matches == 1; }
+};
 
-// The shown form of a record: its number and its decoded ident and frequency.
-ShownBeacon shownBeaconOf(qint64 number, const BeaconRecord &record);
+FoundBeacon findShownBeacon(const ProgramFolder &folder, const ShownBeacon &shown);
+
+// The records for which holds() is true, as findShownBeacon counts them.
+FoundBeacon findBeacon(const ProgramFolder &folder, const std::function<bool(const BeaconRecord &)> &holds);
+
+// The shown form of a record: its number and what tells it apart. *decodable, when
+// given, says whether those fields could all be decoded.
+ShownBeacon shownBeaconOf(qint64 number, const BeaconRecord &record, bool *decodable = nullptr);
 
 // Every record from 1 to the record count, in order; visit returns false to stop.
 // A missing ndb.dat is error 53.

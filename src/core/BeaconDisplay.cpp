@@ -84,6 +84,19 @@ QByteArray lastLoggedCaption(QByteArrayView logDate)
     return " *** Last logged on " + loggedDateText(logDate) + " ***";
 }
 
+BeaconPlace beaconPlace(const BeaconRecord &beacon, const CountryTable *countries, const StateTable *states)
+{
+    BeaconPlace place;
+    const QByteArray countryCode = beacon.trimmedText(BeaconField::CountryCode);
+    if (countries)
+        place.countryName = FindCountryName(*countries, countryCode);
+    if (states)
+        place.stateName = FindStateName(*states, upperCase(beacon.trimmedText(BeaconField::StateCode)), countryCode);
+    const QByteArray location = beacon.trimmedText(BeaconField::Location);
+    place.location = place.stateName.isEmpty() ? location : location + ", " + place.stateName;
+    return place;
+}
+
 BeaconDisplay ShowBeacon(const ProgramFolder &folder, qint64 recNo, const DisplayContext &ctx)
 {
     BeaconDisplay d;
@@ -102,9 +115,9 @@ BeaconDisplay ShowBeacon(const ProgramFolder &folder, qint64 recNo, const Displa
     }
 
     const auto field = [&beacon](BeaconField f) { return beacon.trimmedText(f); };
+    d.shown = shownBeaconOf(recNo, beacon);
     // The logbooks keep the ident as stored, duplicate suffix included.
     const QByteArray storedIdent = field(BeaconField::Ident);
-    d.StoredIdent = storedIdent;
     d.ShownIdent = StripSemicolonSuffix(storedIdent);
     d.ShownFrequency = field(BeaconField::Frequency);
     d.LoggedMaskValue = beacon.loggedMask();
@@ -116,10 +129,11 @@ BeaconDisplay ShowBeacon(const ProgramFolder &folder, qint64 recNo, const Displa
     d.txtCycle = field(BeaconField::Cycle);
     d.lblkHz = d.ShownIdent + "  " + d.ShownFrequency + " kHz";
 
-    const QByteArray countryCode = field(BeaconField::CountryCode);
-    if (ctx.countries)
-        d.CountryNameFound = FindCountryName(*ctx.countries, countryCode);
-    d.txtCountry = d.CountryNameFound;
+    const BeaconPlace place = beaconPlace(beacon, ctx.countries, ctx.states);
+    d.CountryNameFound = place.countryName;
+    d.txtCountry = place.countryName;
+    d.StateNameFound = place.stateName;
+    d.txtLocation = place.location;
 
     // Last logged: here by date, elsewhere by location. Entries belong to the beacon
     // by ident and frequency.
@@ -152,11 +166,6 @@ BeaconDisplay ShowBeacon(const ProgramFolder &folder, qint64 recNo, const Displa
         d.lblGotLoggedVisible = false;
     }
 
-    const QByteArray location = field(BeaconField::Location);
-    const QByteArray stateCode = upperCase(field(BeaconField::StateCode));
-    if (ctx.states)
-        d.StateNameFound = FindStateName(*ctx.states, stateCode, countryCode);
-    d.txtLocation = d.StateNameFound.isEmpty() ? location : location + ", " + d.StateNameFound;
     d.txtPower = field(BeaconField::Power) + " / " + field(BeaconField::BeaconClass);
 
     d.BeaconLatitudeText = field(BeaconField::Latitude);

@@ -10,6 +10,7 @@
 
 #include <array>
 
+#include "BeaconDatabase.h"
 #include "FileIo.h"
 #include "ListenerContext.h"
 #include "ProgramFolder.h"
@@ -59,9 +60,10 @@ struct BeaconDisplay {
     bool cmdNearbyEnabled = false;
     QByteArray clipboardLine; // "ABC:338, +400 -400 Port Eden, Eastland, Norland XYZ"
 
+    ShownBeacon shown; // what Quick Log checks before it writes
+
     // Globals the display sets.
     qint64 CurrentRecordNumber = 0;
-    QByteArray StoredIdent;     // decoded, duplicate suffix kept: what a write checks
     QByteArray ShownIdent;      // also CurrentIdent: decoded, duplicate suffix removed
     QByteArray ShownFrequency;  // also CurrentFrequency
     quint32 LoggedMaskValue = 0;
@@ -81,6 +83,14 @@ struct BeaconDisplay {
     // Copies the globals above into state (nothing when cleared).
     void applyTo(SharedState &state) const;
 };
+
+// The beacon's place and country as the main window shows them.
+struct BeaconPlace {
+    QByteArray countryName; // txtCountry: the name Country.dat gives its code, or ""
+    QByteArray stateName;   // the name State.dat gives its state code, or ""
+    QByteArray location;    // txtLocation: "Port Eden, Ontario", or the place alone
+};
+BeaconPlace beaconPlace(const BeaconRecord &beacon, const CountryTable *countries, const StateTable *states);
 
 // recNo: 1-based record number of ndb.dat.
 BeaconDisplay ShowBeacon(const ProgramFolder &folder, qint64 recNo, const DisplayContext &ctx);

@@ -49,6 +49,7 @@ EditorLoad loadBeaconForEditing(const ProgramFolder &folder, qint64 number, cons
     load.error = readBeacon(folder, number, &record);
     if (load.error.failed())
         return load;
+    load.shown = shownBeaconOf(number, record);
 
     bool allDecoded = true;
     auto field = [&](BeaconField f) {
@@ -197,19 +198,28 @@ PreparedBeacon prepareBeaconWrite(const ProgramFolder &folder, const BeaconEntri
     return prepared;
 }
 
-std::optional<qint64> findBeaconRecord(const ProgramFolder &folder, const BeaconRecord &record, FileError *error)
+BeaconWriteResult writePreparedBeacon(const ProgramFolder &folder, const PreparedBeacon &prepared)
 {
-    std::optional<qint64> found;
-    const FileError err = forEachBeacon(folder, [&](qint64 number, const BeaconRecord &candidate) {
-        if (candidate.bytes() == record.bytes()) {
-            found = number;
-            return false;
-        }
-        return true;
-    });
-    if (error)
-        *error = err;
-    return err.failed() ? std::nullopt : found;
+    BeaconWriteResult result;
+    const QString database = databasePath(folder);
+    FileChange change(folder);
+    change.writesRecords(database, BeaconRecord::Length, FileChange::Missing::Refused);
+    change.replaces(database);
+    if ((result.error = change.begin()))
+        return result;
+    if ((result.error = change.writeRecord(database, prepared.number, prepared.record.bytes())))
+        result.takenBack = change.takeBack();
+    return result;
+}
+
+QString BeaconWriteResult::messageText() const
+{
+    return changeFailureText(error, takenBack, kChangeNotTakenBackText);
+}
+
+FoundBeacon findBeaconRecord(const ProgramFolder &folder, const BeaconRecord &record)
+{
+    return findBeacon(folder, [&record](const BeaconRecord &candidate) { return candidate.bytes() == record.bytes(); });
 }
 
 } // namespace qern

@@ -15,6 +15,7 @@
 
 #include "BeaconDatabase.h"
 #include "BeaconRecord.h"
+#include "FileChange.h"
 #include "FileIo.h"
 #include "ProgramFolder.h"
 #include "Tables.h"
@@ -45,6 +46,7 @@ struct EditorLoad {
     bool undecodable = false; // a stored byte 0 or 1 has no plain form
     BeaconEntries entries;    // the state box holds the stored code until LoadStateList names it
     QByteArray stateCode;     // the stored state code, for LoadStateList
+    ShownBeacon shown;        // what a change checks before it writes
 };
 
 // Record number (1-based) of ndb.dat into the editor's boxes. The country box shows
@@ -86,9 +88,20 @@ PreparedBeacon prepareBeaconWrite(const ProgramFolder &folder, const BeaconEntri
                                   const CountryTable &countries, const StateTable &states, bool isNew,
                                   const ShownBeacon &shown, QByteArrayView month);
 
-// The number of the first record whose 213 bytes equal record (the sort moves records
-// whole); nullopt when none does or ndb.dat cannot be read (error says why).
-std::optional<qint64> findBeaconRecord(const ProgramFolder &folder, const BeaconRecord &record,
-                                       FileError *error = nullptr);
+struct BeaconWriteResult {
+    FileError error;
+    TakenBack takenBack; // after a failed write
+    QString messageText() const;
+};
+
+// Writes a prepared record as one FileChange: ndb.dat is checked, and its folder, in
+// which the sort that follows every write renames the sorted file, then the automatic
+// backup is taken, which keeps the database as it was before the edit for that sort
+// too. A failed write, its sync included, is taken back.
+BeaconWriteResult writePreparedBeacon(const ProgramFolder &folder, const PreparedBeacon &prepared);
+
+// The record whose 213 bytes equal record (the sort moves records whole), counted as
+// findShownBeacon counts.
+FoundBeacon findBeaconRecord(const ProgramFolder &folder, const BeaconRecord &record);
 
 } // namespace qern

@@ -112,7 +112,7 @@ QString SortResult::message() const
     case SortVerdict::DatabaseDamaged:
         return QStringLiteral("Records mismatched. Database corrupted.");
     case SortVerdict::Failed:
-        return error.messageText();
+        return changeFailureText(error, takenBack, kChangeNotTakenBackText);
     }
     return {};
 }
@@ -144,13 +144,13 @@ QByteArray sortedDatabaseImage(QByteArrayView image, const SortProgress &progres
     return out;
 }
 
-SortResult SortBeaconDatabase(const ProgramFolder &folder, const SortProgress &progress)
+SortResult SortBeaconDatabase(const ProgramFolder &folder, const SortProgress &progress, AutomaticBackup backup)
 {
     SortResult result;
     const QString path = databasePath(folder);
     if (!fileExists(path)) {
         result.verdict = SortVerdict::Failed;
-        result.error = FileError::notFound(path);
+        result.error = missingFileError(path);
         return result;
     }
     const qint64 length = fileLength(path);
@@ -166,7 +166,7 @@ SortResult SortBeaconDatabase(const ProgramFolder &folder, const SortProgress &p
         QFile file(folder.path(QString::fromLatin1(leftover)));
         const QFileInfo info(file.fileName());
         if ((info.exists() || info.isSymLink()) && !file.remove()) {
-            result.error = info.isDir() ? FileError::accessError(file.fileName()) : FileError::fromQFile(file, 70);
+            result.error = info.isDir() ? missingFileError(file.fileName()) : FileError::fromQFile(file, 70);
             result.verdict = SortVerdict::Failed;
             return result;
         }
@@ -182,8 +182,18 @@ SortResult SortBeaconDatabase(const ProgramFolder &folder, const SortProgress &p
         return result;
     }
     const QByteArray sorted = sortedDatabaseImage(image, progress);
-    if (sorted != image && (result.error = replaceFileContents(path, sorted)))
+    if (sorted == image)
+        return result;
+    FileChange change(folder);
+    change.replaces(path);
+    if ((result.error = change.begin(backup))) {
         result.verdict = SortVerdict::Failed;
+        return result;
+    }
+    if ((result.error = change.replaceFile(path, sorted))) {
+        result.verdict = SortVerdict::Failed;
+        result.takenBack = change.takeBack();
+    }
     return result;
 }
 

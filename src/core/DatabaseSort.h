@@ -9,9 +9,10 @@
 // exchanges. It is computed as the stable sort it equals, in n log n.
 //
 // Records move whole; their bytes never change. The new file is built in memory and
-// replaces ndb.dat in one replaceFileContents, so a failure leaves the old ndb.dat as
-// it was. The caller recounts the statistics afterwards (GatherDatabaseStatistics
-// without the integrity check); the sort does not.
+// replaces ndb.dat in one FileChange (its file and folder checked, the automatic backup
+// taken), so a failure leaves the old ndb.dat as it was. The caller recounts the
+// statistics afterwards (GatherDatabaseStatistics without the integrity check); the
+// sort does not.
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -19,6 +20,7 @@
 
 #include <functional>
 
+#include "FileChange.h"
 #include "FileIo.h"
 #include "ProgramFolder.h"
 
@@ -34,8 +36,9 @@ struct SortResult {
     SortVerdict verdict = SortVerdict::Sorted;
     qint64 recordCount = 0; // becomes RecordCount
     FileError error;
-    // "" when sorted, kSortRefusedText, "Records mismatched. Database corrupted." or
-    // error.messageText(); the window shows it titled "Error".
+    TakenBack takenBack; // after a failed write
+    // "" when sorted, "Records mismatched. Database corrupted." or the failure's text
+    // (changeFailureText); the window shows it titled "Error".
     QString message() const;
 };
 
@@ -44,8 +47,10 @@ struct SortResult {
 // Each pass reports afresh.
 using SortProgress = std::function<void(qint64 value, qint64 maximum)>;
 
-// ndb.hhh and ndb.srt left by an interrupted sort are removed first.
-SortResult SortBeaconDatabase(const ProgramFolder &folder, const SortProgress &progress = {});
+// ndb.hhh and ndb.srt left by an interrupted sort are removed first. A database
+// already in order is not written.
+SortResult SortBeaconDatabase(const ProgramFolder &folder, const SortProgress &progress = {},
+                              AutomaticBackup backup = AutomaticBackup::Take);
 
 // The two passes on an image of whole 213-byte records; returns the reordered image.
 QByteArray sortedDatabaseImage(QByteArrayView image, const SortProgress &progress = {});

@@ -24,6 +24,32 @@ QString withPath(const QString &description, const QString &path)
                           : QStringLiteral("%1 (%2)").arg(description, QDir::toNativeSeparators(path));
 }
 
+QString native(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+// The bare access error says nothing of its cause; these name what stands in the way.
+FileError linkLoop(const QString &path)
+{
+    return {75, QStringLiteral("Path/File access error (%1 is a loop of symbolic links)").arg(native(path))};
+}
+
+// An entry at path that is not a plain file.
+FileError notAFile(const QString &path, mode_t mode)
+{
+    const QString what = S_ISDIR(mode) ? QStringLiteral("is a folder") : QStringLiteral("is not a plain file");
+    return {75, QStringLiteral("Path/File access error (%1 %2)").arg(native(path), what)};
+}
+
+// What stands at the temporary name of a whole-file write, where no file may be made.
+FileError temporaryInTheWay(const QString &path, const QString &temporary, bool folder)
+{
+    return {75, QStringLiteral("Path/File access error (%1: %2 stands at %3, where its new copy is written first)")
+                    .arg(native(path), folder ? QStringLiteral("a folder") : QStringLiteral("something not a file"),
+                         native(temporary))};
+}
+
 } // namespace
 
 QString FileError::messageText() const
@@ -43,9 +69,13 @@ FileError FileError::fromErrno(int err, const QString &path)
     case ENOSPC:
     case EDQUOT:
     case EFBIG:
-        return {61, withPath(QStringLiteral("Disk full"), path)};
+        return diskFull(path);
     case EIO:
         return FileError::ioError(path);
+    case ELOOP:
+        return linkLoop(path);
+    case EISDIR:
+        return notAFile(path, S_IFDIR);
     default:
         return FileError::accessError(path);
     }
@@ -58,18 +88,20 @@ FileError FileError::fromQFile(const QFileDevice &file, int fallbackNumber, cons
     case QFileDevice::NoError:
         // A write cut short sets no error of its own: the disk is full.
         if (fallbackNumber == 61)
-            return {61, withPath(QStringLiteral("Disk full"), path)};
+            return diskFull(path);
         return {fallbackNumber, withPath(QStringLiteral("Path/File access error"), path)};
     case QFileDevice::PermissionsError:
         return permissionDenied(path);
     case QFileDevice::ResourceError:
-        return {61, withPath(QStringLiteral("Disk full"), path)};
+        return diskFull(path);
     case QFileDevice::ReadError:
     case QFileDevice::WriteError:
     case QFileDevice::FatalError:
         return {57, withPath(QStringLiteral("Device I/O error"), path)};
     case QFileDevice::OpenError: {
         const QFileInfo info(file.fileName());
+        if (!info.isFile() && shownPath.isEmpty())
+            return missingFileError(path);
         if (!info.dir().exists())
             return pathNotFound(path);
         if (info.exists() && !info.isFile())
@@ -106,18 +138,14 @@ FileError FileError::ioError(const QString &path)
     return {57, withPath(QStringLiteral("Device I/O error"), path)};
 }
 
+FileError FileError::diskFull(const QString &path)
+{
+    return {61, withPath(QStringLiteral("Disk full"), path)};
+}
+
 FileError FileError::refused(const QString &description)
 {
     return {5, description}; // "Invalid procedure call or argument"
-}
-
-QString failureMessageText(const FileError &error, bool undone, const char *notUndone)
-{
-    if (!error.failed())
-        return {};
-    if (undone)
-        return error.messageText();
-    return error.messageText() + QStringLiteral("\r\n") + QLatin1String(notUndone);
 }
 
 bool fileExists(const QString &path)
@@ -141,8 +169,7 @@ qint64 fileLength(const QString &path)
 FileError readWholeFile(const QString &path, QByteArray *content)
 {
     if (!fileExists(path))
-        return folderExists(QFileInfo(path).absolutePath()) ? FileError::notFound(path)
-                                                            : FileError::pathNotFound(path);
+        return missingFileError(path);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return FileError::fromQFile(file);
@@ -152,16 +179,6 @@ FileError readWholeFile(const QString &path, QByteArray *content)
     *content = std::move(data);
     return {};
 }
-
-namespace {
-
-// A file that is not there: error 53, or 76 when its folder is missing too.
-FileError missingFileError(const QString &path)
-{
-    return folderExists(QFileInfo(path).absolutePath()) ? FileError::notFound(path) : FileError::pathNotFound(path);
-}
-
-} // namespace
 
 QString temporaryPathFor(const QString &target)
 {
@@ -175,6 +192,19 @@ QByteArray encoded(const QString &path)
     return QFile::encodeName(path);
 }
 
+// Writes all of data at the position of file, which is open unbuffered. A write cut
+// short comes back with the cause the system gave: errno is cleared first, so that a
+// cause left from an earlier call is not taken for it. Cut short without a cause of
+// its own, it is a full disk.
+FileError writeAll(QFile &file, QByteArrayView data, const QString &shownPath)
+{
+    errno = 0;
+    if (file.write(data.data(), data.size()) == data.size())
+        return {};
+    const int cause = errno;
+    return cause != 0 ? FileError::fromErrno(cause, shownPath) : FileError::diskFull(shownPath);
+}
+
 // A file made read-only is refused to root as well: access() alone lets root write
 // anything, but the user took the write bits away to keep the file as it is.
 bool modeAllowsWriting(const QString &existing, const struct stat &info)
@@ -182,6 +212,19 @@ bool modeAllowsWriting(const QString &existing, const struct stat &info)
     if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
         return false;
     return ::access(encoded(existing).constData(), W_OK) == 0;
+}
+
+// The folder that holds target, path's file through its links, where a new file is
+// made, renamed or removed: it must exist and be writable, by its mode as by access.
+FileError checkFolderOfTarget(const QString &path, const QString &target)
+{
+    const QString folder = QFileInfo(target).absolutePath();
+    struct stat info {};
+    if (::stat(encoded(folder).constData(), &info) != 0 || !S_ISDIR(info.st_mode))
+        return missingFileError(path);
+    if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(encoded(folder).constData(), W_OK | X_OK) != 0)
+        return {70, QStringLiteral("Permission denied (%1: its folder %2 is read-only)").arg(native(path), native(folder))};
+    return {};
 }
 
 // The folder entry of a rename, a new file or a removal is on the disk only once the
@@ -197,32 +240,64 @@ FileError syncFolderOf(const QString &file, const QString &shownPath)
     return synced ? FileError{} : FileError::fromErrno(err, shownPath);
 }
 
+// Renames from to to unless something stands at to: then from is dropped and *renamed
+// says so. A file system that cannot refuse in the rename itself is asked first.
+FileError renameUnlessTaken(const QString &from, const QString &to, const QString &shownPath, bool *renamed)
+{
+    *renamed = false;
+    const QByteArray source = encoded(from);
+    const QByteArray target = encoded(to);
+    int result = ::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE);
+    if (result != 0 && (errno == EINVAL || errno == ENOSYS)) {
+        struct stat info {};
+        if (::lstat(target.constData(), &info) == 0)
+            errno = EEXIST;
+        else
+            result = ::rename(source.constData(), target.constData());
+    }
+    if (result == 0) {
+        *renamed = true;
+        return {};
+    }
+    const int cause = errno;
+    QFile::remove(from);
+    return cause == EEXIST ? FileError{} : FileError::fromErrno(cause, shownPath);
+}
+
+enum class Replace { Always, OnlyWhenMissing };
+
 // Writes the whole new content with put() into a temporary file beside the final
 // target of path (through its symbolic links, which stay), gives it the old file's
 // permission bits, syncs it, renames it over the target and syncs the folder. The old
 // file stays untouched until the new one is complete. Errors name path, the user's
-// file, never the temporary one.
+// file, never the temporary one. OnlyWhenMissing: whatever stands at the target, before
+// or when the new file is complete, stays; *written says whether the new file went in.
 using BlockWriter = std::function<bool(QByteArrayView block)>;
-FileError writeBesideAndRename(const QString &path, const std::function<FileError(const BlockWriter &)> &produce)
+FileError writeBesideAndRename(const QString &path, const std::function<FileError(const BlockWriter &)> &produce,
+                               Replace replace = Replace::Always, bool *written = nullptr)
 {
+    if (written)
+        *written = false;
     QString target;
     if (FileError err = resolveLinks(path, &target))
         return err;
     struct stat old {};
     const bool existed = ::stat(encoded(target).constData(), &old) == 0;
+    if (existed && replace == Replace::OnlyWhenMissing)
+        return {};
     if (existed && !S_ISREG(old.st_mode))
-        return FileError::accessError(path);
+        return notAFile(path, old.st_mode);
     if (existed && !modeAllowsWriting(target, old))
         return FileError::permissionDenied(path);
-    if (!folderExists(QFileInfo(target).absolutePath()))
-        return FileError::pathNotFound(path);
+    if (FileError err = checkFolderOfTarget(path, target))
+        return err;
 
     const QString temporary = temporaryPathFor(target);
     const QFileInfo tempInfo(temporary);
     if (tempInfo.isSymLink())
         QFile::remove(temporary); // never write through a link left under the temporary name
     else if (tempInfo.exists() && !tempInfo.isFile())
-        return FileError::accessError(path);
+        return temporaryInTheWay(path, temporary, tempInfo.isDir());
     QFile out(temporary);
     // Unbuffered: a failed write is seen, with its cause, at the write that failed.
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
@@ -231,30 +306,35 @@ FileError writeBesideAndRename(const QString &path, const std::function<FileErro
     if (existed && ::fchmod(out.handle(), old.st_mode & 07777) != 0)
         err = FileError::fromErrno(errno, path);
     if (!err) {
-        bool shortWrite = false;
-        int writeErrno = 0;
+        FileError writeError;
         const BlockWriter put = [&](QByteArrayView block) {
-            if (!shortWrite && out.write(block.data(), block.size()) != block.size()) {
-                writeErrno = errno;
-                shortWrite = true;
-            }
-            return !shortWrite;
+            if (!writeError)
+                writeError = writeAll(out, block, path);
+            return !writeError.failed();
         };
         err = produce(put);
-        // A write cut short without an error of its own: the disk is full.
-        if (!err && shortWrite)
-            err = writeErrno != 0 ? FileError::fromErrno(writeErrno, path) : FileError::fromQFile(out, 61, path);
+        if (!err)
+            err = std::move(writeError);
     }
     if (!err && ::fsync(out.handle()) != 0)
         err = FileError::fromErrno(errno, path);
     out.close();
-    if (!err && ::rename(encoded(temporary).constData(), encoded(target).constData()) != 0)
-        err = FileError::fromErrno(errno, path);
+    bool renamed = false;
+    if (!err) {
+        if (replace == Replace::OnlyWhenMissing)
+            err = renameUnlessTaken(temporary, target, path, &renamed);
+        else if (::rename(encoded(temporary).constData(), encoded(target).constData()) == 0)
+            renamed = true;
+        else
+            err = FileError::fromErrno(errno, path);
+    }
     if (err) {
         QFile::remove(temporary);
         return err;
     }
-    return syncFolderOf(target, path);
+    if (written)
+        *written = renamed;
+    return renamed ? syncFolderOf(target, path) : FileError{};
 }
 
 } // namespace
@@ -272,7 +352,50 @@ FileError resolveLinks(const QString &path, QString *target)
         }
         current = info.symLinkTarget();
     }
-    return FileError::accessError(path);
+    return linkLoop(path);
+}
+
+bool isMissing(const QString &path)
+{
+    const QByteArray name = encoded(path);
+    struct stat info {};
+    if (::lstat(name.constData(), &info) != 0)
+        return true;
+    if (::stat(name.constData(), &info) == 0)
+        return false;
+    return errno == ENOENT || errno == ENOTDIR;
+}
+
+FileError missingFileError(const QString &path)
+{
+    const QByteArray name = encoded(path);
+    struct stat info {};
+    if (::lstat(name.constData(), &info) != 0)
+        return folderExists(QFileInfo(path).absolutePath()) ? FileError::notFound(path)
+                                                            : FileError::pathNotFound(path);
+    if (::stat(name.constData(), &info) == 0)
+        return S_ISREG(info.st_mode) ? FileError::notFound(path) : notAFile(path, info.st_mode);
+    if (errno == ELOOP)
+        return linkLoop(path);
+    if (errno != ENOENT && errno != ENOTDIR)
+        return FileError::fromErrno(errno, path);
+    // Links that end at nothing: the file they name was never made, or has gone.
+    QString target;
+    if (FileError err = resolveLinks(path, &target))
+        return err;
+    if (folderExists(QFileInfo(target).absolutePath()))
+        return {53, QStringLiteral("File not found (%1 is a link to %2, which does not exist)")
+                        .arg(native(path), native(target))};
+    return {76, QStringLiteral("Path not found (%1 is a link to %2, whose folder does not exist)")
+                    .arg(native(path), native(target))};
+}
+
+FileError checkFolderWritable(const QString &path)
+{
+    QString target;
+    if (FileError err = resolveLinks(path, &target))
+        return err;
+    return checkFolderOfTarget(path, target);
 }
 
 FileError checkWritable(const QString &path)
@@ -284,35 +407,55 @@ FileError checkWritable(const QString &path)
     if (::stat(encoded(target).constData(), &info) != 0)
         return {}; // a missing file is created
     if (!S_ISREG(info.st_mode))
-        return FileError::accessError(path);
+        return notAFile(path, info.st_mode);
     return modeAllowsWriting(target, info) ? FileError{} : FileError::permissionDenied(path);
 }
 
-FileError replaceFileContents(const QString &path, QByteArrayView content)
+FileError replaceFileContents(const QString &path, QByteArrayView content, bool *replaced)
 {
-    return writeBesideAndRename(path, [&](const BlockWriter &put) -> FileError {
-        put(content);
-        return {};
-    });
+    return writeBesideAndRename(
+        path,
+        [&](const BlockWriter &put) -> FileError {
+            put(content);
+            return {};
+        },
+        Replace::Always, replaced);
 }
 
-FileError copyFileSafely(const QString &source, const QString &target)
+namespace {
+
+FileError copyFile(const QString &source, const QString &target, Replace replace, bool *copied)
 {
     if (!fileExists(source))
-        return FileError::notFound(source);
+        return missingFileError(source);
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly))
         return FileError::fromQFile(in);
-    return writeBesideAndRename(target, [&](const BlockWriter &put) -> FileError {
-        while (!in.atEnd()) {
-            const QByteArray block = in.read(1 << 20);
-            if (in.error() != QFileDevice::NoError)
-                return FileError::fromQFile(in, 57);
-            if (!put(block))
-                return {};
-        }
-        return {};
-    });
+    return writeBesideAndRename(
+        target,
+        [&](const BlockWriter &put) -> FileError {
+            while (!in.atEnd()) {
+                const QByteArray block = in.read(1 << 20);
+                if (in.error() != QFileDevice::NoError)
+                    return FileError::fromQFile(in, 57);
+                if (!put(block))
+                    return {};
+            }
+            return {};
+        },
+        replace, copied);
+}
+
+} // namespace
+
+FileError copyFileSafely(const QString &source, const QString &target)
+{
+    return copyFile(source, target, Replace::Always, nullptr);
+}
+
+FileError copyFileIfMissing(const QString &source, const QString &target, bool *copied)
+{
+    return copyFile(source, target, Replace::OnlyWhenMissing, copied);
 }
 
 namespace {
@@ -356,8 +499,10 @@ FileError copyFileUnlessSame(const QString &source, const QString &target)
     return copyFileSafely(source, target);
 }
 
-FileError removeFileIfExists(const QString &path)
+FileError removeFileIfExists(const QString &path, bool *removed)
 {
+    if (removed)
+        *removed = false;
     QString target;
     if (FileError err = resolveLinks(path, &target))
         return err;
@@ -366,9 +511,13 @@ FileError removeFileIfExists(const QString &path)
         return {};
     if (FileError err = checkWritable(path))
         return err;
+    if (FileError err = checkFolderOfTarget(path, target))
+        return err;
     QFile file(target);
     if (!file.remove())
         return FileError::fromQFile(file, 70, path);
+    if (removed)
+        *removed = true;
     return syncFolderOf(target, path);
 }
 
@@ -402,12 +551,16 @@ FileError RecordFile::openForWriting()
     }
     const QFileInfo info(m_path);
     if (info.exists() && !info.isFile())
-        return FileError::accessError(m_path);
+        return missingFileError(m_path);
     if (!folderExists(info.absolutePath()))
         return FileError::pathNotFound(m_path);
     if (FileError err = checkWritable(m_path))
         return err;
     m_createdByOpen = !info.exists();
+    if (m_createdByOpen) {
+        if (FileError err = checkFolderWritable(m_path))
+            return err;
+    }
     // Unbuffered: a write that fails leaves nothing behind to be flushed later.
     if (!m_file.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
         return FileError::fromQFile(m_file);
@@ -467,8 +620,7 @@ FileError RecordFile::write(qint64 number, QByteArrayView record)
     const qint64 lengthBefore = m_file.size();
     // A write that grew the file and then failed (a full disk) is cut back, so no
     // part record is left at the end.
-    auto failed = [&](int fallbackNumber) {
-        const FileError err = FileError::fromQFile(m_file, fallbackNumber);
+    auto failed = [&](FileError err) {
         if (m_file.size() > lengthBefore)
             m_file.resize(lengthBefore);
         return err;
@@ -476,15 +628,14 @@ FileError RecordFile::write(qint64 number, QByteArrayView record)
     if (offset > lengthBefore) {
         // A record beyond the end: the gap becomes blank records, not holes.
         if (!m_file.seek(lengthBefore))
-            return failed(57);
-        const QByteArray gap(offset - lengthBefore, ' ');
-        if (m_file.write(gap) != gap.size())
-            return failed(61);
+            return failed(FileError::fromQFile(m_file, 57));
+        if (FileError err = writeAll(m_file, QByteArray(offset - lengthBefore, ' '), m_path))
+            return failed(std::move(err));
     }
     if (!m_file.seek(offset))
-        return failed(57);
-    if (m_file.write(record.data(), record.size()) != record.size() || !m_file.flush())
-        return failed(61);
+        return failed(FileError::fromQFile(m_file, 57));
+    if (FileError err = writeAll(m_file, record, m_path))
+        return failed(std::move(err));
     // The command that wrote the record reports success next: the record is on the
     // disk first, and so is the name of a file this write created.
     if (::fdatasync(m_file.handle()) != 0)
@@ -552,21 +703,44 @@ FileError RecordFileUndo::keepAppendPosition()
     return keepRecord(recordCountForLength(m_length, m_recordLength) + 1);
 }
 
-FileError RecordFileUndo::undo() const
+FileError RecordFileUndo::undo(bool *putBack) const
 {
-    if (!m_existed)
-        return fileExists(m_path) ? removeFileIfExists(m_path) : FileError{};
-    QFile file(m_path);
-    if (!file.open(QIODevice::ReadWrite))
-        return FileError::fromQFile(file);
-    if (file.size() > m_length && !file.resize(m_length))
-        return FileError::fromQFile(file, 61);
-    for (const auto &[offset, bytes] : m_kept) {
-        if (!file.seek(offset) || file.write(bytes) != bytes.size())
-            return FileError::fromQFile(file, 61);
+    bool back = false;
+    const auto tell = qScopeGuard([&] {
+        if (putBack)
+            *putBack = back;
+    });
+    if (!m_existed) {
+        if (!fileExists(m_path)) {
+            back = true;
+            return {};
+        }
+        return removeFileIfExists(m_path, &back);
     }
-    if (!file.flush())
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
+        return FileError::fromQFile(file);
+    bool changed = file.size() > m_length;
+    if (changed && !file.resize(m_length))
         return FileError::fromQFile(file, 61);
+    // Only bytes that differ are written back: a write that failed may have changed
+    // nothing, and writing there again could fail the same way.
+    for (const auto &[offset, bytes] : m_kept) {
+        if (!file.seek(offset))
+            return FileError::fromQFile(file, 57);
+        const QByteArray now = file.read(bytes.size());
+        if (now == bytes)
+            continue;
+        if (!file.seek(offset))
+            return FileError::fromQFile(file, 57);
+        if (FileError err = writeAll(file, bytes, m_path))
+            return err;
+        changed = true;
+    }
+    back = true;
+    // The writes it takes back were on the disk before they returned: so is the undo.
+    if (changed && ::fdatasync(file.handle()) != 0)
+        return FileError::fromErrno(errno, m_path);
     return {};
 }
 

@@ -6,7 +6,8 @@
 //   symbolic link stays a link: the new file replaces the link's final target.
 // - A file the user made read-only (no write bit, or no write access) is refused by
 //   every writer, root included, with "Permission denied"; a rewrite keeps the old
-//   file's permission bits.
+//   file's permission bits. So is a read-only folder that a file would be made,
+//   renamed or removed in.
 // - One fixed-length record is written in place at its offset and checked: a short
 //   write is an error, never a silent success.
 // - Every write is on the disk (file and folder synced) before it returns success.
@@ -42,12 +43,10 @@ struct [[nodiscard]] FileError {
     static FileError accessError(const QString &path);
     static FileError permissionDenied(const QString &path);
     static FileError ioError(const QString &path);
+    // "Disk full": no room left, or the user's quota spent, however the system says it.
+    static FileError diskFull(const QString &path);
     static FileError refused(const QString &description); // invalid data refused by a writer
 };
-
-// error.messageText(), and notUndone on a line of its own when writes made before
-// the failure could not be taken back; empty without an error.
-QString failureMessageText(const FileError &error, bool undone, const char *notUndone);
 
 bool fileExists(const QString &path);     // a normal file (not a folder)
 bool folderExists(const QString &path);
@@ -56,18 +55,38 @@ qint64 fileLength(const QString &path);   // 0 when missing
 // The name a whole-file write uses beside its target until it renames it over.
 QString temporaryPathFor(const QString &target);
 
+// True when no file stands at path: no entry at all, or symbolic links that end at
+// nothing. A loop of links, a folder or any other entry stands there, and reading it
+// gives its own error rather than "missing".
+bool isMissing(const QString &path);
+// The error for a path where no plain file was found, naming what stands there
+// instead: a loop of links, a folder or another kind of entry (75), a link to nothing
+// (53, or 76 when the link's folder is missing too), or nothing (53, 76 without its
+// folder).
+FileError missingFileError(const QString &path);
+
 // The file path names once its symbolic links are followed (a dangling link's missing
-// target included). A loop of links is error 75.
+// target included). A loop of links is error 75, which says so.
 FileError resolveLinks(const QString &path, QString *target);
 // Error 70 "Permission denied" when an existing file may not be written (see above);
 // a missing file may be. For commands that check every file before changing any.
 FileError checkWritable(const QString &path);
+// Error 70 when no file may be made, renamed or removed in the folder where path's file
+// stands (through its links): a whole-file write renames its new file in there. A
+// folder without write bits is refused whoever runs the program, as a read-only file
+// is. A missing folder is error 76.
+FileError checkFolderWritable(const QString &path);
 
 FileError readWholeFile(const QString &path, QByteArray *content);
-FileError replaceFileContents(const QString &path, QByteArrayView content);
+// *replaced, when given, says whether the new file took the old one's place: a failed
+// sync of the folder after the rename is an error with the new content in place.
+FileError replaceFileContents(const QString &path, QByteArrayView content, bool *replaced = nullptr);
 // Copies source over target through a temporary file beside target, so target is
 // replaced only by a complete copy.
 FileError copyFileSafely(const QString &source, const QString &target);
+// The same for a target that is missing: whatever stands at target when the copy is
+// complete stays, and *copied (when given) says whether the copy took its place.
+FileError copyFileIfMissing(const QString &source, const QString &target, bool *copied = nullptr);
 // The same, unless target already holds source's very bytes (compared byte for byte;
 // a target missing, of another length or that cannot be read is copied over): then it
 // is left as it is, neither rewritten nor synced. For copies made only this way, each
@@ -75,8 +94,9 @@ FileError copyFileSafely(const QString &source, const QString &target);
 // disk already. Most files are unchanged since their last copy.
 FileError copyFileUnlessSame(const QString &source, const QString &target);
 // Removes the file through its links (the link stays, so the next write through it
-// makes the file again). A read-only file is refused.
-FileError removeFileIfExists(const QString &path);
+// makes the file again). A read-only file is refused. *removed, when given, says
+// whether the file is gone (also when the folder's sync after it failed).
+FileError removeFileIfExists(const QString &path, bool *removed = nullptr);
 
 // A file of fixed-length records, numbered from 1, opened for one operation.
 class RecordFile {
@@ -126,9 +146,11 @@ public:
     FileError keepRecord(qint64 number);
     // Keeps what an append may overwrite: a short last record the count rounds down.
     FileError keepAppendPosition();
-    // Puts the kept bytes back and cuts the file to its old length; a file that was
-    // not there is removed.
-    FileError undo() const;
+    // Puts the kept bytes back and cuts the file to its old length, and syncs it as the
+    // writes it takes back were synced; a file that was not there is removed. *putBack,
+    // when given, says whether the file holds its old bytes again: true with an error
+    // when only the sync failed.
+    FileError undo(bool *putBack = nullptr) const;
 
 private:
     QString m_path;

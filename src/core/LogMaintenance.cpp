@@ -67,49 +67,30 @@ bool readKeyedBeacon(const ProgramFolder &folder, const ShownBeacon &shown, Beac
     return true;
 }
 
-// Reads ndb.dat whole, lets change() alter each record the program counts (a short
-// last record only where it has bytes) and writes the file back in one replace when
-// anything changed. A missing ndb.dat is error 53 and is not created.
-FileError changeEveryBeacon(const ProgramFolder &folder, const std::function<bool(BeaconRecord &)> &change,
-                            qint64 *changed)
+// Lets change() alter each record of an image of ndb.dat that the program counts (a
+// short last record only where it has bytes); returns the records changed.
+qint64 changeEveryBeacon(QByteArray *image, const std::function<bool(BeaconRecord &)> &change)
 {
-    *changed = 0;
-    const QString path = databasePath(folder);
-    QByteArray image;
-    if (FileError err = readWholeFile(path, &image))
-        return err;
-    const qint64 count = recordCountForLength(image.size(), BeaconRecord::Length);
+    qint64 changed = 0;
+    const qint64 count = recordCountForLength(image->size(), BeaconRecord::Length);
     for (qint64 r = 0; r < count; ++r) {
         const qint64 offset = r * BeaconRecord::Length;
-        const qint64 present = std::min<qint64>(BeaconRecord::Length, image.size() - offset);
-        BeaconRecord record = BeaconRecord::fromBytes(QByteArrayView(image).sliced(offset, present));
+        const qint64 present = std::min<qint64>(BeaconRecord::Length, image->size() - offset);
+        BeaconRecord record = BeaconRecord::fromBytes(QByteArrayView(*image).sliced(offset, present));
         if (!change(record))
             continue;
         const QByteArrayView written = QByteArrayView(record.bytes()).first(present);
-        if (written == QByteArrayView(image).sliced(offset, present))
+        if (written == QByteArrayView(*image).sliced(offset, present))
             continue;
-        std::copy_n(written.data(), present, image.data() + offset);
-        ++*changed;
+        std::copy_n(written.data(), present, image->data() + offset);
+        ++changed;
     }
-    if (*changed == 0)
-        return {};
-    return replaceFileContents(path, image);
+    return changed;
 }
 
 QString logbookBackupPath(const ProgramFolder &folder, int locationIndex)
 {
     return folder.path(QStringLiteral("AutoBackups/log%1.bak").arg(locationIndex));
-}
-
-// A clear changes several files: each is checked before the first is changed, so a
-// read-only one stops the clear with nothing changed.
-FileError checkEveryWritable(const QStringList &paths)
-{
-    for (const QString &path : paths) {
-        if (FileError err = checkWritable(path))
-            return err;
-    }
-    return {};
 }
 
 FieldCheck red(FieldCheck check)
@@ -131,23 +112,35 @@ FieldCheck selecting(FieldCheck check, int start, int length)
 SessionClearResult clearSession(const ProgramFolder &folder)
 {
     SessionClearResult result;
+    const QString database = databasePath(folder);
     const QString sessionLog = sessionLogPath(folder);
-    if ((result.error = checkEveryWritable({databasePath(folder), sessionLog})))
+    QByteArray image;
+    if ((result.error = readWholeFile(database, &image)))
         return result;
-    result.error = changeEveryBeacon(
-        folder,
-        [](BeaconRecord &beacon) {
-            beacon.clearSessionMark();
-            return true;
-        },
-        &result.marksCleared);
-    if (result.error)
+    const qint64 marks = changeEveryBeacon(&image, [](BeaconRecord &beacon) {
+        beacon.clearSessionMark();
+        return true;
+    });
+
+    FileChange change(folder);
+    change.replaces(database);
+    change.replaces(sessionLog);
+    if ((result.error = change.begin()))
         return result;
     const bool existed = fileExists(sessionLog);
-    if ((result.error = removeFileIfExists(sessionLog)))
+    if ((marks > 0 && (result.error = change.replaceFile(database, image))) ||
+        (result.error = change.removeFile(sessionLog))) {
+        result.takenBack = change.takeBack();
         return result;
+    }
+    result.marksCleared = marks;
     result.sessionLogDeleted = existed;
     return result;
+}
+
+QString SessionClearResult::messageText() const
+{
+    return changeFailureText(error, takenBack, kChangeNotTakenBackText);
 }
 
 MasterLogClearResult clearMasterLogs(const ProgramFolder &folder, quint16 selection)
@@ -156,46 +149,56 @@ MasterLogClearResult clearMasterLogs(const ProgramFolder &folder, quint16 select
     if (selection == 0)
         return result;
     const QString database = databasePath(folder);
-    if (!fileExists(database)) {
-        result.error = FileError::notFound(database);
+    QByteArray image;
+    if ((result.error = readWholeFile(database, &image)))
         return result;
-    }
+    const qint64 beaconsChanged = changeEveryBeacon(&image, [selection](BeaconRecord &beacon) {
+        const quint32 value = beacon.loggedMask();
+        const quint32 cleared = value & selection;
+        if (cleared == 0)
+            return false;
+        beacon.setLoggedMask(value - cleared);
+        return true;
+    });
 
+    // A ticked logbook that is a folder or a loop of links is no missing one: it stops
+    // the clear with the rest.
+    FileChange change(folder);
+    change.replaces(database);
     QList<int> present;
-    QStringList changed = {database};
     for (int i = 0; i < kLocationCount; ++i) {
-        if ((selection & (1u << i)) != 0 && fileExists(logbookPath(folder, i))) {
+        if ((selection & (1u << i)) == 0)
+            continue;
+        change.replaces(logbookPath(folder, i));
+        if (fileExists(logbookPath(folder, i))) {
             present.append(i);
-            changed << logbookPath(folder, i) << logbookBackupPath(folder, i);
+            change.replaces(logbookBackupPath(folder, i));
         }
     }
-    if ((result.error = checkEveryWritable(changed)))
+    if ((result.error = change.begin()))
         return result;
     for (const int i : present) {
-        if ((result.error = copyFileSafely(logbookPath(folder, i), logbookBackupPath(folder, i))))
+        if ((result.error = change.copyFile(logbookPath(folder, i), logbookBackupPath(folder, i))))
             return result;
     }
-
-    result.error = changeEveryBeacon(
-        folder,
-        [selection](BeaconRecord &beacon) {
-            const quint32 value = beacon.loggedMask();
-            const quint32 cleared = value & selection;
-            if (cleared == 0)
-                return false;
-            beacon.setLoggedMask(value - cleared);
-            return true;
-        },
-        &result.beaconsChanged);
-    if (result.error)
+    if (beaconsChanged > 0 && (result.error = change.replaceFile(database, image))) {
+        result.takenBack = change.takeBack();
         return result;
-
-    for (const int i : present) {
-        if ((result.error = replaceFileContents(logbookPath(folder, i), QByteArrayView())))
-            return result;
-        result.logbooksEmptied.append(i);
     }
+    for (const int i : present) {
+        if ((result.error = change.replaceFile(logbookPath(folder, i), QByteArrayView()))) {
+            result.takenBack = change.takeBack();
+            return result;
+        }
+    }
+    result.beaconsChanged = beaconsChanged;
+    result.logbooksEmptied = present;
     return result;
+}
+
+QString MasterLogClearResult::messageText() const
+{
+    return changeFailureText(error, takenBack, kChangeNotTakenBackText);
 }
 
 LogEditResult updateLogbookEntry(const ProgramFolder &folder, int locationIndex, const ShownBeacon &shown,
@@ -206,7 +209,6 @@ LogEditResult updateLogbookEntry(const ProgramFolder &folder, int locationIndex,
     BeaconKey key;
     if ((result.error = checkLocation(locationIndex)) || !readKeyedBeacon(folder, shown, &beacon, &key, &result))
         return result;
-    const BeaconRecord before = beacon;
     if (!beacon.setShifted(BeaconField::Comments, edit.beaconComments)) {
         result.error = FileError::refused(
             QStringLiteral("The beacon comments hold a character that cannot be stored"));
@@ -219,7 +221,7 @@ LogEditResult updateLogbookEntry(const ProgramFolder &folder, int locationIndex,
     RecordFile entries(logbook, LogRecord::Length);
     LogRecord entry;
     bool found = false;
-    if (entryRecord >= 1 && fileExists(logbook)) {
+    if (entryRecord >= 1 && !isMissing(logbook)) {
         if ((result.error = entries.openForReading()))
             return result;
         if (entryRecord <= entries.count()) {
@@ -232,9 +234,19 @@ LogEditResult updateLogbookEntry(const ProgramFolder &folder, int locationIndex,
     }
     if (found && (result.error = checkEntryTimeAndDate(edit.time, edit.date)))
         return result;
+    entries.close();
 
-    if ((result.error = writeBeacon(folder, shown.recordNumber, beacon)))
+    const QString database = databasePath(folder);
+    FileChange change(folder);
+    change.writesRecords(database, BeaconRecord::Length, FileChange::Missing::Refused);
+    if (found)
+        change.writesRecords(logbook, LogRecord::Length, FileChange::Missing::Refused);
+    if ((result.error = change.begin()))
         return result;
+    if ((result.error = change.writeRecord(database, shown.recordNumber, beacon.bytes()))) {
+        result.takenBack = change.takeBack();
+        return result;
+    }
     if (!found) {
         result.beaconMissing = true;
         return result;
@@ -242,8 +254,8 @@ LogEditResult updateLogbookEntry(const ProgramFolder &folder, int locationIndex,
     entry.set(LogField::Comments, edit.receptionComments);
     entry.set(LogField::Time, edit.time);
     entry.set(LogField::Date, edit.date);
-    if ((result.error = entries.write(entryRecord, QByteArrayView(entry.bytes()))))
-        result.undone = !writeBeacon(folder, shown.recordNumber, before).failed();
+    if ((result.error = change.writeRecord(logbook, entryRecord, entry.bytes())))
+        result.takenBack = change.takeBack();
     return result;
 }
 
@@ -257,7 +269,7 @@ LogEditResult updateSessionRecords(const ProgramFolder &folder, const ShownBeaco
         (result.error = checkEntryTimeAndDate(trimBlanks(time), trimBlanks(date))))
         return result;
     const QString sessionLog = sessionLogPath(folder);
-    if (!fileExists(sessionLog))
+    if (isMissing(sessionLog))
         return result;
 
     QList<std::pair<qint64, CLERecord>> matches;
@@ -270,19 +282,19 @@ LogEditResult updateSessionRecords(const ProgramFolder &folder, const ShownBeaco
 
     // All or nothing: a read-only session log stops it before the first write, and
     // a write that fails puts back the records written before it, and its own.
-    if (matches.isEmpty() || (result.error = checkWritable(sessionLog)))
+    if (matches.isEmpty())
         return result;
-    RecordFileUndo undo(sessionLog, CLERecord::Length);
-    RecordFile file(sessionLog, CLERecord::Length);
+    FileChange change(folder);
+    change.writesRecords(sessionLog, CLERecord::Length, FileChange::Missing::Refused);
+    if ((result.error = change.begin()))
+        return result;
     for (auto &[number, record] : matches) {
         record.set(CLEField::Time, trimBlanks(time));
         record.set(CLEField::Date, trimBlanks(date));
         record.set(CLEField::Comments, trimBlanks(comments));
-        if ((result.error = undo.keepRecord(number)) ||
-            (result.error = file.write(number, QByteArrayView(record.bytes())))) {
-            file.close();
-            result.undone = !undo.undo().failed();
-            if (result.undone)
+        if ((result.error = change.writeRecord(sessionLog, number, record.bytes()))) {
+            result.takenBack = change.takeBack();
+            if (result.takenBack.putBack)
                 result.recordsWritten = 0;
             return result;
         }
@@ -304,7 +316,7 @@ LogEditResult deleteLogbookEntry(const ProgramFolder &folder, int locationIndex,
     QByteArray kept;
     qint64 count = 0;
     bool removedIsTheBeacons = false;
-    if (fileExists(logbook)) {
+    if (!isMissing(logbook)) {
         if ((result.error = forEachLogRecord(logbook, [&](qint64 number, const LogRecord &entry) {
                  count = number;
                  const bool belongs = logEntryBelongsTo(entry, key.ident, key.frequency);
@@ -324,21 +336,28 @@ LogEditResult deleteLogbookEntry(const ProgramFolder &folder, int locationIndex,
         return result;
     }
 
+    const QString database = databasePath(folder);
+    FileChange change(folder);
+    change.writesRecords(database, BeaconRecord::Length, FileChange::Missing::Refused);
+    if (entryRecord != 0)
+        change.replaces(logbook);
+    if ((result.error = change.begin()))
+        return result;
     // The bit first: written in place it needs no room on the disk, and it can be put
     // back when the logbook cannot be rewritten.
-    const BeaconRecord before = beacon;
-    if (result.entriesLeft == 0 && beacon.isLoggedAt(locationIndex)) {
+    const bool clearBit = result.entriesLeft == 0 && beacon.isLoggedAt(locationIndex);
+    if (clearBit) {
         beacon.setLoggedMask(beacon.loggedMask() - (1u << locationIndex));
-        if ((result.error = writeBeacon(folder, shown.recordNumber, beacon)))
-            return result;
-        result.locationBitCleared = true;
+        result.error = change.writeRecord(database, shown.recordNumber, beacon.bytes());
     }
-    if (entryRecord != 0 && (result.error = replaceFileContents(logbook, kept))) {
-        if (result.locationBitCleared) {
-            result.undone = !writeBeacon(folder, shown.recordNumber, before).failed();
-            result.locationBitCleared = !result.undone;
-        }
+    if (!result.error && entryRecord != 0)
+        result.error = change.replaceFile(logbook, kept);
+    if (result.error) {
+        result.takenBack = change.takeBack();
+        result.locationBitCleared = clearBit && !result.takenBack.putBack;
+        return result;
     }
+    result.locationBitCleared = clearBit;
     return result;
 }
 
@@ -353,13 +372,19 @@ LogEditResult removeFromSession(const ProgramFolder &folder, const ShownBeacon &
         return result;
     }
     beacon.clearSessionMark();
-    result.error = writeBeacon(folder, shown.recordNumber, beacon);
+    const QString database = databasePath(folder);
+    FileChange change(folder);
+    change.writesRecords(database, BeaconRecord::Length, FileChange::Missing::Refused);
+    if ((result.error = change.begin()))
+        return result;
+    if ((result.error = change.writeRecord(database, shown.recordNumber, beacon.bytes())))
+        result.takenBack = change.takeBack();
     return result;
 }
 
 QString LogEditResult::messageText() const
 {
-    return failureMessageText(error, undone, kEditNotUndoneText);
+    return changeFailureText(error, takenBack, kEditNotUndoneText);
 }
 
 FieldCheck checkLogTime(QByteArrayView text)
@@ -386,6 +411,8 @@ FieldCheck checkLogTime(QByteArrayView text)
     }
     // Fewer than four digits are accepted as typing goes on, but are no time yet.
     check.updateEnabled = text.size() == 4;
+    if (!check.updateEnabled)
+        check.colour = BoxColour::LightRed;
     return check;
 }
 

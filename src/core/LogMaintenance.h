@@ -2,18 +2,18 @@
 // Clearing and correcting what receptions wrote: the session clear, the master log
 // clear, and the log viewer's Update and Delete of one logbook entry or session record.
 //
-// The automatic backup is the caller's: run AutoBackupFiles first and stop when it
-// fails. None of these operations runs it.
-//
-// Whole-file changes of ndb.dat and of a logbook go through replaceFileContents, so a
-// failure leaves the old file whole; single records are written in place, checked.
-// Nothing here shows a message: each result says what the window shows.
+// Each operation that writes is one FileChange: it checks its files and their folders,
+// takes the automatic backup, writes, and takes every write back, synced, when one
+// fails. Whole-file changes of ndb.dat and of a logbook replace the file through a new
+// one, so a failure leaves the old file whole; single records are written in place,
+// checked. Nothing here shows a message: each result says what the window shows.
 
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QList>
 
 #include "BeaconDatabase.h"
+#include "FileChange.h"
 #include "FileIo.h"
 #include "ProgramFolder.h"
 
@@ -42,36 +42,43 @@ inline constexpr char kBeaconMissingText[] =
 // --- Session clear and master log clear -------------------------------------------
 
 struct SessionClearResult {
-    FileError error;                // shown as error.messageText() titled "Error"
+    FileError error;                // shown as messageText() titled "Error"
     qint64 marksCleared = 0;        // records whose CLEMark was not already the shifted blank
     bool sessionLogDeleted = false; // false also when there was none
+    TakenBack takenBack;            // after a failure
+
+    // "Error # n: description", and what the files hold when a write had been made.
+    QString messageText() const;
 };
 
 // Stores the shifted blank as every beacon's CLEMark (one rewrite of ndb.dat), then
-// deletes Logs/cle.dat. A missing ndb.dat is error 53, and either file read-only is
-// error 70: nothing is changed. When the rewrite fails nothing has changed; when only
-// the delete fails the marks are off and running the clear again finishes it.
+// deletes Logs/cle.dat. A missing ndb.dat is error 53, and either file or its folder
+// read-only is error 70: nothing is changed. When the delete fails, the marks are put
+// back.
 SessionClearResult clearSession(const ProgramFolder &folder);
 
 struct MasterLogClearResult {
     FileError error;
     QList<int> logbooksEmptied; // ticked locations whose logbook existed
     qint64 beaconsChanged = 0;  // records that lost a selected bit
+    TakenBack takenBack;        // after a failure
+
+    QString messageText() const;
 };
 
 // selection: bit i set = location i ticked. Mask 0 does nothing.
 // Order: every existing selected logbook is copied to AutoBackups/log<i>.bak; ndb.dat
 // is rewritten with the selected bits cleared (value - (value AND selection)); then the
 // selected logbooks are emptied (length 0). A ticked location without a logbook gets no
-// copy and no file, but its bit is still cleared. A failed copy or rewrite leaves
-// ndb.dat and the logbooks as they were; a failed emptying leaves that logbook whole,
-// and running the clear again finishes it. A missing ndb.dat is error 53, and a
-// read-only file among those it would change is error 70: nothing is changed.
+// copy and no file, but its bit is still cleared. A failure after the copies puts
+// ndb.dat and the logbooks back as they were. A missing ndb.dat is error 53, and a
+// read-only file or folder among those it would change is error 70: nothing is changed.
 MasterLogClearResult clearMasterLogs(const ProgramFolder &folder, quint16 selection);
 
 // --- Log viewer: Update and Delete -------------------------------------------------
 
-// Said after the failure when part of an Update or Delete stays written.
+// Said after the failure when part of an Update or Delete stays written; the cause
+// follows.
 inline constexpr const char *kEditNotUndoneText =
     "Part of this change stays written: the logbook and ndb.dat may not agree. "
     "Their copies from before it are ndb.bak and the AutoBackups folder.";
@@ -83,8 +90,8 @@ struct LogEditResult {
     // The record holds another beacon now: the window shows kBeaconMovedText and
     // its beacon again.
     bool beaconMoved = false;
-    // After a failure: false when a write made before it could not be put back.
-    bool undone = true;
+    // After a failure: what taking the writes back left.
+    TakenBack takenBack;
     // Update of an entry that is not in the logbook (the out-of-sync beacon): the
     // window shows kBeaconMissingText titled kBeaconMissingTitle and ends the update
     // there (the beacon comments are already saved).
@@ -93,7 +100,8 @@ struct LogEditResult {
     qint64 entriesLeft = 0;         // the beacon's logbook entries after a delete
     bool locationBitCleared = false;
 
-    // "Error # n: description", and kEditNotUndoneText when a write stays made.
+    // "Error # n: description"; after a write, also what the files hold now (see
+    // changeFailureText).
     QString messageText() const;
 };
 
@@ -117,15 +125,15 @@ LogEditResult updateLogbookEntry(const ProgramFolder &folder, int locationIndex,
 // comments, which checkEntryTimeAndDate must pass. ndb.dat and the logbooks are not
 // touched. A missing session log updates nothing. All or nothing: a read-only session
 // log is refused before the first write, and a failed write puts back the records
-// written before it (recordsWritten 0; undone false when that fails too).
+// written before it (recordsWritten 0 unless they could not be put back).
 LogEditResult updateSessionRecords(const ProgramFolder &folder, const ShownBeacon &shown, QByteArrayView time,
                                    QByteArrayView date, QByteArrayView comments);
 
 // Logbook mode. Rewrites the logbook without entryRecord (0: the beacon has no entry,
 // nothing is removed); when the beacon has no entry left, clears its location bit,
-// before the rewrite, and sets it again when the rewrite fails. An entry number past
-// the end, or one that names another beacon's entry, is error 63 and nothing is
-// changed.
+// before the rewrite. A failure at any step, its sync included, puts the bit and the
+// logbook back, so they agree. An entry number past the end, or one that names another
+// beacon's entry, is error 63 and nothing is changed.
 LogEditResult deleteLogbookEntry(const ProgramFolder &folder, int locationIndex, const ShownBeacon &shown,
                                  qint64 entryRecord);
 
@@ -136,8 +144,9 @@ LogEditResult removeFromSession(const ProgramFolder &folder, const ShownBeacon &
 // --- Field checks of the log viewer -------------------------------------------------
 
 enum class BoxColour {
-    Red,   // RGB(255, 0, 0): invalid
-    Green, // &H80FF80: accepted
+    Red,      // RGB(255, 0, 0): invalid
+    Green,    // &H80FF80: accepted, and stored as it stands
+    LightRed, // &H8080FF: not invalid, but not yet a value that can be stored
 };
 
 struct FieldCheck {
@@ -152,8 +161,8 @@ struct FieldCheck {
 // txtLogTime_Change. Longer than 4 characters: cut to 4 (checked again) and the last
 // two selected. Hours (first two) above 23 or below 0: red, and with 2 characters both
 // selected. With 4 characters, minutes (last two) above 59 or below 0: red with the
-// minutes selected. Any character other than a digit: red. Fewer than 4 digits stay
-// green with Update disabled.
+// minutes selected. Any character other than a digit: red. Fewer than 4 digits are
+// no time yet: light red with Update disabled.
 FieldCheck checkLogTime(QByteArrayView text);
 
 // txtLogTime_LostFocus: a time of 2 or 3 characters gets one "0" in front.

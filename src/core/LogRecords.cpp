@@ -1,6 +1,7 @@
 #include "LogRecords.h"
 
 #include "ClockTexts.h"
+#include "FileChange.h"
 #include "Text.h"
 
 namespace qern {
@@ -219,7 +220,7 @@ FileError appendLogRecord(const QString &path, const LogRecord &entry, qint64 *w
 }
 
 FileError writeSessionRecord(const QString &path, const CLERecord &record, qint64 *writtenAs,
-                             bool *overwritten, RecordFileUndo *undo)
+                             bool *overwritten, FileChange *change)
 {
     if (overwritten)
         *overwritten = false;
@@ -236,14 +237,11 @@ FileError writeSessionRecord(const QString &path, const CLERecord &record, qint6
             }))
             return err;
     }
-    if (undo) {
-        if (FileError err = match == 0 ? undo->keepAppendPosition() : undo->keepRecord(match))
-            return err;
-    }
+    const QByteArrayView bytes(record.bytes());
     RecordFile file(path, CLERecord::Length);
     if (match == 0)
-        return file.append(QByteArrayView(record.bytes()), writtenAs);
-    if (FileError err = file.write(match, QByteArrayView(record.bytes())))
+        return change ? change->appendRecord(path, bytes, writtenAs) : file.append(bytes, writtenAs);
+    if (FileError err = change ? change->writeRecord(path, match, bytes) : file.write(match, bytes))
         return err;
     if (writtenAs)
         *writtenAs = match;
@@ -270,7 +268,7 @@ FileError findLogEntries(const QString &path, QByteArrayView ident, QByteArrayVi
                          QList<LogRecord> *entries)
 {
     entries->clear();
-    if (!fileExists(path))
+    if (isMissing(path))
         return {};
     return forEachLogRecord(path, [&](qint64, const LogRecord &entry) {
         if (logEntryBelongsTo(entry, ident, frequency))
@@ -285,7 +283,7 @@ FileError findLastMatching(const QString &path, const std::function<bool(QByteAr
                            std::optional<LogRecord> *entry)
 {
     entry->reset();
-    if (!fileExists(path))
+    if (isMissing(path))
         return {};
     return forEachRecordBackwards(path, LogRecord::Length, [&](qint64, QByteArrayView bytes) {
         if (!matches(bytes))

@@ -18,6 +18,8 @@
 
 namespace qern {
 
+class FileChange;
+
 struct PlainField {
     int offset;
     int width;
@@ -138,11 +140,11 @@ FileError appendLogRecord(const QString &path, const LogRecord &entry, qint64 *w
 
 // Overwrites in place the first record that belongs to the same beacon (ident,
 // frequency, country code of record), else appends it as count + 1. A missing or
-// empty session log is created and receives record 1. undo, when given, keeps what
-// the write is about to change, before it writes.
+// empty session log is created and receives record 1. change, when given, is the
+// change the write is a step of (it names the session log).
 FileError writeSessionRecord(const QString &path, const CLERecord &record,
                              qint64 *writtenAs = nullptr, bool *overwritten = nullptr,
-                             RecordFileUndo *undo = nullptr);
+                             FileChange *change = nullptr);
 
 // Every record in file order; visit returns false to stop. A missing file is error 53
 // (never created).

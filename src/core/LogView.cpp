@@ -108,7 +108,6 @@ LogTable LoadTable(const ProgramFolder &folder, const LogTableContext &ctx)
     table.ExactMatchSeen = ctx.exactMatchSeen;
     const quint32 bit = locationBit(ctx.currentLocationIndex);
     const double currentFrequency = numericValue(ctx.currentFrequency);
-    const QByteArray currentIdent = StripSemicolonSuffix(upperCase(ctx.currentIdent));
 
     table.error = forEachBeacon(folder, [&](qint64 number, const BeaconRecord &beacon) {
         const bool listed = ctx.mode == kLogViewSession ? beacon.inSession() : loggedAt(beacon, bit);
@@ -121,8 +120,7 @@ LogTable LoadTable(const ProgramFolder &folder, const LogTableContext &ctx)
         // In a list ordered by frequency this selects the main window's beacon, or
         // else the first beacon above its frequency.
         const double frequency = numericValue(field(beacon, BeaconField::Frequency));
-        if (number == ctx.currentRecordNumber && currentFrequency == frequency &&
-            StripSemicolonSuffix(upperCase(field(beacon, BeaconField::Ident))) == currentIdent) {
+        if (number == ctx.currentBeacon.recordNumber && holdsShownBeacon(beacon, ctx.currentBeacon)) {
             table.LogListSelectRow = itemCount - 1;
             table.ExactMatchSeen = true;
         }
@@ -201,7 +199,7 @@ LogDetail LoadAfterScrolling(const ProgramFolder &folder, qint64 recNo, const Lo
 
     const QByteArray ident = field(beacon, BeaconField::Ident);
     const QByteArray frequency = field(beacon, BeaconField::Frequency);
-    d.shown = {recNo, ident, frequency};
+    d.shown = shownBeaconOf(recNo, beacon);
     d.txtLogIdent = StripSemicolonSuffix(ident);
     d.txtLogFreq = frequency;
     d.txtLogLocation = field(beacon, BeaconField::Location);
@@ -241,7 +239,7 @@ LogDetail LoadAfterScrolling(const ProgramFolder &folder, qint64 recNo, const Lo
 
     if (ctx.mode == kLogViewSession) {
         const QString sessionLog = sessionLogPath(folder);
-        if (fileExists(sessionLog)) {
+        if (!isMissing(sessionLog)) {
             d.logError = forEachSessionRecord(sessionLog, [&](qint64, const CLERecord &record) {
                 if (sessionRecordBelongsTo(record, ident, frequency, d.ShownCountryCode)) {
                     d.sessionRecordFound = true;
@@ -255,7 +253,7 @@ LogDetail LoadAfterScrolling(const ProgramFolder &folder, qint64 recNo, const Lo
         }
     } else {
         const QString logbook = logbookPath(folder, ctx.currentLocationIndex);
-        if (fileExists(logbook)) {
+        if (!isMissing(logbook)) {
             d.logError = forEachLogRecord(logbook, [&](qint64 number, const LogRecord &entry) {
                 if (logEntryBelongsTo(entry, ident, frequency))
                     d.entries.append({number, trimRightBlanks(entry.raw(LogField::Time)), entry.date(),
@@ -331,7 +329,7 @@ PrintedLogBody PrintedLogLines(const ProgramFolder &folder, const PrintedLogCont
     // one in the file): one look-up per beacon, whatever the number of entries.
     QHash<QByteArray, LogRecord> latestEntry;
     const QString logbook = logbookPath(folder, ctx.currentLocationIndex);
-    if (fileExists(logbook)) {
+    if (!isMissing(logbook)) {
         if ((body.error = forEachLogRecord(logbook, [&](qint64, const LogRecord &entry) {
                  latestEntry.insert(logEntryKey(entry.raw(LogField::Ident), entry.raw(LogField::Frequency)), entry);
                  return true;

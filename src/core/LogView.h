@@ -34,12 +34,11 @@ inline constexpr int kLogViewSession = 1; // LogViewMode: the session (CLE) log
 struct LogTableContext {
     int mode = kLogViewLogbook;
     int currentLocationIndex = 0;
-    QByteArray currentIdent;     // the beacon shown in the main window, suffix removed
-    QByteArray currentFrequency; // empty when none is shown
-    // Its record: the row that is the main window's beacon is the one at that record
-    // while it still holds that ident and frequency, as a duplicate shares both with
-    // its namesake.
-    qint64 currentRecordNumber = 0;
+    QByteArray currentFrequency; // of the beacon shown in the main window; empty when none
+    // That beacon as the main window checks it: its row is the one at its record
+    // while that record still holds it, as namesakes and duplicates share an ident
+    // and a frequency.
+    ShownBeacon currentBeacon;
     const CountryTable *countries = nullptr;
     const StateTable *states = nullptr;
     // Set once a load has found the main window's beacon; kept while the window is

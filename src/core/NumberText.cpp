@@ -271,12 +271,20 @@ StrictResult strictToInteger(QByteArrayView text, qint64 minValue, qint64 maxVal
         result.error = typeMismatchError();
         return result;
     }
+    // 2^63 itself is the double nearest INT64_MAX and does not fit: the cast is only
+    // made inside [-2^63, 2^63), the bounds are compared as integers after it.
     const double rounded = roundHalfEven(value);
-    if (rounded < static_cast<double>(minValue) || rounded > static_cast<double>(maxValue)) {
+    constexpr double kTwoTo63 = 9223372036854775808.0;
+    if (!(rounded >= -kTwoTo63 && rounded < kTwoTo63)) {
         result.error = overflowError();
         return result;
     }
-    result.value = static_cast<qint64>(rounded);
+    const qint64 whole = static_cast<qint64>(rounded);
+    if (whole < minValue || whole > maxValue) {
+        result.error = overflowError();
+        return result;
+    }
+    result.value = whole;
     return result;
 }
 

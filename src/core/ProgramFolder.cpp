@@ -50,33 +50,49 @@ bool ProgramFolder::isEmptyOrMissing() const
     QStringList entries =
         QDir(m_root).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     entries.removeOne(QLatin1String(kFolderLockFileName));
+    entries.removeIf([](const QString &entry) { return entry.endsWith(QLatin1String(".tmp")); });
     return entries.isEmpty();
 }
 
 FileError ProgramFolder::seedFrom(const QString &dataDir, QStringList *copied) const
 {
+    const bool isNew = isEmptyOrMissing();
     if (!QDir().mkpath(m_root))
         return FileError::pathNotFound(m_root);
     const QDir source(dataDir);
     if (!source.exists())
         return FileError::pathNotFound(dataDir);
+    QStringList shipped;
+    bool shipsDatabase = false;
     QDirIterator it(dataDir, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
     while (it.hasNext()) {
-        const QString from = it.next();
-        const QString relative = source.relativeFilePath(from);
-        if (relative.compare(QLatin1String("README.md"), Qt::CaseInsensitive) == 0)
-            continue;
+        const QString relative = source.relativeFilePath(it.next());
+        if (relative.compare(QLatin1String("ndb.dat"), Qt::CaseInsensitive) == 0)
+            shipsDatabase = true;
+        else if (relative.compare(QLatin1String("README.md"), Qt::CaseInsensitive) != 0)
+            shipped.append(relative);
+    }
+    shipped.sort();
+    // The database first: a start killed after it leaves a folder in use, which gets
+    // the rest next time.
+    if (isNew && shipsDatabase)
+        shipped.prepend(QStringLiteral("ndb.dat"));
+
+    FileError first;
+    for (const QString &relative : std::as_const(shipped)) {
         const QString to = path(relative);
-        if (QFileInfo::exists(to))
+        if (!isMissing(to))
             continue;
-        if (!QDir().mkpath(QFileInfo(to).absolutePath()))
-            return FileError::pathNotFound(to);
-        if (FileError err = copyFileSafely(from, to))
-            return err;
-        if (copied)
+        bool made = false;
+        FileError err = QDir().mkpath(QFileInfo(to).absolutePath())
+                            ? copyFileIfMissing(source.filePath(relative), to, &made)
+                            : FileError::pathNotFound(to);
+        if (err && !first)
+            first = std::move(err);
+        if (made && copied)
             copied->append(relative);
     }
-    return {};
+    return first;
 }
 
 } // namespace qern

@@ -10,7 +10,7 @@
 
 namespace qern {
 
-// Not a user file: a folder that holds only it is still empty, and is seeded.
+// Not a user file: a folder that holds only it is still new, and gets the starter ndb.dat.
 inline constexpr const char *kFolderLockFileName = ".qern.lock";
 
 class ProgramFolder {
@@ -32,9 +32,16 @@ public:
     // ~/.local/share/qern (XDG_DATA_HOME honoured).
     static QString defaultLocation();
 
-    // Seeds a missing or empty folder with the shipped files of dataDir (folders
-    // included). A file that exists is never overwritten. Returns the files copied.
+    // Copies in each shipped file of dataDir (folders included) that the folder lacks,
+    // on every start; whatever exists under a shipped name is never replaced. The
+    // starter ndb.dat goes only into a new folder, and first: in a folder in use a
+    // missing database is the user's to restore, never hidden behind the starter one.
+    // Each file is copied under a temporary name and renamed, so a start killed
+    // half-way leaves no part file under a real name. A failed copy does not stop the
+    // others; the first failure is returned. *copied: the files copied.
     FileError seedFrom(const QString &dataDir, QStringList *copied = nullptr) const;
+    // Missing, empty, or holding only what a start killed while seeding it left: the
+    // lock file and temporary copies.
     bool isEmptyOrMissing() const;
 
 private:

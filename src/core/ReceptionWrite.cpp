@@ -20,7 +20,8 @@ QByteArray withoutSeparators(QByteArrayView text, char separator)
 
 QString ReceptionResult::messageText() const
 {
-    return failureMessageText(error, undone, kReceptionNotUndoneText);
+    return changeFailureText(error, takenBack, kReceptionNotUndoneText, kReceptionNotWrittenText,
+                             kReceptionNotWrittenText);
 }
 
 ReceptionInput quickLogInput(QByteArrayView currentIdent, QByteArrayView currentFrequency,
@@ -81,31 +82,19 @@ ReceptionResult writeReception(const ProgramFolder &folder, const ShownBeacon &s
                         trimBlanks(input.sessionComments), result.firstAtLocation);
 
     const QString logbook = logbookPath(folder, locationIndex);
-    RecordFileUndo logbookUndo(logbook, LogRecord::Length);
-    if ((result.error = logbookUndo.keepAppendPosition()))
-        return result;
+    const QString database = databasePath(folder);
     const QString sessionLog = sessionLogPath(folder);
-    RecordFileUndo sessionUndo(sessionLog, CLERecord::Length);
-
-    auto undoLogbook = [&] { result.undone = !logbookUndo.undo().failed() && result.undone; };
-    auto undoBeacon = [&] { result.undone = !writeBeacon(folder, recordNumber, before).failed() && result.undone; };
-
-    if ((result.error = appendLogRecord(logbook, entry, &result.logRecordNumber))) {
-        undoLogbook();
+    FileChange change(folder);
+    change.writesRecords(logbook, LogRecord::Length);
+    change.writesRecords(database, BeaconRecord::Length, FileChange::Missing::Refused);
+    change.writesRecords(sessionLog, CLERecord::Length);
+    if ((result.error = change.begin()))
         return result;
-    }
-    if ((result.error = writeBeacon(folder, recordNumber, after))) {
-        undoBeacon();
-        undoLogbook();
-        return result;
-    }
-    if ((result.error = writeSessionRecord(sessionLog, sessionRecord, &result.sessionRecordNumber,
-                                           &result.sessionRecordOverwritten, &sessionUndo))) {
-        result.undone = !sessionUndo.undo().failed();
-        undoBeacon();
-        undoLogbook();
-        return result;
-    }
+    if ((result.error = change.appendRecord(logbook, entry.bytes(), &result.logRecordNumber)) ||
+        (result.error = change.writeRecord(database, recordNumber, after.bytes())) ||
+        (result.error = writeSessionRecord(sessionLog, sessionRecord, &result.sessionRecordNumber,
+                                           &result.sessionRecordOverwritten, &change)))
+        result.takenBack = change.takeBack();
     return result;
 }
 

@@ -4,19 +4,18 @@
 // mark "z" in the beacon's ndb.dat record, and the beacon's session record (overwritten
 // in place when the session log holds one, else appended).
 //
-// The automatic backup is the caller's: run AutoBackupFiles first and stop when it
-// fails. This write never runs it.
-//
-// Everything that can be checked is checked before the first byte is written (the
-// location, the time and date, that the record still holds the beacon shown, its
-// decoded key fields). When a write fails half-way, the writes already made are put
-// back, so the three files stay in step.
+// The write is one FileChange: everything that can be checked is checked before the
+// first byte is written (the location, the time and date, that the record still holds
+// the beacon shown, its decoded key fields, the three files and the folders a missing
+// one is made in), then the automatic backup is taken. When a write fails half-way,
+// the writes already made are put back, synced, so the three files stay in step.
 
 #include <QByteArray>
 #include <QByteArrayView>
 
 #include "BeaconDatabase.h"
 #include "ClockTexts.h"
+#include "FileChange.h"
 #include "FileIo.h"
 #include "ProgramFolder.h"
 
@@ -51,13 +50,17 @@ struct ReceptionResult {
     qint64 logRecordNumber = 0;
     qint64 sessionRecordNumber = 0;
     bool sessionRecordOverwritten = false;
-    // After a failure: false when a write made before it could not be put back.
-    bool undone = true;
+    // After a failure: what taking the writes back left.
+    TakenBack takenBack;
 
-    // "Error # n: description", and when a write could not be put back, that the
-    // files may now disagree and where their copies from before are.
+    // "Error # n: description", then that nothing was written; or, when a write could
+    // not be put back, that the files may now disagree, where their copies from before
+    // are, and why; or that the disk did not confirm the putting back, and why.
     QString messageText() const;
 };
+
+// Said after the failure when the three files are as they were before it.
+inline constexpr const char *kReceptionNotWrittenText = "Nothing of this reception was written.";
 
 // Said after the failure when part of the reception stays written.
 inline constexpr const char *kReceptionNotUndoneText =

@@ -194,10 +194,19 @@ QList<QByteArray> registryBackupLines(const RegistryStore &store)
 
 QString BackupRegistry(const RegistryStore &store, const QString &path, FileError *error)
 {
-    QByteArray content;
-    for (const QByteArray &line : registryBackupLines(store))
-        content += line + "\r\n";
-    FileError err = replaceFileContents(path, content);
+    FileError err;
+    if (!store.isReadable()) {
+        // Settings that could not be read are no settings: backed up, they would be 88
+        // blank lines over the Reg.bak the user needs to restore them.
+        const FileError &cause = store.loadError();
+        err = {cause.number, QStringLiteral("The settings could not be read and were not backed up: ") +
+                                 cause.description};
+    } else {
+        QByteArray content;
+        for (const QByteArray &line : registryBackupLines(store))
+            content += line + "\r\n";
+        err = replaceFileContents(path, content);
+    }
     const bool failed = err.failed();
     if (error)
         *error = std::move(err);

@@ -19,7 +19,8 @@ inline constexpr int kRegistryBackupLines = 88;
 QList<QByteArray> registryBackupLines(const RegistryStore &store);
 
 // Returns the status line: "Registry Backed Up" or "Registry Backup Error" (the file
-// could not be written; *error, when given, says why).
+// could not be written, or the store could not be read and path was left as it is;
+// *error, when given, says why).
 QString BackupRegistry(const RegistryStore &store, const QString &path, FileError *error = nullptr);
 
 struct RestoreResult {

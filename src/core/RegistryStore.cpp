@@ -225,12 +225,37 @@ FileError RegistryStore::load()
     const QFileInfo info(m_filePath);
     if (!info.exists() && !info.isSymLink())
         return {};
-    if (!info.isFile())
-        return FileError::accessError(m_filePath);
-    QByteArray content;
-    if (FileError err = readWholeFile(m_filePath, &content))
+    if (!info.isFile()) {
+        const FileError err = missingFileError(m_filePath);
+        // A link to nothing in a folder that is there can get its file from a restore.
+        m_loadFailure = err.number == FileError::notFound({}).number ? LoadFailure::LinkToNothing
+                                                                      : LoadFailure::Unusable;
         return err;
-    return parse(content);
+    }
+    QByteArray content;
+    if (FileError err = readWholeFile(m_filePath, &content)) {
+        m_loadFailure = LoadFailure::Unusable;
+        return err;
+    }
+    FileError err = parse(content);
+    if (err)
+        m_loadFailure = LoadFailure::Damaged;
+    return err;
+}
+
+const char *RegistryStore::loadErrorWayOut() const
+{
+    switch (m_loadFailure) {
+    case LoadFailure::None:
+        return "";
+    case LoadFailure::Damaged:
+        return kDamagedSettingsWayOut;
+    case LoadFailure::LinkToNothing:
+        return kSettingsLinkWayOut;
+    case LoadFailure::Unusable:
+        break;
+    }
+    return kUnusableSettingsWayOut;
 }
 
 FileError RegistryStore::parse(const QByteArray &content)
@@ -610,22 +635,30 @@ void RegistryStore::Batch::writeEvenIfUnchanged()
 FileError RegistryStore::replaceDamagedFile(const std::function<void(RegistryStore &)> &fill, QString *keptAs)
 {
     keptAs->clear();
-    QString aside = m_filePath + QStringLiteral(".damaged");
-    for (int n = 2; QFileInfo::exists(aside) || QFileInfo(aside).isSymLink(); ++n)
-        aside = m_filePath + QStringLiteral(".damaged%1").arg(n);
-    // A copy: the damaged file stays in place until the new one replaces it whole.
-    if (FileError err = copyFileSafely(m_filePath, aside))
-        return err;
+    // Whatever the file holds now is kept; a link to nothing holds nothing to keep.
+    QString aside;
+    if (!isMissing(m_filePath)) {
+        aside = m_filePath + QStringLiteral(".damaged");
+        for (int n = 2; QFileInfo::exists(aside) || QFileInfo(aside).isSymLink(); ++n)
+            aside = m_filePath + QStringLiteral(".damaged%1").arg(n);
+        // A copy: the damaged file stays in place until the new one replaces it whole.
+        if (FileError err = copyFileSafely(m_filePath, aside))
+            return err;
+    }
     const FileError damaged = m_loadError;
+    const LoadFailure failure = m_loadFailure;
     m_loadError = {};
+    m_loadFailure = LoadFailure::None;
     m_keys.clear();
     Batch batch(*this);
     fill(*this);
     batch.writeEvenIfUnchanged();
     if (!batch.finish()) {
         m_loadError = damaged;
+        m_loadFailure = failure;
         m_keys.clear();
-        QFile::remove(aside);
+        if (!aside.isEmpty())
+            QFile::remove(aside);
         return batch.error();
     }
     *keptAs = aside;

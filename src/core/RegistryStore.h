@@ -26,8 +26,10 @@
 // A missing file is an empty store (the first run). A file that exists but cannot be
 // read, or holds a line that is not one of the above, is NOT a first run: loadError()
 // says why, every read gives "", and every write is refused and reported, so the user's
-// file is never overwritten with defaults. Restoring a settings backup is the way out
-// (replaceDamagedFile): the damaged file is kept beside the new one.
+// file is never overwritten with defaults. Nor is a symbolic link that points at
+// nothing: its file may be on a disk that is not there. Restoring a settings backup is
+// the way out of a damaged file or such a link (replaceDamagedFile): the damaged file
+// is kept beside the new one, and the link gets its file.
 //
 // Nothing here shows a message: messages go to the sink installed with setMessageSink
 // (the window side shows each text in a box with the default title), or are queued
@@ -59,11 +61,17 @@ inline constexpr const char *UserInfo = "SOFTWARE\\QERN6.1\\UserInfo";
 inline constexpr const char *kRegistryString = "String";
 inline constexpr const char *kRegistryNumber = "Number";
 
-// Said after the load error of a damaged settings file at start-up.
+// Said after the load error at start-up: the way out that fits it (loadErrorWayOut()).
 inline constexpr const char *kDamagedSettingsWayOut =
     "QERN will not write over this file. To replace it, restore your settings from a backup "
     "(Tools, Database, Restore, with Preferences ticked): the damaged file is then kept beside it "
     "under another name. Or mend or remove the file and start QERN again.";
+inline constexpr const char *kSettingsLinkWayOut =
+    "QERN will not begin new settings there on its own. To write them there, restore your settings "
+    "from a backup (Tools, Database, Restore, with Preferences ticked). Or mend or remove the link "
+    "and start QERN again.";
+inline constexpr const char *kUnusableSettingsWayOut =
+    "QERN will not write its settings there. Mend or remove it and start QERN again.";
 
 // First-run "User Name": printed in report headers until the user changes it.
 inline constexpr const char *kDefaultUserName = "QERN User";
@@ -92,6 +100,10 @@ public:
     // Set when the file exists but could not be read; the store then refuses writes.
     const FileError &loadError() const { return m_loadError; }
     bool isReadable() const { return !m_loadError.failed(); }
+    // What to do about the load error: kDamagedSettingsWayOut for a file that is not a
+    // settings file, kSettingsLinkWayOut for a link to nothing, else
+    // kUnusableSettingsWayOut (a folder, a loop of links, a file that cannot be read).
+    const char *loadErrorWayOut() const;
 
     // True when the key "SOFTWARE\QERN6.1\" exists: false means the first run.
     // Always true for a store that exists but cannot be read.
@@ -147,9 +159,10 @@ public:
     };
 
     // For a store whose file could not be read: keeps that file beside it under a free
-    // name (*keptAs: "<file>.damaged", "<file>.damaged2", ...), then writes what fill()
-    // stores into an empty store as the new file, in one write. On failure the store
-    // is as before (reading nothing, refusing writes) and no copy is left.
+    // name (*keptAs: "<file>.damaged", "<file>.damaged2", ...; empty for a link to
+    // nothing, which holds nothing to keep), then writes what fill() stores into an
+    // empty store as the new file, in one write. On failure the store is as before
+    // (reading nothing, refusing writes) and no copy is left.
     FileError replaceDamagedFile(const std::function<void(RegistryStore &)> &fill, QString *keptAs);
 
     // Where messages go. Without a sink they are queued for takeMessages().
@@ -184,8 +197,11 @@ private:
     FileError writeFile() const;
     void report(const QString &text);
 
+    enum class LoadFailure { None, Damaged, LinkToNothing, Unusable };
+
     QString m_filePath;
     FileError m_loadError;
+    LoadFailure m_loadFailure = LoadFailure::None;
     QList<Key> m_keys;
     MessageSink m_sink;
     QStringList m_queued;

@@ -30,7 +30,7 @@ DatabaseStatistics walkDatabase(const QString &path, const std::array<QByteArray
                                 IntegrityTally *tally, FileError *tallyError)
 {
     DatabaseStatistics stats;
-    if (!fileExists(path)) {
+    if (isMissing(path)) {
         stats.databaseMissing = true;
     } else {
         LoggedCounts counts;
@@ -83,7 +83,7 @@ CheckedStatistics CheckAndGatherStatistics(const ProgramFolder &folder,
                                            const std::function<void()> &letEventsRun)
 {
     const QString path = databasePath(folder);
-    if (!fileExists(path))
+    if (isMissing(path))
         return {CheckDatabaseIntegrity(folder, recordCountBefore),
                 GatherDatabaseStatistics(folder, locationNames, currentLocation, letEventsRun)};
     IntegrityTally tally;

@@ -44,6 +44,7 @@ frmName::frmName(WindowSet &windows) : m_windows(windows), m_state(windows.state
     setWindowTitle(QStringLiteral("New/Modify Entry"));
 
     auto *grid = new QGridLayout;
+    grid->setVerticalSpacing(2); // seventeen rows, on a screen of 768 lines scaled by a quarter
     int row = 0;
     auto entry = [&](QLineEdit *&box, const char *objectName, const QString &caption, int maxLength) {
         box = new QLineEdit;
@@ -138,7 +139,8 @@ void frmName::showModal()
 void frmName::Form_Load()
 {
     m_newRecord = m_state.NewRecordFlag == 1;
-    m_shown = {m_state.EditRecordNumber, {}, {}};
+    m_shown = {};
+    m_shown.recordNumber = m_state.EditRecordNumber;
     m_openedFromMain = m_state.EditorOpenedFromMain;
     if (m_newRecord) {
         LoadStateList(QByteArray(), QByteArray());
@@ -156,7 +158,7 @@ void frmName::loadRecord(qint64 number)
         MessageBox::show(load.error.messageText(), kErrorTitle);
         return;
     }
-    m_shown = {number, load.entries.ident, load.entries.frequency};
+    m_shown = load.shown;
     showEntries(load.entries);
     LoadStateList(load.stateCode, toWindows1252(txtCountryIn->text()));
     if (load.undecodable) {
@@ -284,40 +286,50 @@ void frmName::lstStateIn_Click()
 // and the reception dialog that opened it logs that beacon too.
 void frmName::followRecord(const QByteArray &recordBytes)
 {
-    const BeaconRecord record = BeaconRecord::fromBytes(recordBytes);
-    FileError error;
-    if (const std::optional<qint64> number = findBeaconRecord(m_state.folder, record, &error)) {
-        m_shown = shownBeaconOf(*number, record);
-        if (!m_openedFromMain)
-            m_state.CurrentRecordNumber = *number;
-    } else if (error.failed()) {
-        MessageBox::show(error.messageText(), kErrorTitle);
-    }
-    m_state.EditRecordNumber = m_shown.recordNumber;
-    m_state.NewRecordFlag = 0;
+    followTo(findBeaconRecord(m_state.folder, BeaconRecord::fromBytes(recordBytes)), false);
 }
 
 // Its record holds another beacon now: the editor loads its beacon from where it
-// stands, or shows nothing and writes nothing when it is gone.
+// stands.
 void frmName::showBeaconAgain()
 {
-    const std::optional<qint64> number = findShownBeacon(m_state.folder, m_shown);
-    if (!number) {
+    followTo(findShownBeacon(m_state.folder, m_shown), true);
+}
+
+// To the one record holding the beacon, its boxes loaded from there when load; with
+// none, or several, the editor shows nothing and writes nothing, and hands the
+// reception dialog no beacon. A read error is told, and the boxes keep what they hold.
+void frmName::followTo(const FoundBeacon &found, bool load)
+{
+    if (found.error.failed()) {
+        MessageBox::show(found.error.messageText(), kErrorTitle);
+        return;
+    }
+    if (!m_openedFromMain)
+        m_state.CurrentRecordNumber = found.recordNumber;
+    m_state.EditRecordNumber = found.recordNumber;
+    m_state.NewRecordFlag = 0;
+    if (!found.found()) {
         for (QLineEdit *box : findChildren<QLineEdit *>())
             box->clear();
         cmdWrite->setEnabled(false);
-        return;
+        m_shown = {};
+    } else if (load) {
+        loadRecord(found.recordNumber);
+    } else {
+        m_shown.recordNumber = found.recordNumber;
     }
-    m_state.EditRecordNumber = *number;
-    if (!m_openedFromMain)
-        m_state.CurrentRecordNumber = *number;
-    loadRecord(*number);
 }
 
 void frmName::filesReplaced()
 {
+    if (m_newRecord || m_shown.isEmpty())
+        return;
     BeaconRecord record;
-    if (!m_newRecord && !m_shown.isEmpty() && readShownBeacon(m_state.folder, m_shown, &record).moved)
+    const BeaconCheck check = readShownBeacon(m_state.folder, m_shown, &record);
+    if (check.error.failed())
+        MessageBox::show(check.error.messageText(), kErrorTitle);
+    else if (check.moved)
         showBeaconAgain();
 }
 
@@ -342,10 +354,8 @@ void frmName::cmdWrite_Click()
         MessageBox::show(prepared.refusal, kErrorTitle);
         return;
     }
-    if (!backUpBeforeChange(m_state.folder))
-        return;
-    if (const FileError err = writeBeacon(m_state.folder, prepared.number, prepared.record)) {
-        MessageBox::show(err.messageText(), kErrorTitle);
+    if (const BeaconWriteResult written = writePreparedBeacon(m_state.folder, prepared); written.error) {
+        MessageBox::show(written.messageText(), kErrorTitle);
         return;
     }
     m_newRecord = false;
@@ -356,8 +366,8 @@ void frmName::cmdWrite_Click()
     // The box shows the ident as stored.
     txtIdentIn->setText(fromWindows1252(m_shown.ident));
 
-    // The automatic backup above keeps the database as it was before the edit.
-    SortBeaconDatabase(m_windows, SortBackup::AlreadyTaken);
+    // The write's automatic backup keeps the database as it was before the edit.
+    SortBeaconDatabase(m_windows, AutomaticBackup::AlreadyTaken);
     frmMain *main = m_windows.main();
     main->CheckDatabaseIntegrity();
     followRecord(prepared.record.bytes());

@@ -83,6 +83,7 @@ private:
     bool readEntries(BeaconEntries *entries);
     void followRecord(const QByteArray &recordBytes);
     void showBeaconAgain();
+    void followTo(const FoundBeacon &found, bool load);
     QByteArray stateCodeShown() const;
 
     WindowSet &m_windows;

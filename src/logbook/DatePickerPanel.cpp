@@ -3,6 +3,7 @@
 #include <QCalendarWidget>
 #include <QComboBox>
 #include <QDate>
+#include <QGridLayout>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
@@ -60,34 +61,39 @@ DatePickerPanel::DatePickerPanel(QWidget *window, QLineEdit *target, QPoint posi
     cdrCalendar2->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
     // Month and day names in English beside the English month list, whatever the language setting.
     cdrCalendar2->setLocale(QLocale::c());
-    // The designed size, or what a whole month needs in the font of the day.
-    const QSize calendar = QSize(250, 170).expandedTo(cdrCalendar2->minimumSizeHint());
-    cdrCalendar2->setGeometry(6, 6, calendar.width(), calendar.height());
-    const int leftWidth = 130 + (calendar.width() - 250) / 2;
-    const int rightX = 6 + leftWidth + 6;
-    const int rightWidth = 6 + calendar.width() - rightX;
+    cdrCalendar2->setMinimumSize(250, 170);
 
-    const int listsY = 6 + calendar.height() + 6;
     cmbMonth = new QComboBox(this);
     cmbMonth->setObjectName(QStringLiteral("cmbMonth"));
-    cmbMonth->setGeometry(6, listsY, leftWidth, 24);
     cmbYear = new QComboBox(this);
     cmbYear->setObjectName(QStringLiteral("cmbYear"));
-    cmbYear->setGeometry(rightX, listsY, rightWidth, 24);
     // The year list shows any year of a typed date, also one outside the list.
     cmbYear->setEditable(true);
     cmbYear->setInsertPolicy(QComboBox::NoInsert);
 
-    const int buttonsY = listsY + 32;
     confirmButton = new QPushButton(buttons.confirmCaption, this);
     confirmButton->setObjectName(buttons.confirmName);
-    confirmButton->setGeometry(6, buttonsY, leftWidth, 26);
     confirmButton->setAutoDefault(false);
     cancelButton = new QPushButton(buttons.cancelCaption, this);
     cancelButton->setObjectName(buttons.cancelName);
-    cancelButton->setGeometry(rightX, buttonsY, rightWidth, 26);
     cancelButton->setAutoDefault(false);
-    setGeometry(m_position.x(), m_position.y(), calendar.width() + 12, buttonsY + 26 + 6);
+
+    // The calendar above, the month list and the confirm button on its left, the year list
+    // and the cancel button on its right; as large as designed, or as the font needs.
+    auto *grid = new QGridLayout(this);
+    grid->setContentsMargins(6, 6, 6, 6);
+    grid->setSpacing(6);
+    grid->addWidget(cdrCalendar2, 0, 0, 1, 2);
+    grid->addWidget(cmbMonth, 1, 0);
+    grid->addWidget(cmbYear, 1, 1);
+    grid->addWidget(confirmButton, 2, 0);
+    grid->addWidget(cancelButton, 2, 1);
+    grid->setColumnMinimumWidth(0, 130);
+    grid->setColumnStretch(0, 130);
+    grid->setColumnStretch(1, 114);
+    grid->setSizeConstraint(QLayout::SetFixedSize);
+    move(m_position);
+    adjustSize();
 
     connect(cdrCalendar2, &QCalendarWidget::clicked, this, &DatePickerPanel::cdrCalendar2_MouseUp);
     connect(cdrCalendar2, &QCalendarWidget::selectionChanged, this, [this] {
@@ -134,6 +140,7 @@ void DatePickerPanel::open()
     move(m_position);
     show();
     raise();
+    cdrCalendar2->setFocus(Qt::OtherFocusReason);
 
     const QSignalBlocker monthBlocker(cmbMonth);
     const QSignalBlocker yearBlocker(cmbYear);
@@ -222,6 +229,35 @@ void DatePickerPanel::confirm()
 void DatePickerPanel::cancel()
 {
     hide();
+}
+
+void DatePickerPanel::showEvent(QShowEvent *event)
+{
+    QFrame::showEvent(event);
+    // What lies under the panel cannot be seen: Tab does not reach it while the panel is open.
+    if (!m_covered.isEmpty())
+        return;
+    QWidget *window = parentWidget();
+    for (QWidget *control : window->findChildren<QWidget *>()) {
+        if (control == this || isAncestorOf(control) || control->window() != window->window() ||
+            !(control->focusPolicy() & Qt::TabFocus))
+            continue;
+        const QRect at(control->mapTo(window, QPoint(0, 0)), control->size());
+        if (!geometry().intersects(at))
+            continue;
+        m_covered.append({control, control->focusPolicy()});
+        control->setFocusPolicy(Qt::FocusPolicy(control->focusPolicy() & ~Qt::TabFocus));
+    }
+}
+
+void DatePickerPanel::hideEvent(QHideEvent *event)
+{
+    for (const auto &[control, policy] : std::as_const(m_covered)) {
+        if (control)
+            control->setFocusPolicy(policy);
+    }
+    m_covered.clear();
+    QFrame::hideEvent(event);
 }
 
 } // namespace qern

@@ -5,8 +5,12 @@
 // place on the window differ.
 
 #include <QFrame>
+#include <QList>
 #include <QPoint>
+#include <QPointer>
 #include <QString>
+
+#include <utility>
 
 class QCalendarWidget;
 class QComboBox;
@@ -43,7 +47,7 @@ public:
     int year() const;
 
     // Fills the lists and opens the panel at the target's date, or at today's date
-    // (local clock) when the target holds no valid date.
+    // (local clock) when the target holds no valid date, with the focus in the calendar.
     void open();
 
 public slots:
@@ -53,6 +57,10 @@ public slots:
     void confirm();
     void cancel();
 
+protected:
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+
 private:
     void setCalendarDate(const QDate &date);
     void userMovedPage(int year, int month);
@@ -61,6 +69,8 @@ private:
     QLineEdit *m_target;
     QPoint m_position;
     bool m_settingCalendar = false;
+    // The window's controls under the open panel, with the focus they take otherwise.
+    QList<std::pair<QPointer<QWidget>, Qt::FocusPolicy>> m_covered;
 };
 
 } // namespace qern

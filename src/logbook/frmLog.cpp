@@ -1,8 +1,11 @@
 #include "frmLog.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFocusEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -12,6 +15,7 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTimer>
+#include <QVBoxLayout>
 
 #include <climits>
 
@@ -32,15 +36,14 @@ namespace qern {
 
 namespace {
 
-constexpr int kDesignedWidth = 800; // wider only when captions need it
-constexpr int kPanelX = 400;         // the beacon's half of the window
+constexpr int kDesignedWidth = 800; // larger only when captions need it
 constexpr int kWindowHeight = 524;
 constexpr int kCommentsWidth = 60;      // LogRecord and CLERecord Comments
 constexpr int kBeaconCommentsWidth = 90; // BeaconRecord Comments
 
 const QColor kRed(255, 0, 0);
 const QColor kGreen(0x80, 0xFF, 0x80);    // accepted or incomplete
-const QColor kLightRed(0xFF, 0x80, 0x80); // a stored time or date of the wrong length
+const QColor kLightRed(0xFF, 0x80, 0x80); // a time or date of the wrong length: not storable
 
 const QString kErrorTitle = QStringLiteral("Error");
 
@@ -64,123 +67,200 @@ frmLog::~frmLog() = default;
 
 void frmLog::buildControls()
 {
-    // Controls are placed by hand at their designed widths, or wider when a caption needs
-    // more in the font of the day; what follows moves over and the window widens.
+    // Created in the order the Tab key visits them, then laid out: each control as large as
+    // designed, or as its caption needs in the font of the day.
     auto name = [](QObject *object, const char *objectName) { object->setObjectName(QLatin1String(objectName)); };
-    auto label = [&](const char *objectName, const QString &text, int x, int y, int w, int h = 20) {
+    auto label = [&](const char *objectName, const QString &text, int w = 0) {
         auto *l = new QLabel(text, this);
         if (objectName)
             name(l, objectName);
-        l->setGeometry(x, y, fittedWidth(l, w), h);
+        setDesignedSize(l, w);
         return l;
     };
-    auto box = [&](const char *objectName, int x, int y, int w, bool readOnly) {
+    auto box = [&](const char *objectName, int w, bool readOnly) {
         auto *e = new QLineEdit(this);
         name(e, objectName);
-        e->setGeometry(x, y, w, 22);
+        e->setMinimumWidth(w);
         e->setReadOnly(readOnly);
         if (readOnly)
             showTextFromStart(e);
         return e;
     };
-    // A button as wide as the widest of the captions it takes.
-    auto button = [&](const char *objectName, const QStringList &captions, int x, int y, int w) {
+    // A button as wide as designed, or as the widest of the captions it takes.
+    auto button = [&](const char *objectName, const QStringList &captions, int w) {
         auto *b = new QPushButton(captions.first(), this);
         name(b, objectName);
         for (const QString &caption : captions)
             w = std::max(w, captionWidth(b, caption));
-        b->setGeometry(x, y, w, 28);
+        setDesignedSize(b, w, 28);
         b->setAutoDefault(false);
         return b;
     };
 
-    lblTitle = label("lblTitle", QString(), 8, 6, 380, 24);
+    lblTitle = label("lblTitle", QString());
     lblTitle->setFont(namedFont(QStringLiteral("Tahoma"), 12, true));
-    lblHeading = label("lblHeading", QStringLiteral("ID          FREQ      LOCATION"), 8, 34, 380, 18);
+    setDesignedSize(lblTitle, 0);
+    lblHeading = label("lblHeading", QStringLiteral("ID          FREQ      LOCATION"));
     lblHeading->setFont(fixedListFont());
     lstLog = new QListWidget(this);
     name(lstLog, "lstLog");
-    lstLog->setGeometry(8, 52, 380, 400);
+    setDesignedSize(lstLog, 380, 300);
     lstLog->setFont(fixedListFont());
     lstLog->setSortingEnabled(false);
-    lblLog = label("lblLog", QString(), 8, 456, 380, 20);
+    lblLog = label("lblLog", QString());
 
     // The beacon: a column of captions with their boxes, three rows holding a second pair.
-    auto caption = [&](const QString &text, int y, int x = kPanelX, int w = 108) {
-        return label(nullptr, text, x, y + 2, w);
-    };
-    const QList<QLabel *> captions = {
-        caption(QStringLiteral("Beacon ident"), 8),   caption(QStringLiteral("Location"), 34),
-        caption(QStringLiteral("Province/State"), 60), caption(QStringLiteral("Country"), 86),
-        caption(QStringLiteral("Ident Cycle"), 112),  caption(QStringLiteral("Mod Offset"), 138),
-        caption(QStringLiteral("Latitude"), 164),     caption(QStringLiteral("QTH Locator"), 190),
-        caption(QStringLiteral("Distance/Bearing"), 216)};
-    const int boxX = alignCaptionColumn(captions) + 2;
-    const int secondX = boxX + 90 + 8;
-    QLabel *frequencyCaption = caption(QStringLiteral("Frequency"), 8, secondX, 70);
-    lblDAID = label("lblDAID", QStringLiteral("DAID"), rightOf(frequencyCaption, 2 + 80 + 2), 10, 36);
-    const int secondBoxX = alignCaptionColumn({caption(QStringLiteral("Power/Class"), 112, secondX, 80),
-                                               caption(QStringLiteral("Longitude"), 164, secondX, 80)}) +
-                           2;
-    const int panelRight = std::max(boxX + 280, secondBoxX + 102);
+    const QStringList captions = {QStringLiteral("Beacon ident"), QStringLiteral("Location"),
+                                  QStringLiteral("Province/State"), QStringLiteral("Country"),
+                                  QStringLiteral("Ident Cycle"), QStringLiteral("Mod Offset"),
+                                  QStringLiteral("Latitude"), QStringLiteral("QTH Locator"),
+                                  QStringLiteral("Distance/Bearing")};
+    auto *beacon = new QGridLayout;
+    beacon->setHorizontalSpacing(2);
+    beacon->setVerticalSpacing(2);
+    for (int row = 0; row < captions.size(); ++row)
+        beacon->addWidget(label(nullptr, captions[row], 108), row, 0);
+    QLabel *frequencyCaption = label(nullptr, QStringLiteral("Frequency"), 70);
+    lblDAID = label("lblDAID", QStringLiteral("DAID"), 36);
+    keepRoomWhenHidden(lblDAID);
+    beacon->addWidget(label(nullptr, QStringLiteral("Power/Class"), 80), 4, 2);
+    beacon->addWidget(label(nullptr, QStringLiteral("Longitude"), 80), 6, 2);
 
-    // Created in the order the Tab key visits them.
-    txtLogIdent = box("txtLogIdent", boxX, 8, 90, true);
-    txtLogFreq = box("txtLogFreq", rightOf(frequencyCaption, 2), 8, 80, true);
-    txtLogLocation = box("txtLogLocation", boxX, 34, panelRight - boxX, true);
-    txtLogProvince = box("txtLogProvince", boxX, 60, panelRight - boxX, true);
-    txtLogCountry = box("txtLogCountry", boxX, 86, panelRight - boxX, true);
-    txtLogCycle = box("txtLogCycle", boxX, 112, 90, true);
-    txtLogPower = box("txtLogPower", secondBoxX, 112, 102, true);
-    txtLogUSB = box("txtLogUSB", boxX, 138, 90, true);
-    txtLogLSB = box("txtLogLSB", rightOf(txtLogUSB, 6), 138, 90, true);
-    txtLogLatitude = box("txtLogLatitude", boxX, 164, 90, true);
-    txtLogLongitude = box("txtLogLongitude", secondBoxX, 164, 102, true);
-    txtLogQTH = box("txtLogQTH", boxX, 190, 90, true);
-    txtLogDistance = box("txtLogDistance", boxX, 216, panelRight - boxX, true);
+    txtLogIdent = box("txtLogIdent", 90, true);
+    txtLogFreq = box("txtLogFreq", 80, true);
+    txtLogLocation = box("txtLogLocation", 280, true);
+    txtLogProvince = box("txtLogProvince", 280, true);
+    txtLogCountry = box("txtLogCountry", 280, true);
+    txtLogCycle = box("txtLogCycle", 90, true);
+    txtLogPower = box("txtLogPower", 102, true);
+    txtLogUSB = box("txtLogUSB", 90, true);
+    txtLogLSB = box("txtLogLSB", 90, true);
+    txtLogLatitude = box("txtLogLatitude", 90, true);
+    txtLogLongitude = box("txtLogLongitude", 102, true);
+    txtLogQTH = box("txtLogQTH", 90, true);
+    txtLogDistance = box("txtLogDistance", 280, true);
+    auto *frequencyRow = new QHBoxLayout;
+    frequencyRow->setSpacing(2);
+    frequencyRow->addWidget(frequencyCaption);
+    frequencyRow->addWidget(txtLogFreq);
+    frequencyRow->addWidget(lblDAID);
+    frequencyRow->addStretch();
+    beacon->addWidget(txtLogIdent, 0, 1);
+    beacon->addLayout(frequencyRow, 0, 2, 1, 2);
+    for (auto [row, wide] :
+         {std::pair{1, txtLogLocation}, {2, txtLogProvince}, {3, txtLogCountry}, {8, txtLogDistance}})
+        beacon->addWidget(wide, row, 1, 1, 3);
+    beacon->addWidget(txtLogCycle, 4, 1);
+    beacon->addWidget(txtLogPower, 4, 3);
+    auto *offsets = new QHBoxLayout;
+    offsets->addWidget(txtLogUSB);
+    offsets->addWidget(txtLogLSB);
+    offsets->addStretch();
+    beacon->addLayout(offsets, 5, 1, 1, 3);
+    beacon->addWidget(txtLogLatitude, 6, 1);
+    beacon->addWidget(txtLogLongitude, 6, 3);
+    beacon->addWidget(txtLogQTH, 7, 1);
+    beacon->setColumnStretch(3, 1);
 
-    label(nullptr, QStringLiteral("Beacon Comments"), kPanelX, 242, 200);
-    txtLogComments = box("txtLogComments", kPanelX, 260, panelRight - kPanelX, false);
+    QLabel *commentsCaption = label(nullptr, QStringLiteral("Beacon Comments"), 200);
+    txtLogComments = box("txtLogComments", 0, false);
     txtLogComments->setMaxLength(kBeaconCommentsWidth);
 
-    QLabel *timeCaption = label(nullptr, QStringLiteral("Time"), kPanelX, 294, 40);
-    txtLogTime = box("txtLogTime", rightOf(timeCaption, 0), 292, 60, false);
-    QLabel *dateCaption = label(nullptr, QStringLiteral("Date"), rightOf(txtLogTime, 10), 294, 34);
-    txtLogDate = box("txtLogDate", rightOf(dateCaption, 2), 292, 90, false);
-    cmdCalendar = button("cmdCalendar", {QStringLiteral("Select")}, rightOf(txtLogDate, 6), 289, 64);
-    lblOutOfSync = label("lblOutOfSync", QStringLiteral("!"), rightOf(cmdCalendar, 8), 290, 20, 24);
+    QLabel *timeCaption = label(nullptr, QStringLiteral("Time"), 40);
+    txtLogTime = box("txtLogTime", 60, false);
+    QLabel *dateCaption = label(nullptr, QStringLiteral("Date"), 34);
+    txtLogDate = box("txtLogDate", 90, false);
+    cmdCalendar = button("cmdCalendar", {QStringLiteral("Select")}, 64);
+    lblOutOfSync = label("lblOutOfSync", QStringLiteral("!"), 20);
     lblOutOfSync->setFont(namedFont(QStringLiteral("Tahoma"), 14, true));
+    setDesignedSize(lblOutOfSync, 20);
     lblOutOfSync->setStyleSheet(QStringLiteral("color: rgb(255, 0, 0);"));
     lblOutOfSync->setToolTip(QStringLiteral("Logged, but the logbook holds no entry of this beacon"));
+    auto *entry = new QHBoxLayout;
+    entry->addWidget(timeCaption);
+    entry->addWidget(txtLogTime);
+    entry->addSpacing(6);
+    entry->addWidget(dateCaption);
+    entry->addWidget(txtLogDate);
+    entry->addWidget(cmdCalendar);
+    entry->addWidget(lblOutOfSync);
+    entry->addStretch();
 
     HLogged = new QScrollBar(Qt::Horizontal, this);
     name(HLogged, "HLogged");
-    HLogged->setGeometry(kPanelX, 324, 300, 18);
+    HLogged->setFixedWidth(300);
     HLogged->setPageStep(1);
-    lblCount = label("lblCount", QString(), rightOf(HLogged, 6), 322, 84);
+    keepRoomWhenHidden(HLogged);
+    lblCount = label("lblCount", QString(), 84);
+    auto *stepping = new QHBoxLayout;
+    stepping->addWidget(HLogged);
+    stepping->addWidget(lblCount);
+    stepping->addStretch();
 
-    lblReceptionComments = label("lblReceptionComments", QStringLiteral("Reception Comments"), kPanelX, 348, 200);
-    lblCLEComments = label("lblCLEComments", QStringLiteral("CLE/Session Comments"), kPanelX, 348, 200);
-    lblNewBeacon = label("lblNewBeacon", QStringLiteral("NEW BEACON !"), rightOf(lblCLEComments, 20), 348, 170);
+    // The log and the session show their own comments in one place.
+    lblReceptionComments = label("lblReceptionComments", QStringLiteral("Reception Comments"), 200);
+    lblCLEComments = label("lblCLEComments", QStringLiteral("CLE/Session Comments"), 200);
+    lblNewBeacon = label("lblNewBeacon", QStringLiteral("NEW BEACON !"), 170);
     lblNewBeacon->setFont(namedFont(QStringLiteral("Tahoma"), 10, true));
+    setDesignedSize(lblNewBeacon, 170);
     lblNewBeacon->setStyleSheet(QStringLiteral("color: rgb(255, 0, 0);"));
-    txtReceptionComments = box("txtReceptionComments", kPanelX, 366, panelRight - kPanelX, false);
+    keepRoomWhenHidden(lblNewBeacon);
+    txtReceptionComments = box("txtReceptionComments", 0, false);
     txtReceptionComments->setMaxLength(kCommentsWidth);
-    txtCLEComments = box("txtCLEComments", kPanelX, 366, panelRight - kPanelX, false);
+    txtCLEComments = box("txtCLEComments", 0, false);
     txtCLEComments->setMaxLength(kCommentsWidth);
+    auto *comments = new QGridLayout;
+    comments->setVerticalSpacing(2);
+    comments->addWidget(lblReceptionComments, 0, 0);
+    comments->addWidget(lblCLEComments, 0, 0);
+    comments->addWidget(lblNewBeacon, 0, 1);
+    comments->addWidget(txtReceptionComments, 1, 0, 1, 3);
+    comments->addWidget(txtCLEComments, 1, 0, 1, 3);
+    comments->setColumnStretch(2, 1);
 
     // The captions that the log and the session give the two middle buttons.
-    cmdUpdate = button("cmdUpdate", {QStringLiteral("Update")}, 8, 486, 110);
-    cmdDelete = button("cmdDelete", {QStringLiteral("Delete From Log"), QStringLiteral("Delete From CLE/Session")},
-                       rightOf(cmdUpdate, 6), 486, 170);
-    cmdExport = button("cmdExport", {QStringLiteral("Create CLE/Session Report"), QStringLiteral("Print Log")},
-                       rightOf(cmdDelete, 6), 486, 200);
-    cmdExit = button("cmdExit", {QStringLiteral("Exit")}, 0, 486, 92);
-    const int width =
-        std::max({kDesignedWidth, panelRight + 8, rightOf(lblDAID, 2), rightOf(cmdExport, 14) + cmdExit->width()});
-    cmdExit->move(width - 8 - cmdExit->width(), cmdExit->y());
-    setFixedSize(width, kWindowHeight);
+    cmdUpdate = button("cmdUpdate", {QStringLiteral("Update")}, 110);
+    cmdDelete =
+        button("cmdDelete", {QStringLiteral("Delete From Log"), QStringLiteral("Delete From CLE/Session")}, 170);
+    cmdExport = button("cmdExport", {QStringLiteral("Create CLE/Session Report"), QStringLiteral("Print Log")}, 200);
+    cmdExit = button("cmdExit", {QStringLiteral("Exit")}, 92);
 
+    auto *list = new QVBoxLayout;
+    list->setSpacing(2);
+    list->addWidget(lblTitle);
+    list->addWidget(lblHeading);
+    list->addWidget(lstLog, 1);
+    list->addWidget(lblLog);
+
+    auto *panel = new QVBoxLayout;
+    panel->setSpacing(2);
+    panel->addLayout(beacon);
+    panel->addSpacing(4);
+    panel->addWidget(commentsCaption);
+    panel->addWidget(txtLogComments);
+    panel->addSpacing(6);
+    panel->addLayout(entry);
+    panel->addSpacing(4);
+    panel->addLayout(stepping);
+    panel->addSpacing(4);
+    panel->addLayout(comments);
+    panel->addStretch();
+
+    auto *halves = new QHBoxLayout;
+    halves->setSpacing(10);
+    halves->addLayout(list);
+    halves->addLayout(panel, 1);
+
+    auto *buttons = new QHBoxLayout;
+    for (QPushButton *b : {cmdUpdate, cmdDelete, cmdExport})
+        buttons->addWidget(b);
+    buttons->addStretch();
+    buttons->addWidget(cmdExit);
+
+    auto *column = new QVBoxLayout;
+    column->addLayout(halves, 1);
+    column->addSpacing(4);
+    column->addLayout(buttons);
     picCalendar2 = new DatePickerPanel(this, txtLogDate, QPoint(3960, 3600),
                                        {QStringLiteral("cmdSelectDate"), QStringLiteral("Select Date"),
                                         QStringLiteral("cmdCancel"), QStringLiteral("Cancel")});
@@ -191,6 +271,11 @@ void frmLog::buildControls()
     cmbYear = picCalendar2->cmbYear;
     cmdSelectDate = picCalendar2->confirmButton;
     cmdCancel = picCalendar2->cancelButton;
+    // The designed size, or more for what the calendar panel needs where it opens.
+    const QRect panelArea = picCalendar2->geometry();
+    layOutWindow(this, column,
+                 QSize(kDesignedWidth, kWindowHeight).expandedTo(QSize(panelArea.right() + 1, panelArea.bottom() + 1)));
+    resize(minimumSizeHint());
 
     txtLogTime->installEventFilter(this);
     const std::pair<QChar, QChar> quoteToApostrophe{QLatin1Char('"'), QLatin1Char('\'')};
@@ -309,9 +394,8 @@ void frmLog::LoadTable()
     LogTableContext ctx;
     ctx.mode = m_state.LogViewMode;
     ctx.currentLocationIndex = m_state.CurrentLocationIndex;
-    ctx.currentIdent = m_state.CurrentIdent;
     ctx.currentFrequency = m_state.CurrentFrequency;
-    ctx.currentRecordNumber = m_state.CurrentRecordNumber;
+    ctx.currentBeacon = m_windows.main()->shownBeacon();
     ctx.countries = &m_state.Countries;
     ctx.states = &m_state.States;
     ctx.exactMatchSeen = ExactMatchSeen;
@@ -332,13 +416,11 @@ void frmLog::LoadTable()
     if (table.rows.isEmpty()) {
         selectRow(-1);
         m_commands.setArmed(cmdExport, false);
-        cmdDelete->setEnabled(false);
         return;
     }
     m_state.LogSelectCurrent = false;
     m_commands.setArmed(cmdExport, true);
-    cmdDelete->setEnabled(true);
-    // Update follows the checks of the beacon shown, as after a row chosen by hand.
+    // Update and Delete follow the beacon shown, as after a row chosen by hand.
     selectRow(table.rowToSelect());
 }
 
@@ -364,12 +446,21 @@ int frmLog::selectedRow() const
     return row;
 }
 
+// Nothing of the last beacon stays: no field, no colour of a check, no command that
+// would act on it.
 void frmLog::ClearEverything()
 {
     for (QLineEdit *box : {txtLogIdent, txtLogFreq, txtLogLocation, txtLogComments, txtReceptionComments, txtLogCountry,
-                           txtLogProvince, txtLogCycle, txtLogPower, txtLogLatitude, txtLogLongitude, txtLogQTH,
-                           txtLogDistance, txtLogDate, txtLogTime})
+                           txtLogProvince, txtLogCycle, txtLogPower, txtLogUSB, txtLogLSB, txtLogLatitude,
+                           txtLogLongitude, txtLogQTH, txtLogDistance, txtCLEComments})
         box->clear();
+    for (QLineEdit *box : {txtLogDate, txtLogTime}) {
+        const QSignalBlocker blocker(box); // an empty box is no time or date to check
+        box->clear();
+        box->setPalette(QApplication::palette(box));
+    }
+    m_timeValid = false;
+    m_dateValid = false;
     lblDAID->hide();
     lblNewBeacon->hide();
     // Nothing is shown, so no entry either.
@@ -378,8 +469,10 @@ void frmLog::ClearEverything()
     HLogged->hide();
     lblCount->clear();
     lblOutOfSync->hide();
+    cmdCalendar->setEnabled(false);
+    picCalendar2->hide();
     m_shown = {};
-    applyUpdateEnabled();
+    applyButtons();
 }
 
 void frmLog::lstLog_Click()
@@ -421,6 +514,7 @@ void frmLog::LoadAfterScrolling()
         return;
     }
     m_shown = d.shown;
+    applyButtons();
 
     txtLogIdent->setText(fromWindows1252(d.txtLogIdent));
     txtLogFreq->setText(fromWindows1252(d.txtLogFreq));
@@ -451,6 +545,7 @@ void frmLog::LoadAfterScrolling()
     if (d.lookupError.failed())
         showError(d.lookupError.messageText());
 
+    cmdCalendar->setEnabled(true);
     if (m_state.LogViewMode == kLogViewSession) {
         lblCount->hide();
         if (d.sessionRecordFound) {
@@ -464,7 +559,6 @@ void frmLog::LoadAfterScrolling()
         lblOutOfSync->hide();
         txtLogTime->setReadOnly(false);
         txtLogDate->setReadOnly(false);
-        cmdCalendar->setEnabled(true);
         lblCount->show();
         if (Entries.isEmpty()) {
             // Marked as logged here, yet the logbook holds no entry of it.
@@ -534,7 +628,7 @@ void frmLog::checkShownLength(QLineEdit *box, qsizetype length)
     }
     setBoxColour(box, kLightRed);
     (time ? m_timeValid : m_dateValid) = false;
-    applyUpdateEnabled();
+    applyButtons();
 }
 
 void frmLog::checkTimeLength()
@@ -547,11 +641,14 @@ void frmLog::checkDateLength()
     checkShownLength(txtLogDate, 8);
 }
 
-// Update needs a beacon shown with a time and a date that can be stored, whichever
-// box was checked last.
-void frmLog::applyUpdateEnabled()
+// Update needs the selected row's beacon shown with a time and a date that can be
+// stored, whichever box was checked last; Delete, that beacon shown (it takes the
+// entry shown, or a bit without entries, or the session mark).
+void frmLog::applyButtons()
 {
-    cmdUpdate->setEnabled(!m_shown.isEmpty() && m_timeValid && m_dateValid);
+    const bool shown = !m_shown.isEmpty() && selectedRow() >= 0;
+    cmdUpdate->setEnabled(shown && m_timeValid && m_dateValid);
+    cmdDelete->setEnabled(shown);
 }
 
 // ---------------------------------------------------------------------------------
@@ -564,9 +661,11 @@ void frmLog::applyCheck(QLineEdit *box, const FieldCheck &check)
         const QSignalBlocker blocker(box);
         box->setText(text);
     }
-    setBoxColour(box, check.colour == BoxColour::Red ? kRed : kGreen);
+    setBoxColour(box, check.colour == BoxColour::Red        ? kRed
+                      : check.colour == BoxColour::LightRed ? kLightRed
+                                                            : kGreen);
     (box == txtLogTime ? m_timeValid : m_dateValid) = check.updateEnabled;
-    applyUpdateEnabled();
+    applyButtons();
     if (check.selectionStart >= 0)
         box->setSelection(check.selectionStart, check.selectionLength);
 }
@@ -654,7 +753,7 @@ void frmLog::cmdUpdate_Click()
     const bool storable = m_state.LogViewMode == kLogViewSession
                               ? commentsStorable({txtCLEComments})
                               : commentsStorable({txtLogComments, txtReceptionComments});
-    if (!storable || !backUpBeforeChange(m_state.folder))
+    if (!storable)
         return;
 
     LogEditResult result;
@@ -693,8 +792,6 @@ void frmLog::cmdDelete_Click()
     const int k = selectedRow();
     if (k < 0 || m_shown.isEmpty())
         return;
-    if (!backUpBeforeChange(m_state.folder))
-        return;
     cmdUpdate->setEnabled(false);
     cmdDelete->setEnabled(false);
     txtCLEComments->clear();
@@ -725,13 +822,24 @@ void frmLog::showBeaconAgain()
 }
 
 // The list, its record numbers and the entries are read again, and the beacon shown
-// where it stands now, or none when it is gone.
+// from the one record holding it now, or none when none or several do. A read error
+// is told, and the window stays as it is.
 void frmLog::filesReplaced()
 {
-    const ShownBeacon shown = m_shown;
+    const FoundBeacon found = m_shown.isEmpty() ? FoundBeacon{} : findShownBeacon(m_state.folder, m_shown);
+    if (found.error.failed()) {
+        showError(found.error.messageText());
+        // The record and entry numbers may belong to the replaced files: nothing acts
+        // on what the pane shows until a row is chosen again.
+        m_settingSelection = true;
+        lstLog->clearSelection();
+        m_settingSelection = false;
+        cmdCalendar->setEnabled(false);
+        applyButtons();
+        return;
+    }
     LoadTable();
-    const std::optional<qint64> number = shown.isEmpty() ? std::nullopt : findShownBeacon(m_state.folder, shown);
-    selectRow(number ? static_cast<int>(RecNo.indexOf(*number)) : -1);
+    selectRow(found.found() ? static_cast<int>(RecNo.indexOf(found.recordNumber)) : -1);
 }
 
 // ---------------------------------------------------------------------------------

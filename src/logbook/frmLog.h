@@ -144,7 +144,7 @@ private:
     void checkTimeLength();
     void checkDateLength();
     void applyCheck(QLineEdit *box, const FieldCheck &check);
-    void applyUpdateEnabled();
+    void applyButtons();
     void showBeaconAgain();
     void showError(const QString &text);
 

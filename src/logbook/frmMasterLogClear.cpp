@@ -1,8 +1,11 @@
 #include "frmMasterLogClear.h"
 
 #include <QCheckBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 #include "FormSupport.h"
 #include "LogMaintenance.h"
@@ -20,27 +23,38 @@ frmMasterLogClear::frmMasterLogClear(WindowSet &windows) : m_windows(windows), m
     setObjectName(QStringLiteral("frmMasterLogClear"));
     setWindowTitle(QStringLiteral("Master Log Clear"));
     setModal(true);
-    setFixedSize(520, 300);
 
-    Label1 = new QLabel(QStringLiteral("Select logs you want to erase"), this);
+    Label1 = new QLabel(QStringLiteral("Select logs you want to erase"));
     Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(12, 10, 496, 20);
 
+    // Two columns of eight, each as wide as designed or as its location's name needs.
+    auto *boxes = new QGridLayout;
     for (int i = 0; i < kLocationCount; ++i) {
-        auto *box = new QCheckBox(this);
+        auto *box = new QCheckBox;
         box->setObjectName(QStringLiteral("chklog(%1)").arg(i));
-        box->setGeometry(12 + (i / 8) * 252, 38 + (i % 8) * 26, 246, 22);
+        boxes->addWidget(box, i % 8, i / 8);
         chklog[static_cast<size_t>(i)] = box;
     }
+    for (int column : {0, 1})
+        boxes->setColumnMinimumWidth(column, 246);
 
-    cmdDelete = new QPushButton(QStringLiteral("Delete Selected Logs"), this);
-    cmdDelete->setObjectName(QStringLiteral("cmdDelete"));
-    cmdDelete->setGeometry(12, 256, 180, 30);
-    cmdDelete->setAutoDefault(false);
-    cmdExit = new QPushButton(QStringLiteral("Exit"), this);
-    cmdExit->setObjectName(QStringLiteral("cmdExit"));
-    cmdExit->setGeometry(408, 256, 100, 30);
-    cmdExit->setAutoDefault(false);
+    cmdDelete = namedButton("cmdDelete", QStringLiteral("Delete Selected Logs"));
+    setDesignedSize(cmdDelete, 180, 30);
+    cmdExit = namedButton("cmdExit", QStringLiteral("Exit"));
+    setDesignedSize(cmdExit, 100, 30);
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(cmdDelete);
+    buttons->addStretch();
+    buttons->addWidget(cmdExit);
+
+    auto *column = new QVBoxLayout;
+    column->addWidget(Label1);
+    column->addLayout(boxes);
+    column->addStretch();
+    column->addLayout(buttons);
+    layOutWindow(this, column, QSize(520, 300));
+    // Only as large as its captions need: a longer name widens it, up to what the screen has.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(cmdDelete, &QPushButton::clicked, this, &frmMasterLogClear::cmdDelete_Click);
     connect(cmdExit, &QPushButton::clicked, this, &frmMasterLogClear::cmdExit_Click);
@@ -90,15 +104,15 @@ void frmMasterLogClear::cmdDelete_Click()
                              MsgButtons::YesNo, MsgIcon::Critical);
         if (answer != MsgAnswer::Yes) {
             MessageBox::show(QLatin1String(kMasterLogsNotClearedText));
-        } else if (backUpBeforeChange(m_state.folder)) {
+        } else {
             const MasterLogClearResult result = clearMasterLogs(m_state.folder, selection);
             frmMain *main = m_windows.main();
-            // Recounted also after a failure: part of the clear may have been made.
+            // Recounted also after a failure: part of the clear may stay made.
             main->GatherDatabaseStatistics(true);
             main->ClearBeaconDisplay();
             main->CheckDatabaseIntegrity();
             if (result.error)
-                MessageBox::show(result.error.messageText(), QStringLiteral("Error"));
+                MessageBox::show(result.messageText(), QStringLiteral("Error"));
             else
                 MessageBox::show(QLatin1String(kMasterLogsClearedText));
         }

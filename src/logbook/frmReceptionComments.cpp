@@ -6,12 +6,16 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFocusEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <QVBoxLayout>
 
 #include "BeaconDatabase.h"
+#include "BeaconDisplay.h"
 #include "BeaconRecord.h"
 #include "ClockTexts.h"
 #include "DatePickerPanel.h"
@@ -50,40 +54,41 @@ frmReceptionComments::frmReceptionComments(WindowSet &windows) : m_windows(windo
     setObjectName(QStringLiteral("frmReceptionComments"));
     setWindowTitle(QStringLiteral("Time / Date / Comments"));
 
-    // Controls are placed by hand at their designed widths, or wider when a caption needs
-    // more in the font of the day; what follows moves over and the window widens.
-    auto label = [this](const char *objectName, const QString &text, int x, int y, int w, int h = 18) {
+    // Created in the order the Tab key visits them, then laid out: each control as large as
+    // designed, or as its caption needs in the font of the day.
+    auto label = [this](const char *objectName, const QString &text, int w = 0) {
         auto *l = new QLabel(text, this);
         if (objectName)
             l->setObjectName(QLatin1String(objectName));
-        l->setGeometry(x, y, fittedWidth(l, w), h);
+        setDesignedSize(l, w);
         return l;
     };
-    auto box = [this](const char *objectName, int x, int y, int w) {
+    auto box = [this](const char *objectName, int w, const QString &widest) {
         auto *e = new QLineEdit(this);
         e->setObjectName(QLatin1String(objectName));
-        e->setGeometry(x, y, w, 22);
+        setBoxWidth(e, w, widest);
         return e;
     };
-    auto button = [this](const char *objectName, const QString &text, int x, int y, int w) {
+    auto button = [this](const char *objectName, const QString &text, int w) {
         auto *b = new QPushButton(text, this);
         b->setObjectName(QLatin1String(objectName));
-        b->setGeometry(x, y, fittedWidth(b, w), 28);
+        setDesignedSize(b, w, 28);
         b->setAutoDefault(false);
         return b;
     };
 
-    lblShowAddedBeacon = label("lblShowAddedBeacon", QString(), 10, 8, 320, 24);
+    lblShowAddedBeacon = label("lblShowAddedBeacon", QString(), 320);
     lblShowAddedBeacon->setFont(namedFont(QStringLiteral("Tahoma"), 11, true));
-    lblUTC = label("lblUTC", QString(), 340, 8, 210);
-    lblLocal = label("lblLocal", QString(), 340, 26, 210);
+    setDesignedSize(lblShowAddedBeacon, 320);
+    lblUTC = label("lblUTC", QString(), 210);
+    lblLocal = label("lblLocal", QString(), 210);
     for (QLabel *clock : {lblUTC, lblLocal})
-        clock->resize(std::max(clock->width(), clockLabelWidth(clock)), clock->height());
+        keepClockWidth(clock);
     // The beacon's place and country, below the clocks so that they can take the window's
     // width: room for a full Location field with the longest state name, and the longest
     // country name, of the tables.
-    lblLocation = label("lblLocation", QString(), 10, 44, 330);
-    lblCountry = label("lblCountry", QString(), 10, 62, 330);
+    lblLocation = label("lblLocation", QString());
+    lblCountry = label("lblCountry", QString());
     const QString fullPlace(layoutOf(BeaconField::Location).width, QLatin1Char('W'));
     int placeWidth = captionWidth(lblLocation, fullPlace);
     for (const StateEntry &state : m_state.States.rows)
@@ -92,32 +97,34 @@ frmReceptionComments::frmReceptionComments(WindowSet &windows) : m_windows(windo
     for (const CountryEntry &country : m_state.Countries.rows)
         placeWidth = std::max(placeWidth, captionWidth(lblCountry, fromWindows1252(country.Name)));
     for (QLabel *place : {lblLocation, lblCountry})
-        place->resize(std::max(place->width(), placeWidth), place->height());
+        place->setMinimumWidth(placeWidth);
     // The beacon's texts are never markup.
     for (QLabel *beacon : {lblShowAddedBeacon, lblLocation, lblCountry})
         beacon->setTextFormat(Qt::PlainText);
 
-    const int boxX = alignCaptionColumn({label(nullptr, QStringLiteral("Time (HHMM)"), 10, 86, 118),
-                                         label(nullptr, QStringLiteral("Date (YYYYMMDD)"), 10, 116, 118)}) +
-                     2;
-    txtTime = box("txtTime", boxX, 84, 70);
-    lblTimeError = label("lblTimeError", QString(), rightOf(txtTime, 10), 86, 220);
+    QLabel *timeCaption = label(nullptr, QStringLiteral("Time (HHMM)"), 118);
+    QLabel *dateCaption = label(nullptr, QStringLiteral("Date (YYYYMMDD)"), 118);
+    txtTime = box("txtTime", 70, QStringLiteral("0000"));
+    lblTimeError = label("lblTimeError", QString(), 220);
     QPalette errorText = lblTimeError->palette();
     errorText.setColor(QPalette::WindowText, kErrorRed);
     lblTimeError->setPalette(errorText);
+    keepRoomWhenHidden(lblTimeError);
     lblTimeError->hide();
-    txtDate = box("txtDate", boxX, 114, 90);
-    cmdDateSelect = button("cmdDateSelect", QStringLiteral("Select"), rightOf(txtDate, 6), 111, 62);
+    txtDate = box("txtDate", 90, QStringLiteral("00000000"));
+    cmdDateSelect = button("cmdDateSelect", QStringLiteral("Select"), 62);
 
-    label(nullptr, QStringLiteral("Reception Comments"), 10, 146, 200);
-    txtReceptionComments = box("txtReceptionComments", 10, 164, 540);
-    label(nullptr, QStringLiteral("Session/CLE Comments"), 10, 194, 200);
-    txtSessionComments = box("txtSessionComments", 10, 212, 540);
+    QLabel *receptionCaption = label(nullptr, QStringLiteral("Reception Comments"), 200);
+    txtReceptionComments = new QLineEdit(this);
+    txtReceptionComments->setObjectName(QStringLiteral("txtReceptionComments"));
+    QLabel *sessionCaption = label(nullptr, QStringLiteral("Session/CLE Comments"), 200);
+    txtSessionComments = new QLineEdit(this);
+    txtSessionComments->setObjectName(QStringLiteral("txtSessionComments"));
 
-    cmdAddBeacon = button("cmdAddBeacon", QString(), 10, 256, 270);
-    cmdChangeBeacon =
-        button("cmdChangeBeacon", QStringLiteral("Modify beacon data"), rightOf(cmdAddBeacon, 6), 256, 150);
-    Command3 = button("Command3", QStringLiteral("Cancel"), rightOf(cmdChangeBeacon, 6), 256, 108);
+    // The add button names the location: it takes the row's room to spare.
+    cmdAddBeacon = button("cmdAddBeacon", QString(), 270);
+    cmdChangeBeacon = button("cmdChangeBeacon", QStringLiteral("Modify beacon data"), 150);
+    Command3 = button("Command3", QStringLiteral("Cancel"), 108);
     picCalendar2 = new DatePickerPanel(this, txtDate, QPoint(4320, 840),
                                        {QStringLiteral("Command1"), QStringLiteral("Select date"),
                                         QStringLiteral("Command2"), QStringLiteral("Cancel")});
@@ -127,17 +134,51 @@ frmReceptionComments::frmReceptionComments(WindowSet &windows) : m_windows(windo
     cmbYear = picCalendar2->cmbYear;
     Command1 = picCalendar2->confirmButton;
     Command2 = picCalendar2->cancelButton;
+
+    auto *clocks = new QVBoxLayout;
+    clocks->setSpacing(0);
+    clocks->addWidget(lblUTC);
+    clocks->addWidget(lblLocal);
+    auto *beaconRow = new QHBoxLayout;
+    beaconRow->addWidget(lblShowAddedBeacon);
+    beaconRow->addStretch();
+    beaconRow->addLayout(clocks);
+
+    auto *timeAndDate = new QGridLayout;
+    timeAndDate->addWidget(timeCaption, 0, 0);
+    timeAndDate->addWidget(txtTime, 0, 1);
+    timeAndDate->addWidget(lblTimeError, 0, 2, 1, 2);
+    timeAndDate->addWidget(dateCaption, 1, 0);
+    timeAndDate->addWidget(txtDate, 1, 1);
+    timeAndDate->addWidget(cmdDateSelect, 1, 2, Qt::AlignLeft);
+    timeAndDate->setColumnStretch(3, 1);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(cmdAddBeacon, 1);
+    buttons->addWidget(cmdChangeBeacon);
+    buttons->addWidget(Command3);
+
+    auto *column = new QVBoxLayout;
+    column->setSpacing(2);
+    column->addLayout(beaconRow);
+    column->addSpacing(4);
+    column->addWidget(lblLocation);
+    column->addWidget(lblCountry);
+    column->addSpacing(6);
+    column->addLayout(timeAndDate);
+    column->addSpacing(6);
+    column->addWidget(receptionCaption);
+    column->addWidget(txtReceptionComments);
+    column->addSpacing(4);
+    column->addWidget(sessionCaption);
+    column->addWidget(txtSessionComments);
+    column->addStretch();
+    column->addSpacing(8);
+    column->addLayout(buttons);
     // The designed size, or more for what the calendar panel needs where it opens.
-    const int width = std::max({560, rightOf(lblUTC, 10), rightOf(lblLocal, 10), rightOf(lblLocation, 10),
-                                rightOf(lblCountry, 10), rightOf(Command3, 10), rightOf(picCalendar2, 0)});
-    setFixedSize(width, std::max(310, picCalendar2->y() + picCalendar2->height()));
-    // Room the window has to spare goes to the caption that names the location.
-    const int spare = width - rightOf(Command3, 10);
-    cmdAddBeacon->resize(cmdAddBeacon->width() + spare, cmdAddBeacon->height());
-    for (QPushButton *following : {cmdChangeBeacon, Command3})
-        following->move(following->x() + spare, following->y());
-    for (QLineEdit *comments : {txtReceptionComments, txtSessionComments})
-        comments->resize(width - 20, comments->height());
+    const QRect panel = picCalendar2->geometry();
+    layOutWindow(this, column, QSize(560, 310).expandedTo(QSize(panel.right() + 1, panel.bottom() + 1)));
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -190,37 +231,49 @@ void frmReceptionComments::Form_Activate()
     const QString location = m_windows.location()->cmbListeningLocation->itemText(m_state.CurrentLocationIndex);
     setUserTextCaption(cmdAddBeacon, QStringLiteral("Add beacon to \""), location, QStringLiteral("\" log."));
 
-    frmMain *main = m_windows.main();
-    lblLocation->setText(main->txtLocation->text());
-    lblCountry->setText(main->txtCountry->text());
-
     checkTime(false);
 }
 
+// Every line that names the beacon is read from its record, so that two namesakes are
+// told apart by what the record holds now (the main window may show an older text).
 void frmReceptionComments::DisplayRequestedBeacon()
 {
     BeaconRecord record;
-    const FileError error = readBeacon(m_state.folder, m_state.CurrentRecordNumber, &record);
-    bool identOk = false;
-    bool frequencyOk = false;
-    const QByteArray ident = error ? QByteArray() : record.trimmedText(BeaconField::Ident, &identOk);
-    const QByteArray frequency = error ? QByteArray() : record.trimmedText(BeaconField::Frequency, &frequencyOk);
-    const bool readable = !error && identOk && frequencyOk;
+    // The editor hands back no beacon when it lost its own.
+    const FileError error = m_state.CurrentRecordNumber < 1
+                                ? FileError{}
+                                : readBeacon(m_state.folder, m_state.CurrentRecordNumber, &record);
+    bool decodable = false;
+    const ShownBeacon shown = shownBeaconOf(m_state.CurrentRecordNumber, record, &decodable);
+    const bool readable = !error && !shown.isEmpty() && decodable;
 
     // A beacon that cannot be read cannot be logged: the write path would refuse it.
-    m_commands.setAvailable(cmdAddBeacon, readable);
     if (!readable) {
-        lblShowAddedBeacon->clear();
-        if (isVisible()) {
+        clearBeacon();
+        if (isVisible() && !shown.isEmpty()) {
             const QString text =
                 error ? error.messageText() : undecodableRecord(m_state.CurrentRecordNumber).description;
             MessageBox::show(text, QStringLiteral("Error"));
         }
         return;
     }
-    m_state.CurrentIdent = ident;
-    m_state.CurrentFrequency = frequency;
-    lblShowAddedBeacon->setText(fromWindows1252(StripSemicolonSuffix(ident) + " - " + frequency + " kHz"));
+    m_shown = shown;
+    m_commands.setAvailable(cmdAddBeacon, true);
+    m_state.CurrentIdent = shown.ident;
+    m_state.CurrentFrequency = shown.frequency;
+    lblShowAddedBeacon->setText(fromWindows1252(StripSemicolonSuffix(shown.ident) + " - " + shown.frequency + " kHz"));
+    const BeaconPlace place = beaconPlace(record, &m_state.Countries, &m_state.States);
+    lblLocation->setText(fromWindows1252(place.location));
+    lblCountry->setText(fromWindows1252(place.countryName));
+}
+
+// No beacon: nothing of the last one stays, and nothing can be logged.
+void frmReceptionComments::clearBeacon()
+{
+    m_shown = {};
+    for (QLabel *line : {lblShowAddedBeacon, lblLocation, lblCountry})
+        line->clear();
+    m_commands.setAvailable(cmdAddBeacon, false);
 }
 
 void frmReceptionComments::RefreshTime()
@@ -385,20 +438,19 @@ void frmReceptionComments::cmdAddBeacon_Click()
     }
     if (!m_dateValid)
         return;
-    if (!commentsStorable({txtReceptionComments, txtSessionComments}) || !backUpBeforeChange(m_state.folder))
+    if (!commentsStorable({txtReceptionComments, txtSessionComments}))
         return;
 
     ReceptionInput input;
-    input.ident = m_state.CurrentIdent;
-    input.frequency = m_state.CurrentFrequency;
+    input.ident = m_shown.ident;
+    input.frequency = m_shown.frequency;
     input.time = toWindows1252(txtTime->text());
     input.date = toWindows1252(txtDate->text());
     input.receptionComments = toWindows1252(txtReceptionComments->text());
     input.sessionComments = toWindows1252(txtSessionComments->text());
-    const ShownBeacon shown{m_state.CurrentRecordNumber, m_state.CurrentIdent, m_state.CurrentFrequency};
-    const ReceptionResult result = writeReception(m_state.folder, shown, m_state.CurrentLocationIndex, input);
+    const ReceptionResult result = writeReception(m_state.folder, m_shown, m_state.CurrentLocationIndex, input);
     if (result.beaconMoved) {
-        showBeaconAgain(shown);
+        showBeaconAgain();
         MessageBox::show(QLatin1String(kBeaconMovedText), QStringLiteral("Error"));
         return;
     }
@@ -416,22 +468,34 @@ void frmReceptionComments::cmdAddBeacon_Click()
 
 void frmReceptionComments::filesReplaced()
 {
-    const ShownBeacon shown{m_state.CurrentRecordNumber, m_state.CurrentIdent, m_state.CurrentFrequency};
+    if (m_shown.isEmpty())
+        return;
     BeaconRecord record;
-    if (readShownBeacon(m_state.folder, shown, &record).moved)
-        showBeaconAgain(shown);
+    const BeaconCheck check = readShownBeacon(m_state.folder, m_shown, &record);
+    if (check.error.failed())
+        MessageBox::show(check.error.messageText(), QStringLiteral("Error"));
+    else if (check.moved)
+        showBeaconAgain();
+    else
+        DisplayRequestedBeacon();
 }
 
-// The dialog follows its beacon to where it stands now and keeps what was typed.
-void frmReceptionComments::showBeaconAgain(const ShownBeacon &shown)
+// The dialog follows its beacon to the one record holding it now and keeps what was
+// typed; with none, or several, it shows no beacon. A read error is told and the
+// dialog stays as it is.
+void frmReceptionComments::showBeaconAgain()
 {
-    if (const std::optional<qint64> number = findShownBeacon(m_state.folder, shown)) {
-        m_state.CurrentRecordNumber = *number;
-        DisplayRequestedBeacon();
+    const FoundBeacon found = findShownBeacon(m_state.folder, m_shown);
+    if (found.error.failed()) {
+        MessageBox::show(found.error.messageText(), QStringLiteral("Error"));
         return;
     }
-    lblShowAddedBeacon->clear();
-    m_commands.setAvailable(cmdAddBeacon, false);
+    if (!found.found()) {
+        clearBeacon();
+        return;
+    }
+    m_state.CurrentRecordNumber = found.recordNumber;
+    DisplayRequestedBeacon();
 }
 
 void frmReceptionComments::cmdChangeBeacon_Click()

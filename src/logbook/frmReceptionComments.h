@@ -5,6 +5,7 @@
 
 #include <QWidget>
 
+#include "BeaconDatabase.h"
 #include "FormSupport.h"
 
 class QCalendarWidget;
@@ -19,7 +20,6 @@ namespace qern {
 class DatePickerPanel;
 class WindowSet;
 struct SharedState;
-struct ShownBeacon;
 
 class frmReceptionComments : public QWidget {
     Q_OBJECT
@@ -92,12 +92,14 @@ private:
     void setDateVerdict(bool valid);
     void applyAddEnabled();
     void capComment(QLineEdit *box);
-    void showBeaconAgain(const ShownBeacon &shown);
+    void showBeaconAgain();
+    void clearBeacon();
     void unloadAndReturn();
 
     WindowSet &m_windows;
     SharedState &m_state;
     CommandGate m_commands;
+    ShownBeacon m_shown; // the beacon the lines show and Add writes; empty when none
     // The last verdict of each box: the add button needs both.
     bool m_timeValid = true;
     bool m_dateValid = true;

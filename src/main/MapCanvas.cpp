@@ -27,16 +27,29 @@ void MapCanvas::clear()
     update();
 }
 
+void MapCanvas::setPreferredSide(int side)
+{
+    m_preferredSide = side;
+    updateGeometry();
+}
+
+QSize MapCanvas::sizeHint() const
+{
+    return {m_preferredSide, m_preferredSide};
+}
+
 QTransform MapCanvas::plotToPixels() const
 {
-    return QTransform::fromScale(width() / kPlotUnits, height() / kPlotUnits);
+    const int side = std::min(width(), height());
+    return QTransform::fromTranslate((width() - side) / 2, (height() - side) / 2)
+        .scale(side / kPlotUnits, side / kPlotUnits);
 }
 
 QPointF MapCanvas::pixelsToPlot(QPointF pixels) const
 {
     if (width() <= 0 || height() <= 0)
         return {};
-    return {pixels.x() * kPlotUnits / width(), pixels.y() * kPlotUnits / height()};
+    return plotToPixels().inverted().map(pixels);
 }
 
 QPoint MapCanvas::plotToPixelsPoint(QPointF plot) const

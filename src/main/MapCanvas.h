@@ -1,8 +1,8 @@
 #pragma once
-// The picture box of the map views: 8000 x 8000 plot units over the whole widget,
-// origin top left, y growing downwards. What is drawn is kept (as vector pictures)
-// and painted again at whatever size the widget has, so a drawing made before the
-// window is shown stays visible.
+// The picture box of the map views: 8000 x 8000 plot units over the largest square the
+// widget holds, centred in it; origin top left, y growing downwards. What is drawn is
+// kept (as vector pictures) and painted again at whatever size the widget has, so a
+// drawing made before the window is shown stays visible.
 
 #include <QList>
 #include <QPicture>
@@ -29,6 +29,10 @@ public:
     void clear();
     bool isBlank() const { return m_pictures.isEmpty(); }
 
+    // The side of the square the window asks for the picture.
+    void setPreferredSide(int side);
+    QSize sizeHint() const override;
+
     QTransform plotToPixels() const;
     QPointF pixelsToPlot(QPointF pixels) const;
     QPoint plotToPixelsPoint(QPointF plot) const;
@@ -43,6 +47,7 @@ protected:
 
 private:
     QList<QPicture> m_pictures; // in drawing order
+    int m_preferredSide = 0;
 };
 
 } // namespace qern

@@ -4,6 +4,8 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -27,9 +29,9 @@ namespace qern {
 
 namespace {
 
-constexpr int kPictureSide = 600; // pixels; 9000 twips
-constexpr int kPanelLeft = kPictureSide + 20;
-constexpr int kPanelWidth = 176; // or what the beacon's caption needs
+constexpr int kPictureSide = 600;     // pixels; 9000 twips, on a screen with room for it
+constexpr int kSmallestPicture = 240; // what a window made smaller keeps
+constexpr int kPanelWidth = 176;      // or what the beacon's caption needs
 
 QColor colourOf(quint32 bgrColour)
 {
@@ -86,26 +88,24 @@ frmDisplay::frmDisplay(WindowSet &windows) : m_windows(windows), m_state(windows
 
 void frmDisplay::buildControls()
 {
-    auto label = [this](const char *objectName, const QString &text, int x, int y, int w, int h = 20) {
+    auto label = [this](const char *objectName, const QString &text) {
         auto *l = new QLabel(text, this);
         l->setObjectName(QLatin1String(objectName));
-        l->setGeometry(x, y, w, h);
         return l;
     };
-    int panelWidth = kPanelWidth;
-    auto button = [&](const char *objectName, const QString &text, int y) {
+    auto button = [this](const char *objectName, const QString &text) {
         auto *b = new QPushButton(text, this);
         b->setObjectName(QLatin1String(objectName));
-        b->setGeometry(kPanelLeft, y, panelWidth, 28);
+        b->setMinimumHeight(28);
         b->setAutoDefault(false);
         return b;
     };
 
     picRadar = new MapCanvas(this);
     picRadar->setObjectName(QStringLiteral("picRadar"));
-    picRadar->setGeometry(8, 8, kPictureSide, kPictureSide);
+    picRadar->setMinimumSize(kSmallestPicture, kSmallestPicture);
 
-    lblBeacon = label("lblBeacon", QString(), kPanelLeft, 10, kPanelWidth, 24);
+    lblBeacon = label("lblBeacon", QString());
     lblBeacon->setFont(namedFont(QStringLiteral("Tahoma"), 11, true));
     lblBeacon->setTextFormat(Qt::PlainText);
     // Room for the widest ident and frequency a record holds.
@@ -113,22 +113,35 @@ void frmDisplay::buildControls()
                                  QStringLiteral(" - ") +
                                  QString(layoutOf(BeaconField::Frequency).width, QLatin1Char('0')) +
                                  QStringLiteral(" kHz");
-    panelWidth = std::max(kPanelWidth, captionWidth(lblBeacon, widestBeacon));
-    lblBeacon->resize(panelWidth, lblBeacon->height());
-    lblRange = label("lblRange", QString(), kPanelLeft, 40, panelWidth);
-    lblNumberOfBeacons = label("lblNumberOfBeacons", QString(), kPanelLeft, 62, panelWidth);
-    Label1 = label("Label1", QStringLiteral("Mouse Location"), kPanelLeft, 100, panelWidth);
-    lblMouseKm = label("lblMouseKm", QString(), kPanelLeft, 122, panelWidth);
+    lblBeacon->setMinimumWidth(std::max(kPanelWidth, captionWidth(lblBeacon, widestBeacon)));
+    lblRange = label("lblRange", QString());
+    lblNumberOfBeacons = label("lblNumberOfBeacons", QString());
+    Label1 = label("Label1", QStringLiteral("Mouse Location"));
+    lblMouseKm = label("lblMouseKm", QString());
+    for (QLabel *l : {lblRange, lblNumberOfBeacons, lblMouseKm})
+        keepRoomWhenHidden(l);
+
+    auto *panel = new QGridLayout;
+    panel->setVerticalSpacing(2);
+    panel->addWidget(lblBeacon, 0, 0, 1, 2);
+    panel->addWidget(lblRange, 1, 0, 1, 2);
+    panel->addWidget(lblNumberOfBeacons, 2, 0, 1, 2);
+    panel->setRowMinimumHeight(3, 12);
+    panel->addWidget(Label1, 4, 0, 1, 2);
+    panel->addWidget(lblMouseKm, 5, 0, 1, 2);
+    panel->setRowMinimumHeight(6, 20);
 
     // The radar's legend, under the blocker in the Map It view.
-    const int legendTop = 170;
-    int row = 0;
+    const int legendTop = 7;
+    int row = legendTop;
     auto legend = [&](const char *labelName, const QString &caption, const char *shapeName, QFrame *&shape) {
         shape = new QFrame(this);
         shape->setObjectName(QLatin1String(shapeName));
         shape->setFrameShape(QFrame::Box);
-        shape->setGeometry(kPanelLeft, legendTop + row * 24 + 4, 12, 12);
-        QLabel *l = label(labelName, caption, kPanelLeft + 20, legendTop + row * 24, panelWidth - 20);
+        shape->setFixedSize(12, 12);
+        QLabel *l = label(labelName, caption);
+        panel->addWidget(shape, row, 0);
+        panel->addWidget(l, row, 1);
         ++row;
         return l;
     };
@@ -140,8 +153,9 @@ void frmDisplay::buildControls()
 
     shBlocker = new QFrame(this);
     shBlocker->setObjectName(QStringLiteral("shBlocker"));
-    shBlocker->setGeometry(kPanelLeft - 4, legendTop - 4, panelWidth + 8, row * 24 + 8);
     shBlocker->setAutoFillBackground(true);
+    shBlocker->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    panel->addWidget(shBlocker, legendTop, 0, row - legendTop, 2);
     shBlocker->hide();
 
     auto *design = new QLabel(picRadar);
@@ -150,14 +164,32 @@ void frmDisplay::buildControls()
     design->hide();
     lblNDB.append(design);
 
-    cmdToggle = button("cmdToggle", QStringLiteral("Toggle Calls"), kPictureSide - 60);
-    cmdExit = button("cmdExit", QStringLiteral("Exit"), kPictureSide - 24);
+    cmdToggle = button("cmdToggle", QStringLiteral("Toggle Calls"));
+    cmdExit = button("cmdExit", QStringLiteral("Exit"));
+    panel->setRowStretch(row, 1);
+    panel->addWidget(cmdToggle, row + 1, 0, 1, 2);
+    panel->addWidget(cmdExit, row + 2, 0, 1, 2);
+    panel->setColumnStretch(1, 1);
+
+    auto *halves = new QHBoxLayout(this);
+    halves->setContentsMargins(8, 8, 8, 8);
+    halves->setSpacing(12);
+    halves->addWidget(picRadar, 1);
+    halves->addLayout(panel);
+
+    // The picture as large as designed, or as the screen has room for beside the panel;
+    // the window can be made smaller or larger, the picture staying square.
+    const QSize room = roomOnScreen(this);
+    picRadar->setPreferredSide(kSmallestPicture);
+    const int besidePanel = room.width() - (sizeHint().width() - kSmallestPicture);
+    const QMargins margins = halves->contentsMargins();
+    const int belowTitle = room.height() - margins.top() - margins.bottom();
+    picRadar->setPreferredSide(std::clamp(std::min(besidePanel, belowTitle), kSmallestPicture, kPictureSide));
+    resize(sizeHint());
 
     connect(cmdExit, &QPushButton::clicked, this, &frmDisplay::cmdExit_Click);
     connect(cmdToggle, &QPushButton::clicked, this, &frmDisplay::cmdToggle_Click);
     connect(picRadar, &MapCanvas::MouseMove, this, &frmDisplay::picRadar_MouseMove);
-
-    setFixedSize(kPanelLeft + panelWidth + 8, kPictureSide + 16);
 }
 
 QLabel *frmDisplay::loadBeaconLabel()

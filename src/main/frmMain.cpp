@@ -4,7 +4,9 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QCloseEvent>
+#include <QGridLayout>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,6 +19,7 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTimer>
+#include <QVBoxLayout>
 
 #include "BeaconDatabase.h"
 #include "BeaconDisplay.h"
@@ -107,19 +110,34 @@ private:
     std::function<void(int &)> m_keyPress;
 };
 
-// A window that hands control back names its beacon by ident and frequency, which a
-// duplicate shares with its namesake: its own record is the match to show, while
-// that record still holds it.
+// A window that hands control back names its beacon by ident and frequency, which
+// namesakes and duplicates share: the match to show is the record holding the beacon
+// viewed there, followed when it has moved. nullopt when no one match is that beacon,
+// or when ndb.dat cannot be read (error says why).
 std::optional<qsizetype> positionOfViewed(const ProgramFolder &folder, const QList<qint64> &matches,
-                                          const QByteArray &frequency, const ShownBeacon &viewed)
+                                          const ShownBeacon &viewed, FileError *error)
 {
-    const qsizetype at = matches.indexOf(viewed.recordNumber);
-    if (viewed.isEmpty() || at < 0 || trimBlanks(viewed.frequency) != frequency)
-        return std::nullopt;
     BeaconRecord record;
-    if (!readShownBeacon(folder, viewed, &record).passed())
+    const BeaconCheck check = readShownBeacon(folder, viewed, &record);
+    qint64 number = viewed.recordNumber;
+    if ((*error = check.error))
         return std::nullopt;
-    return at;
+    if (check.moved) {
+        const FoundBeacon found = findShownBeacon(folder, viewed);
+        if ((*error = found.error) || !found.found())
+            return std::nullopt;
+        number = found.recordNumber;
+    }
+    const qsizetype at = matches.indexOf(number);
+    return at < 0 ? std::nullopt : std::optional<qsizetype>(at);
+}
+
+// The look-up is for the beacon viewed (the editor's boxes may hold another one, typed
+// and not saved).
+bool looksUpViewed(const ShownBeacon &viewed, const QByteArray &text, const QByteArray &frequency)
+{
+    return !viewed.isEmpty() && !frequency.isEmpty() && trimBlanks(viewed.frequency) == frequency &&
+           upperCase(StripSemicolonSuffix(trimBlanks(viewed.ident))) == upperCase(trimBlanks(text));
 }
 
 } // namespace
@@ -146,181 +164,264 @@ void frmMain::buildControls()
     central->installEventFilter(this);
     setCentralWidget(central);
 
-    // Controls are placed by hand at their designed widths, or wider when a caption needs
-    // more in the font of the day; what follows on a row, or in the next column, moves
-    // over by as much, and the window widens to hold it all.
+    // Created in the order the Tab key visits them, then laid out: each control as large as
+    // designed, or as its caption needs in the font of the day; the window grows to hold them.
     auto name = [](QObject *object, const char *objectName) { object->setObjectName(QLatin1String(objectName)); };
-    auto label = [&](const char *objectName, const QString &text, int x, int y, int w, int h = 20) {
-        auto *l = new QLabel(text, central);
+    auto label = [&](const char *objectName, const QString &text, int w, QWidget *parent) {
+        auto *l = new QLabel(text, parent);
         name(l, objectName);
-        l->setGeometry(x, y, fittedWidth(l, w), h);
+        setDesignedSize(l, w);
         return l;
     };
-    auto caption = [&](const QString &text, int x, int y, int w) {
-        auto *l = new QLabel(text, central);
-        l->setGeometry(x, y + 2, fittedWidth(l, w), 20);
-        return l;
+    auto captions = [&](const QStringList &texts, int w) {
+        QList<QLabel *> labels;
+        for (const QString &text : texts) {
+            labels << new QLabel(text, central);
+            setDesignedSize(labels.last(), w);
+        }
+        return labels;
     };
-    auto field = [&](const char *objectName, int x, int y, int w) {
+    auto field = [&](const char *objectName, int w) {
         auto *e = new QLineEdit(central);
         name(e, objectName);
         e->setReadOnly(true);
-        e->setGeometry(x, y, w, 22);
+        e->setMinimumWidth(w);
         showTextFromStart(e);
         return e;
     };
-    auto button = [&](const char *objectName, const QString &text, int x, int y, int w) {
-        auto *b = new QPushButton(text, central);
+    auto button = [&](const char *objectName, const QString &text, int w, QWidget *parent) {
+        auto *b = new QPushButton(text, parent);
         name(b, objectName);
-        b->setGeometry(x, y, fittedWidth(b, w), 26);
+        setDesignedSize(b, w, 26);
         b->setAutoDefault(false);
         return b;
     };
     // A framed notice over the window while something long runs; hidden until then.
-    auto notice = [&](const char *objectName, const QString &text, int x, int y) {
-        QLabel *l = label(objectName, text, x, y, 220, 30);
+    auto notice = [&](const char *objectName, const QString &text, QWidget *parent) {
+        QLabel *l = label(objectName, text, 0, parent);
         l->setAlignment(Qt::AlignCenter);
         l->setFrameShape(QFrame::Box);
         l->setAutoFillBackground(true);
+        setDesignedSize(l, 220, 30);
+        l->resize(l->minimumSize());
         l->hide();
         return l;
     };
 
     // Look-up line
-    QLabel *identCaption = caption(tr("Ident / kHz"), 8, 8, 70);
+    QLabel *identCaption = captions({tr("Ident / kHz")}, 70).first();
     txtIdent = new IdentBox(central);
     name(txtIdent, "txtIdent");
-    txtIdent->setGeometry(rightOf(identCaption, 2), 8, 110, 24);
+    setBoxWidth(txtIdent, 110, QStringLiteral("WWWWWWW"));
     txtIdent->setToolTip(QStringLiteral("Use $ as prefix for NAVTEX, # for DGPS"));
-    cmdLookUp = button("cmdLookUp", tr("&Look Up"), rightOf(txtIdent, 6), 7, 80);
-    lblDistanceFilter = label("lblDistanceFilter", QStringLiteral("Distance Filter"), rightOf(cmdLookUp, 14), 10, 90);
-    cmdDistanceFilter = button("cmdDistanceFilter", QStringLiteral("OFF"), rightOf(lblDistanceFilter, 2), 7, 48);
-
-    const int clockX = std::max(560, rightOf(cmdDistanceFilter, 20));
-    lblUTC = label("lblUTC", QString(), clockX, 4, 232, 18);
-    lblLocal = label("lblLocal", QString(), clockX, 22, 232, 18);
+    cmdLookUp = button("cmdLookUp", tr("&Look Up"), 80, central);
+    lblDistanceFilter = label("lblDistanceFilter", QStringLiteral("Distance Filter"), 90, central);
+    cmdDistanceFilter = button("cmdDistanceFilter", QStringLiteral("OFF"), 48, central);
+    lblUTC = label("lblUTC", QString(), 232, central);
+    lblLocal = label("lblLocal", QString(), 232, central);
     for (QLabel *clock : {lblUTC, lblLocal})
-        clock->resize(std::max(clock->width(), clockLabelWidth(clock)), clock->height());
+        keepClockWidth(clock);
 
-    lblkHz = label("lblkHz", QString(), 8, 38, 300, 24);
+    lblkHz = label("lblkHz", QString(), 300, central);
     lblkHz->setFont(namedFont(QStringLiteral("Tahoma"), 11, true));
+    setDesignedSize(lblkHz, 300);
     lblkHz->setTextFormat(Qt::PlainText); // an ident is never markup
-    lblDAID = label("lblDAID", QStringLiteral("DAID"), 312, 41, 40);
+    lblDAID = label("lblDAID", QStringLiteral("DAID"), 40, central);
+    keepRoomWhenHidden(lblDAID);
     scrBeaconNumber = new QScrollBar(Qt::Horizontal, central);
     name(scrBeaconNumber, "scrBeaconNumber");
-    scrBeaconNumber->setGeometry(360, 42, 200, 18);
+    scrBeaconNumber->setFixedWidth(200);
     scrBeaconNumber->setFocusPolicy(Qt::NoFocus); // its GotFocus only hands the focus back
-    lblEntryNumber = label("lblEntryNumber", QString(), 566, 41, 40);
+    keepRoomWhenHidden(scrBeaconNumber);
+    lblEntryNumber = label("lblEntryNumber", QString(), 40, central);
     lblEntryNumber->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    lblFound = label("lblFound", QString(), 610, 41, 70);
+    keepRoomWhenHidden(lblEntryNumber);
+    lblFound = label("lblFound", QString(), 70, central);
+    keepRoomWhenHidden(lblFound);
 
     // Beacon details: two columns of six rows, then the comments.
-    const int top = 66;
-    const int step = 26;
-    const QList<QLabel *> leftCaptions = {
-        caption(QStringLiteral("Country"), 8, top, 105),
-        caption(QStringLiteral("Location"), 8, top + step, 105),
-        caption(QStringLiteral("Power / TX Class"), 8, top + 2 * step, 105),
-        caption(QStringLiteral("Latitude"), 8, top + 3 * step, 105),
-        caption(QStringLiteral("Longitude"), 8, top + 4 * step, 105),
-        caption(QStringLiteral("QTH Locator"), 8, top + 5 * step, 105),
-        caption(QStringLiteral("Comments"), 8, top + 6 * step, 105)};
-    const int leftX = alignCaptionColumn(leftCaptions) + 2;
-    txtCountry = field("txtCountry", leftX, top, 265);
-    txtLocation = field("txtLocation", leftX, top + step, 265);
-    txtPower = field("txtPower", leftX, top + 2 * step, 265);
-    txtLat = field("txtLat", leftX, top + 3 * step, 265);
-    txtLon = field("txtLon", leftX, top + 4 * step, 265);
-    txtLocator = field("txtLocator", leftX, top + 5 * step, 265);
-
-    const int rightCaptionX = rightOf(txtCountry, 12);
-    const QList<QLabel *> rightCaptions = {
-        caption(QStringLiteral("Distance"), rightCaptionX, top, 90),
-        caption(QStringLiteral("Bearing"), rightCaptionX, top + step, 90),
-        caption(QStringLiteral("Data As Of"), rightCaptionX, top + 2 * step, 90),
-        caption(QStringLiteral("Ident Cycle"), rightCaptionX, top + 3 * step, 90),
-        caption(QStringLiteral("Mod Offset"), rightCaptionX, top + 4 * step, 90)};
-    const int rightX = alignCaptionColumn(rightCaptions) + 2;
-    txtDistance = field("txtDistance", rightX, top, 306);
-    txtBearing = field("txtBearing", rightX, top + step, 306);
-    txtCurrent = field("txtCurrent", rightX, top + 2 * step, 306);
-    txtCycle = field("txtCycle", rightX, top + 3 * step, 306);
-    txtUSB = field("txtUSB", rightX, top + 4 * step, 150);
-    txtLSB = field("txtLSB", rightOf(txtUSB, 6), top + 4 * step, 150);
-    const int detailsRight = rightOf(txtDistance, 0);
-    txtComments = field("txtComments", leftX, top + 6 * step, detailsRight - leftX);
+    const QList<QLabel *> leftCaptions = captions({QStringLiteral("Country"), QStringLiteral("Location"),
+                                                   QStringLiteral("Power / TX Class"), QStringLiteral("Latitude"),
+                                                   QStringLiteral("Longitude"), QStringLiteral("QTH Locator"),
+                                                   QStringLiteral("Comments")},
+                                                  105);
+    txtCountry = field("txtCountry", 265);
+    txtLocation = field("txtLocation", 265);
+    txtPower = field("txtPower", 265);
+    txtLat = field("txtLat", 265);
+    txtLon = field("txtLon", 265);
+    txtLocator = field("txtLocator", 265);
+    const QList<QLabel *> rightCaptions = captions({QStringLiteral("Distance"), QStringLiteral("Bearing"),
+                                                    QStringLiteral("Data As Of"), QStringLiteral("Ident Cycle"),
+                                                    QStringLiteral("Mod Offset")},
+                                                   90);
+    txtDistance = field("txtDistance", 306);
+    txtBearing = field("txtBearing", 306);
+    txtCurrent = field("txtCurrent", 306);
+    txtCycle = field("txtCycle", 306);
+    txtUSB = field("txtUSB", 150);
+    txtLSB = field("txtLSB", 150);
+    txtComments = field("txtComments", 0);
 
     // The coordinates switch to their dotted form when clicked.
     txtLat->installEventFilter(this);
     txtLon->installEventFilter(this);
 
     // Where the beacon was logged.
-    lblLogged = label("lblLogged", QString(), 8, 248, 420, 18);
+    lblLogged = label("lblLogged", QString(), 420, central);
     lblLogged->setMouseTracking(true);
     lblLogged->installEventFilter(this);
-    lblGotLogged = label("lblGotLogged", tr("Logged at..."), rightOf(lblLogged, 12), 248, 150, 18);
+    lblGotLogged = label("lblGotLogged", tr("Logged at..."), 150, central);
     lblGotLogged->setMouseTracking(true);
     lblGotLogged->installEventFilter(this);
+    keepRoomWhenHidden(lblGotLogged);
     lstGotLogged = new QListWidget(central);
     name(lstGotLogged, "lstGotLogged");
-    lstGotLogged->setGeometry(rightCaptionX, 150, detailsRight - rightCaptionX, 90);
     lstGotLogged->setMouseTracking(true);
     lstGotLogged->viewport()->setMouseTracking(true);
     lstGotLogged->viewport()->installEventFilter(this);
     lstGotLogged->setFocusPolicy(Qt::NoFocus);
+    // It opens over the right-hand details and takes no room of its own.
+    lstGotLogged->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    lstGotLogged->setMinimumSize(0, 0);
 
     // Commands on the beacon on display.
-    int x = 8;
-    auto next = [&](const char *objectName, const QString &text, int w) {
-        QPushButton *b = button(objectName, text, x, 270, w);
-        x = rightOf(b, 5);
-        return b;
-    };
-    cmdAddToLog = next("cmdAddToLog", QStringLiteral("&Add To Log"), 70);
     // Captioned "Log It" as soon as the window loads: that is the caption it needs room for.
-    cmdAddToLog->resize(std::max(70, captionWidth(cmdAddToLog, QStringLiteral("Log It"))), cmdAddToLog->height());
-    x = rightOf(cmdAddToLog, 5);
-    cmdQuickLog = next("cmdQuickLog", QStringLiteral("QLog"), 60);
+    cmdAddToLog = button("cmdAddToLog", QStringLiteral("&Add To Log"), 70, central);
+    cmdAddToLog->setMinimumWidth(std::max(70, captionWidth(cmdAddToLog, QStringLiteral("Log It"))));
+    cmdAddToLog->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Fixed);
+    cmdQuickLog = button("cmdQuickLog", QStringLiteral("QLog"), 60, central);
     cmdQuickLog->setToolTip(QStringLiteral("Quick Log"));
-    cmdUpdate = next("cmdUpdate", QStringLiteral("&New/Change"), 90);
+    cmdUpdate = button("cmdUpdate", QStringLiteral("&New/Change"), 90, central);
     cmdUpdate->setToolTip(QStringLiteral("Change Beacon Info"));
-    cmdViewLog = next("cmdViewLog", QStringLiteral("View &Log"), 80);
-    cmdViewSession = next("cmdViewSession", QStringLiteral("View &Session"), 95);
-    cmdMapIt = next("cmdMapIt", QStringLiteral("Show &Beacon on Map"), 140);
+    cmdViewLog = button("cmdViewLog", QStringLiteral("View &Log"), 80, central);
+    cmdViewSession = button("cmdViewSession", QStringLiteral("View &Session"), 95, central);
+    cmdMapIt = button("cmdMapIt", QStringLiteral("Show &Beacon on Map"), 140, central);
     cmdMapIt->setToolTip(QStringLiteral("Show Beacon on Great Circle Map"));
-    cmdNearby = next("cmdNearby", QStringLiteral("S&how Nearby Beacons"), 150);
-    cmdExit = next("cmdExit", QStringLiteral("E&xit"), 60);
+    cmdNearby = button("cmdNearby", QStringLiteral("S&how Nearby Beacons"), 150, central);
+    cmdExit = button("cmdExit", QStringLiteral("E&xit"), 60, central);
     cmdExit->setToolTip(QStringLiteral("Exit Program"));
 
     // The nearby panel, below the short height: uncovered when the window grows tall.
+    m_nearbyPanel = new QWidget(central);
+    m_nearbyPanel->setObjectName(QStringLiteral("nearbyPanel"));
     // Its caption names the beacon: room for the widest ident and frequency, no more,
     // so that the search count beside it has room too.
-    lblCoverage = label("lblCoverage", QString(), 8, 324, 0);
-    lblCoverage->resize(captionWidth(lblCoverage, QStringLiteral("Coverage radius from WWWWWWW-0000.0 kHz (km)")),
-                        lblCoverage->height());
-    txtCoverage = new QLineEdit(central);
+    lblCoverage = label("lblCoverage", QString(), 0, m_nearbyPanel);
+    lblCoverage->setMinimumWidth(
+        captionWidth(lblCoverage, QStringLiteral("Coverage radius from WWWWWWW-0000.0 kHz (km)")));
+    txtCoverage = new QLineEdit(m_nearbyPanel);
     name(txtCoverage, "txtCoverage");
-    txtCoverage->setGeometry(rightOf(lblCoverage, 2), 322, 60, 22);
-    cmdUpdateNearby = button("cmdUpdateNearby", QStringLiteral("Update"), rightOf(txtCoverage, 6), 320, 70);
-    Command1 = button("Command1", QStringLiteral("Hide"), rightOf(cmdUpdateNearby, 6), 320, 60);
-    lblSearch = label("lblSearch", QString(), rightOf(Command1, 8), 324, 170);
+    setBoxWidth(txtCoverage, 60, QStringLiteral("00000"));
+    cmdUpdateNearby = button("cmdUpdateNearby", QStringLiteral("Update"), 70, m_nearbyPanel);
+    Command1 = button("Command1", QStringLiteral("Hide"), 60, m_nearbyPanel);
     // Room for the count of the largest database.
-    lblSearch->resize(std::max(lblSearch->width(), captionWidth(lblSearch, fromBytes(nearbySearchCaption(99999)))),
-                      lblSearch->height());
-    const int right = std::max({rightOf(cmdDistanceFilter, 0), rightOf(lblUTC, 0), rightOf(lblLocal, 0), detailsRight,
-                                rightOf(cmdExit, 0), rightOf(lblSearch, 0)});
-    lstNearbyBeacons = new QListView(central);
+    lblSearch = label("lblSearch", QString(), 170, m_nearbyPanel);
+    lblSearch->setMinimumWidth(
+        std::max(lblSearch->minimumWidth(), captionWidth(lblSearch, fromBytes(nearbySearchCaption(99999)))));
+    lstNearbyBeacons = new QListView(m_nearbyPanel);
     m_nearbyLines = new NearbyListModel(lstNearbyBeacons);
     lstNearbyBeacons->setModel(m_nearbyLines);
     name(lstNearbyBeacons, "lstNearbyBeacons");
-    lstNearbyBeacons->setGeometry(8, 350, right - 8, 94);
+    lstNearbyBeacons->setMinimumHeight(94);
     lstNearbyBeacons->setFont(fixedListFont());
     lstNearbyBeacons->setUniformItemSizes(true); // thousands of lines, laid out as one
-    lblAlreadyLogged = label("lblAlreadyLogged", QStringLiteral("***  Beacons Already Logged"), 8, 448, 300);
-    picBeaconList = notice("picBeaconList", QStringLiteral("Generating Beacon List"), 290, 380);
-    picGeneratingImage = notice("picGeneratingImage", QStringLiteral("Generating Image"), 290, 130);
+    lblAlreadyLogged = label("lblAlreadyLogged", QStringLiteral("***  Beacons Already Logged"), 300, m_nearbyPanel);
+    keepRoomWhenHidden(lblAlreadyLogged);
+    picBeaconList = notice("picBeaconList", QStringLiteral("Generating Beacon List"), m_nearbyPanel);
+    picGeneratingImage = notice("picGeneratingImage", QStringLiteral("Generating Image"), central);
+
+    auto *lookUp = new QHBoxLayout;
+    lookUp->setSpacing(2);
+    lookUp->addWidget(identCaption);
+    lookUp->addWidget(txtIdent);
+    lookUp->addSpacing(4);
+    lookUp->addWidget(cmdLookUp);
+    lookUp->addSpacing(12);
+    lookUp->addWidget(lblDistanceFilter);
+    lookUp->addWidget(cmdDistanceFilter);
+    lookUp->addStretch();
+    auto *clocks = new QVBoxLayout;
+    clocks->setSpacing(0);
+    clocks->addWidget(lblUTC);
+    clocks->addWidget(lblLocal);
+    lookUp->addLayout(clocks);
+
+    auto *stepper = new QHBoxLayout;
+    stepper->addWidget(lblkHz);
+    stepper->addWidget(lblDAID);
+    stepper->addWidget(scrBeaconNumber);
+    stepper->addWidget(lblEntryNumber);
+    stepper->addWidget(lblFound);
+    stepper->addStretch();
+
+    auto *details = new QGridLayout;
+    details->setHorizontalSpacing(2);
+    details->setVerticalSpacing(2);
+    for (int row = 0; row < leftCaptions.size(); ++row)
+        details->addWidget(leftCaptions[row], row, 0);
+    for (int row = 0; row < rightCaptions.size(); ++row)
+        details->addWidget(rightCaptions[row], row, 3);
+    const QList<QLineEdit *> leftFields = {txtCountry, txtLocation, txtPower, txtLat, txtLon, txtLocator};
+    for (int row = 0; row < leftFields.size(); ++row)
+        details->addWidget(leftFields[row], row, 1);
+    const QList<QLineEdit *> rightFields = {txtDistance, txtBearing, txtCurrent, txtCycle};
+    for (int row = 0; row < rightFields.size(); ++row)
+        details->addWidget(rightFields[row], row, 4);
+    auto *offsets = new QHBoxLayout;
+    offsets->setSpacing(6);
+    offsets->addWidget(txtUSB);
+    offsets->addWidget(txtLSB);
+    details->addLayout(offsets, 4, 4);
+    details->addWidget(txtComments, 6, 1, 1, 4);
+    details->setColumnMinimumWidth(2, 10);
+    details->addWidget(lstGotLogged, 3, 3, 3, 2);
+
+    auto *logged = new QHBoxLayout;
+    logged->addWidget(lblLogged);
+    logged->addSpacing(10);
+    logged->addWidget(lblGotLogged);
+    logged->addStretch();
+
+    auto *commands = new QHBoxLayout;
+    commands->setSpacing(5);
+    for (QPushButton *b :
+         {cmdAddToLog, cmdQuickLog, cmdUpdate, cmdViewLog, cmdViewSession, cmdMapIt, cmdNearby, cmdExit})
+        commands->addWidget(b);
+    commands->addStretch();
+
+    auto *coverage = new QHBoxLayout;
+    coverage->setSpacing(4);
+    coverage->addWidget(lblCoverage);
+    coverage->addWidget(txtCoverage);
+    coverage->addWidget(cmdUpdateNearby);
+    coverage->addWidget(Command1);
+    coverage->addSpacing(4);
+    coverage->addWidget(lblSearch);
+    coverage->addStretch();
+    auto *list = new QGridLayout;
+    list->addWidget(lstNearbyBeacons, 0, 0);
+    list->addWidget(picBeaconList, 0, 0, Qt::AlignCenter);
+    auto *nearby = new QVBoxLayout(m_nearbyPanel);
+    nearby->setContentsMargins(0, 4, 0, 0);
+    nearby->setSpacing(2);
+    nearby->addLayout(coverage);
+    nearby->addLayout(list, 1);
+    nearby->addWidget(lblAlreadyLogged);
+
+    auto *column = new QVBoxLayout(central);
+    column->setContentsMargins(8, 4, 8, 4);
+    column->setSpacing(2);
+    column->addLayout(lookUp);
+    column->addLayout(stepper);
+    column->addLayout(details);
+    column->addLayout(logged);
+    column->addLayout(commands);
+    column->addStretch();
+    column->addWidget(m_nearbyPanel, 1);
     lstGotLogged->raise();
-    m_windowWidth = std::max(kDesignedWidth, right + 8);
+    picGeneratingImage->raise();
+    m_windowWidth = std::max(kDesignedWidth, central->minimumSizeHint().width());
 
     tmrTimeDate = new QTimer(this);
     tmrTimeDate->setObjectName(QStringLiteral("tmrTimeDate"));
@@ -333,7 +434,16 @@ void frmMain::buildControls()
     connect(tmrTimeDate, &QTimer::timeout, this, &frmMain::tmrTimeDate_Timer);
     connect(cmdExit, &QPushButton::clicked, this, &frmMain::cmdExit_Click);
 
-    setFixedSize(m_windowWidth, twipsToPixels(kShortHeightTwips));
+    setNearbyPanelShown(false);
+}
+
+// The window covers its nearby panel by being short. Its heights are the designed ones,
+// or what the font of the day needs above the panel, and with it.
+void frmMain::setNearbyPanelShown(bool shown)
+{
+    m_nearbyPanel->setVisible(shown);
+    const int designed = twipsToPixels(shown ? kTallHeightTwips : kShortHeightTwips);
+    setFixedSize(m_windowWidth, std::max(designed, minimumSizeHint().height()));
 }
 
 void frmMain::buildMenus()
@@ -409,7 +519,7 @@ void frmMain::showForm()
 
 void frmMain::Form_Load()
 {
-    setFixedSize(m_windowWidth, twipsToPixels(kShortHeightTwips));
+    setNearbyPanelShown(false);
     lblGotLogged->hide();
     lstGotLogged->hide();
     refreshTitle();
@@ -556,11 +666,25 @@ void frmMain::SearchBeacons(const QString &text, const QByteArray &frequency, bo
     m_state.SearchMatches = result.found() ? result.matches : QList<qint64>();
     m_state.SearchMatchCount = result.searchMatchCount();
 
-    switch (result.outcome) {
+    SearchOutcome outcome = result.outcome;
+    std::optional<qsizetype> shownMatch = result.shownMatch;
+    if (result.found() && looksUpViewed(viewed, toWindows1252(text), frequency)) {
+        FileError error;
+        shownMatch = positionOfViewed(m_state.folder, result.matches, viewed, &error);
+        if (error.failed())
+            MessageBox::show(error.messageText(), QStringLiteral("Error"));
+        if (!shownMatch) {
+            // Gone, or not to be told from its namesakes: no beacon rather than a guess.
+            outcome = SearchOutcome::FrequencyNotAmongMatches;
+            m_state.SearchMatches.clear();
+            m_state.SearchMatchCount = 0;
+        }
+    }
+
+    switch (outcome) {
     case SearchOutcome::Found: {
         const qint64 count = result.matches.size();
-        const std::optional<qsizetype> viewedAt = positionOfViewed(m_state.folder, result.matches, frequency, viewed);
-        const int shownPosition = static_cast<int>(viewedAt.value_or(result.shownMatch.value_or(0))) + 1;
+        const int shownPosition = static_cast<int>(*shownMatch) + 1;
         {
             const QSignalBlocker blocker(scrBeaconNumber);
             if (count > 1) {
@@ -575,9 +699,7 @@ void frmMain::SearchBeacons(const QString &text, const QByteArray &frequency, bo
         m_commands.setArmed(cmdAddToLog, true);
         m_commands.setArmed(cmdQuickLog, true);
         lblkHz->show();
-        if (const std::optional<qint64> record =
-                viewedAt ? std::optional<qint64>(result.matches[*viewedAt]) : result.shownRecord())
-            ShowBeacon(*record);
+        ShowBeacon(result.matches[*shownMatch]);
         txtIdent->clear();
         break;
     }
@@ -633,7 +755,7 @@ void frmMain::ShowBeacon(qint64 recNo)
         return;
     }
     display.applyTo(m_state);
-    m_shownBeacon = {recNo, display.StoredIdent, display.ShownFrequency};
+    m_shownBeacon = display.shown;
 
     lblDAID->setVisible(display.lblDAIDVisible);
     txtComments->setText(fromBytes(display.txtComments));
@@ -697,25 +819,34 @@ void frmMain::forgetSearchMatches()
 void frmMain::databaseSorted()
 {
     forgetSearchMatches();
-    // The sort moves records whole: the beacon on display is where its ident and
-    // frequency are now. One changed meanwhile is left to the check before a write.
-    if (m_shownBeacon.isEmpty())
-        return;
-    if (const std::optional<qint64> number = findShownBeacon(m_state.folder, m_shownBeacon))
-        m_shownBeacon.recordNumber = *number;
+    // The sort moves records whole: the beacon on display is followed to its record.
+    if (!m_shownBeacon.isEmpty())
+        followShownBeacon(false);
 }
 
-// Its record holds another beacon now: the beacon is shown where it stands, or the
-// display is cleared when it is gone.
+// Its record holds another beacon now: the beacon is shown where it stands.
 void frmMain::showBeaconAgain()
 {
-    const std::optional<qint64> number = findShownBeacon(m_state.folder, m_shownBeacon);
-    if (!number) {
-        ClearBeaconDisplay();
+    forgetSearchMatches();
+    followShownBeacon(true);
+}
+
+// The beacon on display is followed to the one record holding it now (shown there
+// again when showAgain); the display is cleared when none or several do. A read error
+// is told, and the display stays as it is.
+void frmMain::followShownBeacon(bool showAgain)
+{
+    const FoundBeacon found = findShownBeacon(m_state.folder, m_shownBeacon);
+    if (found.error.failed()) {
+        MessageBox::show(found.error.messageText(), QStringLiteral("Error"));
         return;
     }
-    forgetSearchMatches();
-    ShowBeacon(*number);
+    if (!found.found())
+        ClearBeaconDisplay();
+    else if (showAgain)
+        ShowBeacon(found.recordNumber);
+    else
+        m_shownBeacon.recordNumber = found.recordNumber;
 }
 
 void frmMain::txtLat_Click()
@@ -847,8 +978,8 @@ void frmMain::mnuAbout_Click()
 
 void frmMain::SetEditorRequest()
 {
-    if (m_state.SearchMatchCount > 0) {
-        m_state.EditRecordNumber = m_state.CurrentRecordNumber;
+    if (m_state.SearchMatchCount > 0 && !m_shownBeacon.isEmpty()) {
+        m_state.EditRecordNumber = m_shownBeacon.recordNumber;
         m_state.NewRecordFlag = 0;
     } else {
         m_state.NewRecordFlag = 1;
@@ -934,10 +1065,6 @@ void frmMain::cmdQuickLog_Click()
 {
     if (m_shownBeacon.isEmpty())
         return;
-    if (!backUpBeforeChange(m_state.folder)) {
-        focusIdent();
-        return;
-    }
     refreshClocks();
 
     ClockTexts clock;
@@ -945,7 +1072,7 @@ void frmMain::cmdQuickLog_Click()
     clock.UTCDateText = m_state.UTCDateText;
     const ReceptionResult result =
         writeReception(m_state.folder, m_shownBeacon, m_state.CurrentLocationIndex,
-                       quickLogInput(m_state.CurrentIdent, m_state.CurrentFrequency, clock));
+                       quickLogInput(m_shownBeacon.ident, m_shownBeacon.frequency, clock));
     if (result.beaconMoved) {
         showBeaconAgain();
         MessageBox::show(QLatin1String(kBeaconMovedText), QStringLiteral("Error"));
@@ -978,19 +1105,13 @@ void frmMain::mnuSessionClr_Click()
         MessageBox::show(QLatin1String(kSessionNotClearedText));
         return;
     }
-    // Without a database there is nothing to clear.
-    const QString database = databasePath(m_state.folder);
-    if (!fileExists(database)) {
-        MessageBox::show(FileError::notFound(database).messageText(), QStringLiteral("Error"));
-        return;
-    }
-    if (!backUpBeforeChange(m_state.folder))
-        return;
     const SessionClearResult result = clearSession(m_state.folder);
-    // Recounted also after a failure: the marks may be off already.
-    GatherDatabaseStatistics(false);
+    // Recounted unless the files are as they were (a database that is missing or
+    // cannot be read would be told twice).
+    if (!result.error || !result.takenBack.confirmed())
+        GatherDatabaseStatistics(false);
     if (result.error)
-        MessageBox::show(result.error.messageText(), QStringLiteral("Error"));
+        MessageBox::show(result.messageText(), QStringLiteral("Error"));
     else
         MessageBox::show(QLatin1String(kSessionClearedText));
 }
@@ -1044,7 +1165,7 @@ void frmMain::cmdNearby_Click()
     picBeaconList->raise();
     NearbyCentreLat = toWindows1252(txtLat->text());
     NearbyCentreLon = toWindows1252(txtLon->text());
-    setFixedSize(m_windowWidth, twipsToPixels(kTallHeightTwips));
+    setNearbyPanelShown(true);
 
     const bool imperial = m_windows.location()->optImperial->isChecked();
     lblCoverage->setText(fromBytes(nearbyCoverageCaption(m_state.ShownIdent, m_state.ShownFrequency, imperial)));
@@ -1076,7 +1197,7 @@ void frmMain::txtCoverage_KeyPress(int &KeyAscii)
 
 void frmMain::Command1_Click()
 {
-    setFixedSize(m_windowWidth, twipsToPixels(kShortHeightTwips));
+    setNearbyPanelShown(false);
     focusIdent();
 }
 

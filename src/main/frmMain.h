@@ -130,9 +130,11 @@ public:
                        const ShownBeacon &viewed = {});
     void ShowBeacon(qint64 recNo);
     void ClearBeaconDisplay();
+    // The beacon on display, as Quick Log checks it before writing; empty when none.
+    const ShownBeacon &shownBeacon() const { return m_shownBeacon; }
     // ndb.dat was sorted again: the look-up's record numbers no longer hold, so the
     // match stepper goes until the next look-up, and the beacon on display is
-    // followed to its new record when it is still there as shown.
+    // followed to its new record.
     void databaseSorted();
 
     // The integrity check's window side: its message, and the commands it disables
@@ -203,6 +205,7 @@ protected:
 private:
     void buildControls();
     void buildMenus();
+    void setNearbyPanelShown(bool shown);
     void markUnavailableCommands();
     void refreshClocks();
     void refreshTitle();
@@ -213,6 +216,7 @@ private:
     void focusIdent();
     void forgetSearchMatches();
     void showBeaconAgain();
+    void followShownBeacon(bool showAgain);
     void connectNearbyMapAndHelp();
     void connectLogging();
     void connectEditorAndNeighbours();
@@ -221,10 +225,10 @@ private:
     SharedState &m_state;
     CommandGate m_commands;
     bool m_integrityFailed = false;
-    // The beacon on display, as Quick Log checks it before writing.
     ShownBeacon m_shownBeacon;
     int m_windowWidth = 0; // worked out from the captions in buildControls
     NearbyListModel *m_nearbyLines = nullptr; // what lstNearbyBeacons shows
+    QWidget *m_nearbyPanel = nullptr; // covered while the window is short
     // The centre of the nearby list, taken at the last "Show Nearby Beacons".
     QByteArray NearbyCentreLat;
     QByteArray NearbyCentreLon;

@@ -11,9 +11,10 @@ namespace qern {
 
 namespace {
 
+// A folder or a loop of links in the table's place is named, not called missing.
 QString tableMessage(const QString &path, const FileError &error, const char *missingText)
 {
-    return fileExists(path) ? error.messageText() : QString::fromLatin1(missingText);
+    return isMissing(path) ? QString::fromLatin1(missingText) : error.messageText();
 }
 
 // A folder counts when an entry of that name, compared upper-cased, is a folder; a

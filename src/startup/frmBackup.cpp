@@ -92,8 +92,9 @@ frmBackup::frmBackup(WindowSet &windows) : m_windows(windows)
 
     auto name = [](QObject *object, const char *objectName) { object->setObjectName(QLatin1String(objectName)); };
 
-    drvBackup = new QComboBox(this);
-    name(drvBackup, "drvBackup");
+    // A folder of the user's may be deeper than the window is wide.
+    drvBackup = new FolderList("drvBackup");
+    drvBackup->setParent(this);
     cmdChooseFolder = new QPushButton(tr("Folder..."), this);
     name(cmdChooseFolder, "cmdChooseFolder");
     cmdChooseFolder->setToolTip(tr("Back up to a folder of your choice"));
@@ -105,6 +106,7 @@ frmBackup::frmBackup(WindowSet &windows) : m_windows(windows)
     name(chkPreferences, "chkPreferences");
     lstBackupStatus = new QListWidget(this);
     name(lstBackupStatus, "lstBackupStatus");
+    wrapRowsToWidth(lstBackupStatus);
     cmdOK = new QPushButton(QStringLiteral("Backup"), this);
     name(cmdOK, "cmdOK");
     cmdExit = new QPushButton(QStringLiteral("Exit"), this);

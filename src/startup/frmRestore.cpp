@@ -30,8 +30,9 @@ frmRestore::frmRestore(WindowSet &windows) : m_windows(windows)
 
     auto name = [](QObject *object, const char *objectName) { object->setObjectName(QLatin1String(objectName)); };
 
-    drvDrive = new QComboBox(this);
-    name(drvDrive, "drvDrive");
+    // A folder of the user's may be deeper than the window is wide.
+    drvDrive = new FolderList("drvDrive");
+    drvDrive->setParent(this);
     cmdChooseFolder = new QPushButton(tr("Folder..."), this);
     name(cmdChooseFolder, "cmdChooseFolder");
     cmdChooseFolder->setToolTip(tr("Restore from a folder of your choice"));
@@ -43,6 +44,7 @@ frmRestore::frmRestore(WindowSet &windows) : m_windows(windows)
     name(chkPreferences, "chkPreferences");
     lstRestoreProgress = new QListWidget(this);
     name(lstRestoreProgress, "lstRestoreProgress");
+    wrapRowsToWidth(lstRestoreProgress);
     Command1 = new QPushButton(QStringLiteral("Restore"), this);
     name(Command1, "Command1");
     cmdExit = new QPushButton(QStringLiteral("Exit"), this);

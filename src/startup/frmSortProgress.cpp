@@ -45,11 +45,9 @@ void frmSortProgress::showForm()
     raise();
 }
 
-bool SortBeaconDatabase(WindowSet &windows, SortBackup backup)
+bool SortBeaconDatabase(WindowSet &windows, AutomaticBackup backup)
 {
     SharedState &state = windows.state();
-    if (backup == SortBackup::TakeAutomaticBackup && !backUpBeforeChange(state.folder))
-        return false;
 
     frmSortProgress *progressWindow = windows.sortProgress();
     QProgressBar *bar = progressWindow->prgProgress;
@@ -63,7 +61,7 @@ bool SortBeaconDatabase(WindowSet &windows, SortBackup backup)
         bar->setRange(0, int(std::min<qint64>(maximum, INT_MAX)));
         bar->setValue(int(std::min<qint64>(value, maximum)));
         letEventsRun();
-    });
+    }, backup);
     const bool sorted = result.verdict == SortVerdict::Sorted;
     if (sorted)
         windows.main()->databaseSorted();

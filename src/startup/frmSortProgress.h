@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+#include "FileChange.h"
+
 class QLabel;
 class QProgressBar;
 
@@ -23,20 +25,16 @@ public:
     void showForm();
 };
 
-enum class SortBackup {
-    TakeAutomaticBackup, // the sort button: the sort is the change
-    AlreadyTaken,        // a command that backed up before its own change sorts afterwards
-};
-
 // Sorts ndb.dat into ascending frequency with frmSortProgress on show (modeless),
-// then recounts the statistics and closes the window. The automatic backup runs
-// first unless the caller has taken it already; when it fails nothing is sorted.
-// Failures are shown titled "Error"; returns true when ndb.dat was sorted.
+// then recounts the statistics and closes the window. The sort is one change of the
+// core: the automatic backup is taken unless the caller's change took it already;
+// when it fails nothing is sorted. Failures are shown titled "Error"; returns true
+// when ndb.dat was sorted.
 //
-// The editor's sort button calls SortBeaconDatabase(windows); its "Update", which
-// has run AutoBackupFiles before writing the record, calls
-// SortBeaconDatabase(windows, SortBackup::AlreadyTaken), so the automatic backup
+// The editor's sort button calls SortBeaconDatabase(windows); its "Update", whose
+// record write has taken the automatic backup, calls
+// SortBeaconDatabase(windows, AutomaticBackup::AlreadyTaken), so the automatic backup
 // keeps the database as it was before the edit.
-bool SortBeaconDatabase(WindowSet &windows, SortBackup backup = SortBackup::TakeAutomaticBackup);
+bool SortBeaconDatabase(WindowSet &windows, AutomaticBackup backup = AutomaticBackup::Take);
 
 } // namespace qern

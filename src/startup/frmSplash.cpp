@@ -124,7 +124,7 @@ void frmSplash::Form_Load()
     } else if (!store.isReadable()) {
         // Not a first run: the user's settings are there and are never written over.
         MessageBox::show(store.loadError().messageText() + QStringLiteral("\r\n") +
-                             QLatin1String(kDamagedSettingsWayOut),
+                             QLatin1String(store.loadErrorWayOut()),
                          QStringLiteral("Error"));
     } else {
         state.UserName = store.GetRegistryValue(RegistryKeys::UserInfo, "User Name");

@@ -6,10 +6,15 @@
 #include <QEventLoop>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QGridLayout>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QThread>
 #include <QTimer>
 #include <QScrollBar>
@@ -18,11 +23,15 @@
 #include <QStyleOptionComboBox>
 #include <QStyleOptionFrame>
 #include <QStylePainter>
+#include <QStyledItemDelegate>
+#include <QTextLayout>
+#include <QtMath>
 #include <QTextDocument>
 #include <QValidator>
 #include <QWidget>
 
-#include "AutoBackup.h"
+#include <functional>
+
 #include "BeaconRecord.h"
 #include "ClockTexts.h"
 #include "MessageBox.h"
@@ -119,65 +128,105 @@ QFont fixedListFont()
     return QFontDatabase::systemFont(QFontDatabase::FixedFont);
 }
 
-int captionWidth(const QWidget *control)
-{
-    if (auto *label = qobject_cast<const QLabel *>(control))
-        return captionWidth(control, label->text());
-    if (auto *button = qobject_cast<const QAbstractButton *>(control))
-        return captionWidth(control, button->text());
-    return 0;
-}
+namespace {
 
-int captionWidth(const QWidget *control, const QString &caption)
+// What a label or a button keeps around its caption, as its style lays it out: frame,
+// margins, indent; a box's indicator; a push button's bevel and margin; an icon.
+int captionChrome(const QWidget *control)
 {
-    const QFontMetrics metrics = control->fontMetrics();
     if (auto *label = qobject_cast<const QLabel *>(control)) {
-        // What a label adds around its text: frame, margins and indent (half an "x"
-        // beside a frame unless set).
+        // Half an "x" of indent beside a frame, unless set.
         int indent = label->indent();
         if (indent < 0)
-            indent = label->frameWidth() > 0 ? metrics.horizontalAdvance(QLatin1Char('x')) / 2 : 0;
-        const int around = 2 * (label->frameWidth() + label->margin()) + indent;
-        return metrics.size(0, caption).width() + around;
+            indent = label->frameWidth() > 0 ? label->fontMetrics().horizontalAdvance(QLatin1Char('x')) / 2 : 0;
+        return 2 * (label->frameWidth() + label->margin()) + indent;
     }
     auto *button = qobject_cast<const QAbstractButton *>(control);
     if (!button)
         return 0;
-    QSize contents = metrics.size(Qt::TextShowMnemonic, caption);
-    if (!button->icon().isNull())
-        contents.rwidth() += button->iconSize().width() + 4;
     QStyleOptionButton option;
     option.initFrom(button);
-    option.icon = button->icon();
-    option.iconSize = button->iconSize();
-    QStyle::ContentsType type = QStyle::CT_PushButton;
-    if (qobject_cast<const QCheckBox *>(button))
-        type = QStyle::CT_CheckBox;
-    else if (qobject_cast<const QRadioButton *>(button))
-        type = QStyle::CT_RadioButton;
-    else if (auto *push = qobject_cast<const QPushButton *>(button); push && push->autoDefault())
-        option.features |= QStyleOptionButton::AutoDefaultButton;
-    return button->style()->sizeFromContents(type, &option, contents, button).width();
+    option.rect.setWidth(1000);
+    int room = 0;
+    if (qobject_cast<const QCheckBox *>(button)) {
+        room = button->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, button).width();
+    } else if (qobject_cast<const QRadioButton *>(button)) {
+        room = button->style()->subElementRect(QStyle::SE_RadioButtonContents, &option, button).width();
+    } else {
+        if (auto *push = qobject_cast<const QPushButton *>(button); push && push->autoDefault())
+            option.features |= QStyleOptionButton::AutoDefaultButton;
+        room = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button).width() -
+               button->style()->pixelMetric(QStyle::PM_ButtonMargin, &option, button);
+    }
+    const int icon = button->icon().isNull() ? 0 : button->iconSize().width() + 4;
+    return 1000 - room + icon;
 }
 
-int fittedWidth(const QWidget *control, int designedWidth)
+} // namespace
+
+int captionWidth(const QWidget *control, const QString &caption)
 {
-    return std::max(designedWidth, captionWidth(control));
+    const QFontMetrics metrics = control->fontMetrics();
+    // A label shows its text as it is; a button underlines the letter after an ampersand.
+    const int text = qobject_cast<const QLabel *>(control)
+                         ? metrics.boundingRect(QRect(0, 0, 100000, 100000), 0, caption).width()
+                         : metrics.size(Qt::TextShowMnemonic, caption).width();
+    return text + captionChrome(control);
 }
 
-int rightOf(const QWidget *control, int gap)
+QSize roomOnScreen(const QWidget *window)
 {
-    return control->x() + control->width() + gap;
+    const QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    const QSize available = screen ? screen->availableGeometry().size() : QSize(1024, 768);
+    // A title bar is about two lines of its font high; borders a few pixels.
+    const int titleBar = 2 * QFontMetrics(QFontDatabase::systemFont(QFontDatabase::TitleFont)).height();
+    constexpr int kBorder = 4;
+    return available - QSize(2 * kBorder, titleBar + 2 * kBorder);
 }
 
-int alignCaptionColumn(const QList<QLabel *> &captions)
+void setDesignedSize(QWidget *control, int width, int height)
 {
-    int width = 0;
-    for (const QLabel *caption : captions)
-        width = std::max(width, caption->width());
-    for (QLabel *caption : captions)
-        caption->resize(width, caption->height());
-    return captions.isEmpty() ? 0 : captions.first()->x() + width;
+    QSize least = control->minimumSizeHint().expandedTo(QSize(width, height));
+    if (auto *button = qobject_cast<const QAbstractButton *>(control)) {
+        // The style's least width for any push button is left out: a short caption keeps
+        // the width its window designed for it.
+        least.setWidth(std::max(width, captionWidth(control, button->text())));
+    } else if (auto *label = qobject_cast<const QLabel *>(control); label && label->text().isEmpty()) {
+        // A label that gets its text later has room for a line of it.
+        const QRect line = label->fontMetrics().boundingRect(QRect(0, 0, 1000, 1000), 0, QStringLiteral("X"));
+        least.setHeight(std::max(least.height(), line.height() + 2 * (label->frameWidth() + label->margin())));
+    }
+    control->setMinimumSize(least);
+}
+
+void keepRoomWhenHidden(QWidget *control)
+{
+    QSizePolicy policy = control->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    control->setSizePolicy(policy);
+}
+
+void setBoxWidth(QLineEdit *box, int designedWidth, const QString &widest)
+{
+    // The box keeps two pixels either side of its text, within its margins and frame.
+    const QMargins margins = box->textMargins();
+    const QSize text(box->fontMetrics().horizontalAdvance(widest) + 4 + margins.left() + margins.right(),
+                     box->fontMetrics().height());
+    QStyleOptionFrame option;
+    option.initFrom(box);
+    option.lineWidth = box->hasFrame() ? box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, box) : 0;
+    const int needed = box->style()->sizeFromContents(QStyle::CT_LineEdit, &option, text, box).width();
+    box->setFixedWidth(std::max(designedWidth, needed));
+}
+
+void layOutWindow(QWidget *window, QLayout *content, QSize designed)
+{
+    auto *frame = new QGridLayout(window);
+    frame->setContentsMargins(8, 8, 8, 8);
+    frame->addLayout(content, 0, 0);
+    const QMargins margins = frame->contentsMargins();
+    frame->setColumnMinimumWidth(0, designed.width() - margins.left() - margins.right());
+    frame->setRowMinimumHeight(0, designed.height() - margins.top() - margins.bottom());
 }
 
 namespace {
@@ -213,13 +262,14 @@ public:
         m_userText = userText;
         m_after = after;
         m_mode = mode;
+        claimRoom();
         fit();
     }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (watched == m_control &&
+        if (watched == m_control && !m_probing &&
             (event->type() == QEvent::Resize || event->type() == QEvent::FontChange ||
              event->type() == QEvent::StyleChange))
             fit();
@@ -238,6 +288,44 @@ private:
     }
 
     bool fits(const QString &caption) const { return captionWidth(m_control, literal(caption)) <= m_control->width(); }
+
+    // In a layout the control asks for the width of the whole caption, or as much of it as
+    // its window can widen to on its screen beside what shares its row.
+    void claimRoom()
+    {
+        QWidget *window = m_control->window();
+        if (!m_control->parentWidget() || !m_control->parentWidget()->layout() || !window->layout())
+            return;
+        m_control->setSizePolicy(QSizePolicy::Ignored, m_control->sizePolicy().verticalPolicy());
+        // So wide a control makes its row the widest: what the window needs beyond it is
+        // what shares the row. The control keeps its size meanwhile.
+        constexpr int kProbe = 1 << 16;
+        const QSize size = m_control->size();
+        m_probing = true;
+        m_control->setMinimumWidth(kProbe);
+        const int beside = minimumWidthOf(window) - kProbe;
+        const int whole = captionWidth(m_control, literal(m_before + m_userText + m_after));
+        m_control->setMinimumWidth(std::clamp(whole, 1, std::max(roomOnScreen(window).width() - beside, 1)));
+        m_control->resize(size);
+        m_probing = false;
+    }
+
+    // The least width of a window as its layouts work it out now, not as they last did.
+    static int minimumWidthOf(QWidget *window)
+    {
+        const std::function<void(QLayout *)> forget = [&forget](QLayout *layout) {
+            layout->invalidate();
+            for (int i = 0; i < layout->count(); ++i) {
+                QLayoutItem *item = layout->itemAt(i);
+                if (QLayout *inner = item->layout())
+                    forget(inner);
+                else if (item->widget() && item->widget()->layout())
+                    forget(item->widget()->layout());
+            }
+        };
+        forget(window->layout());
+        return window->minimumSizeHint().width();
+    }
 
     void fit()
     {
@@ -264,6 +352,7 @@ private:
     QString m_userText;
     QString m_after;
     Qt::TextElideMode m_mode = Qt::ElideRight;
+    bool m_probing = false;
 };
 
 // Keeps a read-only box's text shown from its start, with the whole in the tool tip when
@@ -314,48 +403,132 @@ void showTextFromStart(QLineEdit *box)
     new TextFromStart(box);
 }
 
+namespace {
+
+// Lays a row's text out in the list's width, wrapping between words, or inside a word
+// too long for a line.
+class WrappedRows : public QStyledItemDelegate {
+public:
+    explicit WrappedRows(QListView *list) : QStyledItemDelegate(list), m_list(list) {}
+
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        const int width = m_list->viewport()->width();
+        return {width, textHeight(option.font, index.data().toString(), textRoom(QRect(0, 0, width, 0)).width()) +
+                           2 * kVerticalMargin};
+    }
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        QStyleOptionViewItem row = option;
+        initStyleOption(&row, index);
+        const QString text = row.text;
+        row.text.clear();
+        m_list->style()->drawControl(QStyle::CE_ItemViewItem, &row, painter, m_list);
+        painter->save();
+        const bool selected = row.state & QStyle::State_Selected;
+        painter->setPen(row.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+        painter->setFont(row.font);
+        painter->drawText(textRoom(row.rect).adjusted(0, kVerticalMargin, 0, 0), text, wrapping());
+        painter->restore();
+    }
+
+private:
+    static constexpr int kVerticalMargin = 1;
+
+    static QTextOption wrapping()
+    {
+        QTextOption option(Qt::AlignLeft | Qt::AlignTop);
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        return option;
+    }
+
+    static int textHeight(const QFont &font, const QString &text, int width)
+    {
+        QTextLayout layout(text, font);
+        layout.setTextOption(wrapping());
+        layout.beginLayout();
+        qreal height = 0;
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(width);
+            height += line.height();
+        }
+        layout.endLayout();
+        return qCeil(height);
+    }
+
+    // The style's margin either side of a row's text.
+    QRect textRoom(const QRect &row) const
+    {
+        const int margin = m_list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_list) + 1;
+        return row.adjusted(margin, 0, -margin, 0);
+    }
+
+    QListView *m_list;
+};
+
+} // namespace
+
+void wrapRowsToWidth(QListView *list)
+{
+    list->setItemDelegate(new WrappedRows(list));
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Rows are laid out again whenever the width changes.
+    list->setResizeMode(QListView::Adjust);
+}
+
 void setUserTextCaption(QWidget *control, const QString &before, const QString &userText, const QString &after,
                         Qt::TextElideMode mode)
 {
     UserTextCaption::of(control)->set(before, userText, after, mode);
 }
 
-NameList::NameList(const char *objectName)
+ElidingList::ElidingList(const char *objectName, Qt::TextElideMode mode) : m_mode(mode)
 {
     setObjectName(QLatin1String(objectName));
     setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    setMinimumContentsLength(layoutOf(BeaconField::Location).width);
-    connect(this, &QComboBox::currentTextChanged, this, &NameList::updateToolTip);
+    connect(this, &QComboBox::currentTextChanged, this, &ElidingList::updateToolTip);
 }
 
-QRect NameList::nameRect() const
+QRect ElidingList::choiceRect() const
 {
     QStyleOptionComboBox option;
     initStyleOption(&option);
     return style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
 }
 
-void NameList::paintEvent(QPaintEvent *)
+void ElidingList::paintEvent(QPaintEvent *)
 {
     QStylePainter painter(this);
     painter.setPen(palette().color(QPalette::Text));
     QStyleOptionComboBox option;
     initStyleOption(&option);
     painter.drawComplexControl(QStyle::CC_ComboBox, option);
-    option.currentText = fontMetrics().elidedText(option.currentText, Qt::ElideRight, nameRect().width());
+    option.currentText = fontMetrics().elidedText(option.currentText, m_mode, choiceRect().width());
     painter.drawControl(QStyle::CE_ComboBoxLabel, option);
 }
 
-void NameList::resizeEvent(QResizeEvent *event)
+void ElidingList::resizeEvent(QResizeEvent *event)
 {
     QComboBox::resizeEvent(event);
     updateToolTip();
 }
 
-void NameList::updateToolTip()
+void ElidingList::updateToolTip()
 {
-    const bool whole = fontMetrics().horizontalAdvance(currentText()) <= nameRect().width();
+    const bool whole = fontMetrics().horizontalAdvance(currentText()) <= choiceRect().width();
     setToolTip(whole ? QString() : plainToolTip(currentText()));
+}
+
+NameList::NameList(const char *objectName) : ElidingList(objectName, Qt::ElideRight)
+{
+    setMinimumContentsLength(layoutOf(BeaconField::Location).width);
+}
+
+FolderList::FolderList(const char *objectName) : ElidingList(objectName, Qt::ElideMiddle)
+{
+    // As wide as a folder of a few levels needs.
+    setMinimumContentsLength(30);
 }
 
 QPushButton *namedButton(const char *objectName, const QString &caption)
@@ -406,21 +579,12 @@ void refreshClockLabels(SharedState &state, QLabel *utc, QLabel *local)
     local->setText(fromWindows1252("Local " + clock.LocalDateText + "   " + clock.LocalTimeText));
 }
 
-int clockLabelWidth(const QLabel *clock)
+void keepClockWidth(QLabel *clock)
 {
     int width = 0;
     for (const char *widest : {"UTC 0000-00-00  00:00", "Local 0000-00-00   00:00 AM", "Local 0000-00-00   00:00 PM"})
         width = std::max(width, captionWidth(clock, QLatin1String(widest)));
-    return width;
-}
-
-bool backUpBeforeChange(const ProgramFolder &folder)
-{
-    if (const FileError err = AutoBackupFiles(folder)) {
-        MessageBox::show(err.messageText(), QStringLiteral("Error"));
-        return false;
-    }
-    return true;
+    clock->setMinimumWidth(std::max(clock->minimumWidth(), width));
 }
 
 std::optional<QByteArray> storableText(const QString &text, const QString &refusal)

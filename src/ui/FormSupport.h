@@ -18,7 +18,9 @@
 class QAction;
 class QCheckBox;
 class QLabel;
+class QLayout;
 class QLineEdit;
+class QListView;
 class QObject;
 class QPushButton;
 class QRadioButton;
@@ -27,7 +29,6 @@ class QWidget;
 
 namespace qern {
 
-class ProgramFolder;
 struct SharedState;
 
 constexpr int kTwipsPerPixel = 15;
@@ -46,26 +47,34 @@ QFont namedFont(const QString &family, int pointSize = 9, bool bold = false);
 // The fixed-width font of lists ("Courier" when present).
 QFont fixedListFont();
 
-// The width a label or a button needs to show a caption whole in its font and style
-// (its own caption when none is given). A push button's style minimum is left out, so
-// a short caption keeps the width its window designed for it.
-int captionWidth(const QWidget *control);
+// The width a label or a button needs to show a caption whole in its font and style.
 int captionWidth(const QWidget *control, const QString &caption);
-// The designed width of a control placed by hand, or more when its caption needs it.
-int fittedWidth(const QWidget *control, int designedWidth);
 
-// Where a control placed by hand ends, plus a gap: where the next one on its row starts.
-int rightOf(const QWidget *control, int gap = 0);
-// Gives captions placed by hand in one column the width of the widest of them; returns
-// the column's right edge.
-int alignCaptionColumn(const QList<QLabel *> &captions);
+// The room a window has on the screen it opens on: the screen less its panels, and less
+// the title bar and borders that the window manager puts around the window.
+QSize roomOnScreen(const QWidget *window);
+
+// Lays out a window's controls: the layout gives each control what its caption needs in
+// the font of the day, and the window never comes out smaller than designed.
+void layOutWindow(QWidget *window, QLayout *content, QSize designed);
+// A control in a layout keeps its designed size as its least, or what its caption needs
+// in the font of the day when that is more.
+void setDesignedSize(QWidget *control, int width, int height = 0);
+// A control that a window shows and hides keeps its room in the layout meanwhile, so
+// that nothing beside it moves.
+void keepRoomWhenHidden(QWidget *control);
+// A box for a short text of known form (a time, a date, an ident) is as wide as designed,
+// or as its widest text needs in the font of the day.
+void setBoxWidth(QLineEdit *box, int designedWidth, const QString &widest);
 
 // A caption of a label or button around a text of the user's that no window can hold at
 // its longest (a location's name: Preferences takes thousands of characters; a folder).
 // It shows whole when it fits the control; else the user's text is elided, the words
 // around it stay, and the tool tip holds the whole caption. It fits itself again when the
 // control's width or font changes. Shown as plain text: an ampersand or a tag of the
-// user's is shown as it is.
+// user's is shown as it is. A control in a layout asks for the width of the whole
+// caption, as far as the screen lets its window widen, so that only what does not fit
+// there is elided.
 void setUserTextCaption(QWidget *control, const QString &before, const QString &userText,
                         const QString &after = {}, Qt::TextElideMode mode = Qt::ElideRight);
 
@@ -73,20 +82,39 @@ void setUserTextCaption(QWidget *control, const QString &before, const QString &
 // in its tool tip while the box is too narrow for it.
 void showTextFromStart(QLineEdit *box);
 
-// A list of names of the user's (the listening locations), as wide as a name as long as a
-// beacon's place needs, however long a name is: a longer chosen name shows elided, whole
-// in the tool tip and in the opened list.
-class NameList : public QComboBox {
+// A list of messages shows each row whole within the list's width, wrapped, a long word
+// (a folder's path) broken where it must be: no row has to be scrolled sideways to be read.
+void wrapRowsToWidth(QListView *list);
+
+// A list whose choice, a text of the user's, shows elided when the list is too narrow for
+// it, whole in the tool tip and in the opened list.
+class ElidingList : public QComboBox {
 public:
-    explicit NameList(const char *objectName);
+    ElidingList(const char *objectName, Qt::TextElideMode mode);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
-    QRect nameRect() const;
+    QRect choiceRect() const;
     void updateToolTip();
+
+    Qt::TextElideMode m_mode;
+};
+
+// A list of names of the user's (the listening locations), as wide as a name as long as a
+// beacon's place needs, however long a name is.
+class NameList : public ElidingList {
+public:
+    explicit NameList(const char *objectName);
+};
+
+// A list of folders, elided in the middle so that both the start and the folder's own
+// name show.
+class FolderList : public ElidingList {
+public:
+    explicit FolderList(const char *objectName);
 };
 
 // Controls of the windows laid out by layouts. A button never takes Enter for itself:
@@ -111,12 +139,9 @@ void replaceEnteredCharacters(QLineEdit *box, const QList<std::pair<QChar, QChar
 // Refreshes the shared clock texts and shows them in a window's clock labels:
 // "UTC " + date, two blanks, time; "Local " + date, three blanks, time.
 void refreshClockLabels(SharedState &state, QLabel *utc, QLabel *local);
-// The width those texts need in a clock label's font, at any date and time.
-int clockLabelWidth(const QLabel *clock);
-
-// The automatic backup that comes before a change to the user's files. A failure is
-// shown, titled "Error", and the change must not go ahead: false.
-bool backUpBeforeChange(const ProgramFolder &folder);
+// Clock labels keep the width those texts need at any date and time, so that nothing
+// beside them moves as the time changes.
+void keepClockWidth(QLabel *clock);
 
 // Text on its way into the user's files, which hold Windows-1252: a character outside
 // it is not turned into "?" but refused, shown as refusal titled "Error", and nothing

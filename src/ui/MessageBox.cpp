@@ -1,9 +1,14 @@
 #include "MessageBox.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
+#include <QFontDatabase>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QStyle>
 
 #include <cstdio>
 
@@ -63,6 +68,31 @@ void setTextWhole(QMessageBox &box, const QString &text)
     box.setDetailedText(text);
 }
 
+// The title bar shows the title whole beside the window's icon and its three buttons: the
+// box is that wide at least, however short its text ("Not found").
+void keepTitleWhole(QMessageBox &box)
+{
+    QFont titleFont = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+    titleFont.setBold(true);
+    const int width = QFontMetrics(titleFont).horizontalAdvance(box.windowTitle()) +
+                      4 * box.style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    if (auto *grid = qobject_cast<QGridLayout *>(box.layout()))
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Fixed, QSizePolicy::Minimum), grid->rowCount(), 0, 1,
+                      grid->columnCount());
+}
+
+// "Show Details..." only shows and hides the details: Enter still answers the box, also
+// once the details are open.
+void keepEnterForTheAnswer(QMessageBox &box)
+{
+    const auto *buttons = box.findChild<QDialogButtonBox *>();
+    for (QAbstractButton *button : buttons ? buttons->buttons() : QList<QAbstractButton *>()) {
+        auto *push = qobject_cast<QPushButton *>(button);
+        if (push && buttons->buttonRole(button) == QDialogButtonBox::ActionRole)
+            push->setAutoDefault(false);
+    }
+}
+
 MsgAnswer showReal(const MessageRequest &request)
 {
     QMessageBox box(QApplication::activeWindow());
@@ -115,6 +145,8 @@ MsgAnswer showReal(const MessageRequest &request)
         box.setDefaultButton(QMessageBox::Ok);
         break;
     }
+    keepTitleWhole(box);
+    keepEnterForTheAnswer(box);
     switch (box.exec()) {
     case QMessageBox::Yes:
         return MsgAnswer::Yes;

@@ -178,8 +178,10 @@ TEST_F(BackupSetTest, SettingsFailureIsListedAndTheRunGoesOn)
     m_drive.mkdir("Reg.bak"); // a folder where the file would go
     const BackupSetRun run = backup(false, true, true);
     EXPECT_FALSE(run.failed());
-    EXPECT_EQ(run.statusLines, (QStringList{"CLE/Session File - Backed Up", "Registry Backup Error",
-                                            "Master Database - Backed Up"}));
+    EXPECT_EQ(run.statusLines,
+              (QStringList{"CLE/Session File - Backed Up", "Registry Backup Error",
+                           "Error # 75: Path/File access error (" + m_drive.path("Reg.bak") + " is a folder)",
+                           "Master Database - Backed Up"}));
     EXPECT_TRUE(run.registryError.failed());
 }
 

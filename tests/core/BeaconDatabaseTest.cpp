@@ -167,29 +167,44 @@ TEST(BeaconDatabase, WalksEveryRecordInOrderAndStopsWhenAsked)
 
 TEST(BeaconDatabase, AShownBeaconIsReadOnlyWhileItsRecordStillHoldsIt)
 {
+    // B1 on 201 kHz in Canada at 2, its namesake in Norway at 4 and at 6 (two records
+    // alike), and a Canadian B1 on 201 kHz at another position at 5.
+    const BeaconRecord b1 = tuned("B1", "201");
+    const BeaconRecord norwegian = beacon({.ident = "B1", .country = "NOR", .frequency = "201"});
+    const BeaconRecord elsewhere = beacon({.ident = "B1", .frequency = "201", .latitude = "N50000000"});
+    BeaconRecord damaged = tuned("B2", "202");
+    damaged.setRaw(BeaconField::Ident, QByteArray("B\x01", 2));
+    auto shown = [](qint64 number, const BeaconRecord &r) { return shownBeaconOf(number, r); };
+    ShownBeacon typedApart = shown(2, b1);
+    typedApart.ident = " b1 ";
+    typedApart.frequency = "201 ";
+    typedApart.countryCode = "can";
+    typedApart.latitude = " n47424000";
     const struct {
         const char *name;
         ShownBeacon shown;
         bool moved;
-        int error;                   // 0: none
-        std::optional<qint64> found; // where it stands now
+        int error;               // 0: none
+        qint64 found;            // where it stands now, 0: nowhere for sure
+        int matches;             // records holding it
     } cases[] = {
-        {"still there", {2, "B1", "201"}, false, 0, 2},
-        {"case and blanks aside", {2, " b1 ", "201 "}, false, 0, 2},
-        {"another beacon in its place", {1, "B1", "201"}, true, 0, 2},
-        {"same ident, other frequency", {2, "B1", "338"}, true, 0, std::nullopt},
-        {"a duplicate is another beacon", {2, "B1;2", "201"}, true, 0, std::nullopt},
-        {"past the end", {4, "B1", "201"}, true, 0, 2},
-        {"no record shown", {}, true, 0, std::nullopt},
-        {"undecodable record", {3, "B2", "202"}, false, 5, std::nullopt},
+        {"still there", shown(2, b1), false, 0, 2, 1},
+        {"case and blanks aside", typedApart, false, 0, 2, 1},
+        {"another beacon in its place", shown(1, b1), true, 0, 2, 1},
+        {"its namesake in its place", shown(4, b1), true, 0, 2, 1},
+        {"a beacon of its country elsewhere in its place", shown(5, b1), true, 0, 2, 1},
+        {"same ident, other frequency", shown(2, tuned("B1", "338")), true, 0, 0, 0},
+        {"a duplicate is another beacon", shown(2, tuned("B1;2", "201")), true, 0, 0, 0},
+        {"past the end", shown(9, b1), true, 0, 2, 1},
+        {"no record shown", {}, true, 0, 0, 0},
+        {"undecodable record", shown(3, tuned("B2", "202")), false, 5, 0, 0},
+        // At its record, yet not to be followed: which of the two is it?
+        {"two records alike", shown(4, norwegian), false, 0, 0, 2},
     };
+    TestFolder t;
+    t.write("ndb.dat", bytesOf({tuned("B0", "200"), b1, damaged, norwegian, elsewhere, norwegian}));
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        TestFolder t;
-        BeaconRecord damaged = tuned("B2", "202");
-        damaged.setRaw(BeaconField::Ident, QByteArray("B\x01", 2));
-        t.write("ndb.dat", goodDatabase(2) + damaged.bytes());
-
         BeaconRecord read;
         const BeaconCheck check = readShownBeacon(t.folder(), c.shown, &read);
 
@@ -197,13 +212,20 @@ TEST(BeaconDatabase, AShownBeaconIsReadOnlyWhileItsRecordStillHoldsIt)
         EXPECT_EQ(check.error.number, c.error);
         EXPECT_EQ(check.passed(), !c.moved && c.error == 0);
         if (check.passed()) {
-            EXPECT_EQ(read.trimmedText(BeaconField::Ident), "B1");
+            EXPECT_EQ(read.bytes(), t.read("ndb.dat").mid((c.shown.recordNumber - 1) * BeaconRecord::Length,
+                                                          BeaconRecord::Length));
         }
-        EXPECT_EQ(findShownBeacon(t.folder(), c.shown), c.found);
+        const FoundBeacon found = findShownBeacon(t.folder(), c.shown);
+        EXPECT_EQ(found.found(), c.found > 0);
+        EXPECT_EQ(found.recordNumber, c.found);
+        EXPECT_EQ(found.matches, c.matches);
     }
     TestFolder none;
     BeaconRecord r;
-    EXPECT_EQ(readShownBeacon(none.folder(), {1, "B0", "200"}, &r).error.number, 53);
+    EXPECT_EQ(readShownBeacon(none.folder(), shown(1, b1), &r).error.number, 53);
+    const FoundBeacon unread = findShownBeacon(none.folder(), shown(1, b1));
+    EXPECT_EQ(unread.error.number, 53);
+    EXPECT_FALSE(unread.found());
     EXPECT_FALSE(none.exists("ndb.dat"));
 }
 

@@ -185,9 +185,10 @@ TEST(BeaconEditor, ChangeOfABeaconNoLongerAtItsRecordIsRefused)
         const char *name;
         ShownBeacon loaded;
     } cases[] = {
-        {"record gone", {2, "AAA", "200"}},
-        {"another beacon sorted into its place", {1, "BBB", "300"}},
-        {"its frequency changed meanwhile", {1, "AAA", "210"}},
+        {"record gone", shownBeaconOf(2, stored("AAA", "200"))},
+        {"another beacon sorted into its place", shownBeaconOf(1, stored("BBB", "300"))},
+        {"its frequency changed meanwhile", shownBeaconOf(1, stored("AAA", "210"))},
+        {"its namesake of another country in its place", shownBeaconOf(1, stored("AAA", "200", "NOR"))},
     };
     for (const auto &c : cases) {
         DataFolder t;
@@ -207,12 +208,16 @@ TEST(BeaconEditor, FindsARecordByItsBytes)
     const BeaconRecord b = stored("BBB", "300");
     t.writeDatabase({a, b, b});
 
-    EXPECT_EQ(findBeaconRecord(t.folder(), b), std::optional<qint64>(2));
-    EXPECT_EQ(findBeaconRecord(t.folder(), a), std::optional<qint64>(1));
-    EXPECT_EQ(findBeaconRecord(t.folder(), stored("CCC", "400")), std::nullopt);
+    const FoundBeacon found = findBeaconRecord(t.folder(), a);
+    EXPECT_TRUE(found.found());
+    EXPECT_EQ(found.recordNumber, 1);
+    // Two records alike are not told apart.
+    EXPECT_EQ(findBeaconRecord(t.folder(), b).matches, 2);
+    EXPECT_FALSE(findBeaconRecord(t.folder(), b).found());
+    EXPECT_EQ(findBeaconRecord(t.folder(), stored("CCC", "400")).matches, 0);
 
     TestFolder empty;
-    FileError error;
-    EXPECT_EQ(findBeaconRecord(empty.folder(), a, &error), std::nullopt);
-    EXPECT_EQ(error.number, 53);
+    const FoundBeacon unread = findBeaconRecord(empty.folder(), a);
+    EXPECT_FALSE(unread.found());
+    EXPECT_EQ(unread.error.number, 53);
 }

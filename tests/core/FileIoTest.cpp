@@ -18,13 +18,53 @@
 #include "FileIo.h"
 #include "Fixtures.h"
 #include "LogMaintenance.h"
+#include "LogView.h"
+#include "ReceptionWrite.h"
 #include "RegistryBackup.h"
 #include "RegistryStore.h"
+#include "Statistics.h"
 #include "TestFolder.h"
 
 using namespace qern;
 using qern::test::ScopedFileSizeLimit;
 using qern::test::TestFolder;
+
+namespace {
+
+// The file an open descriptor stands for; a folder is its path followed by "/".
+QString pathOf(int fd)
+{
+    const QFileInfo info(QFileInfo(QStringLiteral("/proc/self/fd/%1").arg(fd)).symLinkTarget());
+    return info.isDir() ? info.filePath() + QLatin1Char('/') : info.filePath();
+}
+
+// Writes into one file fail the way a disk says it is full: ENOSPC, or EDQUOT when the
+// user's quota is spent.
+struct WriteFault {
+    QString path;
+    int error = 0;
+};
+WriteFault g_writeFault;
+
+class FailingWrites {
+public:
+    FailingWrites(const QString &path, int error) { g_writeFault = {QFileInfo(path).canonicalFilePath(), error}; }
+    ~FailingWrites() { g_writeFault = {}; }
+    FailingWrites(const FailingWrites &) = delete;
+    FailingWrites &operator=(const FailingWrites &) = delete;
+};
+
+} // namespace
+
+// This definition stands in for the C library's in this test program.
+extern "C" ssize_t write(int fd, const void *data, size_t size)
+{
+    if (g_writeFault.error != 0 && pathOf(fd) == g_writeFault.path) {
+        errno = g_writeFault.error;
+        return -1;
+    }
+    return ::syscall(SYS_write, fd, data, size);
+}
 
 TEST(RecordFile, ReaderNeverCreatesAMissingFile)
 {
@@ -57,11 +97,15 @@ TEST(RecordFile, WritesInPlaceAppendsAndReadsBack)
     EXPECT_TRUE(file.write(1, "TOOLONG").failed()); // a record of the wrong length is refused
 }
 
+// However the disk says it is full (a write cut short, no space, the quota spent), the
+// user hears "Disk full".
 TEST(RecordFile, ShortWriteIsAnErrorAndLeavesTheFileAsItWas)
 {
     const QByteArray first(213, 'A');
-    const struct { const char *name; qint64 number; } cases[] = {
-        {"append", 2}, {"beyond the end", 3},
+    const struct { const char *name; qint64 number; int error; } cases[] = {
+        {"append", 2, 0}, {"beyond the end", 3, 0}, // 0: a write cut short by the file size limit
+        {"in place, no space", 1, ENOSPC}, {"append, quota spent", 2, EDQUOT},
+        {"in place, quota spent", 1, EDQUOT}, {"beyond the end, quota spent", 3, EDQUOT},
     };
     for (const auto &c : cases) {
         TestFolder t;
@@ -69,12 +113,17 @@ TEST(RecordFile, ShortWriteIsAnErrorAndLeavesTheFileAsItWas)
         RecordFile file(t.path("ndb.dat"), 213);
         FileError err;
         {
-            const ScopedFileSizeLimit limit(300); // room for 87 more bytes
+            std::optional<ScopedFileSizeLimit> limit;
+            std::optional<FailingWrites> failing;
+            if (c.error == 0)
+                limit.emplace(300); // room for 87 more bytes
+            else
+                failing.emplace(t.path("ndb.dat"), c.error);
             err = file.write(c.number, QByteArray(213, 'B'));
             file.close();
         }
-        EXPECT_EQ(err.number, 61) << c.name;
-        EXPECT_TRUE(err.messageText().startsWith("Error # 61: Disk full")) << err.messageText().toStdString();
+        EXPECT_EQ(err.messageText().toStdString(), ("Error # 61: Disk full (" + t.path("ndb.dat") + ")").toStdString())
+            << c.name;
         const QByteArray after = t.read("ndb.dat");
         EXPECT_EQ(after.size(), first.size()) << c.name;
         EXPECT_TRUE(after == first) << c.name;
@@ -148,7 +197,8 @@ TEST(SafeWrite, ReplacesAWholeFileOnlyWhenTheNewOneIsComplete)
     const FileError err = replaceFileContents(t.path("ndb.dat"), "lost");
     EXPECT_TRUE(err.failed());
     // The message names the user's file, never the temporary one.
-    EXPECT_EQ(err.messageText(), "Error # 75: Path/File access error (" + t.path("ndb.dat") + ")");
+    EXPECT_EQ(err.messageText(), "Error # 75: Path/File access error (" + t.path("ndb.dat") + ": a folder stands at " +
+                                     t.path("ndb.dat.tmp") + ", where its new copy is written first)");
     EXPECT_EQ(t.read("ndb.dat"), "new content");
 }
 
@@ -174,6 +224,27 @@ TEST(SafeWrite, CopyKeepsTheOldCopyWhenItFails)
 
     EXPECT_EQ(copyFileSafely(t.path("missing.dat"), t.path("x.bak")).number, 53);
     EXPECT_EQ(copyFileSafely(t.path("src.dat"), t.path("nofolder/x.bak")).number, 76);
+}
+
+// A copy into a missing file keeps whatever stands at its name when it is done.
+TEST(SafeWrite, ACopyIntoAMissingFileNeverReplacesWhatStandsThere)
+{
+    TestFolder t;
+    t.write("shipped.dat", "shipped");
+    t.write("kept.dat", "the user's");
+    t.mkdir("folder.dat");
+    for (const char *name : {"kept.dat", "folder.dat"}) {
+        bool copied = true;
+        ASSERT_FALSE(copyFileIfMissing(t.path("shipped.dat"), t.path(name), &copied)) << name;
+        EXPECT_FALSE(copied) << name;
+    }
+    EXPECT_EQ(t.read("kept.dat"), "the user's");
+    EXPECT_TRUE(QFileInfo(t.path("folder.dat")).isDir());
+    bool copied = false;
+    ASSERT_FALSE(copyFileIfMissing(t.path("shipped.dat"), t.path("new.dat"), &copied));
+    EXPECT_TRUE(copied);
+    EXPECT_EQ(t.read("new.dat"), "shipped");
+    EXPECT_EQ(QDir(t.root()).entryList({"*.tmp"}), QStringList());
 }
 
 // -----------------------------------------------------------------------------------
@@ -287,12 +358,31 @@ std::function<void(const DataFolder &)> withOlderCopy(const QString &copy)
     };
 }
 
-FileError restoreLogbooks(const DataFolder &f)
+FileError restoreFromDrive(const DataFolder &f, const BackupComponents &components)
 {
     RegistryStore store(f.path("registry.ini"));
     LogbookNames names;
     names.fill("Empty");
-    return RestoreFromFolder(f.folder(), f.path("drive"), {true, false, false}, names, store).error;
+    return RestoreFromFolder(f.folder(), f.path("drive"), components, names, store).error;
+}
+
+FileError restoreLogbooks(const DataFolder &f)
+{
+    return restoreFromDrive(f, {true, false, false});
+}
+
+// The settings go last but one: every file is checked before the first is replaced.
+FileError restoreEverything(const DataFolder &f)
+{
+    return restoreFromDrive(f, {true, true, true});
+}
+
+// Logged beacons, the settings, and a backup set on the drive whose settings differ.
+void writeLoggedBeaconsAndBackupSet(const DataFolder &f)
+{
+    writeLoggedBeacons(f);
+    writeSettingsAndBackup(f);
+    ASSERT_TRUE(QFile::rename(f.path("Reg.bak"), f.path("drive/Reg.bak")));
 }
 
 QList<Rewrite> everyRewrite()
@@ -318,6 +408,7 @@ QList<Rewrite> everyRewrite()
         {"master clear, logbook", "Logs/log3.dat", writeLoggedBeacons, master},
         {"restore, logbook", "Logs/log0.dat", writeLoggedBeacons, restoreLogbooks},
         {"restore, database", "ndb.dat", writeLoggedBeacons, restoreLogbooks},
+        {"restore, settings", "registry.ini", writeLoggedBeaconsAndBackupSet, restoreEverything},
         {"automatic backup, database copy", "ndb.bak", withOlderCopy("ndb.bak"), backup},
         {"automatic backup, logbook copy", "AutoBackups/log5.bak", withOlderCopy("AutoBackups/log5.bak"), backup},
     };
@@ -325,6 +416,7 @@ QList<Rewrite> everyRewrite()
 
 constexpr mode_t kOwnerReadWriteGroupRead = 0640;
 constexpr mode_t kReadOnly = 0444;
+constexpr mode_t kReadOnlyFolder = 0555;
 
 } // namespace
 
@@ -360,25 +452,127 @@ TEST(UserFiles, RewritesKeepTheFilesPermissionsAndWriteThroughLinks)
     }
 }
 
-// CI runs as root, which may write any file: the refusal comes from the file's mode,
-// so it holds for root as for the user.
-TEST(UserFiles, ReadOnlyFileStopsTheRewriteWithNothingChanged)
+namespace {
+
+// What may stand in the place of a user's file, or around it, so that no command can
+// write it.
+struct Obstacle {
+    const char *name;
+    QString message; // %1: the file, %2: its folder
+    std::function<void(const QString &path)> put;
+    std::function<bool(const QString &path)> stillThere;
+    std::function<void(const QString &path)> release = [](const QString &) {};
+};
+
+QString folderOf(const QString &path)
 {
-    for (const Rewrite &r : everyRewrite()) {
-        DataFolder f;
-        r.prepare(f);
-        ASSERT_EQ(::chmod(QFile::encodeName(f.path(r.file)).constData(), kReadOnly), 0);
-        const auto before = snapshot(f);
+    return QFileInfo(path).absolutePath();
+}
 
-        const FileError err = r.run(f);
+void setMode(const QString &path, mode_t mode)
+{
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), mode), 0) << path.toStdString();
+}
 
-        EXPECT_EQ(err.number, 70) << r.command;
-        EXPECT_TRUE(err.messageText().startsWith("Error # 70: Permission denied (")) << r.command;
-        EXPECT_TRUE(err.description.endsWith(QFileInfo(r.file).fileName() + ")"))
-            << r.command << ": " << err.description.toStdString();
-        EXPECT_EQ(snapshot(f), before) << r.command;
-        EXPECT_EQ(modeOf(f.path(r.file)), kReadOnly) << r.command;
-        EXPECT_EQ(temporaryFiles(f), QStringList()) << r.command;
+QList<Obstacle> everyObstacle()
+{
+    auto replaced = [](const std::function<bool(const QString &)> &make) {
+        return [make](const QString &path) {
+            ASSERT_TRUE(QFile::remove(path));
+            ASSERT_TRUE(make(path));
+        };
+    };
+    return {
+        // CI runs as root, which may write any file: the refusal comes from the file's
+        // mode, so it holds for root as for the user.
+        {"read-only", "Error # 70: Permission denied (%1)", [](const QString &path) { setMode(path, kReadOnly); },
+         [](const QString &path) { return modeOf(path) == kReadOnly; }},
+        // A whole file is written beside the old one and renamed over it, in its folder.
+        {"read-only folder", "Error # 70: Permission denied (%1: its folder %2 is read-only)",
+         [](const QString &path) { setMode(folderOf(path), kReadOnlyFolder); },
+         [](const QString &path) { return modeOf(folderOf(path)) == kReadOnlyFolder; },
+         [](const QString &path) { setMode(folderOf(path), 0755); }},
+        {"loop of links", "Error # 75: Path/File access error (%1 is a loop of symbolic links)",
+         replaced([](const QString &path) { return QFile::link(QFileInfo(path).fileName(), path); }),
+         [](const QString &path) { return QFileInfo(path).isSymLink(); }},
+        {"folder", "Error # 75: Path/File access error (%1 is a folder)",
+         replaced([](const QString &path) { return QDir().mkdir(path); }),
+         [](const QString &path) { return QFileInfo(path).isDir(); }},
+    };
+}
+
+// Runs the command with o in the place of its file: it fails, naming the file and o,
+// and every file stays as it was.
+void expectStoppedWithNothingChanged(const Obstacle &o, const Rewrite &r)
+{
+    SCOPED_TRACE(std::string(r.command) + ", " + o.name);
+    DataFolder f;
+    r.prepare(f);
+    o.put(f.path(r.file));
+    const auto before = snapshot(f);
+
+    const FileError err = r.run(f);
+
+    QString message = o.message;
+    message.replace(QLatin1String("%1"), f.path(r.file)).replace(QLatin1String("%2"), folderOf(f.path(r.file)));
+    EXPECT_EQ(err.messageText().toStdString(), message.toStdString());
+    EXPECT_EQ(snapshot(f), before);
+    EXPECT_TRUE(o.stillThere(f.path(r.file)));
+    EXPECT_EQ(temporaryFiles(f), QStringList());
+    o.release(f.path(r.file));
+}
+
+} // namespace
+
+TEST(UserFiles, AFileThatCannotBeWrittenStopsTheRewriteWithNothingChanged)
+{
+    for (const Obstacle &o : everyObstacle()) {
+        for (const Rewrite &r : everyRewrite())
+            expectStoppedWithNothingChanged(o, r);
+    }
+}
+
+// Reading commands take a loop of links or a folder in a file's place for no missing
+// file (an empty logbook, a beacon out of sync, nothing to update): they name it.
+TEST(UserFiles, ALoopOrAFolderInAFilesPlaceIsNamedNotTakenForMissing)
+{
+    std::array<QByteArray, kStatisticsLocations> names;
+    names.fill("Empty");
+    const LogbookEntryEdit edit{"comments", "1300", "20260102", "mended"};
+    const Rewrite readers[] = {
+        {"start-up count", "ndb.dat", writeLoggedBeacons,
+         [&](const DataFolder &f) { return GatherDatabaseStatistics(f.folder(), names, 0).readError; }},
+        {"integrity check", "ndb.dat", writeLoggedBeacons,
+         [](const DataFolder &f) { return CheckDatabaseIntegrity(f.folder(), 2).readError; }},
+        {"log viewer", "Logs/log0.dat", writeLoggedBeacons,
+         [](const DataFolder &f) { return LoadAfterScrolling(f.folder(), 1, {}).logError; }},
+        {"session viewer", "Logs/cle.dat", writeLoggedBeacons,
+         [](const DataFolder &f) {
+             LogDetailContext session;
+             session.mode = kLogViewSession;
+             return LoadAfterScrolling(f.folder(), 1, session).logError;
+         }},
+        {"printed log", "Logs/log0.dat", writeLoggedBeacons,
+         [](const DataFolder &f) { return PrintedLogLines(f.folder(), {}).error; }},
+        {"last logged", "Logs/log0.dat", writeLoggedBeacons,
+         [](const DataFolder &f) {
+             std::optional<LogRecord> entry;
+             return findLastLogEntry(f.path("Logs/log0.dat"), "XYZ", "400", &entry);
+         }},
+        {"log update", "Logs/log0.dat", writeLoggedBeacons,
+         [&](const DataFolder &f) { return updateLogbookEntry(f.folder(), 0, f.shownAt(1), 1, edit).error; }},
+        {"session update", "Logs/cle.dat", writeLoggedBeacons,
+         [](const DataFolder &f) {
+             return updateSessionRecords(f.folder(), f.shownAt(1), "1300", "20260102", "mended").error;
+         }},
+        {"log delete", "Logs/log0.dat", writeLoggedBeacons,
+         [](const DataFolder &f) { return deleteLogbookEntry(f.folder(), 0, f.shownAt(1), 1).error; }},
+    };
+    for (const Obstacle &o : everyObstacle()) {
+        if (QByteArray(o.name).startsWith("read-only"))
+            continue; // read, it is no obstacle
+        for (const Rewrite &r : readers)
+            expectStoppedWithNothingChanged(o, r);
     }
 }
 
@@ -427,16 +621,17 @@ struct SyncWatch {
     bool watching = false;
     QStringList synced;  // in order; a folder is its path followed by "/"
     QString failing;     // a sync of this path fails with EIO
+    int failures = -1;   // how many of its syncs fail; -1: every one
 };
 SyncWatch g_syncs;
 
 int watchedSync(int fd, long call)
 {
     if (g_syncs.watching) {
-        const QFileInfo info(QFileInfo(QStringLiteral("/proc/self/fd/%1").arg(fd)).symLinkTarget());
-        const QString path = info.isDir() ? info.filePath() + QLatin1Char('/') : info.filePath();
-        g_syncs.synced << path;
-        if (path == g_syncs.failing) {
+        g_syncs.synced << pathOf(fd);
+        if (pathOf(fd) == g_syncs.failing && g_syncs.failures != 0) {
+            if (g_syncs.failures > 0)
+                --g_syncs.failures;
             errno = EIO;
             return -1;
         }
@@ -446,12 +641,26 @@ int watchedSync(int fd, long call)
 
 class WatchedSyncs {
 public:
-    explicit WatchedSyncs(QString failing = {}) { g_syncs = {true, {}, std::move(failing)}; }
+    explicit WatchedSyncs(QString failing = {}, int failures = -1)
+    {
+        g_syncs = {true, {}, std::move(failing), failures};
+    }
     ~WatchedSyncs() { g_syncs = {}; }
     WatchedSyncs(const WatchedSyncs &) = delete;
     WatchedSyncs &operator=(const WatchedSyncs &) = delete;
     QStringList synced() const { return g_syncs.synced; }
 };
+
+// Record 1 of path (4 bytes) written and taken back; a missing path is made and removed.
+FileError writtenAndUndone(const QString &path)
+{
+    RecordFileUndo undo(path, 4);
+    if (FileError err = undo.keepRecord(1))
+        return err;
+    if (FileError err = RecordFile(path, 4).write(1, "undo"))
+        return err;
+    return undo.undo();
+}
 
 } // namespace
 
@@ -479,6 +688,10 @@ TEST(Durability, EveryWriteIsSyncedWithItsFolderBeforeItReturns)
          {root + "/ndb.dat"}},
         {"record making its file", [&] { return RecordFile(t.path("log0.dat"), 4).append("new!"); },
          {root + "/log0.dat", root + "/"}},
+        // A write and its undo, each synced.
+        {"record undone", [&] { return writtenAndUndone(t.path("ndb.dat")); }, {root + "/ndb.dat", root + "/ndb.dat"}},
+        {"record undone by removing the file it made", [&] { return writtenAndUndone(t.path("log1.dat")); },
+         {root + "/log1.dat", root + "/", root + "/"}},
         {"whole file", [&] { return replaceFileContents(t.path("ndb.dat"), "whole"); },
          {root + "/ndb.dat.tmp", root + "/"}},
         {"copy", [&] { return copyFileSafely(t.path("ndb.dat"), t.path("ndb.bak")); },
@@ -518,29 +731,96 @@ TEST(Durability, EveryWriteIsSyncedWithItsFolderBeforeItReturns)
 
 TEST(Durability, AFailedSyncIsAFailureNamingTheUsersFile)
 {
-    TestFolder t;
-    const QString root = QFileInfo(t.root()).canonicalFilePath();
+    auto ioError = [](const DataFolder &f, const char *file) {
+        return "Error # 57: Device I/O error (" + f.path(file) + ")";
+    };
+    // A command's message: the failure, then what the files hold now.
+    auto takenBack = [&](const char *file, const char *state = kChangeTakenBackText) {
+        return [=](const DataFolder &f) { return ioError(f, file) + "\r\n" + QLatin1String(state); };
+    };
+    auto notConfirmed = [&](const char *file) {
+        return [=](const DataFolder &f) {
+            return ioError(f, file) + "\r\n" + QLatin1String(kTakeBackNotConfirmedText) + "\r\n" + ioError(f, file);
+        };
+    };
+    auto alone = [&](const char *file) { return [=](const DataFolder &f) { return ioError(f, file); }; };
+    auto textOf = [](const FileError &err) { return err ? err.messageText() : QString(); };
+    auto oldDatabase = [](const DataFolder &f) { f.write("ndb.dat", "old!"); };
+    // The only entry of AAA, logged at location 0; the copies current, so that the
+    // command's own automatic backup writes nothing.
+    auto onlyEntry = [](const DataFolder &f) {
+        f.writeDatabase({beacon({.ident = "AAA", .country = "NOR", .frequency = "300", .mask = 1, .cleMark = "z"})});
+        f.writeLogbook(0, {LogRecord::make("AAA", "300", "0100", "20240101", ""),
+                           LogRecord::make("XYZ", "400", "0200", "20240101", "")});
+        f.writeSessionLog({CLERecord::make("AAA", "NOR", "300", "0100", "20240101", "", true)});
+        EXPECT_FALSE(AutoBackupFiles(f.folder()).failed());
+    };
+    auto deleteOnlyEntry = [](const DataFolder &f) {
+        return deleteLogbookEntry(f.folder(), 0, f.shownAt(1), 1).messageText();
+    };
+    auto receive = [](const DataFolder &f) {
+        return writeReception(f.folder(), f.shownAt(1), 0, {"AAA", "300", "1405", "20240102", "", ""}).messageText();
+    };
+    auto clearTheSession = [](const DataFolder &f) { return clearSession(f.folder()).messageText(); };
+    auto clearLocation0 = [](const DataFolder &f) { return clearMasterLogs(f.folder(), 1).messageText(); };
     const struct {
         const char *name;
-        QString failing;
-        std::function<FileError()> write;
-        QByteArray left; // ndb.dat afterwards
+        const char *failing; // in the folder; a folder ends with "/", "" is the folder itself
+        int failures;        // -1: every sync of it fails
+        std::function<void(const DataFolder &)> prepare;
+        std::function<QString(const DataFolder &)> run; // the message
+        std::function<QString(const DataFolder &)> said;
+        QByteArray left = {}; // ndb.dat afterwards; null: every file as it was
     } cases[] = {
-        {"record", root + "/ndb.dat", [&] { return RecordFile(t.path("ndb.dat"), 4).write(1, "new!"); }, "new!"},
-        {"new file before its rename", root + "/ndb.dat.tmp",
-         [&] { return replaceFileContents(t.path("ndb.dat"), "whole"); }, "old!"},
-        {"folder after the rename", root + "/", [&] { return replaceFileContents(t.path("ndb.dat"), "whole"); },
+        {"record", "ndb.dat", -1, oldDatabase,
+         [&](auto &f) { return textOf(RecordFile(f.path("ndb.dat"), 4).write(1, "new!")); }, alone("ndb.dat"),
+         "new!"},
+        {"new file before its rename", "ndb.dat.tmp", -1, oldDatabase,
+         [&](auto &f) { return textOf(replaceFileContents(f.path("ndb.dat"), "whole")); }, alone("ndb.dat"),
+         "old!"},
+        {"folder after the rename", "", -1, oldDatabase,
+         [&](auto &f) { return textOf(replaceFileContents(f.path("ndb.dat"), "whole")); }, alone("ndb.dat"),
          "whole"},
+        // Whichever step of a delete fails, the location bit and the entry are put back
+        // together, and the message says whether the disk confirmed it.
+        {"log delete, the bit's sync once", "ndb.dat", 1, onlyEntry, deleteOnlyEntry, takenBack("ndb.dat")},
+        {"log delete, the bit's sync every time", "ndb.dat", -1, onlyEntry, deleteOnlyEntry, notConfirmed("ndb.dat")},
+        {"log delete, the new logbook's sync", "Logs/log0.dat.tmp", -1, onlyEntry, deleteOnlyEntry,
+         takenBack("Logs/log0.dat")},
+        {"log delete, the logbook's folder after the rename once", "Logs/", 1, onlyEntry, deleteOnlyEntry,
+         takenBack("Logs/log0.dat")},
+        {"log delete, the logbook's folder after every rename", "Logs/", -1, onlyEntry, deleteOnlyEntry,
+         notConfirmed("Logs/log0.dat")},
+        // A reception's writes are taken back, each synced as it was written.
+        {"reception, the session record's sync once", "Logs/cle.dat", 1, onlyEntry, receive,
+         takenBack("Logs/cle.dat", kReceptionNotWrittenText)},
+        {"reception, the session record's sync every time", "Logs/cle.dat", -1, onlyEntry, receive,
+         notConfirmed("Logs/cle.dat")},
+        {"reception, the logbook's sync every time", "Logs/log0.dat", -1, onlyEntry, receive,
+         notConfirmed("Logs/log0.dat")},
+        {"session clear, the database's folder after the rename once", "", 1, onlyEntry, clearTheSession,
+         takenBack("ndb.dat")},
+        {"master clear, the logbook's folder after the rename once", "Logs/", 1, onlyEntry, clearLocation0,
+         takenBack("Logs/log0.dat")},
     };
     for (const auto &c : cases) {
-        t.write("ndb.dat", "old!");
-        FileError err;
+        SCOPED_TRACE(c.name);
+        DataFolder f;
+        c.prepare(f);
+        const auto before = snapshot(f);
+        QString said;
         {
-            const WatchedSyncs watch(c.failing);
-            err = c.write();
+            const WatchedSyncs watch(QFileInfo(f.root()).canonicalFilePath() + "/" + c.failing, c.failures);
+            said = c.run(f);
         }
-        EXPECT_EQ(err.messageText(), "Error # 57: Device I/O error (" + t.path("ndb.dat") + ")") << c.name;
-        EXPECT_EQ(t.read("ndb.dat"), c.left) << c.name;
-        EXPECT_FALSE(t.exists("ndb.dat.tmp")) << c.name;
+        EXPECT_EQ(said.toStdString(), c.said(f).toStdString());
+        if (c.left.isNull()) {
+            EXPECT_EQ(snapshot(f), before);
+        } else {
+            EXPECT_EQ(f.read("ndb.dat"), c.left);
+        }
+        EXPECT_EQ(temporaryFiles(f), QStringList());
+        // Nothing is left half-done: once the disk is well, the same command goes through.
+        EXPECT_EQ(c.run(f), QString());
     }
 }

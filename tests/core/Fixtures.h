@@ -131,7 +131,7 @@ public:
     {
         BeaconRecord r;
         if (readBeacon(folder(), number, &r).failed())
-            return {number, {}, {}};
+            r = BeaconRecord();
         return shownBeaconOf(number, r);
     }
     QList<LogRecord> logbook(int location) const

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "AutoBackup.h"
 #include "ClockTexts.h"
 #include "Fixtures.h"
 #include "LogMaintenance.h"
@@ -179,7 +180,8 @@ TEST_F(Maintenance, MasterClearEmptiesOnlyTheSelectedLogbooksAndKeepsCopies)
     EXPECT_EQ(t.read("AutoBackups/log0.bak"), log0);
     EXPECT_EQ(t.read("AutoBackups/log3.bak"), log3);
     EXPECT_EQ(t.read("Logs/log2.dat"), log2);
-    EXPECT_FALSE(t.exists("AutoBackups/log2.bak"));
+    // Only the automatic backup, which the clear takes first, copies an unticked logbook.
+    EXPECT_EQ(t.read("AutoBackups/log2.bak"), log2);
     // The session log and the session marks are the session clear's business.
     EXPECT_EQ(t.read("Logs/cle.dat"), session);
     EXPECT_TRUE(t.beaconAt(1).inSession());
@@ -399,9 +401,11 @@ TEST_F(Maintenance, RefusedOrFailedEditWritesNothing)
 {
     using Edit = std::function<LogEditResult(const DataFolder &)>;
     // The beacon as the viewer shows it, and as it would show another one.
-    const ShownBeacon aaa{1, "AAA", "300"};
-    const ShownBeacon gone{2, "AAA", "300"};
-    const ShownBeacon xyz{1, "XYZ", "400"};
+    const ShownBeacon aaa = shownBeaconOf(1, norwegian("AAA", "300"));
+    const ShownBeacon gone = shownBeaconOf(2, norwegian("AAA", "300"));
+    const ShownBeacon xyz = shownBeaconOf(1, norwegian("XYZ", "400"));
+    // Its namesake of another country, as a restored ndb.dat may hold in its place.
+    const ShownBeacon namesake = shownBeaconOf(1, beacon({.ident = "AAA", .country = "SWE", .frequency = "300"}));
     auto remove = [](const ShownBeacon &shown, qint64 entry) -> Edit {
         return [=](auto &f) { return deleteLogbookEntry(f.folder(), 0, shown, entry); };
     };
@@ -441,6 +445,10 @@ TEST_F(Maintenance, RefusedOrFailedEditWritesNothing)
         {"delete of a beacon sorted away", -1, nullptr, remove(xyz, 2)},
         {"update of a beacon sorted away", -1, nullptr, update(xyz, 2, {"x", "1200", "20240101", ""})},
         {"session update of a beacon sorted away", -1, nullptr, updateSession(xyz, "1200")},
+        {"delete of a namesake's entry", -1, nullptr, remove(namesake, 1)},
+        {"update of a namesake's entry", -1, nullptr, update(namesake, 1, {"x", "1200", "20240101", ""})},
+        {"session update of a namesake", -1, nullptr, updateSession(namesake, "1200")},
+        {"session delete of a namesake", -1, nullptr, removeSession(namesake)},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -455,7 +463,7 @@ TEST_F(Maintenance, RefusedOrFailedEditWritesNothing)
 
         EXPECT_EQ(r.beaconMoved, c.number == -1);
         EXPECT_EQ(r.error.failed(), c.number != -1);
-        EXPECT_TRUE(r.undone);
+        EXPECT_TRUE(r.takenBack.putBack);
         if (c.number > 0) {
             EXPECT_EQ(r.error.number, c.number);
         }
@@ -468,7 +476,7 @@ TEST_F(Maintenance, RefusedOrFailedEditWritesNothing)
 // A write past the size limit fails as on a full disk; reads and the writes below it go on.
 TEST_F(Maintenance, AWriteThatFailsHalfWayIsTakenBack)
 {
-    const ShownBeacon aaa{2, "AAA", "300"};
+    const ShownBeacon aaa = shownBeaconOf(2, norwegian("AAA", "300", 1));
     // Two records of AAA, the second a short last record: writing it whole would grow
     // the file past the limit.
     const QByteArray sessionOfAAA =
@@ -488,7 +496,7 @@ TEST_F(Maintenance, AWriteThatFailsHalfWayIsTakenBack)
         {"update of an entry",
          {entry("AAA", "300", "0100"), entry("XYZ", "400", "0200"), entry("XYZ", "400", "0300"),
           entry("XYZ", "400", "0400")},
-         [&](auto &f) { return updateLogbookEntry(f.folder(), 0, {1, "XYZ", "400"}, 4, {"new", "1200", "20240101", ""}); }},
+         [&](auto &f) { return updateLogbookEntry(f.folder(), 0, f.shownAt(1), 4, {"new", "1200", "20240101", ""}); }},
         // The first record is written, the second only in part: both are put back.
         {"session update of two records",
          {},
@@ -503,6 +511,8 @@ TEST_F(Maintenance, AWriteThatFailsHalfWayIsTakenBack)
         const QByteArray logbook = f.writeLogbook(0, c.logbook);
         if (!c.session.isEmpty())
             f.write("Logs/cle.dat", c.session);
+        // The copies are current: the edit's own automatic backup writes nothing.
+        ASSERT_FALSE(AutoBackupFiles(f.folder()).failed());
         LogEditResult r;
         {
             const ScopedFileSizeLimit limit(c.limit);
@@ -511,8 +521,8 @@ TEST_F(Maintenance, AWriteThatFailsHalfWayIsTakenBack)
 
         EXPECT_TRUE(r.error.failed());
         EXPECT_FALSE(r.beaconMoved);
-        EXPECT_TRUE(r.undone);
-        EXPECT_EQ(r.messageText(), r.error.messageText());
+        EXPECT_TRUE(r.takenBack.confirmed());
+        EXPECT_EQ(r.messageText().toStdString(), (r.error.messageText() + "\r\n" + QLatin1String(kChangeTakenBackText)).toStdString());
         EXPECT_EQ(f.read("ndb.dat"), database);
         EXPECT_EQ(f.read("Logs/log0.dat"), logbook);
         EXPECT_EQ(f.read("Logs/cle.dat"), c.session);
@@ -522,7 +532,8 @@ TEST_F(Maintenance, AWriteThatFailsHalfWayIsTakenBack)
     }
     LogEditResult notUndone;
     notUndone.error = FileError::ioError(QStringLiteral("Logs/log0.dat"));
-    notUndone.undone = false;
+    notUndone.takenBack.anyWrite = true;
+    notUndone.takenBack.putBack = false;
     EXPECT_TRUE(notUndone.messageText().endsWith(QLatin1String(kEditNotUndoneText)));
 }
 
@@ -538,8 +549,8 @@ TEST(LogTimeCheck, TableOfTypedTimes)
         int selectionStart;
         int selectionLength;
     } cases[] = {
-        {"", "", BoxColour::Green, false, -1, 0}, {"2", "2", BoxColour::Green, false, -1, 0},
-        {"0", "0", BoxColour::Green, false, -1, 0}, {"23", "23", BoxColour::Green, false, -1, 0},
+        {"", "", BoxColour::LightRed, false, -1, 0}, {"2", "2", BoxColour::LightRed, false, -1, 0},
+        {"0", "0", BoxColour::LightRed, false, -1, 0}, {"23", "23", BoxColour::LightRed, false, -1, 0},
         {"25", "25", BoxColour::Red, false, 0, 2}, {"253", "253", BoxColour::Red, false, -1, 0},
         {"2359", "2359", BoxColour::Green, true, -1, 0}, {"2360", "2360", BoxColour::Red, false, 2, 2},
         {"0000", "0000", BoxColour::Green, true, -1, 0}, {"12345", "1234", BoxColour::Green, true, 2, 2},

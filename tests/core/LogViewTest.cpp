@@ -30,15 +30,14 @@ protected:
         t.write("State.dat", "\"ON\",\"Ontario\",\"CAN\"\r\n");
     }
 
-    LogTable load(int mode, const QByteArray &currentIdent = {}, const QByteArray &currentFrequency = {},
-                  bool exactMatchSeen = false, int location = 0, qint64 currentRecord = 0) const
+    // current: the main window's beacon; its frequency names it when the list does not.
+    LogTable load(int mode, const ShownBeacon &current = {}, bool exactMatchSeen = false, int location = 0) const
     {
         LogTableContext ctx;
         ctx.mode = mode;
         ctx.currentLocationIndex = location;
-        ctx.currentIdent = currentIdent;
-        ctx.currentFrequency = currentFrequency;
-        ctx.currentRecordNumber = currentRecord;
+        ctx.currentFrequency = current.frequency;
+        ctx.currentBeacon = current;
         ctx.countries = &countries;
         ctx.states = &states;
         ctx.exactMatchSeen = exactMatchSeen;
@@ -86,7 +85,7 @@ TEST_F(LogViewTest, ListHoldsTheBeaconsOfTheLocationOrOfTheSessionInDatabaseOrde
         {kLogViewSession, 0, {1, 2}, "There are  2 records in your log."}, // marked z, whatever the locations
     };
     for (const auto &c : cases) {
-        const LogTable table = load(c.mode, {}, {}, false, c.location);
+        const LogTable table = load(c.mode, {}, false, c.location);
         EXPECT_EQ(table.RecNo, c.recNo) << c.mode << " at " << c.location;
         EXPECT_EQ(table.lblLog(), c.label) << c.mode << " at " << c.location;
         EXPECT_FALSE(table.error.failed());
@@ -119,26 +118,42 @@ TEST_F(LogViewTest, MissingDatabaseIsAnErrorAndAnEmptyListOrPrint)
 
 TEST_F(LogViewTest, RowSelectedFollowsTheMainWindowsBeacon)
 {
-    // Rows stand in database order: 300, 320, 320, 340.
-    t.writeDatabase({logged("AAA", "300"), logged("BBB", "320"), logged("BBB;2", "320"), logged("CCC", "340")});
+    // Rows stand in database order: 300, 320, 320, 320, 340; BBB's namesake in Norway.
+    const BeaconRecord namesake = beacon({.ident = "BBB", .country = "NOR", .frequency = "320", .mask = 1});
+    t.writeDatabase({logged("AAA", "300"), logged("BBB", "320"), logged("BBB;2", "320"), namesake, logged("CCC", "340")});
+    // The main window's beacon: the one stored at record, shown at number.
+    auto shown = [this](qint64 record, qint64 number, const QByteArray &frequency = {}) {
+        ShownBeacon s = t.shownAt(record);
+        s.recordNumber = number;
+        if (!frequency.isEmpty())
+            s.frequency = frequency;
+        return s;
+    };
+    auto notListed = [](const QByteArray &frequency) {
+        ShownBeacon s;
+        s.recordNumber = 6;
+        s.ident = "ZZZ";
+        s.frequency = frequency;
+        return s;
+    };
     const struct {
         const char *name;
-        QByteArray ident, frequency; // as the main window keeps them: without the suffix
-        qint64 record;
+        ShownBeacon current;
         int expectedRow;
         bool exactSeen;
     } cases[] = {
-        {"the beacon itself", "bbb", "320", 2, 1, true}, {"its duplicate, by its record", "BBB", "320", 3, 2, true},
-        {"as the reception dialog names the duplicate", "BBB;2", "320", 3, 2, true},
+        {"the beacon itself", shown(2, 2), 1, true}, {"its duplicate, by its record", shown(3, 3), 2, true},
+        {"its namesake, by its record", shown(4, 4), 3, true},
         // The record holds another beacon now: the row by frequency.
-        {"a record holding another beacon", "BBB", "320", 4, 1, false},
-        {"not listed, between two rows", "ZZZ", "330", 0, 3, false},
-        {"not listed, above every row", "ZZZ", "400", 0, 3, false},
-        {"not listed, below every row", "ZZZ", "250", 0, -1, false}, {"no beacon shown", "", "", 0, -1, false},
-        {"same ident, other frequency", "BBB", "321", 2, 3, false},
+        {"a record holding its namesake", shown(2, 4), 1, false},
+        {"a record holding another beacon", shown(2, 5), 1, false},
+        {"not listed, between two rows", notListed("330"), 4, false},
+        {"not listed, above every row", notListed("400"), 4, false},
+        {"not listed, below every row", notListed("250"), -1, false}, {"no beacon shown", {}, -1, false},
+        {"same ident, other frequency", shown(2, 2, "321"), 4, false},
     };
     for (const auto &c : cases) {
-        const LogTable table = load(kLogViewLogbook, c.ident, c.frequency, false, 0, c.record);
+        const LogTable table = load(kLogViewLogbook, c.current);
         EXPECT_EQ(table.rowToSelect(), c.expectedRow) << c.name;
         EXPECT_EQ(table.ExactMatchSeen, c.exactSeen) << c.name;
     }
@@ -147,9 +162,13 @@ TEST_F(LogViewTest, RowSelectedFollowsTheMainWindowsBeacon)
 TEST_F(LogViewTest, OnceTheExactBeaconWasSeenTheNextHigherRowIsNoLongerChosen)
 {
     t.writeDatabase({logged("AAA", "300"), logged("CCC", "340")});
+    ShownBeacon bbb;
+    bbb.recordNumber = 3;
+    bbb.ident = "BBB";
+    bbb.frequency = "320";
 
-    EXPECT_EQ(load(kLogViewLogbook, "BBB", "320", false).rowToSelect(), 1);
-    const LogTable after = load(kLogViewLogbook, "BBB", "320", true);
+    EXPECT_EQ(load(kLogViewLogbook, bbb, false).rowToSelect(), 1);
+    const LogTable after = load(kLogViewLogbook, bbb, true);
     EXPECT_EQ(after.rowToSelect(), -1);
     EXPECT_TRUE(after.ExactMatchSeen);
 }

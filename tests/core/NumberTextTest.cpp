@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "CLocale.h"
 #include "NumberText.h"
 
@@ -85,4 +87,31 @@ TEST(StrictConversion, AcceptsOnlyAWholeNumberInRange)
     EXPECT_EQ(big.error->number, 6);
     EXPECT_EQ(big.error->description, "Overflow");
     EXPECT_TRUE(strictToInt32("4294967295").error.has_value());
+
+    // The whole 64-bit range: 2^63 is the double nearest INT64_MAX, and does not fit.
+    constexpr qint64 kMin = std::numeric_limits<qint64>::min();
+    constexpr qint64 kMax = std::numeric_limits<qint64>::max();
+    const struct {
+        const char *text;
+        std::optional<qint64> value; // nullopt: "Overflow"
+    } wide[] = {
+        {"9223372036854775807", std::nullopt}, // read as 2^63
+        {"9223372036854775808", std::nullopt},
+        {"1e19", std::nullopt},
+        {"1e999", std::nullopt},
+        {"-1e999", std::nullopt},
+        {"9223372036854774784", 9223372036854774784LL}, // the largest double below 2^63
+        {"-9223372036854775808", kMin},
+        {"-9223372036854777856", std::nullopt}, // the next double below -2^63
+    };
+    for (const auto &w : wide) {
+        const StrictResult r = strictToInteger(w.text, kMin, kMax);
+        if (w.value) {
+            EXPECT_TRUE(r.ok()) << w.text;
+            EXPECT_EQ(r.value, *w.value) << w.text;
+        } else {
+            ASSERT_FALSE(r.ok()) << w.text << " gave " << r.value;
+            EXPECT_EQ(r.error->description, "Overflow") << w.text;
+        }
+    }
 }

@@ -1,4 +1,8 @@
+#include <QDirIterator>
+
 #include <gtest/gtest.h>
+
+#include <map>
 
 #include "ProgramFolder.h"
 #include "TestFolder.h"
@@ -29,31 +33,69 @@ TEST(ProgramFolder, PrefersTheExactSpellingWhenTwoExist)
     EXPECT_EQ(t.folder().path("Logs/a"), t.path("Logs/a"));
 }
 
-TEST(ProgramFolder, SeedsAnEmptyFolderWithoutOverwriting)
+// Each start copies in the shipped files the folder lacks and replaces nothing; the
+// starter database goes only into a new folder, first.
+TEST(ProgramFolder, EveryStartCopiesInWhatTheFolderLacks)
 {
     TestFolder data;
-    data.write("ndb.dat", "shipped");
-    data.write("Country.dat", "c");
-    data.write("maps/coast.pnt", "m");
+    data.write("ndb.dat", "shipped database");
+    data.write("Country.dat", "countries");
+    data.write("maps/coast.pnt", "coast");
     data.write("README.md", "doc");
 
-    TestFolder t;
-    const ProgramFolder folder(t.path("qern"));
-    EXPECT_TRUE(folder.isEmptyOrMissing());
-    // The lock of the copy that is about to seed it is no user file.
-    t.write("qern/.qern.lock", "");
-    EXPECT_EQ(folder.lockFilePath(), t.path("qern/.qern.lock"));
-    EXPECT_TRUE(folder.isEmptyOrMissing());
-    QStringList copied;
-    ASSERT_FALSE(folder.seedFrom(data.root(), &copied));
-    EXPECT_EQ(copied.size(), 3);
-    EXPECT_FALSE(folder.isEmptyOrMissing());
-    EXPECT_EQ(t.read("qern/maps/coast.pnt"), "m");
-    EXPECT_FALSE(t.exists("qern/README.md"));
+    using Files = std::map<QString, QByteArray>;
+    const struct {
+        const char *name;
+        Files before; // besides the lock file of the copy that starts
+        QStringList copied;
+        Files after;  // every file of the folder but the lock
+    } cases[] = {
+        {"new", {}, {"ndb.dat", "Country.dat", "maps/coast.pnt"},
+         {{"ndb.dat", "shipped database"}, {"Country.dat", "countries"}, {"maps/coast.pnt", "coast"}}},
+        {"the user's own database",
+         {{"ndb.dat", "the user's own"}},
+         {"Country.dat", "maps/coast.pnt"},
+         {{"ndb.dat", "the user's own"}, {"Country.dat", "countries"}, {"maps/coast.pnt", "coast"}}},
+        {"in use, without its database: that stays missing",
+         {{"Logs/log0.dat", "entry"}, {"Country.dat", "the user's countries"}},
+         {"maps/coast.pnt"},
+         {{"Logs/log0.dat", "entry"}, {"Country.dat", "the user's countries"}, {"maps/coast.pnt", "coast"}}},
+        {"a table lost, another name spelt otherwise",
+         {{"ndb.dat", "the user's own"}, {"Maps/Coast.pnt", "the user's coast"}},
+         {"Country.dat"},
+         {{"ndb.dat", "the user's own"}, {"Country.dat", "countries"}, {"Maps/Coast.pnt", "the user's coast"}}},
+        {"a first start killed while copying the database: still new",
+         {{"ndb.dat.tmp", "shipped da"}},
+         {"ndb.dat", "Country.dat", "maps/coast.pnt"},
+         {{"ndb.dat", "shipped database"}, {"Country.dat", "countries"}, {"maps/coast.pnt", "coast"}}},
+        {"a start killed while copying a table",
+         {{"ndb.dat", "shipped database"}, {"Country.dat.tmp", "coun"}},
+         {"Country.dat", "maps/coast.pnt"},
+         {{"ndb.dat", "shipped database"}, {"Country.dat", "countries"}, {"maps/coast.pnt", "coast"}}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        TestFolder t;
+        const ProgramFolder folder(t.path("qern"));
+        t.write("qern/.qern.lock", "");
+        EXPECT_EQ(folder.lockFilePath(), t.path("qern/.qern.lock"));
+        for (const auto &[file, content] : c.before)
+            t.write("qern/" + file, content);
 
-    t.write("qern/ndb.dat", "the user's own");
-    ASSERT_FALSE(folder.seedFrom(data.root(), &copied));
-    EXPECT_EQ(t.read("qern/ndb.dat"), "the user's own");
+        QStringList copied;
+        ASSERT_FALSE(folder.seedFrom(data.root(), &copied));
+
+        EXPECT_EQ(copied, c.copied);
+        Files after;
+        QDirIterator it(t.path("qern"), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString file = QDir(t.path("qern")).relativeFilePath(it.next());
+            if (file != QLatin1String(kFolderLockFileName))
+                after[file] = t.read("qern/" + file);
+        }
+        EXPECT_EQ(after, c.after);
+        EXPECT_FALSE(folder.isEmptyOrMissing());
+    }
 }
 
 TEST(ProgramFolder, DefaultLocationFollowsXdgDataHome)

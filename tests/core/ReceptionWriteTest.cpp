@@ -15,6 +15,12 @@ BeaconRecord norwegian(const QByteArray &ident, const QByteArray &frequency, qui
     return beacon({.ident = ident, .country = "NOR", .frequency = frequency, .mask = mask});
 }
 
+// A Norwegian beacon as a window shows it at record number.
+ShownBeacon at(qint64 number, const QByteArray &ident, const QByteArray &frequency)
+{
+    return shownBeaconOf(number, norwegian(ident, frequency));
+}
+
 ReceptionInput dialog(const QByteArray &ident, const QByteArray &frequency, const QByteArray &time,
                       const QByteArray &date, const QByteArray &receptionComments = "",
                       const QByteArray &sessionComments = "")
@@ -231,27 +237,32 @@ TEST_F(Reception, RefusedOrFailedReceptionWritesNothing)
         QByteArray time = "1405";
         QByteArray date = "20060408";
     } cases[] = {
-        {"record past the end", {3, "ABC", "338"}, 0, -1, {}},
-        {"record 0", {0, "ABC", "338"}, 0, -1, {}},
-        {"record -1", {-1, "ABC", "338"}, 0, -1, {}},
-        {"another beacon sorted into its place", {1, "XYZ", "400"}, 0, -1, {}},
-        {"its frequency changed meanwhile", {1, "ABC", "339"}, 0, -1, {}},
-        {"location 16", {1, "ABC", "338"}, 16, 0, {}},
-        {"location -1", {1, "ABC", "338"}, -1, 0, {}},
-        {"no database", {1, "ABC", "338"}, 0, 53, [](DataFolder &f) { QFile::remove(f.path("ndb.dat")); }},
-        {"beacon that cannot be decoded", {1, "ABC", "338"}, 0, 0,
+        {"record past the end", at(3, "ABC", "338"), 0, -1, {}},
+        {"record 0", at(0, "ABC", "338"), 0, -1, {}},
+        {"record -1", at(-1, "ABC", "338"), 0, -1, {}},
+        {"another beacon sorted into its place", at(1, "XYZ", "400"), 0, -1, {}},
+        {"its frequency changed meanwhile", at(1, "ABC", "339"), 0, -1, {}},
+        // Same ident and frequency, another country.
+        {"its namesake in its place", shownBeaconOf(1, beacon({.ident = "ABC", .frequency = "338"})), 0, -1, {}},
+        {"location 16", at(1, "ABC", "338"), 16, 0, {}},
+        {"location -1", at(1, "ABC", "338"), -1, 0, {}},
+        {"no database", at(1, "ABC", "338"), 0, 53, [](DataFolder &f) { QFile::remove(f.path("ndb.dat")); }},
+        {"beacon that cannot be decoded", at(1, "ABC", "338"), 0, 0,
          [](DataFolder &f) {
              BeaconRecord damaged = norwegian("ABC", "338");
              damaged.setRaw(BeaconField::Ident, QByteArray("C\x01", 2));
              f.writeDatabase({damaged});
          }},
-        {"logbook cannot be opened", {1, "ABC", "338"}, 0, 0, [](DataFolder &f) { f.mkdir("Logs/log0.dat"); }},
-        {"time with a letter", {1, "ABC", "338"}, 0, 5, {}, "12a5"},
-        {"time with letters first", {1, "ABC", "338"}, 0, 5, {}, "ab12"},
-        {"time of two digits", {1, "ABC", "338"}, 0, 5, {}, "12"},
-        {"time with a blank", {1, "ABC", "338"}, 0, 5, {}, "930 "},
-        {"minutes 75", {1, "ABC", "338"}, 0, 5, {}, "1275"},
-        {"no valid date", {1, "ABC", "338"}, 0, 5, {}, "1405", "20060229"},
+        {"logbook cannot be opened", at(1, "ABC", "338"), 0, 0, [](DataFolder &f) { f.mkdir("Logs/log0.dat"); }},
+        {"read-only database", at(1, "ABC", "338"), 0, 70,
+         [](DataFolder &f) { QFile::setPermissions(f.path("ndb.dat"), QFile::ReadOwner); }},
+        {"session log cannot be opened", at(1, "ABC", "338"), 0, 0, [](DataFolder &f) { f.mkdir("Logs/cle.dat"); }},
+        {"time with a letter", at(1, "ABC", "338"), 0, 5, {}, "12a5"},
+        {"time with letters first", at(1, "ABC", "338"), 0, 5, {}, "ab12"},
+        {"time of two digits", at(1, "ABC", "338"), 0, 5, {}, "12"},
+        {"time with a blank", at(1, "ABC", "338"), 0, 5, {}, "930 "},
+        {"minutes 75", at(1, "ABC", "338"), 0, 5, {}, "1275"},
+        {"no valid date", at(1, "ABC", "338"), 0, 5, {}, "1405", "20060229"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -271,18 +282,20 @@ TEST_F(Reception, RefusedOrFailedReceptionWritesNothing)
         }
         if (c.number != -1) {
             EXPECT_FALSE(r.error.messageText().isEmpty());
+            EXPECT_TRUE(r.messageText().endsWith(QLatin1String(kReceptionNotWrittenText)));
         }
         EXPECT_EQ(f.exists("ndb.dat"), hadDatabase);
         EXPECT_EQ(f.read("ndb.dat"), database);
         EXPECT_FALSE(QFileInfo(f.path("Logs/log0.dat")).isFile());
-        EXPECT_FALSE(f.exists("Logs/cle.dat"));
+        EXPECT_FALSE(QFileInfo(f.path("Logs/cle.dat")).isFile());
     }
 }
 
 TEST_F(Reception, FailedSessionWritePutsTheLogbookAndTheBeaconBack)
 {
-    // The beacon's session record is the short last one: overwritten in place, the
-    // write runs past the size limit half-way through it.
+    // The session log is the largest file and the size limit its length: the beacon's
+    // record appended to it fails, or, when the short last record is the beacon's,
+    // the write over it runs past the limit half-way through.
     const QByteArray otherSession = CLERecord::make("XYZ", "NOR", "400", "1200", "20240101", "", true).bytes();
     const QByteArray shortSession = otherSession + otherSession +
                                     CLERecord::make("ABC", "NOR", "338", "0100", "20060101", "old", true).bytes().first(50);
@@ -290,7 +303,7 @@ TEST_F(Reception, FailedSessionWritePutsTheLogbookAndTheBeaconBack)
         const char *name;
         QByteArray logbook; // null: no logbook before
         bool noRoomBeside = false; // no temporary file can be written beside the logbook
-        QByteArray session = {};   // null: a folder where the session log belongs
+        QByteArray session = {}; // null: twelve records of another beacon
     } cases[] = {
         {"no logbook", {}}, {"whole records", LogRecord::make("XYZ", "400", "1200", "20240101", "").bytes()},
         // 830 + 30 bytes count 10 records: the append overwrites the short tail.
@@ -308,34 +321,33 @@ TEST_F(Reception, FailedSessionWritePutsTheLogbookAndTheBeaconBack)
             f.write("Logs/log0.dat", c.logbook);
         if (c.noRoomBeside)
             f.mkdir("Logs/log0.dat.tmp");
-        if (c.session.isNull())
-            f.mkdir("Logs/cle.dat");
-        else
-            f.write("Logs/cle.dat", c.session);
+        const QByteArray session = c.session.isNull() ? otherSession.repeated(12) : c.session;
+        f.write("Logs/cle.dat", session);
 
         ReceptionResult r;
         {
-            const ScopedFileSizeLimit limit(c.session.isNull() ? RLIM_INFINITY : rlim_t(c.session.size()));
+            const ScopedFileSizeLimit limit(rlim_t(session.size()));
             r = writeReception(f.folder(), f.shownAt(1), 0, dialog("ABC", "338", "1405", "20060408"));
         }
 
         EXPECT_TRUE(r.error.failed());
-        EXPECT_TRUE(r.undone);
+        EXPECT_TRUE(r.takenBack.confirmed());
         EXPECT_FALSE(r.messageText().contains(QLatin1String(kReceptionNotUndoneText)));
         EXPECT_EQ(f.read("ndb.dat"), database);
         EXPECT_EQ(f.exists("Logs/log0.dat"), !c.logbook.isNull());
         EXPECT_EQ(f.read("Logs/log0.dat"), c.logbook);
-        EXPECT_EQ(f.read("Logs/cle.dat"), c.session);
+        EXPECT_EQ(f.read("Logs/cle.dat"), session);
     }
 }
 
-TEST(ReceptionResult, MessageSaysWhenPartOfTheReceptionStaysWritten)
+TEST(ReceptionResult, MessageSaysWhetherPartOfTheReceptionStaysWritten)
 {
     ReceptionResult r;
     EXPECT_TRUE(r.messageText().isEmpty());
     r.error = FileError::ioError(QStringLiteral("Logs/cle.dat"));
-    EXPECT_EQ(r.messageText(), r.error.messageText());
-    r.undone = false;
+    EXPECT_EQ(r.messageText(), r.error.messageText() + "\r\n" + QLatin1String(kReceptionNotWrittenText));
+    r.takenBack.anyWrite = true;
+    r.takenBack.putBack = false;
     EXPECT_TRUE(r.messageText().startsWith(r.error.messageText()));
     EXPECT_TRUE(r.messageText().endsWith(QLatin1String(kReceptionNotUndoneText)));
 }

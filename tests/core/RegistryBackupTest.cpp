@@ -1,3 +1,4 @@
+#include <QDir>
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -120,6 +121,23 @@ TEST_F(RegistryBackupTest, FailedBackupKeepsThePreviousFile)
     EXPECT_TRUE(error.failed());
     EXPECT_EQ(m_dir.read("Reg.bak"), "previous backup\r\n");
     EXPECT_EQ(BackupRegistry(m_store, m_dir.path("nowhere/Reg.bak")), "Registry Backup Error");
+
+    // Settings that could not be read would back up as blanks over the copy that can
+    // bring them back: refused, with the cause.
+    ASSERT_TRUE(QDir().rmdir(m_dir.path("Reg.bak.tmp")));
+    m_dir.write("damaged.ini", "[SOFTWARE\\QERN6.1]\nnot a setting\n");
+    m_dir.mkdir("folder.ini");
+    for (const char *settings : {"damaged.ini", "folder.ini"}) {
+        const RegistryStore unreadable(m_dir.path(settings));
+        ASSERT_FALSE(unreadable.isReadable());
+        EXPECT_EQ(BackupRegistry(unreadable, backupPath(), &error), "Registry Backup Error") << settings;
+        EXPECT_EQ(error.messageText().toStdString(),
+                  ("Error # 75: The settings could not be read and were not backed up: " +
+                   unreadable.loadError().description)
+                      .toStdString());
+        EXPECT_TRUE(error.description.contains(m_dir.path(settings))) << settings;
+        EXPECT_EQ(m_dir.read("Reg.bak"), "previous backup\r\n") << settings;
+    }
 }
 
 TEST_F(RegistryBackupTest, BackupThenRestoreLeavesValuesAsTheyWere)
@@ -290,10 +308,11 @@ TEST_F(RegistryBackupTest, LineEndsOfEveryKindSeparateLines)
 // The restore says why the store could not be written, whatever the reason.
 TEST_F(RegistryBackupTest, RestoreIntoAStoreThatCannotBeWrittenGivesTheCause)
 {
+    // %1: the settings file.
     const struct { const char *name; int number; const char *description; } cases[] = {
-        {"blocked", 75, "Path/File access error"},
-        {"read-only", 70, "Permission denied"},
-        {"disk full", 61, "Disk full"},
+        {"blocked", 75, "Path/File access error (%1: a folder stands at %1.tmp, where its new copy is written first)"},
+        {"read-only", 70, "Permission denied (%1)"},
+        {"disk full", 61, "Disk full (%1)"},
     };
     for (const auto &c : cases) {
         TestFolder dir;
@@ -317,7 +336,8 @@ TEST_F(RegistryBackupTest, RestoreIntoAStoreThatCannotBeWrittenGivesTheCause)
         EXPECT_FALSE(result.RegistryRestored) << name;
         EXPECT_EQ(result.error.number, c.number) << name;
         EXPECT_EQ(result.error.messageText(),
-                  QStringLiteral("Error # %1: %2 (%3)").arg(c.number).arg(c.description, dir.path("registry.ini")))
+                  QStringLiteral("Error # %1: ").arg(c.number) +
+                      QString::fromLatin1(c.description).arg(dir.path("registry.ini")))
             << name;
         EXPECT_EQ(store.GetRegistryValue(kProg, "Metric"), "False") << name;
         EXPECT_EQ(dir.read("registry.ini"), before) << name;
@@ -408,6 +428,18 @@ TEST_F(RegistryBackupTest, DamagedSettingsFileIsReplacedAndKeptBeside)
     EXPECT_FALSE(store.isReadable());
     EXPECT_EQ(m_dir.read("damaged.ini"), damaged);
     EXPECT_FALSE(m_dir.exists("damaged.ini.damaged"));
+
+    // A link to nothing holds nothing to keep: the restore writes the file it names.
+    m_dir.mkdir("elsewhere");
+    ASSERT_TRUE(QFile::link("elsewhere/linked.ini", m_dir.path("linked.ini")));
+    RegistryStore linked(m_dir.path("linked.ini"));
+    ASSERT_FALSE(linked.isReadable());
+    const RestoreResult throughLink = RestoreRegistry(linked, backupPath());
+    EXPECT_TRUE(throughLink.RegistryRestored) << throughLink.error.messageText().toStdString();
+    EXPECT_TRUE(throughLink.damagedFileKeptAs.isEmpty());
+    EXPECT_TRUE(QFileInfo(m_dir.path("linked.ini")).isSymLink());
+    EXPECT_EQ(RegistryStore(m_dir.path("elsewhere/linked.ini")).GetRegistryValue(kLoc, "Location(2)"), "Cottage");
+    EXPECT_FALSE(m_dir.exists("linked.ini.damaged"));
 }
 
 } // namespace

@@ -306,16 +306,49 @@ TEST_F(RegistryStoreTest, MessagesGoToTheSinkOnceInstalled)
     EXPECT_TRUE(store.takeMessages().isEmpty());
 }
 
-TEST_F(RegistryStoreTest, FolderAtTheStorePathIsNotAFirstRun)
+// Not a first run either: defaults written there would stand in for settings that may
+// be on a disk not there now. The load error says what stands there.
+TEST_F(RegistryStoreTest, AnythingButAFileAtTheStorePathIsNotAFirstRun)
 {
-    m_dir.mkdir("QERN6.1/registry.ini");
-    RegistryStore store(storePath());
-    EXPECT_FALSE(store.isReadable());
-    EXPECT_TRUE(store.loadError().failed());
-    EXPECT_TRUE(store.baseKeyExists());
-    WriteDefaultPreferences(store);
-    EXPECT_EQ(store.takeMessages().size(), 1) << "the refused write is reported once";
-    EXPECT_TRUE(QFileInfo(storePath()).isDir());
+    const struct {
+        const char *name;
+        const char *linkTo; // nullptr: a folder
+        QString message;    // %1: the store, %2: the link's target
+        const char *wayOut;
+    } cases[] = {
+        {"folder", nullptr, "Error # 75: Path/File access error (%1 is a folder)", kUnusableSettingsWayOut},
+        {"loop of links", "registry.ini", "Error # 75: Path/File access error (%1 is a loop of symbolic links)",
+         kUnusableSettingsWayOut},
+        {"link to nothing", "../elsewhere/registry.ini",
+         "Error # 53: File not found (%1 is a link to %2, which does not exist)", kSettingsLinkWayOut},
+        {"link into no folder", "../gone/registry.ini",
+         "Error # 76: Path not found (%1 is a link to %2, whose folder does not exist)", kUnusableSettingsWayOut},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        TestFolder dir;
+        dir.mkdir("QERN6.1");
+        dir.mkdir("elsewhere");
+        const QString path = dir.path("QERN6.1/registry.ini");
+        if (c.linkTo)
+            ASSERT_TRUE(QFile::link(c.linkTo, path));
+        else
+            dir.mkdir("QERN6.1/registry.ini");
+        const QString target = QDir::cleanPath(dir.path("QERN6.1/") + (c.linkTo ? c.linkTo : ""));
+
+        RegistryStore store(path);
+
+        EXPECT_FALSE(store.isReadable());
+        EXPECT_TRUE(store.baseKeyExists());
+        EXPECT_EQ(store.loadError().messageText().toStdString(),
+                  QString(c.message).replace("%1", path).replace("%2", target).toStdString());
+        EXPECT_STREQ(store.loadErrorWayOut(), c.wayOut);
+        WriteDefaultPreferences(store);
+        EXPECT_EQ(store.takeMessages().size(), 1) << "the refused write is reported once";
+        EXPECT_EQ(QFileInfo(path).isSymLink(), c.linkTo != nullptr);
+        EXPECT_EQ(QFileInfo(path).isDir(), c.linkTo == nullptr);
+        EXPECT_FALSE(dir.exists("elsewhere/registry.ini"));
+    }
 }
 
 TEST_F(RegistryStoreTest, DamagedFileIsNotAFirstRunAndIsNeverOverwritten)
@@ -335,6 +368,7 @@ TEST_F(RegistryStoreTest, DamagedFileIsNotAFirstRunAndIsNeverOverwritten)
         EXPECT_TRUE(store.baseKeyExists());
         EXPECT_TRUE(store.loadError().description.contains(QStringLiteral("Line %1 ").arg(c.badLine)))
             << store.loadError().description.toStdString();
+        EXPECT_STREQ(store.loadErrorWayOut(), kDamagedSettingsWayOut);
         EXPECT_EQ(store.GetRegistryValue(RegistryKeys::UserInfo, "User Name"), "");
         WriteDefaultPreferences(store);
         store.SetRegistryValue(kProg, "String", "Metric", "True");

@@ -119,7 +119,12 @@ TEST(Statistics, MissingDatabaseCountsNothingAndLeavesTheCommandsAlone)
         if (folderInItsPlace)
             dir.mkdir("ndb.dat");
         const DatabaseStatistics s = GatherDatabaseStatistics(dir.folder(), defaultNames(), 0);
-        EXPECT_TRUE(s.databaseMissing);
+        // A folder is no missing database, which a restore would bring back: it is named.
+        EXPECT_EQ(s.databaseMissing, !folderInItsPlace);
+        if (folderInItsPlace) {
+            EXPECT_EQ(s.readError.messageText().toStdString(),
+                      ("Error # 75: Path/File access error (" + dir.path("ndb.dat") + " is a folder)").toStdString());
+        }
         EXPECT_EQ(s.RecordCount, 0);
         EXPECT_EQ(s.StatisticsText1, "Number of beacons in main database -  0\r");
         for (int i = 0; i < kStatisticsLocations; ++i) {

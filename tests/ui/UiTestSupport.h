@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -77,6 +78,27 @@ inline Beacon beacon(const QByteArray &ident, const QByteArray &frequency = "338
     return b;
 }
 
+// Namesakes, as the real database has them: GL on 201 kHz in Canada and in Indonesia.
+inline Beacon gl201(const QByteArray &country, const QByteArray &state, const QByteArray &location,
+                    const QByteArray &latitude, const QByteArray &longitude, quint32 loggedMask)
+{
+    Beacon b = beacon("GL", "201", loggedMask);
+    b.country = country;
+    b.state = state;
+    b.location = location;
+    b.latitude = latitude;
+    b.longitude = longitude;
+    return b;
+}
+inline Beacon laGrandeRiviere(quint32 loggedMask = 0)
+{
+    return gl201("CAN", "QC", "La Grande Riviere", "N53374900", "W077421500", loggedMask);
+}
+inline Beacon galela(quint32 loggedMask = 0)
+{
+    return gl201("IDN", "", "Galela", "N01501700", "E127471100", loggedMask);
+}
+
 // The beacon's record in the session: it carries "z".
 inline QByteArray inSession(const Beacon &b)
 {
@@ -107,6 +129,13 @@ inline void typeAndEnter(frmMain *main, const QString &text)
     else
         main->txtIdent->insert(text);
     QTest::keyClick(main->txtIdent, Qt::Key_Return);
+}
+
+// A click on the arrow at the right end of the main window's match stepper.
+inline void stepToNextMatch(frmMain *main)
+{
+    QScrollBar *stepper = main->scrBeaconNumber;
+    QTest::mouseClick(stepper, Qt::LeftButton, {}, QPoint(stepper->width() - 4, stepper->height() / 2));
 }
 
 // A click on a list's row, where the user's mouse lands.
@@ -165,22 +194,28 @@ const QColor kRed(255, 0, 0);
 const QColor kGreen(128, 255, 128);
 const QColor kLightRed(255, 128, 128);
 
-// A file the user made read-only (QERN refuses it even to root); writable again when
-// this goes.
+// A file or folder the user made read-only (QERN refuses it even to root); writable
+// again when this goes. A folder can still be entered.
 class ReadOnlyFile {
 public:
-    explicit ReadOnlyFile(const QString &path) : m_path(path)
+    explicit ReadOnlyFile(const QString &path) : m_path(path), m_entered(QFileInfo(path).isDir() ? kEntered : 0)
     {
-        QFile::setPermissions(m_path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+        QFile::setPermissions(m_path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther | m_entered);
     }
     ~ReadOnlyFile() { release(); }
     ReadOnlyFile(const ReadOnlyFile &) = delete;
     ReadOnlyFile &operator=(const ReadOnlyFile &) = delete;
 
-    void release() { QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther); }
+    void release()
+    {
+        QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther |
+                                          m_entered);
+    }
 
 private:
+    static constexpr QFile::Permissions kEntered{QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther};
     QString m_path;
+    QFile::Permissions m_entered;
 };
 
 // Rows of a test run once each way: the column false, then true.

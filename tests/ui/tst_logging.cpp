@@ -13,6 +13,8 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <optional>
+
 #include "BeaconDatabase.h"
 #include "Clock.h"
 #include "LogMaintenance.h"
@@ -132,21 +134,26 @@ private slots:
 
     // A failing backup stops the write with its message; a session write that fails
     // after the logbook entry takes the entry back in place (no file can be written
-    // beside the logbook, as on a full disk). The dialog stays open over the main window.
+    // beside the logbook, as on a full disk); a read-only ndb.dat stops it before the
+    // first write. The dialog stays open over the main window.
     void aFailedReceptionLeavesEveryFileAsItWas_data()
     {
         QTest::addColumn<bool>("byDialog");
         QTest::addColumn<QStringList>("blockers"); // folders where a write goes
+        QTest::addColumn<QString>("readOnly");     // a file the user made read-only
         for (bool byDialog : {false, true}) {
             const char *way = byDialog ? "Log It dialog" : "Quick Log";
-            QTest::addRow("%s, no backup", way) << byDialog << QStringList{"ndb.bak"};
-            QTest::addRow("%s, no session write", way) << byDialog << QStringList{"Logs/cle.dat", "Logs/log3.dat.tmp"};
+            QTest::addRow("%s, no backup", way) << byDialog << QStringList{"ndb.bak"} << "";
+            QTest::addRow("%s, no session write", way)
+                << byDialog << QStringList{"Logs/cle.dat", "Logs/log3.dat.tmp"} << "";
+            QTest::addRow("%s, ndb.dat read-only", way) << byDialog << QStringList() << "ndb.dat";
         }
     }
     void aFailedReceptionLeavesEveryFileAsItWas()
     {
         QFETCH(bool, byDialog);
         QFETCH(QStringList, blockers);
+        QFETCH(QString, readOnly);
         const ScopedClock clock(utc(2026, 3, 4, 17, 6));
         TestProgram program;
         frmMain *main = startAtCabinShowing(program, {beacon("ABC")});
@@ -157,6 +164,9 @@ private slots:
         const QByteArray database = program.read("ndb.dat");
         for (const QString &blocker : blockers)
             QVERIFY(QDir().mkpath(program.path(blocker)));
+        std::optional<ReadOnlyFile> readOnlyFile;
+        if (!readOnly.isEmpty())
+            readOnlyFile.emplace(program.path(readOnly));
 
         if (byDialog)
             QTest::mouseClick(program.windows->receptionComments()->cmdAddBeacon, Qt::LeftButton);
@@ -164,7 +174,12 @@ private slots:
             QTest::mouseClick(main->cmdQuickLog, Qt::LeftButton);
 
         QVERIFY(program.boxes.onlyError());
-        QVERIFY(!program.boxes.shown[0].text.contains(QLatin1String(kReceptionNotUndoneText)));
+        const QString said = program.boxes.shown[0].text;
+        QVERIFY(!said.contains(QLatin1String(kReceptionNotUndoneText)));
+        // The backup is the reception's first step: its message says what is true, and
+        // names the copy that could not be made.
+        QVERIFY(said.endsWith(QLatin1String(kReceptionNotWrittenText)));
+        QCOMPARE(said.contains(program.path("ndb.bak")), blockers == QStringList{"ndb.bak"});
         QCOMPARE(program.read("ndb.dat"), database);
         QCOMPARE(program.read("Logs/log3.dat"), "");
         QVERIFY(!QFileInfo(program.path("Logs/cle.dat")).isFile());
@@ -172,19 +187,30 @@ private slots:
         QCOMPARE(main->isEnabled(), !byDialog);
     }
 
+    // Another copy of the program moves the beacon on display: another beacon, or its
+    // namesake of another country, takes its record.
     void aBeaconMovedBehindTheWindowsBackIsNotLoggedAndShownAgain_data()
     {
         QTest::addColumn<QString>("command");
-        QTest::newRow("Quick Log") << "QLog";
-        QTest::newRow("Log It dialog") << "Log It";
-        QTest::newRow("editor opened from the dialog") << "editor";
+        QTest::addColumn<bool>("namesake");
+        for (bool namesake : {false, true}) {
+            const char *taker = namesake ? "its namesake" : "another beacon";
+            QTest::addRow("Quick Log, %s", taker) << "QLog" << namesake;
+            QTest::addRow("Log It dialog, %s", taker) << "Log It" << namesake;
+            QTest::addRow("editor opened from the dialog, %s", taker) << "editor" << namesake;
+        }
     }
     void aBeaconMovedBehindTheWindowsBackIsNotLoggedAndShownAgain()
     {
         QFETCH(QString, command);
+        QFETCH(bool, namesake);
         const ScopedClock clock(utc(2026, 3, 4, 17, 6));
         TestProgram program;
-        frmMain *main = startAtCabinShowing(program, {beacon("ABC"), beacon("XYZ", "400")});
+        const Beacon shown = namesake ? laGrandeRiviere() : beacon("ABC");
+        const Beacon other = namesake ? galela() : beacon("XYZ", "400");
+        const QString ident = QString::fromLatin1(shown.ident);
+        const QString frequency = QString::fromLatin1(shown.frequency);
+        frmMain *main = startAtCabinShowing(program, {shown, other}, ident);
         QVERIFY(main);
         frmReceptionComments *dialog = nullptr;
         frmName *editor = nullptr;
@@ -197,8 +223,8 @@ private slots:
             editor = program.windows->editor();
         }
 
-        // Another copy of the program sorts XYZ ahead of ABC.
-        program.writeBeacons({beacon("XYZ", "400"), beacon("ABC")});
+        // Another copy of the program sorts the other one ahead.
+        program.writeBeacons({other, shown});
         const QByteArray swapped = program.read("ndb.dat");
         if (command == "QLog")
             QTest::mouseClick(main->cmdQuickLog, Qt::LeftButton);
@@ -211,65 +237,100 @@ private slots:
         QCOMPARE(program.read("ndb.dat"), swapped);
         QCOMPARE(program.read("Logs/log3.dat"), "");
         QVERIFY(!program.exists("Logs/cle.dat"));
-        // ABC is shown again where it stands now, and the next write is ABC's.
+        // The beacon is shown again where it stands now, and the next write is its.
         if (command == "QLog") {
-            QCOMPARE(main->lblkHz->text(), "ABC  338 kHz");
+            QCOMPARE(textsOf({main->lblkHz, main->txtCountry}), QStringList({ident + "  " + frequency + " kHz", "Canada"}));
             QTest::mouseClick(main->cmdQuickLog, Qt::LeftButton);
         } else if (command == "Log It") {
-            QCOMPARE(dialog->lblShowAddedBeacon->text(), "ABC - 338 kHz");
+            QCOMPARE(textsOf({dialog->lblShowAddedBeacon, dialog->lblCountry}),
+                     QStringList({ident + " - " + frequency + " kHz", "Canada"}));
             QTest::mouseClick(dialog->cmdAddBeacon, Qt::LeftButton);
         } else {
-            QCOMPARE(editor->txtIdentIn->text(), "ABC");
+            QCOMPARE(textsOf({editor->txtIdentIn, editor->txtCountryIn}), QStringList({ident, "Canada"}));
             QCOMPARE(editor->recordNumber(), 2);
             QTest::mouseClick(editor->Command1, Qt::LeftButton);
-            QCOMPARE(dialog->lblShowAddedBeacon->text(), "ABC - 338 kHz");
+            QCOMPARE(textsOf({dialog->lblShowAddedBeacon, dialog->lblCountry}),
+                     QStringList({ident + " - " + frequency + " kHz", "Canada"}));
             QTest::mouseClick(dialog->cmdAddBeacon, Qt::LeftButton);
         }
         QCOMPARE(program.state.CurrentRecordNumber, 2);
-        QCOMPARE(program.read("Logs/log3.dat"), logEntry("ABC", "338", "1706", "20260304"));
+        QCOMPARE(program.read("Logs/log3.dat"), logEntry(shown.ident, shown.frequency, "1706", "20260304"));
+        QCOMPARE(program.read("Logs/cle.dat"), sessionEntry(shown.ident, shown.frequency, "1706", "20260304", "", true));
         QCOMPARE(program.storedBeacon(2).loggedMask(), 8u);
         QCOMPARE(program.storedBeacon(1).loggedMask(), 0u);
     }
 
     // The restore window is modeless: it can replace ndb.dat while the dialog and the
-    // editor it opened are open.
+    // editor it opened are open. The dialog shows the second of the two beacons; the
+    // restored database holds it first, or holds in its place its namesake alone.
     void aRestoreUnderTheDialogAndItsEditorIsFollowed_data()
     {
-        bothWays("editorOpen", "the dialog", "the dialog and its editor");
+        QTest::addColumn<bool>("editorOpen");
+        QTest::addColumn<QString>("restored");
+        for (bool editorOpen : {false, true}) {
+            const char *open = editorOpen ? "the dialog and its editor" : "the dialog";
+            QTest::addRow("%s, another beacon first", open) << editorOpen << "moved";
+            QTest::addRow("%s, its namesake first", open) << editorOpen << "namesake first";
+            QTest::addRow("%s, its namesake in its place", open) << editorOpen << "namesake in its place";
+        }
     }
     void aRestoreUnderTheDialogAndItsEditorIsFollowed()
     {
         QFETCH(bool, editorOpen);
+        QFETCH(QString, restored);
         const ScopedClock clock(utc(2026, 3, 4, 17, 6));
         TestProgram program;
+        const bool namesakes = restored != "moved";
+        const bool gone = restored == "namesake in its place";
+        const Beacon shown = namesakes ? laGrandeRiviere() : beacon("CFX", "239");
+        const Beacon other = namesakes ? galela() : beacon("TI", "300");
         TempFolder drive;
-        drive.write("ndb.bak", beaconBytes(beacon("TI", "300")) + beaconBytes(beacon("CFX", "239")));
+        drive.write("ndb.bak", gone ? beaconBytes(beacon("XYZ", "400")) + beaconBytes(other)
+                                    : beaconBytes(shown) + beaconBytes(other));
         drive.write("cle.bak", "");
-        frmMain *main = startAtCabinShowing(program, {beacon("CFX", "239"), beacon("TI", "300")}, "CFX");
+        frmMain *main = startAtCabinShowing(program, {other, shown}, QString::fromLatin1(shown.ident));
         QVERIFY(main);
+        if (namesakes)
+            stepToNextMatch(main);
         main->mnuDBRestore->trigger();
         frmRestore *restore = restoreFrom(program, drive, &frmRestore::chkCLE);
         QTest::mouseClick(main->cmdAddToLog, Qt::LeftButton);
         frmReceptionComments *dialog = program.windows->receptionComments();
+        const QStringList lines = {QString::fromLatin1(shown.ident + " - " + shown.frequency + " kHz"),
+                                   namesakes ? "La Grande Riviere, Quebec" : "Port Eden, Ontario", "Canada"};
+        QCOMPARE(textsOf({dialog->lblShowAddedBeacon, dialog->lblLocation, dialog->lblCountry}), lines);
         if (editorOpen)
             QTest::mouseClick(dialog->cmdChangeBeacon, Qt::LeftButton);
 
         QTest::mouseClick(restore->Command1, Qt::LeftButton);
         QCOMPARE(program.read("ndb.dat"), drive.read("ndb.bak"));
 
-        // CFX is record 2 now, in the editor and in the dialog.
+        // The beacon is record 1 now, in the editor and in the dialog; or it is gone
+        // from both, and nothing can be logged.
         if (editorOpen) {
             frmName *editor = program.windows->editor();
-            QCOMPARE(editor->txtIdentIn->text(), "CFX");
-            QCOMPARE(editor->recordNumber(), 2);
+            QCOMPARE(textsOf({editor->txtIdentIn, editor->txtCountryIn}),
+                     gone ? QStringList({"", ""}) : QStringList({QString::fromLatin1(shown.ident), "Canada"}));
+            QCOMPARE(editor->cmdWrite->isEnabled(), !gone);
+            if (!gone)
+                QCOMPARE(editor->recordNumber(), 1);
             QTest::mouseClick(editor->Command1, Qt::LeftButton);
         }
-        QCOMPARE(dialog->lblShowAddedBeacon->text(), "CFX - 239 kHz");
+        QCOMPARE(textsOf({dialog->lblShowAddedBeacon, dialog->lblLocation, dialog->lblCountry}),
+                 gone ? QStringList({"", "", ""}) : lines);
+        QCOMPARE(dialog->cmdAddBeacon->isEnabled(), !gone);
         QTest::mouseClick(dialog->cmdAddBeacon, Qt::LeftButton);
         QCOMPARE(program.boxes.summary(), "");
-        QCOMPARE(program.read("Logs/log3.dat"), logEntry("CFX", "239", "1706", "20260304"));
-        QCOMPARE(program.storedBeacon(2).loggedMask(), 8u);
-        QCOMPARE(program.storedBeacon(1).loggedMask(), 0u);
+        if (gone) {
+            QCOMPARE(program.read("ndb.dat"), drive.read("ndb.bak"));
+            QCOMPARE(program.read("Logs/log3.dat"), "");
+            QCOMPARE(program.read("Logs/cle.dat"), "");
+            return;
+        }
+        QCOMPARE(program.read("Logs/log3.dat"), logEntry(shown.ident, shown.frequency, "1706", "20260304"));
+        QCOMPARE(program.read("Logs/cle.dat"), sessionEntry(shown.ident, shown.frequency, "1706", "20260304", "", true));
+        QCOMPARE(program.storedBeacon(1).loggedMask(), 8u);
+        QCOMPARE(program.storedBeacon(2).loggedMask(), 0u);
     }
 
     // --- Reception dialog ---------------------------------------------------------
@@ -371,7 +432,7 @@ private slots:
     }
 
     // A frequency changed in the editor is the one logged: the sort moves the beacon
-    // after XYZ and the dialog follows it.
+    // after XYZ and the dialog follows it, every line read again from its record.
     void modifyBeaconDataOpensTheEditorAndComesBackToTheDialog()
     {
         QDateTime now = utc(2026, 3, 4, 17, 6);
@@ -400,8 +461,11 @@ private slots:
         QVERIFY(!main->isEnabled());
 
         editor->txtFrequencyIn->setText("450");
+        editor->txtLocationIn->setText("Lake Town");
         editor->cmdWrite_Click();
-        QCOMPARE(main->lblkHz->text(), "ABC  338 kHz"); // not shown again in the main window
+        // Not shown again in the main window, whose beacon on 338 kHz is gone.
+        QCOMPARE(main->lblkHz->text(), "");
+        QVERIFY(!main->cmdQuickLog->isEnabled());
         now = utc(2026, 3, 4, 17, 20);
         editor->Command1_Click();
 
@@ -411,7 +475,8 @@ private slots:
         QCOMPARE(dialog->txtTime->text(), "1720");
         QCOMPARE(dialog->txtReceptionComments->text(), "kept");
         QCOMPARE(program.state.CurrentRecordNumber, 2);
-        QCOMPARE(dialog->lblShowAddedBeacon->text(), "ABC - 450 kHz");
+        QCOMPARE(textsOf({dialog->lblShowAddedBeacon, dialog->lblLocation, dialog->lblCountry}),
+                 QStringList({"ABC - 450 kHz", "Lake Town, Ontario", "Canada"}));
         dialog->cmdAddBeacon_Click();
         QCOMPARE(program.read("Logs/log3.dat"), logEntry("ABC", "450", "1720", "20260304", "kept"));
         QCOMPARE(program.storedBeacon(2).loggedMask(), 8u);
@@ -420,29 +485,43 @@ private slots:
 
     void theDialogAndTheMainWindowFollowTheirBeaconThroughTheEditorsSort_data()
     {
-        bothWays("cancelDialog", "the dialog's add button", "Cancel, then Quick Log");
+        QTest::addColumn<bool>("cancelDialog");
+        QTest::addColumn<bool>("namesakes");
+        for (bool namesakes : {false, true}) {
+            const char *beacons = namesakes ? "namesakes" : "two frequencies";
+            QTest::addRow("%s, the dialog's add button", beacons) << false << namesakes;
+            QTest::addRow("%s, Cancel, then Quick Log", beacons) << true << namesakes;
+        }
     }
     void theDialogAndTheMainWindowFollowTheirBeaconThroughTheEditorsSort()
     {
         QFETCH(bool, cancelDialog);
+        QFETCH(bool, namesakes);
         const ScopedClock clock(utc(2026, 3, 4, 17, 6));
         TestProgram program;
-        // Two matches for EGN; the sort puts them at 1 and 3, HML between.
-        frmMain *main = startAtCabinShowing(program, {beacon("EGN"), beacon("HML", "300"), beacon("EGN", "250")},
-                                            "EGN");
+        // Two matches: EGN on 338 kHz shown, which the sort puts at 3, HML between; or
+        // GL in Canada stepped to at 3, which the sort puts at 2, after its namesake.
+        const Beacon shown = namesakes ? laGrandeRiviere() : beacon("EGN");
+        const Beacon other = namesakes ? galela() : beacon("EGN", "250");
+        const QList<Beacon> database = namesakes ? QList<Beacon>{other, beacon("HML", "300"), shown}
+                                                 : QList<Beacon>{shown, beacon("HML", "300"), other};
+        const qint64 sortedTo = namesakes ? 2 : 3;
+        frmMain *main = startAtCabinShowing(program, database, QString::fromLatin1(shown.ident));
         QVERIFY(main);
         QVERIFY(!main->scrBeaconNumber->isHidden());
+        if (namesakes)
+            stepToNextMatch(main);
         QTest::mouseClick(main->cmdAddToLog, Qt::LeftButton);
         frmReceptionComments *dialog = program.windows->receptionComments();
         QTest::mouseClick(dialog->cmdChangeBeacon, Qt::LeftButton);
         frmName *editor = program.windows->editor();
 
         QTest::mouseClick(editor->cmdSort, Qt::LeftButton);
-        QCOMPARE(program.storedBeacon(3).trimmedText(BeaconField::Ident), "EGN");
-        QCOMPARE(program.storedBeacon(3).trimmedText(BeaconField::Frequency), "338");
+        QCOMPARE(program.storedBeacon(sortedTo).bytes(), beaconBytes(shown));
         QTest::mouseClick(editor->Command1, Qt::LeftButton);
 
-        QCOMPARE(dialog->lblShowAddedBeacon->text(), "EGN - 338 kHz");
+        const QString kHz = QString::fromLatin1(shown.ident + " - " + shown.frequency + " kHz");
+        QCOMPARE(textsOf({dialog->lblShowAddedBeacon, dialog->lblCountry}), QStringList({kHz, "Canada"}));
         if (cancelDialog) {
             QTest::mouseClick(dialog->Command3, Qt::LeftButton);
             QTest::mouseClick(main->cmdQuickLog, Qt::LeftButton);
@@ -450,11 +529,12 @@ private slots:
             QTest::mouseClick(dialog->cmdAddBeacon, Qt::LeftButton);
         }
         QCOMPARE(program.boxes.summary(), "");
-        QCOMPARE(program.read("Logs/log3.dat"), logEntry("EGN", "338", "1706", "20260304"));
-        QCOMPARE(program.storedBeacon(3).loggedMask(), 8u);
-        QCOMPARE(program.storedBeacon(2).loggedMask(), 0u);
-        QCOMPARE(program.storedBeacon(1).loggedMask(), 0u);
-        QCOMPARE(main->lblkHz->text(), "EGN  338 kHz");
+        QCOMPARE(program.read("Logs/log3.dat"), logEntry(shown.ident, shown.frequency, "1706", "20260304"));
+        QCOMPARE(program.read("Logs/cle.dat"), sessionEntry(shown.ident, shown.frequency, "1706", "20260304", "", true));
+        for (qint64 record = 1; record <= 3; ++record)
+            QCOMPARE(program.storedBeacon(record).loggedMask(), record == sortedTo ? 8u : 0u);
+        QCOMPARE(textsOf({main->lblkHz, main->txtCountry}),
+                 QStringList({QString::fromLatin1(shown.ident + "  " + shown.frequency + " kHz"), "Canada"}));
         // The look-up's record numbers went with the old order.
         QVERIFY(main->scrBeaconNumber->isHidden());
     }
@@ -732,6 +812,44 @@ private slots:
         QCOMPARE(baseColour(dialog->txtDate), kGreen);
     }
 
+    // The open panel has the focus, and Tab walks the panel and what it leaves uncovered,
+    // never a control under it, where Space would press a button the user cannot see.
+    // Closed, it hides nothing.
+    void theOpenPickerHasTheFocusAndTabPassesWhatItCovers()
+    {
+        TestProgram program;
+        frmReceptionComments *dialog = openDialog(program);
+        QVERIFY(dialog);
+        auto tabOnce = [dialog] {
+            QTest::keyClick(dialog->focusWidget(), Qt::Key_Tab);
+            return dialog->focusWidget();
+        };
+        auto covered = [dialog](QWidget *control) {
+            const QRect at(control->mapTo(dialog, QPoint(0, 0)), control->size());
+            return !dialog->picCalendar2->isAncestorOf(control) && dialog->picCalendar2->geometry().intersects(at);
+        };
+
+        QTest::mouseClick(dialog->cmdDateSelect, Qt::LeftButton);
+
+        QVERIFY(dialog->picCalendar2->isAncestorOf(dialog->focusWidget()));
+        for (QPushButton *hidden : {dialog->cmdChangeBeacon, dialog->Command3})
+            QVERIFY2(covered(hidden), qPrintable(hidden->objectName()));
+        QSet<QWidget *> reached;
+        for (int i = 0; i < 30; ++i) {
+            QWidget *focus = tabOnce();
+            QVERIFY2(!covered(focus), qPrintable(focus->objectName()));
+            reached.insert(focus);
+        }
+        QVERIFY(reached.contains(dialog->Command1) && reached.contains(dialog->Command2) &&
+                reached.contains(dialog->txtTime));
+
+        QTest::mouseClick(dialog->Command2, Qt::LeftButton);
+        reached.clear();
+        for (int i = 0; i < 30; ++i)
+            reached.insert(tabOnce());
+        QVERIFY(reached.contains(dialog->cmdChangeBeacon) && reached.contains(dialog->Command3));
+    }
+
     // --- Session clear ------------------------------------------------------------
 
     void sessionClearAnsweredYesDeletesTheSessionAndEveryMark()
@@ -798,16 +916,20 @@ private slots:
         QVERIFY(!program.exists("ndb.dat"));
     }
 
-    // A user who made a file read-only is told so; nothing is cleared.
+    // A user who made a file, or the folder the session log is deleted from, read-only
+    // is told so; nothing is cleared.
     void sessionClearOfAReadOnlyFileSaysSoAndChangesNothing_data()
     {
         QTest::addColumn<QString>("file");
-        QTest::newRow("database") << "ndb.dat";
-        QTest::newRow("session log") << "Logs/cle.dat";
+        QTest::addColumn<QString>("cause"); // after the session log's or database's name
+        QTest::newRow("database") << "ndb.dat" << "";
+        QTest::newRow("session log") << "Logs/cle.dat" << "";
+        QTest::newRow("Logs folder") << "Logs" << ": its folder %1 is read-only";
     }
     void sessionClearOfAReadOnlyFileSaysSoAndChangesNothing()
     {
         QFETCH(QString, file);
+        QFETCH(QString, cause);
         TestProgram program;
         frmMain *main = startInSession(program, MsgAnswer::Yes);
         QVERIFY(main);
@@ -818,7 +940,8 @@ private slots:
 
         QCOMPARE(program.boxes.shown.size(), 2);
         QCOMPARE(program.boxes.shown[1].title, "Error");
-        QCOMPARE(program.boxes.shown[1].text, "Error # 70: Permission denied (" + program.path(file) + ")");
+        const QString named = cause.isEmpty() ? program.path(file) : program.path("Logs/cle.dat") + cause.arg(program.path(file));
+        QCOMPARE(program.boxes.shown[1].text, "Error # 70: Permission denied (" + named + ")");
         QCOMPARE(program.read("ndb.dat"), database);
         QCOMPARE(program.read("Logs/cle.dat"), abcSession());
         QVERIFY(main->mnuSessionClr->isEnabled());

@@ -7,6 +7,7 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTimer>
 
@@ -209,9 +210,8 @@ private slots:
         frmMain *main = program.startShowing({logged("AAA", "300"), logged("BBB", "320"), duplicate, logged("CCC", "340")},
                                              "BBB");
         QVERIFY(main);
-        QScrollBar *stepper = main->scrBeaconNumber;
-        for (int step = 0; step < steps; ++step) // the arrow at its right end
-            QTest::mouseClick(stepper, Qt::LeftButton, {}, QPoint(stepper->width() - 4, stepper->height() / 2));
+        for (int step = 0; step < steps; ++step)
+            stepToNextMatch(main);
         QCOMPARE(main->txtLocation->text(), location + ", Ontario");
 
         frmLog *log = viewLog(program);
@@ -384,35 +384,46 @@ private slots:
         }
     }
 
+    // Another copy of the program moves the beacon shown: another beacon, or its
+    // namesake of another country, takes its record.
     void aBeaconMovedBehindTheWindowsBackIsNotWrittenAndShownAgain_data()
     {
         QTest::addColumn<bool>("session");
         QTest::addColumn<QString>("command");
-        QTest::newRow("logbook, Update") << false << "Update";
-        QTest::newRow("logbook, Delete") << false << "Delete";
-        QTest::newRow("session, Update") << true << "Update";
-        QTest::newRow("session, Delete") << true << "Delete";
+        QTest::addColumn<bool>("namesake");
+        for (bool namesake : {false, true}) {
+            const char *taker = namesake ? "its namesake" : "another beacon";
+            QTest::addRow("logbook, Update, %s", taker) << false << "Update" << namesake;
+            QTest::addRow("logbook, Delete, %s", taker) << false << "Delete" << namesake;
+            QTest::addRow("session, Update, %s", taker) << true << "Update" << namesake;
+            QTest::addRow("session, Delete, %s", taker) << true << "Delete" << namesake;
+        }
     }
     void aBeaconMovedBehindTheWindowsBackIsNotWrittenAndShownAgain()
     {
         QFETCH(bool, session);
         QFETCH(QString, command);
+        QFETCH(bool, namesake);
         TestProgram program;
-        const Beacon abc = logged("ABC");
-        const Beacon xyz = logged("XYZ", "400");
-        program.write("ndb.dat", inSession(abc) + inSession(xyz));
-        const QByteArray logbook =
-            logEntry("ABC", "338", "0100", "20260101", "a") + logEntry("XYZ", "400", "0200", "20260102", "x");
+        const Beacon shown = namesake ? laGrandeRiviere(1) : logged("ABC");
+        const Beacon other = namesake ? galela(1) : logged("XYZ", "400");
+        program.write("ndb.dat", inSession(shown) + inSession(other));
+        // Namesakes share their entries: the viewer shows the first.
+        const QByteArray logbook = logEntry(shown.ident, shown.frequency, "0100", "20260101", "a") +
+                                   logEntry(other.ident, other.frequency, "0200", "20260102", "x");
         program.write("Logs/log0.dat", logbook);
-        const QByteArray sessionLog = sessionEntry("ABC", "338", "0100", "20260101", "a", true) +
-                                      sessionEntry("XYZ", "400", "0200", "20260102", "x", true);
+        const QByteArray sessionLog = sessionEntry(shown.ident, shown.frequency, "0100", "20260101", "a", true) +
+                                      CLERecord::make(other.ident, other.country, other.frequency, "0200", "20260102",
+                                                      "x", true)
+                                          .bytes();
         program.write("Logs/cle.dat", sessionLog);
         frmLog *log = openViewer(program, session, 0);
         QVERIFY(log);
-        QCOMPARE(log->txtLogIdent->text(), "ABC");
+        QCOMPARE(textsOf({log->txtLogIdent, log->txtLogCountry}),
+                 QStringList({QString::fromLatin1(shown.ident), "Canada"}));
 
-        // Another copy of the program sorts XYZ ahead of ABC.
-        const QByteArray swapped = inSession(xyz) + inSession(abc);
+        // Another copy of the program sorts the other one ahead.
+        const QByteArray swapped = inSession(other) + inSession(shown);
         program.write("ndb.dat", swapped);
         if (command == "Update") {
             QTest::keyClicks(log->txtLogComments, "!");
@@ -425,24 +436,38 @@ private slots:
         QCOMPARE(program.read("ndb.dat"), swapped);
         QCOMPARE(program.read("Logs/log0.dat"), logbook);
         QCOMPARE(program.read("Logs/cle.dat"), sessionLog);
-        // ABC is shown again where it stands now.
-        QCOMPARE(log->txtLogIdent->text(), "ABC");
-        QCOMPARE(log->txtLogComments->text(), "test beacon");
+        // The beacon is shown again where it stands now.
+        QCOMPARE(textsOf({log->txtLogIdent, log->txtLogCountry, log->txtLogComments}),
+                 QStringList({QString::fromLatin1(shown.ident), "Canada", "test beacon"}));
         QCOMPARE(log->RecNo.value(log->lstLog->currentRow()), 2);
         QVERIFY(log->lstLog->currentItem()->isSelected());
     }
 
-
     // The restore window is modeless: it can replace the files while the viewer is open.
+    // The beacon shown may be gone from the restored files: the pane then shows nothing
+    // of it, and nothing acts on it. When ndb.dat cannot be read, the viewer says so
+    // and keeps what it shows.
+    void aRestoreWhileTheViewerIsOpenIsWhatTheViewerShowsAndWrites_data()
+    {
+        QTest::addColumn<QString>("restored");
+        QTest::newRow("the beacon restored") << "beacon";
+        QTest::newRow("the beacon not in the restored files") << "gone";
+        QTest::newRow("the logbook alone, ndb.dat unreadable") << "unreadable";
+    }
     void aRestoreWhileTheViewerIsOpenIsWhatTheViewerShowsAndWrites()
     {
+        QFETCH(QString, restored);
+        const bool gone = restored == "gone";
         TestProgram program;
         TempFolder drive;
         program.writeBeacons({logged("CFX", "239"), logged("TI", "300")});
         program.write("Logs/log0.dat", logEntry("CFX", "239", "0100", "20260101", "first") +
                                            logEntry("CFX", "239", "0200", "20260102", "second"));
-        // The set: TI not yet logged, and an older logbook whose second entry is another.
-        drive.write("ndb.bak", beaconBytes(logged("CFX", "239")) + beaconBytes(beacon("TI", "300")));
+        // The set: TI not yet logged, and an older logbook whose second entry is another;
+        // or CFX's namesake of another country in its place, not logged either.
+        Beacon namesake = beacon("CFX", "239");
+        namesake.country = "NOR";
+        drive.write("ndb.bak", beaconBytes(gone ? namesake : logged("CFX", "239")) + beaconBytes(beacon("TI", "300")));
         const QByteArray older =
             logEntry("CFX", "239", "0100", "20260101", "first") + logEntry("CFX", "239", "0050", "20251231", "older");
         drive.write("log0.bak", older);
@@ -454,9 +479,41 @@ private slots:
         QVERIFY(log);
         log->HLogged->setValue(2);
         QCOMPARE(log->txtReceptionComments->text(), "second");
+        if (restored == "unreadable") {
+            drive.remove("ndb.bak");
+            program.remove("ndb.dat");
+            program.mkdir("ndb.dat");
+            QTest::keyClicks(log->txtReceptionComments, "!");
+        }
 
         QTest::mouseClick(restore->Command1, Qt::LeftButton);
 
+        if (restored == "unreadable") {
+            QVERIFY(!program.boxes.shown.isEmpty());
+            QCOMPARE(program.boxes.shown[0].title, "Error");
+            QVERIFY2(program.boxes.shown[0].text.contains("ndb.dat"), qPrintable(program.boxes.summary()));
+            QCOMPARE(textsOf({log->txtLogIdent, log->lblCount, log->txtReceptionComments}),
+                     QStringList({"CFX", " 2/ 2", "second!"}));
+            // Its entry numbers belong to the logbook replaced: nothing writes them.
+            for (QWidget *command : {log->cmdUpdate, log->cmdDelete, log->cmdCalendar})
+                QVERIFY2(!command->isEnabled(), qPrintable(command->objectName()));
+            return;
+        }
+        if (gone) {
+            QCOMPARE(log->lstLog->count(), 0);
+            const QList<QLineEdit *> boxes = log->findChildren<QLineEdit *>(QRegularExpression("^txt"));
+            QCOMPARE(boxes.size(), 18);
+            for (QLineEdit *box : boxes)
+                QVERIFY2(box->text().isEmpty(), qPrintable(box->objectName()));
+            for (QLineEdit *box : {log->txtLogTime, log->txtLogDate})
+                QCOMPARE(baseColour(box), neutralColour(box));
+            QVERIFY(log->HLogged->isHidden());
+            QCOMPARE(log->lblCount->text(), "");
+            for (QWidget *command : {log->cmdUpdate, log->cmdDelete, log->cmdCalendar, log->cmdExport})
+                QVERIFY2(!command->isEnabled(), qPrintable(command->objectName()));
+            QCOMPARE(program.boxes.summary(), "");
+            return;
+        }
         // The list and CFX's entries as the restored files hold them.
         QCOMPARE(log->RecNo, QList<qint64>{1});
         QCOMPARE(log->lstLog->currentRow(), 0);
@@ -675,7 +732,9 @@ private slots:
         frmLog *log = viewOneEntry(program, logEntry("ABC", "338", "0100", "20260101"), -1);
         QVERIFY(log);
         QCOMPARE(log->lstLog->selectedItems().size(), 0);
-        QVERIFY(log->cmdDelete->isEnabled());
+        // With no beacon shown, nothing is there to act on.
+        for (QWidget *command : {log->cmdUpdate, log->cmdDelete, log->cmdCalendar})
+            QVERIFY2(!command->isEnabled(), qPrintable(command->objectName()));
         const QByteArray database = program.read("ndb.dat");
 
         log->cmdDelete_Click();
@@ -694,28 +753,29 @@ private slots:
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("red");
+        QTest::addColumn<QColor>("colour");
         QTest::addColumn<QString>("selected");
         QTest::addColumn<bool>("stored"); // Update is on and writes it
         const QString time = "txtLogTime";
-        QTest::newRow("minutes 60") << time << "2360" << "2360" << true << "60" << false;
-        QTest::newRow("hours 25") << time << "25" << "25" << true << "25" << false;
-        QTest::newRow("five digits") << time << "12345" << "1234" << false << "34" << true;
-        QTest::newRow("a valid time") << time << "2359" << "2359" << false << "" << true;
-        // Only four digits are a time.
-        QTest::newRow("one digit") << time << "0" << "0" << false << "" << false;
-        QTest::newRow("a letter in the minutes") << time << "12a5" << "12a5" << true << "" << false;
-        QTest::newRow("letters for the hours") << time << "ab12" << "ab12" << true << "" << false;
-        QTest::newRow("a comma, typed as a blank") << time << "12,3" << "12 3" << true << "" << false;
-        QTest::newRow("29 February 2006") << "txtLogDate" << "20060229" << "20060229" << true << "" << false;
-        QTest::newRow("29 February 2004") << "txtLogDate" << "20040229" << "20040229" << false << "" << true;
+        QTest::newRow("minutes 60") << time << "2360" << "2360" << kRed << "60" << false;
+        QTest::newRow("hours 25") << time << "25" << "25" << kRed << "25" << false;
+        QTest::newRow("five digits") << time << "12345" << "1234" << kGreen << "34" << true;
+        QTest::newRow("a valid time") << time << "2359" << "2359" << kGreen << "" << true;
+        // Only four digits are a time: green only for what can be stored.
+        QTest::newRow("one digit") << time << "0" << "0" << kLightRed << "" << false;
+        QTest::newRow("three digits") << time << "123" << "123" << kLightRed << "" << false;
+        QTest::newRow("a letter in the minutes") << time << "12a5" << "12a5" << kRed << "" << false;
+        QTest::newRow("letters for the hours") << time << "ab12" << "ab12" << kRed << "" << false;
+        QTest::newRow("a comma, typed as a blank") << time << "12,3" << "12 3" << kRed << "" << false;
+        QTest::newRow("29 February 2006") << "txtLogDate" << "20060229" << "20060229" << kRed << "" << false;
+        QTest::newRow("29 February 2004") << "txtLogDate" << "20040229" << "20040229" << kGreen << "" << true;
     }
     void typedTimesAndDatesAreCheckedAsTheyAreTyped()
     {
         QFETCH(QString, box);
         QFETCH(QString, typed);
         QFETCH(QString, text);
-        QFETCH(bool, red);
+        QFETCH(QColor, colour);
         QFETCH(QString, selected);
         QFETCH(bool, stored);
         TestProgram program;
@@ -727,7 +787,7 @@ private slots:
         QTest::keyClicks(edit, typed);
 
         QCOMPARE(edit->text(), text);
-        QCOMPARE(baseColour(edit), red ? kRed : kGreen);
+        QCOMPARE(baseColour(edit), colour);
         QCOMPARE(log->cmdUpdate->isEnabled(), stored);
         QCOMPARE(edit->selectedText(), selected);
 
@@ -923,6 +983,9 @@ private slots:
         QTest::newRow("nothing viewed") << false << -1 << "" << qint64(0);
         // Its ident and frequency are also those of the first match: its own record is shown.
         QTest::newRow("a duplicate of the same frequency") << false << 2 << "ABC  338 kHz" << qint64(4);
+        // GL in Canada, viewed at 3, while another copy of the program sorts it ahead
+        // of its namesake in Indonesia: it is shown where it stands.
+        QTest::newRow("its namesake moved into its record") << false << 1 << "GL  201 kHz" << qint64(2);
     }
     void leavingShowsTheMainWindowWithTheBeaconLastViewed()
     {
@@ -930,14 +993,21 @@ private slots:
         QFETCH(int, row);
         QFETCH(QString, shown);
         QFETCH(qint64, record);
+        const bool namesakes = shown.startsWith("GL");
         TestProgram program;
-        frmMain *main = program.startShowing(
-            {beacon("AAA", "300", 0), logged("ABC;2"), logged("ABC", "415"), logged("ABC;3")}, "AAA");
+        const QList<Beacon> beacons =
+            namesakes ? QList<Beacon>{beacon("AAA", "300", 0), galela(1), laGrandeRiviere(1)}
+                      : QList<Beacon>{beacon("AAA", "300", 0), logged("ABC;2"), logged("ABC", "415"), logged("ABC;3")};
+        frmMain *main = program.startShowing(beacons, "AAA");
         QVERIFY(main);
         frmLog *log = viewLog(program, row);
         QVERIFY(log);
         if (row >= 0)
-            QCOMPARE(log->txtLogIdent->text(), "ABC");
+            QCOMPARE(log->txtLogIdent->text(), namesakes ? "GL" : "ABC");
+        if (namesakes) {
+            QCOMPARE(log->txtLogCountry->text(), "Canada");
+            program.writeBeacons({beacons[0], beacons[2], beacons[1]});
+        }
 
         closeWindow(log, log->cmdExit, byTitleBar);
 
@@ -945,6 +1015,7 @@ private slots:
         QVERIFY(!main->isHidden());
         QVERIFY(main->isEnabled());
         QCOMPARE(main->lblkHz->text(), shown);
+        QCOMPARE(main->txtCountry->text(), shown.isEmpty() ? "" : "Canada");
         QCOMPARE(main->cmdQuickLog->isEnabled(), !shown.isEmpty());
         if (record > 0) {
             QCOMPARE(program.state.CurrentRecordNumber, record);

@@ -100,7 +100,51 @@ void backUpSettings(TestProgram &program, const TempFolder &drive)
     backup->cmdExit_Click();
 }
 
+// A click on a check box itself, not on its caption.
+void clickCheckBox(QCheckBox *box)
+{
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+}
+
+// What takes the place of the settings file between two runs of the program.
+enum class SettingsLoss { Damaged, LinkToNothing, Folder };
+
+void loseSettings(TestProgram &program, SettingsLoss loss)
+{
+    program.windows.reset();
+    program.store.reset();
+    const QString settings = program.settingsPath();
+    QVERIFY(QFile::remove(settings));
+    switch (loss) {
+    case SettingsLoss::Damaged: {
+        QFile f(settings);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("[SOFTWARE\\QERN6.1\\UserInfo]\nnot a setting\n");
+        break;
+    }
+    case SettingsLoss::LinkToNothing:
+        QVERIFY(QDir().mkpath(QFileInfo(settings).dir().filePath(QStringLiteral("elsewhere"))));
+        QVERIFY(QFile::link(QStringLiteral("elsewhere/registry.ini"), settings));
+        break;
+    case SettingsLoss::Folder:
+        QVERIFY(QDir().mkdir(settings));
+        break;
+    }
+}
+
+// Settings holding "Cottage" backed up on drive, then lost before the next start.
+void backUpThenLoseSettings(TestProgram &program, const TempFolder &drive, SettingsLoss loss)
+{
+    program.presetSetting(RegistryKeys::ListeningLocations, kRegistryString, "Location(2)", "Cottage");
+    QVERIFY(start(program));
+    backUpSettings(program, drive);
+    QVERIFY(drive.read("Reg.bak").contains("Cottage"));
+    loseSettings(program, loss);
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(SettingsLoss)
 
 class MaintenanceTest : public QObject {
     Q_OBJECT
@@ -535,6 +579,47 @@ private slots:
         QVERIFY(program.boxes.shown.isEmpty());
     }
 
+    // Settings that could not be read are no settings: backed up, they would replace the
+    // Reg.bak that can bring them back with blanks.
+    void aSettingsBackupIsRefusedWhileTheSettingsCannotBeRead_data()
+    {
+        QTest::addColumn<SettingsLoss>("loss");
+        QTest::newRow("damaged") << SettingsLoss::Damaged;
+        QTest::newRow("a folder in its place") << SettingsLoss::Folder;
+    }
+    void aSettingsBackupIsRefusedWhileTheSettingsCannotBeRead()
+    {
+        QFETCH(SettingsLoss, loss);
+        TestProgram program;
+        TempFolder drive;
+        backUpThenLoseSettings(program, drive, loss);
+        const QByteArray earlierBackup = drive.read("Reg.bak");
+        frmMain *main = start(program);
+        QVERIFY(main);
+        QStringList listed;
+
+        whenModal([&](QWidget *modal) {
+            auto *backup = qobject_cast<frmBackup *>(modal);
+            QVERIFY(backup);
+            backup->setTargetRoot(drive.root());
+            clickCheckBox(backup->chkPreferences);
+            QVERIFY(backup->chkPreferences->isChecked());
+            QTest::mouseClick(backup->cmdOK, Qt::LeftButton);
+            listed = trimmedTexts(backup->lstBackupStatus);
+            QTest::mouseClick(backup->cmdExit, Qt::LeftButton);
+        });
+        main->mnuDBBackup->trigger();
+
+        const FileError &cause = program.store->loadError();
+        QVERIFY(cause.description.contains(program.settingsPath()));
+        QCOMPARE(listed, QStringList({"Registry Backup Error",
+                                      "Error # 75: The settings could not be read and were not backed up: " +
+                                          cause.description}));
+        QCOMPARE(drive.read("Reg.bak"), earlierBackup);
+        QCOMPARE(drive.files(), QStringList{"Reg.bak"});
+        QVERIFY(program.boxes.shown.isEmpty());
+    }
+
     void failingBackupCopyAbortsAndKeepsTheTargetFile()
     {
         TestProgram program;
@@ -718,38 +803,41 @@ private slots:
     }
 
     // Restoring the settings is the way out of a damaged settings file: the restore
-    // replaces it, keeps it beside, and says so.
+    // replaces it, keeps it beside, and says so. A link to nothing gets its file.
+    void restoringSettingsReplacesADamagedSettingsFile_data()
+    {
+        QTest::addColumn<SettingsLoss>("loss");
+        QTest::newRow("damaged") << SettingsLoss::Damaged;
+        QTest::newRow("link to nothing") << SettingsLoss::LinkToNothing;
+    }
     void restoringSettingsReplacesADamagedSettingsFile()
     {
+        QFETCH(SettingsLoss, loss);
         TestProgram program;
         TempFolder drive;
-        program.presetSetting(RegistryKeys::ListeningLocations, kRegistryString, "Location(2)", "Cottage");
-        QVERIFY(start(program));
-        backUpSettings(program, drive);
-        program.windows.reset();
-        program.store.reset();
-        const QByteArray damaged = "[SOFTWARE\\QERN6.1\\UserInfo]\nnot a setting\n";
-        {
-            QFile f(program.settingsPath());
-            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-            f.write(damaged);
-        }
+        backUpThenLoseSettings(program, drive, loss);
+        const QByteArray damaged = program.settingsFile();
         QVERIFY(start(program));
         frmRestore *restore = program.windows->restore();
         restore->showForm();
         restore->setSourceRoot(drive.root());
-        QTest::mouseClick(restore->chkPreferences, Qt::LeftButton, {},
-                          QPoint(6, restore->chkPreferences->height() / 2)); // on the box itself
+        clickCheckBox(restore->chkPreferences);
         QVERIFY(restore->chkPreferences->isChecked());
 
         QTest::mouseClick(restore->Command1, Qt::LeftButton);
 
         const QString keptAs = program.settingsPath() + ".damaged";
-        QCOMPARE(trimmedTexts(restore->lstRestoreProgress),
-                 QStringList({"Registry Restored", "The damaged settings file was kept as " + keptAs}));
-        QFile kept(keptAs);
-        QVERIFY(kept.open(QIODevice::ReadOnly));
-        QCOMPARE(kept.readAll(), damaged);
+        if (loss == SettingsLoss::Damaged) {
+            QCOMPARE(trimmedTexts(restore->lstRestoreProgress),
+                     QStringList({"Registry Restored", "The damaged settings file was kept as " + keptAs}));
+            QFile kept(keptAs);
+            QVERIFY(kept.open(QIODevice::ReadOnly));
+            QCOMPARE(kept.readAll(), damaged);
+        } else {
+            QCOMPARE(trimmedTexts(restore->lstRestoreProgress), QStringList{"Registry Restored"});
+            QVERIFY(!QFile::exists(keptAs));
+            QVERIFY(QFileInfo(program.settingsPath()).isSymLink());
+        }
         QCOMPARE(program.stored(RegistryKeys::ListeningLocations, "Location(2)"), "Cottage");
         QVERIFY(program.boxes.shown.isEmpty());
 
@@ -797,7 +885,7 @@ private slots:
 
         // After an edit the editor's backup is kept.
         program.write("ndb.bak", "before the edit");
-        QVERIFY(SortBeaconDatabase(*program.windows, SortBackup::AlreadyTaken));
+        QVERIFY(SortBeaconDatabase(*program.windows, AutomaticBackup::AlreadyTaken));
         QCOMPARE(program.read("ndb.bak"), "before the edit");
     }
 

@@ -4,15 +4,19 @@
 #include <QAction>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTextEdit>
 #include <QTimer>
 #include <QTimeZone>
 
 #include "Clock.h"
+#include "MessageBox.h"
 #include "preferences/frmLocation.h"
 #include "UiTestSupport.h"
 
@@ -309,6 +313,42 @@ private slots:
         QCOMPARE(program.state.LoggedCountHere, 1);
         QVERIFY(main->commands().isArmed(main->cmdViewLog));
         QVERIFY(main->commands().isArmed(main->cmdViewSession));
+    }
+
+    // A location's name longer than a box can be wide shows its two ends, the whole under
+    // "Show Details...". Opening the details only shows them: Enter still answers OK.
+    void aBoxWithItsDetailsOpenTakesEnterAsOk()
+    {
+        TestProgram program;
+        program.presetSetting(RegistryKeys::ListeningLocations, kRegistryString, "Location(0)", QByteArray(300, 'W'));
+        program.write("ndb.dat", beaconBytes(beacon("ABC")));
+        frmMain *main = program.startToMain();
+        QVERIFY(main);
+        bool detailsShown = false;
+        bool closedByEnter = false;
+        MessageBox::setHandler({});
+        QTimer::singleShot(0, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            const auto *buttons = box->findChild<QDialogButtonBox *>();
+            for (QAbstractButton *button : buttons->buttons()) {
+                if (buttons->buttonRole(button) == QDialogButtonBox::ActionRole)
+                    QTest::mouseClick(button, Qt::LeftButton);
+            }
+            const auto *details = box->findChild<QTextEdit *>();
+            detailsShown = details && details->isVisible() && details->toPlainText().contains(QString(300, 'W'));
+            QTest::keyClick(box->focusWidget(), Qt::Key_Return);
+            closedByEnter = !box->isVisible();
+            if (!closedByEnter)
+                box->button(QMessageBox::Ok)->click();
+        });
+
+        main->mnuStatistics->trigger();
+        program.boxes.install();
+
+        QVERIFY(detailsShown);
+        QVERIFY(closedByEnter);
     }
 
     void activationArmsMapAndNearbyOnlyForAKnownPosition_data()

@@ -148,11 +148,17 @@ private slots:
         QCOMPARE(main->focusWidget(), main->txtIdent);
         QVERIFY(program.boxes.shown.isEmpty());
 
-        // Hide covers the panel and focuses the ident box.
+        // Hide covers the panel and focuses the ident box; Tab no longer reaches the
+        // panel's controls below the window's edge.
         main->txtCoverage->setFocus();
         QTest::mouseClick(main->Command1, Qt::LeftButton);
         QCOMPARE(main->height(), 333); // 4992 twips
         QCOMPARE(main->focusWidget(), main->txtIdent);
+        for (int i = 0; i < 40; ++i) {
+            QTest::keyClick(main->focusWidget(), Qt::Key_Tab);
+            QVERIFY2(main->focusWidget()->mapTo(main, QPoint(0, 0)).y() < main->height(),
+                     qPrintable(main->focusWidget()->objectName()));
+        }
     }
 
     // Two beacons 1' either side of the centre: the same distance from it, not from the
@@ -677,6 +683,13 @@ private slots:
                                   "Logs/cle.dat", "Show Nearby Beacons", "Show Beacon on Map", "QLog", "Log It",
                                   "View Log", "View Session", "New/Change", "Distance Filter"})
             QVERIFY2(text.contains(QLatin1String(topic)), topic);
+        // It claims nothing the program does not do: the README's list, in the words a
+        // page describing them would use.
+        for (const char *claim : {"added.txt", "very field is checked", "write the list to a text file",
+                                  "draws the beacons around its position", "exports the database", "imports them",
+                                  "the current auroral-oval images", "view, sort, print or save",
+                                  "worked out in both directions"})
+            QVERIFY2(!text.contains(QLatin1String(claim), Qt::CaseInsensitive), claim);
 
         // Every link of the contents leads to a section of the page itself.
         QStringList links;

@@ -302,6 +302,10 @@ private slots:
         // Ident and frequency are the first match's too: the editor's own record is shown.
         QTest::newRow("Exit, a duplicate of the same frequency")
             << false << "ABC  338 kHz" << qint64(2) << "Exit" << QByteArray("338");
+        // GL in Canada at 3, while another copy of the program sorts it ahead of its
+        // namesake in Indonesia: the editor's beacon is shown where it stands.
+        QTest::newRow("Exit, its namesake moved into its record")
+            << false << "GL  201 kHz" << qint64(2) << "Exit" << QByteArray();
     }
     void leavingSearchesAgainForTheEditorsIdentAndFrequency()
     {
@@ -310,15 +314,20 @@ private slots:
         QFETCH(qint64, matches);
         QFETCH(QString, way);
         QFETCH(QByteArray, duplicateAt);
+        const bool namesakes = duplicateAt.isEmpty();
         TestProgram program;
-        frmMain *main = program.startShowing({beacon("ABC"), beacon("DEF", "290"), beacon("ABC;2", duplicateAt)});
+        const Beacon first = namesakes ? galela() : beacon("ABC");
+        const Beacon third = namesakes ? laGrandeRiviere() : beacon("ABC;2", duplicateAt);
+        frmMain *main = program.startShowing({first, beacon("DEF", "290"), third}, QString::fromLatin1(first.ident));
         QVERIFY(main);
         main->scrBeaconNumber->setValue(2);
         QCOMPARE(program.state.CurrentRecordNumber, 3);
         frmName *editor = openEditor(program, main);
-        QCOMPARE(editor->txtIdentIn->text(), "ABC;2");
+        QCOMPARE(editor->txtIdentIn->text(), QString::fromLatin1(third.ident));
         if (clearIdent)
             editor->txtIdentIn->clear();
+        if (namesakes)
+            program.writeBeacons({third, beacon("DEF", "290"), first});
 
         if (way == "Escape")
             pressEscape(editor);
@@ -330,7 +339,7 @@ private slots:
         QCOMPARE(program.state.SearchMatchCount, matches);
         QCOMPARE(main->scrBeaconNumber->isHidden(), matches == 0);
         if (matches)
-            QCOMPARE(program.state.CurrentRecordNumber, 3);
+            QCOMPARE(program.state.CurrentRecordNumber, namesakes ? 1 : 3);
         QVERIFY(!program.windows->isEditorLoaded());
         QVERIFY(main->isEnabled());
         QCOMPARE(program.storedCount(), 3);

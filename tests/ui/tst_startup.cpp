@@ -6,6 +6,7 @@
 #include <QDirIterator>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMap>
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
@@ -100,7 +101,8 @@ public:
     }
 
     QString root() const { return m_dir.path(); }
-    QString path(const QString &relative) const { return m_dir.filePath(relative); }
+    // A path inside the temporary folder; an absolute one as it is.
+    QString path(const QString &relative) const { return QDir(m_dir.path()).filePath(relative); }
     QStringList snapshot() const { return ::snapshot(m_dir.path()); }
 
     QProcess *start(const QString &folder, const QString &settings)
@@ -121,6 +123,21 @@ private:
     QTemporaryDir m_dir;
     QList<QProcess *> m_runs;
 };
+
+// The files the program ships, by their path in data/ (its README is not one of them).
+QMap<QString, QByteArray> shippedFiles()
+{
+    QMap<QString, QByteArray> files;
+    const QDir data(QStringLiteral(QERN_SOURCE_DATA_DIR));
+    QDirIterator it(data.path(), QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        QFile file(it.next());
+        if (file.fileName().endsWith(QLatin1String("README.md")) || !file.open(QIODevice::ReadOnly))
+            continue;
+        files[data.relativeFilePath(file.fileName())] = file.readAll();
+    }
+    return files;
+}
 
 } // namespace
 
@@ -155,43 +172,83 @@ private slots:
         QCOMPARE(program.state.UserCallSign, "VE3XYZ");
     }
 
+    void unreadableSettingsAreReportedAndNotOverwritten_data()
+    {
+        QTest::addColumn<QString>("linkTo"); // empty: a file of garbage; "/": a folder
+        QTest::addColumn<QString>("cause");  // %1: the settings file, %2: where its link points
+        QTest::addColumn<QString>("wayOut");
+        QTest::newRow("damaged") << QString() << "Error # 75: Line 1 of the settings file is not a setting (%1)"
+                                 << QString(kDamagedSettingsWayOut);
+        QTest::newRow("link to nothing")
+            << "elsewhere/registry.ini" << "Error # 53: File not found (%1 is a link to %2, which does not exist)"
+            << QString(kSettingsLinkWayOut);
+        QTest::newRow("loop of links") << "registry.ini"
+                                       << "Error # 75: Path/File access error (%1 is a loop of symbolic links)"
+                                       << QString(kUnusableSettingsWayOut);
+        QTest::newRow("folder") << "/" << "Error # 75: Path/File access error (%1 is a folder)"
+                                << QString(kUnusableSettingsWayOut);
+    }
     void unreadableSettingsAreReportedAndNotOverwritten()
     {
+        QFETCH(QString, linkTo);
+        QFETCH(QString, cause);
+        QFETCH(QString, wayOut);
         TestProgram program(TestProgram::FirstRun);
         program.writeBeacons({Beacon()});
+        const QString settings = program.settingsPath();
         const QByteArray garbage = "this is not a settings file\n[unterminated\n";
-        {
-            QFile f(program.settingsPath());
+        QDir().mkpath(QFileInfo(settings).dir().filePath(QStringLiteral("elsewhere")));
+        if (linkTo.isEmpty()) {
+            QFile f(settings);
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write(garbage);
+        } else if (linkTo == "/") {
+            QVERIFY(QDir().mkdir(settings));
+        } else {
+            QVERIFY(QFile::link(linkTo, settings));
         }
         program.start();
 
         QVERIFY(!program.boxes.texts().contains(kWelcome));
         QVERIFY(!program.boxes.shown.isEmpty());
         QCOMPARE(program.boxes.shown[0].title, "Error");
-        QVERIFY(program.boxes.shown[0].text.startsWith("Error # "));
-        // The message names the way out.
-        QVERIFY(program.boxes.shown[0].text.endsWith(QLatin1String(kDamagedSettingsWayOut)));
-        QFile f(program.settingsPath());
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), garbage);
+        // The message names the file, the cause and the way out that fits it.
+        const QString target = QFileInfo(settings).dir().filePath(linkTo);
+        QCOMPARE(program.boxes.shown[0].text,
+                 QString(cause).replace("%1", settings).replace("%2", target) + "\r\n" + wayOut);
+        if (linkTo.isEmpty()) {
+            QFile f(settings);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QCOMPARE(f.readAll(), garbage);
+        } else if (linkTo == "/") {
+            QVERIFY(QFileInfo(settings).isDir());
+        } else {
+            QVERIFY(QFileInfo(settings).isSymLink());
+            QVERIFY(!QFile::exists(target));
+        }
     }
 
     void aMissingTableEndsTheProgramWithLoadError_data()
     {
         QTest::addColumn<QString>("file");
-        QTest::addColumn<QString>("reportedFirst");
-        QTest::newRow("region.dat") << "region.dat" << QString();
-        QTest::newRow("State.dat") << "State.dat" << "State, Province lookup table missing.";
+        QTest::addColumn<bool>("folderInItsPlace");
+        QTest::addColumn<QString>("reportedFirst"); // %1: the file
+        QTest::newRow("region.dat") << "region.dat" << false << QString();
+        QTest::newRow("State.dat") << "State.dat" << false << "State, Province lookup table missing.";
+        QTest::newRow("Country.dat, a folder in its place")
+            << "Country.dat" << true << "Error # 75: Path/File access error (%1 is a folder)";
     }
     void aMissingTableEndsTheProgramWithLoadError()
     {
         QFETCH(QString, file);
+        QFETCH(bool, folderInItsPlace);
         QFETCH(QString, reportedFirst);
         TestProgram program;
         program.writeBeacons({Beacon()});
         program.remove(file);
+        if (folderInItsPlace)
+            program.mkdir(file);
+        reportedFirst.replace("%1", program.path(file));
         program.start();
 
         QVERIFY(program.windows->hasEnded());
@@ -225,7 +282,17 @@ private slots:
         program.writeBeacons({Beacon()});
         const QByteArray entry = logEntry("ABC", "338", "1200", "20260101");
         program.write("LOGS/log3.dat", entry);
+        // What stands at a logbook's name is kept, and named when it is no file.
+        QVERIFY(QFile::link(QStringLiteral("log5.dat"), program.path("LOGS/log5.dat")));
+        program.mkdir("LOGS/log6.dat");
         program.start();
+
+        QCOMPARE(program.boxes.summary(),
+                 "Error: Error # 75: Path/File access error (" + program.path("LOGS/log5.dat") +
+                     " is a loop of symbolic links)\n"
+                     "Error: Error # 75: Path/File access error (" + program.path("LOGS/log6.dat") + " is a folder)");
+        QVERIFY(QFileInfo(program.path("LOGS/log5.dat")).isSymLink());
+        QVERIFY(QFileInfo(program.path("LOGS/log6.dat")).isDir());
 
         QVERIFY(QFileInfo(program.path("AutoBackups")).isDir());
         // The existing "LOGS" serves as the logs folder: no second one is made.
@@ -233,6 +300,8 @@ private slots:
                 QFileInfo(program.path("Logs")).canonicalFilePath() ==
                     QFileInfo(program.path("LOGS")).canonicalFilePath());
         for (int n = 0; n < 16; ++n) {
+            if (n == 5 || n == 6)
+                continue;
             const QFileInfo logbook(program.path(QStringLiteral("LOGS/log%1.dat").arg(n)));
             QVERIFY2(logbook.isFile(), qPrintable(logbook.filePath()));
             QCOMPARE(logbook.size(), n == 3 ? qint64(entry.size()) : qint64(0));
@@ -293,6 +362,66 @@ private slots:
             "Missing Database: NDB Database not found. Try restoring from a backup."));
         QVERIFY(!program.exists("ndb.dat"));
         QVERIFY(program.windows->splash()->cmdContinue->isEnabled());
+    }
+
+    // The program itself copies in what its folder lacks, and replaces nothing: a folder
+    // of the listener's own database, or one that lost a table, then starts as any other.
+    // A folder in use gets no starter database: a lost one stays missing.
+    void theProgramCopiesInTheShippedFilesItsFolderLacks_data()
+    {
+        QTest::addColumn<bool>("onlyTheDatabase");
+        QTest::addColumn<QString>("lost");
+        QTest::newRow("a real ndb.dat alone") << true << QString();
+        QTest::newRow("in use, Country.dat lost") << false << "Country.dat";
+        QTest::newRow("in use, ndb.dat lost") << false << "ndb.dat";
+    }
+    void theProgramCopiesInTheShippedFilesItsFolderLacks()
+    {
+        QFETCH(bool, onlyTheDatabase);
+        QFETCH(QString, lost);
+        const QMap<QString, QByteArray> shipped = shippedFiles();
+        QVERIFY(shipped.contains("Country.dat") && shipped.contains("help.htm") && shipped.contains("maps/coast.pnt"));
+        TestProgram program(TestProgram::FirstRun);
+        if (onlyTheDatabase) {
+            for (const QFileInfo &entry : QDir(program.root()).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot))
+                QVERIFY(entry.isDir() ? QDir(entry.filePath()).removeRecursively() : QFile::remove(entry.filePath()));
+        }
+        // The listener's own database: not the starter one.
+        const QByteArray own = shipped["ndb.dat"].left(300 * BeaconRecord::Length);
+        program.write("ndb.dat", own);
+        if (!lost.isEmpty())
+            program.remove(lost);
+
+        ProgramRuns runs;
+        QProcess *run = runs.start(program.root(), program.settingsPath());
+        // The greeting of a first run comes once the folder has its files and the tables
+        // are loaded.
+        QByteArray shown;
+        QVERIFY2(QTest::qWaitFor(
+                     [&] {
+                         shown += run->readAllStandardError();
+                         return shown.contains("Welcome: ");
+                     },
+                     30000),
+                 shown.constData());
+        run->kill();
+        QVERIFY(run->waitForFinished(30000));
+        QVERIFY2(!shown.contains("missing"), shown.constData());
+
+        // Started again on that folder, up to the main window.
+        program.presetSetting(RegistryKeys::UserInfo, kRegistryString, "Call Sign", "VE3XYZ");
+        QVERIFY(program.startToMain());
+        QCOMPARE(program.boxes.summary(), lost == "ndb.dat" ? QStringLiteral("Missing Database: NDB Database not found. "
+                                                                             "Try restoring from a backup.")
+                                                            : QString());
+        QCOMPARE(program.exists("ndb.dat"), lost != "ndb.dat");
+        if (lost != "ndb.dat")
+            QVERIFY(program.read("ndb.dat") == own);
+        for (auto file = shipped.cbegin(); file != shipped.cend(); ++file) {
+            if (file.key() != "ndb.dat")
+                QVERIFY2(program.read(file.key()) == file.value(), qPrintable(file.key()));
+        }
+        QVERIFY(QDir(program.root()).entryList({"*.tmp"}).isEmpty());
     }
 
     void aSecondCopyOnAHeldFolderOrSettingsFileEndsAndChangesNothing_data()

@@ -2,22 +2,28 @@
 // quarter larger, with ordinary texts and with every text of the user's at its longest:
 // no caption of a label, button, tab, group or menu is cut, a caption too long for any
 // window shows elided with its whole text at hand, no control lies outside its window,
-// and no window outgrows an ordinary screen.
+// and every window fits a screen of 1024x768 with its title bar. Run on a display scaled
+// by a quarter, the screen holds that many fewer pixels of the windows, and the default
+// font is the only one tried.
 
 #include <QCalendarWidget>
 #include <QCheckBox>
+#include <QFontDatabase>
 #include <QGroupBox>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QStyleOptionButton>
 #include <QStyleOptionComboBox>
 #include <QStyleOptionFrame>
 #include <QTabBar>
 #include <QTextDocumentFragment>
 #include <QTimer>
+#include <QtMath>
 
 #include <functional>
 
@@ -133,12 +139,14 @@ QString elisionHidden(const QWidget *w)
         .arg(w->objectName(), brief(textBehind(w)));
 }
 
-// A caption that shows a text of the user's at its longest: one bounded by its record
-// field or table shows whole; an unbounded one may be elided when its whole is at hand.
+// A caption that shows a text of the user's: one bounded by its record field or table
+// shows exactly that; a name that fits the room its window has on the screen shows whole
+// within the caption; an unbounded one may be elided when its whole is at hand.
 struct LongCaption {
+    enum Whole { Exactly, Within, OrElided };
     QString control; // object name
     QString text;
-    bool bounded = true;
+    Whole whole = Exactly;
 };
 
 // What the row started the program with, and the captions it expects to meet.
@@ -166,8 +174,9 @@ QString longCaptionWrong(const QWidget *w)
         row().met.insert(expected.control);
         if (auto *label = qobject_cast<const QLabel *>(w); label && label->textFormat() != Qt::PlainText)
             problems << expected.control + QStringLiteral(" would show the user's text as markup");
-        const bool whole = expected.bounded ? shown == expected.text : shown.contains(expected.text);
-        const bool elided = !expected.bounded && isElidedFormOf(shown, textBehind(w)) &&
+        const bool whole = expected.whole == LongCaption::Exactly ? shown == expected.text
+                                                                  : shown.contains(expected.text);
+        const bool elided = expected.whole == LongCaption::OrElided && isElidedFormOf(shown, textBehind(w)) &&
                             textBehind(w).contains(expected.text);
         if (!whole && !elided)
             problems << QStringLiteral("%1 shows %2 for %3").arg(expected.control, brief(shown), brief(expected.text));
@@ -175,8 +184,39 @@ QString longCaptionWrong(const QWidget *w)
     return problems.join(QLatin1Char('\n'));
 }
 
-// An ordinary screen: no window needs a larger one.
-constexpr QSize kOrdinaryScreen(1280, 1024);
+// The title bar and borders a window manager puts around a window, in the screen's own pixels.
+constexpr int kTitleBarPixels = 32;
+
+// The window with its title bar on the screen it opens on, less the screen's panels.
+QString tooLargeForItsScreen(const QWidget *window)
+{
+    const QScreen *screen = window->screen();
+    QSize framed = window->frameGeometry().size();
+    framed.rheight() += qCeil(kTitleBarPixels / screen->devicePixelRatio());
+    const QSize room = screen->availableGeometry().size();
+    if (framed.width() <= room.width() && framed.height() <= room.height())
+        return {};
+    return QStringLiteral("%1 needs %2 with its title bar, the screen has %3")
+        .arg(describe(window), sizeText(framed), sizeText(room));
+}
+
+// A message box is as wide as its title needs in the title bar, in the title font, beside
+// the window's icon and its three buttons there.
+QString titleCut(const QWidget *window)
+{
+    if (!qobject_cast<const QMessageBox *>(window))
+        return {};
+    QFont font = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+    font.setBold(true);
+    const int needed = QFontMetrics(font).horizontalAdvance(window->windowTitle()) +
+                       4 * window->style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    if (needed <= window->width())
+        return {};
+    return QStringLiteral("the title %1 needs %2 px, the box is %3 wide")
+        .arg(brief(window->windowTitle()))
+        .arg(needed)
+        .arg(window->width());
+}
 
 // The rectangle a label lays its text out in, as QLabel works it out.
 QRect labelTextRect(const QLabel *label)
@@ -342,9 +382,10 @@ QStringList clippedIn(const Opened &opened)
     QWidget *window = opened.window;
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     QStringList problems;
-    if (window->width() > kOrdinaryScreen.width() || window->height() > kOrdinaryScreen.height())
-        problems << QStringLiteral("%1 is %2, larger than an ordinary screen")
-                        .arg(describe(window), sizeText(window->size()));
+    for (const QString &problem : {tooLargeForItsScreen(window), titleCut(window)}) {
+        if (!problem.isEmpty())
+            problems << problem;
+    }
     for (QWidget *w : window->findChildren<QWidget *>()) {
         if (w->window() != window || !w->isVisibleTo(window) || scrollsInsideAView(w, window))
             continue;
@@ -415,6 +456,31 @@ QByteArray wide(int length)
     return QByteArray(length, 'W');
 }
 
+// A location's name of 24 letters, as long as many are: the windows that show it have room for it.
+const QString kNamedLocation = QStringLiteral("Wolverhampton Marsh Road");
+
+// The captions that show the location's name, each as it reads with the name.
+QList<std::pair<QStringList, LongCaption>> nameCaptions(const QString &location, LongCaption::Whole whole)
+{
+    return {
+        {{"reception dialog", "reception dialog with its calendar"},
+         {"cmdAddBeacon", QStringLiteral("Add beacon to \"%1\" log.").arg(location), whole}},
+        {{"log viewer", "log viewer with its calendar"}, {"lblTitle", location + QStringLiteral(" NDB Log"), whole}},
+        {{"master log clear"}, {"chklog(0)", location + QStringLiteral(" -  1 entries"), whole}},
+        {{"statistics"}, {"qt_msgbox_label", location, whole}},
+    };
+}
+
+QList<LongCaption> captionsOf(const QList<std::pair<QStringList, LongCaption>> &shown, const QString &opener)
+{
+    QList<LongCaption> captions;
+    for (const auto &[openers, caption] : shown) {
+        if (openers.contains(opener))
+            captions << caption;
+    }
+    return captions;
+}
+
 // The texts of the user's at their longest, where the windows show them.
 struct LongTexts {
     QString location; // as long a name as Preferences takes, with an ampersand and a tag
@@ -424,7 +490,7 @@ struct LongTexts {
 QList<LongCaption> longCaptionsIn(const QString &opener, const LongTexts &texts)
 {
     const QString beacon = QStringLiteral("WWWWWWW - 1234.5 kHz");
-    const QList<std::pair<QStringList, LongCaption>> shown = {
+    QList<std::pair<QStringList, LongCaption>> shown = {
         {{"main window"}, {"lblkHz", QStringLiteral("WWWWWWW  1234.5 kHz")}},
         {{"preferences"}, {"lblClosestMetar", QStringLiteral("WWWW, WW, ") + QLatin1String(wide(40))}},
         {{"reception dialog", "reception dialog with its calendar"}, {"lblShowAddedBeacon", beacon}},
@@ -432,20 +498,11 @@ QList<LongCaption> longCaptionsIn(const QString &opener, const LongTexts &texts)
          {"lblLocation", QLatin1String(wide(30)) + QStringLiteral(", Australian Capital Territory")}},
         {{"reception dialog", "reception dialog with its calendar"},
          {"lblCountry", QStringLiteral("South Georgia and the South Sandwich Islands")}},
-        {{"reception dialog", "reception dialog with its calendar"},
-         {"cmdAddBeacon", QStringLiteral("Add beacon to \"%1\" log.").arg(texts.location), false}},
-        {{"log viewer", "log viewer with its calendar"}, {"lblTitle", texts.location + QStringLiteral(" NDB Log"), false}},
-        {{"master log clear"}, {"chklog(0)", texts.location + QStringLiteral(" -  1 entries"), false}},
-        {{"path chooser"}, {"lblPath", texts.folder, false}},
+        {{"path chooser"}, {"lblPath", texts.folder, LongCaption::OrElided}},
         {{"map view"}, {"lblBeacon", beacon}},
-        {{"statistics"}, {"qt_msgbox_label", texts.location, false}},
     };
-    QList<LongCaption> captions;
-    for (const auto &[openers, caption] : shown) {
-        if (openers.contains(opener))
-            captions << caption;
-    }
-    return captions;
+    shown << nameCaptions(texts.location, LongCaption::OrElided);
+    return captionsOf(shown, opener);
 }
 
 // As above, with every text of the user's at its longest: a beacon with every field full
@@ -505,6 +562,29 @@ QStringList clippedInShown(QWidget *window, bool coversBelow = false)
     return clippedIn({window, coversBelow});
 }
 
+// A list of messages shows each whole within its width, wrapped where it is long, so that
+// none has to be scrolled sideways to be read.
+QStringList rowsCutSideways(const QListWidget *list)
+{
+    QStringList problems;
+    if (list->horizontalScrollBar()->maximum() > 0)
+        problems << list->objectName() + QStringLiteral(" scrolls sideways");
+    const int viewport = list->viewport()->width();
+    // The style keeps a margin either side of an item's text.
+    const int margins = 2 * (list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1);
+    for (int i = 0; i < list->count(); ++i) {
+        const QRect item = list->visualItemRect(list->item(i));
+        const QString text = list->item(i)->text();
+        const QRect needed = list->fontMetrics().boundingRect(QRect(0, 0, item.width() - margins, 100000),
+                                                               Qt::TextWrapAnywhere, text);
+        if (item.left() < 0 || item.right() >= viewport || needed.height() > item.height())
+            problems << QStringLiteral("%1 row %2 needs %3 in %4 of %5 px")
+                            .arg(list->objectName(), brief(text), sizeText(needed.size()), sizeText(item.size()))
+                            .arg(viewport);
+    }
+    return problems;
+}
+
 // A short list of fixed choices shows every row without scrolling.
 QStringList rowsHidden(const QListWidget *list)
 {
@@ -544,6 +624,16 @@ void activate(QAction *item)
 void activate(QWidget *button)
 {
     click(button);
+}
+
+// The real message box that a command shows, as the user sees it.
+QStringList clippedInRealBox(TestProgram &program, const std::function<void()> &command)
+{
+    MessageBox::setHandler({});
+    const QStringList problems = clippedInModal(
+        command, [](QWidget *box) { click(static_cast<QMessageBox *>(box)->button(QMessageBox::Ok)); });
+    program.boxes.install();
+    return problems;
 }
 
 // Opens a window with a main-window command, a menu item or a button.
@@ -663,19 +753,34 @@ const QList<std::pair<const char *, Opener>> &windowOpeners()
         {"master log clear", modalVia(&frmMain::mnuMasterClear, &frmMasterLogClear::cmdExit)},
         {"backup", modalVia(&frmMain::mnuDBBackup, &frmBackup::cmdExit)},
         {"restore", via(&frmMain::mnuDBRestore, &WindowSet::restore)},
+        // A refusal names the file, in a folder of the user's, and gives its reason.
+        {"restore refusing a settings backup",
+         [](TestProgram &program, frmMain *main) {
+             const TempFolder drive(program.root());
+             const QString folder = QStringLiteral("BackupsOfTheListeningPostOnTheHillByTheOldLighthouse");
+             drive.write(folder + QStringLiteral("/Reg.bak"), "not the settings\n");
+             main->mnuDBRestore->trigger();
+             frmRestore *restore = program.windows->restore();
+             restore->setSourceRoot(drive.path(folder));
+             click(restore->chkPreferences, QPoint(6, restore->chkPreferences->height() / 2));
+             click(restore->Command1);
+             if (!restore->lstRestoreProgress->findItems(QStringLiteral("is not a settings backup"), Qt::MatchContains)
+                      .size())
+                 return QStringList{QStringLiteral("no refusal listed")};
+             return clippedInShown(restore) << rowsCutSideways(restore->lstRestoreProgress);
+         }},
         {"GPS radar", via(&frmMain::mnuDynamic, &WindowSet::gpsRadar)},
         {"comparison charts", via(&frmMain::mnuComparison, &WindowSet::beaconsPerBearing)},
         {"auroral oval", via(&frmMain::mnuNAO, &WindowSet::auroralOval)},
         {"weblog", via(&frmMain::mnuWeblogImport, &WindowSet::weblogImport)},
-        // The real message box, as the user sees it.
         {"statistics",
          [](TestProgram &program, frmMain *main) {
-             MessageBox::setHandler({});
-             const QStringList problems = clippedInModal(
-                 [&] { main->mnuStatistics->trigger(); },
-                 [](QWidget *box) { click(static_cast<QMessageBox *>(box)->button(QMessageBox::Ok)); });
-             program.boxes.install();
-             return problems;
+             return clippedInRealBox(program, [&] { main->mnuStatistics->trigger(); });
+         }},
+        // A short text under a title of its own.
+        {"not found",
+         [](TestProgram &program, frmMain *main) {
+             return clippedInRealBox(program, [&] { typeAndEnter(main, QStringLiteral("QQQQ")); });
          }},
     };
     return openers;
@@ -683,10 +788,26 @@ const QList<std::pair<const char *, Opener>> &windowOpeners()
 
 } // namespace
 
+// What the user's texts are in a row.
+enum class Texts { Ordinary, Named, Longest };
+
 class WindowFitTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // Each run is on the screen and in the fonts it names; one that is not would pass
+    // for the wrong reason.
+    void initTestCase()
+    {
+        const QScreen *screen = QGuiApplication::primaryScreen();
+        if (QGuiApplication::platformName() == QLatin1String("offscreen"))
+            QCOMPARE(screen->geometry().size() * screen->devicePixelRatio(), QSize(1024, 768));
+        const QString expected = qEnvironmentVariable("QERN_EXPECTED_FONT");
+        const QString family = QFontInfo(QApplication::font()).family();
+        if (!family.startsWith(expected))
+            QFAIL(qPrintable(QStringLiteral("The windows are drawn in %1, not %2: is its font package installed?")
+                                 .arg(family, expected)));
+    }
     void init()
     {
         m_defaultFont = QApplication::font();
@@ -698,14 +819,22 @@ private slots:
     {
         QTest::addColumn<int>("window"); // -1: the start-up window
         QTest::addColumn<double>("fontScale");
-        QTest::addColumn<bool>("longest");
-        for (bool longest : {false, true}) {
-            const char *data = longest ? "long data: " : "";
-            for (double scale : {1.0, 1.25}) {
-                if (!longest) // shows no text of the user's
-                    QTest::addRow("start-up window, font x%.2f", scale) << -1 << scale << longest;
-                for (int i = 0; i < windowOpeners().size(); ++i)
-                    QTest::addRow("%s%s, font x%.2f", data, windowOpeners()[i].first, scale) << i << scale << longest;
+        QTest::addColumn<Texts>("texts");
+        // A scaled display has enlarged the default font already.
+        const QList<double> scales =
+            QGuiApplication::primaryScreen()->devicePixelRatio() > 1 ? QList<double>{1.0} : QList<double>{1.0, 1.25};
+        const QList<std::pair<Texts, const char *>> kinds = {
+            {Texts::Ordinary, ""}, {Texts::Named, "named location: "}, {Texts::Longest, "long data: "}};
+        for (const auto &[texts, kind] : kinds) {
+            for (double scale : scales) {
+                if (texts == Texts::Ordinary) // shows no text of the user's
+                    QTest::addRow("start-up window, font x%.2f", scale) << -1 << scale << texts;
+                for (int i = 0; i < windowOpeners().size(); ++i) {
+                    const QString opener = QLatin1String(windowOpeners()[i].first);
+                    if (texts == Texts::Named && captionsOf(nameCaptions({}, {}), opener).isEmpty())
+                        continue;
+                    QTest::addRow("%s%s, font x%.2f", kind, windowOpeners()[i].first, scale) << i << scale << texts;
+                }
             }
         }
     }
@@ -713,27 +842,35 @@ private slots:
     {
         QFETCH(int, window);
         QFETCH(double, fontScale);
-        QFETCH(bool, longest);
+        QFETCH(Texts, texts);
         QFont font = QApplication::font();
         font.setPointSizeF(font.pointSizeF() * fontScale);
         QApplication::setFont(font);
 
         TestProgram program;
         QStringList problems;
+        frmMain *main = nullptr;
+        const QString opener = window < 0 ? QString() : QLatin1String(windowOpeners()[window].first);
         if (window < 0) {
             program.start();
             problems = clippedInShown(program.windows->splash());
-        } else if (!longest) {
-            frmMain *main = startShowingLoggedBeacon(program);
-            QVERIFY(main);
-            problems = windowOpeners()[window].second(program, main);
+        } else if (texts == Texts::Ordinary) {
+            main = startShowingLoggedBeacon(program);
+        } else if (texts == Texts::Named) {
+            program.presetSetting(RegistryKeys::ListeningLocations, kRegistryString, "Location(0)",
+                                  kNamedLocation.toLatin1());
+            main = startShowingLoggedBeacon(program);
+            row().captions = captionsOf(nameCaptions(kNamedLocation, LongCaption::Within), opener);
         } else {
-            LongTexts texts;
-            frmMain *main = startShowingLongestTexts(program, &texts);
+            LongTexts longest;
+            main = startShowingLongestTexts(program, &longest);
             QVERIFY(main);
-            QCOMPARE(program.stored(RegistryKeys::ListeningLocations, "Location(0)"), texts.location.toLatin1());
+            QCOMPARE(program.stored(RegistryKeys::ListeningLocations, "Location(0)"), longest.location.toLatin1());
             row().station = QStringLiteral("WWWW");
-            row().captions = longCaptionsIn(QLatin1String(windowOpeners()[window].first), texts);
+            row().captions = longCaptionsIn(opener, longest);
+        }
+        if (window >= 0) {
+            QVERIFY(main);
             problems = windowOpeners()[window].second(program, main);
             for (const LongCaption &caption : std::as_const(row().captions)) {
                 if (!row().met.contains(caption.control))
@@ -747,5 +884,15 @@ private:
     QFont m_defaultFont;
 };
 
-QTEST_MAIN(WindowFitTest)
+int main(int argc, char **argv)
+{
+    // The screen every window has to fit; a display of the user's own is only for a look.
+    if (qEnvironmentVariable("QT_QPA_PLATFORM", QStringLiteral("offscreen")) == QLatin1String("offscreen"))
+        qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" QERN_TEST_SCREEN);
+    QApplication app(argc, argv);
+    WindowFitTest test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_windowfit.moc"
