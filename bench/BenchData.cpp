@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -142,16 +143,23 @@ void readDatabasePlainly(benchmark::State &state)
     reportPerBeacon(state);
 }
 
-ChunkedRead::ChunkedRead() : m_buffer(256 * 1024) {}
+ChunkedRead::ChunkedRead() : m_storage(kChunk + 4096) {}
+
+char *ChunkedRead::buffer()
+{
+    const auto at = reinterpret_cast<std::uintptr_t>(m_storage.data());
+    return m_storage.data() + (4096 - at % 4096) % 4096;
+}
 
 void ChunkedRead::operator()(const QString &path)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
     if (fd < 0)
         std::abort();
+    char *const into = buffer();
     ssize_t got;
-    while ((got = ::read(fd, m_buffer.data(), m_buffer.size())) > 0)
-        benchmark::DoNotOptimize(m_buffer.data());
+    while ((got = ::read(fd, into, kChunk)) > 0)
+        benchmark::DoNotOptimize(into);
     ::close(fd);
     if (got < 0)
         std::abort();

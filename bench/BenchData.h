@@ -45,6 +45,9 @@ void readDatabasePlainly(benchmark::State &state);
 void reportPerBeacon(benchmark::State &state);
 
 // The limit S: one sequential read of a file in 256 KiB chunks into one reused buffer.
+// The buffer starts on a page, as the file's chunks do: the kernel copies many times
+// slower into memory a few bytes past that place in its page, where a heap block may
+// start, and S would then differ from row to row with where its buffer fell.
 class ChunkedRead {
 public:
     ChunkedRead();
@@ -57,7 +60,9 @@ public:
     double seconds(const QString &path);
 
 private:
-    std::vector<char> m_buffer;
+    static constexpr std::size_t kChunk = 256 * 1024;
+    char *buffer();
+    std::vector<char> m_storage;
 };
 
 template <typename Work>
