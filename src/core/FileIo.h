@@ -172,7 +172,7 @@ FileError forEachRecordBlock(const QString &path, int recordLength,
 template <typename Visit>
 FileError forEachRecord(const QString &path, int recordLength, Visit &&visit)
 {
-    return forEachRecordBlock(path, recordLength, [&](qint64 first, QByteArrayView block) {
+    return forEachRecordBlock(path, recordLength, [&visit, recordLength](qint64 first, QByteArrayView block) {
         qint64 number = first;
         for (qsizetype at = 0; at < block.size(); at += recordLength, ++number) {
             if (!visit(number, block.sliced(at, recordLength)))
