@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <bitset>
 #include <cmath>
 
 #include "BeaconDatabase.h"
@@ -35,59 +34,86 @@ bool onlyQuestionMarks(QByteArrayView text)
     return true;
 }
 
-// False when a stored field surely does not read as text (trimmed, decoded, trimmed):
-// its first stored character, unless it reads as a blank, is the text's first. Most
-// records fail on that one byte.
-bool mayRead(QByteArrayView record, BeaconField field, QByteArrayView text)
-{
-    if (text.isEmpty())
-        return true;
-    const FieldLayout f = layoutOf(field);
-    qsizetype at = f.offset;
-    while (at < f.offset + f.width && record[at] == ' ')
-        ++at;
-    if (at == f.offset + f.width)
-        return false;
-    const char first = shiftedDown(static_cast<unsigned char>(record[at]));
-    return first == ' ' || first == text.front();
-}
-
-// Which idents a pattern look-up decodes and matches: its stored last character tells
-// for nearly all of them.
-class IdentEnds {
+// Which records a look-up decodes and compares: one stored byte of a field tells for
+// nearly all of them, looked up in a table of its 256 values made once per look-up.
+// A frequency or an exact ident is told by its first stored character, a pattern by
+// the ident's last.
+class StoredByteTest {
 public:
-    IdentEnds(const LikePattern &pattern, QByteArrayView text) : m_pattern(pattern)
+    // The first stored character, unless it reads as a blank (trimmed after decoding),
+    // is the text's first.
+    static StoredByteTest firstOf(BeaconField field, QByteArrayView text)
     {
-        m_textLast = text.isEmpty() ? -1 : static_cast<unsigned char>(text.back());
-        for (int c = 0; c < 256; ++c)
-            m_worthALook[c] = mayEnd(char(c)) || c == ' ' || c == ';' || (c >= '0' && c <= '9');
+        StoredByteTest test(field, false);
+        for (int c = 0; c < 256; ++c) {
+            const char shown = shiftedDown(static_cast<unsigned char>(c));
+            test.m_verdict[c] = text.isEmpty() || shown == ' ' || shown == text.front() ? Maybe : No;
+        }
+        test.m_blankFieldMayMatch = text.isEmpty();
+        return test;
     }
 
-    // False when the ident surely neither matches the pattern nor equals text: its last
-    // stored character is the ident's last as compared, unless it reads as a blank or
-    // may end a duplicate suffix (a semicolon and digits).
+    // The last stored character of the ident is its last as compared, unless it reads
+    // as a blank or may end a duplicate suffix (a semicolon and digits): the ident then
+    // holds a semicolon. An ident of blanks reads empty, which no pattern matches: a
+    // pattern holds "?", which takes a character.
+    static StoredByteTest lastOfIdent(const LikePattern &pattern, QByteArrayView text)
+    {
+        StoredByteTest test(BeaconField::Ident, true);
+        for (int c = 0; c < 256; ++c) {
+            const char shown = shiftedDown(static_cast<unsigned char>(c));
+            if (pattern.mayEndWith(shown) || shown == text.back() || shown == ' ')
+                test.m_verdict[c] = Maybe;
+            else if (shown == ';' || (shown >= '0' && shown <= '9'))
+                test.m_verdict[c] = IfSemicolon;
+        }
+        return test;
+    }
+
+    // False when the record surely does not match.
     bool mayMatch(QByteArrayView record) const
     {
-        const FieldLayout f = layoutOf(BeaconField::Ident);
-        const QByteArrayView stored = record.sliced(f.offset, f.width);
-        qsizetype end = stored.size();
-        while (end > 0 && stored[end - 1] == ' ')
-            --end;
-        if (end == 0)
-            return true;
-        const char last = shiftedDown(static_cast<unsigned char>(stored[end - 1]));
-        if (!m_worthALook[static_cast<unsigned char>(last)])
-            return false;
-        const bool mayEndSuffix = (last == ';' || (last >= '0' && last <= '9')) && stored.contains(char(';' + 2));
-        return mayEnd(last) || last == ' ' || mayEndSuffix;
+        return m_lastOfIdent ? lastOfIdentMayMatch(record) : firstMayMatch(record);
     }
 
 private:
-    bool mayEnd(char c) const { return m_pattern.mayEndWith(c) || static_cast<unsigned char>(c) == m_textLast; }
+    enum Verdict : unsigned char { No = 0, Maybe = 1, IfSemicolon = 2 };
 
-    const LikePattern &m_pattern;
-    int m_textLast;
-    std::bitset<256> m_worthALook;
+    StoredByteTest(BeaconField field, bool lastOfIdent) : m_field(layoutOf(field)), m_lastOfIdent(lastOfIdent) {}
+
+    bool firstMayMatch(QByteArrayView record) const
+    {
+        const QByteArrayView stored = record.sliced(m_field.offset, m_field.width);
+        qsizetype at = 0;
+        while (at < stored.size() && stored[at] == ' ')
+            ++at;
+        return at < stored.size() ? m_verdict[static_cast<unsigned char>(stored[at])] != No : m_blankFieldMayMatch;
+    }
+
+    bool lastOfIdentMayMatch(QByteArrayView record) const
+    {
+        constexpr FieldLayout ident = layoutOf(BeaconField::Ident);
+        const QByteArrayView stored = record.sliced(ident.offset, ident.width);
+        int last = -1;
+        for (qsizetype i = 0; i < ident.width; ++i) {
+            if (stored[i] != ' ')
+                last = static_cast<unsigned char>(stored[i]);
+        }
+        switch (last < 0 ? No : m_verdict[last]) {
+        case No:
+            return false;
+        case IfSemicolon:
+            return std::find(stored.begin(), stored.end(), char(';' + 2)) != stored.end();
+        case Maybe:
+            break;
+        }
+        return true;
+    }
+
+    FieldLayout m_field;
+    bool m_lastOfIdent;
+    bool m_blankFieldMayMatch = false;
+    std::array<Verdict, 256> m_verdict{};
 };
 
 // Beacons at latitude or longitude 0 have no known position and always pass. The
@@ -263,32 +289,27 @@ SearchResult SearchBeacons(const ProgramFolder &folder, QByteArrayView text,
     std::array<char, 7> identBuffer{};
     std::array<char, 6> frequencyBuffer{};
     const bool frequencySearch = result.frequencySearch;
-    const std::optional<IdentEnds> identEnds = pattern ? std::optional<IdentEnds>(std::in_place, *pattern, wanted)
-                                                       : std::nullopt;
+    const StoredByteTest storedByte =
+        frequencySearch ? StoredByteTest::firstOf(BeaconField::Frequency, wanted)
+        : pattern       ? StoredByteTest::lastOfIdent(*pattern, wanted)
+                        : StoredByteTest::firstOf(BeaconField::Ident, wanted);
+    auto matchesText = [&](QByteArrayView record) {
+        if (frequencySearch)
+            return decodeFieldInto(record, BeaconField::Frequency, frequencyBuffer) == wanted;
+        const QByteArrayView ident = withoutSemicolonSuffix(decodeFieldInto(record, BeaconField::Ident, identBuffer));
+        return (pattern && pattern->matches(ident))
+               || (ident.size() == wanted.size() && std::equal(ident.begin(), ident.end(), wanted.begin()));
+    };
     qint64 recordCount = 0;
-    const FileError err = forEachRecord(path, BeaconRecord::Length,
-                                        [&](qint64 number, QByteArrayView record) {
+    const FileError err = forEachRecord(path, BeaconRecord::Length, [&](qint64 number, QByteArrayView record) {
         recordCount = number;
-        bool candidate;
-        if (frequencySearch) {
-            candidate = mayRead(record, BeaconField::Frequency, wanted)
-                        && decodeFieldInto(record, BeaconField::Frequency, frequencyBuffer) == wanted;
-        } else if (identEnds ? !identEnds->mayMatch(record) : !mayRead(record, BeaconField::Ident, wanted)) {
-            candidate = false;
-        } else {
-            const QByteArrayView ident =
-                withoutSemicolonSuffix(decodeFieldInto(record, BeaconField::Ident, identBuffer));
-            candidate = (pattern && pattern->matches(ident))
-                        || (ident.size() == wanted.size() && std::equal(ident.begin(), ident.end(), wanted.begin()));
-        }
-        if (!candidate)
+        if (!storedByte.mayMatch(record) || !matchesText(record))
             return true;
         if (filterOn && !distanceFilter.passes(record))
             return true;
         result.matches.append(number);
         if (pickByFrequency)
-            matchFrequencies.append(
-                decodeFieldInto(record, BeaconField::Frequency, frequencyBuffer).toByteArray());
+            matchFrequencies.append(decodeFieldInto(record, BeaconField::Frequency, frequencyBuffer).toByteArray());
         return true;
     });
     result.recordCount = recordCount;
