@@ -75,6 +75,8 @@ std::optional<LikePattern> LikePattern::compile(QByteArrayView pattern)
         compiled.m_fixedTail = token.kind == Token::AnyRun ? 0 : compiled.m_fixedTail + 1;
         compiled.m_tokens.append(token);
     }
+    compiled.m_onlyLeadingStar = compiled.m_tokens.size() == compiled.m_fixedTail + 1
+                                 && compiled.m_tokens.first().kind == Token::AnyRun;
     for (int c = 0; c < 256; ++c)
         compiled.m_lastCharacters[c] =
             compiled.m_fixedTail == 0 || compiled.matchesOne(compiled.m_tokens.last(), static_cast<char>(c));
@@ -110,6 +112,9 @@ bool LikePattern::matches(QByteArrayView text) const
         if (!matchesOne(m_tokens[m - k], text[n - k]))
             return false;
     }
+    // The star takes whatever comes before them.
+    if (m_onlyLeadingStar)
+        return true;
 
     // Every token but the star takes one character, so backing up to the last star
     // and letting it take one more character is enough (no deeper backtracking).

@@ -40,6 +40,7 @@ private:
     qsizetype m_fixedTail = 0; // tokens after the last star (all of them without one)
     std::bitset<256> m_lastCharacters; // what a matching text may end with
     bool m_hasStar = false;
+    bool m_onlyLeadingStar = false; // "*" and then tokens that take a character each
 };
 
 } // namespace qern
