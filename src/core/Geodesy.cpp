@@ -233,10 +233,11 @@ int storedDigits(QByteArrayView record, qsizetype at, int count)
 {
     int value = 0;
     for (int i = 0; i < count; ++i) {
-        const char c = shiftedDown(static_cast<unsigned char>(record[at + i]));
-        if (c < '0' || c > '9')
+        // A stored digit is the digit raised by 2.
+        const unsigned digit = static_cast<unsigned char>(record[at + i]) - unsigned('0' + 2);
+        if (digit > 9)
             return -1;
-        value = value * 10 + (c - '0');
+        value = value * 10 + int(digit);
     }
     return value;
 }
