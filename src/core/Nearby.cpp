@@ -1,5 +1,7 @@
 #include "Nearby.h"
 
+#include <QFileInfo>
+
 #include <array>
 #include <cmath>
 
@@ -105,6 +107,11 @@ NearbyResult FindNearbyBeacons(const ProgramFolder &folder, double radius, QByte
         surelyInside = std::cos(radiusKm / kEarthRadiusKm) + 1e-9;
     }
     result.context = ctx;
+    // Room for every record at once: growing the copies step by step costs more than
+    // the walk's own arithmetic.
+    const qsizetype records = qsizetype(QFileInfo(path).size() / BeaconRecord::Length);
+    result.lines.reserve(records);
+    result.storedFields.reserve(records * kLineFieldsWidth);
     const FileError err = forEachRecord(path, BeaconRecord::Length, [&](qint64 number, QByteArrayView record) {
         const double latitude = storedLatitudeDegrees(record);
         if (reach.outsideByLatitude(latitude))

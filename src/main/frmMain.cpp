@@ -1204,17 +1204,16 @@ void frmMain::Command1_Click()
 void frmMain::FindNearbyBeacons(double radius, const QByteArray &centreLat, const QByteArray &centreLon)
 {
     lblAlreadyLogged->hide();
-    lstNearbyBeacons->setEnabled(false);
 
-    // No event runs during the build, so no command can reach the database meanwhile;
-    // the list is then filled in one step.
+    // No event runs during the build, so no command can reach the database meanwhile
+    // and no click the list; the list is then filled in one step. (Disabling it for
+    // that time would change nothing the user sees, yet cost a relayout of its lines.)
     const NearbyContext context = NearbyContext::fromState(m_state, &m_state.Countries, &m_state.States,
                                                            m_windows.location()->optImperial->isChecked());
     NearbyResult result = qern::FindNearbyBeacons(m_state.folder, radius, centreLat, centreLon, context);
 
     // After a failure the panel is usable again, so the user can retry.
     m_commands.setArmed(cmdUpdateNearby, true);
-    lstNearbyBeacons->setEnabled(true);
     picBeaconList->hide();
     if (result.hasMessage()) {
         m_nearbyLines->clear();
