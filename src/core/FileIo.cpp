@@ -268,75 +268,152 @@ FileError renameUnlessTaken(const QString &from, const QString &to, const QStrin
 
 enum class Replace { Always, OnlyWhenMissing };
 
-// Writes the whole new content with put() into a temporary file beside the final
-// target of path (through its symbolic links, which stay), gives it the old file's
-// permission bits, syncs it, renames it over the target and syncs the folder. The old
-// file stays untouched until the new one is complete. Errors name path, the user's
-// file, never the temporary one. OnlyWhenMissing: whatever stands at the target, before
-// or when the new file is complete, stays; *written says whether the new file went in.
 using BlockWriter = std::function<bool(QByteArrayView block)>;
-FileError writeBesideAndRename(const QString &path, const std::function<FileError(const BlockWriter &)> &produce,
-                               Replace replace = Replace::Always, bool *written = nullptr)
+using Producer = std::function<FileError(const BlockWriter &)>;
+
+// A whole new file written into a temporary file beside the final target of path
+// (through its symbolic links, which stay), given the old file's permission bits,
+// synced and renamed over the target; the folder's sync is the caller's. The old file
+// stays untouched until the new one is complete. Errors name path, the user's file,
+// never the temporary one. A new file that is not put in place is removed.
+class NewFileBeside {
+public:
+    explicit NewFileBeside(QString path) : m_path(std::move(path)) {}
+    ~NewFileBeside() { drop(); }
+    NewFileBeside(const NewFileBeside &) = delete;
+    NewFileBeside &operator=(const NewFileBeside &) = delete;
+
+    // Checks the target and its folder and opens the new file. OnlyWhenMissing: with a
+    // file at the target already, nothing is opened.
+    FileError open(Replace replace);
+    bool isOpen() const { return m_out.isOpen(); }
+    // The whole content, each block's writeback started as soon as it is written, so
+    // that the disk writes while the rest is produced.
+    FileError fill(const Producer &produce);
+    FileError sync();
+    // OnlyWhenMissing: whatever stands at the target when the new file is complete
+    // stays; *renamed says whether the new file went in.
+    FileError putInPlace(Replace replace, bool *renamed);
+    FileError syncFolder() const { return syncFolderOf(m_target, m_path); }
+
+private:
+    void drop();
+
+    QString m_path;
+    QString m_target;
+    QString m_temporary;
+    QFile m_out;
+    bool m_pending = false; // a temporary file stands beside the target
+};
+
+FileError NewFileBeside::open(Replace replace)
 {
-    if (written)
-        *written = false;
-    QString target;
-    if (FileError err = resolveLinks(path, &target))
+    if (FileError err = resolveLinks(m_path, &m_target))
         return err;
     struct stat old {};
-    const bool existed = ::stat(encoded(target).constData(), &old) == 0;
+    const bool existed = ::stat(encoded(m_target).constData(), &old) == 0;
     if (existed && replace == Replace::OnlyWhenMissing)
         return {};
     if (existed && !S_ISREG(old.st_mode))
-        return notAFile(path, old.st_mode);
-    if (existed && !modeAllowsWriting(target, old))
-        return FileError::permissionDenied(path);
-    if (FileError err = checkFolderOfTarget(path, target))
+        return notAFile(m_path, old.st_mode);
+    if (existed && !modeAllowsWriting(m_target, old))
+        return FileError::permissionDenied(m_path);
+    if (FileError err = checkFolderOfTarget(m_path, m_target))
         return err;
 
-    const QString temporary = temporaryPathFor(target);
-    const QFileInfo tempInfo(temporary);
+    m_temporary = temporaryPathFor(m_target);
+    const QFileInfo tempInfo(m_temporary);
     if (tempInfo.isSymLink())
-        QFile::remove(temporary); // never write through a link left under the temporary name
+        QFile::remove(m_temporary); // never write through a link left under the temporary name
     else if (tempInfo.exists() && !tempInfo.isFile())
-        return temporaryInTheWay(path, temporary, tempInfo.isDir());
-    QFile out(temporary);
+        return temporaryInTheWay(m_path, m_temporary, tempInfo.isDir());
+    m_out.setFileName(m_temporary);
     // Unbuffered: a failed write is seen, with its cause, at the write that failed.
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
-        return FileError::fromQFile(out, 75, path);
-    FileError err;
-    if (existed && ::fchmod(out.handle(), old.st_mode & 07777) != 0)
-        err = FileError::fromErrno(errno, path);
-    if (!err) {
-        FileError writeError;
-        const BlockWriter put = [&](QByteArrayView block) {
-            if (!writeError)
-                writeError = writeAll(out, block, path);
-            return !writeError.failed();
-        };
-        err = produce(put);
-        if (!err)
-            err = std::move(writeError);
-    }
-    if (!err && ::fsync(out.handle()) != 0)
-        err = FileError::fromErrno(errno, path);
-    out.close();
-    bool renamed = false;
-    if (!err) {
-        if (replace == Replace::OnlyWhenMissing)
-            err = renameUnlessTaken(temporary, target, path, &renamed);
-        else if (::rename(encoded(temporary).constData(), encoded(target).constData()) == 0)
-            renamed = true;
-        else
-            err = FileError::fromErrno(errno, path);
-    }
-    if (err) {
-        QFile::remove(temporary);
+    if (!m_out.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+        return FileError::fromQFile(m_out, 75, m_path);
+    m_pending = true;
+    if (existed && ::fchmod(m_out.handle(), old.st_mode & 07777) != 0)
+        return FileError::fromErrno(errno, m_path);
+    return {};
+}
+
+FileError NewFileBeside::fill(const Producer &produce)
+{
+    FileError writeError;
+    off_t written = 0;
+    const BlockWriter put = [&](QByteArrayView block) {
+        if (!writeError)
+            writeError = writeAll(m_out, block, m_path);
+        if (writeError)
+            return false;
+        // Only a start: a failure of this writeback is reported by the sync that waits
+        // for it.
+        ::sync_file_range(m_out.handle(), written, block.size(), SYNC_FILE_RANGE_WRITE);
+        written += block.size();
+        return true;
+    };
+    if (FileError err = produce(put))
         return err;
-    }
+    return writeError;
+}
+
+FileError NewFileBeside::sync()
+{
+    const bool synced = ::fsync(m_out.handle()) == 0;
+    const int err = errno;
+    m_out.close();
+    return synced ? FileError{} : FileError::fromErrno(err, m_path);
+}
+
+FileError NewFileBeside::putInPlace(Replace replace, bool *renamed)
+{
+    *renamed = false;
+    FileError err;
+    if (replace == Replace::OnlyWhenMissing)
+        err = renameUnlessTaken(m_temporary, m_target, m_path, renamed);
+    else if (::rename(encoded(m_temporary).constData(), encoded(m_target).constData()) == 0)
+        *renamed = true;
+    else
+        err = FileError::fromErrno(errno, m_path);
+    // A rename refused because the target was taken has dropped the temporary file;
+    // one that failed has left it, for drop().
+    m_pending = !*renamed && err.failed();
+    return err;
+}
+
+void NewFileBeside::drop()
+{
+    if (m_out.isOpen())
+        m_out.close();
+    if (m_pending)
+        QFile::remove(m_temporary);
+    m_pending = false;
+}
+
+// The whole new content with produce() through a new file beside path's target, renamed
+// over it, then the folder synced. OnlyWhenMissing: see NewFileBeside; *written says
+// whether the new file went in.
+FileError writeBesideAndRename(const QString &path, const Producer &produce, Replace replace = Replace::Always,
+                               bool *written = nullptr)
+{
+    if (written)
+        *written = false;
+    NewFileBeside file(path);
+    if (FileError err = file.open(replace))
+        return err;
+    if (!file.isOpen())
+        return {};
+    FileError err = file.fill(produce);
+    if (!err)
+        err = file.sync();
+    bool renamed = false;
+    if (!err)
+        err = file.putInPlace(replace, &renamed);
+    if (err)
+        return err;
     if (written)
         *written = renamed;
-    return renamed ? syncFolderOf(target, path) : FileError{};
+    return renamed ? file.syncFolder() : FileError{};
 }
 
 } // namespace
@@ -426,26 +503,37 @@ FileError replaceFileContents(const QString &path, QByteArrayView content, bool 
 
 namespace {
 
-FileError copyFile(const QString &source, const QString &target, Replace replace, bool *copied)
+FileError openSource(const QString &source, QFile *in)
 {
     if (!fileExists(source))
         return missingFileError(source);
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly))
-        return FileError::fromQFile(in);
-    return writeBesideAndRename(
-        target,
-        [&](const BlockWriter &put) -> FileError {
-            while (!in.atEnd()) {
-                const QByteArray block = in.read(1 << 20);
-                if (in.error() != QFileDevice::NoError)
-                    return FileError::fromQFile(in, 57);
-                if (!put(block))
-                    return {};
-            }
-            return {};
-        },
-        replace, copied);
+    in->setFileName(source);
+    if (!in->open(QIODevice::ReadOnly))
+        return FileError::fromQFile(*in);
+    return {};
+}
+
+// Every byte of in, a block at a time.
+Producer readingFrom(QFile &in)
+{
+    return [&in](const BlockWriter &put) -> FileError {
+        while (!in.atEnd()) {
+            const QByteArray block = in.read(1 << 20);
+            if (in.error() != QFileDevice::NoError)
+                return FileError::fromQFile(in, 57);
+            if (!put(block))
+                return {};
+        }
+        return {};
+    };
+}
+
+FileError copyFile(const QString &source, const QString &target, Replace replace, bool *copied)
+{
+    QFile in;
+    if (FileError err = openSource(source, &in))
+        return err;
+    return writeBesideAndRename(target, readingFrom(in), replace, copied);
 }
 
 } // namespace
