@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <vector>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -295,6 +296,7 @@ public:
     // stays; *renamed says whether the new file went in.
     FileError putInPlace(Replace replace, bool *renamed);
     FileError syncFolder() const { return syncFolderOf(m_target, m_path); }
+    QString folder() const { return QFileInfo(m_target).absolutePath(); }
 
 private:
     void drop();
@@ -587,6 +589,54 @@ FileError copyFileUnlessSame(const QString &source, const QString &target)
     if (holdSameBytes(source, target))
         return {};
     return copyFileSafely(source, target);
+}
+
+QList<FileError> copyFilesUnlessSame(const QList<CopyOrder> &copies)
+{
+    QList<FileError> errors(copies.size());
+    std::vector<std::unique_ptr<NewFileBeside>> written(copies.size());
+    auto failed = [&](qsizetype i, FileError err) {
+        errors[i] = std::move(err);
+        written[i].reset();
+    };
+    // Every new copy is written before the first is synced: the disk writes the ones
+    // started while the others are compared and written.
+    for (qsizetype i = 0; i < copies.size(); ++i) {
+        if (holdSameBytes(copies[i].source, copies[i].target))
+            continue;
+        QFile in;
+        written[i] = std::make_unique<NewFileBeside>(copies[i].target);
+        FileError err = openSource(copies[i].source, &in);
+        if (!err)
+            err = written[i]->open(Replace::Always);
+        if (!err)
+            err = written[i]->fill(readingFrom(in));
+        if (err)
+            failed(i, std::move(err));
+    }
+    // Each one whole on the disk before any is renamed over its old copy.
+    for (qsizetype i = 0; i < copies.size(); ++i) {
+        if (written[i]) {
+            if (FileError err = written[i]->sync())
+                failed(i, std::move(err));
+        }
+    }
+    for (qsizetype i = 0; i < copies.size(); ++i) {
+        bool renamed = false;
+        if (written[i]) {
+            if (FileError err = written[i]->putInPlace(Replace::Always, &renamed))
+                failed(i, std::move(err));
+        }
+    }
+    // One sync of each folder renamed into, its failure told of the first copy there.
+    QStringList synced;
+    for (qsizetype i = 0; i < copies.size(); ++i) {
+        if (!written[i] || synced.contains(written[i]->folder()))
+            continue;
+        synced << written[i]->folder();
+        errors[i] = written[i]->syncFolder();
+    }
+    return errors;
 }
 
 FileError removeFileIfExists(const QString &path, bool *removed)
