@@ -552,6 +552,26 @@ FileError copyFileIfMissing(const QString &source, const QString &target, bool *
 
 namespace {
 
+// A buffer for blocks read from a file, starting on a page. The kernel copies from the
+// file's pages many times slower (ten times on the development machine) into memory
+// that lies a few bytes past the place in its page that the bytes have in theirs, as a
+// heap block may: a block of a whole number of 1024 records starts on a multiple of
+// 1024 bytes in its first page, as does every block after it.
+class ReadBuffer {
+public:
+    char *data(qsizetype size)
+    {
+        if (m_storage.size() < std::size_t(size) + kPage)
+            m_storage.resize(std::size_t(size) + kPage);
+        const auto at = reinterpret_cast<std::uintptr_t>(m_storage.data());
+        return m_storage.data() + (kPage - at % kPage) % kPage;
+    }
+
+private:
+    static constexpr std::size_t kPage = 4096;
+    std::vector<char> m_storage;
+};
+
 // True when both are regular files of the same length and the same bytes; false on
 // any doubt (a read that fails included), which only costs a copy.
 bool holdSameBytes(const QString &a, const QString &b)
@@ -563,17 +583,21 @@ bool holdSameBytes(const QString &a, const QString &b)
     const int fdA = ::open(encoded(a).constData(), O_RDONLY | O_CLOEXEC);
     const int fdB = fdA < 0 ? -1 : ::open(encoded(b).constData(), O_RDONLY | O_CLOEXEC);
     bool same = fdA >= 0 && fdB >= 0;
-    std::vector<char> blockA(1 << 18);
-    std::vector<char> blockB(1 << 18);
+    // Made once: a backup compares up to 18 pairs, and new blocks would be cleared first.
+    constexpr qsizetype kBlock = 1 << 18;
+    thread_local ReadBuffer bufferA;
+    thread_local ReadBuffer bufferB;
+    char *const blockA = bufferA.data(kBlock);
+    char *const blockB = bufferB.data(kBlock);
     while (same) {
-        const ssize_t gotA = ::read(fdA, blockA.data(), blockA.size());
-        const ssize_t gotB = gotA <= 0 ? gotA : ::read(fdB, blockB.data(), size_t(gotA));
+        const ssize_t gotA = ::read(fdA, blockA, kBlock);
+        const ssize_t gotB = gotA <= 0 ? gotA : ::read(fdB, blockB, size_t(gotA));
         if (gotA < 0 || gotB != gotA)
             same = false;
         else if (gotA == 0)
             break;
         else
-            same = std::memcmp(blockA.data(), blockB.data(), size_t(gotA)) == 0;
+            same = std::memcmp(blockA, blockB, size_t(gotA)) == 0;
     }
     if (fdA >= 0)
         ::close(fdA);
@@ -883,30 +907,6 @@ FileError RecordFileUndo::undo(bool *putBack) const
         return FileError::fromErrno(errno, m_path);
     return {};
 }
-
-namespace {
-
-// A buffer for the blocks of a walk, starting on a page. The kernel copies from the
-// file's pages many times slower (ten times on the development machine) into memory
-// that lies a few bytes past the place in its page that the bytes have in theirs, as a
-// heap block may: a block of a whole number of 1024 records starts on a multiple of
-// 1024 bytes in its first page, as does every block after it.
-class ReadBuffer {
-public:
-    char *data(qsizetype size)
-    {
-        if (m_storage.size() < std::size_t(size) + kPage)
-            m_storage.resize(std::size_t(size) + kPage);
-        const auto at = reinterpret_cast<std::uintptr_t>(m_storage.data());
-        return m_storage.data() + (kPage - at % kPage) % kPage;
-    }
-
-private:
-    static constexpr std::size_t kPage = 4096;
-    std::vector<char> m_storage;
-};
-
-} // namespace
 
 FileError forEachRecordBlock(const QString &path, int recordLength,
                              const std::function<bool(qint64, QByteArrayView)> &visit)
