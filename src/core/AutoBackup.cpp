@@ -7,38 +7,35 @@
 
 namespace qern {
 
-namespace {
-
-// Replaces copy with a complete new copy of source, unless it already is one. When
-// source is missing the old copy stays: it may be the last copy of a file that has
-// vanished.
-FileError backUpOne(const QString &source, const QString &copy)
-{
-    if (!fileExists(source))
-        return {};
-    return copyFileUnlessSame(source, copy);
-}
-
-} // namespace
-
 FileError AutoBackupFiles(const ProgramFolder &folder)
 {
-    FileError first;
-    auto keepFirst = [&first](FileError err) {
-        if (err && !first)
-            first = std::move(err);
-    };
-
-    keepFirst(backUpOne(databasePath(folder), folder.path(QStringLiteral("ndb.bak"))));
-
     const QString backups = folder.path(QStringLiteral("AutoBackups"));
+    FileError folderError;
     if (!folderExists(backups) && !QDir().mkpath(backups))
-        keepFirst(FileError::pathNotFound(backups + QStringLiteral("/cle.bak")));
-    keepFirst(backUpOne(sessionLogPath(folder), folder.path(QStringLiteral("AutoBackups/cle.bak"))));
-    for (int n = 0; n < 16; ++n) {
-        keepFirst(backUpOne(logbookPath(folder, n),
-                            folder.path(QStringLiteral("AutoBackups/log%1.bak").arg(n))));
-    }
+        folderError = FileError::pathNotFound(backups + QStringLiteral("/cle.bak"));
+
+    QList<CopyOrder> copies = {{databasePath(folder), folder.path(QStringLiteral("ndb.bak"))},
+                               {sessionLogPath(folder), folder.path(QStringLiteral("AutoBackups/cle.bak"))}};
+    for (int n = 0; n < 16; ++n)
+        copies.append({logbookPath(folder, n), folder.path(QStringLiteral("AutoBackups/log%1.bak").arg(n))});
+    // A missing source keeps its old copy: it may be the last copy of a file that has
+    // vanished.
+    const bool database = fileExists(copies.front().source);
+    copies.removeIf([](const CopyOrder &copy) { return !fileExists(copy.source); });
+
+    const QList<FileError> errors = copyFilesUnlessSame(copies);
+    // The first failure in the order of the files, the folder's after ndb.bak's.
+    FileError first;
+    auto keepFirst = [&first](const FileError &err) {
+        if (err && !first)
+            first = err;
+    };
+    qsizetype next = 0;
+    if (database)
+        keepFirst(errors[next++]);
+    keepFirst(folderError);
+    for (; next < errors.size(); ++next)
+        keepFirst(errors[next]);
     return first;
 }
 

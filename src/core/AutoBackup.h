@@ -7,7 +7,9 @@
 //   Logs/log<N>.dat   -> AutoBackups/log<N>.bak  N = 0 .. 15
 //
 // Each copy is written beside the old copy, synced and renamed over it, so an old copy
-// is only ever replaced by a complete new one. A copy that already holds its source's
+// is only ever replaced by a complete new one. The new copies are all written before
+// the first is synced, and all synced before the first is renamed; each folder is
+// synced once, after its renames, before this returns. A copy that already holds its source's
 // bytes is left as it is, neither rewritten nor synced (it was synced when it was
 // made): between two commands most files do not change. A missing source keeps its
 // old copy: that copy may be all that is left of the file.

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <vector>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -268,75 +269,153 @@ FileError renameUnlessTaken(const QString &from, const QString &to, const QStrin
 
 enum class Replace { Always, OnlyWhenMissing };
 
-// Writes the whole new content with put() into a temporary file beside the final
-// target of path (through its symbolic links, which stay), gives it the old file's
-// permission bits, syncs it, renames it over the target and syncs the folder. The old
-// file stays untouched until the new one is complete. Errors name path, the user's
-// file, never the temporary one. OnlyWhenMissing: whatever stands at the target, before
-// or when the new file is complete, stays; *written says whether the new file went in.
 using BlockWriter = std::function<bool(QByteArrayView block)>;
-FileError writeBesideAndRename(const QString &path, const std::function<FileError(const BlockWriter &)> &produce,
-                               Replace replace = Replace::Always, bool *written = nullptr)
+using Producer = std::function<FileError(const BlockWriter &)>;
+
+// A whole new file written into a temporary file beside the final target of path
+// (through its symbolic links, which stay), given the old file's permission bits,
+// synced and renamed over the target; the folder's sync is the caller's. The old file
+// stays untouched until the new one is complete. Errors name path, the user's file,
+// never the temporary one. A new file that is not put in place is removed.
+class NewFileBeside {
+public:
+    explicit NewFileBeside(QString path) : m_path(std::move(path)) {}
+    ~NewFileBeside() { drop(); }
+    NewFileBeside(const NewFileBeside &) = delete;
+    NewFileBeside &operator=(const NewFileBeside &) = delete;
+
+    // Checks the target and its folder and opens the new file. OnlyWhenMissing: with a
+    // file at the target already, nothing is opened.
+    FileError open(Replace replace);
+    bool isOpen() const { return m_out.isOpen(); }
+    // The whole content, each block's writeback started as soon as it is written, so
+    // that the disk writes while the rest is produced.
+    FileError fill(const Producer &produce);
+    FileError sync();
+    // OnlyWhenMissing: whatever stands at the target when the new file is complete
+    // stays; *renamed says whether the new file went in.
+    FileError putInPlace(Replace replace, bool *renamed);
+    FileError syncFolder() const { return syncFolderOf(m_target, m_path); }
+    QString folder() const { return QFileInfo(m_target).absolutePath(); }
+
+private:
+    void drop();
+
+    QString m_path;
+    QString m_target;
+    QString m_temporary;
+    QFile m_out;
+    bool m_pending = false; // a temporary file stands beside the target
+};
+
+FileError NewFileBeside::open(Replace replace)
 {
-    if (written)
-        *written = false;
-    QString target;
-    if (FileError err = resolveLinks(path, &target))
+    if (FileError err = resolveLinks(m_path, &m_target))
         return err;
     struct stat old {};
-    const bool existed = ::stat(encoded(target).constData(), &old) == 0;
+    const bool existed = ::stat(encoded(m_target).constData(), &old) == 0;
     if (existed && replace == Replace::OnlyWhenMissing)
         return {};
     if (existed && !S_ISREG(old.st_mode))
-        return notAFile(path, old.st_mode);
-    if (existed && !modeAllowsWriting(target, old))
-        return FileError::permissionDenied(path);
-    if (FileError err = checkFolderOfTarget(path, target))
+        return notAFile(m_path, old.st_mode);
+    if (existed && !modeAllowsWriting(m_target, old))
+        return FileError::permissionDenied(m_path);
+    if (FileError err = checkFolderOfTarget(m_path, m_target))
         return err;
 
-    const QString temporary = temporaryPathFor(target);
-    const QFileInfo tempInfo(temporary);
+    m_temporary = temporaryPathFor(m_target);
+    const QFileInfo tempInfo(m_temporary);
     if (tempInfo.isSymLink())
-        QFile::remove(temporary); // never write through a link left under the temporary name
+        QFile::remove(m_temporary); // never write through a link left under the temporary name
     else if (tempInfo.exists() && !tempInfo.isFile())
-        return temporaryInTheWay(path, temporary, tempInfo.isDir());
-    QFile out(temporary);
+        return temporaryInTheWay(m_path, m_temporary, tempInfo.isDir());
+    m_out.setFileName(m_temporary);
     // Unbuffered: a failed write is seen, with its cause, at the write that failed.
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
-        return FileError::fromQFile(out, 75, path);
-    FileError err;
-    if (existed && ::fchmod(out.handle(), old.st_mode & 07777) != 0)
-        err = FileError::fromErrno(errno, path);
-    if (!err) {
-        FileError writeError;
-        const BlockWriter put = [&](QByteArrayView block) {
-            if (!writeError)
-                writeError = writeAll(out, block, path);
-            return !writeError.failed();
-        };
-        err = produce(put);
-        if (!err)
-            err = std::move(writeError);
-    }
-    if (!err && ::fsync(out.handle()) != 0)
-        err = FileError::fromErrno(errno, path);
-    out.close();
-    bool renamed = false;
-    if (!err) {
-        if (replace == Replace::OnlyWhenMissing)
-            err = renameUnlessTaken(temporary, target, path, &renamed);
-        else if (::rename(encoded(temporary).constData(), encoded(target).constData()) == 0)
-            renamed = true;
-        else
-            err = FileError::fromErrno(errno, path);
-    }
-    if (err) {
-        QFile::remove(temporary);
+    if (!m_out.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+        return FileError::fromQFile(m_out, 75, m_path);
+    m_pending = true;
+    if (existed && ::fchmod(m_out.handle(), old.st_mode & 07777) != 0)
+        return FileError::fromErrno(errno, m_path);
+    return {};
+}
+
+FileError NewFileBeside::fill(const Producer &produce)
+{
+    FileError writeError;
+    off_t written = 0;
+    const BlockWriter put = [&](QByteArrayView block) {
+        if (!writeError)
+            writeError = writeAll(m_out, block, m_path);
+        if (writeError)
+            return false;
+        // Only a start: a failure of this writeback is reported by the sync that waits
+        // for it.
+        ::sync_file_range(m_out.handle(), written, block.size(), SYNC_FILE_RANGE_WRITE);
+        written += block.size();
+        return true;
+    };
+    if (FileError err = produce(put))
         return err;
-    }
+    return writeError;
+}
+
+FileError NewFileBeside::sync()
+{
+    const bool synced = ::fsync(m_out.handle()) == 0;
+    const int err = errno;
+    m_out.close();
+    return synced ? FileError{} : FileError::fromErrno(err, m_path);
+}
+
+FileError NewFileBeside::putInPlace(Replace replace, bool *renamed)
+{
+    *renamed = false;
+    FileError err;
+    if (replace == Replace::OnlyWhenMissing)
+        err = renameUnlessTaken(m_temporary, m_target, m_path, renamed);
+    else if (::rename(encoded(m_temporary).constData(), encoded(m_target).constData()) == 0)
+        *renamed = true;
+    else
+        err = FileError::fromErrno(errno, m_path);
+    // A rename refused because the target was taken has dropped the temporary file;
+    // one that failed has left it, for drop().
+    m_pending = !*renamed && err.failed();
+    return err;
+}
+
+void NewFileBeside::drop()
+{
+    if (m_out.isOpen())
+        m_out.close();
+    if (m_pending)
+        QFile::remove(m_temporary);
+    m_pending = false;
+}
+
+// The whole new content with produce() through a new file beside path's target, renamed
+// over it, then the folder synced. OnlyWhenMissing: see NewFileBeside; *written says
+// whether the new file went in.
+FileError writeBesideAndRename(const QString &path, const Producer &produce, Replace replace = Replace::Always,
+                               bool *written = nullptr)
+{
+    if (written)
+        *written = false;
+    NewFileBeside file(path);
+    if (FileError err = file.open(replace))
+        return err;
+    if (!file.isOpen())
+        return {};
+    FileError err = file.fill(produce);
+    if (!err)
+        err = file.sync();
+    bool renamed = false;
+    if (!err)
+        err = file.putInPlace(replace, &renamed);
+    if (err)
+        return err;
     if (written)
         *written = renamed;
-    return renamed ? syncFolderOf(target, path) : FileError{};
+    return renamed ? file.syncFolder() : FileError{};
 }
 
 } // namespace
@@ -426,26 +505,37 @@ FileError replaceFileContents(const QString &path, QByteArrayView content, bool 
 
 namespace {
 
-FileError copyFile(const QString &source, const QString &target, Replace replace, bool *copied)
+FileError openSource(const QString &source, QFile *in)
 {
     if (!fileExists(source))
         return missingFileError(source);
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly))
-        return FileError::fromQFile(in);
-    return writeBesideAndRename(
-        target,
-        [&](const BlockWriter &put) -> FileError {
-            while (!in.atEnd()) {
-                const QByteArray block = in.read(1 << 20);
-                if (in.error() != QFileDevice::NoError)
-                    return FileError::fromQFile(in, 57);
-                if (!put(block))
-                    return {};
-            }
-            return {};
-        },
-        replace, copied);
+    in->setFileName(source);
+    if (!in->open(QIODevice::ReadOnly))
+        return FileError::fromQFile(*in);
+    return {};
+}
+
+// Every byte of in, a block at a time.
+Producer readingFrom(QFile &in)
+{
+    return [&in](const BlockWriter &put) -> FileError {
+        while (!in.atEnd()) {
+            const QByteArray block = in.read(1 << 20);
+            if (in.error() != QFileDevice::NoError)
+                return FileError::fromQFile(in, 57);
+            if (!put(block))
+                return {};
+        }
+        return {};
+    };
+}
+
+FileError copyFile(const QString &source, const QString &target, Replace replace, bool *copied)
+{
+    QFile in;
+    if (FileError err = openSource(source, &in))
+        return err;
+    return writeBesideAndRename(target, readingFrom(in), replace, copied);
 }
 
 } // namespace
@@ -462,6 +552,26 @@ FileError copyFileIfMissing(const QString &source, const QString &target, bool *
 
 namespace {
 
+// A buffer for blocks read from a file, starting on a page. The kernel copies from the
+// file's pages many times slower (ten times on the development machine) into memory
+// that lies a few bytes past the place in its page that the bytes have in theirs, as a
+// heap block may: a block of a whole number of 1024 records starts on a multiple of
+// 1024 bytes in its first page, as does every block after it.
+class ReadBuffer {
+public:
+    char *data(qsizetype size)
+    {
+        if (m_storage.size() < std::size_t(size) + kPage)
+            m_storage.resize(std::size_t(size) + kPage);
+        const auto at = reinterpret_cast<std::uintptr_t>(m_storage.data());
+        return m_storage.data() + (kPage - at % kPage) % kPage;
+    }
+
+private:
+    static constexpr std::size_t kPage = 4096;
+    std::vector<char> m_storage;
+};
+
 // True when both are regular files of the same length and the same bytes; false on
 // any doubt (a read that fails included), which only costs a copy.
 bool holdSameBytes(const QString &a, const QString &b)
@@ -473,17 +583,21 @@ bool holdSameBytes(const QString &a, const QString &b)
     const int fdA = ::open(encoded(a).constData(), O_RDONLY | O_CLOEXEC);
     const int fdB = fdA < 0 ? -1 : ::open(encoded(b).constData(), O_RDONLY | O_CLOEXEC);
     bool same = fdA >= 0 && fdB >= 0;
-    std::vector<char> blockA(1 << 18);
-    std::vector<char> blockB(1 << 18);
+    // Made once: a backup compares up to 18 pairs, and new blocks would be cleared first.
+    constexpr qsizetype kBlock = 1 << 18;
+    thread_local ReadBuffer bufferA;
+    thread_local ReadBuffer bufferB;
+    char *const blockA = bufferA.data(kBlock);
+    char *const blockB = bufferB.data(kBlock);
     while (same) {
-        const ssize_t gotA = ::read(fdA, blockA.data(), blockA.size());
-        const ssize_t gotB = gotA <= 0 ? gotA : ::read(fdB, blockB.data(), size_t(gotA));
+        const ssize_t gotA = ::read(fdA, blockA, kBlock);
+        const ssize_t gotB = gotA <= 0 ? gotA : ::read(fdB, blockB, size_t(gotA));
         if (gotA < 0 || gotB != gotA)
             same = false;
         else if (gotA == 0)
             break;
         else
-            same = std::memcmp(blockA.data(), blockB.data(), size_t(gotA)) == 0;
+            same = std::memcmp(blockA, blockB, size_t(gotA)) == 0;
     }
     if (fdA >= 0)
         ::close(fdA);
@@ -499,6 +613,54 @@ FileError copyFileUnlessSame(const QString &source, const QString &target)
     if (holdSameBytes(source, target))
         return {};
     return copyFileSafely(source, target);
+}
+
+QList<FileError> copyFilesUnlessSame(const QList<CopyOrder> &copies)
+{
+    QList<FileError> errors(copies.size());
+    std::vector<std::unique_ptr<NewFileBeside>> written(copies.size());
+    auto failed = [&](qsizetype i, FileError err) {
+        errors[i] = std::move(err);
+        written[i].reset();
+    };
+    // Every new copy is written before the first is synced: the disk writes the ones
+    // started while the others are compared and written.
+    for (qsizetype i = 0; i < copies.size(); ++i) {
+        if (holdSameBytes(copies[i].source, copies[i].target))
+            continue;
+        QFile in;
+        written[i] = std::make_unique<NewFileBeside>(copies[i].target);
+        FileError err = openSource(copies[i].source, &in);
+        if (!err)
+            err = written[i]->open(Replace::Always);
+        if (!err)
+            err = written[i]->fill(readingFrom(in));
+        if (err)
+            failed(i, std::move(err));
+    }
+    // Each one whole on the disk before any is renamed over its old copy.
+    for (qsizetype i = 0; i < copies.size(); ++i) {
+        if (written[i]) {
+            if (FileError err = written[i]->sync())
+                failed(i, std::move(err));
+        }
+    }
+    for (qsizetype i = 0; i < copies.size(); ++i) {
+        bool renamed = false;
+        if (written[i]) {
+            if (FileError err = written[i]->putInPlace(Replace::Always, &renamed))
+                failed(i, std::move(err));
+        }
+    }
+    // One sync of each folder renamed into, its failure told of the first copy there.
+    QStringList synced;
+    for (qsizetype i = 0; i < copies.size(); ++i) {
+        if (!written[i] || synced.contains(written[i]->folder()))
+            continue;
+        synced << written[i]->folder();
+        errors[i] = written[i]->syncFolder();
+    }
+    return errors;
 }
 
 FileError removeFileIfExists(const QString &path, bool *removed)
@@ -745,30 +907,6 @@ FileError RecordFileUndo::undo(bool *putBack) const
         return FileError::fromErrno(errno, m_path);
     return {};
 }
-
-namespace {
-
-// A buffer for the blocks of a walk, starting on a page. The kernel copies from the
-// file's pages many times slower (ten times on the development machine) into memory
-// that lies a few bytes past the place in its page that the bytes have in theirs, as a
-// heap block may: a block of a whole number of 1024 records starts on a multiple of
-// 1024 bytes in its first page, as does every block after it.
-class ReadBuffer {
-public:
-    char *data(qsizetype size)
-    {
-        if (m_storage.size() < std::size_t(size) + kPage)
-            m_storage.resize(std::size_t(size) + kPage);
-        const auto at = reinterpret_cast<std::uintptr_t>(m_storage.data());
-        return m_storage.data() + (kPage - at % kPage) % kPage;
-    }
-
-private:
-    static constexpr std::size_t kPage = 4096;
-    std::vector<char> m_storage;
-};
-
-} // namespace
 
 FileError forEachRecordBlock(const QString &path, int recordLength,
                              const std::function<bool(qint64, QByteArrayView)> &visit)

@@ -93,6 +93,16 @@ FileError copyFileIfMissing(const QString &source, const QString &target, bool *
 // synced before it was renamed into place: one that holds its source's bytes is on the
 // disk already. Most files are unchanged since their last copy.
 FileError copyFileUnlessSame(const QString &source, const QString &target);
+// copyFileUnlessSame for several files at once, each one's error at its place in the
+// result (none for a copy left as it is). Every new copy is written, then each is
+// synced, then renamed over its old copy, then each folder is synced once (its failure
+// is the error of the first copy renamed there): each copy is always either the old one
+// or the new one, whole, and a failure of one leaves the others to be copied.
+struct CopyOrder {
+    QString source;
+    QString target;
+};
+QList<FileError> copyFilesUnlessSame(const QList<CopyOrder> &copies);
 // Removes the file through its links (the link stays, so the next write through it
 // makes the file again). A read-only file is refused. *removed, when given, says
 // whether the file is gone (also when the folder's sync after it failed).

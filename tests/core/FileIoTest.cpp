@@ -679,6 +679,18 @@ TEST(Durability, EveryWriteIsSyncedWithItsFolderBeforeItReturns)
     TestFolder t;
     const QString root = QFileInfo(t.root()).canonicalFilePath();
     t.write("ndb.dat", "old!");
+    // Every copy made, then the watch cleared: the syncs of the next backup are seen.
+    auto everyCopyMade = [&]() -> FileError {
+        t.mkdir("Logs");
+        t.mkdir("AutoBackups");
+        for (int n = 0; n < 16; ++n)
+            t.write(QStringLiteral("Logs/log%1.dat").arg(n), "entries");
+        t.write("Logs/cle.dat", "session");
+        if (FileError err = AutoBackupFiles(t.folder()))
+            return err;
+        g_syncs.synced.clear();
+        return {};
+    };
     const struct {
         const char *name;
         std::function<FileError()> write;
@@ -707,18 +719,24 @@ TEST(Durability, EveryWriteIsSyncedWithItsFolderBeforeItReturns)
         // Only the copy of the one file that changed is written and synced.
         {"automatic backup",
          [&] {
-             t.mkdir("Logs");
-             t.mkdir("AutoBackups");
-             for (int n = 0; n < 16; ++n)
-                 t.write(QStringLiteral("Logs/log%1.dat").arg(n), "entries");
-             t.write("Logs/cle.dat", "session");
-             if (FileError err = AutoBackupFiles(t.folder())) // makes every copy
+             if (FileError err = everyCopyMade())
                  return err;
-             g_syncs.synced.clear();
              t.write("Logs/log3.dat", "more entries");
              return AutoBackupFiles(t.folder());
          },
          {root + "/AutoBackups/log3.bak.tmp", root + "/AutoBackups/"}},
+        // Every new copy synced before the first is renamed, each folder synced once after.
+        {"automatic backup of three changed files",
+         [&] {
+             if (FileError err = everyCopyMade())
+                 return err;
+             t.write("ndb.dat", "changed");
+             t.write("Logs/cle.dat", "longer session");
+             t.write("Logs/log3.dat", "other entries");
+             return AutoBackupFiles(t.folder());
+         },
+         {root + "/ndb.bak.tmp", root + "/AutoBackups/cle.bak.tmp", root + "/AutoBackups/log3.bak.tmp", root + "/",
+          root + "/AutoBackups/"}},
         {"removal", [&] { return removeFileIfExists(t.path("ndb.bak")); }, {root + "/"}},
     };
     for (const auto &c : cases) {
@@ -755,6 +773,13 @@ TEST(Durability, AFailedSyncIsAFailureNamingTheUsersFile)
         f.writeSessionLog({CLERecord::make("AAA", "NOR", "300", "0100", "20240101", "", true)});
         EXPECT_FALSE(AutoBackupFiles(f.folder()).failed());
     };
+    // The same, with older copies of the database, the session log and logbook 0: the
+    // command's automatic backup writes three new ones.
+    auto olderCopies = [&](const DataFolder &f) {
+        onlyEntry(f);
+        for (const char *copy : {"ndb.bak", "AutoBackups/cle.bak", "AutoBackups/log0.bak"})
+            f.write(copy, "an older copy");
+    };
     auto deleteOnlyEntry = [](const DataFolder &f) {
         return deleteLogbookEntry(f.folder(), 0, f.shownAt(1), 1).messageText();
     };
@@ -771,6 +796,8 @@ TEST(Durability, AFailedSyncIsAFailureNamingTheUsersFile)
         std::function<QString(const DataFolder &)> run; // the message
         std::function<QString(const DataFolder &)> said;
         QByteArray left = {}; // ndb.dat afterwards; null: every file as it was
+        // With left null: copies that hold their file's bytes afterwards (copy, file).
+        QList<std::pair<const char *, const char *>> copied = {};
     } cases[] = {
         {"record", "ndb.dat", -1, oldDatabase,
          [&](auto &f) { return textOf(RecordFile(f.path("ndb.dat"), 4).write(1, "new!")); }, alone("ndb.dat"),
@@ -802,6 +829,14 @@ TEST(Durability, AFailedSyncIsAFailureNamingTheUsersFile)
          takenBack("ndb.dat")},
         {"master clear, the logbook's folder after the rename once", "Logs/", 1, onlyEntry, clearLocation0,
          takenBack("Logs/log0.dat")},
+        // A backup's copy that is not synced keeps its old copy, whole; the others go in.
+        {"reception's backup, one new copy's sync of three", "AutoBackups/cle.bak.tmp", -1, olderCopies, receive,
+         takenBack("AutoBackups/cle.bak", kReceptionNotWrittenText), {},
+         {{"ndb.bak", "ndb.dat"}, {"AutoBackups/log0.bak", "Logs/log0.dat"}}},
+        // Renamed, the copies are new, whole; the folder's failure is told of its first.
+        {"reception's backup, the copies' folder after the renames once", "AutoBackups/", 1, olderCopies, receive,
+         takenBack("AutoBackups/cle.bak", kReceptionNotWrittenText), {},
+         {{"ndb.bak", "ndb.dat"}, {"AutoBackups/cle.bak", "Logs/cle.dat"}, {"AutoBackups/log0.bak", "Logs/log0.dat"}}},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -815,7 +850,12 @@ TEST(Durability, AFailedSyncIsAFailureNamingTheUsersFile)
         }
         EXPECT_EQ(said.toStdString(), c.said(f).toStdString());
         if (c.left.isNull()) {
-            EXPECT_EQ(snapshot(f), before);
+            auto after = snapshot(f);
+            for (const auto &[copy, file] : c.copied) {
+                EXPECT_EQ(f.read(copy), f.read(file)) << copy;
+                after[copy] = before.at(copy);
+            }
+            EXPECT_EQ(after, before);
         } else {
             EXPECT_EQ(f.read("ndb.dat"), c.left);
         }
